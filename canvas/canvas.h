@@ -1,0 +1,192 @@
+#pragma once
+
+#include "canvas/color.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+// Left, Top, Right, Bottom in pixels. A filled rectangle covers columns Left..Right-1
+// and rows Top..Bottom-1.
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    constexpr int width() const { return right - left; }
+    constexpr int height() const { return bottom - top; }
+    constexpr bool operator==(const Rect& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+    constexpr bool operator!=(const Rect& o) const { return !(*this == o); }
+};
+
+struct Point {
+    int x = 0, y = 0;
+    constexpr bool operator==(const Point& o) const { return x == o.x && y == o.y; }
+    constexpr bool operator!=(const Point& o) const { return !(*this == o); }
+};
+
+struct Size {
+    int width = 0, height = 0;
+};
+
+enum class PenStyle { psSolid, psDot, psClear };
+enum class PenMode { pmCopy, pmNotXor };
+enum class BrushStyle { bsSolid, bsClear };
+enum class HAlign { Left, Right, Center };
+enum class VAlign { Top, Bottom };
+enum class BackMode { Transparent, Opaque };
+
+// A font as the controls describe it. height > 0: cell height in pixels (ascent plus
+// descent); height < 0: character height (cell minus internal leading); height == 0:
+// `size` in points at 96 dpi.
+struct FontSpec {
+    std::string name = "Arial";
+    int height = 0;
+    int size = 8;
+    bool bold = false;
+    bool italic = false;
+    ColorValue color = clWindowText;
+    bool operator==(const FontSpec& o) const {
+        return name == o.name && height == o.height && size == o.size && bold == o.bold &&
+               italic == o.italic && color == o.color;
+    }
+    bool operator!=(const FontSpec& o) const { return !(*this == o); }
+};
+
+// The QFont a FontSpec stands for (pixel size chosen so the metrics match the spec).
+QFont toQFont(const FontSpec& f);
+
+// Off-screen bitmap: an RGB32 image with a size.
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(int width, int height);
+    void setSize(int width, int height); // contents undefined afterwards
+    int width() const { return image_.width(); }
+    int height() const { return image_.height(); }
+    QImage& image() { return image_; }
+    const QImage& image() const { return image_; }
+
+private:
+    QImage image_;
+};
+
+// Drawing state and operations over an image, with GDI-like conventions:
+// - fillRect covers L..R-1 x T..B-1 with the brush colour (even when the brush is clear);
+// - rectangle/ellipse/polygon/pie: outline with the pen, inside with the brush;
+//   rectangle's outline lies on the outermost pixels of L..R-1 x T..B-1;
+// - lineTo/line/polyline draw the start pixel and never the end pixel;
+// - pie and arc run counter-clockwise (on screen) from the direction of `start`
+//   to the direction of `end`, both seen from the centre of the bounding rectangle.
+// Every coordinate is in the image's own pixels. The canvas never antialiases.
+class Canvas {
+public:
+    explicit Canvas(QImage& target);
+    explicit Canvas(Bitmap& target) : Canvas(target.image()) {}
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    QImage& target() { return *image_; }
+    int width() const { return image_->width(); }
+    int height() const { return image_->height(); }
+
+    // Pen
+    void setPenColor(ColorValue c);
+    void setPenWidth(int w);
+    void setPenStyle(PenStyle s);
+    void setPenMode(PenMode m);
+    ColorValue penColor() const { return penColor_; }
+    int penWidth() const { return penWidth_; }
+    PenStyle penStyle() const { return penStyle_; }
+    PenMode penMode() const { return penMode_; }
+
+    // Brush
+    void setBrushColor(ColorValue c);
+    void setBrushStyle(BrushStyle s);
+    ColorValue brushColor() const { return brushColor_; }
+    BrushStyle brushStyle() const { return brushStyle_; }
+
+    // Font and text
+    void setFont(const FontSpec& f);
+    const FontSpec& font() const { return font_; }
+    void setTextAlign(HAlign h, VAlign v);
+    void setBackMode(BackMode m); // opaque text fills its cell with the brush colour
+    BackMode backMode() const { return backMode_; }
+    void textOut(int x, int y, const std::string& utf8);
+    Size textExtent(const std::string& utf8) const;
+    int textWidth(const std::string& utf8) const { return textExtent(utf8).width; }
+    int textHeight(const std::string& utf8) const { return textExtent(utf8).height; }
+
+    // Shapes
+    void fillRect(const Rect& r);
+    void fillRect(const Rect& r, ColorValue c);
+    void rectangle(const Rect& r);
+    void frameRect(const Rect& r, ColorValue c); // one-pixel outline, GDI FrameRect
+    void moveTo(int x, int y);
+    void lineTo(int x, int y);
+    Point penPos() const { return penPos_; }
+    void line(int x0, int y0, int x1, int y1) {
+        moveTo(x0, y0);
+        lineTo(x1, y1);
+    }
+    void polyline(const std::vector<Point>& pts);
+    void polygon(const std::vector<Point>& pts);
+    void ellipse(const Rect& r);
+    void pie(const Rect& r, Point start, Point end);
+    void arc(const Rect& r, Point start, Point end);
+    void setPixel(int x, int y, ColorValue c);
+    ColorValue pixel(int x, int y) const;
+
+    // Clipping. The clip starts as the whole image.
+    void saveClip();
+    void restoreClip();
+    void intersectClip(const Rect& r);
+    void setClipRect(const Rect& r);
+    void clearClip();
+    // Region = ellipse inscribed in `outer` minus ellipse inscribed in `inner`, both given
+    // in parent coordinates; `origin` is where this canvas's (0, 0) lies in the parent.
+    void selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin);
+    Rect clipBox() const;
+
+    // Off-screen bitmaps
+    void draw(int x, int y, const QImage& src);
+    void draw(int x, int y, const Bitmap& src) { draw(x, y, src.image()); }
+    void stretchDraw(const Rect& dest, const QImage& src);
+    void drawTransparent(int x, int y, const QImage& src, ColorValue key);
+    // Copy the part `src` of `from` to `dest` (same size), like CopyRect.
+    void copyRect(const Rect& dest, const QImage& from, const Rect& src);
+
+    QPainter& painter() { return *painter_; }
+
+private:
+    void applyPen();
+    void applyBrush();
+    QColor drawColor(ColorValue c) const;
+
+    QImage* image_;
+    std::unique_ptr<QPainter> painter_;
+    ColorValue penColor_ = clBlack;
+    int penWidth_ = 1;
+    PenStyle penStyle_ = PenStyle::psSolid;
+    PenMode penMode_ = PenMode::pmCopy;
+    ColorValue brushColor_ = clWhite;
+    BrushStyle brushStyle_ = BrushStyle::bsSolid;
+    FontSpec font_;
+    HAlign hAlign_ = HAlign::Left;
+    VAlign vAlign_ = VAlign::Top;
+    BackMode backMode_ = BackMode::Opaque;
+    Point penPos_;
+    std::vector<QRegion> clipStack_;
+    std::vector<bool> clipEnabledStack_;
+};
+
+// Height of a vertical scroll bar's arrow (the platform's system metric).
+int scrollBarArrowHeight();
+
+
+} // namespace kv
