@@ -166,6 +166,11 @@ public:
 private:
     void applyPen();
     void applyBrush();
+    void applyMode();
+    int effectivePenWidth() const;
+    // One-pixel pens are rasterised here so that every pixel is drawn exactly once and the
+    // end pixel is left out; wider pens go through Qt with round ends and joins.
+    void strokePath(const std::vector<Point>& pts, bool closed);
     QColor drawColor(ColorValue c) const;
 
     QImage* image_;
@@ -187,6 +192,5 @@ private:
 
 // Height of a vertical scroll bar's arrow (the platform's system metric).
 int scrollBarArrowHeight();
-
 
 } // namespace kv

@@ -1,0 +1,544 @@
+#include "canvas/canvas.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QStyle>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+
+namespace kv {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A dotted one-pixel pen: three pixels on, three off, the pattern running on along a
+// polyline and starting afresh with every new line.
+constexpr int kDotOn = 3;
+constexpr int kDotPeriod = 6;
+
+QRect toQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+Rect fromQRect(const QRect& r) {
+    return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Pixels of the segment p0 -> p1 without its end pixel. The minor coordinate is the
+// exact one rounded to nearest, ties toward the start, so a line and its reverse differ
+// at most in tie pixels.
+void appendSegmentPixels(Point p0, Point p1, std::vector<Point>& out) {
+    const int dx = p1.x - p0.x;
+    const int dy = p1.y - p0.y;
+    const int adx = std::abs(dx);
+    const int ady = std::abs(dy);
+    const int n = std::max(adx, ady);
+    const int sx = dx < 0 ? -1 : 1;
+    const int sy = dy < 0 ? -1 : 1;
+    for (int i = 0; i < n; ++i) {
+        if (adx >= ady) {
+            const long off = (2L * i * ady + n - 1) / (2L * n);
+            out.push_back({p0.x + sx * i, p0.y + sy * int(off)});
+        } else {
+            const long off = (2L * i * adx + n - 1) / (2L * n);
+            out.push_back({p0.x + sx * int(off), p0.y + sy * i});
+        }
+    }
+}
+
+// Parametric angle (degrees, counter-clockwise on screen) of the point where the ray
+// from the centre of `r` towards `p` meets the inscribed ellipse; Qt's arc angles are
+// parametric, the callers give directions.
+double ellipseAngle(const Rect& r, Point p) {
+    const double cx = (r.left + r.right) / 2.0;
+    const double cy = (r.top + r.bottom) / 2.0;
+    const double a = std::max(1.0, r.width() / 2.0);
+    const double b = std::max(1.0, r.height() / 2.0);
+    const double dx = p.x - cx;
+    const double dy = p.y - cy;
+    if (dx == 0 && dy == 0)
+        return 0.0;
+    return std::atan2(-dy / b, dx / a) * 180.0 / kPi;
+}
+
+// Start angle and span in Qt's sixteenths of a degree; equal directions give a full turn.
+std::pair<int, int> arcAngles(const Rect& r, Point start, Point end) {
+    const double a0 = ellipseAngle(r, start);
+    const double a1 = ellipseAngle(r, end);
+    double span = a1 - a0;
+    while (span <= 0.0)
+        span += 360.0;
+    while (span > 360.0)
+        span -= 360.0;
+    return {int(std::lround(a0 * 16.0)), int(std::lround(span * 16.0))};
+}
+
+// The bounding box Qt's aliased ellipse needs so that its outline lies on the outermost
+// pixels of L..R-1 x T..B-1.
+QRect ellipseBox(const Rect& r) {
+    return QRect(r.left, r.top, r.width() - 1, r.height() - 1);
+}
+
+int pointsToPixels(int points) {
+    // Rounded like MulDiv(points, 96, 72).
+    const long num = long(points) * 96;
+    return int(num >= 0 ? (num + 36) / 72 : -((-num + 36) / 72));
+}
+
+QFont baseFont(const FontSpec& f) {
+    QFont q(QString::fromStdString(f.name));
+    q.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
+    q.setStyleStrategy(QFont::NoAntialias);
+    q.setHintingPreference(QFont::PreferFullHinting);
+    q.setBold(f.bold);
+    q.setItalic(f.italic);
+    q.setKerning(false);
+    return q;
+}
+
+// Pixel size whose QFontMetrics cell height (ascent + descent) is the largest not above
+// `cell`; fonts are scaled outlines, so the search is over the whole range, cached per
+// face and style because QFontMetrics is not free.
+int pixelSizeForCell(const FontSpec& f, int cell) {
+    using Key = std::tuple<std::string, bool, bool, int>;
+    static std::map<Key, int> cache;
+    const Key key{f.name, f.bold, f.italic, cell};
+    const auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    QFont q = baseFont(f);
+    int best = 1;
+    for (int px = 1; px <= cell; ++px) {
+        q.setPixelSize(px);
+        const QFontMetrics fm(q);
+        if (fm.ascent() + fm.descent() <= cell)
+            best = px;
+        else
+            break;
+    }
+    cache.emplace(key, best);
+    return best;
+}
+
+} // namespace
+
+QFont toQFont(const FontSpec& f) {
+    QFont q = baseFont(f);
+    int px;
+    if (f.height > 0)
+        px = pixelSizeForCell(f, f.height);
+    else if (f.height < 0)
+        px = -f.height;
+    else
+        px = pointsToPixels(f.size);
+    q.setPixelSize(std::max(1, px));
+    return q;
+}
+
+// ---------------------------------------------------------------------------------------
+// Bitmap
+
+Bitmap::Bitmap(int width, int height) {
+    setSize(width, height);
+}
+
+void Bitmap::setSize(int width, int height) {
+    width = std::max(0, width);
+    height = std::max(0, height);
+    if (image_.width() == width && image_.height() == height && !image_.isNull())
+        return;
+    image_ = QImage(width, height, QImage::Format_RGB32);
+    image_.fill(Qt::white);
+}
+
+// ---------------------------------------------------------------------------------------
+// Canvas
+
+Canvas::Canvas(QImage& target) : image_(&target), painter_(std::make_unique<QPainter>(&target)) {
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+Canvas::~Canvas() {
+    if (painter_->isActive())
+        painter_->end();
+}
+
+void Canvas::setPenColor(ColorValue c) {
+    penColor_ = c;
+}
+void Canvas::setPenWidth(int w) {
+    penWidth_ = std::max(0, w);
+}
+void Canvas::setPenStyle(PenStyle s) {
+    penStyle_ = s;
+}
+void Canvas::setPenMode(PenMode m) {
+    penMode_ = m;
+}
+void Canvas::setBrushColor(ColorValue c) {
+    brushColor_ = c;
+}
+void Canvas::setBrushStyle(BrushStyle s) {
+    brushStyle_ = s;
+}
+void Canvas::setFont(const FontSpec& f) {
+    font_ = f;
+}
+
+void Canvas::setTextAlign(HAlign h, VAlign v) {
+    hAlign_ = h;
+    vAlign_ = v;
+}
+
+void Canvas::setBackMode(BackMode m) {
+    backMode_ = m;
+}
+
+QColor Canvas::drawColor(ColorValue c) const {
+    return toQColor(c);
+}
+
+int Canvas::effectivePenWidth() const {
+    return std::max(1, penWidth_);
+}
+
+void Canvas::applyMode() {
+    painter_->setCompositionMode(penMode_ == PenMode::pmNotXor
+                                     ? QPainter::RasterOp_NotSourceXorDestination
+                                     : QPainter::CompositionMode_SourceOver);
+}
+
+void Canvas::applyPen() {
+    if (penStyle_ == PenStyle::psClear) {
+        painter_->setPen(Qt::NoPen);
+        return;
+    }
+    const int w = effectivePenWidth();
+    QPen pen(drawColor(penColor_));
+    pen.setWidth(w);
+    // Wide pens are geometric: round ends and joins, and never dotted.
+    pen.setCapStyle(w > 1 ? Qt::RoundCap : Qt::SquareCap);
+    pen.setJoinStyle(w > 1 ? Qt::RoundJoin : Qt::MiterJoin);
+    if (w == 1 && penStyle_ == PenStyle::psDot)
+        pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
+    painter_->setPen(pen);
+}
+
+void Canvas::applyBrush() {
+    if (brushStyle_ == BrushStyle::bsClear)
+        painter_->setBrush(Qt::NoBrush);
+    else
+        painter_->setBrush(QBrush(drawColor(brushColor_)));
+}
+
+void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
+    if (penStyle_ == PenStyle::psClear || pts.empty())
+        return;
+    const int w = effectivePenWidth();
+    if (w > 1) {
+        applyPen();
+        painter_->setBrush(Qt::NoBrush);
+        applyMode();
+        QPolygon poly;
+        for (const Point& p : pts)
+            poly << QPoint(p.x, p.y);
+        if (closed)
+            painter_->drawPolygon(poly);
+        else if (poly.size() == 1)
+            painter_->drawPoint(poly.first());
+        else
+            painter_->drawPolyline(poly);
+        return;
+    }
+    std::vector<Point> pixels;
+    for (size_t i = 0; i + 1 < pts.size(); ++i)
+        appendSegmentPixels(pts[i], pts[i + 1], pixels);
+    if (closed && pts.size() > 1)
+        appendSegmentPixels(pts.back(), pts.front(), pixels);
+    QPolygon dots;
+    dots.reserve(int(pixels.size()));
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (penStyle_ == PenStyle::psDot && int(i % kDotPeriod) >= kDotOn)
+            continue;
+        dots << QPoint(pixels[i].x, pixels[i].y);
+    }
+    if (dots.isEmpty())
+        return;
+    QPen pen(drawColor(penColor_));
+    pen.setWidth(1);
+    pen.setCapStyle(Qt::SquareCap);
+    painter_->setPen(pen);
+    applyMode();
+    painter_->drawPoints(dots);
+}
+
+// ---------------------------------------------------------------------------------------
+// Text
+
+void Canvas::textOut(int x, int y, const std::string& utf8) {
+    const QString text = QString::fromStdString(utf8);
+    const QFont qf = toQFont(font_);
+    const QFontMetrics fm(qf);
+    const int w = fm.horizontalAdvance(text);
+    const int h = fm.ascent() + fm.descent();
+    int left = x;
+    if (hAlign_ == HAlign::Right)
+        left = x - w;
+    else if (hAlign_ == HAlign::Center)
+        left = x - w / 2;
+    const int top = vAlign_ == VAlign::Bottom ? y - h : y;
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (backMode_ == BackMode::Opaque)
+        painter_->fillRect(QRect(left, top, w, h), drawColor(brushColor_));
+    painter_->setFont(qf);
+    painter_->setPen(drawColor(font_.color));
+    painter_->drawText(QPoint(left, top + fm.ascent()), text);
+}
+
+Size Canvas::textExtent(const std::string& utf8) const {
+    const QFontMetrics fm(toQFont(font_));
+    return Size{fm.horizontalAdvance(QString::fromStdString(utf8)), fm.ascent() + fm.descent()};
+}
+
+// ---------------------------------------------------------------------------------------
+// Shapes
+
+void Canvas::fillRect(const Rect& r) {
+    fillRect(r, brushColor_);
+}
+
+void Canvas::fillRect(const Rect& r, ColorValue c) {
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_->fillRect(toQRect(r), drawColor(c));
+}
+
+void Canvas::rectangle(const Rect& r) {
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    const bool outlined = penStyle_ != PenStyle::psClear;
+    if (brushStyle_ == BrushStyle::bsSolid) {
+        // The inside is what the outline leaves; without an outline the whole area.
+        const int inset = outlined ? std::min(effectivePenWidth(), 1) : 0;
+        const Rect in{r.left + inset, r.top + inset, r.right - inset, r.bottom - inset};
+        if (in.width() > 0 && in.height() > 0) {
+            applyMode();
+            painter_->fillRect(toQRect(in), drawColor(brushColor_));
+        }
+    }
+    if (!outlined)
+        return;
+    if (r.width() == 1 || r.height() == 1) {
+        // A degenerate outline: one line covering the whole area, each pixel once.
+        std::vector<Point> pts{{r.left, r.top}, {r.right - 1, r.bottom - 1}};
+        if (effectivePenWidth() == 1) {
+            pts.back() = r.width() == 1 ? Point{r.left, r.bottom} : Point{r.right, r.top};
+        }
+        strokePath(pts, false);
+        return;
+    }
+    strokePath({{r.left, r.top},
+                {r.right - 1, r.top},
+                {r.right - 1, r.bottom - 1},
+                {r.left, r.bottom - 1}},
+               true);
+}
+
+void Canvas::frameRect(const Rect& r, ColorValue c) {
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QColor q = drawColor(c);
+    painter_->fillRect(QRect(r.left, r.top, r.width(), 1), q);
+    painter_->fillRect(QRect(r.left, r.bottom - 1, r.width(), 1), q);
+    painter_->fillRect(QRect(r.left, r.top, 1, r.height()), q);
+    painter_->fillRect(QRect(r.right - 1, r.top, 1, r.height()), q);
+}
+
+void Canvas::moveTo(int x, int y) {
+    penPos_ = {x, y};
+}
+
+void Canvas::lineTo(int x, int y) {
+    const Point end{x, y};
+    if (end != penPos_)
+        strokePath({penPos_, end}, false);
+    penPos_ = end;
+}
+
+void Canvas::polyline(const std::vector<Point>& pts) {
+    if (pts.size() < 2)
+        return;
+    strokePath(pts, false);
+}
+
+void Canvas::polygon(const std::vector<Point>& pts) {
+    if (pts.size() < 2)
+        return;
+    if (brushStyle_ == BrushStyle::bsSolid && pts.size() > 2) {
+        QPolygon poly;
+        for (const Point& p : pts)
+            poly << QPoint(p.x, p.y);
+        painter_->setPen(Qt::NoPen);
+        applyBrush();
+        applyMode();
+        painter_->drawPolygon(poly, Qt::OddEvenFill);
+    }
+    strokePath(pts, true);
+}
+
+void Canvas::ellipse(const Rect& r) {
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    applyPen();
+    applyBrush();
+    applyMode();
+    painter_->drawEllipse(ellipseBox(r));
+}
+
+void Canvas::pie(const Rect& r, Point start, Point end) {
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    const auto [a, span] = arcAngles(r, start, end);
+    applyPen();
+    applyBrush();
+    applyMode();
+    painter_->drawPie(ellipseBox(r), a, span);
+}
+
+void Canvas::arc(const Rect& r, Point start, Point end) {
+    if (r.width() <= 0 || r.height() <= 0 || penStyle_ == PenStyle::psClear)
+        return;
+    const auto [a, span] = arcAngles(r, start, end);
+    applyPen();
+    applyMode();
+    painter_->drawArc(ellipseBox(r), a, span);
+}
+
+void Canvas::setPixel(int x, int y, ColorValue c) {
+    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height() || c == clNone)
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_->fillRect(QRect(x, y, 1, 1), drawColor(c));
+}
+
+ColorValue Canvas::pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
+        return clNone;
+    return fromQColor(QColor::fromRgb(image_->pixel(x, y)));
+}
+
+// ---------------------------------------------------------------------------------------
+// Clipping
+
+void Canvas::saveClip() {
+    clipStack_.push_back(painter_->clipRegion());
+    clipEnabledStack_.push_back(painter_->hasClipping());
+}
+
+void Canvas::restoreClip() {
+    if (clipStack_.empty())
+        return;
+    const QRegion region = clipStack_.back();
+    const bool enabled = clipEnabledStack_.back();
+    clipStack_.pop_back();
+    clipEnabledStack_.pop_back();
+    if (enabled)
+        painter_->setClipRegion(region);
+    else
+        painter_->setClipping(false);
+}
+
+void Canvas::intersectClip(const Rect& r) {
+    const QRect q = r.width() > 0 && r.height() > 0 ? toQRect(r) : QRect();
+    if (painter_->hasClipping())
+        painter_->setClipRegion(painter_->clipRegion().intersected(q));
+    else
+        painter_->setClipRegion(QRegion(q).intersected(QRect(0, 0, width(), height())));
+}
+
+void Canvas::setClipRect(const Rect& r) {
+    const QRect q = r.width() > 0 && r.height() > 0 ? toQRect(r) : QRect();
+    painter_->setClipRegion(QRegion(q));
+}
+
+void Canvas::clearClip() {
+    painter_->setClipping(false);
+}
+
+void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin) {
+    QRegion ring(toQRect(outer), QRegion::Ellipse);
+    if (inner.width() > 0 && inner.height() > 0)
+        ring -= QRegion(toQRect(inner), QRegion::Ellipse);
+    ring.translate(-origin.x, -origin.y);
+    painter_->setClipRegion(ring);
+}
+
+Rect Canvas::clipBox() const {
+    if (!painter_->hasClipping())
+        return Rect{0, 0, width(), height()};
+    return fromQRect(
+        painter_->clipRegion().boundingRect().intersected(QRect(0, 0, width(), height())));
+}
+
+// ---------------------------------------------------------------------------------------
+// Off-screen bitmaps
+
+void Canvas::draw(int x, int y, const QImage& src) {
+    if (src.isNull())
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_Source);
+    painter_->drawImage(QPoint(x, y), src);
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void Canvas::stretchDraw(const Rect& dest, const QImage& src) {
+    if (src.isNull() || dest.width() <= 0 || dest.height() <= 0)
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_Source);
+    painter_->drawImage(toQRect(dest), src);
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
+    if (src.isNull())
+        return;
+    const QRgb keyRgb = toQColor(key).rgb() & 0x00FFFFFFu;
+    QImage masked = src.convertToFormat(QImage::Format_ARGB32);
+    for (int row = 0; row < masked.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(row));
+        for (int col = 0; col < masked.width(); ++col) {
+            if ((line[col] & 0x00FFFFFFu) == keyRgb)
+                line[col] = 0;
+            else
+                line[col] |= 0xFF000000u;
+        }
+    }
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_->drawImage(QPoint(x, y), masked);
+}
+
+void Canvas::copyRect(const Rect& dest, const QImage& from, const Rect& src) {
+    if (from.isNull() || dest.width() <= 0 || dest.height() <= 0 || src.width() <= 0 ||
+        src.height() <= 0)
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_Source);
+    painter_->drawImage(toQRect(dest), from, toQRect(src));
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+int scrollBarArrowHeight() {
+    int h = 16;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        h = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return std::max(1, h);
+}
+
+} // namespace kv
