@@ -1,0 +1,291 @@
+#include "serial/serial_link.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kv {
+
+namespace {
+
+speed_t speedConstant(int baud) {
+    switch (baud) {
+    case 50:
+        return B50;
+    case 75:
+        return B75;
+    case 110:
+        return B110;
+    case 134:
+        return B134;
+    case 150:
+        return B150;
+    case 200:
+        return B200;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 1800:
+        return B1800;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 500000:
+        return B500000;
+    case 576000:
+        return B576000;
+    case 921600:
+        return B921600;
+    case 1000000:
+        return B1000000;
+    case 1152000:
+        return B1152000;
+    case 1500000:
+        return B1500000;
+    case 2000000:
+        return B2000000;
+    default:
+        return B0;
+    }
+}
+
+bool configureLine(int fd, const SerialMode& m) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        return false;
+    ::cfmakeraw(&tio);
+    const speed_t speed = speedConstant(m.baud);
+    if (speed == B0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
+        return false;
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CMSPAR);
+    switch (m.dataBits) {
+    case 5:
+        tio.c_cflag |= CS5;
+        break;
+    case 6:
+        tio.c_cflag |= CS6;
+        break;
+    case 7:
+        tio.c_cflag |= CS7;
+        break;
+    default:
+        tio.c_cflag |= CS8;
+        break;
+    }
+    switch (m.parity) {
+    case 'E':
+        tio.c_cflag |= PARENB;
+        break;
+    case 'O':
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+    case 'M':
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case 'S':
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
+    default:
+        break;
+    }
+    if (m.stopBits == 2)
+        tio.c_cflag |= CSTOPB;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    // VMIN 1 makes an empty non-blocking read fail with EAGAIN, so a read of 0 bytes
+    // can only mean that the line was hung up.
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+        return false;
+    // Whatever arrived before the port was ours is not a reply to us.
+    ::tcflush(fd, TCIOFLUSH);
+    return true;
+}
+
+} // namespace
+
+SerialLink::~SerialLink() {
+    closePort();
+}
+
+bool SerialLink::openDevice(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!::isatty(fd) || !configureLine(fd, mode_)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    rxHead_ = rxTail_ = 0;
+    applyRts();
+    return true;
+}
+
+int SerialLink::openPort(std::string_view modeText) {
+    closePort();
+    const auto mode = parseModeText(modeText);
+    if (!mode)
+        return 0;
+    const PortEntry* entry = table_.find(mode->portName());
+    if (!entry)
+        return 0;
+    mode_ = *mode;
+    if (!openDevice(entry->path))
+        return 0;
+    device_ = *entry;
+    wanted_ = true;
+    return 1;
+}
+
+void SerialLink::applyRts() {
+    if (fd_ < 0 || !rtsRequested_)
+        return;
+    int bits = TIOCM_RTS;
+    // A pseudo-terminal has no modem lines; the refusal changes nothing for the data.
+    ::ioctl(fd_, rtsOn_ ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+void SerialLink::setRts(int on) {
+    rtsRequested_ = true;
+    rtsOn_ = on != 0;
+    applyRts();
+}
+
+void SerialLink::setTimeouts(int setting) {
+    timeoutSetting_ = setting < 0 ? 0 : setting;
+}
+
+void SerialLink::markLost() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    rxHead_ = rxTail_ = 0;
+    nextRetry_ = std::chrono::steady_clock::now() + reconnectInterval;
+}
+
+void SerialLink::maybeReconnect() {
+    if (!wanted_ || fd_ >= 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextRetry_)
+        return;
+    nextRetry_ = now + reconnectInterval;
+    if (openDevice(device_.path))
+        return;
+    if (device_.serialNumber.empty() || !device_.hasUsbIdentity())
+        return;
+    const auto ports = scanner_ ? scanner_() : PortTable::systemPorts();
+    for (const PortEntry& p : ports) {
+        if (p.sameUsbDevice(device_) && openDevice(p.path)) {
+            device_.path = p.path;
+            return;
+        }
+    }
+}
+
+bool SerialLink::checkAlive() {
+    if (fd_ < 0)
+        return false;
+    pollfd p{fd_, POLLIN, 0};
+    int r;
+    do
+        r = ::poll(&p, 1, 0);
+    while (r < 0 && errno == EINTR);
+    if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        markLost();
+        return false;
+    }
+    return true;
+}
+
+void SerialLink::sendByte(int value) {
+    maybeReconnect();
+    if (!checkAlive())
+        return;
+    const auto byte = static_cast<std::uint8_t>(value & 0xff);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ssize_t n = ::write(fd_, &byte, 1);
+        if (n == 1)
+            return;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The output queue is full: wait for room at most for the time-out.
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, timeoutSetting_ * 10) <= 0 || (p.revents & (POLLHUP | POLLERR)))
+                break;
+            continue;
+        }
+        markLost();
+        return;
+    }
+}
+
+int SerialLink::bytesWaiting() {
+    maybeReconnect();
+    if (fd_ < 0)
+        return 0;
+    const std::size_t buffered = rxTail_ - rxHead_;
+    if (!checkAlive())
+        return 0;
+    int queued = 0;
+    if (::ioctl(fd_, FIONREAD, &queued) != 0 || queued < 0) {
+        markLost();
+        return 0;
+    }
+    const long long total = static_cast<long long>(buffered) + queued;
+    return total > INT_MAX ? INT_MAX : static_cast<int>(total);
+}
+
+int SerialLink::readByte() {
+    if (fd_ < 0)
+        return -1;
+    if (rxHead_ == rxTail_) {
+        ssize_t n;
+        do
+            n = ::read(fd_, rx_.data(), rx_.size());
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                markLost();
+            return -1;
+        }
+        rxHead_ = 0;
+        rxTail_ = static_cast<std::size_t>(n);
+    }
+    return rx_[rxHead_++];
+}
+
+void SerialLink::closePort() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    wanted_ = false;
+    rxHead_ = rxTail_ = 0;
+}
+
+} // namespace kv

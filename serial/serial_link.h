@@ -1,0 +1,79 @@
+#pragma once
+
+#include "serial/mode_text.h"
+#include "serial/port_table.h"
+#include "serial/serial_io.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+namespace kv {
+
+// The serial link over POSIX termios: one port at a time, raw mode, the line settings of
+// the mode text, no flow control. Every operation is non-blocking apart from a send that
+// waits for room in the output queue at most for the time-out (setTimeouts).
+//
+// A device that vanishes while open (cable pulled, simulator unplugged) makes the link
+// report 0 waiting bytes and drop sends, without a message. The link then tries to open
+// the device again, at most every reconnectInterval, from bytesWaiting() and sendByte():
+// first the same path, then, for a USB device with a serial number, any port with the same
+// USB identity under a new path. Once back, polling goes on without a new openPort().
+class SerialLink : public SerialIo {
+public:
+    static constexpr std::chrono::milliseconds reconnectInterval{200};
+
+    SerialLink() = default;
+    explicit SerialLink(PortTable table) : table_(std::move(table)) {}
+    ~SerialLink() override;
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
+
+    // The names openPort() knows. Replacing the table leaves an open port open.
+    const PortTable& portTable() const { return table_; }
+    void setPortTable(PortTable table) { table_ = std::move(table); }
+    // Where the link looks for a USB device that came back under a new path; the system's
+    // port list unless replaced.
+    void setPortScanner(std::function<std::vector<PortEntry>()> scanner) {
+        scanner_ = std::move(scanner);
+    }
+
+    int openPort(std::string_view modeText) override;
+    void setRts(int on) override;
+    // Time-out of a send waiting for room in the output queue: setting × 10 ms.
+    void setTimeouts(int setting) override;
+    void sendByte(int value) override;
+    int bytesWaiting() override;
+    int readByte() override;
+    void closePort() override;
+
+    // A port was opened and not closed since (it may be away at the moment).
+    bool isOpen() const { return wanted_; }
+    // The device is open and usable right now.
+    bool isConnected() const { return fd_ >= 0; }
+    // The path in use, or last in use while the device is away.
+    const std::string& devicePath() const { return device_.path; }
+
+private:
+    bool openDevice(const std::string& path);
+    void markLost();
+    void maybeReconnect();
+    bool checkAlive();
+    void applyRts();
+
+    PortTable table_;
+    std::function<std::vector<PortEntry>()> scanner_;
+    int fd_ = -1;
+    bool wanted_ = false;
+    SerialMode mode_;
+    PortEntry device_;
+    bool rtsOn_ = false;
+    bool rtsRequested_ = false;
+    int timeoutSetting_ = 0;
+    std::chrono::steady_clock::time_point nextRetry_{};
+    std::array<std::uint8_t, 256> rx_{};
+    std::size_t rxHead_ = 0, rxTail_ = 0;
+};
+
+} // namespace kv
