@@ -1,0 +1,102 @@
+#pragma once
+
+#include "canvas/canvas.h"
+
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+#include <initializer_list>
+
+namespace kv {
+
+// A small set over an enumeration whose members are numbered from 0 (at most 32 of them).
+template <typename E> class EnumSet {
+public:
+    constexpr EnumSet() = default;
+    constexpr EnumSet(std::initializer_list<E> items) {
+        for (E e : items)
+            bits_ |= bit(e);
+    }
+    static constexpr EnumSet fromBits(std::uint32_t bits) {
+        EnumSet s;
+        s.bits_ = bits;
+        return s;
+    }
+
+    constexpr std::uint32_t bits() const { return bits_; }
+    constexpr bool empty() const { return bits_ == 0; }
+    constexpr bool contains(E e) const { return (bits_ & bit(e)) != 0; }
+    constexpr EnumSet with(E e) const { return fromBits(bits_ | bit(e)); }
+    constexpr EnumSet without(E e) const { return fromBits(bits_ & ~bit(e)); }
+    constexpr bool operator==(const EnumSet& o) const { return bits_ == o.bits_; }
+    constexpr bool operator!=(const EnumSet& o) const { return bits_ != o.bits_; }
+
+private:
+    static constexpr std::uint32_t bit(E e) { return std::uint32_t(1) << unsigned(e); }
+
+    std::uint32_t bits_ = 0;
+};
+
+// Common base of the gauge controls.
+//
+// Painting: the control keeps its face image for its whole life (reallocated on resize).
+// A full paint is requested with invalidate(); it runs later from paintEvent, which first
+// calls prepareFace() (measuring, automatic sizing), then clears the face to transparent
+// (the control is not opaque: the parent shows through whatever is left unpainted) and
+// calls paint() with a canvas on the face. paintEvent itself only copies the face.
+// Fast paths draw into faceImage() through a Canvas and then call showFace(rect), which
+// puts that part on screen before returning.
+//
+// Update lock: while beginUpdate() is outstanding, paramChange() does nothing and no full
+// paint runs, so a batch of property changes recomputes and repaints once at endUpdate().
+class GaugeControl : public QWidget {
+public:
+    // A designing control shows sample content instead of live values (see AnalogGauge).
+    explicit GaugeControl(QWidget* parent = nullptr, bool designing = false);
+    ~GaugeControl() override;
+
+    void beginUpdate();
+    // Releases one level of the lock (never below 0); at 0 it runs paramChange().
+    void endUpdate();
+    int updateLock() const { return updateLock_; }
+    bool designing() const { return designing_; }
+
+    // Draws the control's content into `rect` of any canvas (tests, gallery, the face).
+    virtual void paint(Canvas& canvas, const Rect& rect);
+
+    // Runs a full paint into the face now, whatever the lock, and returns the face.
+    const QImage& renderFace();
+    const QImage& face() const { return face_; }
+    // True while the face waits for a full paint.
+    bool faceDirty() const { return faceDirty_; }
+    Rect clientRect() const { return Rect{0, 0, width(), height()}; }
+
+protected:
+    // Runs settingsChange() unless the update lock is held.
+    virtual void paramChange();
+    virtual void settingsChange() {}
+    // Called before each full paint, outside any canvas: measure and resize here.
+    virtual void prepareFace() {}
+
+    // Marks the face for a full paint and asks the window system for one.
+    void invalidate();
+    QImage& faceImage() { return face_; }
+    // Puts `r` of the face on screen now. Inside a full paint, or while a full paint is
+    // pending, nothing is needed: that paint shows the face anyway.
+    void showFace(const Rect& r);
+    bool paintingFace() const { return paintingFace_; }
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void fitFace();
+
+    int updateLock_ = 0;
+    bool designing_ = false;
+    bool faceDirty_ = true;
+    bool paintingFace_ = false;
+    QImage face_;
+};
+
+} // namespace kv
