@@ -1,0 +1,278 @@
+#include "gauges/analog_gauge.h"
+
+#include "format/number_format.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace kv {
+
+int linearDigit(double value, double valueFrom, double digitsPerValue, int digitalFrom) {
+    return roundToInt((value - valueFrom) * digitsPerValue + digitalFrom);
+}
+
+int logDigit(double value, double valueFrom, double digitsPerDecade, int digitalFrom) {
+    // Round before adding the offset, as the mapping back from a digit assumes.
+    return roundToInt(std::nearbyint(std::log10(value * (1.0 / valueFrom)) * digitsPerDecade) +
+                      digitalFrom);
+}
+
+int digitToPpt(int digit, int digitalFrom, int digitalSpan) {
+    return roundToInt(1000.0 / digitalSpan * (double(digit) - digitalFrom));
+}
+
+AnalogGauge::AnalogGauge(QWidget* parent, bool designing) : GaugeControl(parent, designing) {
+    // Both flags start set so that this first check sees the defaults as a change.
+    updateLimits();
+}
+
+AnalogGauge::~AnalogGauge() = default;
+
+void AnalogGauge::setValue(float v) {
+    if (v == value_)
+        return;
+    if (logScale_ && !(v > 0))
+        return;
+    value_ = v;
+    digit_ = valueToDigit(v);
+    dispatch();
+}
+
+void AnalogGauge::setDigit(int d) {
+    if (d == digit_)
+        return;
+    digit_ = d;
+    const auto& ss = signalSettings_;
+    const double offset = double(d) - ss.digitalFrom();
+    if (!logScale_)
+        value_ = float(offset * ss.valuePerDigit() + ss.valueFrom());
+    else if (digitsPerDecade_ != 0 && digitsPerDecade_ - logOffset_ != 0)
+        value_ = float(std::pow(10.0, offset / digitsPerDecade_ - logOffset_));
+    dispatch();
+}
+
+void AnalogGauge::setLimitUpper(float v) {
+    if (v == limitUpper_)
+        return;
+    limitUpper_ = v;
+    valueChange();
+}
+
+void AnalogGauge::setLimitLower(float v) {
+    if (v == limitLower_)
+        return;
+    limitLower_ = v == 0.0f ? 0.0001f : v;
+    valueChange();
+}
+
+void AnalogGauge::setHintOptions(HintOptions s) {
+    const bool switchedOn =
+        !hintOptions_.contains(HintOption::hoAutoHint) && s.contains(HintOption::hoAutoHint);
+    hintOptions_ = s;
+    if (switchedOn)
+        valueChange(); // builds the hint at once
+}
+
+void AnalogGauge::setFont(const FontSpec& f) {
+    if (f == font_)
+        return;
+    font_ = f;
+    if (loaded_)
+        settingsChange();
+}
+
+void AnalogGauge::loaded() {
+    loaded_ = true;
+    signalSettings_.onChange = [this](SettingsObject&) { settingsChange(); };
+    sectorSettings_.onChange = [this](SettingsObject&) { settingsChange(); };
+    minMax_.reset();
+    minMax_.onChange = [this](SettingsObject&) { minMaxChange(); };
+}
+
+void AnalogGauge::setReadingFormat(const std::string& pictureFormat) {
+    signalSettings_.setValueFormat(pictureFormat);
+}
+
+void AnalogGauge::setReadingUnit(const std::string& unit) {
+    signalSettings_.setValueUnit(unit);
+}
+
+void AnalogGauge::setReadingValue(float value) {
+    setValue(value);
+}
+
+void AnalogGauge::settingsChange() {
+    auto& ss = signalSettings_;
+    ss.recompute();
+    if (logScale_) {
+        digitsPerDecade_ = ss.digitalSpan() / std::log10(double(ss.valueTo()) / ss.valueFrom());
+        logOffset_ = std::log10(1.0 / ss.valueFrom());
+        if (value_ <= 0)
+            value_ = 1.0f;
+    }
+    digit_ = valueToDigit(value_);
+    if (onSettingsChange)
+        onSettingsChange(*this);
+}
+
+void AnalogGauge::valueChange() {
+    const auto& ss = signalSettings_;
+    valueText_ = formatNumber(ss.valueFormat(), static_cast<long double>(value_));
+    ppt_ = digitToPpt(digit_, ss.digitalFrom(), ss.digitalSpan());
+
+    // Sectors may overlap; each reports its own entry and exit.
+    bool* inSector[] = {&inSector1_, &inSector2_, &inSector3_};
+    for (int k = 1; k <= 3; ++k) {
+        const bool in = sectorSettings_.contains(k, ppt_);
+        if (in == *inSector[k - 1])
+            continue;
+        *inSector[k - 1] = in;
+        if (onSectorChange)
+            onSectorChange(*this, k == 1, k == 2, k == 3, in);
+    }
+
+    updateLimits();
+
+    // Out of range is reported once on entry and once on return; the position handed
+    // out is the unclamped one.
+    if (ppt_ < 0 || ppt_ > 1000) {
+        const bool high = ppt_ > 1000;
+        if (!(high ? overflowHigh_ : overflowLow_)) {
+            overflowHigh_ = high;
+            overflowLow_ = !high;
+            overflowChange(ppt_);
+            if (onOverflow)
+                onOverflow(*this, ppt_);
+        }
+        ppt_ = high ? 1000 : 0;
+    } else if (overflowLow_ || overflowHigh_) {
+        overflowLow_ = overflowHigh_ = false;
+        overflowChange(ppt_);
+        if (onOverflow)
+            onOverflow(*this, ppt_);
+    }
+
+    if (designing()) {
+        minPpt_ = maxPpt_ = ppt_;
+    } else {
+        // The first capture after a reset is not a change worth reporting.
+        if (minMax_.min() > value_) {
+            const float old = minMax_.min();
+            minMax_.setMin(value_);
+            minPpt_ = ppt_;
+            if (old != MinMax::kMinReset)
+                minMaxChange();
+        }
+        if (minMax_.max() < value_) {
+            const float old = minMax_.max();
+            minMax_.setMax(value_);
+            maxPpt_ = ppt_;
+            if (old != MinMax::kMaxReset)
+                minMaxChange();
+        }
+    }
+
+    if (hintOptions_.contains(HintOption::hoAutoHint) && !designing()) {
+        hint_ = composeHint();
+        setToolTip(QString::fromStdString(hint_));
+    }
+
+    if (onValueChange)
+        onValueChange(*this);
+}
+
+void AnalogGauge::overflowChange(int) {}
+
+void AnalogGauge::limitChange() {}
+
+void AnalogGauge::minMaxChange() {
+    if (onMinMaxChange)
+        onMinMaxChange(*this);
+    valueChange();
+}
+
+void AnalogGauge::logScaleChange() {
+    paramChange();
+}
+
+void AnalogGauge::applyLogScale(bool on) {
+    auto& ss = signalSettings_;
+    logScale_ = on;
+    ss.setLogMode(on);
+    sectorSettings_.setLogMode(on);
+    if (on) {
+        if (value_ <= 0)
+            value_ = 0.001f;
+        ss.setValueFrom(ss.valueFrom() > 0 ? powerOfTenNearest(ss.valueFrom()) : 0.001f);
+        ss.setValueTo(powerOfTenNearest(ss.valueTo()));
+        const double from = ss.valueFrom(), to = ss.valueTo();
+        digitsPerDecade_ = from != to ? ss.digitalSpan() / std::log10(to / from) : ss.digitalSpan();
+        logOffset_ = std::log10(1.0 / from);
+        digit_ = logDigit(value_, from, digitsPerDecade_, ss.digitalFrom());
+    } else {
+        digit_ = linearDigit(value_, ss.valueFrom(), ss.digitsPerValue(), ss.digitalFrom());
+    }
+}
+
+std::string AnalogGauge::composeHint() const {
+    const auto& ss = signalSettings_;
+    const auto has = [this](HintOption o) { return hintOptions_.contains(o); };
+    const QLocale locale = QLocale::system();
+    std::string text;
+    const auto newLine = [&text] {
+        if (!text.empty())
+            text += '\r';
+    };
+    const auto extreme = [&](const char* label, float v, const Timestamp& at) {
+        newLine();
+        text += label + formatNumber(ss.valueFormat(), static_cast<long double>(v)) + " " +
+                ss.valueUnit();
+        if (has(HintOption::hoMinMaxDate))
+            text += " " + locale.toString(at.date(), QLocale::ShortFormat).toStdString();
+        if (has(HintOption::hoMinMaxTime))
+            text += " " + locale.toString(at.time(), QLocale::LongFormat).toStdString();
+    };
+
+    if (has(HintOption::hoValue))
+        text = "Value= " + valueText_ + " " + ss.valueUnit();
+    if (has(HintOption::hoMin))
+        extreme("MIN= ", minMax_.min(), minMax_.minDateTime());
+    if (has(HintOption::hoMax))
+        extreme("MAX= ", minMax_.max(), minMax_.maxDateTime());
+    if (has(HintOption::hoName1)) {
+        newLine();
+        text += ss.name1();
+    }
+    if (has(HintOption::hoName2)) {
+        newLine();
+        text += ss.name2();
+    }
+    return text;
+}
+
+int AnalogGauge::valueToDigit(float v) const {
+    const auto& ss = signalSettings_;
+    return logScale_ ? logDigit(v, ss.valueFrom(), digitsPerDecade_, ss.digitalFrom())
+                     : linearDigit(v, ss.valueFrom(), ss.digitsPerValue(), ss.digitalFrom());
+}
+
+void AnalogGauge::dispatch() {
+    if (designing())
+        settingsChange();
+    else
+        valueChange();
+}
+
+void AnalogGauge::updateLimits() {
+    const bool upper = value_ > limitUpper_;
+    const bool lower = value_ < limitLower_;
+    if (upper == upperExceeded_ && lower == lowerExceeded_)
+        return;
+    upperExceeded_ = upper;
+    lowerExceeded_ = lower;
+    limitChange();
+    if (onLimit)
+        onLimit(*this, lower, upper);
+}
+
+} // namespace kv
