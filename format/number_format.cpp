@@ -1,0 +1,400 @@
+#include "format/number_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace kv {
+
+namespace {
+
+constexpr int kPrecision = 18;     // significant digits of the decimal record
+constexpr int kGeneralDigits = 15; // significant digits of the general format
+constexpr int kNoZero = 1 << 20;   // "no 0 placeholder": beyond any real count
+
+// A value as decimal digits: 0.d1d2d3... x 10^exponent.
+struct DigitRecord {
+    int exponent = 0; // digits before the decimal point
+    bool negative = false;
+    int count = 0; // digits in use; 0 means zero
+    char digits[kPrecision + 1] = {};
+};
+
+// Fixed-size output: the result never exceeds kMaxFormattedLength characters, however many
+// digits, group separators or exponent characters a long format asks for.
+class Output {
+public:
+    void put(char c) {
+        if (size_ < kMaxFormattedLength)
+            buf_[size_++] = c;
+    }
+    void put(const char* s, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i)
+            put(s[i]);
+    }
+    std::string str() const { return std::string(buf_, size_); }
+
+private:
+    char buf_[kMaxFormattedLength];
+    std::size_t size_ = 0;
+};
+
+bool isQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+// Index of the quote that closes the quoted text starting at `i`; an unclosed quote
+// runs to `end`, which is then returned.
+std::size_t closingQuote(std::string_view f, std::size_t i, std::size_t end) {
+    const std::size_t close = f.find(f[i], i + 1);
+    return close == std::string_view::npos || close >= end ? end : close;
+}
+
+std::size_t skipQuoted(std::string_view f, std::size_t i, std::size_t end) {
+    const std::size_t close = closingQuote(f, i, end);
+    return close == end ? end : close + 1;
+}
+
+bool isExponentAt(std::string_view f, std::size_t i, std::size_t end) {
+    return (f[i] == 'E' || f[i] == 'e') && i + 1 < end && (f[i + 1] == '+' || f[i + 1] == '-');
+}
+
+struct Section {
+    std::size_t begin = 0, end = 0;
+    bool present = false;
+    bool usable() const { return present && end > begin; }
+};
+
+std::size_t sectionEnd(std::string_view f, std::size_t begin) {
+    std::size_t i = begin;
+    while (i < f.size()) {
+        if (f[i] == ';')
+            return i;
+        i = isQuote(f[i]) ? skipQuoted(f, i, f.size()) : i + 1;
+    }
+    return f.size();
+}
+
+struct Sections {
+    Section s[3];
+
+    explicit Sections(std::string_view f) {
+        std::size_t begin = 0;
+        for (int k = 0; k < 3; ++k) {
+            s[k].present = true;
+            s[k].begin = begin;
+            s[k].end = sectionEnd(f, begin);
+            if (s[k].end >= f.size())
+                break;
+            begin = s[k].end + 1;
+        }
+    }
+
+    // An absent or empty section stands in for section 1.
+    int resolve(int wanted) const { return s[wanted].usable() ? wanted : 0; }
+};
+
+struct Picture {
+    int digitCount = 0;
+    int firstZero = kNoZero;
+    int lastZero = 0;
+    int decimalIndex = -1;
+    bool grouping = false;
+    bool scientific = false;
+    int mandatoryInt = 0;       // integer places that always print
+    int mandatoryFracLimit = 0; // minus the fraction places that always print
+};
+
+Picture scanSection(std::string_view f, const Section& sec) {
+    Picture p;
+    std::size_t i = sec.begin;
+    while (i < sec.end) {
+        const char c = f[i];
+        if (c == '0' || c == '#') {
+            if (c == '0') {
+                if (p.firstZero == kNoZero)
+                    p.firstZero = p.digitCount;
+                p.lastZero = p.digitCount + 1;
+            }
+            ++p.digitCount;
+            ++i;
+        } else if (c == '.') {
+            if (p.decimalIndex < 0)
+                p.decimalIndex = p.digitCount;
+            ++i;
+        } else if (c == ',') {
+            p.grouping = true;
+            ++i;
+        } else if (isQuote(c)) {
+            i = skipQuoted(f, i, sec.end);
+        } else if (isExponentAt(f, i, sec.end)) {
+            p.scientific = true;
+            i += 2;
+            while (i < sec.end && f[i] == '0')
+                ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (p.decimalIndex < 0)
+        p.decimalIndex = p.digitCount;
+    p.mandatoryInt = std::max(0, p.decimalIndex - p.firstZero);
+    p.mandatoryFracLimit = std::min(0, p.decimalIndex - p.lastZero);
+    return p;
+}
+
+// |value| to kPrecision significant digits, rounded to nearest with ties to even on the
+// exact binary value (the C library prints long doubles exactly).
+DigitRecord toDigits(long double value, int precision) {
+    DigitRecord r;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*Le", precision - 1, std::fabs(value));
+    // buf: d.ddd...e+XX (no point when precision is 1)
+    const char* p = buf;
+    while (*p && r.count < precision) {
+        if (*p >= '0' && *p <= '9')
+            r.digits[r.count++] = *p;
+        else if (*p != '.')
+            break;
+        ++p;
+    }
+    while (*p && *p != 'e')
+        ++p;
+    r.exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
+    r.negative = std::signbit(value);
+    return r;
+}
+
+void stripTrailingZeros(DigitRecord& r) {
+    while (r.count > 0 && r.digits[r.count - 1] == '0')
+        --r.count;
+    if (r.count == 0)
+        r.negative = false;
+}
+
+// Keeps `keep` digits, rounding half away from zero on the decimal digits. A record
+// that rounds away entirely stays at its magnitude, which the place counting needs.
+void roundTo(DigitRecord& r, int keep) {
+    if (keep < 0) {
+        r = DigitRecord{};
+        return;
+    }
+    if (keep < r.count) {
+        const bool up = r.digits[keep] >= '5';
+        r.count = keep;
+        if (up) {
+            int i = keep - 1;
+            while (i >= 0 && r.digits[i] == '9')
+                --i;
+            if (i < 0) {
+                r.digits[0] = '1';
+                r.count = 1;
+                ++r.exponent;
+            } else {
+                ++r.digits[i];
+                r.count = i + 1;
+            }
+        }
+    }
+    stripTrailingZeros(r);
+}
+
+void putUnsigned(Output& out, unsigned long value, int minDigits) {
+    char buf[24];
+    int n = 0;
+    do {
+        buf[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int k = n; k < minDigits; ++k)
+        out.put('0');
+    while (n > 0)
+        out.put(buf[--n]);
+}
+
+// The general text: 15 significant digits, plain between 1e-4 and 1e15, otherwise
+// mantissa and exponent (1,5E+18).
+std::string generalFormat(long double value) {
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    if (value == 0)
+        return "0";
+    DigitRecord r = toDigits(value, kGeneralDigits);
+    stripTrailingZeros(r);
+    const char dec = decimalChar();
+    Output out;
+    if (value < 0)
+        out.put('-');
+    const int sciExponent = r.exponent - 1;
+    if (sciExponent >= -4 && sciExponent < kGeneralDigits) {
+        if (r.exponent <= 0) {
+            out.put('0');
+            out.put(dec);
+            for (int k = r.exponent; k < 0; ++k)
+                out.put('0');
+            out.put(r.digits, std::size_t(r.count));
+        } else {
+            for (int k = 0; k < std::max(r.count, r.exponent); ++k) {
+                if (k == r.exponent)
+                    out.put(dec);
+                out.put(k < r.count ? r.digits[k] : '0');
+            }
+        }
+    } else {
+        out.put(r.digits[0]);
+        if (r.count > 1) {
+            out.put(dec);
+            out.put(r.digits + 1, std::size_t(r.count - 1));
+        }
+        out.put('E');
+        out.put(sciExponent < 0 ? '-' : '+');
+        putUnsigned(out, static_cast<unsigned long>(std::abs(sciExponent)), 2);
+    }
+    return out.str();
+}
+
+class SectionWriter {
+public:
+    SectionWriter(std::string_view f, const Section& sec, const Picture& pic,
+                  const DigitRecord& rec, bool firstSection)
+        : f_(f), sec_(sec), pic_(pic), rec_(rec), first_(firstSection), dec_(decimalChar()),
+          grp_(groupingChar()) {}
+
+    std::string write() {
+        if (rec_.negative && first_)
+            out_.put('-');
+        if (pic_.scientific) {
+            place_ = pic_.decimalIndex;
+            delta_ = 0;
+        } else {
+            place_ = std::max(rec_.exponent, pic_.decimalIndex);
+            delta_ = rec_.exponent - pic_.decimalIndex;
+        }
+        std::size_t i = sec_.begin;
+        while (i < sec_.end) {
+            const char c = f_[i];
+            if (c == '0' || c == '#') {
+                placeholder();
+                ++i;
+            } else if (c == '.' || c == ',') {
+                ++i;
+            } else if (isQuote(c)) {
+                const std::size_t close = closingQuote(f_, i, sec_.end);
+                out_.put(f_.data() + i + 1, close - (i + 1));
+                i = close == sec_.end ? close : close + 1;
+            } else if (isExponentAt(f_, i, sec_.end)) {
+                i = exponent(i);
+            } else {
+                out_.put(c);
+                ++i;
+            }
+        }
+        return out_.str();
+    }
+
+private:
+    void placeholder() {
+        if (delta_ == 0) {
+            putDigit();
+        } else if (delta_ > 0) {
+            // More integer digits than the format has places: they all go here.
+            for (int k = 0; k <= delta_; ++k)
+                putDigit();
+            delta_ = 0;
+        } else {
+            ++delta_;
+            if (place_ <= pic_.mandatoryInt)
+                writeDigit('0');
+            --place_;
+        }
+    }
+
+    void putDigit() {
+        if (next_ < rec_.count)
+            writeDigit(rec_.digits[next_++]);
+        else if (place_ > pic_.mandatoryFracLimit)
+            writeDigit('0');
+        --place_;
+    }
+
+    void writeDigit(char d) {
+        if (place_ == 0)
+            out_.put(dec_);
+        out_.put(d);
+        if (pic_.grouping && place_ > 1 && place_ % 3 == 1)
+            out_.put(grp_);
+    }
+
+    std::size_t exponent(std::size_t i) {
+        out_.put(f_[i]);
+        const bool alwaysSign = f_[i + 1] == '+';
+        i += 2;
+        int zeros = 0;
+        while (i < sec_.end && f_[i] == '0') {
+            ++zeros;
+            ++i;
+        }
+        const int value = rec_.count == 0 ? 0 : rec_.exponent - pic_.decimalIndex;
+        if (value < 0)
+            out_.put('-');
+        else if (alwaysSign)
+            out_.put('+');
+        putUnsigned(out_, static_cast<unsigned long>(std::abs(value)), std::clamp(zeros, 1, 4));
+        return i;
+    }
+
+    std::string_view f_;
+    Section sec_;
+    const Picture& pic_;
+    const DigitRecord& rec_;
+    bool first_;
+    char dec_, grp_;
+    Output out_;
+    int place_ = 0;
+    int delta_ = 0;
+    int next_ = 0;
+};
+
+} // namespace
+
+std::string formatNumber(std::string_view format, long double value) {
+    if (format.size() > kMaxFormatLength)
+        throw ConvertError("Format-String zu lang");
+
+    const Sections sections(format);
+    if (!sections.s[0].usable() || !std::isfinite(value))
+        return generalFormat(value);
+
+    int current = sections.resolve(value == 0 ? 2 : value < 0 ? 1 : 0);
+    Picture pic = scanSection(format, sections.s[current]);
+
+    DigitRecord rec;
+    if (value != 0) {
+        rec = toDigits(value, kPrecision);
+        int keep;
+        if (pic.scientific) {
+            keep = pic.digitCount;
+        } else {
+            keep = std::min(rec.exponent + (pic.digitCount - pic.decimalIndex), kPrecision);
+        }
+        roundTo(rec, keep);
+    }
+
+    if (!pic.scientific && rec.exponent > kPrecision)
+        return generalFormat(value);
+
+    if (rec.count == 0) {
+        const int zeroSection = sections.resolve(2);
+        if (zeroSection != current) {
+            current = zeroSection;
+            pic = scanSection(format, sections.s[current]);
+        }
+    }
+
+    return SectionWriter(format, sections.s[current], pic, rec, current == 0).write();
+}
+
+} // namespace kv

@@ -1,0 +1,261 @@
+#include "format/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kv {
+namespace {
+
+// Sets the separators for one test and puts the defaults back afterwards.
+class Separators {
+public:
+    Separators(char dec, char grp) {
+        setDecimalChar(dec);
+        setGroupingChar(grp);
+    }
+    ~Separators() {
+        setDecimalChar('.');
+        setGroupingChar(',');
+    }
+};
+
+// Expected texts are written for the German separators; this gives the English ones.
+std::string swapSeparators(std::string s) {
+    for (char& c : s) {
+        if (c == ',')
+            c = '.';
+        else if (c == '.')
+            c = ',';
+    }
+    return s;
+}
+
+struct FormatCase {
+    const char* format;
+    long double value;
+    const char* german; // with decimal "," and grouping "."
+};
+
+std::ostream& operator<<(std::ostream& os, const FormatCase& c) {
+    return os << '"' << c.format << "\" " << static_cast<double>(c.value);
+}
+
+class FormatTable : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatTable, GermanSeparators) {
+    Separators sep(',', '.');
+    EXPECT_EQ(formatNumber(GetParam().format, GetParam().value), GetParam().german);
+}
+
+TEST_P(FormatTable, EnglishSeparators) {
+    Separators sep('.', ',');
+    EXPECT_EQ(formatNumber(GetParam().format, GetParam().value), swapSeparators(GetParam().german));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readings, FormatTable,
+    ::testing::Values(
+        FormatCase{"0.0000", 0.001L, "0,0010"},
+        FormatCase{"0.0000", static_cast<long double>(0.001f), "0,0010"},
+        FormatCase{"0.0000", 1.23456L, "1,2346"}, FormatCase{"0.0000", -0.00004L, "0,0000"},
+        FormatCase{"0.0000", -0.00005L, "-0,0001"}, FormatCase{"00.000", 1.5L, "01,500"},
+        FormatCase{"000.00", 123.456L, "123,46"}, FormatCase{"0000.0", 12.34L, "0012,3"},
+        FormatCase{"0000.0", 12345.6L, "12345,6"}, FormatCase{"##0.0", 0.0L, "0,0"},
+        FormatCase{"##0.0", 1234.56L, "1234,6"}, FormatCase{"0.0", 0.25L, "0,3"},
+        FormatCase{"0.0", -0.25L, "-0,3"}));
+
+INSTANTIATE_TEST_SUITE_P(ScaleLabels, FormatTable,
+                         ::testing::Values(FormatCase{"0e-0", 0.001L, "1e-3"},
+                                           FormatCase{"0e-0", 1.0L, "1e0"},
+                                           FormatCase{"0e-0", 10.0L, "1e1"},
+                                           FormatCase{"0e-0", 95.0L, "1e2"},
+                                           FormatCase{"0e-0", 0.0L, "0e0"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    AxisLabels, FormatTable,
+    ::testing::Values(FormatCase{"#,##0.####", 1234.5L, "1.234,5"},
+                      FormatCase{"#,##0.####", 0.5L, "0,5"},
+                      FormatCase{"#,##0.####", -1234567.891L, "-1.234.567,891"},
+                      FormatCase{"#,##0.####", 0.0L, "0"},
+                      FormatCase{"#,##0.####", 0.00004L, "0,0000"},
+                      FormatCase{"#,##0.####", 0.000004L, "0"},
+                      FormatCase{"#,##0", 1000.0L, "1.000"}, FormatCase{"#,##0", 100.0L, "100"},
+                      FormatCase{"#,##0", 123456789012.0L, "123.456.789.012"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Sections, FormatTable,
+    ::testing::Values(FormatCase{"0.00;(0.00);Null", -1.5L, "(1,50)"},
+                      FormatCase{"0.00;(0.00);Null", 0.001L, "Null"},
+                      FormatCase{"0.00;(0.00);Null", 1.5L, "1,50"},
+                      FormatCase{"0.00;(0.00);Null", 0.0L, "Null"},
+                      // A negative value that rounds to zero takes the zero section, unsigned.
+                      FormatCase{"0.00;(0.00);Null", -0.001L, "Null"},
+                      FormatCase{"0;(0)", -0.4L, "0"}, FormatCase{"0.0;;", -2.0L, "-2,0"},
+                      FormatCase{"0.0;;", 0.0L, "0,0"}, FormatCase{";0", 5.0L, "5"},
+                      FormatCase{"0;", -7.0L, "-7"}, FormatCase{"0;-0;", -7.0L, "-7"},
+                      FormatCase{"0;neg 0", -7.0L, "neg 7"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Rounding, FormatTable,
+    ::testing::Values(
+        // carries through nines, also out of the first digit
+        FormatCase{"0.0000", 9.99995L, "10,0000"}, FormatCase{"0.0000", 9.99995, "10,0000"},
+        FormatCase{"0.0000", 0.99995L, "1,0000"}, FormatCase{"0", 99.5L, "100"},
+        FormatCase{"0", 0.5L, "1"}, FormatCase{"0", 0.49L, "0"}, FormatCase{"#", 0.4L, ""},
+        FormatCase{"0.00", 1.995L, "2,00"}, FormatCase{"0.00", -1.995L, "-2,00"},
+        // the double 0.285 lies just below the tie, the extended one on it
+        FormatCase{"0.00", 0.285, "0,28"}, FormatCase{"0.00", 0.285L, "0,29"},
+        FormatCase{"0", -0.4L, "0"}, FormatCase{"0.0", -0.04L, "0,0"},
+        FormatCase{"0.0", -0.05L, "-0,1"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Placeholders, FormatTable,
+    ::testing::Values(FormatCase{"0.##", 5.0L, "5"}, FormatCase{"0.##", 5.1L, "5,1"},
+                      FormatCase{"#.##", 0.5L, ",5"}, FormatCase{"0.0#", 1.0L, "1,0"},
+                      FormatCase{"000", 7.0L, "007"}, FormatCase{"0", 12345.0L, "12345"},
+                      FormatCase{"0.0.0", 1.25L, "1,25"}, FormatCase{"x0y", 3.0L, "x3y"},
+                      FormatCase{"0 V", 3.0L, "3 V"}, FormatCase{"#", 0.0L, ""}));
+
+INSTANTIATE_TEST_SUITE_P(
+    EighteenDigits, FormatTable,
+    ::testing::Values(
+        FormatCase{"0", 123456789012345678.0L, "123456789012345678"},
+        FormatCase{"0", 999999999999999999.0L, "999999999999999999"},
+        FormatCase{"#,##0", 999999999999999999.0L, "999.999.999.999.999.999"},
+        // the 19th digit is rounded away before the format sees the value
+        FormatCase{"0.0", 1.234567890123456789L, "1,2"},
+        FormatCase{"0.00000000000000000", 1.234567890123456789L, "1,23456789012345679"},
+        // 10^18 and more leave an ordinary section for the general format
+        FormatCase{"0", 1e18L, "1E+18"}, FormatCase{"0", 999999999999999999.6L, "1E+18"},
+        FormatCase{"0.0", -1.5e18L, "-1,5E+18"}, FormatCase{"0.00E+00", 1e18L, "1,00E+18"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Quotes, FormatTable,
+    ::testing::Values(FormatCase{"0\" a;0 \"", 5.0L, "5 a;0 "},
+                      FormatCase{"'x;'0;'neg'0", -3.0L, "neg3"},
+                      FormatCase{"'x;'0;'neg'0", 3.0L, "x;3"}, FormatCase{"\"00\"0", 12.0L, "0012"},
+                      FormatCase{"0\"E+0\"", 4.0L, "4E+0"}, FormatCase{"0\"abc", 5.0L, "5abc"},
+                      FormatCase{"0'", 5.0L, "5"}, FormatCase{"''0", 5.0L, "5"}));
+
+INSTANTIATE_TEST_SUITE_P(Scientific, FormatTable,
+                         ::testing::Values(FormatCase{"0.00E+0", 12345.0L, "1,23E+4"},
+                                           FormatCase{"0.00E+00", 12345.0L, "1,23E+04"},
+                                           FormatCase{"0.00E+000", 12345.0L, "1,23E+004"},
+                                           FormatCase{"0.00E+0000", 12345.0L, "1,23E+0004"},
+                                           FormatCase{"0.00E+00000", 12345.0L, "1,23E+0004"},
+                                           FormatCase{"0.00e-0", 12345.0L, "1,23e4"},
+                                           FormatCase{"0.00e-00", 12345.0L, "1,23e04"},
+                                           FormatCase{"0.00e-000", 0.00012345L, "1,23e-004"},
+                                           FormatCase{"0.00e-0000", 0.00012345L, "1,23e-0004"},
+                                           FormatCase{"0.00E+00", 0.00012345L, "1,23E-04"},
+                                           FormatCase{"0.00E+00", -0.00012355L, "-1,24E-04"},
+                                           FormatCase{"0.00E+00", 0.0L, "0,00E+00"},
+                                           FormatCase{"0.00E-00", 1e300L, "1,00E300"},
+                                           FormatCase{"0.00E+0", 9.999L, "1,00E+1"},
+                                           FormatCase{"00.0E+0", 12345.0L, "12,3E+3"},
+                                           // E or e without a sign is plain text
+                                           FormatCase{"0E", 3.0L, "3E"},
+                                           FormatCase{"0e5", 3.0L, "3e5"}));
+
+TEST(FormatNumber, GeneralFormat) {
+    Separators sep(',', '.');
+    EXPECT_EQ(formatNumber("", 1234.5L), "1234,5");
+    EXPECT_EQ(formatNumber("", -0.5L), "-0,5");
+    EXPECT_EQ(formatNumber("", 0.0L), "0");
+    EXPECT_EQ(formatNumber("", 0.0001L), "0,0001");
+    EXPECT_EQ(formatNumber("", 0.00001L), "1E-05");
+    EXPECT_EQ(formatNumber("", 123456789012345.0L), "123456789012345");
+    EXPECT_EQ(formatNumber("", 1234567890123456.0L), "1,23456789012346E+15");
+    EXPECT_EQ(formatNumber("", 1.0L / 3), "0,333333333333333");
+    EXPECT_EQ(formatNumber(";0.0", 2.0L), "2");
+    EXPECT_EQ(formatNumber("0.0", std::numeric_limits<long double>::infinity()), "INF");
+    EXPECT_EQ(formatNumber("0.0", -std::numeric_limits<long double>::infinity()), "-INF");
+    EXPECT_EQ(formatNumber("0.0", std::numeric_limits<long double>::quiet_NaN()), "NAN");
+}
+
+TEST(FormatNumber, FormatLengthLimit) {
+    Separators sep(',', '.');
+    const std::string longest = std::string(kMaxFormatLength - 2, ' ') + "0";
+    ASSERT_EQ(longest.size() + 1, kMaxFormatLength);
+    EXPECT_EQ(formatNumber(longest + "'", 7.0L), std::string(kMaxFormatLength - 2, ' ') + "7");
+    const std::string tooLong = longest + "''";
+    ASSERT_EQ(tooLong.size(), kMaxFormatLength + 1);
+    try {
+        formatNumber(tooLong, 7.0L);
+        FAIL() << "no error for a format of 225 characters";
+    } catch (const ConvertError& e) {
+        EXPECT_STREQ(e.what(), "Format-String zu lang");
+    }
+    // Even a format that only falls back to the general text is checked first.
+    EXPECT_THROW(formatNumber(std::string(kMaxFormatLength + 1, ';'), 1.0L), ConvertError);
+}
+
+TEST(FormatNumber, ResultNeverExceedsItsBuffer) {
+    Separators sep(',', '.');
+    // 222 mandatory places with grouping want 295 characters.
+    const std::string format = "#," + std::string(kMaxFormatLength - 2, '0');
+    const std::string text = formatNumber(format, 1.0L);
+    ASSERT_EQ(text.size(), kMaxFormattedLength);
+    EXPECT_EQ(text.substr(0, 8), "000.000.");
+    for (std::size_t i = 0; i < text.size(); ++i)
+        EXPECT_EQ(text[i], (i % 4 == 3) ? '.' : '0') << i;
+
+    const std::string quoted = "\"" + std::string(200, 'x') + "\"" + std::string(19, '0');
+    const std::string big = formatNumber(quoted + "E+0", 1e-300L);
+    EXPECT_LE(big.size(), kMaxFormattedLength);
+}
+
+TEST(FormatNumber, SeparatorsComeOnlyFromTheSettings) {
+    Separators sep(';', '_');
+    EXPECT_EQ(formatNumber("#,##0.00", 12345.678L), "12_345;68");
+    // a literal comma or point in quotes stays what it is
+    EXPECT_EQ(formatNumber("0','0", 12.0L), "1,2");
+    EXPECT_EQ(formatNumber("0'.'0", 15.0L), "1.5");
+}
+
+// Random formats and values: nothing may crash, hang, overrun or exceed the limits.
+TEST(FormatNumber, RandomFormatsAreHandledSafely) {
+    Separators sep(',', '.');
+    std::mt19937 rng(27500);
+    const char alphabet[] = "0#.,;Ee+-'\"x 0#0";
+    const long double values[] = {0.0L,
+                                  -0.0L,
+                                  1.0L,
+                                  -1.5L,
+                                  0.00049L,
+                                  123456.789L,
+                                  -987654321.123L,
+                                  1e17L,
+                                  1e18L,
+                                  1e300L,
+                                  -1e-300L,
+                                  LDBL_MAX,
+                                  LDBL_TRUE_MIN,
+                                  -LDBL_MIN,
+                                  std::numeric_limits<long double>::infinity(),
+                                  std::numeric_limits<long double>::quiet_NaN()};
+    std::uniform_int_distribution<int> pick(0, sizeof alphabet - 2);
+    std::uniform_int_distribution<std::size_t> length(0, kMaxFormatLength + 4);
+    for (int round = 0; round < 4000; ++round) {
+        std::string format(length(rng), ' ');
+        for (char& c : format)
+            c = alphabet[pick(rng)];
+        for (long double v : values) {
+            if (format.size() > kMaxFormatLength) {
+                EXPECT_THROW(formatNumber(format, v), ConvertError);
+                break;
+            }
+            const std::string text = formatNumber(format, v);
+            ASSERT_LE(text.size(), kMaxFormattedLength) << format;
+        }
+    }
+}
+
+} // namespace
+} // namespace kv
