@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kv {
+
+// What the command line asks for. Without options the program behaves as if none existed.
+struct CommandLine {
+    bool simulate = false;
+    QString simulateScript; // empty: the built-in demo script
+    QStringList ports;      // devices put in front of the port list, in the order given
+    bool autostart = false;
+    QString snapshotFile;
+    int readings = 0;
+    bool help = false;
+    bool version = false;
+
+    bool snapshot() const { return !snapshotFile.isEmpty(); }
+    // How long a snapshot run waits for its readings, in milliseconds.
+    int snapshotTimeoutMs() const { return 5000 + readings * 500; }
+};
+
+struct CommandLineResult {
+    std::optional<CommandLine> options; // empty when the arguments are wrong
+    QString error;                      // why, when they are
+};
+
+// Parses the arguments after the program name.
+CommandLineResult parseCommandLine(const QStringList& args);
+
+QString usageText(const QString& program);
+
+} // namespace kv

@@ -1,0 +1,133 @@
+#include "app/main_window.h"
+
+#include "app/error_reporter.h"
+#include "app/port_text.h"
+#include "canvas/canvas.h"
+#include "serial/mode_text.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+
+namespace kv {
+
+namespace {
+
+QFont formFont(const char* name, int characterHeight) {
+    FontSpec spec;
+    spec.name = name;
+    spec.height = -characterHeight;
+    return toQFont(spec);
+}
+
+template <typename W> W* place(W* w, int left, int top, int width, int height) {
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+} // namespace
+
+MainWindow::MainWindow(SerialIo& link, const PortTable& ports, ErrorReporter& errors,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(ports),
+      errors_(errors) {
+    sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    onExit = [] { QCoreApplication::quit(); };
+
+    setWindowTitle(QStringLiteral("VELOMAX KV27500"));
+    setFixedSize(clientWidth, clientHeight);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, toQColor(backgroundColor));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(formFont("MS Sans Serif", 11));
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+
+    createControls();
+
+    timer1_.setInterval(1);
+    connect(&timer1_, &QTimer::timeout, this, [this] { timer1Timer(); });
+
+    formCreate();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls() {
+    // Creation order is stacking order: later controls lie above earlier ones.
+    label1_ = place(new QLabel(QStringLiteral("COMPORT"), this), 16, 6, 50, 14);
+    label1_->setFont(formFont("Arial", 11));
+
+    label2_ = place(new QLabel(QStringLiteral("KV27500 meter display"), this), 8, 618, 132, 14);
+    label2_->setFont(formFont("Arial", 11));
+
+    comSel_ = place(new QComboBox(this), 13, 22, 57, 21);
+    comSel_->setEditable(true);
+    comSel_->setInsertPolicy(QComboBox::NoInsert);
+    comSel_->setEditText(QStringLiteral("1"));
+
+    open_ = place(new QPushButton(QStringLiteral("Start"), this), 77, 6, 75, 25);
+    connect(open_, &QPushButton::clicked, this, [this] { openClick(); });
+
+    button2_ = place(new QPushButton(QStringLiteral("Exit"), this), 372, 612, 92, 25);
+    connect(button2_, &QPushButton::clicked, this, [this] { button2Click(); });
+
+    button1_ = place(new QPushButton(QStringLiteral("Stop"), this), 77, 36, 75, 25);
+    connect(button1_, &QPushButton::clicked, this, [this] { button1Click(); });
+
+    setTabOrder(comSel_, open_);
+    setTabOrder(open_, button2_);
+    setTabOrder(button2_, button1_);
+}
+
+void MainWindow::formCreate() {
+    errors_.guard([this] {
+        for (const PortEntry& e : ports_.entries()) {
+            comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)));
+            comSel_->setItemData(comSel_->count() - 1, QString::fromStdString(e.tooltip()),
+                                 Qt::ToolTipRole);
+        }
+        if (comSel_->count() > 0)
+            comSel_->setCurrentIndex(0);
+    });
+}
+
+void MainWindow::openClick() {
+    errors_.guard([this] {
+        portNumber_ = portNumberFromText(comSel_->currentText());
+        const std::string mode = meterModeText(portNumber_);
+        timeoutSetting_ = 2;
+        const int result = link_.openPort(mode);
+        link_.setRts(1);
+        link_.setTimeouts(timeoutSetting_);
+        openResult_ = result;
+        sleep(100);
+        if (!timer1_.isActive())
+            timer1_.start();
+    });
+}
+
+void MainWindow::button1Click() {
+    errors_.guard([this] { timer1_.stop(); });
+}
+
+void MainWindow::button2Click() {
+    errors_.guard([this] {
+        timer1_.stop();
+        link_.closePort();
+        onExit();
+    });
+}
+
+void MainWindow::timer1Timer() {
+    errors_.guard([this] {
+        if (openResult_ != 1)
+            return;
+    });
+}
+
+} // namespace kv

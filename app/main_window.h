@@ -1,0 +1,84 @@
+#pragma once
+
+#include "serial/port_table.h"
+#include "serial/serial_io.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace kv {
+
+class ErrorReporter;
+
+// The program's one window: the port box with Start and Stop, the four displays of the
+// reading, Exit and a footer line. The hidden storage the poll cycle works in (the reply
+// frame and the value text) is plain data.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int clientWidth = 471;
+    static constexpr int clientHeight = 648;
+    static constexpr unsigned backgroundColor = 16244694; // 0xF7DFD6
+
+    // The link and the reporter must outlive the window. The port table gives the entries of
+    // the port box; the link maps the names to devices on its own.
+    MainWindow(SerialIo& link, const PortTable& ports, ErrorReporter& errors,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Blocking wait in milliseconds; QThread::msleep unless replaced (benchmarks use 0).
+    std::function<void(int ms)> sleep;
+    // Ends the program after Exit; QCoreApplication::quit unless replaced.
+    std::function<void()> onExit;
+    // Called after every reading that reached the displays, with the number of such
+    // readings since the window was created.
+    std::function<void(int count)> onReading;
+
+    // The commands, as their buttons run them. Errors are reported, never thrown.
+    void openClick();    // Start
+    void button1Click(); // Stop
+    void button2Click(); // Exit
+    void timer1Timer();  // one poll cycle
+
+    QComboBox* comSel() const { return comSel_; }
+    QPushButton* openButton() const { return open_; }
+    QPushButton* stopButton() const { return button1_; }
+    QPushButton* exitButton() const { return button2_; }
+    QLabel* label1() const { return label1_; }
+    QLabel* label2() const { return label2_; }
+    QTimer& timer1() { return timer1_; }
+
+    int openResult() const { return openResult_; }
+    int portNumber() const { return portNumber_; }
+    int readings() const { return readings_; }
+
+private:
+    void createControls();
+    void formCreate();
+
+    SerialIo& link_;
+    PortTable ports_;
+    ErrorReporter& errors_;
+
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QComboBox* comSel_ = nullptr;
+    QPushButton* open_ = nullptr;
+    QPushButton* button2_ = nullptr;
+    QPushButton* button1_ = nullptr;
+    QTimer timer1_;
+
+    int openResult_ = 0;
+    int portNumber_ = 0;
+    int timeoutSetting_ = 0;
+    int readings_ = 0;
+};
+
+} // namespace kv

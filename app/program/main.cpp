@@ -1,0 +1,115 @@
+// kv27500: shows the readings of a VELOMAX KV27500 multimeter read over a serial line.
+#include "app/application.h"
+#include "app/command_line.h"
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "app/snapshot.h"
+#include "serial/serial_link.h"
+#include "tools/sim/meter_simulator.h"
+
+#include <QFile>
+#include <QIcon>
+#include <QLocale>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The built-in meter on a pseudo-terminal: the demo runs round and round, a script given
+// by the user plays once and the meter then falls silent.
+std::unique_ptr<kv::sim::MeterSimulator> startSimulator(const QString& scriptPath,
+                                                        std::string* error) {
+    std::string text;
+    if (scriptPath.isEmpty()) {
+        text = kv::sim::demoScript();
+    } else {
+        QFile file(scriptPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = "cannot read " + scriptPath.toStdString();
+            return nullptr;
+        }
+        text = file.readAll().toStdString();
+    }
+    kv::sim::ParsedScript script = kv::sim::parseSimScript(text);
+    if (!script.ok()) {
+        *error = (scriptPath.isEmpty() ? std::string("demo") : scriptPath.toStdString()) + ": " +
+                 script.error;
+        return nullptr;
+    }
+    auto simulator =
+        std::make_unique<kv::sim::MeterSimulator>(std::move(script.steps), scriptPath.isEmpty());
+    if (!simulator->start({}, error))
+        return nullptr;
+    return simulator;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString title = kv::ErrorReporter::titleFromProgramPath(QString::fromLocal8Bit(argv[0]));
+
+    // Answered before any window system is touched, so they also work without a display.
+    const kv::CommandLineResult parsed = kv::parseCommandLine(args);
+    if (!parsed.options) {
+        std::fprintf(stderr, "%s: %s\n%s", qPrintable(title), qPrintable(parsed.error),
+                     qPrintable(kv::usageText(title)));
+        return 2;
+    }
+    const kv::CommandLine& cl = *parsed.options;
+    if (cl.help) {
+        std::fputs(qPrintable(kv::usageText(title)), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("kv27500 %s\n", KV_VERSION);
+        return 0;
+    }
+
+    kv::Application app(argc, argv);
+    app.setApplicationName(title);
+    app.setApplicationVersion(QStringLiteral(KV_VERSION));
+    app.setWindowIcon(QIcon(QStringLiteral(":/kv27500/kv27500.png")));
+
+    kv::ErrorReporter errors;
+    errors.setCaption(title);
+    kv::ErrorReporter::setInstance(&errors);
+
+    kv::applyRegionalSeparators(QLocale::system());
+
+    std::vector<kv::PortEntry> explicitDevices;
+    std::unique_ptr<kv::sim::MeterSimulator> simulator;
+    if (cl.simulate) {
+        std::string error;
+        simulator = startSimulator(cl.simulateScript, &error);
+        if (!simulator) {
+            std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
+            return 1;
+        }
+        explicitDevices.push_back(
+            kv::PortTable::describeDevice(simulator->devicePath(), "KV27500 simulator"));
+    }
+    for (const QString& device : cl.ports)
+        explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
+    const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
+    kv::SerialLink link(table);
+
+    kv::MainWindow window(link, table, errors);
+    window.show();
+
+    std::unique_ptr<kv::SnapshotRun> snapshot;
+    if (cl.snapshot())
+        snapshot = std::make_unique<kv::SnapshotRun>(window, cl.snapshotFile, cl.readings,
+                                                     cl.snapshotTimeoutMs());
+    if (cl.autostart)
+        QTimer::singleShot(0, &window, [&window] { window.openClick(); });
+
+    const int status = app.exec();
+    kv::ErrorReporter::setInstance(nullptr);
+    if (simulator)
+        simulator->stop();
+    return status;
+}

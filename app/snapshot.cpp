@@ -1,0 +1,73 @@
+#include "app/snapshot.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPixmap>
+#include <cstdio>
+
+namespace kv {
+
+SnapshotRun::SnapshotRun(MainWindow& window, QString file, int readings, int timeoutMs,
+                         QObject* parent)
+    : QObject(parent), window_(window), file_(std::move(file)), wanted_(readings),
+      timeoutMs_(timeoutMs), base_(window.readings()) {
+    onFinished = [](int status) { QCoreApplication::exit(status); };
+    auto previous = window_.onReading;
+    window_.onReading = [this, previous](int count) {
+        if (previous)
+            previous(count);
+        readingShown(count);
+    };
+    timeout_.setSingleShot(true);
+    connect(&timeout_, &QTimer::timeout, this, [this] {
+        const int got = window_.readings() - base_;
+        finish(1, QStringLiteral("%1 of %2 readings came within %3 s; no picture taken")
+                      .arg(got)
+                      .arg(wanted_)
+                      .arg(timeoutMs_ / 1000.0));
+    });
+    timeout_.start(timeoutMs_);
+}
+
+void SnapshotRun::readingShown(int count) {
+    if (finished_)
+        return;
+    if (count - base_ < wanted_)
+        return;
+    // Hold the picture still: no further ticks, nothing reset.
+    window_.timer1().stop();
+    timeout_.stop();
+    // Queued, so the paints the last reading asked for run before the picture is taken.
+    QMetaObject::invokeMethod(
+        this, [this] { save(); }, Qt::QueuedConnection);
+}
+
+QImage SnapshotRun::capture(MainWindow& window) {
+    window.repaint();
+    return window.grab(QRect(0, 0, MainWindow::clientWidth, MainWindow::clientHeight)).toImage();
+}
+
+void SnapshotRun::save() {
+    if (finished_)
+        return;
+    const QImage image = capture(window_);
+    if (image.isNull() || !image.save(file_, "PNG")) {
+        finish(1, QStringLiteral("cannot write %1").arg(file_));
+        return;
+    }
+    finish(0, QString());
+}
+
+void SnapshotRun::finish(int status, const QString& error) {
+    if (finished_)
+        return;
+    finished_ = true;
+    error_ = error;
+    timeout_.stop();
+    if (!error.isEmpty())
+        std::fprintf(stderr, "kv27500: %s\n", qPrintable(error));
+    if (onFinished)
+        onFinished(status);
+}
+
+} // namespace kv

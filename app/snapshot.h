@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/main_window.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+namespace kv {
+
+// Saves a picture of the window once it has shown a number of readings, then finishes:
+// with 0 when the picture was written, with 1 when it could not be written or the readings
+// did not come in time (the reason goes to stderr).
+class SnapshotRun : public QObject {
+    Q_OBJECT
+public:
+    SnapshotRun(MainWindow& window, QString file, int readings, int timeoutMs,
+                QObject* parent = nullptr);
+
+    // Called once with the exit status; QCoreApplication::exit unless replaced.
+    std::function<void(int status)> onFinished;
+
+    bool finished() const { return finished_; }
+    const QString& error() const { return error_; }
+
+    // The window's client area as it is on screen now.
+    static QImage capture(MainWindow& window);
+
+private:
+    void readingShown(int count);
+    void save();
+    void finish(int status, const QString& error);
+
+    MainWindow& window_;
+    QString file_;
+    int wanted_;
+    int timeoutMs_;
+    int base_; // readings shown before the run began
+    QTimer timeout_;
+    bool finished_ = false;
+    QString error_;
+};
+
+} // namespace kv

@@ -1,0 +1,96 @@
+#include "app/command_line.h"
+#include "app/port_text.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+CommandLine parseOk(const QStringList& args) {
+    const CommandLineResult r = parseCommandLine(args);
+    EXPECT_TRUE(r.options.has_value()) << r.error.toStdString();
+    return r.options.value_or(CommandLine{});
+}
+
+TEST(CommandLine, NoArgumentsChangeNothing) {
+    const CommandLine cl = parseOk({});
+    EXPECT_FALSE(cl.simulate);
+    EXPECT_FALSE(cl.autostart);
+    EXPECT_FALSE(cl.snapshot());
+    EXPECT_TRUE(cl.ports.isEmpty());
+    EXPECT_FALSE(cl.help || cl.version);
+}
+
+TEST(CommandLine, SimulateTakesAnOptionalScriptButNeverAnOption) {
+    EXPECT_TRUE(parseOk({"--simulate"}).simulateScript.isEmpty());
+    const CommandLine a = parseOk({"--simulate", "--autostart"});
+    EXPECT_TRUE(a.simulate);
+    EXPECT_TRUE(a.simulateScript.isEmpty());
+    EXPECT_TRUE(a.autostart);
+    EXPECT_EQ(parseOk({"--simulate", "run.txt"}).simulateScript, "run.txt");
+    EXPECT_EQ(parseOk({"--simulate=run.txt"}).simulateScript, "run.txt");
+}
+
+TEST(CommandLine, PortsAreKeptInTheOrderGiven) {
+    const CommandLine cl = parseOk({"--port", "/dev/ttyUSB1", "--port=/dev/ttyS0"});
+    EXPECT_EQ(cl.ports, QStringList({"/dev/ttyUSB1", "/dev/ttyS0"}));
+    EXPECT_FALSE(parseCommandLine({"--port"}).options);
+    EXPECT_FALSE(parseCommandLine({"--port", "--autostart"}).options);
+}
+
+TEST(CommandLine, SnapshotNeedsReadingsAndImpliesAutostart) {
+    const CommandLine cl = parseOk({"--snapshot", "out.png", "--readings", "40"});
+    EXPECT_TRUE(cl.snapshot());
+    EXPECT_TRUE(cl.autostart);
+    EXPECT_EQ(cl.readings, 40);
+    EXPECT_EQ(cl.snapshotTimeoutMs(), 5000 + 40 * 500);
+
+    EXPECT_FALSE(parseCommandLine({"--snapshot", "out.png"}).options);
+    EXPECT_FALSE(parseCommandLine({"--readings", "3"}).options);
+    EXPECT_FALSE(parseCommandLine({"--snapshot", "out.png", "--readings", "0"}).options);
+    EXPECT_FALSE(parseCommandLine({"--snapshot", "out.png", "--readings", "x"}).options);
+}
+
+TEST(CommandLine, UnknownArgumentsAreRefusedWithTheirName) {
+    const CommandLineResult r = parseCommandLine({"--fast"});
+    EXPECT_FALSE(r.options);
+    EXPECT_TRUE(r.error.contains("--fast"));
+    EXPECT_FALSE(parseCommandLine({"stray"}).options);
+    EXPECT_TRUE(parseOk({"--help"}).help);
+    EXPECT_TRUE(parseOk({"--version"}).version);
+}
+
+TEST(PortText, LeadingNumberMaskedToThreeBits) {
+    struct Case {
+        const char* text;
+        int port;
+    } cases[] = {
+        {"1", 1},
+        {"3", 3},
+        {"7", 7},
+        {"8", 0},
+        {"10", 2},
+        {"11", 3},
+        {"abc", 0},
+        {"", 0},
+        {"2x", 2},
+        {"12ab", 4},
+        {" 3", 0},
+        {"-1", 7},
+        {"+5", 5},
+        {"-", 0},
+        {"99999999999999999999", 7}, // 10^20 - 1: far beyond any integer type, still 7
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(portNumberFromText(QString::fromUtf8(c.text)), c.port) << c.text;
+}
+
+TEST(PortText, EntriesLoseTheirFirstThreeCharacters) {
+    EXPECT_EQ(portEntryFromName("COM3"), "3");
+    EXPECT_EQ(portEntryFromName("COM12"), "12");
+    EXPECT_EQ(portEntryFromName("COM"), "");
+    EXPECT_EQ(portEntryFromName("CO"), "");
+}
+
+} // namespace
+} // namespace kv
