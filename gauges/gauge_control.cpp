@@ -31,6 +31,10 @@ void GaugeControl::paramChange() {
 
 void GaugeControl::paint(Canvas&, const Rect&) {}
 
+bool GaugeControl::visibleProperty() const {
+    return !testAttribute(Qt::WA_WState_ExplicitShowHide) || !isHidden();
+}
+
 const QImage& GaugeControl::renderFace() {
     prepareFace(); // may resize the control, and with it the face
     fitFace();

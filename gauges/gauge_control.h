@@ -70,6 +70,9 @@ public:
     // True while the face waits for a full paint.
     bool faceDirty() const { return faceDirty_; }
     Rect clientRect() const { return Rect{0, 0, width(), height()}; }
+    // The control's own visibility: false only after an explicit hide(), whatever its
+    // parent or window currently shows.
+    bool visibleProperty() const;
 
 protected:
     // Runs settingsChange() unless the update lock is held.
