@@ -30,9 +30,9 @@ template <typename W> W* place(W* w, int left, int top, int width, int height) {
 
 } // namespace
 
-MainWindow::MainWindow(SerialIo& link, const PortTable& ports, ErrorReporter& errors,
+MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
                        QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(ports),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
       errors_(errors) {
     sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     onExit = [] { QCoreApplication::quit(); };
@@ -86,7 +86,7 @@ void MainWindow::createControls() {
 
 void MainWindow::formCreate() {
     errors_.guard([this] {
-        for (const PortEntry& e : ports_.entries()) {
+        for (const PortEntry& e : ports_) {
             comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)));
             comSel_->setItemData(comSel_->count() - 1, QString::fromStdString(e.tooltip()),
                                  Qt::ToolTipRole);

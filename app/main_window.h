@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -27,9 +28,9 @@ public:
     static constexpr int clientHeight = 648;
     static constexpr unsigned backgroundColor = 16244694; // 0xF7DFD6
 
-    // The link and the reporter must outlive the window. The port table gives the entries of
-    // the port box; the link maps the names to devices on its own.
-    MainWindow(SerialIo& link, const PortTable& ports, ErrorReporter& errors,
+    // The link and the reporter must outlive the window. The ports (named "COM<n>" by the
+    // link's port table) fill the port box; the link maps the names to devices on its own.
+    MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -64,7 +65,7 @@ private:
     void formCreate();
 
     SerialIo& link_;
-    PortTable ports_;
+    std::vector<PortEntry> ports_;
     ErrorReporter& errors_;
 
     QLabel* label1_ = nullptr;

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
     kv::SerialLink link(table);
 
-    kv::MainWindow window(link, table, errors);
+    kv::MainWindow window(link, table.entries(), errors);
     window.show();
 
     std::unique_ptr<kv::SnapshotRun> snapshot;

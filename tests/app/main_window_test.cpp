@@ -1,0 +1,128 @@
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "fake_link.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+using kv::testing::FakeLink;
+
+PortEntry port(const char* name, const char* path) {
+    PortEntry e;
+    e.name = name;
+    e.path = path;
+    return e;
+}
+
+class MainWindowCommands : public ::testing::Test {
+protected:
+    void make(std::vector<PortEntry> ports) {
+        window = std::make_unique<MainWindow>(link, std::move(ports), errors);
+        window->sleep = [this](int ms) { slept.push_back(ms); };
+        window->onExit = [this] { ++exits; };
+    }
+
+    FakeLink link;
+    std::vector<QString> boxes;
+    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
+    std::unique_ptr<MainWindow> window;
+    std::vector<int> slept;
+    int exits = 0;
+};
+
+TEST_F(MainWindowCommands, PortBoxShowsEntriesWithoutPrefixFirstSelectedAndStartOpensIt) {
+    make({port("COM1", "/dev/ttyUSB0"), port("COM3", "/dev/ttyS2")});
+    QComboBox* box = window->comSel();
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), "1");
+    EXPECT_EQ(box->itemText(1), "3");
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(box->currentText(), "1");
+    EXPECT_TRUE(box->itemData(1, Qt::ToolTipRole).toString().contains("/dev/ttyS2"));
+
+    window->openButton()->click();
+    EXPECT_EQ(link.calls,
+              (std::vector<std::string>{"open COM1:9600,N,8,1", "rts 1", "timeouts 2"}));
+    EXPECT_EQ(window->openResult(), 1);
+    EXPECT_EQ(slept, std::vector<int>{100});
+    EXPECT_TRUE(window->timer1().isActive());
+    EXPECT_EQ(window->timer1().interval(), 1);
+}
+
+TEST_F(MainWindowCommands, TypedPortTextIsReadByItsLeadingNumberMaskedWithSeven) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    struct Case {
+        const char* text;
+        const char* mode;
+    } cases[] = {{"11", "open COM3:9600,N,8,1"},
+                 {"abc", "open COM0:9600,N,8,1"},
+                 {"8", "open COM0:9600,N,8,1"},
+                 {"2x", "open COM2:9600,N,8,1"}};
+    for (const Case& c : cases) {
+        window->comSel()->setEditText(c.text);
+        window->openClick();
+        EXPECT_EQ(link.calls.at(link.calls.size() - 3), c.mode) << c.text;
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowCommands, AnEmptyPortListLeavesTheBoxEmptyAndSilent) {
+    make({});
+    EXPECT_EQ(window->comSel()->count(), 0);
+    window->comSel()->setEditText("2");
+    window->openClick();
+    EXPECT_EQ(link.calls.front(), "open COM2:9600,N,8,1");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowCommands, PortThatCannotBeOpenedStillRunsTheTimerAndPollsNothing) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    link.openResult = 0;
+    link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+    window->openClick();
+    EXPECT_TRUE(window->timer1().isActive());
+    EXPECT_EQ(window->openResult(), 0);
+    for (int i = 0; i < 3; ++i)
+        window->timer1Timer();
+    EXPECT_EQ(link.sent, 0);
+    EXPECT_EQ(window->readings(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowCommands, StopThenStartOpensAgainWithoutClosing) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    window->openClick();
+    window->stopButton()->click();
+    EXPECT_FALSE(window->timer1().isActive());
+    window->openClick();
+    EXPECT_EQ(link.count("open "), 2);
+    EXPECT_EQ(link.count("close"), 0);
+    EXPECT_TRUE(window->timer1().isActive());
+}
+
+TEST_F(MainWindowCommands, ExitClosesThePortOnceEvenBeforeAnyStart) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    window->exitButton()->click();
+    EXPECT_EQ(link.calls, std::vector<std::string>{"close"});
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(MainWindowCommands, ExitStopsTheTimerBeforeClosing) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    window->openClick();
+    window->button2Click();
+    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_EQ(link.count("close"), 1);
+    EXPECT_EQ(exits, 1);
+}
+
+} // namespace
+} // namespace kv
