@@ -1,0 +1,184 @@
+#include "gauges/pointer.h"
+
+#include "gauges/rotation.h"
+
+#include <algorithm>
+
+namespace kv {
+
+PointerShape pointerShapeUpright(int shape, int areaWidth) {
+    const int r = areaWidth / 2;
+    const int c = r / 10;
+    const int q = r / 16;
+    PointerShape s;
+    s.pivot = {r, r};
+    auto hubs = [&s](int h1, int h2, bool outline) {
+        s.hub1 = std::uint8_t(h1);
+        s.hub2 = std::uint8_t(h2);
+        s.outline = outline;
+    };
+    switch (shape) {
+    case 1:
+        s.vertices = {{r - q, r}, {r + q, r}, {r, 0}};
+        hubs(c + c / 2, 3, false);
+        break;
+    case 2:
+        s.vertices = {{r - c, 4 * c}, {r + c, 4 * c}, {r, 0}};
+        hubs(0, 0, false);
+        break;
+    case 3:
+        s.vertices = {{r - q, r + 2 * c}, {r + q, r + 2 * c}, {r, 0}};
+        hubs(c, 3, false);
+        break;
+    case 4:
+        s.vertices = {{r - q, r + c}, {r + q, r + c},     {r + q, 3 * c}, {r + 2 * c, 3 * c},
+                      {r, 0},         {r - 2 * c, 3 * c}, {r - q, 3 * c}};
+        hubs(2, 0, false);
+        break;
+    case 5:
+        s.vertices = {{r - c, r + c}, {r + c, r + c}, {r + c, 2 * c}, {r, 0}, {r - c, 2 * c}};
+        hubs(2, 0, false);
+        break;
+    case 6:
+        s.vertices = {{r - 1, r + 2 * c}, {r + 1, r + 2 * c}, {r + 1, 0}, {r - 1, 0}};
+        hubs(8, 3, true);
+        break;
+    case 7:
+        s.vertices = {
+            {r - c, r}, {r - c - q, r + 2 * c}, {r + c + q, r + 2 * c}, {r + c, r}, {r, 0}};
+        hubs(q, 2, false);
+        break;
+    default:
+        s.vertices = {{r - c, r + c}, {r + c, r + c}, {r, 0}};
+        hubs(2, 0, false);
+        break;
+    }
+    return s;
+}
+
+PointerShape pointerShapeAtRest(int shape, int areaWidth, int startAngle) {
+    PointerShape s = pointerShapeUpright(shape, areaWidth);
+    for (Point& p : s.vertices)
+        p = rotatePoint(p, s.pivot, startAngle);
+    return s;
+}
+
+PointerMarks pointerMarksAtRest(Point pivot, int tickLength, int startAngle) {
+    const int L = tickLength;
+    const int f = roundEven(L * 0.6);
+    const int px = pivot.x;
+    PointerMarks m;
+    m.min = {Point{px, L + f}, Point{px, 1}, Point{px - f, 1}};
+    m.max = {Point{px, L + f}, Point{px, 1}, Point{px + f, 1}};
+    for (Point& p : m.min)
+        p = rotatePoint(p, pivot, startAngle);
+    for (Point& p : m.max)
+        p = rotatePoint(p, pivot, startAngle);
+    return m;
+}
+
+PointerLayer::PointerLayer() : cache_(1, 1) {
+    cache_.image().fill(Qt::black);
+}
+
+void PointerLayer::prepare(Canvas& canvas, const Rect& rect, int shape, int startAngle,
+                           int tickLength) {
+    rect_ = rect;
+    shape_ = pointerShapeAtRest(shape, rect.width(), startAngle);
+    refreshCache(canvas);
+    marks_ = pointerMarksAtRest(shape_.pivot, tickLength, startAngle);
+}
+
+void PointerLayer::refreshCache(Canvas& canvas) {
+    const Rect clip = canvas.clipBox();
+    const Rect in{std::max(rect_.left, clip.left), std::max(rect_.top, clip.top),
+                  std::min(rect_.right, clip.right), std::min(rect_.bottom, clip.bottom)};
+    if (in.right < in.left || in.bottom < in.top)
+        return;
+    const int w = rect_.width();
+    const int h = rect_.height();
+    if (w <= 0 || h <= 0)
+        return;
+    const QImage::Format format = canvas.target().format();
+    if (cache_.width() != w || cache_.height() != h || cache_.image().format() != format) {
+        // A resized cache keeps its old pixels where they still fit, as a resized bitmap does.
+        QImage grown(w, h, format);
+        grown.fill(Qt::transparent);
+        {
+            Canvas g(grown);
+            g.draw(0, 0, cache_.image());
+        }
+        cache_.image() = grown;
+    }
+    if (in.width() == 0 || in.height() == 0)
+        return;
+    Canvas target(cache_);
+    target.copyRect(
+        {in.left - rect_.left, in.top - rect_.top, in.right - rect_.left, in.bottom - rect_.top},
+        canvas.target(), in);
+}
+
+bool PointerLayer::canDraw() const {
+    return !cache_.image().isNull() && cache_.width() >= 2;
+}
+
+std::vector<Point> PointerLayer::turnedVertices(double angle) const {
+    std::vector<Point> out;
+    out.reserve(shape_.vertices.size());
+    for (const Point& p : shape_.vertices)
+        out.push_back(rotatePoint(p, shape_.pivot, angle));
+    return out;
+}
+
+Bitmap PointerLayer::render(const PointerPose& pose) const {
+    Bitmap work;
+    work.image() = cache_.image().copy();
+    Canvas c(work);
+    c.setPenWidth(1);
+    c.setPenStyle(PenStyle::psSolid);
+    c.setBrushStyle(BrushStyle::bsSolid);
+
+    auto drawMark = [&](const std::array<Point, 3>& mark, double angle, ColorValue color) {
+        std::vector<Point> pts;
+        for (const Point& p : mark)
+            pts.push_back(rotatePoint(p, shape_.pivot, angle));
+        // Marks are outlined in black, the pen of a fresh working bitmap.
+        c.setPenColor(clBlack);
+        c.setBrushColor(color);
+        c.polygon(pts);
+    };
+    if (pose.minVisible)
+        drawMark(marks_.min, pose.minAngle, pose.minColor);
+    if (pose.maxVisible)
+        drawMark(marks_.max, pose.maxAngle, pose.maxColor);
+
+    if (pose.flashing) {
+        c.setBrushColor(pose.flashColor);
+        c.setPenColor(shape_.outline ? pose.flashColor : pose.pen);
+    } else {
+        c.setPenColor(pose.pen);
+        c.setBrushColor(pose.brush);
+    }
+    c.polygon(turnedVertices(pose.angle));
+
+    const Point pv = shape_.pivot;
+    auto hub = [&](int d, ColorValue pen, ColorValue brush) {
+        if (d == 0)
+            return;
+        c.setBrushColor(brush);
+        c.setPenColor(pen);
+        c.ellipse({pv.x - d, pv.y - d, pv.x + d, pv.y + d});
+    };
+    hub(shape_.hub1, pose.hub1Pen, pose.hub1Brush);
+    hub(shape_.hub2, pose.hub2Pen, pose.hub2Brush);
+    return work;
+}
+
+void PointerLayer::draw(Canvas& canvas, const PointerPose& pose) const {
+    if (!canDraw())
+        return;
+    const Bitmap work = render(pose);
+    canvas.draw(rect_.left, rect_.top, work);
+}
+
+} // namespace kv

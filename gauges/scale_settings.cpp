@@ -1,0 +1,313 @@
+#include "gauges/scale_settings.h"
+
+#include "format/number_format.h"
+#include "gauges/rotation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace kv {
+
+namespace {
+
+// Exponent of the power of ten nearest to x; non-positive bounds count as decade 0 so that a
+// half-configured logarithmic range still lays out instead of producing an undefined exponent.
+int nearestDecade(double x) {
+    if (!(x > 0))
+        return 0;
+    return roundEven(std::log10(x));
+}
+
+// The label value is read back from its "1e<exp>" text, so 10^e is exactly the number that
+// text denotes rather than an accumulated power.
+double powerOfTen(int exponent) {
+    const std::string text = "1e" + std::to_string(exponent);
+    return std::strtod(text.c_str(), nullptr);
+}
+
+std::vector<std::string> splitLabels(const std::string& list) {
+    std::vector<std::string> out;
+    std::string::size_type start = 0;
+    while (start < list.size()) {
+        const auto end = list.find(';', start);
+        if (end == std::string::npos) {
+            out.push_back(list.substr(start));
+            break;
+        }
+        out.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+int scaleLineWidth(int labelHeight) {
+    return roundEven(labelHeight / 14.0);
+}
+
+int scaleLabelMargin(int labelWidth, int labelHeight) {
+    return std::max(labelWidth, labelHeight) / 2 + 1;
+}
+
+LogScaleRange logScaleRange(double valueFrom, double valueTo, int steps) {
+    LogScaleRange r;
+    r.decadeFrom = nearestDecade(valueFrom);
+    r.decadeTo = nearestDecade(valueTo);
+    const int d = r.decadeTo - r.decadeFrom;
+    r.steps = 1;
+    if (d != 0) {
+        for (int k = std::max(steps, 1); k >= 2; --k) {
+            if (d % k == 0) {
+                r.steps = k;
+                break;
+            }
+        }
+    }
+    return r;
+}
+
+std::vector<std::string> linearScaleLabels(float valueFrom, float valueTo, int steps,
+                                           const std::string& format) {
+    std::vector<std::string> out;
+    if (steps < 1)
+        return out;
+    const float step = float((double(valueFrom) - double(valueTo)) / steps);
+    for (int i = 0; i <= steps; ++i) {
+        const double value = double(valueTo) + double(steps - i) * double(step);
+        out.push_back(formatNumber(format, value));
+    }
+    return out;
+}
+
+std::vector<std::string> logScaleLabels(const LogScaleRange& range, const std::string& format) {
+    std::vector<std::string> out;
+    const int d = range.decadeTo - range.decadeFrom;
+    const int b = d / std::max(range.steps, 1);
+    int e = range.decadeFrom;
+    out.push_back(formatNumber(format, powerOfTen(e)));
+    while (e < range.decadeTo && b > 0) {
+        e += b;
+        out.push_back(formatNumber(format, powerOfTen(e)));
+    }
+    return out;
+}
+
+ScaleLayout layoutScale(const ScaleLayoutInput& in) {
+    ScaleLayout L;
+    const Rect& r = in.rect;
+    const int m = in.labelMargin;
+    const int w = in.labelWidth;
+    const int h = in.labelHeight;
+    const int lw = in.lineWidth;
+    const int n = std::max(in.steps, 1);
+    const int subSteps = std::max(in.subSteps, 1);
+
+    Point c{r.left + r.width() / 2, r.top + r.height() / 2};
+    const int R = (r.width() - 2 * m) / 2 - w / 2 + m;
+    L.radius = R;
+    L.tickLength = R / 8;
+    L.subTickLength = lw == 1 ? L.tickLength / 2 : roundEven(L.tickLength / 1.4);
+    c.y = r.top + R + h / 2;
+    L.center = c;
+
+    Rect p;
+    p.left = c.x - R + w / 2 + lw / 2;
+    p.top = c.y - R + w / 2 + lw / 2;
+    p.right = c.x + R - w / 2 + lw / 2 - 1;
+    p.bottom = c.y + R - w / 2 + lw / 2 - 1;
+
+    const float subAngle = float(double(in.sweepAngle) / (subSteps * n));
+    const float mainAngle = float(subSteps * double(subAngle));
+
+    const Point po = rotatePoint({c.x, c.y - R + m}, c, in.startAngle);
+    const Point pi = rotatePoint({c.x, c.y - R + m + L.tickLength}, c, in.startAngle);
+    const Point ps =
+        rotatePoint({c.x, c.y - R + m + L.tickLength - L.subTickLength}, c, in.startAngle);
+    const Point pl = rotatePoint({c.x, c.y - R}, c, in.startAngle);
+
+    auto mainTick = [&](double a) {
+        return ScaleMainTick{a, rotatePoint(po, c, a), rotatePoint(pi, c, a),
+                             rotatePoint(pl, c, a)};
+    };
+
+    const float logFactor = float(10.0 / subSteps);
+    for (int i = 0; i < n; ++i) {
+        L.mainTicks.push_back(mainTick(double(i) * double(mainAngle)));
+        for (int j = 1; j < subSteps; ++j) {
+            int g;
+            if (in.logMode)
+                g = roundEven(std::log10(j * double(logFactor)) * double(mainAngle) +
+                              i * double(mainAngle));
+            else
+                g = roundEven(i * double(mainAngle) + j * double(subAngle));
+            L.subTicks.push_back({g, rotatePoint(pi, c, g), rotatePoint(ps, c, g)});
+        }
+    }
+    const ScaleMainTick closing = mainTick(in.sweepAngle);
+    L.mainTicks.push_back(closing);
+    L.closingLabel = in.sweepAngle != 360;
+
+    L.arcRect = {p.left + L.tickLength, p.top + L.tickLength, p.right - L.tickLength,
+                 p.bottom - L.tickLength + 1};
+    L.arcStart = closing.inner;
+    L.arcEnd = po;
+
+    if (lw == 1) {
+        p.left += 1;
+        p.top += 1;
+    }
+    L.pointerArea = p;
+    return L;
+}
+
+ScaleSettings::ScaleSettings() {
+    font_.name = "Arial";
+    font_.height = 0;
+    font_.size = 14;
+}
+
+void ScaleSettings::setColor(ColorValue c) {
+    assignIfChanged(color_, c);
+}
+void ScaleSettings::setPointerColor(ColorValue c) {
+    assignIfChanged(pointerColor_, c);
+}
+
+void ScaleSettings::setDrawLine(bool on) {
+    drawLine_ = on;
+    change();
+}
+
+void ScaleSettings::setFont(const FontSpec& f) {
+    font_ = f;
+    change();
+}
+
+void ScaleSettings::editFont(const std::function<void(FontSpec&)>& edit) {
+    if (edit)
+        edit(font_);
+    change();
+}
+
+void ScaleSettings::setPosLeftTop(bool on) {
+    assignIfChanged(posLeftTop_, on);
+}
+
+void ScaleSettings::setSteps(int n) {
+    if (n < 1 || n > 20)
+        return;
+    steps_ = n;
+    change();
+}
+
+void ScaleSettings::setSubSteps(int n) {
+    if (n < 1 || n > 10)
+        return;
+    subSteps_ = n;
+    change();
+}
+
+void ScaleSettings::setValueFormat(const std::string& f) {
+    assignIfChanged(valueFormat_, f);
+}
+void ScaleSettings::setValueFormatLog(const std::string& f) {
+    assignIfChanged(valueFormatLog_, f);
+}
+
+void ScaleSettings::assign(const ScaleSettings& o) {
+    setColor(o.color_);
+    setDrawLine(o.drawLine_);
+    setFont(o.font_);
+    setPointerColor(o.pointerColor_);
+    setPosLeftTop(o.posLeftTop_);
+    setSteps(o.steps_);
+    setSubSteps(o.subSteps_);
+    setValueFormat(o.valueFormat_);
+    setValueFormatLog(o.valueFormatLog_);
+}
+
+void ScaleSettings::prepareScale(Canvas& canvas, float valueFrom, float valueTo) {
+    canvas.setFont(font_);
+    canvas.setPenColor(color_);
+
+    std::vector<std::string> labels;
+    if (logMode_) {
+        logRange_ = logScaleRange(valueFrom, valueTo, steps_);
+        labels = logScaleLabels(logRange_, valueFormatLog_);
+    } else {
+        labels = linearScaleLabels(valueFrom, valueTo, steps_, valueFormat_);
+    }
+    labelList_.clear();
+    for (const auto& l : labels)
+        labelList_ += l + ";";
+
+    labelHeight_ = canvas.textHeight(labelList_);
+    labelWidth_ = 0;
+    for (const auto& l : labels)
+        labelWidth_ = std::max(labelWidth_, canvas.textWidth(l));
+    lineWidth_ = scaleLineWidth(labelHeight_);
+    labelMargin_ = scaleLabelMargin(labelWidth_, labelHeight_);
+}
+
+void ScaleSettings::drawScale(Canvas& canvas, Rect& r, int startAngle, int sweepAngle) {
+    canvas.setFont(font_);
+    canvas.setPenColor(color_);
+    canvas.setBrushStyle(BrushStyle::bsClear);
+    canvas.setBackMode(BackMode::Transparent);
+    canvas.setTextAlign(HAlign::Left, VAlign::Top);
+
+    ScaleLayoutInput in;
+    in.rect = r;
+    in.labelWidth = labelWidth_;
+    in.labelHeight = labelHeight_;
+    in.labelMargin = labelMargin_;
+    in.lineWidth = lineWidth_;
+    in.steps = logMode_ ? logRange_.steps : steps_;
+    in.subSteps = subSteps_;
+    in.logMode = logMode_;
+    in.startAngle = startAngle;
+    in.sweepAngle = sweepAngle;
+    const ScaleLayout L = layoutScale(in);
+
+    const std::vector<std::string> labels = splitLabels(labelList_);
+    std::size_t next = 0;
+    auto printLabel = [&](Point at) {
+        const std::string text = next < labels.size() ? labels[next] : std::string();
+        ++next;
+        if (text.empty())
+            return;
+        const Size e = canvas.textExtent(text);
+        canvas.textOut(at.x - e.width / 2, at.y - e.height / 2, text);
+    };
+
+    const int subPerMain = std::max(subSteps_ - 1, 0);
+    for (std::size_t i = 0; i + 1 < L.mainTicks.size(); ++i) {
+        const ScaleMainTick& t = L.mainTicks[i];
+        canvas.setPenWidth(lineWidth_);
+        printLabel(t.label);
+        canvas.line(t.outer.x, t.outer.y, t.inner.x, t.inner.y);
+        canvas.setPenWidth(1);
+        for (int j = 0; j < subPerMain; ++j) {
+            const ScaleSubTick& s = L.subTicks[i * subPerMain + j];
+            canvas.line(s.inner.x, s.inner.y, s.outer.x, s.outer.y);
+        }
+    }
+    const ScaleMainTick& closing = L.mainTicks.back();
+    if (L.closingLabel)
+        printLabel(closing.label);
+    canvas.setPenWidth(lineWidth_);
+    canvas.line(closing.outer.x, closing.outer.y, closing.inner.x, closing.inner.y);
+    canvas.setPenWidth(1);
+
+    tickLength_ = L.tickLength;
+    subTickLength_ = L.subTickLength;
+    dialCenter_ = L.center;
+    arcRect_ = L.arcRect;
+    arcStart_ = L.arcStart;
+    arcEnd_ = L.arcEnd;
+    r = L.pointerArea;
+}
+
+} // namespace kv
