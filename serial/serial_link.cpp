@@ -73,8 +73,18 @@ speed_t speedConstant(int baud) {
 
 bool configureLine(int fd, const SerialMode& m) {
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0)
+    if (::tcgetattr(fd, &tio) != 0 || !applySerialMode(tio, m))
         return false;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+        return false;
+    // Whatever arrived before the port was ours is not a reply to us.
+    ::tcflush(fd, TCIOFLUSH);
+    return true;
+}
+
+} // namespace
+
+bool applySerialMode(termios& tio, const SerialMode& m) {
     ::cfmakeraw(&tio);
     const speed_t speed = speedConstant(m.baud);
     if (speed == B0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
@@ -118,14 +128,8 @@ bool configureLine(int fd, const SerialMode& m) {
     // can only mean that the line was hung up.
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
-        return false;
-    // Whatever arrived before the port was ours is not a reply to us.
-    ::tcflush(fd, TCIOFLUSH);
     return true;
 }
-
-} // namespace
 
 SerialLink::~SerialLink() {
     closePort();
@@ -194,10 +198,12 @@ void SerialLink::maybeReconnect() {
     if (now < nextRetry_)
         return;
     nextRetry_ = now + reconnectInterval;
-    if (openDevice(device_.path))
+    if (!device_.hasUsbIdentity() || device_.serialNumber.empty()) {
+        openDevice(device_.path);
         return;
-    if (device_.serialNumber.empty() || !device_.hasUsbIdentity())
-        return;
+    }
+    // A USB device is known by its identity, not its path: after a replug the path may
+    // belong to another adapter, and ours may have come back under a new one.
     const auto ports = scanner_ ? scanner_() : PortTable::systemPorts();
     for (const PortEntry& p : ports) {
         if (p.sameUsbDevice(device_) && openDevice(p.path)) {

@@ -8,8 +8,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <termios.h>
 
 namespace kv {
+
+// Puts the line settings of a mode into tio: raw mode, the baud rate, parity, data and stop
+// bits, no flow control, reads that return what is there. False for an unsupported rate.
+bool applySerialMode(termios& tio, const SerialMode& m);
 
 // The serial link over POSIX termios: one port at a time, raw mode, the line settings of
 // the mode text, no flow control. Every operation is non-blocking apart from a send that
@@ -18,8 +23,9 @@ namespace kv {
 // A device that vanishes while open (cable pulled, simulator unplugged) makes the link
 // report 0 waiting bytes and drop sends, without a message. The link then tries to open
 // the device again, at most every reconnectInterval, from bytesWaiting() and sendByte():
-// first the same path, then, for a USB device with a serial number, any port with the same
-// USB identity under a new path. Once back, polling goes on without a new openPort().
+// the same path, or, for a USB device with a serial number, the port that has the same
+// USB identity, under whatever path it has now. Once back, polling goes on without a new
+// openPort().
 class SerialLink : public SerialIo {
 public:
     static constexpr std::chrono::milliseconds reconnectInterval{200};

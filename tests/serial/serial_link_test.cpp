@@ -1,0 +1,340 @@
+#include "serial/serial_link.h"
+#include "tools/sim/meter_simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <stdlib.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kv {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A bare pseudo-terminal: the test plays the meter on the master side.
+struct Pty {
+    int master = -1;
+    std::string path;
+    Pty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        ::grantpt(master);
+        ::unlockpt(master);
+        char name[128];
+        ::ptsname_r(master, name, sizeof name);
+        path = name;
+    }
+    ~Pty() { hangUp(); }
+    void hangUp() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    void send(std::initializer_list<unsigned char> bytes) {
+        std::vector<unsigned char> v(bytes);
+        ASSERT_EQ(::write(master, v.data(), v.size()), static_cast<ssize_t>(v.size()));
+    }
+    std::vector<unsigned char> received() {
+        std::vector<unsigned char> out(4096);
+        ssize_t n = ::read(master, out.data(), out.size());
+        out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        return out;
+    }
+};
+
+PortEntry entry(const std::string& path) {
+    PortEntry e;
+    e.path = path;
+    return e;
+}
+
+int openDescriptors() {
+    int count = 0;
+    DIR* dir = ::opendir("/proc/self/fd");
+    while (::readdir(dir))
+        ++count;
+    ::closedir(dir);
+    return count;
+}
+
+// Polls cond every few milliseconds until it holds or the time is up.
+template <typename Cond> bool eventually(Cond cond, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        if (cond())
+            return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return cond();
+}
+
+std::string tempPath(const char* name) {
+    return ::testing::TempDir() + name + std::to_string(::getpid());
+}
+
+TEST(SerialLink, OpenFailsForUnknownNamesAndBadModes) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    EXPECT_EQ(link.openPort("COM2:9600,N,8,1"), 0) << "only COM1 exists";
+    EXPECT_EQ(link.openPort("COM0:9600,N,8,1"), 0);
+    EXPECT_EQ(link.openPort("COM1:9600,N,8"), 0);
+    EXPECT_EQ(link.openPort("COM1:12345,N,8,1"), 0);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    EXPECT_TRUE(link.isOpen());
+
+    // A path that is not a terminal is no serial port, and a missing one none either.
+    SerialLink notTty(PortTable({entry("/dev/null"), entry("/nonexistent/tty")}, {}));
+    EXPECT_EQ(notTty.openPort("COM1:9600,N,8,1"), 0);
+    EXPECT_EQ(notTty.openPort("COM2:9600,N,8,1"), 0);
+}
+
+TEST(LineSettings, FollowTheModeText) {
+    struct Case {
+        const char* mode;
+        speed_t speed;
+        tcflag_t size;
+        bool parity, odd, stick, twoStop;
+    };
+    const Case cases[] = {
+        {"COM1:9600,N,8,1", B9600, CS8, false, false, false, false},
+        {"COM1:19200,E,7,2", B19200, CS7, true, false, false, true},
+        {"COM1:115200,O,8,1", B115200, CS8, true, true, false, false},
+        {"COM1:300,M,5,1", B300, CS5, true, true, true, false},
+        {"COM1:2400,S,6,2", B2400, CS6, true, false, true, true},
+    };
+    for (const Case& c : cases) {
+        termios tio{};
+        // Start from a line with everything switched on that the link must switch off.
+        tio.c_cflag = CRTSCTS | PARENB | PARODD | CSTOPB | CS8;
+        tio.c_iflag = IXON | IXOFF | ICRNL;
+        tio.c_lflag = ICANON | ECHO | ISIG;
+        tio.c_oflag = OPOST;
+        ASSERT_TRUE(applySerialMode(tio, *parseModeText(c.mode))) << c.mode;
+        EXPECT_EQ(::cfgetispeed(&tio), c.speed) << c.mode;
+        EXPECT_EQ(::cfgetospeed(&tio), c.speed) << c.mode;
+        EXPECT_EQ(tio.c_cflag & CSIZE, c.size) << c.mode;
+        EXPECT_EQ((tio.c_cflag & PARENB) != 0, c.parity) << c.mode;
+        EXPECT_EQ((tio.c_cflag & PARODD) != 0, c.odd) << c.mode;
+        EXPECT_EQ((tio.c_cflag & CMSPAR) != 0, c.stick) << c.mode;
+        EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.twoStop) << c.mode;
+        EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u) << "no hardware flow control";
+        EXPECT_NE(tio.c_cflag & CLOCAL, 0u) << "modem lines do not gate the data";
+        EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL), 0u) << "no flow control, no translation";
+        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
+        EXPECT_EQ(tio.c_oflag & OPOST, 0u) << "raw output";
+    }
+}
+
+TEST(SerialLink, OpenedDeviceIsInRawMode) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    int fd = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(fd, &tio), 0);
+    ::close(fd);
+    EXPECT_EQ(::cfgetospeed(&tio), B9600);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
+}
+
+TEST(SerialLink, BytesTravelBothWays) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    link.setRts(1); // no modem lines on a pseudo-terminal: harmless
+    link.setTimeouts(2);
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    EXPECT_EQ(link.readByte(), -1) << "nothing waiting";
+
+    pty.send({0, 13, 10, 255, 137});
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 5; }, 500ms));
+    std::vector<int> got;
+    while (link.bytesWaiting() > 0)
+        got.push_back(link.readByte());
+    EXPECT_EQ(got, (std::vector<int>{0, 13, 10, 255, 137}));
+    EXPECT_EQ(link.bytesWaiting(), 0);
+}
+
+TEST(SerialLink, SentBytesArriveUnchanged) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    link.sendByte(137);
+    link.sendByte(0x100 + 10);
+    link.sendByte(13);
+    std::vector<unsigned char> got;
+    ASSERT_TRUE(eventually(
+        [&] {
+            auto more = pty.received();
+            got.insert(got.end(), more.begin(), more.end());
+            return got.size() >= 3;
+        },
+        500ms));
+    EXPECT_EQ(got, (std::vector<unsigned char>{137, 10, 13}));
+}
+
+TEST(SerialLink, OperationsOnAClosedLinkDoNothing) {
+    SerialLink link;
+    link.closePort(); // before any open
+    link.setRts(1);
+    link.setTimeouts(2);
+    link.sendByte(137);
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    EXPECT_EQ(link.readByte(), -1);
+    EXPECT_EQ(link.openPort("COM1:9600,N,8,1"), 0) << "empty table";
+}
+
+TEST(SerialLink, ReopeningClosesTheOldPortFirst) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    const int before = openDescriptors();
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    EXPECT_EQ(openDescriptors(), before);
+    // A failing open after a good one leaves nothing open either.
+    EXPECT_EQ(link.openPort("COM5:9600,N,8,1"), 0);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(openDescriptors(), before - 1);
+}
+
+TEST(SerialLink, StaleInputIsDroppedOnOpen) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    pty.send({1, 2, 3});
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 3; }, 500ms));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    EXPECT_EQ(link.bytesWaiting(), 0);
+}
+
+TEST(SerialLink, VanishedDeviceReadsAsSilentWithoutBlocking) {
+    auto pty = std::make_unique<Pty>();
+    SerialLink link(PortTable({entry(pty->path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    pty->send({1, 2});
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 2; }, 500ms));
+    pty.reset(); // cable pulled
+
+    const auto start = Clock::now();
+    for (int i = 0; i < 20; ++i) {
+        link.sendByte(137);
+        EXPECT_EQ(link.bytesWaiting(), 0);
+        EXPECT_EQ(link.readByte(), -1);
+    }
+    EXPECT_LT(Clock::now() - start, 500ms);
+    EXPECT_TRUE(link.isOpen()) << "still wanted: it comes back by itself";
+    EXPECT_FALSE(link.isConnected());
+    link.closePort();
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST(SerialLink, ReconnectsUnderTheSameLinkPath) {
+    const std::string link_path = tempPath("kv-link-reconnect-");
+    sim::MeterSimulator meter({{sim::SimStep::Kind::Reply, {1, 2, 3}},
+                               {sim::SimStep::Kind::Unplug, {}, 0, 150},
+                               {sim::SimStep::Kind::Reply, {4, 5}}});
+    ASSERT_TRUE(meter.start(link_path));
+
+    SerialLink link(PortTable({entry(link_path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    link.sendByte(137);
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 3; }, 500ms));
+    while (link.bytesWaiting() > 0)
+        link.readByte();
+
+    link.sendByte(137); // the meter goes away on this one
+    ASSERT_TRUE(eventually([&] { return meter.unplugged(); }, 500ms));
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 0 && !link.isConnected(); }, 500ms));
+    ASSERT_TRUE(eventually([&] { return !meter.unplugged(); }, 1000ms));
+
+    // Within a second of its return the link is back, with no new openPort().
+    const auto back = Clock::now();
+    ASSERT_TRUE(eventually(
+        [&] {
+            link.sendByte(137);
+            std::this_thread::sleep_for(10ms);
+            return link.bytesWaiting() == 2;
+        },
+        1000ms));
+    EXPECT_LT(Clock::now() - back, 1000ms);
+    EXPECT_EQ(link.readByte(), 4);
+    EXPECT_EQ(link.readByte(), 5);
+    meter.stop();
+}
+
+TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
+    auto first = std::make_unique<Pty>();
+    PortEntry usb = entry(first->path);
+    usb.vendorId = 0x067b;
+    usb.productId = 0x2303;
+    usb.serialNumber = "M-17";
+    SerialLink link(PortTable({usb}, {}));
+    std::vector<PortEntry> present;
+    int scans = 0;
+    link.setPortScanner([&] {
+        ++scans;
+        return present;
+    });
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    first.reset();
+    EXPECT_EQ(link.bytesWaiting(), 0);
+
+    // Another adapter of the same kind appears first: not ours.
+    Pty other;
+    PortEntry stranger = usb;
+    stranger.path = other.path;
+    stranger.serialNumber = "M-18";
+    present = {stranger};
+    Pty second;
+    std::this_thread::sleep_for(SerialLink::reconnectInterval + 20ms);
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    EXPECT_FALSE(link.isConnected());
+    EXPECT_GE(scans, 1);
+
+    PortEntry moved = usb;
+    moved.path = second.path;
+    present = {stranger, moved};
+    ASSERT_TRUE(eventually(
+        [&] {
+            link.bytesWaiting();
+            return link.isConnected();
+        },
+        1000ms));
+    EXPECT_EQ(link.devicePath(), second.path);
+    second.send({42});
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 1; }, 500ms));
+    EXPECT_EQ(link.readByte(), 42);
+}
+
+TEST(SerialLink, RetriesAreSpacedOut) {
+    auto pty = std::make_unique<Pty>();
+    PortEntry usb = entry(pty->path);
+    usb.vendorId = 1;
+    usb.productId = 2;
+    usb.serialNumber = "S";
+    SerialLink link(PortTable({usb}, {}));
+    int scans = 0;
+    link.setPortScanner([&] {
+        ++scans;
+        return std::vector<PortEntry>{};
+    });
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    pty.reset();
+    const auto start = Clock::now();
+    while (Clock::now() - start < 450ms)
+        link.bytesWaiting();
+    // One try right away would be wasted on a device just gone: at most one per interval.
+    EXPECT_GE(scans, 1);
+    EXPECT_LE(scans, 3);
+}
+
+} // namespace
+} // namespace kv
