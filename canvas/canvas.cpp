@@ -245,9 +245,13 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
         applyPen();
         painter_->setBrush(Qt::NoBrush);
         applyMode();
-        QPolygon poly;
+        // Qt centres a wide aliased stroke on the pixel's top-left corner. An odd width is
+        // moved onto the pixel centre so that it spreads evenly to both sides; an even
+        // width cannot, and keeps one more pixel row above (or left of) the path.
+        const double shift = (w % 2) ? 0.5 : 0.0;
+        QPolygonF poly;
         for (const Point& p : pts)
-            poly << QPoint(p.x, p.y);
+            poly << QPointF(p.x + shift, p.y + shift);
         if (closed)
             painter_->drawPolygon(poly);
         else if (poly.size() == 1)

@@ -57,7 +57,13 @@ struct FontSpec {
     bool operator!=(const FontSpec& o) const { return !(*this == o); }
 };
 
-// The QFont a FontSpec stands for (pixel size chosen so the metrics match the spec).
+// The QFont a FontSpec stands for, never antialiased. Pixel size:
+// - height > 0: the largest pixel size whose QFontMetrics ascent + descent does not exceed
+//   `height` (scaled outlines rarely hit it exactly; the cell is then one pixel lower);
+// - height < 0: -height, the em height, which is the character height;
+// - height == 0: `size` points at 96 dpi, rounded (8 pt -> 11 px).
+// The result depends only on the spec and the installed fonts, so it is the same every run.
+// Faces missing on the system (e.g. "MS Sans Serif") fall back to a sans face.
 QFont toQFont(const FontSpec& f);
 
 // Off-screen bitmap: an RGB32 image with a size.

@@ -37,10 +37,18 @@ constexpr ColorValue ColorDefault = 0x80000000;
 constexpr ColorValue rgbColor(int r, int g, int b) {
     return ColorValue(r & 0xFF) | (ColorValue(g & 0xFF) << 8) | (ColorValue(b & 0xFF) << 16);
 }
-constexpr int redOf(ColorValue c) { return int(c & 0xFF); }
-constexpr int greenOf(ColorValue c) { return int((c >> 8) & 0xFF); }
-constexpr int blueOf(ColorValue c) { return int((c >> 16) & 0xFF); }
-constexpr bool isSystemColor(ColorValue c) { return (c & 0xFF000000u) == 0x80000000u; }
+constexpr int redOf(ColorValue c) {
+    return int(c & 0xFF);
+}
+constexpr int greenOf(ColorValue c) {
+    return int((c >> 8) & 0xFF);
+}
+constexpr int blueOf(ColorValue c) {
+    return int((c >> 16) & 0xFF);
+}
+constexpr bool isSystemColor(ColorValue c) {
+    return (c & 0xFF000000u) == 0x80000000u;
+}
 
 // Plain RGB for any colour value: system colours through the current application
 // palette (QApplication must exist for them; without one Qt's default palette is used).

@@ -1,0 +1,194 @@
+#include "canvas/canvas.h"
+#include "pixel_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+using test::at;
+using test::blankImage;
+using test::inked;
+using test::PixelSet;
+
+struct Direction {
+    const char* name;
+    int dx, dy;
+};
+
+class LineDirection : public ::testing::TestWithParam<Direction> {};
+
+// Whatever the direction, a line owns its start pixel and never its end pixel, and draws
+// exactly one pixel per step along its major axis.
+TEST_P(LineDirection, DrawsStartButNotEndPixel) {
+    const Direction d = GetParam();
+    QImage img = blankImage(40, 40);
+    const Point from{20, 20};
+    const Point to{from.x + d.dx, from.y + d.dy};
+    {
+        Canvas c(img);
+        c.setPenColor(clBlack);
+        c.line(from.x, from.y, to.x, to.y);
+        EXPECT_EQ(c.penPos(), to);
+    }
+    EXPECT_EQ(at(img, from.x, from.y), clBlack);
+    EXPECT_EQ(at(img, to.x, to.y), clWhite);
+    const PixelSet px = inked(img);
+    EXPECT_EQ(int(px.size()), std::max(std::abs(d.dx), std::abs(d.dy)));
+    for (const auto& [x, y] : px) {
+        EXPECT_GE(x, std::min(from.x, to.x));
+        EXPECT_LE(x, std::max(from.x, to.x));
+        EXPECT_GE(y, std::min(from.y, to.y));
+        EXPECT_LE(y, std::max(from.y, to.y));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EightWays, LineDirection,
+    ::testing::Values(Direction{"East", 9, 0}, Direction{"West", -9, 0}, Direction{"South", 0, 9},
+                      Direction{"North", 0, -9}, Direction{"SouthEast", 7, 7},
+                      Direction{"NorthWest", -7, -7}, Direction{"NorthEast", 7, -7},
+                      Direction{"SouthWest", -7, 7}, Direction{"ShallowEast", 11, 3},
+                      Direction{"SteepNorth", -2, -13}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Line, ZeroLengthDrawsNothingAndMovesPen) {
+    QImage img = blankImage(10, 10);
+    {
+        Canvas c(img);
+        c.moveTo(3, 3);
+        c.lineTo(3, 3);
+        EXPECT_EQ(c.penPos(), (Point{3, 3}));
+    }
+    EXPECT_TRUE(inked(img).empty());
+}
+
+TEST(Line, HorizontalLineCoversStartToEndMinusOne) {
+    QImage img = blankImage(20, 5);
+    {
+        Canvas c(img);
+        c.line(0, 2, 20, 2); // a full-width line as the gradients draw them
+    }
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(at(img, x, 2), clBlack) << x;
+    EXPECT_EQ(inked(img).size(), 20u);
+}
+
+TEST(Line, ClearPenDrawsNothing) {
+    QImage img = blankImage(10, 10);
+    {
+        Canvas c(img);
+        c.setPenStyle(PenStyle::psClear);
+        c.line(0, 0, 9, 9);
+    }
+    EXPECT_TRUE(inked(img).empty());
+}
+
+TEST(Polyline, InnerVerticesOnceAndLastEndLeftOut) {
+    QImage img = blankImage(20, 20);
+    {
+        Canvas c(img);
+        c.setPenMode(PenMode::pmNotXor); // a vertex drawn twice would vanish
+        c.polyline({{2, 2}, {10, 2}, {10, 10}, {2, 10}});
+    }
+    EXPECT_EQ(at(img, 2, 2), clBlack);
+    EXPECT_EQ(at(img, 10, 2), clBlack);
+    EXPECT_EQ(at(img, 10, 10), clBlack);
+    EXPECT_EQ(at(img, 2, 10), clWhite);
+    EXPECT_EQ(inked(img).size(), 24u);
+}
+
+TEST(Polyline, ColourComesFromPen) {
+    QImage img = blankImage(10, 10);
+    {
+        Canvas c(img);
+        c.setPenColor(clRed);
+        c.polyline({{0, 5}, {5, 5}});
+    }
+    EXPECT_EQ(at(img, 0, 5), clRed);
+}
+
+TEST(DottedPen, ThreeOnThreeOffRunningOnAlongPolyline) {
+    QImage img = blankImage(30, 10);
+    {
+        Canvas c(img);
+        c.setPenStyle(PenStyle::psDot);
+        c.polyline({{0, 1}, {4, 1}, {4, 5}});
+    }
+    // Pixels along the path: (0..3,1) then (4,1..4); on at path index 0,1,2 and 6,7.
+    EXPECT_EQ(at(img, 0, 1), clBlack);
+    EXPECT_EQ(at(img, 2, 1), clBlack);
+    EXPECT_EQ(at(img, 3, 1), clWhite);
+    EXPECT_EQ(at(img, 4, 1), clWhite);
+    EXPECT_EQ(at(img, 4, 2), clWhite);
+    EXPECT_EQ(at(img, 4, 3), clBlack);
+    EXPECT_EQ(at(img, 4, 4), clBlack);
+    EXPECT_EQ(at(img, 4, 5), clWhite);
+}
+
+TEST(DottedPen, GapsStayTransparentWhateverTheBrush) {
+    QImage img = blankImage(12, 3);
+    {
+        Canvas c(img);
+        c.setBrushColor(clRed);
+        c.setBrushStyle(BrushStyle::bsSolid);
+        c.setPenStyle(PenStyle::psDot);
+        c.line(0, 1, 12, 1);
+    }
+    EXPECT_EQ(at(img, 4, 1), clWhite);
+    EXPECT_EQ(inked(img).size(), 6u);
+}
+
+TEST(WidePen, IsSolidRoundAndCoversTheEnd) {
+    QImage img = blankImage(40, 20);
+    {
+        Canvas c(img);
+        c.setPenWidth(3);
+        c.setPenStyle(PenStyle::psDot); // dotted is never wide
+        c.line(10, 10, 30, 10);
+    }
+    for (int x = 10; x <= 30; ++x) {
+        EXPECT_EQ(at(img, x, 9), clBlack) << x;
+        EXPECT_EQ(at(img, x, 10), clBlack) << x;
+        EXPECT_EQ(at(img, x, 11), clBlack) << x;
+    }
+    EXPECT_EQ(at(img, 20, 8), clWhite);
+    EXPECT_EQ(at(img, 20, 12), clWhite);
+    // Round ends reach past the end point on the line's axis, not over the corners.
+    EXPECT_EQ(at(img, 31, 10), clBlack);
+    EXPECT_EQ(at(img, 32, 12), clWhite);
+}
+
+TEST(NotXorPen, DrawingTwiceRestoresEveryPixel) {
+    QImage img = blankImage(40, 40, rgbColor(30, 140, 200));
+    const QImage before = img.copy();
+    {
+        Canvas c(img);
+        c.setPenColor(clBlack);
+        c.setPenMode(PenMode::pmNotXor);
+        c.setBrushStyle(BrushStyle::bsClear);
+        for (int pass = 0; pass < 2; ++pass) {
+            c.rectangle(Rect{3, 4, 30, 25});
+            c.line(0, 39, 39, 0);
+            c.polyline({{5, 5}, {20, 30}, {35, 5}});
+            if (pass == 0) {
+                EXPECT_NE(img, before);
+            }
+        }
+    }
+    EXPECT_EQ(img, before);
+}
+
+TEST(NotXorPen, BlackPenInvertsTheBackground) {
+    QImage img = blankImage(10, 10, rgbColor(10, 20, 30));
+    {
+        Canvas c(img);
+        c.setPenColor(clBlack);
+        c.setPenMode(PenMode::pmNotXor);
+        c.line(0, 0, 5, 0);
+    }
+    EXPECT_EQ(at(img, 0, 0), rgbColor(245, 235, 225));
+}
+
+} // namespace
+} // namespace kv
