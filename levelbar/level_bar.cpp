@@ -1,0 +1,206 @@
+#include "levelbar/level_bar.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+constexpr ColorValue kTransparencyKey = 0xFF00FF; // magenta
+
+int clampToInt(std::int64_t v) {
+    return int(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// ProgressBarBase
+
+ProgressBarBase::ProgressBarBase(QWidget* parent) : QWidget(parent) {
+    // Every paint covers the whole control, so the parent need not paint underneath.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(150, scrollBarArrowHeight());
+    fitFace();
+}
+
+ProgressBarBase::~ProgressBarBase() = default;
+
+void ProgressBarBase::setPosition(int value) {
+    value = std::max(std::min(value, max_), min_);
+    if (value == position_)
+        return;
+    position_ = value;
+    change();
+    invalidate();
+}
+
+void ProgressBarBase::setMax(int value) {
+    value = std::max(value, min_);
+    if (value < position_)
+        position_ = value;
+    if (value == max_)
+        return;
+    max_ = value;
+    change();
+    invalidate();
+}
+
+void ProgressBarBase::setMin(int value) {
+    value = std::min(value, max_);
+    if (value > position_)
+        position_ = value;
+    if (value == min_)
+        return;
+    min_ = value;
+    change();
+    invalidate();
+}
+
+void ProgressBarBase::setOrientation(BarOrientation value) {
+    if (value == orientation_)
+        return;
+    orientation_ = value;
+    if (!loading_)
+        setGeometry(x(), y(), height(), width());
+    invalidate();
+}
+
+void ProgressBarBase::setColor(ColorValue value) {
+    if (value == color_)
+        return;
+    color_ = value;
+    invalidate();
+}
+
+void ProgressBarBase::step() {
+    stepBy(stepAmount_);
+}
+
+void ProgressBarBase::stepBy(int delta) {
+    // Summed in 64 bits: a step near the ends of int must clamp, not wrap around.
+    const std::int64_t target = std::int64_t(position_) + delta;
+    setPosition(clampToInt(std::clamp<std::int64_t>(target, min_, max_)));
+}
+
+int ProgressBarBase::fullExtent(const Rect& rect) const {
+    return orientation_ == BarOrientation::pbHorizontal ? rect.width() : rect.height();
+}
+
+void ProgressBarBase::change() {
+    if (onChange)
+        onChange();
+}
+
+void ProgressBarBase::paint(Canvas& canvas, const Rect& rect) {
+    // The span is taken in 64 bits: max - min of two ints may not fit in one.
+    if (std::int64_t(max_) - min_ < 1 || rect.width() < 1 || rect.height() < 1)
+        return;
+    drawBar(canvas, rect, filledLength(fullExtent(rect), position_, min_, max_));
+}
+
+ColorValue ProgressBarBase::backgroundColor() const {
+    if (const QWidget* p = parentWidget())
+        return fromQColor(p->palette().color(p->backgroundRole()));
+    return clBtnFace;
+}
+
+const QImage& ProgressBarBase::renderFace() {
+    fitFace();
+    {
+        Canvas canvas(face_);
+        paint(canvas, clientRect());
+    }
+    faceDirty_ = false;
+    return face_;
+}
+
+void ProgressBarBase::invalidate() {
+    faceDirty_ = true;
+    update();
+}
+
+void ProgressBarBase::paintEvent(QPaintEvent* event) {
+    if (faceDirty_)
+        renderFace();
+    QPainter p(this);
+    p.drawImage(event->rect(), face_, event->rect());
+}
+
+void ProgressBarBase::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitFace();
+    faceDirty_ = true;
+}
+
+void ProgressBarBase::fitFace() {
+    const QSize want(std::max(width(), 1), std::max(height(), 1));
+    if (face_.size() == want)
+        return;
+    face_ = QImage(want, QImage::Format_ARGB32_Premultiplied);
+    // What an empty range leaves showing: the background, not uninitialised memory.
+    face_.fill(toQColor(backgroundColor()));
+}
+
+// ---------------------------------------------------------------------------------------
+// GradientProgressBar
+
+GradientProgressBar::GradientProgressBar(QWidget* parent) : ProgressBarBase(parent) {}
+
+void GradientProgressBar::setBarColorFrom(ColorValue value) {
+    if (value == barColorFrom_)
+        return;
+    barColorFrom_ = value;
+    invalidate();
+}
+
+void GradientProgressBar::setBarColorTo(ColorValue value) {
+    if (value == barColorTo_)
+        return;
+    barColorTo_ = value;
+    invalidate();
+}
+
+void GradientProgressBar::setSmooth(bool value) {
+    if (value == smooth_)
+        return;
+    smooth_ = value;
+    invalidate();
+}
+
+void GradientProgressBar::drawBar(Canvas& canvas, const Rect& rect, int length) {
+    const int w = rect.width(), h = rect.height();
+    Bitmap bitmap(w, h);
+    {
+        Canvas bc(bitmap);
+        bc.fillRect(Rect{0, 0, w, h}, kTransparencyKey);
+        bc.fillRect(troughRect(w, h), color());
+        for (const FrameLine& line : frameLines(w, h)) {
+            bc.setPenColor(line.color);
+            bc.line(line.from.x, line.from.y, line.to.x, line.to.y);
+        }
+        const ColorValue from = resolveColor(barColorFrom_);
+        const ColorValue to = resolveColor(barColorTo_);
+        for (const Rect& area : barAreas(orientation(), smooth_, w, h, length))
+            gradientBlock(bc, area, from, to);
+    }
+    // The key colour left in the corners becomes the parent's background.
+    canvas.fillRect(rect, backgroundColor());
+    canvas.drawTransparent(rect.left, rect.top, bitmap.image(), kTransparencyKey);
+}
+
+void GradientProgressBar::gradientBlock(Canvas& canvas, const Rect& r, ColorValue from,
+                                        ColorValue to) const {
+    const BlockHalves halves = blockHalves(r, orientation());
+    for (const GradientBand& band : gradientBands(halves.first, to, from, halves.direction))
+        canvas.fillRect(band.rect, band.color);
+    for (const GradientBand& band : gradientBands(halves.second, from, to, halves.direction))
+        canvas.fillRect(band.rect, band.color);
+}
+
+// ---------------------------------------------------------------------------------------
+// LevelBar
+
+LevelBar::LevelBar(QWidget* parent) : GradientProgressBar(parent) {}
+
+} // namespace kv
