@@ -1,8 +1,10 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
+#include "app/form_settings.h"
 #include "app/port_text.h"
 #include "canvas/canvas.h"
+#include "gauges/value_indicator.h"
 #include "serial/mode_text.h"
 
 #include <QComboBox>
@@ -48,6 +50,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
         move(s->availableGeometry().center() - rect().center());
 
     createControls();
+    poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) { sleep(ms); });
 
     timer1_.setInterval(1);
     connect(&timer1_, &QTimer::timeout, this, [this] { timer1Timer(); });
@@ -61,6 +64,10 @@ void MainWindow::createControls() {
     // Creation order is stacking order: later controls lie above earlier ones.
     label1_ = place(new QLabel(QStringLiteral("COMPORT"), this), 16, 6, 50, 14);
     label1_->setFont(formFont("Arial", 11));
+
+    anz_ = place(new ValueIndicator(this), 225, 1, 294, 75);
+    applyIndicatorSettings(*anz_);
+    anz_->loaded();
 
     label2_ = place(new QLabel(QStringLiteral("KV27500 meter display"), this), 8, 618, 132, 14);
     label2_->setFont(formFont("Arial", 11));
@@ -86,6 +93,7 @@ void MainWindow::createControls() {
 
 void MainWindow::formCreate() {
     errors_.guard([this] {
+        anz_->setValue(0.0f);
         for (const PortEntry& e : ports_) {
             comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)));
             comSel_->setItemData(comSel_->count() - 1, QString::fromStdString(e.tooltip()),
@@ -93,6 +101,7 @@ void MainWindow::formCreate() {
         }
         if (comSel_->count() > 0)
             comSel_->setCurrentIndex(0);
+        poll_->requestValue = 0;
     });
 }
 
@@ -104,7 +113,7 @@ void MainWindow::openClick() {
         const int result = link_.openPort(mode);
         link_.setRts(1);
         link_.setTimeouts(timeoutSetting_);
-        openResult_ = result;
+        poll_->openResult = result;
         sleep(100);
         if (!timer1_.isActive())
             timer1_.start();
@@ -125,8 +134,11 @@ void MainWindow::button2Click() {
 
 void MainWindow::timer1Timer() {
     errors_.guard([this] {
-        if (openResult_ != 1)
+        if (!poll_->tick())
             return;
+        ++readings_;
+        if (onReading)
+            onReading(readings_);
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
 
@@ -7,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@ class QPushButton;
 namespace kv {
 
 class ErrorReporter;
+class ValueIndicator;
 
 // The program's one window: the port box with Start and Stop, the four displays of the
 // reading, Exit and a footer line. The hidden storage the poll cycle works in (the reply
@@ -48,6 +51,7 @@ public:
     void button2Click(); // Exit
     void timer1Timer();  // one poll cycle
 
+    ValueIndicator* anz() const { return anz_; }
     QComboBox* comSel() const { return comSel_; }
     QPushButton* openButton() const { return open_; }
     QPushButton* stopButton() const { return button1_; }
@@ -56,7 +60,16 @@ public:
     QLabel* label2() const { return label2_; }
     QTimer& timer1() { return timer1_; }
 
-    int openResult() const { return openResult_; }
+    // The hidden storage of the poll cycle: the reply frame b1..b12, the value text
+    // (Label7) and the captions of the first four slots (Label8..Label11).
+    const ReplyFrame& frame() const { return poll_->frame; }
+    const std::string& label7() const { return poll_->label7; }
+    const std::string& label8() const { return label8_; }
+    const std::string& label9() const { return label9_; }
+    const std::string& label10() const { return label10_; }
+    const std::string& label11() const { return label11_; }
+
+    int openResult() const { return poll_->openResult; }
     int portNumber() const { return portNumber_; }
     int readings() const { return readings_; }
 
@@ -68,6 +81,7 @@ private:
     std::vector<PortEntry> ports_;
     ErrorReporter& errors_;
 
+    ValueIndicator* anz_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     QComboBox* comSel_ = nullptr;
@@ -76,7 +90,11 @@ private:
     QPushButton* button1_ = nullptr;
     QTimer timer1_;
 
-    int openResult_ = 0;
+    std::unique_ptr<PollCycle> poll_;
+    std::string label8_ = "Echo";
+    std::string label9_ = "Bereichsanzeige";
+    std::string label10_ = "Skalierung";
+    std::string label11_ = "n.b.";
     int portNumber_ = 0;
     int timeoutSetting_ = 0;
     int readings_ = 0;
