@@ -179,10 +179,11 @@ public:
 private:
     void drawValueLabels(Canvas& c, double step);
     void drawLabel(Canvas& c, double v, int textHeight);
+    void addTick(int pos);
     void drawTicks(Canvas& c, const Rect& plot);
     void tickLine(Canvas& c, int pos, int from, int length);
-    void minorTickMarks(Canvas& c, const Rect& plot, const ChartPen& pen, bool gridLines);
     void gridLine(Canvas& c, const Rect& plot, int pos);
+    std::vector<int> minorTickPositions() const;
 
     const bool horizontal_;
     const bool otherSide_;
@@ -228,6 +229,8 @@ private:
     int axisLinePos_ = 0, labelsPos_ = 0;
     bool dateTimeMode_ = false;
     std::vector<int> tickList_;
+    int lastLabelPos_ = 0;
+    std::string lastLabelText_;
 };
 
 // A side axis: bottom, top (horizontal), left, right (vertical).

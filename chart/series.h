@@ -250,6 +250,7 @@ private:
     ColorValue areaColor_ = ColorDefault;
     bool fastDrawing_ = true;
     bool lastPassFast_ = false;
+    std::vector<Point> columnPath_; // kept between passes to spare the allocation
 
     int previousX_ = 0;
     int previousY_ = 0;

@@ -1,0 +1,160 @@
+#include "chart/column_summary.h"
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+void take(MinMaxIndex::Extremes& acc, bool& any, double lo, double hi) {
+    if (!any) {
+        acc = {lo, hi};
+        any = true;
+        return;
+    }
+    if (lo < acc.min)
+        acc.min = lo;
+    if (hi > acc.max)
+        acc.max = hi;
+}
+
+} // namespace
+
+void MinMaxIndex::clear() {
+    levels_.clear();
+    levels_.shrink_to_fit();
+    count_ = 0;
+}
+
+void MinMaxIndex::rebuild(const double* data, std::size_t count) {
+    clear();
+    for (std::size_t n = 1; n <= count; ++n)
+        append(data, n);
+}
+
+std::size_t MinMaxIndex::span(int level) const {
+    std::size_t s = kLeaf;
+    for (int l = 0; l < level; ++l)
+        s *= kFan;
+    return s;
+}
+
+void MinMaxIndex::append(const double* data, std::size_t count) {
+    count_ = count;
+    const double v = data[count - 1];
+    std::size_t node = (count - 1) / kLeaf;
+    if (levels_.empty())
+        levels_.emplace_back();
+    for (std::size_t level = 0;; ++level) {
+        std::vector<Extremes>& nodes = levels_[level];
+        if (node == nodes.size()) {
+            nodes.push_back({v, v});
+        } else {
+            Extremes& e = nodes[node];
+            e.min = std::min(e.min, v);
+            e.max = std::max(e.max, v);
+        }
+        if (level + 1 < levels_.size()) {
+            node /= kFan;
+            continue;
+        }
+        // The top level keeps a single node; once it has two, a level above joins them.
+        if (nodes.size() > 1) {
+            std::vector<Extremes> up;
+            for (std::size_t k = 0; k < nodes.size(); k += kFan) {
+                Extremes e = nodes[k];
+                for (std::size_t c = k + 1; c < std::min(nodes.size(), k + kFan); ++c) {
+                    e.min = std::min(e.min, nodes[c].min);
+                    e.max = std::max(e.max, nodes[c].max);
+                }
+                up.push_back(e);
+            }
+            levels_.push_back(std::move(up));
+        }
+        break;
+    }
+}
+
+MinMaxIndex::Extremes MinMaxIndex::range(const double* data, std::size_t first,
+                                         std::size_t last) const {
+    Extremes acc;
+    bool any = false;
+    std::size_t i = first, j = last + 1;
+    // Loose values at both ends, up to the block boundaries.
+    while (i < j && i % kLeaf != 0) {
+        take(acc, any, data[i], data[i]);
+        ++i;
+    }
+    while (j > i && j % kLeaf != 0) {
+        --j;
+        take(acc, any, data[j], data[j]);
+    }
+    std::size_t bi = i / kLeaf, bj = j / kLeaf;
+    for (std::size_t level = 0; bi < bj && level < levels_.size(); ++level) {
+        const std::vector<Extremes>& nodes = levels_[level];
+        if (level + 1 == levels_.size()) {
+            for (; bi < bj; ++bi)
+                take(acc, any, nodes[bi].min, nodes[bi].max);
+            break;
+        }
+        while (bi < bj && bi % kFan != 0) {
+            take(acc, any, nodes[bi].min, nodes[bi].max);
+            ++bi;
+        }
+        while (bj > bi && bj % kFan != 0) {
+            --bj;
+            take(acc, any, nodes[bj].min, nodes[bj].max);
+        }
+        bi /= kFan;
+        bj /= kFan;
+    }
+    return acc;
+}
+
+long MinMaxIndex::findFirst(const double* data, std::size_t first, std::size_t last,
+                            const BlockTest& test) const {
+    if (first > last || last >= count_)
+        return -1;
+    return findIn(data, int(levels_.size()) - 1, 0, first, last + 1, test);
+}
+
+// Scans first..end-1 from the left, taking whole nodes of at most `maxLevel` where they
+// fit and descending into those that pass the test. (`nodeIndex` is unused: the nodes
+// are found from the positions.)
+long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t, std::size_t first,
+                         std::size_t end, const BlockTest& test) const {
+    std::size_t i = first;
+    while (i < end) {
+        int level = -1;
+        for (int l = 0; l <= maxLevel; ++l) {
+            const std::size_t s = span(l);
+            if (i % s != 0 || i + s > end || i + s > count_)
+                break;
+            level = l;
+        }
+        if (level < 0) {
+            if (test(data[i], data[i]))
+                return long(i);
+            ++i;
+            continue;
+        }
+        const std::size_t s = span(level);
+        const Extremes& e = levels_[std::size_t(level)][i / s];
+        if (test(e.min, e.max)) {
+            const long found = findIn(data, level - 1, 0, i, i + s, test);
+            if (found >= 0)
+                return found;
+        }
+        i += s;
+    }
+    return -1;
+}
+
+std::size_t MinMaxIndex::storageBytes() const {
+    std::size_t bytes = levels_.capacity() * sizeof(std::vector<Extremes>);
+    for (const auto& l : levels_)
+        bytes += l.capacity() * sizeof(Extremes);
+    return bytes;
+}
+
+} // namespace kv
