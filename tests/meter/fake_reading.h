@@ -1,0 +1,55 @@
+#pragma once
+
+#include "format/number_format.h"
+#include "gauges/reading_holder.h"
+#include "meter/reply_frame.h"
+
+#include <string>
+#include <vector>
+
+namespace kv::testing {
+
+// Keeps the reading like the indicator does (starting as the window configures it) and
+// logs every call in order.
+struct FakeReading : ReadingHolder {
+    std::string format = "0000.0";
+    std::string unit = "Volt";
+    float value = 50.0f;
+    std::vector<std::string> calls;
+
+    void setReadingFormat(const std::string& f) override {
+        format = f;
+        calls.push_back("format " + f);
+    }
+    void setReadingUnit(const std::string& u) override {
+        unit = u;
+        calls.push_back("unit " + u);
+    }
+    void setReadingValue(float v) override {
+        value = v;
+        calls.push_back("value");
+    }
+};
+
+// Sets the regional decimal character for one test and puts the old one back.
+class DecimalCharScope {
+public:
+    explicit DecimalCharScope(char c) : old_(decimalChar()) { setDecimalChar(c); }
+    ~DecimalCharScope() { setDecimalChar(old_); }
+
+private:
+    char old_;
+};
+
+// A frame as the poll cycle leaves it: function, range and five digit characters.
+inline ReplyFrame frameOf(int function, int range, const char* digits) {
+    ReplyFrame f;
+    f.b1 = "137";
+    f.b2 = std::to_string(function);
+    f.b3 = std::to_string(range);
+    for (int i = 0; i < 5; ++i)
+        f.slot(6 + i) = std::to_string(static_cast<unsigned char>(digits[i]));
+    return f;
+}
+
+} // namespace kv::testing

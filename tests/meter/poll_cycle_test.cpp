@@ -1,0 +1,230 @@
+#include "meter/poll_cycle.h"
+
+#include "fake_reading.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace kv {
+namespace {
+
+using testing::FakeReading;
+
+// A port whose meter answers each request with the next queued reply.
+struct FakePort : SerialIo {
+    std::deque<std::vector<int>> replies;
+    std::deque<int> incoming;
+    std::vector<int> sent;
+    bool endless = false; // a device that never stops sending
+    int reads = 0;
+    int readsWhileEmpty = 0;
+    int lostAfter = -1; // reports bytes but has none left after this many reads
+
+    int openPort(std::string_view) override { return 1; }
+    void setRts(int) override {}
+    void setTimeouts(int) override {}
+    void sendByte(int v) override {
+        sent.push_back(v);
+        if (!replies.empty()) {
+            incoming.insert(incoming.end(), replies.front().begin(), replies.front().end());
+            replies.pop_front();
+        }
+    }
+    int bytesWaiting() override {
+        if (endless || lostAfter >= 0)
+            return 1000;
+        return static_cast<int>(incoming.size());
+    }
+    int readByte() override {
+        ++reads;
+        if (endless)
+            return 'A';
+        if (lostAfter >= 0 && reads > lostAfter)
+            return -1;
+        if (incoming.empty()) {
+            ++readsWhileEmpty;
+            return -1;
+        }
+        int b = incoming.front();
+        incoming.pop_front();
+        return b;
+    }
+    void closePort() override {}
+};
+
+std::vector<int> reply(int function, int range, const char* digits) {
+    std::vector<int> r = {137, function, range, 0, 0};
+    for (int i = 0; i < 5; ++i)
+        r.push_back(static_cast<unsigned char>(digits[i]));
+    r.push_back(0);
+    r.push_back(0);
+    return r;
+}
+
+std::vector<std::string> slots(const ReplyFrame& f) {
+    std::vector<std::string> out;
+    for (int n = 1; n <= ReplyFrame::slotCount; ++n)
+        out.push_back(f.slot(n));
+    return out;
+}
+
+struct PollCycleTest : ::testing::Test {
+    FakePort port;
+    FakeReading reading;
+    std::vector<int> sleeps;
+    PollCycle cycle{port, reading, [this](int ms) { sleeps.push_back(ms); }};
+    testing::DecimalCharScope decimal{','};
+    void SetUp() override { cycle.openResult = 1; }
+};
+
+TEST(ReplyFrame, SlotsStartAtZeroAndMapToTheirBoxes) {
+    ReplyFrame f;
+    EXPECT_EQ(slots(f), std::vector<std::string>(12, "0"));
+    f.slot(1) = "137";
+    f.slot(12) = "7";
+    EXPECT_EQ(f.b1, "137");
+    EXPECT_EQ(f.b12, "7");
+    f.b6 = "48";
+    EXPECT_EQ(f.slotValue(6), 48);
+    f.b7 = "";
+    EXPECT_EQ(f.slotValue(7), 0);
+    EXPECT_THROW(f.slot(0), std::out_of_range);
+    EXPECT_THROW(f.slot(13), std::out_of_range);
+}
+
+TEST_F(PollCycleTest, ClosedPortDoesNothing) {
+    for (int result : {0, 2, -1}) {
+        cycle.openResult = result;
+        EXPECT_FALSE(cycle.tick());
+    }
+    EXPECT_TRUE(port.sent.empty());
+    EXPECT_TRUE(sleeps.empty());
+    EXPECT_TRUE(reading.calls.empty());
+}
+
+TEST_F(PollCycleTest, EveryRequestIs137ThenWait) {
+    for (int i = 0; i < 3; ++i) {
+        cycle.tick();
+        EXPECT_EQ(cycle.requestValue, 0);
+    }
+    EXPECT_EQ(port.sent, (std::vector<int>{137, 137, 137}));
+    EXPECT_EQ(sleeps, (std::vector<int>{100, 100, 100}));
+    // A request built on a leftover value would exceed a byte and is clamped.
+    cycle.requestValue = 5;
+    cycle.poll();
+    EXPECT_EQ(port.sent.back(), 255);
+    EXPECT_EQ(cycle.requestValue, 0);
+}
+
+TEST_F(PollCycleTest, TwelveByteReplyFillsEverySlot) {
+    port.replies = {{137, 240, 136, 4, 5, '0', '1', '2', '3', '4', 11, 12}};
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(slots(cycle.frame), (std::vector<std::string>{"137", "240", "136", "4", "5", "48",
+                                                            "49", "50", "51", "52", "11", "12"}));
+    EXPECT_EQ(reading.unit, "V-DC");
+    EXPECT_EQ(reading.format, "00.000");
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+    EXPECT_EQ(cycle.label7, "01,234");
+    EXPECT_EQ(port.readsWhileEmpty, 0) << "no read after an empty count";
+}
+
+TEST_F(PollCycleTest, LongReplyLosesItsTail) {
+    auto r = reply(240, 136, "01234");
+    r.push_back(99);
+    r.push_back(98);
+    port.replies = {r};
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(cycle.frame.b11, "0");
+    EXPECT_EQ(cycle.frame.b12, "0");
+    EXPECT_TRUE(port.incoming.empty()) << "the two extra bytes are read and dropped";
+}
+
+TEST_F(PollCycleTest, ShortReplyOverwritesOnlyTheFirstSlots) {
+    port.replies = {{137, 240, 136, 0, 0, '0', '1', '2'}};
+    EXPECT_FALSE(cycle.tick()) << "slots 9 and 10 still hold 0 from the start";
+    EXPECT_EQ(cycle.frame.b8, "50");
+    EXPECT_EQ(cycle.frame.b9, "0");
+
+    port.replies = {{137, 240, 136, 0, 0, '5', '6', '7', '8', '9', 1, 2},
+                    {137, 248, 128, 0, 0, '0', '1', '2'}};
+    cycle.tick();
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(slots(cycle.frame), (std::vector<std::string>{"137", "248", "128", "0", "0", "48",
+                                                            "49", "50", "56", "57", "1", "2"}));
+    EXPECT_EQ(reading.unit, "V-AC");
+    EXPECT_FLOAT_EQ(reading.value, 0.1289f);
+}
+
+TEST_F(PollCycleTest, NoReplyDecodesTheOldFrameAgain) {
+    port.replies = {reply(240, 136, "01234")};
+    EXPECT_TRUE(cycle.tick());
+    reading.calls.clear();
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+    int values = 0;
+    for (const auto& c : reading.calls)
+        values += c == "value";
+    EXPECT_EQ(values, 2) << "each silent tick hands the same reading on";
+}
+
+TEST_F(PollCycleTest, FirstTickWithoutReplyShowsNothing) {
+    EXPECT_FALSE(cycle.tick());
+    EXPECT_TRUE(reading.calls.empty());
+    EXPECT_EQ(reading.value, 50.0f);
+}
+
+TEST_F(PollCycleTest, DigitsAboveNineReadAsZero) {
+    port.replies = {{137, 240, 136, 0, 0, '1', '?', '2', 255, ':', 0, 0}};
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(cycle.frame.b7, "48");
+    EXPECT_EQ(cycle.frame.b9, "48");
+    EXPECT_EQ(cycle.frame.b10, "48");
+    EXPECT_EQ(cycle.frame.b3, "136") << "only digit slots are cleaned";
+    EXPECT_FLOAT_EQ(reading.value, 10.2f);
+}
+
+TEST_F(PollCycleTest, SpaceOrMinusInADigitSlotEndsTheTick) {
+    port.replies = {reply(240, 136, "01234"), reply(248, 136, "1 234"), reply(240, 136, "-1234")};
+    EXPECT_TRUE(cycle.tick());
+    for (const char* expectedUnit : {"V-AC", "V-DC"}) {
+        reading.calls.clear();
+        EXPECT_FALSE(cycle.tick());
+        EXPECT_EQ(reading.calls, (std::vector<std::string>{std::string("unit ") + expectedUnit}));
+        EXPECT_FLOAT_EQ(reading.value, 1.234f);
+        EXPECT_EQ(reading.format, "00.000");
+    }
+    EXPECT_EQ(cycle.frame.b6, "45") << "the clean-up leaves characters below '0' alone";
+}
+
+TEST_F(PollCycleTest, ShiftedFrameIsRejectedByTheDigitTest) {
+    // Three bytes of a reply that came too late sit ahead of the next reply.
+    port.incoming = {0, 0, 0};
+    port.replies = {reply(240, 136, "01234")};
+    EXPECT_FALSE(cycle.tick());
+    EXPECT_EQ(cycle.frame.b4, "137");
+    EXPECT_TRUE(port.incoming.empty());
+}
+
+TEST_F(PollCycleTest, EndlessSenderCannotHoldTheTick) {
+    port.endless = true;
+    cycle.tick();
+    EXPECT_EQ(port.reads, PollCycle::maxDrainBytes);
+    cycle.tick();
+    EXPECT_EQ(port.reads, 2 * PollCycle::maxDrainBytes) << "the next tick goes on draining";
+    EXPECT_EQ(cycle.frame.b1, "65");
+    EXPECT_EQ(cycle.frame.b6, "48") << "'A' is above '9'";
+}
+
+TEST_F(PollCycleTest, DeviceLostDuringTheDrainEndsIt) {
+    port.lostAfter = 3;
+    port.incoming = {137, 240, 136, 0, 0};
+    cycle.tick();
+    EXPECT_EQ(port.reads, 4);
+    EXPECT_EQ(cycle.frame.b3, "136");
+    EXPECT_EQ(cycle.frame.b4, "0") << "no -1 is stored";
+}
+
+} // namespace
+} // namespace kv
