@@ -1,0 +1,181 @@
+// The poll cycle against the simulated meter over a real pseudo-terminal and serial link.
+#include "meter/poll_cycle.h"
+#include "meter/reading_decoder.h"
+#include "serial/serial_link.h"
+#include "tools/sim/meter_simulator.h"
+
+#include "fake_reading.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+namespace kv {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::FakeReading;
+
+class EndToEnd : public ::testing::Test {
+protected:
+    // The reply wait is shorter than the program's 100 ms to keep the suite quick; the
+    // simulator answers within a few milliseconds.
+    static constexpr int waitMs = 40;
+
+    void startMeter(const char* scriptText, bool withLink = false) {
+        sim::ParsedScript script = sim::parseSimScript(scriptText);
+        ASSERT_TRUE(script.ok()) << script.error;
+        meter = std::make_unique<sim::MeterSimulator>(std::move(script.steps));
+        if (withLink)
+            linkPath = ::testing::TempDir() + "kv-e2e-" + std::to_string(::getpid());
+        ASSERT_TRUE(meter->start(linkPath));
+        PortEntry device;
+        device.path = withLink ? linkPath : meter->devicePath();
+        link.setPortTable(PortTable({device}, {}));
+        // The window's Start sequence.
+        const int opened = link.openPort(meterModeText(1));
+        link.setRts(1);
+        link.setTimeouts(2);
+        cycle.openResult = opened;
+        ASSERT_EQ(cycle.openResult, 1);
+    }
+
+    void TearDown() override {
+        link.closePort();
+        if (meter)
+            meter->stop();
+    }
+
+    testing::DecimalCharScope decimal{','};
+    std::unique_ptr<sim::MeterSimulator> meter;
+    std::string linkPath;
+    SerialLink link;
+    FakeReading reading;
+    PollCycle cycle{link, reading, [](int ms) {
+                        (void)ms;
+                        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+                    }};
+};
+
+TEST_F(EndToEnd, NormalReplyBecomesAReading) {
+    startMeter("240 136 01234\n248 144 23012\n");
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(reading.unit, "V-DC");
+    EXPECT_EQ(reading.format, "00.000");
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(reading.unit, "V-AC");
+    EXPECT_FLOAT_EQ(reading.value, 230.12f);
+    EXPECT_EQ(meter->requestCount(), 2);
+    EXPECT_EQ(meter->otherByteCount(), 0) << "nothing but 137 goes out on the line";
+}
+
+TEST_F(EndToEnd, ShortReplyMixesWithTheOldFrame) {
+    startMeter("240 136 01234\nraw 137 248 128\n");
+    cycle.tick();
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(reading.unit, "V-AC");
+    EXPECT_FLOAT_EQ(reading.value, 0.1234f) << "new range, old digits";
+}
+
+TEST_F(EndToEnd, LongReplyIsDrainedWhole) {
+    startMeter("raw 137 240 136 0 0 48 49 50 51 52 0 0 53 54\nsilent\n");
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(cycle.frame.b12, "0");
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_EQ(cycle.frame.b1, "137") << "the two extra bytes did not shift the next frame";
+    EXPECT_EQ(link.bytesWaiting(), 0);
+}
+
+TEST_F(EndToEnd, SilentMeterRepeatsTheLastReading) {
+    startMeter("240 136 01234\nsilent\n");
+    ASSERT_TRUE(cycle.tick());
+    reading.calls.clear();
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+    EXPECT_NE(std::find(reading.calls.begin(), reading.calls.end(), "value"), reading.calls.end());
+}
+
+TEST_F(EndToEnd, LateReplyIsReadByTheNextTick) {
+    // The program's full wait here, so the reply is late by a clear margin either way.
+    startMeter("240 136 01234\ndelay 150 240 136 05678\nsilent\n");
+    PollCycle cycle(link, reading);
+    cycle.openResult = 1;
+    ASSERT_TRUE(cycle.tick());
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_FLOAT_EQ(reading.value, 1.234f) << "not there yet";
+    EXPECT_TRUE(cycle.tick());
+    EXPECT_FLOAT_EQ(reading.value, 5.678f);
+}
+
+TEST_F(EndToEnd, GarbageIsRejectedByTheDigitTest) {
+    startMeter("240 136 01234\n"
+               "raw 137 248 136 0 0 48 32 50 51 52 0 0\n"
+               "raw 13 10 0 7\n");
+    ASSERT_TRUE(cycle.tick());
+    EXPECT_FALSE(cycle.tick());
+    EXPECT_EQ(reading.unit, "V-AC") << "the unit changes before the digit test";
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+    EXPECT_FALSE(cycle.tick());
+    EXPECT_EQ(cycle.frame.b1, "13");
+    EXPECT_FLOAT_EQ(reading.value, 1.234f);
+}
+
+TEST_F(EndToEnd, VanishedMeterComesBackWithoutANewStart) {
+    startMeter("240 136 01234\nunplug 250\n240 136 05678\n", true);
+    ASSERT_TRUE(cycle.tick());
+    // While the meter is away every tick ends quickly and repeats the last reading.
+    const auto start = Clock::now();
+    Clock::time_point backAt{};
+    bool sawItAway = false;
+    while (Clock::now() - start < 3s && reading.value != 5.678f) {
+        const auto tickStart = Clock::now();
+        EXPECT_TRUE(cycle.tick());
+        EXPECT_LT(Clock::now() - tickStart, 300ms);
+        if (meter->unplugged()) {
+            sawItAway = true;
+        } else if (sawItAway && backAt == Clock::time_point{}) {
+            backAt = Clock::now();
+        }
+        if (reading.value != 5.678f) {
+            EXPECT_FLOAT_EQ(reading.value, 1.234f);
+        }
+    }
+    EXPECT_TRUE(sawItAway);
+    ASSERT_FLOAT_EQ(reading.value, 5.678f);
+    EXPECT_LT(Clock::now() - backAt, 1000ms) << "back within a second of the device";
+    EXPECT_EQ(cycle.openResult, 1);
+}
+
+TEST(DemoScript, EveryReplyDecodesThroughAllFunctions) {
+    sim::ParsedScript demo = sim::parseSimScript(sim::demoScript());
+    ASSERT_TRUE(demo.ok());
+    testing::DecimalCharScope decimal(',');
+    FakeReading reading;
+    std::string text;
+    std::vector<std::string> units;
+    float lowest = 1e9f, highest = 0;
+    for (const sim::SimStep& step : demo.steps) {
+        ReplyFrame f;
+        for (int n = 1; n <= 12; ++n)
+            f.slot(n) = std::to_string(step.bytes[static_cast<std::size_t>(n - 1)]);
+        ASSERT_NE(findRangeRow(f.slotValue(2), f.slotValue(3)), nullptr) << f.b2 << "/" << f.b3;
+        ASSERT_TRUE(decodeReading(f, text, reading));
+        if (units.empty() || units.back() != reading.unit)
+            units.push_back(reading.unit);
+        lowest = std::min(lowest, reading.value);
+        highest = std::max(highest, reading.value);
+    }
+    EXPECT_EQ(units,
+              (std::vector<std::string>{"V-DC", "V-AC", "mVolt", "mA - DC", "A - DC", "Ohm", "KOhm",
+                                        "MOhm", "Hz", "KHz", "°C", "Diodentest", "dBm"}));
+    EXPECT_LT(lowest, 1.0f);
+    EXPECT_GT(highest, 100.0f) << "the demo crosses decades";
+}
+
+} // namespace
+} // namespace kv
