@@ -183,10 +183,18 @@ void SerialLink::setTimeouts(int setting) {
     timeoutSetting_ = setting < 0 ? 0 : setting;
 }
 
-void SerialLink::markLost() {
-    if (fd_ >= 0)
+// Output still queued would make close() wait until it has gone out (for seconds on a
+// stuck line); nothing queued matters once the port is let go.
+void SerialLink::releaseDevice() {
+    if (fd_ >= 0) {
+        ::tcflush(fd_, TCOFLUSH);
         ::close(fd_);
+    }
     fd_ = -1;
+}
+
+void SerialLink::markLost() {
+    releaseDevice();
     rxHead_ = rxTail_ = 0;
     nextRetry_ = std::chrono::steady_clock::now() + reconnectInterval;
 }
@@ -287,9 +295,7 @@ int SerialLink::readByte() {
 }
 
 void SerialLink::closePort() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    releaseDevice();
     wanted_ = false;
     rxHead_ = rxTail_ = 0;
 }

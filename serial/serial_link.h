@@ -63,6 +63,7 @@ public:
 
 private:
     bool openDevice(const std::string& path);
+    void releaseDevice();
     void markLost();
     void maybeReconnect();
     bool checkAlive();

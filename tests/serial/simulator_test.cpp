@@ -76,6 +76,7 @@ TEST(SimScript, DemoIsAMinuteOfReplies) {
     ASSERT_TRUE(demo.ok()) << demo.error;
     EXPECT_GE(demo.steps.size(), 550u);
     EXPECT_LE(demo.steps.size(), 650u);
+    EXPECT_EQ(demoSteps(), demo.steps);
     for (const SimStep& s : demo.steps) {
         ASSERT_EQ(s.kind, Kind::Reply);
         ASSERT_EQ(s.bytes.size(), 12u);

@@ -72,4 +72,8 @@ std::string demoScript() {
     return text;
 }
 
+std::vector<SimStep> demoSteps() {
+    return parseSimScript(demoScript()).steps;
+}
+
 } // namespace kv::sim

@@ -43,5 +43,7 @@ ParsedScript parseSimScript(std::string_view text);
 // A minute of readings at ten a second through every function the meter knows, ramping
 // across the decades of each.
 std::string demoScript();
+// The demo, parsed: what the program's built-in simulator plays (in a loop).
+std::vector<SimStep> demoSteps();
 
 } // namespace kv::sim
