@@ -1,0 +1,121 @@
+#include "gauges/value_indicator.h"
+#include "format/number_format.h"
+#include "tools/gallery/gallery.h"
+
+#include <QPainter>
+#include <QWidget>
+#include <functional>
+
+namespace {
+
+using kv::ValueIndicator;
+
+// The indicator drawn over a window-coloured form, as it sits on the main window (the
+// control is not opaque, so the form shows through whatever it leaves unpainted).
+QImage render(const std::function<void(ValueIndicator&)>& configure, char decimal = ',') {
+    const char oldDecimal = kv::decimalChar();
+    const char oldGrouping = kv::groupingChar();
+    kv::setDecimalChar(decimal);
+    kv::setGroupingChar(decimal == ',' ? '.' : ',');
+
+    QWidget form;
+    auto* indicator = new ValueIndicator(&form);
+    configure(*indicator);
+    const QImage face = indicator->renderFace();
+
+    QImage out(face.width() + 16, face.height() + 16, QImage::Format_RGB32);
+    out.fill(kv::toQColor(kv::clBtnFace));
+    QPainter p(&out);
+    p.drawImage(8, 8, face);
+    p.end();
+
+    kv::setDecimalChar(oldDecimal);
+    kv::setGroupingChar(oldGrouping);
+    return out;
+}
+
+// The indicator `anz` of the main window as stored there.
+void mainWindowIndicator(ValueIndicator& vi) {
+    vi.setGeometry(225, 1, 294, 75);
+    auto& ss = vi.signalSettings();
+    ss.setName1("SignalName1");
+    ss.setName2("SignalName2");
+    ss.setValueFormat("0000.0");
+    ss.setValueFrom(-99999.0f);
+    ss.setValueTo(99999.0f);
+    ss.setValueUnit("Volt");
+    vi.setValue(50.0f);
+    kv::FontSpec font;
+    font.name = "Arial";
+    font.height = -11;
+    font.color = kv::clWindowText;
+    vi.setFont(font);
+    vi.setAutoSize(false);
+    kv::FontSpec value;
+    value.name = "Arial";
+    value.height = -64;
+    value.bold = true;
+    value.color = kv::clBlack;
+    vi.setFontValue(value);
+    for (kv::Bevel* b : {&vi.bevelInner(), &vi.bevelValue()}) {
+        b->setStyle(kv::BevelStyle::bsLowered);
+        b->setSpacing(0);
+        b->setBevelLine(kv::BevelLineKind::blNone);
+        b->setWidth(0);
+    }
+    vi.bevelOuter().setStyle(kv::BevelStyle::bsRaised);
+    vi.bevelOuter().setSpacing(5);
+    vi.bevelOuter().setBevelLine(kv::BevelLineKind::blNone);
+    vi.bevelOuter().setWidth(2);
+    vi.bevelValue().setColor(16244694);
+    vi.setOptions({});
+    vi.loaded();
+}
+
+KV_GALLERY("value-indicator-default.png",
+           [] { return render([](ValueIndicator& vi) { vi.loaded(); }); });
+
+KV_GALLERY("value-indicator-anz-0.png", [] {
+    return render([](ValueIndicator& vi) {
+        mainWindowIndicator(vi);
+        vi.setValue(0.0f);
+    });
+});
+
+KV_GALLERY("value-indicator-anz-1234.png", [] {
+    return render([](ValueIndicator& vi) {
+        mainWindowIndicator(vi);
+        vi.signalSettings().setValueFormat("00.000");
+        vi.signalSettings().setValueUnit("V-DC");
+        vi.setValue(1.234f);
+    });
+});
+
+KV_GALLERY("value-indicator-anz-12345.png", [] {
+    return render([](ValueIndicator& vi) {
+        mainWindowIndicator(vi);
+        vi.setValue(12345.0f);
+    });
+});
+
+KV_GALLERY("value-indicator-all-options.png", [] {
+    return render([](ValueIndicator& vi) {
+        using O = kv::ValueIndicatorOption;
+        vi.setOptions({O::opBevelInner, O::opBevelOuter, O::opName1, O::opName2, O::opUnit});
+        kv::FontSpec value;
+        value.name = "Arial";
+        value.height = -32;
+        value.bold = true;
+        value.color = kv::clLime;
+        vi.setFontValue(value);
+        vi.signalSettings().setValueFormat("00.000");
+        vi.signalSettings().setValueUnit("V");
+        vi.signalSettings().setName1("Input A");
+        vi.signalSettings().setName2("Channel 1");
+        vi.bevelOuter().setBevelLine(kv::BevelLineKind::blBoth);
+        vi.loaded();
+        vi.setValue(3.1416f);
+    });
+});
+
+} // namespace
