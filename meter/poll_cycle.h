@@ -25,7 +25,6 @@ namespace kv {
 class PollCycle {
 public:
     using Sleep = std::function<void(int milliseconds)>;
-    static constexpr int requestByte = 137;
     static constexpr int replyWaitMs = 100;
     // Bytes one tick reads at most: a device that never stops sending cannot hold the
     // tick; what is left is read by the next tick.
