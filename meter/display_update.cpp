@@ -1,0 +1,46 @@
+#include "meter/display_update.h"
+
+#include "chart/series.h"
+#include "gauges/analog_gauge.h"
+#include "levelbar/level_bar.h"
+
+#include <string>
+
+namespace kv {
+
+float fullScaleFor(float reading, float currentFullScale) {
+    if (reading < 1.0f)
+        return 1.0f;
+    if (reading < 10.0f)
+        return 10.0f;
+    if (reading < 100.0f)
+        return 100.0f;
+    if (reading < 1000.0f)
+        return 1000.0f;
+    return currentFullScale;
+}
+
+void updateDisplays(const Displays& d) {
+    SignalSettings& meterSignal = d.meter.signalSettings();
+    const float reading = d.indicator.value();
+
+    meterSignal.setValueUnit(d.indicator.signalSettings().valueUnit());
+    // Re-maps the meter's present (previous) value to its digit on the new scale.
+    meterSignal.setValueTo(fullScaleFor(reading, meterSignal.valueTo()));
+
+    d.bar.setMax(meterSignal.digitalTo());
+    d.bar.setPosition(d.meter.digit());
+
+    d.series.appendPoint(static_cast<double>(reading), std::string(), clBlack);
+
+    d.meter.setValue(reading);
+}
+
+void resetDisplays(const Displays& d) {
+    d.series.removeAllPoints();
+    d.indicator.setValue(0.0f);
+    d.meter.setValue(0.0f);
+    d.bar.setPosition(0);
+}
+
+} // namespace kv

@@ -1,0 +1,33 @@
+#pragma once
+
+namespace kv {
+
+class AnalogGauge;
+class LevelBar;
+class LineSeries;
+
+// The four displays of the reading as the poll cycle drives them: the indicator holds the
+// reading, the meter follows it with a full scale by decade, the bar repeats the meter's
+// deflection and the series collects every reading.
+struct Displays {
+    AnalogGauge& indicator;
+    AnalogGauge& meter;
+    LevelBar& bar;
+    LineSeries& series;
+};
+
+// The meter's full scale for a reading: 1, 10, 100 or 1000 for the decade below each bound
+// (a bound itself belongs to the next decade: 10 gives 100); from 1000 on the current full
+// scale stays. Compared in single precision, as the gauges store their values.
+float fullScaleFor(float reading, float currentFullScale);
+
+// Hands the indicator's reading to the other three displays, in this order: the meter's
+// unit, its full scale, the bar (from the meter's digit before the meter moves, so it shows
+// the previous reading on the new scale), one chart point, and finally the meter's value.
+void updateDisplays(const Displays& d);
+
+// What Stop shows: the chart emptied, then indicator, meter and bar at 0. Units, formats,
+// the full scale and the bar's maximum stay.
+void resetDisplays(const Displays& d);
+
+} // namespace kv
