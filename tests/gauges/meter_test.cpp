@@ -1,0 +1,333 @@
+#include "gauges/flash_timer.h"
+#include "gauges/meter180.h"
+#include "gauges/rotation.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kv {
+namespace {
+
+using O = RoundMeterOption;
+
+FontSpec arial(int height, ColorValue color) {
+    FontSpec f;
+    f.name = "Arial";
+    f.height = height;
+    f.color = color;
+    return f;
+}
+
+// The meter as the main window stores it, loaded and shown.
+std::unique_ptr<Meter180> mainWindowMeter(RoundMeterOptions options = {
+                                              O::opBevelInner, O::opBevelOuter, O::opUnit}) {
+    auto m = std::make_unique<Meter180>();
+    m->setGeometry(0, 0, 456, 248);
+    m->setDigit(0);
+    m->setLimitLower(0.0001f);
+    auto& ss = m->signalSettings();
+    ss.setValueFormat("0.0000");
+    ss.setValueFrom(0.000001f);
+    ss.setValueTo(10.0f);
+    ss.setValueUnit("Volt");
+    m->minMax().setUseSectorCol(false);
+    m->minMax().setMinVisible(false);
+    m->minMax().setMaxVisible(false);
+    m->setValue(0.001f);
+    m->setFont(arial(-11, clWindowText));
+    m->setAutoSize(false);
+    m->arrowSettings().setShape(6);
+    m->setFontUnit(arial(-16, clBlack));
+    m->bevelInner().setStyle(BevelStyle::bsLowered);
+    m->bevelInner().setBevelLine(BevelLineKind::blNone);
+    m->bevelInner().surfaceGrad().setVisible(true);
+    m->bevelInner().surfaceGrad().setColorFrom(clWhite);
+    m->bevelInner().surfaceGrad().setColorTo(16244694);
+    m->bevelOuter().setStyle(BevelStyle::bsLowered);
+    m->bevelOuter().setSpacing(0);
+    m->bevelOuter().setBevelLine(BevelLineKind::blNone);
+    m->bevelOuter().setWidth(0);
+    m->setOptions(options);
+    auto& sc = m->scaleSettings();
+    sc.setFont(arial(-19, clWindowText));
+    sc.setSteps(10);
+    sc.setSubSteps(5);
+    sc.setValueFormat("0.0");
+    m->loaded();
+    m->show();
+    m->renderFace();
+    return m;
+}
+
+QColor facePixel(const RoundMeter& m, Point p) {
+    return QColor(m.face().pixel(p.x, p.y));
+}
+
+// A pixel inside the needle's body, r / 2 from the pivot, for a pointer turned to angle.
+Point needlePixel(const RoundMeter& m, double angle) {
+    const Rect& pr = m.pointerRect();
+    const Point pivot = m.pointerLayer().shape().pivot;
+    const Point up{pivot.x, pivot.y / 2};
+    const Point p = rotatePoint(rotatePoint(up, pivot, m.startAngle()), pivot, angle);
+    return {pr.left + p.x, pr.top + p.y};
+}
+
+// Whether every pixel that differs between a and b lies inside r; counts the differences.
+int differencesOutside(const QImage& a, const QImage& b, const Rect& r, int* inside = nullptr) {
+    int out = 0, in = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+                    ++in;
+                else
+                    ++out;
+            }
+    if (inside)
+        *inside = in;
+    return out;
+}
+
+TEST(RoundMeterSize, FollowsLabelsBevelsAndNames) {
+    RoundMeterMetrics m;
+    m.labelHeight = 20;
+    m.labelWidth = 40;
+    m.name1 = {60, 13};
+    m.name2 = {250, 13};
+    const auto all = RoundMeterOptions::fromBits(0xFF);
+    // Ten label heights wide, half as high (less the label width) plus a label height.
+    Size s = roundMeterSize(m, all, true, 0, 7, 8, 2.0f);
+    // Name2 is wider than the dial; the inner bevel is added again after the names.
+    EXPECT_EQ(s.width, 250 + 14 + 16 + 16);
+    EXPECT_EQ(s.height, 100 + 14 + 13 + 13 + 16);
+    s = roundMeterSize(m, {}, true, 0, 7, 8, 2.0f);
+    EXPECT_EQ(s.width, 200);
+    EXPECT_EQ(s.height, 100);
+    // Without automatic sizing the current width counts, but never below seven label heights.
+    s = roundMeterSize(m, {O::opBevelOuter, O::opBevelInner}, false, 300, 7, 8, 2.0f);
+    EXPECT_EQ(s.width, 300);
+    s = roundMeterSize(m, {}, false, 100, 7, 8, 2.0f);
+    EXPECT_EQ(s.width, 140);
+    EXPECT_EQ(s.height, 70);
+}
+
+TEST(Meter180Test, NewMeterResizesOnItsFirstPaint) {
+    Meter180 m;
+    EXPECT_EQ(m.width(), 252);
+    EXPECT_EQ(m.height(), 174);
+    EXPECT_EQ(m.scaleSettings().steps(), 5);
+    EXPECT_EQ(m.options(), RoundMeterOptions::fromBits(0xFF));
+    EXPECT_TRUE(m.autoSize());
+    EXPECT_EQ(m.startAngle(), 270);
+    EXPECT_EQ(m.sweepAngle(), 180);
+    m.loaded();
+    m.renderFace();
+    const RoundMeterMetrics& mt = m.metrics();
+    const int to = m.bevelOuter().bevelSize();
+    const int ti = m.bevelInner().bevelSize();
+    const int dial = mt.labelHeight * 10;
+    EXPECT_EQ(m.width(), std::max(dial + 2 * to, 2 * to + 2 * ti + mt.name1.width) + 2 * ti);
+    EXPECT_EQ(m.height(), roundEven((dial - mt.labelWidth) / 2.0 + mt.labelHeight) + 2 * to +
+                              mt.name1.height + mt.name2.height + 2 * ti);
+    EXPECT_NE(m.width(), 252);
+    EXPECT_EQ(m.face().width(), m.width());
+}
+
+TEST(Meter180Test, LogScaleKeepsPowersOfTenAndMapsByDecades) {
+    auto m = mainWindowMeter();
+    m->setLogScale(true);
+    EXPECT_TRUE(m->logScale());
+    EXPECT_TRUE(m->scaleSettings().logMode());
+    EXPECT_FLOAT_EQ(m->signalSettings().valueFrom(), 0.000001f);
+    EXPECT_FLOAT_EQ(m->signalSettings().valueTo(), 10.0f);
+    m->setValue(0.5f);
+    m->setValue(0.001f);
+    EXPECT_EQ(m->digit(), 429);
+    m->renderFace();
+    EXPECT_EQ(m->scaleSettings().labelList(), "1e-6;1e-5;1e-4;1e-3;1e-2;1e-1;1e0;1e1;");
+    EXPECT_EQ(m->scaleSettings().logSteps(), 7);
+}
+
+TEST(Meter180Test, ANewValueRepaintsThePointerAreaOnly) {
+    auto m = mainWindowMeter();
+    EXPECT_FALSE(m->faceDirty());
+    const QImage before = m->face().copy();
+    // At rest the needle points to 9 o'clock.
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, 0)), QColor(0, 255, 0));
+    m->setValue(5.0f);
+    EXPECT_FALSE(m->faceDirty());
+    int inside = 0;
+    EXPECT_EQ(differencesOutside(before, m->face(), m->pointerRect(), &inside), 0);
+    EXPECT_GT(inside, 100);
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, 90)), QColor(0, 255, 0));
+    m->setValue(10.0f);
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, 180)), QColor(0, 255, 0));
+    EXPECT_NE(facePixel(*m, needlePixel(*m, 90)), QColor(0, 255, 0));
+}
+
+TEST(Meter180Test, RangeAndUnitChangesRepaintTheDial) {
+    auto m = mainWindowMeter();
+    const QImage before = m->face().copy();
+    m->signalSettings().setValueTo(100.0f);
+    EXPECT_TRUE(m->faceDirty());
+    m->renderFace();
+    EXPECT_GT(differencesOutside(before, m->face(), m->pointerRect()), 0);
+    EXPECT_EQ(m->scaleSettings().labelList().substr(0, 4), "0.0;");
+
+    const QImage labelled = m->face().copy();
+    m->signalSettings().setValueUnit("mV-DC");
+    EXPECT_TRUE(m->faceDirty());
+    m->renderFace();
+    EXPECT_NE(labelled, m->face());
+}
+
+TEST(Meter180Test, ShrunkMeterPaintsOnlyBevelsAndIgnoresValues) {
+    auto m = mainWindowMeter();
+    m->resize(14, 14); // the inner bevel alone takes 7 pixels of each side
+    m->renderFace();
+    EXPECT_TRUE(m->tooSmall());
+    const QImage small = m->face().copy();
+    m->setValue(7.0f);
+    EXPECT_EQ(m->face(), small);
+
+    m->resize(456, 248);
+    m->renderFace();
+    EXPECT_FALSE(m->tooSmall());
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, m->angleFor(m->ppt()))), QColor(0, 255, 0));
+}
+
+TEST(Meter180Test, ScaleLineOnlyWithTheSectorBand) {
+    auto render = [](bool sector, bool line) {
+        RoundMeterOptions opts{O::opBevelInner, O::opBevelOuter, O::opUnit};
+        if (sector)
+            opts = opts.with(O::opSector);
+        auto m = mainWindowMeter(opts);
+        m->scaleSettings().setDrawLine(line);
+        m->renderFace();
+        return m->face().copy();
+    };
+    EXPECT_EQ(render(false, true), render(false, false));
+    EXPECT_NE(render(true, true), render(true, false));
+}
+
+TEST(Meter180Test, SectorBandColoursAndNarrowSectors) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opBevelOuter, O::opSector});
+    const Rect& pr = m->pointerRect();
+    const int tick = m->scaleSettings().tickLength();
+    const Point centre = m->scaleSettings().dialCenter();
+    // Sector 2 (green) covers the middle of the scale, just inside the tick circle.
+    const Point top{centre.x, pr.top + tick + 3};
+    EXPECT_EQ(facePixel(*m, top), QColor(0, 128, 0));
+
+    // A sector below one degree of the scale draws nothing (its pie would close into a full
+    // ring), while the others are switched off by their width.
+    auto& sec = m->sectorSettings();
+    sec.setSector1From(-3);
+    sec.setSector1To(2);
+    sec.setSector2From(1000);
+    sec.setSector2To(1000);
+    sec.setSector3From(1000);
+    sec.setSector3To(1000);
+    m->renderFace();
+    EXPECT_NE(facePixel(*m, top), QColor(255, 255, 0));
+    EXPECT_NE(facePixel(*m, top), QColor(0, 128, 0));
+}
+
+TEST(Meter180Test, NegativeSectorOffsetKeepsTicksOnTop) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opBevelOuter, O::opSector});
+    const Point centre = m->scaleSettings().dialCenter();
+    const Rect& pr = m->pointerRect();
+    const int tick = m->scaleSettings().tickLength();
+    // The middle main tick, from the pointer area's top edge inward.
+    const Point onTick{centre.x, pr.top + tick / 2};
+    EXPECT_EQ(facePixel(*m, onTick), QColor(0, 0, 0));
+    m->sectorSettings().setOffset(-tick);
+    m->renderFace();
+    EXPECT_EQ(facePixel(*m, onTick), QColor(0, 0, 0));
+    EXPECT_EQ(facePixel(*m, {centre.x + 4, pr.top + tick / 2}), QColor(0, 128, 0));
+}
+
+TEST(Meter180Test, MinMarkTakesTheSectorColourOrItsOwn) {
+    auto m = mainWindowMeter();
+    m->minMax().setUseSectorCol(true);
+    m->minMax().setMinVisible(true);
+    m->minMax().setMinColor(clFuchsia);
+    m->minMax().reset();
+    m->setValue(2.0f); // Ppt 200, in sector 1
+    m->setValue(8.0f);
+    ASSERT_EQ(m->minPpt(), 200);
+    auto markPixel = [&] {
+        const PointerLayer& layer = m->pointerLayer();
+        const Point pivot = layer.shape().pivot;
+        const auto& mark = layer.marks().min;
+        // Two thirds of the way from the mark's tip toward the middle of its base.
+        const Point base{(mark[1].x + mark[2].x) / 2, (mark[1].y + mark[2].y) / 2};
+        const Point inner{(mark[0].x + 2 * base.x) / 3, (mark[0].y + 2 * base.y) / 3};
+        const Point p = rotatePoint(inner, pivot, m->angleFor(200));
+        return facePixel(*m, {m->pointerRect().left + p.x, m->pointerRect().top + p.y});
+    };
+    EXPECT_EQ(markPixel(), QColor(255, 255, 0));
+    m->sectorSettings().setSector1From(250);
+    m->renderFace();
+    EXPECT_EQ(markPixel(), QColor(255, 0, 255));
+}
+
+TEST(Meter180Test, OverflowBlinksUntilTheValueReturns) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opBevelOuter, O::opUnit, O::opOverflow});
+    FlashTimer& timer = FlashTimer::instance();
+    m->setValue(20.0f); // twice full scale: the pointer stays at 3 o'clock
+    EXPECT_EQ(m->ppt(), 1000);
+    EXPECT_TRUE(m->flashing());
+    EXPECT_TRUE(timer.contains(m.get()));
+    const Point body = needlePixel(*m, 180);
+    std::vector<QColor> seen{facePixel(*m, body)};
+    for (int i = 0; i < 64; ++i) {
+        timer.tick();
+        if (facePixel(*m, body) != seen.back())
+            seen.push_back(facePixel(*m, body));
+    }
+    ASSERT_GE(seen.size(), 4u);
+    for (const QColor& c : seen)
+        EXPECT_TRUE(c == QColor(255, 0, 0) || c == QColor(255, 255, 0)) << c.name().toStdString();
+
+    m->setValue(30.0f); // still out of range: keeps flashing
+    EXPECT_TRUE(m->flashing());
+    m->setValue(5.0f);
+    EXPECT_FALSE(m->flashing());
+    EXPECT_FALSE(timer.contains(m.get()));
+    const QImage calm = m->face().copy();
+    for (int i = 0; i < 64; ++i)
+        timer.tick();
+    EXPECT_EQ(m->face(), calm);
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, 90)), QColor(0, 255, 0));
+}
+
+TEST(Meter180Test, LimitFlashingAndUnregisteringOnDestruction) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opLimit});
+    m->setLimitUpper(6.0f);
+    m->setValue(7.0f);
+    EXPECT_TRUE(m->flashing());
+    const void* key = m.get();
+    EXPECT_TRUE(FlashTimer::instance().contains(key));
+    m.reset();
+    EXPECT_FALSE(FlashTimer::instance().contains(key));
+    FlashTimer::instance().tick(); // no dangling control is called
+}
+
+TEST(Meter180Test, PaintIntoAnyCanvasLeavesTheFaceAlone) {
+    auto m = mainWindowMeter();
+    const QImage face = m->face().copy();
+    const Rect pr = m->pointerRect();
+    QImage other(456, 248, QImage::Format_ARGB32_Premultiplied);
+    other.fill(Qt::transparent);
+    {
+        Canvas c(other);
+        m->paint(c, m->clientRect());
+    }
+    EXPECT_EQ(other, face);
+    EXPECT_EQ(m->pointerRect(), pr);
+}
+
+} // namespace
+} // namespace kv

@@ -1,0 +1,146 @@
+#include "gauges/meter180.h"
+#include "tools/gallery/gallery.h"
+
+#include <QPainter>
+
+namespace {
+
+using namespace kv;
+
+constexpr ColorValue kWindowColor = 16244694;
+
+FontSpec arial(int height, ColorValue color) {
+    FontSpec f;
+    f.name = "Arial";
+    f.height = height;
+    f.color = color;
+    return f;
+}
+
+// The meter as the main window stores it.
+void configureAsMainWindow(Meter180& m) {
+    m.setGeometry(0, 0, 456, 248);
+    m.setDigit(0);
+    m.setLimitUpper(90.0f);
+    m.setLimitLower(0.0001f);
+    m.sectorSettings().setOffset(0);
+    m.sectorSettings().setWidthOffset(0);
+    auto& ss = m.signalSettings();
+    ss.setName1("SignalName1");
+    ss.setName2("SignalName2");
+    ss.setValueFormat("0.0000");
+    ss.setValueFrom(0.000001f);
+    ss.setValueTo(10.0f);
+    ss.setValueUnit("Volt");
+    m.minMax().setUseSectorCol(false);
+    m.minMax().setMinVisible(false);
+    m.minMax().setMaxVisible(false);
+    m.setValue(0.001f);
+    m.setFont(arial(-11, clWindowText));
+    m.setAutoSize(false);
+    m.arrowSettings().setShape(6);
+    m.setFontUnit(arial(-16, clBlack));
+    auto& bi = m.bevelInner();
+    bi.setStyle(BevelStyle::bsLowered);
+    bi.setSpacing(5);
+    bi.setBevelLine(BevelLineKind::blNone);
+    bi.setWidth(2);
+    bi.surfaceGrad().setVisible(true);
+    bi.surfaceGrad().setStyle(GradientStyle::gsHorizontal1);
+    bi.surfaceGrad().setColorFrom(clWhite);
+    bi.surfaceGrad().setColorTo(kWindowColor);
+    auto& bo = m.bevelOuter();
+    bo.setStyle(BevelStyle::bsLowered);
+    bo.setSpacing(0);
+    bo.setBevelLine(BevelLineKind::blNone);
+    bo.setWidth(0);
+    bo.surfaceGrad().setVisible(false);
+    m.setOptions(
+        {RoundMeterOption::opBevelInner, RoundMeterOption::opBevelOuter, RoundMeterOption::opUnit});
+    auto& sc = m.scaleSettings();
+    sc.setColor(clBlack);
+    sc.setPointerColor(clLime);
+    sc.setDrawLine(true);
+    sc.setFont(arial(-19, clWindowText));
+    sc.setPosLeftTop(false);
+    sc.setSteps(10);
+    sc.setSubSteps(5);
+    sc.setValueFormat("0.0");
+    sc.setValueFormatLog("0e-0");
+    m.loaded();
+}
+
+// The face over the window colour, as it shows on the main window.
+QImage onWindow(const QImage& face) {
+    QImage out(face.size(), QImage::Format_RGB32);
+    out.fill(toQColor(kWindowColor));
+    QPainter p(&out);
+    p.drawImage(0, 0, face);
+    return out;
+}
+
+QImage mainWindowMeterAt(float value) {
+    Meter180 m;
+    configureAsMainWindow(m);
+    m.renderFace();
+    m.setValue(value); // the pointer's fast path, over the cached dial
+    return onWindow(m.face());
+}
+
+KV_GALLERY("meter-zero.png", [] { return mainWindowMeterAt(0.000001f); });
+KV_GALLERY("meter-half.png", [] { return mainWindowMeterAt(5.0f); });
+KV_GALLERY("meter-full.png", [] { return mainWindowMeterAt(10.0f); });
+KV_GALLERY("meter-twice.png", [] { return mainWindowMeterAt(20.0f); });
+
+KV_GALLERY("meter-log.png", [] {
+    Meter180 m;
+    configureAsMainWindow(m);
+    m.setLogScale(true);
+    m.renderFace();
+    m.setValue(0.001f);
+    return onWindow(m.face());
+});
+
+// Every option, the sector band with the scale line, and both marks.
+KV_GALLERY("meter-everything.png", [] {
+    Meter180 m;
+    configureAsMainWindow(m);
+    m.setOptions(RoundMeterOptions::fromBits(0xFF));
+    m.minMax().setUseSectorCol(true);
+    m.minMax().setMinVisible(true);
+    m.minMax().setMaxVisible(true);
+    m.minMax().reset();
+    m.arrowSettings().setShape(4);
+    m.renderFace();
+    for (float v : {3.0f, 1.5f, 8.5f, 6.0f})
+        m.setValue(v);
+    return onWindow(m.face());
+});
+
+KV_GALLERY("meter-default.png", [] {
+    Meter180 m;
+    m.loaded();
+    m.renderFace();
+    m.setValue(70.0f);
+    return onWindow(m.face());
+});
+
+KV_GALLERY("meter-shapes.png", [] {
+    QImage sheet(4 * 230, 2 * 140, QImage::Format_RGB32);
+    sheet.fill(toQColor(kWindowColor));
+    QPainter p(&sheet);
+    for (int shape = 0; shape < 8; ++shape) {
+        Meter180 m;
+        m.setGeometry(0, 0, 230, 140);
+        m.setAutoSize(false);
+        m.setOptions({RoundMeterOption::opBevelInner, RoundMeterOption::opBevelOuter});
+        m.arrowSettings().setShape(shape);
+        m.loaded();
+        m.renderFace();
+        m.setValue(35.0f);
+        p.drawImage((shape % 4) * 230, (shape / 4) * 140, m.face());
+    }
+    return sheet;
+});
+
+} // namespace
