@@ -1,0 +1,350 @@
+#include "series_plot.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kv {
+namespace {
+
+using test::inked;
+using test::isWhite;
+using test::rgbOf;
+using test::SeriesPlot;
+
+// --- Adding and clearing ------------------------------------------------------------------
+
+TEST(SeriesPoints, AppendedPointsTakeTheCountAsXAndRestartAfterClearing) {
+    LineSeries s;
+    EXPECT_EQ(s.appendPoint(1.5, "", 0), 0);
+    EXPECT_EQ(s.appendPoint(-2.0, "", 0), 1);
+    EXPECT_EQ(s.appendPoint(7.0, "", 0), 2);
+    EXPECT_EQ(s.pointCount(), 3);
+    EXPECT_EQ(s.xAt(2), 2.0);
+    EXPECT_EQ(s.yAt(1), -2.0);
+    EXPECT_EQ(s.minX(), 0.0);
+    EXPECT_EQ(s.maxX(), 2.0);
+    EXPECT_EQ(s.minY(), -2.0);
+    EXPECT_EQ(s.maxY(), 7.0);
+
+    s.removeAllPoints();
+    EXPECT_EQ(s.pointCount(), 0);
+    EXPECT_EQ(s.storageBytes(), 0u);
+    EXPECT_EQ(s.minY(), 0.0);
+    EXPECT_EQ(s.maxX(), 0.0);
+    EXPECT_EQ(s.appendPoint(3.0, "", 0), 0);
+    EXPECT_EQ(s.xAt(0), 0.0);
+}
+
+TEST(SeriesPoints, StoredPointsGoWhereTheirXBelongsWithTheirColourAndLabel) {
+    LineSeries s;
+    EXPECT_EQ(s.storePoint(1, 10, "a", clRed), 0);
+    EXPECT_EQ(s.storePoint(3, 30, "", clGreen), 1);
+    EXPECT_EQ(s.storePoint(1, 11, "b", clBlue), 1); // after the existing X = 1
+    EXPECT_EQ(s.storePoint(0, 5, "z", clNone), 0);  // below all
+    ASSERT_EQ(s.pointCount(), 4);
+    const double ys[] = {5, 10, 11, 30};
+    const ColorValue cs[] = {clNone, clRed, clBlue, clGreen};
+    const char* ls[] = {"z", "a", "b", ""};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(s.yAt(i), ys[i]) << i;
+        EXPECT_EQ(s.pointColor(i), cs[i]) << i;
+        EXPECT_EQ(s.pointLabel(i), ls[i]) << i;
+    }
+}
+
+TEST(SeriesPoints, LongSeriesOfReadingsCostsLittleMoreThanItsYValues) {
+    LineSeries s;
+    for (int i = 0; i < 300000; ++i)
+        s.appendPoint(float(i % 977) * 0.01f, "", 0);
+    // X is the count and costs nothing; colours are one run; Y has at most an eighth spare.
+    EXPECT_LE(double(s.storageBytes()) / s.pointCount(), 9.5);
+}
+
+TEST(SeriesEvents, BeforeAddMayRefuseAndEveryEventRunsOnlyWhenSet) {
+    LineSeries s;
+    int repaints = 0, afterAdds = 0, clears = 0, lastIndex = -1;
+    s.setRepaintHandler([&] { ++repaints; });
+    s.appendPoint(1, "", 0); // no events set
+    EXPECT_EQ(repaints, 1);
+
+    s.onBeforeAdd = [](ChartSeries& series) { return series.yValues().pendingValue() < 100; };
+    s.onAfterAdd = [&](ChartSeries&, int index) {
+        ++afterAdds;
+        lastIndex = index;
+    };
+    s.onClearValues = [&](ChartSeries&) { ++clears; };
+    EXPECT_EQ(s.appendPoint(500, "", 0), -1);
+    EXPECT_EQ(s.pointCount(), 1);
+    EXPECT_EQ(s.xValues().pendingValue(), 1.0); // written before the refusal
+    EXPECT_EQ(afterAdds, 0);
+    EXPECT_EQ(repaints, 1);
+
+    EXPECT_EQ(s.appendPoint(50, "", 0), 1);
+    EXPECT_EQ(afterAdds, 1);
+    EXPECT_EQ(lastIndex, 1);
+    EXPECT_EQ(repaints, 2);
+
+    s.setActive(false);
+    const int before = repaints;
+    s.appendPoint(60, "", 0); // an inactive series does not ask for a repaint
+    EXPECT_EQ(repaints, before);
+    s.setActive(true);
+
+    s.removeAllPoints();
+    EXPECT_EQ(clears, 1);
+    EXPECT_EQ(s.pointCount(), 0);
+
+    s.setRepaintHandler({}); // the chart going away
+    s.appendPoint(1, "", 0);
+}
+
+TEST(SeriesColours, StoredBlackStaysBlackAndDefaultTakesTheSeriesColour) {
+    LineSeries s;
+    s.setSeriesColor(clRed);
+    s.appendPoint(1, "", 0);
+    s.appendPoint(2, "", ColorDefault);
+    EXPECT_EQ(s.pointColor(0), clBlack);
+    EXPECT_EQ(s.pointColor(1), clRed);
+    EXPECT_EQ(s.pointColor(5), clRed); // no such point
+    s.setColorEachPoint(true);
+    EXPECT_EQ(s.pointColor(0), clBlack);
+    EXPECT_NE(s.pointColor(1), ColorDefault);
+}
+
+TEST(SeriesDefaults, LineSeriesHidesItsPointerAndNeedsNoMargins) {
+    LineSeries s;
+    EXPECT_FALSE(s.pointer().visible());
+    EXPECT_TRUE(s.drawLine());
+    EXPECT_EQ(s.linePen().color(), clBlack);
+    EXPECT_EQ(s.linePen().width(), 1);
+    EXPECT_EQ(s.xValues().order(), ValueListOrder::loAscending);
+    EXPECT_EQ(s.yValues().order(), ValueListOrder::loNone);
+    EXPECT_EQ(s.xValues().name(), "X");
+    EXPECT_EQ(s.yValues().name(), "Y");
+    EXPECT_EQ(s.horizontalMargins().before, 0);
+    EXPECT_EQ(s.verticalMargins().after, 0);
+}
+
+// --- Drawing ----------------------------------------------------------------------------------
+
+// Every point drawn lies inside the frame: columns left+1..right-1, rows top+1..bottom-2.
+void expectInsideFrame(const SeriesPlot& p) {
+    for (const Point& q : inked(p.image)) {
+        EXPECT_GT(q.x, p.plot.left);
+        EXPECT_LT(q.x, p.plot.right);
+        EXPECT_GT(q.y, p.plot.top);
+        EXPECT_LT(q.y, p.plot.bottom - 1);
+    }
+}
+
+TEST(SeriesDrawing, EmptyAndSinglePointSeriesDrawNothing) {
+    SeriesPlot p;
+    p.draw();
+    EXPECT_TRUE(inked(p.image).empty());
+    EXPECT_EQ(p.series.firstVisible(), -1);
+    EXPECT_EQ(p.series.lastVisible(), -1);
+
+    p.series.appendPoint(5, "", 0);
+    p.draw();
+    EXPECT_TRUE(inked(p.image).empty());
+    EXPECT_EQ(p.series.firstVisible(), 0);
+    EXPECT_EQ(p.series.lastVisible(), 0);
+}
+
+TEST(SeriesDrawing, TwoPointsJoinTheLeftAndRightEdgesInsideTheFrame) {
+    SeriesPlot p;
+    p.series.appendPoint(1, "", 0);
+    p.series.appendPoint(2, "", 0);
+    p.draw();
+    EXPECT_EQ(p.series.xPixel(0), p.plot.left);
+    EXPECT_EQ(p.series.xPixel(1), p.plot.right);
+    EXPECT_EQ(p.series.yPixel(0), p.plot.bottom);
+    EXPECT_EQ(p.series.yPixel(1), p.plot.top);
+    expectInsideFrame(p);
+    // A diagonal: 200 columns wide, 100 rows high, one pixel per column inside the frame.
+    EXPECT_FALSE(isWhite(p.image, 120, 60));
+    EXPECT_FALSE(isWhite(p.image, 219, 11));
+    EXPECT_EQ(p.image.pixel(120, 60) & 0xFFFFFF, 0u); // stored colour 0: black
+    EXPECT_GE(inked(p.image).size(), 190u);
+    EXPECT_EQ(p.series.previousX(), p.plot.right);
+    EXPECT_EQ(p.series.previousY(), p.plot.top);
+}
+
+TEST(SeriesDrawing, EqualReadingsLieOnTheVerticalMiddle) {
+    SeriesPlot p;
+    for (int i = 0; i < 5; ++i)
+        p.series.appendPoint(3.25, "", 0);
+    p.draw();
+    const std::vector<Point> px = inked(p.image);
+    ASSERT_EQ(px.size(), std::size_t(p.plot.right - p.plot.left - 1));
+    for (const Point& q : px)
+        EXPECT_EQ(q.y, (p.plot.top + p.plot.bottom) / 2);
+}
+
+TEST(SeriesDrawing, DefaultColourDrawsInTheSeriesColour) {
+    SeriesPlot p;
+    p.series.appendPoint(1, "", ColorDefault);
+    p.series.appendPoint(2, "", ColorDefault);
+    p.draw();
+    EXPECT_EQ(p.image.pixel(120, 60), rgbOf(clRed) | 0xFF000000);
+}
+
+TEST(SeriesDrawing, EachSegmentTakesTheColourOfItsEndPoint) {
+    SeriesPlot p;
+    p.series.appendPoint(1, "", 0);
+    p.series.appendPoint(1, "", clBlue);
+    p.series.appendPoint(1, "", clGreen);
+    p.draw();
+    EXPECT_EQ(p.image.pixel(60, 60), rgbOf(clBlue) | 0xFF000000);
+    EXPECT_EQ(p.image.pixel(180, 60), rgbOf(clGreen) | 0xFF000000);
+}
+
+TEST(SeriesDrawing, MultiplierScalesExtremesPixelsAndLineButNotTheStoredValues) {
+    SeriesPlot doubled, plain;
+    for (double v : {1.0, 3.0, 2.0, 4.0})
+        doubled.series.appendPoint(v, "", 0);
+    for (double v : {2.0, 6.0, 4.0, 8.0})
+        plain.series.appendPoint(v, "", 0);
+    doubled.series.yValues().setMultiplier(2);
+    EXPECT_EQ(doubled.series.minY(), 2.0);
+    EXPECT_EQ(doubled.series.maxY(), 8.0);
+    EXPECT_EQ(doubled.series.yValues().storedAt(1), 3.0);
+    doubled.draw();
+    plain.draw();
+    EXPECT_EQ(doubled.left.scaleMax(), 8.0);
+    EXPECT_EQ(doubled.image, plain.image);
+}
+
+TEST(SeriesDrawing, PointsOnOneSpotMakeNoSegmentAndTheLineGoesOnFromThere) {
+    SeriesPlot crowded, simple;
+    crowded.series.storePoint(0, 0, "", 0);
+    crowded.series.storePoint(0.001, 0.001, "", 0); // same pixel as the first
+    crowded.series.storePoint(10, 10, "", 0);
+    simple.series.storePoint(0, 0, "", 0);
+    simple.series.storePoint(10, 10, "", 0);
+    for (SeriesPlot* p : {&crowded, &simple}) {
+        p->series.setFastDrawing(false);
+        p->fix(0, 10, 0, 10);
+        p->draw();
+    }
+    EXPECT_EQ(crowded.series.xPixel(0), crowded.series.xPixel(1));
+    EXPECT_EQ(crowded.series.yPixel(0), crowded.series.yPixel(1));
+    EXPECT_EQ(crowded.image, simple.image);
+}
+
+TEST(SeriesDrawing, NullPointBreaksTheLine) {
+    SeriesPlot p;
+    for (int i = 0; i < 5; ++i)
+        p.series.appendPoint(1, "", i == 2 ? clNone : 0);
+    p.draw();
+    // X pixels 20, 70, 120, 170, 220: segments 0-1 and 3-4 only.
+    for (int x = 21; x < 70; ++x)
+        EXPECT_FALSE(isWhite(p.image, x, 60)) << x;
+    for (int x = 70; x < 170; ++x)
+        EXPECT_TRUE(isWhite(p.image, x, 60)) << x;
+    for (int x = 170; x < 220; ++x)
+        EXPECT_FALSE(isWhite(p.image, x, 60)) << x;
+}
+
+TEST(SeriesDrawing, PointsBeyondThePixelLimitArePassedOver) {
+    SeriesPlot p;
+    p.series.storePoint(0, 0.5, "", 0);
+    p.series.storePoint(1, 1000, "", 0); // 100000 pixels above the plot
+    p.series.storePoint(2, 0.5, "", 0);
+    p.fix(0, 2, 0, 1);
+    p.series.setFastDrawing(false);
+    p.draw();
+    EXPECT_LT(p.series.yPixel(1), -32766);
+    // The line runs straight from the first to the third point.
+    const std::vector<Point> px = inked(p.image);
+    ASSERT_EQ(px.size(), 199u);
+    for (const Point& q : px)
+        EXPECT_EQ(q.y, 60);
+}
+
+// A pass whose first visible point is passed over must not join the next point to where
+// the previous pass ended.
+TEST(SeriesDrawing, LineNeverStartsWhereAnEarlierPassEnded) {
+    SeriesPlot p;
+    for (double y : {0.0, 0.0, 1000.0, 0.5, 0.5})
+        p.series.appendPoint(y, "", 0);
+    p.draw(); // ends at the right edge, on the bottom row
+    EXPECT_EQ(p.series.previousY(), p.plot.bottom);
+    p.fix(1.5, 4, 0, 1);
+    p.draw();
+    EXPECT_EQ(p.series.firstVisible(), 2);
+    const std::vector<Point> px = inked(p.image);
+    ASSERT_FALSE(px.empty());
+    for (const Point& q : px) {
+        EXPECT_EQ(q.y, 60);
+        EXPECT_GE(q.x, p.series.xPixel(3));
+    }
+}
+
+TEST(SeriesDrawing, VisibleRangeOfAZoomedAxisEntersFromTheLeftEdge) {
+    SeriesPlot p;
+    for (int i = 0; i <= 5; ++i)
+        p.series.appendPoint(i, "", 0);
+    p.fix(1.5, 3.5, 1.5, 3.5);
+    p.draw();
+    EXPECT_EQ(p.series.firstVisible(), 2);
+    EXPECT_EQ(p.series.lastVisible(), 4); // one point beyond the right edge
+    // The diagonal runs from the left edge's bottom to the right edge's top.
+    auto inkIn = [&](int x0, int x1, int y0, int y1) {
+        for (const Point& q : inked(p.image))
+            if (q.x >= x0 && q.x <= x1 && q.y >= y0 && q.y <= y1)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(inkIn(21, 24, 105, 108));
+    EXPECT_TRUE(inkIn(216, 219, 11, 14));
+    expectInsideFrame(p);
+
+    // With the point before the range a null point the entry is not drawn.
+    SeriesPlot q;
+    for (int i = 0; i <= 5; ++i)
+        q.series.appendPoint(i, "", i == 1 ? clNone : 0);
+    q.fix(1.5, 3.5, 1.5, 3.5);
+    q.draw();
+    for (const Point& px : inked(q.image))
+        EXPECT_GE(px.x, q.series.xPixel(2));
+}
+
+TEST(SeriesDrawing, NothingVisibleWhenAllPointsLieLeftOfTheRange) {
+    SeriesPlot p;
+    for (int i = 0; i < 4; ++i)
+        p.series.appendPoint(i, "", 0);
+    p.fix(10, 20, 0, 3);
+    p.draw();
+    EXPECT_EQ(p.series.firstVisible(), -1);
+    EXPECT_TRUE(inked(p.image).empty());
+}
+
+TEST(SeriesDrawing, DrawEventsRunOncePerPassWhenSet) {
+    SeriesPlot p;
+    int before = 0, after = 0;
+    p.series.appendPoint(1, "", 0);
+    p.series.beforeDrawValues = [&](ChartSeries&) { ++before; };
+    p.series.afterDrawValues = [&](ChartSeries&) {
+        EXPECT_EQ(before, after + 1);
+        ++after;
+    };
+    p.draw();
+    p.draw();
+    EXPECT_EQ(before, 2);
+    EXPECT_EQ(after, 2);
+}
+
+TEST(SeriesDrawing, HiddenPenDrawsNothingButKeepsTheLineState) {
+    SeriesPlot p;
+    p.series.appendPoint(1, "", 0);
+    p.series.appendPoint(2, "", 0);
+    p.series.linePen().setVisible(false);
+    p.draw();
+    EXPECT_TRUE(inked(p.image).empty());
+    EXPECT_EQ(p.series.previousX(), p.plot.right);
+}
+
+} // namespace
+} // namespace kv

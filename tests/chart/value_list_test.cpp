@@ -1,0 +1,275 @@
+#include "chart/column_summary.h"
+#include "chart/value_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+namespace kv {
+namespace {
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::vector<double> contents(const ValueList& l) {
+    std::vector<double> v;
+    for (int i = 0; i < l.count(); ++i)
+        v.push_back(l.valueAt(i));
+    return v;
+}
+
+TEST(ValueListOrder, AscendingKeepsEqualValuesInArrivalOrderAndPutsSmallerFirst) {
+    ValueList l("X", ValueListOrder::loAscending);
+    EXPECT_EQ(l.insertSorted(1), 0);
+    EXPECT_EQ(l.insertSorted(3), 1);
+    EXPECT_EQ(l.insertSorted(3), 2); // equal to the last: appended
+    EXPECT_EQ(l.insertSorted(2), 1); // walks back past both 3s
+    EXPECT_EQ(l.insertSorted(1), 1); // after the existing 1
+    EXPECT_EQ(l.insertSorted(0), 0); // below all
+    EXPECT_EQ(contents(l), (std::vector<double>{0, 1, 1, 2, 3, 3}));
+}
+
+TEST(ValueListOrder, DescendingAndUnorderedLists) {
+    ValueList d("X", ValueListOrder::loDescending);
+    EXPECT_EQ(d.insertSorted(5), 0);
+    EXPECT_EQ(d.insertSorted(2), 1);
+    EXPECT_EQ(d.insertSorted(5), 1); // after the existing 5
+    EXPECT_EQ(d.insertSorted(9), 0);
+    EXPECT_EQ(contents(d), (std::vector<double>{9, 5, 5, 2}));
+
+    ValueList n("Y", ValueListOrder::loNone);
+    n.insertSorted(5);
+    EXPECT_EQ(n.insertSorted(-1), 1);
+    EXPECT_EQ(contents(n), (std::vector<double>{5, -1}));
+}
+
+TEST(ValueListStorage, CountingListNeedsNoArrayUntilAnotherValueArrives) {
+    ValueList l("X", ValueListOrder::loAscending);
+    for (int i = 0; i < 5000; ++i)
+        l.insertSorted(i);
+    EXPECT_EQ(l.storageBytes(), 0u);
+    EXPECT_EQ(l.valueAt(4321), 4321.0);
+    l.insertSorted(4999.5); // not a count: the list takes an array from here on
+    EXPECT_EQ(l.count(), 5001);
+    EXPECT_GT(l.storageBytes(), 5001 * sizeof(double) - 1);
+    EXPECT_EQ(l.valueAt(4321), 4321.0);
+    EXPECT_EQ(l.valueAt(5000), 4999.5);
+}
+
+TEST(ValueListStorage, NegativeZeroIsKeptAsStored) {
+    ValueList l;
+    l.insertSorted(-0.0);
+    EXPECT_TRUE(std::signbit(l.valueAt(0)));
+}
+
+TEST(ValueListStorage, GrowthKeepsTheUnusedTailSmall) {
+    ValueList l;
+    for (int i = 0; i < 200000; ++i)
+        l.insertSorted(std::sin(i));
+    // At most an eighth of spare room (plus the minimum step).
+    EXPECT_LE(l.storageBytes(), (200000 + 200000 / 8 + 1024) * sizeof(double));
+}
+
+TEST(ValueListStorage, RemoveAllReleasesEverythingAndZeroesStatistics) {
+    ValueList l;
+    for (int i = 0; i < 3000; ++i)
+        l.insertSorted(i * 0.5 + 7);
+    l.storedExtremes(0, 2999); // builds the index
+    EXPECT_GT(l.storageBytes(), 0u);
+    l.removeAll();
+    EXPECT_EQ(l.count(), 0);
+    EXPECT_EQ(l.storageBytes(), 0u);
+    EXPECT_EQ(l.minimum(), 0);
+    EXPECT_EQ(l.maximum(), 0);
+    EXPECT_EQ(l.total(), 0);
+    EXPECT_EQ(l.totalAbs(), 0);
+}
+
+TEST(ValueListStatistics, EmptyListReadsZero) {
+    ValueList l;
+    EXPECT_TRUE(l.statisticsStale());
+    EXPECT_EQ(l.minimum(), 0);
+    EXPECT_EQ(l.maximum(), 0);
+    EXPECT_EQ(l.total(), 0);
+    EXPECT_EQ(l.totalAbs(), 0);
+    EXPECT_FALSE(l.statisticsStale());
+}
+
+TEST(ValueListStatistics, ExtremesSumAndMagnitudes) {
+    ValueList l;
+    for (double v : {3.0, -1.5, 7.25, 0.0, -4.0})
+        l.insertSorted(v);
+    EXPECT_EQ(l.minimum(), -4.0);
+    EXPECT_EQ(l.maximum(), 7.25);
+    EXPECT_EQ(l.total(), 4.75);
+    EXPECT_EQ(l.totalAbs(), 15.75);
+}
+
+TEST(ValueListStatistics, ChangeInTheMiddleIsPickedUpByTheNextRead) {
+    ValueList l;
+    for (double v : {1.0, 2.0, 3.0})
+        l.insertSorted(v);
+    EXPECT_EQ(l.maximum(), 3.0);
+    l.insertAt(1, 10.0);
+    EXPECT_TRUE(l.statisticsStale());
+    EXPECT_EQ(l.maximum(), 10.0);
+    EXPECT_EQ(l.total(), 16.0);
+}
+
+// Appending keeps running figures; they must be bit for bit what a full rescan gives
+// (sums in the same order, the same min/max rule).
+TEST(ValueListStatistics, RunningFiguresEqualARescanBitForBit) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> dist(-1e6, 1e6);
+    ValueList l;
+    l.minimum(); // statistics current from the start
+    for (int i = 0; i < 20000; ++i) {
+        l.insertSorted(dist(rng) / (1 + i % 13));
+        if (i % 997 == 0) {
+            const double mn = l.minimum(), mx = l.maximum(), t = l.total(), ta = l.totalAbs();
+            EXPECT_FALSE(l.statisticsStale());
+            l.setMultiplier(2); // forces a rescan ...
+            l.setMultiplier(1); // ... at multiplier 1
+            EXPECT_TRUE(l.statisticsStale());
+            EXPECT_TRUE(sameBits(mn, l.minimum()));
+            EXPECT_TRUE(sameBits(mx, l.maximum()));
+            EXPECT_TRUE(sameBits(t, l.total()));
+            EXPECT_TRUE(sameBits(ta, l.totalAbs()));
+        }
+    }
+}
+
+TEST(ValueListMultiplier, ReadsScaleWhileStoredValuesStay) {
+    ValueList l;
+    int changes = 0;
+    l.onChange = [&] { ++changes; };
+    for (double v : {1.5, -2.0, 4.0})
+        l.insertSorted(v);
+    EXPECT_EQ(l.maximum(), 4.0);
+    l.setMultiplier(2);
+    EXPECT_EQ(changes, 1);
+    l.setMultiplier(2); // unchanged: no notification
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(l.valueAt(0), 3.0);
+    EXPECT_EQ(l.storedAt(0), 1.5);
+    EXPECT_EQ(l.minimum(), -4.0);
+    EXPECT_EQ(l.maximum(), 8.0);
+    EXPECT_EQ(l.total(), 7.0);
+    EXPECT_EQ(l.totalAbs(), 15.0);
+}
+
+TEST(ValueListRangeQueries, NaNIsReportedSoTheIndexIsNotTrusted) {
+    ValueList l;
+    l.insertSorted(1);
+    EXPECT_FALSE(l.hasNaN());
+    l.insertSorted(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_TRUE(l.hasNaN());
+    l.removeAll();
+    EXPECT_FALSE(l.hasNaN());
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST(MinMaxIndex, RangesAndSearchesMatchAPlainScan) {
+    std::mt19937 rng(11);
+    for (std::size_t n : {1u, 2u, 31u, 32u, 33u, 255u, 256u, 257u, 2049u, 20000u}) {
+        std::vector<double> data;
+        MinMaxIndex idx;
+        std::uniform_real_distribution<double> dist(-100, 100);
+        for (std::size_t i = 0; i < n; ++i) {
+            // Long flat stretches and single spikes as well as noise.
+            const double v = (i / 300) % 2 ? std::round(dist(rng) / 40) : dist(rng);
+            data.push_back(v);
+            idx.append(data.data(), data.size());
+        }
+        MinMaxIndex rebuilt;
+        rebuilt.rebuild(data.data(), data.size());
+        std::uniform_int_distribution<std::size_t> pick(0, n - 1);
+        for (int q = 0; q < 300; ++q) {
+            std::size_t a = pick(rng), b = pick(rng);
+            if (a > b)
+                std::swap(a, b);
+            double mn = data[a], mx = data[a];
+            for (std::size_t i = a; i <= b; ++i) {
+                mn = std::min(mn, data[i]);
+                mx = std::max(mx, data[i]);
+            }
+            for (const MinMaxIndex* x : {&idx, &rebuilt}) {
+                const auto e = x->range(data.data(), a, b);
+                ASSERT_EQ(e.min, mn) << n << " " << a << ".." << b;
+                ASSERT_EQ(e.max, mx) << n << " " << a << ".." << b;
+            }
+            const double threshold = dist(rng) * 1.05;
+            long expected = -1;
+            for (std::size_t i = a; i <= b; ++i)
+                if (data[i] >= threshold) {
+                    expected = long(i);
+                    break;
+                }
+            const long found = idx.findFirst(data.data(), a, b,
+                                             [&](double, double hi) { return hi >= threshold; });
+            ASSERT_EQ(found, expected) << n << " " << a << ".." << b;
+        }
+    }
+    EXPECT_EQ(MinMaxIndex().findFirst(nullptr, 0, 0, [](double, double) { return true; }), -1);
+}
+
+TEST(MinMaxIndex, CostsUnderOneByteAValue) {
+    std::vector<double> data(100000, 1.0);
+    MinMaxIndex idx;
+    idx.rebuild(data.data(), data.size());
+    EXPECT_LT(idx.storageBytes(), data.size());
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST(ColorList, RunsSplitAndMergeAsColoursAreInserted) {
+    ColorList c;
+    for (int i = 0; i < 1000; ++i)
+        c.insertAt(i, clBlack);
+    EXPECT_LE(c.storageBytes(), 64u);
+    c.insertAt(500, clRed);
+    EXPECT_EQ(c.count(), 1001);
+    EXPECT_EQ(c.at(499), clBlack);
+    EXPECT_EQ(c.at(500), clRed);
+    EXPECT_EQ(c.at(501), clBlack);
+    ColorValue u = 0;
+    EXPECT_TRUE(c.uniform(0, 499, u));
+    EXPECT_EQ(u, clBlack);
+    EXPECT_FALSE(c.uniform(499, 501, u));
+    EXPECT_TRUE(c.uniform(501, 1000, u));
+    c.insertAt(0, clNone);
+    c.insertAt(502, clRed); // joins the red run (now at 501)
+    EXPECT_EQ(c.at(0), clNone);
+    EXPECT_EQ(c.at(501), clRed);
+    EXPECT_EQ(c.at(502), clRed);
+    EXPECT_EQ(c.at(503), clBlack);
+    EXPECT_TRUE(c.uniform(501, 502, u));
+    EXPECT_EQ(u, clRed);
+    c.clear();
+    EXPECT_EQ(c.count(), 0);
+    EXPECT_EQ(c.storageBytes(), 0u);
+}
+
+TEST(LabelList, OnlyNonEmptyLabelsAreStoredAndTheyMoveWithInserts) {
+    LabelList l;
+    l.insertAt(0, "");
+    l.insertAt(1, "b");
+    l.insertAt(2, "");
+    l.insertAt(0, "a");
+    EXPECT_EQ(l.count(), 4);
+    EXPECT_EQ(l.at(0), "a");
+    EXPECT_EQ(l.at(1), "");
+    EXPECT_EQ(l.at(2), "b");
+    EXPECT_EQ(l.at(3), "");
+    l.clear();
+    EXPECT_EQ(l.count(), 0);
+    EXPECT_EQ(l.storageBytes(), 0u);
+}
+
+} // namespace
+} // namespace kv
