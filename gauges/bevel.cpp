@@ -70,6 +70,10 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
     const bool innerLine =
         bevelLine_ == BevelLineKind::blInner || bevelLine_ == BevelLineKind::blBoth;
 
+    // Rings and outlines of a bevel larger than its rectangle would cross over and land
+    // outside it; a bevel never paints beyond the rectangle it was given.
+    canvas.saveClip();
+    canvas.intersectClip(outer);
     canvas.setPenMode(PenMode::pmCopy);
     canvas.setPenStyle(PenStyle::psSolid);
     canvas.setPenWidth(1);
@@ -103,6 +107,7 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
     }
     if (outerLine)
         canvas.rectangle(outer);
+    canvas.restoreClip();
     r = shrinkRect(r, spacing_);
     return offset_.apply(r);
 }

@@ -182,15 +182,32 @@ TEST(BevelPaint, SurfaceGradientFillsInsideTheRingsUnderTheSpacing) {
     EXPECT_EQ(px(p.image, 58, 20), resolveColor(clBtnShadow));
 }
 
-TEST(BevelPaint, TinyRectanglesDoNotCrash) {
+// A bevel thicker than its rectangle must not scribble its crossed-over rings around it,
+// and the caller's clip is back in force afterwards.
+TEST(BevelPaint, TooSmallRectangleStaysInsideAndKeepsTheClip) {
     Bevel b;
     b.setBevelLine(BevelLineKind::blBoth);
+    b.setWidth(6);
     b.surfaceGrad().setVisible(true);
-    for (int size = 0; size < 12; ++size) {
-        QImage img = blank(20, 20);
-        Canvas c(img);
-        const Rect r = b.paint(c, Rect{5, 5, 5 + size, 5 + size});
-        EXPECT_EQ(r, (Rect{5 + 9, 5 + 9, 5 + size - 9, 5 + size - 9}));
+    for (int size = 0; size < 30; ++size) {
+        QImage img = blank(40, 40);
+        Rect r;
+        {
+            Canvas c(img);
+            c.intersectClip(Rect{0, 0, 39, 40});
+            r = b.paint(c, Rect{5, 5, 5 + size, 5 + size});
+            EXPECT_EQ(c.clipBox(), (Rect{0, 0, 39, 40}));
+            c.fillRect(Rect{0, 0, 40, 1}, clBlack);
+        }
+        EXPECT_EQ(r, (Rect{5 + 13, 5 + 13, 5 + size - 13, 5 + size - 13}));
+        for (int y = 1; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const bool inside = x >= 5 && x < 5 + size && y >= 5 && y < 5 + size;
+                ASSERT_EQ(px(img, x, y) != clFuchsia, inside)
+                    << "size " << size << " pixel " << x << "," << y;
+            }
+        EXPECT_EQ(px(img, 38, 0), clBlack);
+        EXPECT_EQ(px(img, 39, 0), clFuchsia);
     }
 }
 
