@@ -14,12 +14,6 @@ namespace kv {
 
 namespace {
 
-// The path with every link resolved, or the path itself when it does not resolve.
-std::string resolvedPath(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
-}
-
 std::string hex4(int v) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%04x", v & 0xffff);
@@ -27,6 +21,11 @@ std::string hex4(int v) {
 }
 
 } // namespace
+
+std::string resolvedPath(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    return real ? std::string(real.get()) : path;
+}
 
 bool naturalLess(std::string_view a, std::string_view b) {
     std::size_t i = 0, j = 0;

@@ -55,6 +55,9 @@ private:
     std::vector<PortEntry> entries_;
 };
 
+// The path with every symbolic link resolved, or the path itself when it does not resolve.
+std::string resolvedPath(const std::string& path);
+
 // Compares texts with runs of digits taken as numbers: "ttyS2" < "ttyS10".
 bool naturalLess(std::string_view a, std::string_view b);
 

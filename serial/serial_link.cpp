@@ -206,15 +206,23 @@ void SerialLink::maybeReconnect() {
     if (now < nextRetry_)
         return;
     nextRetry_ = now + reconnectInterval;
-    if (!device_.hasUsbIdentity() || device_.serialNumber.empty()) {
-        openDevice(device_.path);
+    if (!device_.hasUsbIdentity()) {
+        // A pseudo-terminal that went away never comes back: its number may by now belong
+        // to someone's terminal session. Its symbolic links (a simulator's) are followed.
+        if (device_.path.rfind("/dev/pts/", 0) != 0)
+            openDevice(device_.path);
         return;
     }
     // A USB device is known by its identity, not its path: after a replug the path may
-    // belong to another adapter, and ours may have come back under a new one.
+    // belong to another adapter, and ours may have come back under a new one. Without a
+    // serial number only the same path with the same vendor and product will do.
     const auto ports = scanner_ ? scanner_() : PortTable::systemPorts();
     for (const PortEntry& p : ports) {
-        if (p.sameUsbDevice(device_) && openDevice(p.path)) {
+        if (device_.serialNumber.empty()) {
+            if (p.vendorId == device_.vendorId && p.productId == device_.productId &&
+                resolvedPath(p.path) == resolvedPath(device_.path) && openDevice(device_.path))
+                return;
+        } else if (p.sameUsbDevice(device_) && openDevice(p.path)) {
             device_.path = p.path;
             return;
         }

@@ -23,9 +23,10 @@ bool applySerialMode(termios& tio, const SerialMode& m);
 // A device that vanishes while open (cable pulled, simulator unplugged) makes the link
 // report 0 waiting bytes and drop sends, without a message. The link then tries to open
 // the device again, at most every reconnectInterval, from bytesWaiting() and sendByte():
-// the same path, or, for a USB device with a serial number, the port that has the same
-// USB identity, under whatever path it has now. Once back, polling goes on without a new
-// openPort().
+// the same path (never a bare pseudo-terminal, whose number is handed out again), or, for a
+// USB device, the port with the same USB identity: with a serial number under whatever path
+// it has now, without one only under the same path. Once back, polling goes on without a
+// new openPort().
 class SerialLink : public SerialIo {
 public:
     static constexpr std::chrono::milliseconds reconnectInterval{200};

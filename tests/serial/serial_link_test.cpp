@@ -314,6 +314,56 @@ TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
     EXPECT_EQ(link.readByte(), 42);
 }
 
+TEST(SerialLink, BarePseudoTerminalIsNotReopened) {
+    auto first = std::make_unique<Pty>();
+    SerialLink link(PortTable({entry(first->path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    first.reset();
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    Pty next; // most likely under the number just freed: someone else's terminal
+    std::this_thread::sleep_for(SerialLink::reconnectInterval + 50ms);
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    EXPECT_FALSE(link.isConnected());
+}
+
+TEST(SerialLink, UsbDeviceWithoutSerialNumberReturnsOnlyAtItsPath) {
+    const std::string path = tempPath("kv-usb-noserial-");
+    auto first = std::make_unique<Pty>();
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(first->path, path);
+    PortEntry usb = entry(path);
+    usb.vendorId = 0x0403;
+    usb.productId = 0x6001;
+    SerialLink link(PortTable({usb}, {}));
+    std::vector<PortEntry> present;
+    link.setPortScanner([&] { return present; });
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    first.reset();
+    EXPECT_EQ(link.bytesWaiting(), 0);
+
+    Pty second;
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(second.path, path);
+    PortEntry there = entry(second.path);
+    there.vendorId = 0x0403;
+    there.productId = 0x6015; // another kind of adapter at our place
+    present = {there};
+    std::this_thread::sleep_for(SerialLink::reconnectInterval + 50ms);
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    EXPECT_FALSE(link.isConnected());
+
+    there.productId = 0x6001;
+    present = {there};
+    ASSERT_TRUE(eventually(
+        [&] {
+            link.bytesWaiting();
+            return link.isConnected();
+        },
+        1000ms));
+    EXPECT_EQ(link.devicePath(), path);
+    std::filesystem::remove(path);
+}
+
 TEST(SerialLink, RetriesAreSpacedOut) {
     auto pty = std::make_unique<Pty>();
     PortEntry usb = entry(pty->path);
