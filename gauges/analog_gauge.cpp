@@ -174,7 +174,8 @@ void AnalogGauge::valueChange() {
 
     if (hintOptions_.contains(HintOption::hoAutoHint) && !designing()) {
         hint_ = composeHint();
-        setToolTip(QString::fromStdString(hint_));
+        // The tool tip breaks its lines at line feeds.
+        setToolTip(QString::fromStdString(hint_).replace(QChar('\r'), QChar('\n')));
     }
 
     if (onValueChange)

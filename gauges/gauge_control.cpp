@@ -39,12 +39,17 @@ const QImage& GaugeControl::renderFace() {
     prepareFace(); // may resize the control, and with it the face
     fitFace();
     face_.fill(Qt::transparent);
-    paintingFace_ = true;
+    // A painter may throw (a picture format the formatter refuses); the face then stays
+    // due for a full paint and the fast paths must not stay blocked.
+    struct PaintingFlag {
+        bool& flag;
+        explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
+        ~PaintingFlag() { flag = false; }
+    } painting(paintingFace_);
     {
         Canvas canvas(face_);
         paint(canvas, clientRect());
     }
-    paintingFace_ = false;
     faceDirty_ = false;
     return face_;
 }

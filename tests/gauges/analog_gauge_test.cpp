@@ -505,7 +505,7 @@ TEST_F(GermanSeparators, HintWithValueAndFirstName) {
     g.loaded();
     g.setValue(1.5f);
     EXPECT_EQ(g.hint(), "Value= 1,50 V\rSignalName1");
-    EXPECT_EQ(g.toolTip().toStdString(), g.hint());
+    EXPECT_EQ(g.toolTip(), QString("Value= 1,50 V\nSignalName1"));
 }
 
 TEST_F(GermanSeparators, HintWithMinimumMaximumAndTheirTimes) {

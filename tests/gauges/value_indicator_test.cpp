@@ -449,6 +449,24 @@ TEST_F(ValueIndicatorTest, EveryPaintRunsThePerValueUpdate) {
     EXPECT_EQ(valueChanges, 2);
 }
 
+TEST_F(ValueIndicatorTest, RefusedFormatReachesTheCallerAndPaintingRecovers) {
+    auto* vi = make();
+    vi->loaded();
+    vi->renderFace();
+    vi->signalSettings().setValueFormat(std::string(300, '0'));
+    EXPECT_THROW(vi->setValue(1.0f), ConvertError);
+    EXPECT_THROW(vi->renderFace(), ConvertError);
+    EXPECT_TRUE(vi->faceDirty());
+
+    vi->signalSettings().setValueFormat("0.0");
+    vi->renderFace();
+    EXPECT_FALSE(vi->faceDirty());
+    const QImage before = vi->face().copy();
+    vi->setValue(2.0f);
+    EXPECT_NE(vi->face(), before); // the fast path works again
+    EXPECT_EQ(areaOf(vi->face(), vi->valueRect()), expectedField(*vi, vi->valueRect(), "2,0"));
+}
+
 TEST_F(ValueIndicatorTest, PaintsIntoAnyCanvasRectangle) {
     auto* vi = make();
     vi->loaded();
