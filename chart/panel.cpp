@@ -169,8 +169,10 @@ void BufferedPanel::paintEvent(QPaintEvent* e) {
 
 void BufferedPanel::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    // The kept bitmap no longer matches the window; the next paint must redraw.
-    bufferStale_ = true;
+    // Hidden widgets get resize events on every grab; only a real change of size makes
+    // the kept bitmap unusable.
+    if (e->size() != QSize(buffer_.width(), buffer_.height()))
+        bufferStale_ = true;
 }
 
 void BufferedPanel::recalcPlotSize() {

@@ -1,0 +1,56 @@
+#pragma once
+
+// A trend chart configured like the meter window's, with one line series, for the panel
+// and zoom tests.
+#include "chart/series.h"
+#include "chart/trend_chart.h"
+
+#include <QImage>
+#include <memory>
+
+namespace kv::testing {
+
+constexpr int kChartWidth = 456;
+constexpr int kChartHeight = 263;
+
+struct ConfiguredChart {
+    std::unique_ptr<LineSeries> series = std::make_unique<LineSeries>();
+    std::unique_ptr<TrendChart> chart = std::make_unique<TrendChart>();
+    int passes = 0;
+
+    ConfiguredChart() {
+        chart->resize(kChartWidth, kChartHeight);
+        configureTrendChart(*chart);
+        series->setSeriesColor(clRed);
+        chart->addSeries(series.get());
+        chart->onAfterDraw = [this](AxisPanel&) { ++passes; };
+    }
+    ~ConfiguredChart() { chart->removeSeries(series.get()); }
+
+    // One pass through the window's paint handling (draws only when the buffer is stale).
+    QImage grab() { return chart->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // One pass into an image of the chart's size, without the window.
+    QImage render() {
+        QImage out(chart->width(), chart->height(), QImage::Format_RGB32);
+        Canvas c(out);
+        chart->paintChart(c, Rect{0, 0, out.width(), out.height()});
+        return out;
+    }
+
+    void append(double v) { series->appendPoint(v, {}, clBlack); }
+};
+
+// Height and width of "W" in a font, as the chart measures it.
+inline Size letterW(const FontSpec& f) {
+    QImage scratch(8, 8, QImage::Format_RGB32);
+    Canvas c(scratch);
+    c.setFont(f);
+    return c.textExtent("W");
+}
+
+inline ColorValue pixelAt(const QImage& img, int x, int y) {
+    return fromQColor(img.pixelColor(x, y));
+}
+
+} // namespace kv::testing
