@@ -60,16 +60,22 @@ ValueIndicator::ValueIndicator(QWidget* parent, bool designing) : AnalogGauge(pa
 ValueIndicator::~ValueIndicator() = default;
 
 void ValueIndicator::setAutoSize(bool on) {
+    if (on == autoSize_)
+        return;
     autoSize_ = on;
     paramChange();
 }
 
 void ValueIndicator::setFontValue(const FontSpec& f) {
+    if (f == fontValue_)
+        return;
     fontValue_ = f;
     paramChange();
 }
 
 void ValueIndicator::setOptions(ValueIndicatorOptions s) {
+    if (s == options_)
+        return;
     options_ = s;
     paramChange();
 }
@@ -166,7 +172,9 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
 
     field.left += f;
     field.right -= f;
-    valueRect_ = field;
+    // The fast path draws into the face, so only the face's own layout is kept for it.
+    if (paintingFace())
+        valueRect_ = field;
 
     // Every paint also runs the per-value update; its field redraw goes to this canvas.
     struct Restore {
@@ -174,6 +182,7 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
         ~Restore() { slot = nullptr; }
     } restore{paintCanvas_};
     paintCanvas_ = &canvas;
+    paintField_ = field;
     valueChange();
 }
 
@@ -185,7 +194,7 @@ void ValueIndicator::valueChange() {
 }
 
 void ValueIndicator::drawValueField() {
-    const Rect field = valueRect_;
+    const Rect field = paintCanvas_ ? paintField_ : valueRect_;
     if (field.width() <= 0 || field.height() <= 0)
         return;
 

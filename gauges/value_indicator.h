@@ -55,7 +55,7 @@ public:
     // Text metrics and needed size as of the last measuring (every paint measures).
     const IndicatorMetrics& metrics() const { return metrics_; }
     Size neededSize() const { return needed_; }
-    // The area the value text is drawn in, as of the last paint.
+    // The area of the face the value text is drawn in, as of the last full paint.
     Rect valueRect() const { return valueRect_; }
 
 protected:
@@ -79,7 +79,9 @@ private:
     IndicatorMetrics metrics_;
     Size needed_;
     Rect valueRect_;
-    Canvas* paintCanvas_ = nullptr; // set while paint() runs the per-value update
+    // Where paint() wants the field while it runs the per-value update.
+    Canvas* paintCanvas_ = nullptr;
+    Rect paintField_;
 };
 
 } // namespace kv

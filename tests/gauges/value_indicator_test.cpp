@@ -479,6 +479,11 @@ TEST_F(ValueIndicatorTest, PaintsIntoAnyCanvasRectangle) {
         vi->paint(c, Rect{40, 30, 40 + face.width(), 30 + face.height()});
     }
     EXPECT_EQ(other.copy(40, 30, face.width(), face.height()), face);
+
+    // The face keeps its own layout: the next value still lands in the face's field.
+    const Rect vr = vi->valueRect();
+    vi->setValue(7.5f);
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "7,5"));
 }
 
 } // namespace
