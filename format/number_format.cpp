@@ -1,8 +1,8 @@
 #include "format/number_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace kv {
@@ -144,19 +144,20 @@ Picture scanSection(std::string_view f, const Section& sec) {
     return p;
 }
 
-// |value| to kPrecision significant digits, rounded to nearest with ties to even on the
-// exact binary value (the C library prints long doubles exactly).
+// |value| to `precision` significant digits, rounded to nearest with ties to even on the
+// exact binary value. to_chars rather than printf: printf writes the C library's decimal
+// point, which becomes "," once a German desktop session's locale is in force.
 DigitRecord toDigits(long double value, int precision) {
     DigitRecord r;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Le", precision - 1, std::fabs(value));
+    const std::to_chars_result res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value),
+                                                   std::chars_format::scientific, precision - 1);
+    *res.ptr = '\0';
     // buf: d.ddd...e+XX (no point when precision is 1)
     const char* p = buf;
-    while (*p && r.count < precision) {
+    while (*p && *p != 'e' && r.count < precision) {
         if (*p >= '0' && *p <= '9')
             r.digits[r.count++] = *p;
-        else if (*p != '.')
-            break;
         ++p;
     }
     while (*p && *p != 'e')

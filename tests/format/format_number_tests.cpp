@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -217,6 +218,41 @@ TEST(FormatNumber, SeparatorsComeOnlyFromTheSettings) {
     // a literal comma or point in quotes stays what it is
     EXPECT_EQ(formatNumber("0','0", 12.0L), "1,2");
     EXPECT_EQ(formatNumber("0'.'0", 15.0L), "1.5");
+}
+
+// Sets LC_NUMERIC to an installed locale with a decimal comma, as a desktop session does
+// once the application has started, and puts the old one back afterwards.
+class CommaNumericLocale {
+public:
+    CommaNumericLocale() : old_(std::setlocale(LC_NUMERIC, nullptr)) {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de_AT.UTF-8", "de_CH.UTF-8",
+                                 "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8"}) {
+            if (std::setlocale(LC_NUMERIC, name) && *std::localeconv()->decimal_point == ',') {
+                active_ = true;
+                return;
+            }
+        }
+        std::setlocale(LC_NUMERIC, old_.c_str());
+    }
+    ~CommaNumericLocale() { std::setlocale(LC_NUMERIC, old_.c_str()); }
+    bool active() const { return active_; }
+
+private:
+    std::string old_;
+    bool active_ = false;
+};
+
+TEST(FormatNumber, DigitsDoNotDependOnTheCLibraryLocale) {
+    CommaNumericLocale locale;
+    if (!locale.active())
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    Separators sep(',', '.');
+    EXPECT_EQ(formatNumber("00.000", 1.234L), "01,234");
+    EXPECT_EQ(formatNumber("#,##0.####", -1234567.891L), "-1.234.567,891");
+    EXPECT_EQ(formatNumber("0.00E+00", 12345.0L), "1,23E+04");
+    EXPECT_EQ(formatNumber("0e-0", 0.001L), "1e-3");
+    EXPECT_EQ(formatNumber("", 1234.5L), "1234,5");
+    EXPECT_EQ(formatNumber("", 1234567890123456.0L), "1,23456789012346E+15");
 }
 
 // Random formats and values: nothing may crash, hang, overrun or exceed the limits.
