@@ -18,14 +18,12 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Restores the caller's floating-point environment (control words and flags) however the
-// conversion ends, so a rejected text leaves no pending exception behind.
+// Runs the conversion with clear flags and every trap masked, so an overflow is a flag to
+// test rather than a signal, and restores the caller's floating-point environment (traps
+// and flags) however the conversion ends, so a rejected text leaves nothing pending.
 class FloatEnvGuard {
 public:
-    FloatEnvGuard() {
-        std::fegetenv(&saved_);
-        std::feclearexcept(FE_ALL_EXCEPT);
-    }
+    FloatEnvGuard() { std::feholdexcept(&saved_); }
     ~FloatEnvGuard() { std::fesetenv(&saved_); }
     FloatEnvGuard(const FloatEnvGuard&) = delete;
     FloatEnvGuard& operator=(const FloatEnvGuard&) = delete;

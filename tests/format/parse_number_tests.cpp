@@ -4,6 +4,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -144,6 +145,25 @@ TEST(ParseNumber, LeavesTheFloatingPointStateAsItFoundIt) {
     EXPECT_EQ(std::fegetround(), FE_UPWARD);
     std::fesetround(FE_TONEAREST);
     std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+// A caller that has unmasked floating-point traps must get a rejected text back, not a
+// signal, and keep its traps afterwards.
+TEST(ParseNumberDeathTest, OverflowIsRejectedEvenWithTrapsEnabled) {
+    EXPECT_EXIT(
+        {
+            Separators sep(',', '.');
+            feenableexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO);
+            long double v = 0;
+            const bool rejected = !tryParseNumber("9e4932", v) &&
+                                  !tryParseNumber(std::string(6000, '9'), v) &&
+                                  !tryParseNumber("1e4999", v);
+            const bool accepted =
+                tryParseNumber("1e-4999", v) && v == 0 && tryParseNumber("12,5", v) && v == 12.5L;
+            const bool trapsKept = fegetexcept() == (FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO);
+            std::_Exit(rejected && accepted && trapsKept ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(ParseNumber, RandomTextsAreHandledSafely) {
