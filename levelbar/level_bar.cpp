@@ -1,5 +1,6 @@
 #include "levelbar/level_bar.h"
 
+#include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -132,6 +133,13 @@ void ProgressBarBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     fitFace();
     faceDirty_ = true;
+}
+
+void ProgressBarBase::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The corners show the parent's colour, which the cached face does not follow by itself.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+        invalidate();
 }
 
 void ProgressBarBase::fitFace() {

@@ -68,6 +68,7 @@ protected:
     void invalidate();
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void fitFace();

@@ -367,6 +367,36 @@ TEST(LevelBarPaint, PaintEventShowsTheFace) {
     EXPECT_EQ(at(shown, 300, 3), clNavy);
 }
 
+TEST(LevelBarPaint, CornersFollowTheParentsColour) {
+    BarOnForm f = BarOnForm::balken();
+    f.bar->setPosition(500);
+    f.render();
+    QPalette pal = f.form.palette();
+    pal.setColor(QPalette::Window, toQColor(clYellow));
+    f.form.setPalette(pal);
+    EXPECT_TRUE(f.bar->faceDirty());
+    const QImage img = f.render();
+    for (auto [x, y] : {std::pair{0, 0}, {455, 0}, {0, 16}, {455, 16}})
+        EXPECT_EQ(at(img, x, y), clYellow) << x << "," << y;
+    EXPECT_EQ(at(img, 233, 3), clNavy);
+
+    QWidget otherForm;
+    pal.setColor(QPalette::Window, toQColor(clAqua));
+    otherForm.setPalette(pal);
+    f.bar->setParent(&otherForm);
+    EXPECT_EQ(at(f.render(), 0, 0), clAqua);
+    f.bar->setParent(&f.form);
+}
+
+TEST(LevelBarPaint, EmptyRangeFromTheStartShowsTheParentsColour) {
+    BarOnForm f(40, 17);
+    f.bar->setMax(0);
+    const QImage img = f.render();
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(at(img, x, y), kFormColor) << x << "," << y;
+}
+
 TEST(LevelBarPaint, SystemColoursAreResolvedWhenDrawing) {
     BarOnForm f(60, 17);
     f.bar->setColor(clBtnFace);
