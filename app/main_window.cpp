@@ -4,7 +4,11 @@
 #include "app/form_settings.h"
 #include "app/port_text.h"
 #include "canvas/canvas.h"
+#include "chart/series.h"
+#include "chart/trend_chart.h"
+#include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
+#include "levelbar/level_bar.h"
 #include "serial/mode_text.h"
 
 #include <QComboBox>
@@ -51,6 +55,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
 
     createControls();
     poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) { sleep(ms); });
+    poll_->label7 = "Label7";
 
     timer1_.setInterval(1);
     connect(&timer1_, &QTimer::timeout, this, [this] { timer1Timer(); });
@@ -58,10 +63,21 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
     formCreate();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The chart is deleted with the window's children, after the series it points to.
+    chart1_->removeSeries(series1_.get());
+}
+
+Displays MainWindow::displays() const {
+    return Displays{*anz_, *analog_, *balken_, *series1_};
+}
 
 void MainWindow::createControls() {
     // Creation order is stacking order: later controls lie above earlier ones.
+    analog_ = place(new Meter180(this), 8, 80, 456, 248);
+    applyMeterSettings(*analog_);
+    analog_->loaded();
+
     label1_ = place(new QLabel(QStringLiteral("COMPORT"), this), 16, 6, 50, 14);
     label1_->setFont(formFont("Arial", 11));
 
@@ -71,6 +87,15 @@ void MainWindow::createControls() {
 
     label2_ = place(new QLabel(QStringLiteral("KV27500 meter display"), this), 8, 618, 132, 14);
     label2_->setFont(formFont("Arial", 11));
+
+    balken_ = place(new LevelBar(this), 8, 326, 456, 17);
+    applyBarSettings(*balken_);
+
+    chart1_ = place(new TrendChart(this), 8, 344, 456, 263);
+    applyChartSettings(*chart1_);
+    series1_ = std::make_unique<LineSeries>();
+    applySeriesSettings(*series1_);
+    chart1_->addSeries(series1_.get());
 
     comSel_ = place(new QComboBox(this), 13, 22, 57, 21);
     comSel_->setEditable(true);
@@ -88,6 +113,7 @@ void MainWindow::createControls() {
 
     setTabOrder(comSel_, open_);
     setTabOrder(open_, button2_);
+    // The chart sits between Exit and Stop in the tab order but takes no focus itself.
     setTabOrder(button2_, button1_);
 }
 
@@ -121,7 +147,10 @@ void MainWindow::openClick() {
 }
 
 void MainWindow::button1Click() {
-    errors_.guard([this] { timer1_.stop(); });
+    errors_.guard([this] {
+        timer1_.stop();
+        resetDisplays(displays());
+    });
 }
 
 void MainWindow::button2Click() {
@@ -136,6 +165,7 @@ void MainWindow::timer1Timer() {
     errors_.guard([this] {
         if (!poll_->tick())
             return;
+        updateDisplays(displays());
         ++readings_;
         if (onReading)
             onReading(readings_);

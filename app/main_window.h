@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/display_update.h"
 #include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
@@ -19,6 +20,10 @@ class QPushButton;
 namespace kv {
 
 class ErrorReporter;
+class LevelBar;
+class LineSeries;
+class TrendChart;
+class Meter180;
 class ValueIndicator;
 
 // The program's one window: the port box with Start and Stop, the four displays of the
@@ -51,7 +56,11 @@ public:
     void button2Click(); // Exit
     void timer1Timer();  // one poll cycle
 
+    Meter180* analog() const { return analog_; }
     ValueIndicator* anz() const { return anz_; }
+    LevelBar* balken() const { return balken_; }
+    TrendChart* chart1() const { return chart1_; }
+    LineSeries& series1() const { return *series1_; }
     QComboBox* comSel() const { return comSel_; }
     QPushButton* openButton() const { return open_; }
     QPushButton* stopButton() const { return button1_; }
@@ -75,15 +84,20 @@ public:
 
 private:
     void createControls();
+    Displays displays() const;
     void formCreate();
 
     SerialIo& link_;
     std::vector<PortEntry> ports_;
     ErrorReporter& errors_;
 
+    Meter180* analog_ = nullptr;
     ValueIndicator* anz_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
+    LevelBar* balken_ = nullptr;
+    TrendChart* chart1_ = nullptr;
+    std::unique_ptr<LineSeries> series1_;
     QComboBox* comSel_ = nullptr;
     QPushButton* open_ = nullptr;
     QPushButton* button2_ = nullptr;

@@ -1,0 +1,254 @@
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "chart/series.h"
+#include "chart/trend_chart.h"
+#include "fake_link.h"
+#include "format/number_format.h"
+#include "gauges/meter180.h"
+#include "gauges/value_indicator.h"
+#include "levelbar/level_bar.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+using kv::testing::FakeLink;
+
+class MainWindowDisplays : public ::testing::Test {
+protected:
+    MainWindowDisplays() {
+        setDecimalChar(',');
+        setGroupingChar('.');
+        PortEntry e;
+        e.name = "COM1";
+        e.path = "/dev/ttyUSB0";
+        window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
+        window->sleep = [](int) {};
+        window->onExit = [] {};
+    }
+    ~MainWindowDisplays() override {
+        setDecimalChar(savedDecimal);
+        setGroupingChar(savedGrouping);
+    }
+
+    // Start, then one tick per reply.
+    void run(const std::vector<std::vector<int>>& replies) {
+        for (const auto& r : replies)
+            link.replies.push_back(r);
+        if (!window->timer1().isActive())
+            window->openClick();
+        window->timer1().stop(); // ticks are driven by hand here
+        for (std::size_t i = 0; i < replies.size(); ++i)
+            window->timer1Timer();
+    }
+
+    char savedDecimal = decimalChar();
+    char savedGrouping = groupingChar();
+    FakeLink link;
+    std::vector<QString> boxes;
+    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(window->windowTitle(), "VELOMAX KV27500");
+    EXPECT_EQ(window->size(), QSize(471, 648));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "not resizable";
+    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(214, 223, 247));
+    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_EQ(window->timer1().interval(), 1);
+}
+
+TEST_F(MainWindowDisplays, EveryControlStandsWhereTheLayoutPutsIt) {
+    struct Place {
+        const char* name;
+        QWidget* w;
+        QRect rect;
+    } places[] = {
+        {"analog", window->analog(), {8, 80, 456, 248}},
+        {"Label1", window->label1(), {16, 6, 50, 14}},
+        {"anz", window->anz(), {225, 1, 294, 75}},
+        {"Label2", window->label2(), {8, 618, 132, 14}},
+        {"balken", window->balken(), {8, 326, 456, 17}},
+        {"Chart1", window->chart1(), {8, 344, 456, 263}},
+        {"ComSel", window->comSel(), {13, 22, 57, 21}},
+        {"Open", window->openButton(), {77, 6, 75, 25}},
+        {"Button2", window->exitButton(), {372, 612, 92, 25}},
+        {"Button1", window->stopButton(), {77, 36, 75, 25}},
+    };
+    // Creation order is stacking order.
+    const QObjectList& children = window->children();
+    int previous = -1;
+    for (const Place& p : places) {
+        EXPECT_EQ(p.w->geometry(), p.rect) << p.name;
+        EXPECT_EQ(p.w->parent(), window.get()) << p.name;
+        const int at = static_cast<int>(children.indexOf(p.w));
+        EXPECT_GT(at, previous) << p.name << " is created out of order";
+        previous = at;
+    }
+    EXPECT_EQ(window->label1()->text(), "COMPORT");
+    EXPECT_EQ(window->openButton()->text(), "Start");
+    EXPECT_EQ(window->stopButton()->text(), "Stop");
+    EXPECT_EQ(window->exitButton()->text(), "Exit");
+    EXPECT_FALSE(window->label2()->text().isEmpty());
+    EXPECT_TRUE(window->comSel()->isEditable());
+}
+
+TEST_F(MainWindowDisplays, TabOrderRunsFromThePortBoxOverStartAndExitToStop) {
+    const QWidget* order[] = {window->comSel(), window->openButton(), window->exitButton(),
+                              window->stopButton()};
+    // Walk the focus chain once round from the port box; the chain may pass through other
+    // widgets (the port box's editor), but the four must come in this order.
+    std::vector<int> at(4, -1);
+    const QWidget* w = order[0];
+    for (int step = 0; step < 200; ++step, w = w->nextInFocusChain())
+        for (int i = 0; i < 4; ++i)
+            if (w == order[i] && at[i] < 0)
+                at[i] = step;
+    for (int i = 1; i < 4; ++i)
+        EXPECT_GT(at[i], at[i - 1]) << "control " << i << " at " << at[i];
+}
+
+TEST_F(MainWindowDisplays, StartUpLeavesTheHiddenStorageAndTheIndicatorAtRest) {
+    for (int n = 1; n <= 12; ++n)
+        EXPECT_EQ(window->frame().slot(n), "0") << n;
+    EXPECT_EQ(window->label7(), "Label7");
+    EXPECT_EQ(window->label8(), "Echo");
+    EXPECT_EQ(window->label9(), "Bereichsanzeige");
+    EXPECT_EQ(window->label10(), "Skalierung");
+    EXPECT_EQ(window->label11(), "n.b.");
+    EXPECT_EQ(window->anz()->value(), 0.0f);
+    EXPECT_EQ(window->anz()->signalSettings().valueFormat(), "0000.0");
+    EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "Volt");
+    EXPECT_EQ(window->analog()->signalSettings().valueTo(), 10.0f);
+    EXPECT_EQ(window->analog()->signalSettings().valueFrom(), 0.000001f);
+    EXPECT_EQ(window->analog()->value(), 0.001f);
+    EXPECT_EQ(window->openResult(), 0);
+    EXPECT_EQ(window->series1().pointCount(), 0);
+}
+
+TEST_F(MainWindowDisplays, AReadingReachesAllFourDisplays) {
+    run({FakeLink::reply(240, 136, "01234")});
+    EXPECT_EQ(link.lastSent, 137);
+    EXPECT_FLOAT_EQ(window->anz()->value(), 1.234f);
+    EXPECT_EQ(window->anz()->valueText(), "01,234");
+    EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "V-DC");
+    EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "V-DC");
+    EXPECT_EQ(window->analog()->signalSettings().valueTo(), 10.0f);
+    EXPECT_EQ(window->analog()->digit(), 123);
+    EXPECT_EQ(window->balken()->max(), 1000);
+    EXPECT_EQ(window->balken()->position(), 0) << "the meter had not moved yet";
+    ASSERT_EQ(window->series1().pointCount(), 1);
+    EXPECT_FLOAT_EQ(static_cast<float>(window->series1().yAt(0)), 1.234f);
+    EXPECT_EQ(window->readings(), 1);
+    EXPECT_EQ(window->label7(), "01,234");
+
+    run({FakeLink::reply(240, 136, "05000")});
+    EXPECT_EQ(window->balken()->position(), 123);
+    EXPECT_EQ(window->analog()->digit(), 500);
+}
+
+TEST_F(MainWindowDisplays, ASilentMeterRepeatsTheLastReadingAndARejectedFrameAddsNothing) {
+    run({FakeLink::reply(240, 136, "01234"), {}, {}});
+    EXPECT_EQ(window->series1().pointCount(), 3);
+    run({FakeLink::reply(240, 136, "1 234")}); // a space among the digits
+    EXPECT_EQ(window->series1().pointCount(), 3);
+    EXPECT_FLOAT_EQ(window->anz()->value(), 1.234f);
+    EXPECT_EQ(window->readings(), 3);
+}
+
+TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAndScale) {
+    run({FakeLink::reply(232, 136, "04725"), FakeLink::reply(232, 136, "04730")});
+    ASSERT_EQ(window->analog()->signalSettings().valueTo(), 100.0f);
+    window->stopButton()->click();
+    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_EQ(window->series1().pointCount(), 0);
+    EXPECT_EQ(window->anz()->value(), 0.0f);
+    EXPECT_EQ(window->analog()->value(), 0.0f);
+    EXPECT_EQ(window->balken()->position(), 0);
+    EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "mVolt");
+    EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "mVolt");
+    EXPECT_EQ(window->analog()->signalSettings().valueTo(), 100.0f);
+    EXPECT_EQ(window->frame().slot(2), "232") << "Stop leaves the frame";
+    EXPECT_EQ(link.count("close"), 0);
+
+    // Start again: the port is opened once more and the chart starts empty.
+    run({FakeLink::reply(240, 136, "01234")});
+    EXPECT_EQ(link.count("open "), 2);
+    EXPECT_EQ(link.count("close"), 0);
+    ASSERT_EQ(window->series1().pointCount(), 1);
+    EXPECT_EQ(window->series1().xAt(0), 0.0);
+}
+
+TEST_F(MainWindowDisplays, APortThatCannotBeOpenedLeavesEveryDisplayAsItWas) {
+    run({FakeLink::reply(240, 136, "01234"), FakeLink::reply(240, 136, "02000")});
+    const float value = window->anz()->value();
+    const int digit = window->analog()->digit();
+    const int bar = window->balken()->position();
+    link.openResult = 0;
+    link.replies.push_back(FakeLink::reply(240, 144, "99999"));
+    window->openClick();
+    EXPECT_TRUE(window->timer1().isActive());
+    window->timer1().stop();
+    for (int i = 0; i < 3; ++i)
+        window->timer1Timer();
+    EXPECT_EQ(window->anz()->value(), value);
+    EXPECT_EQ(window->analog()->digit(), digit);
+    EXPECT_EQ(window->balken()->position(), bar);
+    EXPECT_EQ(window->series1().pointCount(), 2);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.empty());
+}
+
+// A link whose every read fails as a conversion does, so each tick raises an error.
+class FailingLink : public FakeLink {
+public:
+    int bytesWaiting() override {
+        ++ticks;
+        throw ConvertError("'1.2345' ist kein gültiger Gleitkommawert");
+    }
+    int ticks = 0;
+};
+
+TEST(MainWindowErrors, ARecurringErrorShowsOneBoxAtATimeAndPollingGoesOn) {
+    FailingLink link;
+    int open = 0, maxOpen = 0, ticksWhileOpen = 0;
+    std::vector<QString> texts;
+    ErrorReporter errors([&](const QString&, const QString& text) {
+        texts.push_back(text);
+        maxOpen = std::max(maxOpen, ++open);
+        // The box stays up for a while; the poll timer keeps running behind it.
+        const int before = link.ticks;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 60)
+            QCoreApplication::processEvents();
+        ticksWhileOpen += link.ticks - before;
+        --open;
+    });
+    MainWindow window(link, {}, errors);
+    window.sleep = [](int) {};
+    window.openClick();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 200)
+        QCoreApplication::processEvents();
+    window.timer1().stop();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(maxOpen, 1);
+    EXPECT_GE(texts.size(), 2u) << "a box closed, the next error gets a new one";
+    EXPECT_GT(ticksWhileOpen, 0) << "the timer kept polling while a box was open";
+    EXPECT_GT(errors.dropped(), 0);
+    EXPECT_EQ(texts.front(), QString::fromUtf8("'1.2345' ist kein gültiger Gleitkommawert."));
+}
+
+} // namespace
+} // namespace kv
