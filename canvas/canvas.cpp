@@ -51,13 +51,13 @@ void appendSegmentPixels(Point p0, Point p1, std::vector<Point>& out) {
 }
 
 // Parametric angle (degrees, counter-clockwise on screen) of the point where the ray
-// from the centre of `r` towards `p` meets the inscribed ellipse; Qt's arc angles are
-// parametric, the callers give directions.
+// from the centre of `r` towards `p` meets the inscribed ellipse. Centre and point are
+// both taken as pixels, so a point on the centre pixel's row lies exactly east or west.
 double ellipseAngle(const Rect& r, Point p) {
-    const double cx = (r.left + r.right) / 2.0;
-    const double cy = (r.top + r.bottom) / 2.0;
-    const double a = std::max(1.0, r.width() / 2.0);
-    const double b = std::max(1.0, r.height() / 2.0);
+    const double cx = (r.left + r.right - 1) / 2.0;
+    const double cy = (r.top + r.bottom - 1) / 2.0;
+    const double a = std::max(0.5, (r.width() - 1) / 2.0);
+    const double b = std::max(0.5, (r.height() - 1) / 2.0);
     const double dx = p.x - cx;
     const double dy = p.y - cy;
     if (dx == 0 && dy == 0)
@@ -65,16 +65,53 @@ double ellipseAngle(const Rect& r, Point p) {
     return std::atan2(-dy / b, dx / a) * 180.0 / kPi;
 }
 
-// Start angle and span in Qt's sixteenths of a degree; equal directions give a full turn.
-std::pair<int, int> arcAngles(const Rect& r, Point start, Point end) {
+// Whole pixels along the ellipse inscribed in r (its outline on the outermost pixels of
+// L..R-1 x T..B-1), counter-clockwise from the direction of `start` to that of `end`,
+// close enough together that joining them leaves no gap. Equal directions give a full
+// turn.
+std::vector<Point> arcPoints(const Rect& r, Point start, Point end) {
     const double a0 = ellipseAngle(r, start);
-    const double a1 = ellipseAngle(r, end);
-    double span = a1 - a0;
+    double span = ellipseAngle(r, end) - a0;
     while (span <= 0.0)
         span += 360.0;
     while (span > 360.0)
         span -= 360.0;
-    return {int(std::lround(a0 * 16.0)), int(std::lround(span * 16.0))};
+    const double cx = (r.left + r.right - 1) / 2.0;
+    const double cy = (r.top + r.bottom - 1) / 2.0;
+    const double rx = (r.width() - 1) / 2.0;
+    const double ry = (r.height() - 1) / 2.0;
+    const double t0 = a0 * kPi / 180.0;
+    const double sweep = span * kPi / 180.0;
+    const int steps = std::max(4, int(std::ceil(sweep * std::max(rx, ry) * 1.5)));
+    std::vector<Point> pts;
+    pts.reserve(size_t(steps) + 1);
+    for (int i = 0; i <= steps; ++i) {
+        const double t = t0 + sweep * i / steps;
+        const Point p{int(std::floor(cx + rx * std::cos(t) + 0.5)),
+                      int(std::floor(cy - ry * std::sin(t) + 0.5))};
+        if (!pts.empty() && pts.back() == p)
+            continue;
+        // Keep the curve one pixel thin: a point whose neighbours touch each other is
+        // only a corner of the staircase.
+        while (pts.size() >= 2 && std::abs(pts[pts.size() - 2].x - p.x) <= 1 &&
+               std::abs(pts[pts.size() - 2].y - p.y) <= 1)
+            pts.pop_back();
+        pts.push_back(p);
+    }
+    return pts;
+}
+
+Point centrePixel(const Rect& r) {
+    return Point{int(std::floor((r.left + r.right - 1) / 2.0 + 0.5)),
+                 int(std::floor((r.top + r.bottom - 1) / 2.0 + 0.5))};
+}
+
+QPolygonF pixelCentres(const std::vector<Point>& pts) {
+    QPolygonF poly;
+    poly.reserve(int(pts.size()));
+    for (const Point& p : pts)
+        poly << QPointF(p.x + 0.5, p.y + 0.5);
+    return poly;
 }
 
 // The bounding box Qt's aliased ellipse needs so that its outline lies on the outermost
@@ -383,18 +420,20 @@ void Canvas::polyline(const std::vector<Point>& pts) {
     strokePath(pts, false);
 }
 
+void Canvas::fillPolygon(const std::vector<Point>& pts) {
+    if (brushStyle_ != BrushStyle::bsSolid || pts.size() < 3)
+        return;
+    // Vertices on pixel centres, so the fill lines up with the outline drawn over it.
+    painter_->setPen(Qt::NoPen);
+    applyBrush();
+    applyMode();
+    painter_->drawPolygon(pixelCentres(pts), Qt::OddEvenFill);
+}
+
 void Canvas::polygon(const std::vector<Point>& pts) {
     if (pts.size() < 2)
         return;
-    if (brushStyle_ == BrushStyle::bsSolid && pts.size() > 2) {
-        QPolygon poly;
-        for (const Point& p : pts)
-            poly << QPoint(p.x, p.y);
-        painter_->setPen(Qt::NoPen);
-        applyBrush();
-        applyMode();
-        painter_->drawPolygon(poly, Qt::OddEvenFill);
-    }
+    fillPolygon(pts);
     strokePath(pts, true);
 }
 
@@ -410,20 +449,28 @@ void Canvas::ellipse(const Rect& r) {
 void Canvas::pie(const Rect& r, Point start, Point end) {
     if (r.width() <= 0 || r.height() <= 0)
         return;
-    const auto [a, span] = arcAngles(r, start, end);
-    applyPen();
-    applyBrush();
-    applyMode();
-    painter_->drawPie(ellipseBox(r), a, span);
+    // Drawn as a polygon of whole pixels, so the outline reaches the bounding box and the
+    // radii run through the centre pixel, as with the other figures.
+    std::vector<Point> pts = arcPoints(r, start, end);
+    pts.insert(pts.begin(), centrePixel(r));
+    fillPolygon(pts);
+    strokePath(pts, true);
 }
 
 void Canvas::arc(const Rect& r, Point start, Point end) {
     if (r.width() <= 0 || r.height() <= 0 || penStyle_ == PenStyle::psClear)
         return;
-    const auto [a, span] = arcAngles(r, start, end);
-    applyPen();
-    applyMode();
-    painter_->drawArc(ellipseBox(r), a, span);
+    const std::vector<Point> pts = arcPoints(r, start, end);
+    if (pts.size() < 2)
+        return;
+    // An arc keeps both of its end pixels; only lines leave the end out.
+    std::vector<Point> path = pts;
+    const Point last = pts.back();
+    const Point prev = pts[pts.size() - 2];
+    path.push_back(Point{last.x + (last.x - prev.x), last.y + (last.y - prev.y)});
+    if (effectivePenWidth() > 1)
+        path.pop_back();
+    strokePath(path, false);
 }
 
 void Canvas::setPixel(int x, int y, ColorValue c) {

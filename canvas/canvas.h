@@ -177,6 +177,7 @@ private:
     // One-pixel pens are rasterised here so that every pixel is drawn exactly once and the
     // end pixel is left out; wider pens go through Qt with round ends and joins.
     void strokePath(const std::vector<Point>& pts, bool closed);
+    void fillPolygon(const std::vector<Point>& pts);
     QColor drawColor(ColorValue c) const;
 
     QImage* image_;

@@ -171,6 +171,7 @@ TEST(NotXorPen, DrawingTwiceRestoresEveryPixel) {
             c.rectangle(Rect{3, 4, 30, 25});
             c.line(0, 39, 39, 0);
             c.polyline({{5, 5}, {20, 30}, {35, 5}});
+            c.arc(Rect{2, 2, 38, 30}, Point{38, 16}, Point{20, 30});
             if (pass == 0) {
                 EXPECT_NE(img, before);
             }

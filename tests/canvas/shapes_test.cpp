@@ -151,6 +151,21 @@ TEST(Pie, CounterClockwiseFromStartToEnd) {
     EXPECT_EQ(at(rest, 30, 30), clBlack);
 }
 
+TEST(Pie, QuarterReachesTheBoxEdgesWithRadiiThroughTheCentrePixel) {
+    QImage img = blankImage(13, 13);
+    {
+        Canvas c(img);
+        c.setBrushColor(clRed);
+        c.pie(Rect{0, 0, 13, 13}, Point{12, 6}, Point{6, 0});
+    }
+    EXPECT_EQ(boundsOf(inked(img)), (Rect{6, 0, 13, 7}));
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(at(img, 6, i), clBlack) << i;     // the radius to the top
+        EXPECT_EQ(at(img, 6 + i, 6), clBlack) << i; // the radius to the right
+    }
+    EXPECT_EQ(at(img, 8, 4), clRed);
+}
+
 TEST(Pie, DirectionsFromFarPointsOnAFlatEllipse) {
     // Points far outside the ellipse only give directions: (200, -100) from the centre of
     // a 100 x 20 box points up-right at about 45 degrees.
@@ -189,8 +204,15 @@ TEST(Arc, UpperHalfOnlyWithoutFilling) {
         EXPECT_LE(y, 21) << x << "," << y;
         EXPECT_EQ(at(img, x, y), clBlack);
     }
-    EXPECT_EQ(at(img, 20, 0), clBlack); // top of the circle
+    EXPECT_EQ(at(img, 20, 0), clBlack);  // top of the circle
+    EXPECT_EQ(at(img, 40, 20), clBlack); // an arc keeps both end pixels
+    EXPECT_EQ(at(img, 0, 20), clBlack);
+    EXPECT_EQ(at(img, 20, 40), clWhite);
     EXPECT_EQ(at(img, 20, 10), clWhite);
+    const Rect b = boundsOf(px);
+    EXPECT_EQ(b.left, 0);
+    EXPECT_EQ(b.right, 41);
+    EXPECT_EQ(b.top, 0);
 }
 
 TEST(Polygon, FilledWithBrushOutlinedWithPen) {
