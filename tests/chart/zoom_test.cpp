@@ -1,5 +1,9 @@
 #include "chart/zoom.h"
+#include "chart_fixture.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -91,20 +95,8 @@ TEST(AxisRangeMaths, WheelMovesByThreePercentPerStep) {
     EXPECT_DOUBLE_EQ(back.maximum, 7.25);
 }
 
-} // namespace
-} // namespace kv
-
 // ---------------------------------------------------------------------------------------
 // Mouse zoom and scroll on the configured chart
-
-#include "chart_fixture.h"
-
-#include <QCoreApplication>
-#include <QMouseEvent>
-#include <QWheelEvent>
-
-namespace kv {
-namespace {
 
 using testing::ConfiguredChart;
 
