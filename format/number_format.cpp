@@ -21,13 +21,57 @@ struct DigitRecord {
     char digits[kPrecision + 1] = {};
 };
 
+constexpr int kMaxUtf8Bytes = 4;
+
+bool isContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Bytes of the UTF-8 sequence that `lead` starts; 1 for ASCII and for any byte that cannot
+// start a sequence, which then stands for one character of its own.
+int sequenceLength(char lead) {
+    const auto c = static_cast<unsigned char>(lead);
+    if ((c & 0xE0) == 0xC0)
+        return 2;
+    if ((c & 0xF0) == 0xE0)
+        return 3;
+    if ((c & 0xF8) == 0xF0)
+        return 4;
+    return 1;
+}
+
+// Formats and results are UTF-8, but their limits are in characters.
+std::size_t characterCount(std::string_view s) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++count) {
+        const std::size_t len = std::size_t(sequenceLength(s[i]));
+        std::size_t k = 1;
+        while (k < len && i + k < s.size() && isContinuation(s[i + k]))
+            ++k;
+        i += k;
+    }
+    return count;
+}
+
 // Fixed-size output: the result never exceeds kMaxFormattedLength characters, however many
-// digits, group separators or exponent characters a long format asks for.
+// digits, group separators or exponent characters a long format asks for. Text arrives byte
+// by byte, so the character count follows the UTF-8 sequences, and a character that no
+// longer fits is dropped whole rather than cut.
 class Output {
 public:
     void put(char c) {
-        if (size_ < kMaxFormattedLength)
+        if (pending_ > 0 && isContinuation(c)) {
+            --pending_;
+            if (accepting_)
+                buf_[size_++] = c;
+            return;
+        }
+        pending_ = sequenceLength(c) - 1;
+        accepting_ = chars_ < kMaxFormattedLength;
+        if (accepting_) {
             buf_[size_++] = c;
+            ++chars_;
+        }
     }
     void put(const char* s, std::size_t n) {
         for (std::size_t i = 0; i < n; ++i)
@@ -36,8 +80,11 @@ public:
     std::string str() const { return std::string(buf_, size_); }
 
 private:
-    char buf_[kMaxFormattedLength];
+    char buf_[kMaxFormattedLength * kMaxUtf8Bytes];
     std::size_t size_ = 0;
+    std::size_t chars_ = 0;
+    int pending_ = 0; // continuation bytes still expected for the current character
+    bool accepting_ = false;
 };
 
 bool isQuote(char c) {
@@ -362,7 +409,8 @@ private:
 } // namespace
 
 std::string formatNumber(std::string_view format, long double value) {
-    if (format.size() > kMaxFormatLength)
+    // A format is never longer in characters than in bytes, so most need no counting.
+    if (format.size() > kMaxFormatLength && characterCount(format) > kMaxFormatLength)
         throw ConvertError("Format-String zu lang");
 
     const Sections sections(format);

@@ -14,7 +14,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Longest picture format formatNumber accepts, and longest text it returns.
+// Longest picture format formatNumber accepts, and longest text it returns, in characters
+// (a UTF-8 sequence is one character).
 constexpr std::size_t kMaxFormatLength = 224;
 constexpr std::size_t kMaxFormattedLength = 256;
 

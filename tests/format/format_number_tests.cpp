@@ -212,6 +212,38 @@ TEST(FormatNumber, ResultNeverExceedsItsBuffer) {
     EXPECT_LE(big.size(), kMaxFormattedLength);
 }
 
+std::string repeat(const std::string& s, std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+// Both limits count characters: "\u00b0" or "\u20ac" is one character however many bytes
+// it takes in UTF-8, and the cut at the result's limit never splits one.
+TEST(FormatNumber, LimitsCountCharactersNotBytes) {
+    Separators sep(',', '.');
+    const std::string degree = "\u00b0"; // two bytes
+    const std::string euro = "\u20ac";   // three bytes
+
+    const std::string longest = "0'" + repeat(degree, kMaxFormatLength - 3) + "'";
+    EXPECT_EQ(formatNumber(longest, 7.0L), "7" + repeat(degree, kMaxFormatLength - 3));
+    EXPECT_THROW(formatNumber(longest + " ", 7.0L), ConvertError);
+    // bytes that start no sequence count one each, so they cannot slip past the limit
+    EXPECT_THROW(formatNumber("0" + std::string(kMaxFormatLength, '\x80'), 7.0L), ConvertError);
+    EXPECT_EQ(formatNumber("0" + std::string(kMaxFormatLength - 1, '\x80'), 7.0L),
+              "7" + std::string(kMaxFormatLength - 1, '\x80'));
+
+    // 222 characters of 656 bytes fit whole
+    EXPECT_EQ(formatNumber("#,00'" + repeat(euro, 218) + "'", 1.0L), "01" + repeat(euro, 218));
+
+    // 150 grouped places take 199 characters, so 57 of the 70 euro signs still fit
+    const std::string grouped = formatNumber("#," + std::string(150, '0'), 1.0L);
+    ASSERT_EQ(grouped.size(), 199u);
+    EXPECT_EQ(formatNumber("#," + std::string(150, '0') + "'" + repeat(euro, 70) + "'", 1.0L),
+              grouped + repeat(euro, kMaxFormattedLength - 199));
+}
+
 TEST(FormatNumber, SeparatorsComeOnlyFromTheSettings) {
     Separators sep(';', '_');
     EXPECT_EQ(formatNumber("#,##0.00", 12345.678L), "12_345;68");
