@@ -1,0 +1,224 @@
+// The real window on the simulated meter: pseudo-terminal, serial link, poll timer, decoder,
+// display update and painting, checked by state and by the pixels on screen.
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "chart/series.h"
+#include "chart/trend_chart.h"
+#include "format/number_format.h"
+#include "gauges/meter180.h"
+#include "gauges/value_indicator.h"
+#include "levelbar/level_bar.h"
+#include "serial/serial_link.h"
+#include "tools/sim/meter_simulator.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPushButton>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+// Readings across functions and ranges; the last two keep the meter's full scale, so the
+// bar shows the one before last.
+constexpr const char* kScript = "240 136 01234\n" // 1,234 V-DC, full scale 10
+                                "240 144 12345\n" // 123,45 V-DC, full scale 1000
+                                "232 128 04725\n" // 04,725 mVolt, full scale 10
+                                "224 136 04700\n" // 0,4700 KOhm, full scale 1
+                                "160 152 50000\n" // 50,000 Hz, full scale 100
+                                "168 193 01500\n" // 01,500 A - DC, full scale 10
+                                "168 193 02500\n";
+constexpr int kReadings = 7;
+
+bool isLime(QRgb p) {
+    return qRed(p) < 60 && qGreen(p) > 200 && qBlue(p) < 60;
+}
+bool isBlack(QRgb p) {
+    return qRed(p) < 40 && qGreen(p) < 40 && qBlue(p) < 40;
+}
+
+// Direction of the needle: the principal axis of the lime pixels in `area`, in degrees
+// from the positive x axis with y pointing down, folded into [0, 180).
+double needleAxisDegrees(const QImage& img, const QRect& area, int* count) {
+    double sx = 0, sy = 0;
+    std::vector<QPoint> pts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (isLime(img.pixel(x, y))) {
+                pts.push_back({x, y});
+                sx += x;
+                sy += y;
+            }
+    *count = static_cast<int>(pts.size());
+    if (pts.empty())
+        return -1;
+    const double mx = sx / pts.size(), my = sy / pts.size();
+    double cxx = 0, cyy = 0, cxy = 0;
+    for (const QPoint& p : pts) {
+        cxx += (p.x() - mx) * (p.x() - mx);
+        cyy += (p.y() - my) * (p.y() - my);
+        cxy += (p.x() - mx) * (p.y() - my);
+    }
+    double deg = 0.5 * std::atan2(2 * cxy, cxx - cyy) * 180.0 / M_PI;
+    if (deg < 0)
+        deg += 180;
+    return deg;
+}
+
+// Runs of bar colour along the middle row of the level bar's trough.
+int barBlocks(const QImage& img, const QRect& bar) {
+    const int y = bar.top() + bar.height() / 2;
+    int runs = 0;
+    bool in = false;
+    for (int x = bar.left() + 3; x < bar.right() - 2; ++x) {
+        const bool dark = qRed(img.pixel(x, y)) < 100 && qGreen(img.pixel(x, y)) < 100;
+        runs += (dark && !in) ? 1 : 0;
+        in = dark;
+    }
+    return runs;
+}
+
+int blackPixels(const QImage& img, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += isBlack(img.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setDecimalChar(',');
+        setGroupingChar('.');
+        sim::ParsedScript script = sim::parseSimScript(kScript);
+        ASSERT_TRUE(script.ok()) << script.error;
+        meter = std::make_unique<sim::MeterSimulator>(std::move(script.steps));
+        ASSERT_TRUE(meter->start());
+        PortEntry device = PortTable::describeDevice(meter->devicePath(), "simulator");
+        const PortTable table({device}, {});
+        link = std::make_unique<SerialLink>(table);
+        window = std::make_unique<MainWindow>(*link, table.entries(), errors);
+        // The simulator answers within milliseconds; a shorter wait keeps the test quick.
+        window->sleep = [](int) {
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 25) {
+            }
+        };
+        window->onExit = [this] { ++exits; };
+        window->show();
+    }
+
+    void TearDown() override {
+        window.reset();
+        link.reset();
+        meter->stop();
+        setDecimalChar(savedDecimal);
+        setGroupingChar(savedGrouping);
+    }
+
+    // Runs the event loop until `count` readings have been shown, or 10 s have passed.
+    bool runUntil(int count) {
+        QElapsedTimer t;
+        t.start();
+        while (window->readings() < count && t.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return window->readings() >= count;
+    }
+
+    void settle() {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    char savedDecimal = decimalChar();
+    char savedGrouping = groupingChar();
+    std::unique_ptr<sim::MeterSimulator> meter;
+    std::unique_ptr<SerialLink> link;
+    std::vector<QString> boxes;
+    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
+    std::unique_ptr<MainWindow> window;
+    int exits = 0;
+};
+
+TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
+    ASSERT_EQ(window->comSel()->currentText(), "1");
+    window->onReading = [this](int n) {
+        if (n == kReadings)
+            window->timer1().stop(); // hold the picture after the script
+    };
+    window->openButton()->click();
+    ASSERT_EQ(window->openResult(), 1);
+    ASSERT_TRUE(runUntil(kReadings)) << "only " << window->readings() << " readings";
+    settle();
+    EXPECT_EQ(window->readings(), kReadings);
+
+    // State.
+    EXPECT_EQ(window->anz()->valueText(), "02,500");
+    EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "A - DC");
+    EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "A - DC");
+    EXPECT_EQ(window->analog()->signalSettings().valueTo(), 10.0f);
+    EXPECT_EQ(window->analog()->digit(), 250);
+    EXPECT_EQ(window->balken()->position(), 150);
+    ASSERT_EQ(window->series1().pointCount(), kReadings);
+    const double ys[] = {1.234, 123.45, 4.725, 0.47, 50.0, 1.5, 2.5};
+    for (int i = 0; i < kReadings; ++i)
+        EXPECT_NEAR(window->series1().yAt(i), ys[i], 1e-4) << i;
+
+    // Pixels, as the window shows them.
+    const QImage shot = window->grab().toImage();
+    int lime = 0;
+    const double axis = needleAxisDegrees(shot, window->analog()->geometry(), &lime);
+    EXPECT_GT(lime, 30) << "no needle drawn";
+    EXPECT_NEAR(axis, 45.0, 4.0) << "digit 250 of 1000 turns the needle 45 degrees";
+    // L = 456 * 150 / 1000 = 68 pixels: blocks at 4, 12, ... 68.
+    EXPECT_EQ(barBlocks(shot, window->balken()->geometry()), 9);
+    const QRect field(225, 1, MainWindow::clientWidth - 225, 70);
+    EXPECT_GT(blackPixels(shot, field), 500) << "the indicator's digits";
+    const Rect pr = window->chart1()->plotRect();
+    const QRect plot = QRect(pr.left + 2, pr.top + 2, pr.width() - 4, pr.height() - 4)
+                           .translated(window->chart1()->pos());
+    const int lineWithPoints = blackPixels(shot, plot);
+    EXPECT_GT(lineWithPoints, 100) << "the trend line";
+
+    // Stop: displays reset, units and full scale stay, the chart is empty.
+    window->stopButton()->click();
+    settle();
+    EXPECT_EQ(window->series1().pointCount(), 0);
+    EXPECT_EQ(window->anz()->value(), 0.0f);
+    EXPECT_EQ(window->analog()->value(), 0.0f);
+    EXPECT_EQ(window->balken()->position(), 0);
+    EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "A - DC");
+    EXPECT_EQ(window->analog()->signalSettings().valueTo(), 10.0f);
+    const QImage stopped = window->grab().toImage();
+    EXPECT_EQ(barBlocks(stopped, window->balken()->geometry()), 0);
+    EXPECT_LT(blackPixels(stopped, plot), lineWithPoints / 4) << "the line is gone";
+    int limeStopped = 0;
+    EXPECT_NEAR(needleAxisDegrees(stopped, window->analog()->geometry(), &limeStopped), 0.0, 4.0)
+        << "the needle rests at 9 o'clock";
+
+    // Start again: the port opens once more; the script is over, so the silent meter's last
+    // frame is shown again on every tick, into an empty chart.
+    EXPECT_TRUE(link->isOpen());
+    window->onReading = nullptr;
+    window->openButton()->click();
+    const int before = window->readings();
+    ASSERT_TRUE(runUntil(before + 3));
+    window->timer1().stop();
+    EXPECT_GE(window->series1().pointCount(), 3);
+    EXPECT_EQ(window->series1().xAt(0), 0.0);
+    EXPECT_NEAR(window->series1().yAt(0), 2.5, 1e-6);
+
+    window->exitButton()->click();
+    EXPECT_FALSE(link->isOpen());
+    EXPECT_EQ(exits, 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
+} // namespace kv
