@@ -3,6 +3,8 @@
 #include "chart/trend_chart.h"
 #include "tools/gallery/gallery.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <cmath>
 #include <random>
 
@@ -60,14 +62,23 @@ KV_GALLERY("chart-walk-1m.png", [] {
     return chartWith([](kv::TrendChart&, kv::LineSeries& s) { randomWalk(s, 1000000); });
 });
 
-KV_GALLERY("chart-zoomed.png", [] {
-    return chartWith([](kv::TrendChart& chart, kv::LineSeries& s) {
+void mouse(kv::TrendChart& chart, QEvent::Type type, int x, int y, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(x, y), QPointF(x, y), Qt::LeftButton, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&chart, &e);
+}
+
+// The 2000-reading walk with the rectangle from (a, b) to (c, d) dragged over it; with
+// `release` false the picture shows the rubber band still being dragged.
+QImage zoomedWalk(int a, int b, int c, int d, bool release) {
+    return chartWith([=](kv::TrendChart& chart, kv::LineSeries& s) {
         randomWalk(s, 2000);
-        // Lay the chart out once, then fix the axes to a window in the middle of it, as a
-        // drag over that part of the plot would.
         render(chart);
-        chart.setAxisRange(chart.bottomAxis(), 800, 1100);
-        const double lo = chart.leftAxis().minimum(), hi = chart.leftAxis().maximum();
-        chart.setAxisRange(chart.leftAxis(), lo + (hi - lo) * 0.3, lo + (hi - lo) * 0.7);
+        mouse(chart, QEvent::MouseButtonPress, a, b, Qt::LeftButton);
+        mouse(chart, QEvent::MouseMove, c, d, Qt::LeftButton);
+        if (release)
+            mouse(chart, QEvent::MouseButtonRelease, c, d, Qt::NoButton);
     });
-});
+}
+
+KV_GALLERY("chart-zoom-dragging.png", [] { return zoomedWalk(200, 60, 330, 170, false); });
+KV_GALLERY("chart-zoomed.png", [] { return zoomedWalk(200, 60, 330, 170, true); });
