@@ -17,6 +17,9 @@ constexpr ColorValue kPointPalette[] = {clRed,     clGreen,  0x00FFFF, clBlue,  
                                         clFuchsia, 0x008080, clNavy,   clMaroon, clLime,  clAqua,
                                         0x800080,  clSilver, 0x808000, clBlack};
 
+// Vertical runs longer than this are left to the filled spans (see paintColumns).
+constexpr int kLongRun = 12;
+
 bool inPixelRange(int p) {
     return p >= -kPixelLimit && p <= kPixelLimit;
 }
@@ -384,7 +387,8 @@ void CustomSeries::drawSegment(Canvas& c, int x, int y, ColorValue color) {
 // highest point, except the row of the column's last point when that row is an extreme
 // reached only at the very end. The segment to the next column starts on that last point
 // and covers it anyway, so only the last column needs the exact answer. Segments between
-// columns join the same end points as before and so keep their pixels.
+// columns join the same end points as before and so keep their pixels. A column holding
+// a single point has no rows of its own, but the segment leaving it covers its pixel.
 bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
     AxisBase* hAxis = horizontalAxis();
     AxisBase* vAxis = verticalAxis();
@@ -426,11 +430,29 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
     auto ypOf = [&](double stored) { return vAxis->valueToPixel(ys.scaled(stored)); };
     auto yp = [&](int i) { return ypOf(ys.storedAt(i)); };
 
+    // The line is drawn as one polyline through the first and last point of every column
+    // (the segments between columns, and vertical runs inside the columns' spans), plus
+    // one filled run per column for the rows between its lowest and highest point.
     std::vector<Point>& path = columnPath_;
+    std::vector<Rect>& fills = columnFills_;
+    std::vector<std::size_t> pieceStarts; // where the polyline is broken
     path.clear();
+    fills.clear();
     auto visit = [&path](int x, int y) {
         if (path.empty() || path.back().x != x || path.back().y != y)
             path.push_back({x, y});
+    };
+    auto fill = [&fills](int x, int top, int bottom) {
+        if (top > bottom)
+            return;
+        if (!fills.empty()) {
+            Rect& r = fills.back();
+            if (r.right == x && r.top == top && r.bottom == bottom + 1) {
+                r.right = x + 1;
+                return;
+            }
+        }
+        fills.push_back(Rect{x, top, x + 1, bottom + 1});
     };
 
     if (first > 0)
@@ -466,36 +488,51 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
             high = std::max(p1, p2);
         }
         visit(column, f);
-        if (low != high) {
-            if (b != last || (l != low && l != high)) {
-                visit(column, low);
-                visit(column, high);
-            } else {
-                // The last column ends on an extreme: that row belongs to the line only
-                // if the points reached it and moved away again.
-                const int other = l == low ? high : low;
-                const int reached = ys.findFirstStored(
-                    a, b, [&](double mn, double mx) { return ypOf(mn) == l || ypOf(mx) == l; });
-                bool left = false;
-                if (reached >= 0 && reached < b) {
-                    const MinMaxIndex::Extremes rest = ys.storedExtremes(reached + 1, b);
-                    left = ypOf(rest.min) != l || ypOf(rest.max) != l;
-                }
-                if (left)
-                    visit(column, l);
-                visit(column, other);
-            }
-        }
+        // A long run from the first to the last point is already inside the filled
+        // span; starting a new polyline on the last point spares drawing it twice.
+        if (std::abs(l - f) > kLongRun)
+            pieceStarts.push_back(path.size());
         visit(column, l);
+        if (b != last || (l != low && l != high)) {
+            fill(column, low, high);
+        } else if (low != high) {
+            // The last column ends on an extreme: that row belongs to the line only if the
+            // points reached it and moved away again.
+            const int reached = ys.findFirstStored(
+                a, b, [&](double mn, double mx) { return ypOf(mn) == l || ypOf(mx) == l; });
+            bool left = false;
+            if (reached >= 0 && reached < b) {
+                const MinMaxIndex::Extremes rest = ys.storedExtremes(reached + 1, b);
+                left = ypOf(rest.min) != l || ypOf(rest.max) != l;
+            }
+            if (left)
+                fill(column, low, high);
+            else if (l == high)
+                fill(column, low, high - 1);
+            else
+                fill(column, low + 1, high);
+        }
         a = b + 1;
     }
 
-    if (path.size() > 1) {
-        linePen_.applyTo(c, false);
-        c.setBrushStyle(BrushStyle::bsClear);
-        c.setPenColor(color);
-        c.polyline(path);
+    linePen_.applyTo(c, false);
+    c.setBrushStyle(BrushStyle::bsClear);
+    c.setPenColor(color);
+    pieceStarts.push_back(path.size());
+    std::vector<Point> piece;
+    for (std::size_t k = 0, from = 0; k < pieceStarts.size(); from = pieceStarts[k++]) {
+        const std::size_t to = pieceStarts[k];
+        if (to - from < 2)
+            continue;
+        if (from == 0 && to == path.size()) {
+            c.polyline(path);
+        } else {
+            piece.assign(path.begin() + std::ptrdiff_t(from), path.begin() + std::ptrdiff_t(to));
+            c.polyline(piece);
+        }
     }
+    for (const Rect& r : fills)
+        c.fillRect(r, color);
     previousX_ = xp(last);
     previousY_ = yp(last);
     previousColor_ = pointColor(last);

@@ -250,7 +250,9 @@ private:
     ColorValue areaColor_ = ColorDefault;
     bool fastDrawing_ = true;
     bool lastPassFast_ = false;
-    std::vector<Point> columnPath_; // kept between passes to spare the allocation
+    // Kept between passes to spare the allocations.
+    std::vector<Point> columnPath_;
+    std::vector<Rect> columnFills_;
 
     int previousX_ = 0;
     int previousY_ = 0;
