@@ -195,10 +195,18 @@ void Bitmap::setSize(int width, int height) {
 // ---------------------------------------------------------------------------------------
 // Canvas
 
-Canvas::Canvas(QImage& target) : image_(&target), painter_(std::make_unique<QPainter>(&target)) {
+Canvas::Canvas(QImage& target) : image_(&target) {
+    // A control not yet laid out has an empty face; drawing on it must simply do nothing,
+    // so the painter works on a stand-in pixel behind an empty clip.
+    const bool empty = target.isNull();
+    if (empty)
+        standIn_ = QImage(1, 1, QImage::Format_RGB32);
+    painter_ = std::make_unique<QPainter>(empty ? &standIn_ : &target);
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, false);
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (empty)
+        painter_->setClipRect(QRect());
 }
 
 Canvas::~Canvas() {

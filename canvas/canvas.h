@@ -87,8 +87,14 @@ private:
 //   rectangle's outline lies on the outermost pixels of L..R-1 x T..B-1;
 // - lineTo/line/polyline draw the start pixel and never the end pixel;
 // - pie and arc run counter-clockwise (on screen) from the direction of `start`
-//   to the direction of `end`, both seen from the centre of the bounding rectangle.
-// Every coordinate is in the image's own pixels. The canvas never antialiases.
+//   to the direction of `end`, both seen from the centre of the bounding rectangle;
+//   equal directions give the full ellipse; an arc keeps both of its end pixels;
+// - a dotted pen is three pixels on, three off, with transparent gaps; pens wider than
+//   one pixel are solid with round ends and joins (the end point is then covered);
+// - pmNotXor applies to lines, outlines and figure fills, not to fillRect, text or
+//   bitmaps; a one-pixel figure drawn twice in it leaves the image as it was.
+// Every coordinate is in the image's own pixels. The canvas never antialiases. A canvas
+// over an empty image draws nothing.
 class Canvas {
 public:
     explicit Canvas(QImage& target);
@@ -181,6 +187,7 @@ private:
     QColor drawColor(ColorValue c) const;
 
     QImage* image_;
+    QImage standIn_;
     std::unique_ptr<QPainter> painter_;
     ColorValue penColor_ = clBlack;
     int penWidth_ = 1;

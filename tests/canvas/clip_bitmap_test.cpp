@@ -184,3 +184,26 @@ TEST(Bitmap, SizeIsKeptAndNegativeSizesAreEmpty) {
 
 } // namespace
 } // namespace kv
+
+namespace kv {
+namespace {
+
+// A control's face is empty until the control has a size; drawing on it does nothing.
+TEST(EmptyTarget, EveryOperationIsHarmless) {
+    QImage none;
+    Canvas c(none);
+    EXPECT_EQ(c.width(), 0);
+    c.fillRect(Rect{0, 0, 10, 10}, clBlack);
+    c.rectangle(Rect{0, 0, 10, 10});
+    c.line(0, 0, 5, 5);
+    c.pie(Rect{0, 0, 10, 10}, Point{9, 5}, Point{5, 0});
+    c.textOut(0, 0, "x");
+    c.setPixel(0, 0, clBlack);
+    c.draw(0, 0, test::blankImage(3, 3));
+    EXPECT_EQ(c.pixel(0, 0), clNone);
+    EXPECT_EQ(c.clipBox().width(), 0);
+    EXPECT_TRUE(none.isNull());
+}
+
+} // namespace
+} // namespace kv
