@@ -1,5 +1,6 @@
 #include "serial/serial_link.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -180,7 +181,7 @@ void SerialLink::setRts(int on) {
 }
 
 void SerialLink::setTimeouts(int setting) {
-    timeoutSetting_ = setting < 0 ? 0 : setting;
+    timeoutSetting_ = std::clamp(setting, 0, maxTimeoutSetting);
 }
 
 // Output still queued would make close() wait until it has gone out (for seconds on a
@@ -249,21 +250,32 @@ void SerialLink::sendByte(int value) {
     if (!checkAlive())
         return;
     const auto byte = static_cast<std::uint8_t>(value & 0xff);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        ssize_t n = ::write(fd_, &byte, 1);
+    // One time-out for the whole send, however often a signal cuts the wait short.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutSetting_ * 10);
+    for (;;) {
+        const ssize_t n = ::write(fd_, &byte, 1);
         if (n == 1)
             return;
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // The output queue is full: wait for room at most for the time-out.
-            pollfd p{fd_, POLLOUT, 0};
-            if (::poll(&p, 1, timeoutSetting_ * 10) <= 0 || (p.revents & (POLLHUP | POLLERR)))
-                break;
-            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            markLost();
+            return;
         }
-        markLost();
-        return;
+        // The output queue is full: wait for room, but not past the time-out.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return;
+        pollfd p{fd_, POLLOUT, 0};
+        const int r = ::poll(&p, 1, static_cast<int>(left.count()));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            markLost();
+            return;
+        }
     }
 }
 

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <pthread.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <thread>
@@ -384,6 +387,84 @@ TEST(SerialLink, RetriesAreSpacedOut) {
     // One try right away would be wasted on a device just gone: at most one per interval.
     EXPECT_GE(scans, 1);
     EXPECT_LE(scans, 3);
+}
+
+
+// Fills the output queue of the link's device through a second descriptor on it, so the
+// link's next send finds no room: a line that does not move.
+void fillOutputQueue(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    // The terminal layer moves written bytes on behind the writer's back for a moment, so
+    // the queue counts as full only once it has taken nothing for a while.
+    const std::vector<char> chunk(4096, 'x');
+    auto lastTaken = Clock::now();
+    while (Clock::now() - lastTaken < 100ms) {
+        if (::write(fd, chunk.data(), chunk.size()) > 0 || ::write(fd, chunk.data(), 1) > 0)
+            lastTaken = Clock::now();
+        else
+            std::this_thread::sleep_for(5ms);
+    }
+    ::close(fd);
+}
+
+TEST(SerialLinkSend, StuckLineHoldsASendNoLongerThanTheTimeOut) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    fillOutputQueue(pty.path);
+
+    link.setTimeouts(30); // 300 ms
+    auto start = Clock::now();
+    link.sendByte(137);
+    const auto held = Clock::now() - start;
+    EXPECT_GE(held, 250ms) << "the send waits for room for its time-out";
+    EXPECT_LT(held, 550ms) << "one time-out in all, not one per try";
+
+    // A setting whose milliseconds do not fit an int must neither wait for ever nor for
+    // days: no send may freeze the poll cycle.
+    link.setTimeouts(INT_MAX);
+    start = Clock::now();
+    link.sendByte(137);
+    EXPECT_LT(Clock::now() - start, 3s);
+    EXPECT_TRUE(link.isConnected()) << "a full queue is no lost device";
+}
+
+void ignoreSignal(int) {}
+
+TEST(SerialLinkSend, SignalDuringTheWaitDoesNotLoseTheByte) {
+    Pty pty;
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    fillOutputQueue(pty.path);
+
+    struct sigaction action {
+    }, old{};
+    action.sa_handler = ignoreSignal; // no SA_RESTART: the wait is interrupted
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &old), 0);
+
+    // A signal arrives while the send waits; only later does the line take bytes again.
+    const pthread_t sender = ::pthread_self();
+    std::vector<unsigned char> got;
+    std::thread line([&] {
+        std::this_thread::sleep_for(60ms);
+        ::pthread_kill(sender, SIGUSR1);
+        std::this_thread::sleep_for(60ms);
+        eventually(
+            [&] {
+                auto more = pty.received();
+                got.insert(got.end(), more.begin(), more.end());
+                return !got.empty() && got.back() == 137;
+            },
+            3000ms);
+    });
+    link.setTimeouts(100); // 1 s
+    link.sendByte(137);
+    line.join();
+    ::sigaction(SIGUSR1, &old, nullptr);
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got.back(), 137) << "the request went out once the line moved again";
 }
 
 } // namespace
