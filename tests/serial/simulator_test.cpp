@@ -223,5 +223,38 @@ TEST(MeterSimulator, StartsAndStopsCleanly) {
     EXPECT_EQ(openDescriptors(), before);
 }
 
+TEST(MeterSimulator, BlockedLinkPathOnReturnLeaksNothingAndIsRetried) {
+    const std::string link = ::testing::TempDir() + "kv-sim-blocked-" + std::to_string(::getpid());
+    const int before = openDescriptors();
+    {
+        MeterSimulator meter(script("unplug 300\nraw 7\n"));
+        ASSERT_TRUE(meter.start(link));
+        {
+            Line line(link);
+            line.send({137});
+            for (int i = 0; i < 200 && !meter.unplugged(); ++i)
+                std::this_thread::sleep_for(5ms);
+            ASSERT_TRUE(meter.unplugged());
+        }
+        // Someone puts a file where the link was: the meter cannot come back there.
+        std::ofstream(link) << "not a link";
+        const int away = openDescriptors();
+        std::this_thread::sleep_for(900ms); // several tries to return
+        EXPECT_LE(openDescriptors(), away + 2) << "each failed return closes its device";
+        EXPECT_TRUE(meter.unplugged());
+
+        std::filesystem::remove(link);
+        for (int i = 0; i < 300 && meter.unplugged(); ++i)
+            std::this_thread::sleep_for(10ms);
+        ASSERT_FALSE(meter.unplugged());
+        ASSERT_TRUE(std::filesystem::is_symlink(link));
+        Line again(link);
+        again.send({137});
+        EXPECT_EQ(again.receive(), Bytes{7});
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    std::filesystem::remove(link);
+}
+
 } // namespace
 } // namespace kv::sim

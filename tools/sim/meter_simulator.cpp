@@ -190,10 +190,14 @@ void MeterSimulator::run() {
     for (;;) {
         const auto now = Clock::now();
         if (unplugged_ && now >= backAt) {
-            if (openDevice(nullptr) && placeLink(nullptr))
+            if (openDevice(nullptr) && placeLink(nullptr)) {
                 unplugged_ = false;
-            else
-                backAt = now + std::chrono::milliseconds(100); // try again shortly
+            } else {
+                // A device nobody can find by its link stays away; the next try opens a
+                // fresh one rather than piling up descriptors.
+                closeDevice();
+                backAt = now + std::chrono::milliseconds(100);
+            }
         }
         while (!pending.empty() && pending.front().due <= now) {
             send(pending.front().bytes);
