@@ -71,8 +71,10 @@ void SignalSettings::recompute() {
     if (valueSpan_ > 0) {
         digitsPerValue_ = float(digitalSpan_ / double(valueSpan_));
         pptPerValue_ = float(1000.0 / double(valueSpan_));
-        formatSample_ = formatSampleFor(valueFormat_);
     }
+    // The sample does not depend on the range; a range running downwards must not leave
+    // the indicator measuring an old format.
+    formatSample_ = formatSampleFor(valueFormat_);
 }
 
 void SignalSettings::change() {

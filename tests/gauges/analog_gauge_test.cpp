@@ -205,6 +205,21 @@ TEST(SignalSettings, SpansThatWouldNotBePositiveKeepTheFactors) {
     EXPECT_EQ(s.valuePerDigit(), perDigit);
 }
 
+TEST(SignalSettings, FormatSampleFollowsTheFormatWhateverTheSpan) {
+    // A range running downwards keeps its factors, but the indicator still measures the
+    // sample: a stale one would cut the digits of the new format.
+    SignalSettings s;
+    s.setValueFrom(-10.0f);
+    s.setValueTo(-20.0f);
+    ASSERT_LT(s.valueSpan(), 0.0f);
+    const float perValue = s.digitsPerValue();
+    s.setValueFormat("00000.000");
+    EXPECT_EQ(s.formatSample(), "00000.000");
+    s.setValueFormat("0.0;-0.000");
+    EXPECT_EQ(s.formatSample(), "-0.000");
+    EXPECT_EQ(s.digitsPerValue(), perValue);
+}
+
 TEST(SignalSettings, LogModeRoundsBoundsToPowersOfTen) {
     SignalSettings s;
     s.setLogMode(true);
@@ -573,6 +588,61 @@ TEST(AnalogGauge, LogarithmicScaleMapsDecadesAndRefusesNonPositiveValues) {
     EXPECT_EQ(g.digit(), 1000); // 10 on a linear 0.001..10 scale
     g.setValue(5.0f);
     EXPECT_EQ(g.digit(), 500);
+}
+
+TEST(AnalogGauge, DigitOnALogScaleKeepsTheValueWhenTheFactorsCancel) {
+    // 10..100 over the digits -1..-2: minus one digit per decade and a log offset of minus
+    // one decade, so the inverse mapping has nothing to work with.
+    LoggingGauge g;
+    g.signalSettings().setValueFrom(10.0f);
+    g.signalSettings().setDigitalFrom(-1);
+    g.signalSettings().setDigitalTo(-2);
+    g.loaded();
+    g.switchLogScale(true);
+    g.setValue(20.0f);
+    ASSERT_EQ(g.digitsPerDecade() - g.logOffset(), 0.0);
+    g.setDigit(-2);
+    EXPECT_EQ(g.digit(), -2);
+    EXPECT_EQ(g.value(), 20.0f);
+}
+
+// The stored single-precision constants and the two ranges of the main window.
+TEST(AnalogGauge, MainWindowRangesMapAsTheReadingsExpect) {
+    LoggingGauge meter;
+    meter.signalSettings().setValueTo(10.0f);
+    meter.signalSettings().setValueFrom(1.0f);
+    meter.signalSettings().setValueFrom(0.0f);
+    meter.setLimitLower(0.0f);
+    meter.loaded();
+    EXPECT_EQ(double(meter.signalSettings().valueFrom()), 9.999999974752427e-07);
+    EXPECT_EQ(double(meter.limitLower()), 9.999999747378752e-05);
+    struct Case {
+        float value;
+        int digit;
+    } meterCases[] = {{1.234f, 123}, {5.0f, 500}, {9.995f, 999}, {10.0f, 1000}, {0.004f, 0}};
+    for (const auto& c : meterCases) {
+        meter.setValue(c.value);
+        EXPECT_EQ(meter.digit(), c.digit) << c.value;
+    }
+
+    LoggingGauge anz;
+    anz.signalSettings().setValueFrom(-99999.0f);
+    anz.signalSettings().setValueTo(99999.0f);
+    anz.loaded();
+    struct Case2 {
+        float value;
+        int digit, ppt;
+    } anzCases[] = {{50.0f, 500, 500},   {-99999.0f, 0, 0},     {99999.0f, 1000, 1000},
+                    {1000.0f, 505, 505}, {-200000.0f, -500, 0}, {0.0f, 500, 500}};
+    for (const auto& c : anzCases) {
+        anz.setValue(c.value);
+        EXPECT_EQ(anz.digit(), c.digit) << c.value;
+        EXPECT_EQ(anz.ppt(), c.ppt) << c.value;
+    }
+    anz.setDigit(1000);
+    EXPECT_EQ(anz.value(), 99999.0f);
+    anz.setDigit(250);
+    EXPECT_EQ(anz.value(), -49999.5f);
 }
 
 TEST(AnalogGauge, SwitchingToLogScaleSpansTheDecadesOfTheBounds) {
