@@ -214,6 +214,91 @@ TEST_F(ValueIndicatorTest, MainWindowSettingsShowTheValueBlockAlone) {
     EXPECT_EQ(areaOf(face, vr), expectedField(*vi, vr, "0000,0"));
 }
 
+// With both bevels and both names: the names sit centred at the bottom of the outer
+// bevel's content, Name1 above Name2, each moved down by half the outer spacing; the
+// field stands at the top of the inner bevel's content.
+TEST_F(ValueIndicatorTest, NamesAndFieldNestInsideTheBevels) {
+    auto* vi = make();
+    vi->setOptions({Opt::opBevelOuter, Opt::opBevelInner, Opt::opName1, Opt::opName2});
+    FontSpec font;
+    font.height = -11;
+    font.color = clRed; // nothing else on the control is pure red
+    vi->setFont(font);
+    vi->signalSettings().setName1("Upper line");
+    vi->signalSettings().setName2("A longer lower line");
+    vi->bevelOuter().setSpacing(7);
+    vi->bevelOuter().offset().setLeft(3);
+    vi->setAutoSize(false);
+    vi->resize(260, 140); // room to spare, so the centring shows
+    vi->loaded();
+    const QImage& face = vi->renderFace();
+    ASSERT_EQ(vi->width(), 260);
+    const IndicatorMetrics& m = vi->metrics();
+    EXPECT_EQ(m.unitWidth, 0); // no opUnit
+
+    const int outer = vi->bevelOuter().bevelSize();
+    const int a = 7 / 2;
+    Rect r{outer + 3, outer, 260 - outer, 140 - outer};
+    r.bottom -= m.name2Height;
+    const Point name2{r.left + (r.width() - m.name2Width) / 2, r.bottom + a};
+    r.bottom -= m.name1Height;
+    const Point name1{r.left + (r.width() - m.name1Width) / 2, r.bottom + a};
+
+    QImage expected(face.size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::transparent);
+    {
+        Canvas c(expected);
+        c.setFont(font);
+        c.setBackMode(BackMode::Transparent);
+        c.textOut(name2.x, name2.y, "A longer lower line");
+        c.textOut(name1.x, name1.y, "Upper line");
+    }
+    const QRgb red = qRgb(255, 0, 0);
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = 0; x < face.width(); ++x)
+            ASSERT_EQ(face.pixel(x, y) == red, expected.pixel(x, y) == red) << x << "," << y;
+
+    const int inner = vi->bevelInner().bevelSize();
+    r = Rect{r.left + inner, r.top + inner, r.right - inner, r.bottom - inner};
+    const int f = m.valueHeight / 3;
+    const int v = vi->bevelValue().bevelSize();
+    const int left = r.left + (r.width() - m.sampleWidth - f) / 2 - f;
+    EXPECT_EQ(vi->valueRect(), (Rect{left + v + f, r.top + v, left + v + f + m.sampleWidth,
+                                     r.top + v + m.valueHeight}));
+}
+
+// Font, value font and options reach the control once it is loaded, and only then.
+TEST_F(ValueIndicatorTest, FontAndOptionChangesRepaintOnceLoaded) {
+    auto* vi = make();
+    int settings = 0;
+    vi->onSettingsChange = [&](AnalogGauge&) { ++settings; };
+    FontSpec big;
+    big.name = "Arial";
+    big.height = -40;
+    vi->setFontValue(big);
+    vi->loaded();
+    ASSERT_EQ(settings, 1);
+    vi->renderFace();
+    const int height = vi->height();
+
+    big.height = -20;
+    vi->setFontValue(big);
+    EXPECT_EQ(settings, 2);
+    EXPECT_TRUE(vi->faceDirty());
+    vi->renderFace();
+    EXPECT_LT(vi->height(), height); // re-measured with the new font
+
+    vi->setFontValue(big); // equal: nothing
+    FontSpec names;
+    names.height = -15;
+    vi->setFont(names);
+    EXPECT_EQ(settings, 3);
+    vi->setOptions({Opt::opUnit});
+    EXPECT_EQ(settings, 4);
+    vi->sectorSettings().setSector1To(200);
+    EXPECT_EQ(settings, 5);
+}
+
 TEST_F(ValueIndicatorTest, FormatChangeIsShownAfterTheNextPaintRemeasures) {
     auto* vi = makeMainWindowIndicator();
     vi->loaded();
