@@ -1,0 +1,86 @@
+// One whole poll tick of the main window, with the reply already waiting and the reply
+// wait taken as 0: decoding, display update and the paints the tick causes on the
+// offscreen window, with 0, 10,000 and 1,000,000 points already in the chart.
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "chart/series.h"
+#include "format/number_format.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <deque>
+#include <string>
+
+namespace {
+
+// A meter whose reply is in the buffer as soon as the request has gone out: V-DC readings
+// walking through 1,000 to 9,999, so the value, the needle and the bar move on every tick
+// while the full scale stays.
+class ReadyMeter : public kv::SerialIo {
+public:
+    int openPort(std::string_view) override { return 1; }
+    void setRts(int) override {}
+    void setTimeouts(int) override {}
+    void sendByte(int) override {
+        step_ = (step_ + 37) % 9000;
+        const std::string digits = "0" + std::to_string(1000 + step_);
+        for (int b : {137, 240, 136, 0, 0})
+            rx_.push_back(b);
+        for (char c : digits)
+            rx_.push_back(static_cast<unsigned char>(c));
+        rx_.push_back(0);
+        rx_.push_back(0);
+    }
+    int bytesWaiting() override { return static_cast<int>(rx_.size()); }
+    int readByte() override {
+        const int b = rx_.front();
+        rx_.pop_front();
+        return b;
+    }
+    void closePort() override {}
+
+private:
+    int step_ = 0;
+    std::deque<int> rx_;
+};
+
+void BM_PollTick(benchmark::State& state) {
+    ReadyMeter meter;
+    kv::ErrorReporter errors([](const QString&, const QString&) {});
+    kv::MainWindow window(meter, {}, errors);
+    window.sleep = [](int) {};
+    window.show();
+    window.openClick();
+    window.timer1().stop(); // ticks are driven here
+    kv::LineSeries& series = window.series1();
+    const auto points = static_cast<int>(state.range(0));
+    for (int i = 0; i < points; ++i)
+        series.appendPoint(1.0 + (i % 9000) / 1000.0, std::string(), kv::clBlack);
+    // The first tick sets unit and full scale and paints everything once.
+    window.timer1Timer();
+    QApplication::processEvents();
+
+    for (auto _ : state) {
+        window.timer1Timer();
+        QApplication::processEvents();
+    }
+    state.counters["points"] = series.pointCount();
+    state.counters["readings"] = window.readings();
+}
+BENCHMARK(BM_PollTick)->Arg(0)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    kv::setDecimalChar(',');
+    kv::setGroupingChar('.');
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
