@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -254,6 +255,44 @@ TEST(MeterSimulator, BlockedLinkPathOnReturnLeaksNothingAndIsRetried) {
     }
     EXPECT_EQ(openDescriptors(), before);
     std::filesystem::remove(link);
+}
+
+TEST(MeterSimulator, PrivateLinkLivesInADirectoryOfItsOwn) {
+    std::string dir;
+    {
+        MeterSimulator meter(script("unplug 100\nraw 7\n"));
+        ASSERT_TRUE(meter.startWithPrivateLink());
+        const std::filesystem::path link = meter.linkPath();
+        ASSERT_FALSE(link.empty());
+        dir = link.parent_path();
+        EXPECT_EQ(std::filesystem::read_symlink(link), meter.devicePath());
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << "nobody else may swap the link";
+        EXPECT_EQ(st.st_uid, ::getuid());
+
+        // Across unplugging the link keeps its path and follows the device.
+        {
+            Line line(link);
+            line.send({137});
+            for (int i = 0; i < 200 && !meter.unplugged(); ++i)
+                std::this_thread::sleep_for(5ms);
+        }
+        for (int i = 0; i < 300 && meter.unplugged(); ++i)
+            std::this_thread::sleep_for(10ms);
+        ASSERT_FALSE(meter.unplugged());
+        EXPECT_EQ(meter.linkPath(), link);
+        Line again(link);
+        again.send({137});
+        EXPECT_EQ(again.receive(), Bytes{7});
+
+        meter.stop();
+        EXPECT_FALSE(std::filesystem::exists(dir)) << "stop() takes the directory away";
+        MeterSimulator dropped(script("raw 1\n"));
+        ASSERT_TRUE(dropped.startWithPrivateLink());
+        dir = std::filesystem::path(dropped.linkPath()).parent_path();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir)) << "and so does the destructor";
 }
 
 } // namespace

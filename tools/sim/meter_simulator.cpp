@@ -124,6 +124,31 @@ bool MeterSimulator::start(const std::string& linkPath, std::string* error) {
     return true;
 }
 
+bool MeterSimulator::startWithPrivateLink(std::string* error) {
+    if (running())
+        return true;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/kv27500-sim-XXXXXX";
+    if (!::mkdtemp(dir.data())) {
+        if (error)
+            *error = errnoText(dir.c_str());
+        return false;
+    }
+    privateDir_ = dir;
+    if (start(dir + "/meter", error))
+        return true;
+    removePrivateDir();
+    return false;
+}
+
+void MeterSimulator::removePrivateDir() {
+    if (privateDir_.empty())
+        return;
+    removeLink(linkPath_);
+    ::rmdir(privateDir_.c_str());
+    privateDir_.clear();
+}
+
 void MeterSimulator::stop() {
     if (!thread_.joinable())
         return;
@@ -135,6 +160,7 @@ void MeterSimulator::stop() {
     closeFd(wake_[0]);
     closeFd(wake_[1]);
     removeLink(linkPath_);
+    removePrivateDir();
     unplugged_ = false;
 }
 

@@ -26,6 +26,11 @@ public:
     // there is replaced only when it is a symbolic link itself. Returns false with a
     // reason in *error when the device or the link cannot be made.
     bool start(const std::string& linkPath = {}, std::string* error = nullptr);
+    // start() with the link in a directory of its own under $TMPDIR (or /tmp), readable
+    // only by this user and removed again by stop(). For a program that runs the meter
+    // in-process: the pseudo-terminal's own path changes when it comes back from
+    // unplugging (and its old number may go to someone's terminal); the link's does not.
+    bool startWithPrivateLink(std::string* error = nullptr);
     // Stops the thread, closes the device and removes the link. Safe to call twice.
     void stop();
 
@@ -43,11 +48,13 @@ private:
     bool openDevice(std::string* error);
     void closeDevice();
     bool placeLink(std::string* error);
+    void removePrivateDir();
     void run();
 
     std::vector<SimStep> steps_;
     bool loop_;
     std::string linkPath_;
+    std::string privateDir_; // made by startWithPrivateLink(), empty otherwise
     int master_ = -1;
     int slave_ = -1; // held open so the master never sees a hang-up while no one listens
     int wake_[2] = {-1, -1};
