@@ -69,7 +69,11 @@ QImage bevelSheet() {
             const int x = col * cellW + 5;
             const int y = row * cellH + 25;
             const Rect content = b.paint(c, Rect{x, y, x + cellW - 10, y + cellH - 10});
-            c.fillRect(content, rgbColor(255, 230, 180));
+            // The content area of the plain rows is marked; the others show their surface.
+            if (row < 2)
+                c.fillRect(content, rgbColor(255, 230, 180));
+            else
+                c.frameRect(content, clRed);
         }
     }
     c.setFont(f);
@@ -80,5 +84,25 @@ QImage bevelSheet() {
 }
 
 KV_GALLERY("bevel-styles.png", bevelSheet);
+
+// The dial frame of the round meter on the main window: a raised outer bevel with its
+// outline, and a lowered inner bevel with the white-to-window-colour surface.
+KV_GALLERY("bevel-meter-dial.png", [] {
+    QImage img(456, 248, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    Canvas c(img);
+    Bevel outer;
+    outer.setBevelLine(BevelLineKind::blOuter);
+    Bevel inner;
+    inner.setStyle(BevelStyle::bsLowered);
+    inner.setBevelLine(BevelLineKind::blInner);
+    inner.surfaceGrad().setVisible(true);
+    inner.surfaceGrad().setColorFrom(clWhite);
+    inner.surfaceGrad().setColorTo(16244694);
+    Rect r = outer.paint(c, Rect{0, 0, 456, 248});
+    r.top += 20;
+    inner.paint(c, r);
+    return img;
+});
 
 } // namespace
