@@ -231,6 +231,9 @@ void RoundMeter::paintSectors(Canvas& canvas, const Rect& s) {
     canvas.saveClip();
     Rect outer = s;
     outer.bottom += 1;
+    // Qt's raster engine drops the hole of a region selected while clipping is switched off
+    // (as after restoring an unclipped state); a plain rectangle clip first keeps the ring.
+    canvas.setClipRect(canvas.clipBox());
     canvas.selectEllipseRingRegion(outer, shrink(s, b), Point{0, 0});
     canvas.setBrushStyle(BrushStyle::bsSolid);
     const double k = sweepAngle_ / 1000.0;

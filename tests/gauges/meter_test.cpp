@@ -219,6 +219,10 @@ TEST(Meter180Test, SectorBandColoursAndNarrowSectors) {
     // Sector 2 (green) covers the middle of the scale, just inside the tick circle.
     const Point top{centre.x, pr.top + tick + 3};
     EXPECT_EQ(facePixel(*m, top), QColor(0, 128, 0));
+    // The band is a ring: inside it the dial shows through.
+    const int band = (pr.width() - 2 * tick) / 10;
+    EXPECT_NE(facePixel(*m, {centre.x, top.y + band + 4}), QColor(0, 128, 0));
+    EXPECT_NE(facePixel(*m, {centre.x - 60, centre.y - 30}), QColor(255, 255, 0));
 
     // A sector below one degree of the scale draws nothing (its pie would close into a full
     // ring), while the others are switched off by their width.

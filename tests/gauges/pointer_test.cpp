@@ -22,16 +22,21 @@ TEST(PointerShapes, NeedleOfTheMainWindowAtRestAndTurned) {
     EXPECT_EQ(s.hub2, 3);
     EXPECT_TRUE(s.outline);
 
+    // The layer turns the rest position by the value's angle (Ppt 0, 500 and 1000 on a
+    // 180-degree scale), rounding after each of the two turns.
+    QImage dial(460, 420, QImage::Format_RGB32);
+    dial.fill(Qt::white);
+    Canvas c(dial);
     PointerLayer layer;
-    layer.setRect({44, 37, 413, 406});
-    // Turning goes from the rest position, rounded after the first turn.
-    std::vector<Point> half, full;
-    for (const Point& p : s.vertices) {
-        half.push_back(rotatePoint(p, s.pivot, 90));
-        full.push_back(rotatePoint(p, s.pivot, 180));
-    }
-    EXPECT_EQ(half, (std::vector<Point>{{183, 220}, {185, 220}, {185, 0}, {183, 0}}));
-    EXPECT_EQ(full, (std::vector<Point>{{148, 183}, {148, 185}, {368, 185}, {368, 183}}));
+    layer.prepare(c, {44, 37, 413, 406}, 6, 270, 25);
+    EXPECT_EQ(layer.turnedVertices(0), s.vertices);
+    EXPECT_EQ(layer.turnedVertices(90),
+              (std::vector<Point>{{183, 220}, {185, 220}, {185, 0}, {183, 0}}));
+    EXPECT_EQ(layer.turnedVertices(180),
+              (std::vector<Point>{{148, 183}, {148, 185}, {368, 185}, {368, 183}}));
+    // The marks are built for the tick length given: f = 15 for 25.
+    EXPECT_EQ(layer.marks().min[0], (Point{40, 184}));
+    EXPECT_EQ(layer.marks().min[2], (Point{1, 184 + 15}));
 }
 
 TEST(PointerShapes, TableOfShapes) {

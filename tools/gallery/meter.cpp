@@ -1,3 +1,4 @@
+#include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "tools/gallery/gallery.h"
 
@@ -79,7 +80,24 @@ QImage onWindow(const QImage& face) {
     return out;
 }
 
+// The main window runs with the German separators; the other pictures keep theirs.
+class GermanSeparators {
+public:
+    GermanSeparators() : decimal_(decimalChar()), grouping_(groupingChar()) {
+        setDecimalChar(',');
+        setGroupingChar('.');
+    }
+    ~GermanSeparators() {
+        setDecimalChar(decimal_);
+        setGroupingChar(grouping_);
+    }
+
+private:
+    char decimal_, grouping_;
+};
+
 QImage mainWindowMeterAt(float value) {
+    GermanSeparators german;
     Meter180 m;
     configureAsMainWindow(m);
     m.renderFace();
@@ -109,10 +127,11 @@ KV_GALLERY("meter-everything.png", [] {
     m.minMax().setUseSectorCol(true);
     m.minMax().setMinVisible(true);
     m.minMax().setMaxVisible(true);
-    m.minMax().reset();
     m.arrowSettings().setShape(4);
+    m.setValue(3.0f);
+    m.minMax().reset();
     m.renderFace();
-    for (float v : {3.0f, 1.5f, 8.5f, 6.0f})
+    for (float v : {1.5f, 8.5f, 6.0f})
         m.setValue(v);
     return onWindow(m.face());
 });
