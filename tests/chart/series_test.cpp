@@ -311,6 +311,28 @@ TEST(SeriesDrawing, VisibleRangeOfAZoomedAxisEntersFromTheLeftEdge) {
         EXPECT_GE(px.x, q.series.xPixel(2));
 }
 
+// A hidden neighbour millions of pixels away: the line still enters from the left edge,
+// steeply from above, without the canvas being asked for millions of pixels.
+TEST(SeriesDrawing, EntryFromAFarNeighbourStaysWithinThePixelRange) {
+    SeriesPlot p;
+    p.series.storePoint(0, 1e6, "", 0);
+    p.series.storePoint(1, 0.5, "", 0);
+    p.series.storePoint(2, 0.5, "", 0);
+    p.fix(0.5, 2, 0, 1);
+    for (bool fast : {true, false}) {
+        p.series.setFastDrawing(fast);
+        p.draw();
+        EXPECT_EQ(p.series.firstVisible(), 1);
+        // Every row from the top of the frame down to the line, near the left edge.
+        for (int y = p.plot.top + 1; y < 60; ++y) {
+            bool ink = false;
+            for (int x = p.plot.left + 1; x < p.plot.left + 70; ++x)
+                ink |= !isWhite(p.image, x, y);
+            EXPECT_TRUE(ink) << y;
+        }
+    }
+}
+
 TEST(SeriesDrawing, NothingVisibleWhenAllPointsLieLeftOfTheRange) {
     SeriesPlot p;
     for (int i = 0; i < 4; ++i)
