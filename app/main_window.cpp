@@ -64,7 +64,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
 }
 
 MainWindow::~MainWindow() {
-    // The chart is deleted with the window's children, after the series it points to.
+    // Members go before the children: the chart must let go of the series first.
     chart1_->removeSeries(series1_.get());
 }
 

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -64,6 +65,9 @@ TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(214, 223, 247));
     EXPECT_FALSE(window->timer1().isActive());
     EXPECT_EQ(window->timer1().interval(), 1);
+    ASSERT_NE(window->screen(), nullptr);
+    const QPoint centre = window->screen()->availableGeometry().center();
+    EXPECT_LE((window->geometry().center() - centre).manhattanLength(), 2) << "centred";
 }
 
 TEST_F(MainWindowDisplays, EveryControlStandsWhereTheLayoutPutsIt) {
