@@ -188,8 +188,13 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
 
 void ValueIndicator::valueChange() {
     AnalogGauge::valueChange();
-    if (!visibleProperty() && !designing())
+    if (!visibleProperty() && !designing()) {
+        // The face keeps the old digits; showing the control again must not put them
+        // on screen, so the next paint redraws everything.
+        if (!paintingFace())
+            invalidate();
         return;
+    }
     drawValueField();
 }
 

@@ -524,6 +524,26 @@ TEST_F(ValueIndicatorTest, HiddenControlSkipsTheFieldButKeepsTheValueLogic) {
     EXPECT_EQ(vi->face(), before);
 }
 
+TEST_F(ValueIndicatorTest, ShownAgainTheControlShowsTheLatestValue) {
+    auto* vi = make();
+    vi->loaded();
+    vi->setValue(12.0f);
+    form_->show();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    ASSERT_FALSE(vi->faceDirty());
+    vi->hide();
+    vi->setValue(77.0f);
+    vi->show();
+    QApplication::processEvents();
+    const Rect vr = vi->valueRect();
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "77,0"));
+    QImage screen(vi->size(), QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::transparent);
+    vi->render(&screen, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(areaOf(screen, vr), expectedField(*vi, vr, "77,0"));
+}
+
 TEST_F(ValueIndicatorTest, EveryPaintRunsThePerValueUpdate) {
     auto* vi = make();
     vi->loaded();
