@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <deque>
+#include <iterator>
+#include <random>
 
 namespace kv {
 namespace {
@@ -224,6 +227,71 @@ TEST_F(PollCycleTest, DeviceLostDuringTheDrainEndsIt) {
     EXPECT_EQ(port.reads, 4);
     EXPECT_EQ(cycle.frame.b3, "136");
     EXPECT_EQ(cycle.frame.b4, "0") << "no -1 is stored";
+}
+
+// A reading holder that rejects every value the way a failed conversion does.
+struct RejectingReading : FakeReading {
+    void setReadingValue(float) override {
+        calls.push_back("value rejected");
+        throw ConvertError("'1,2345' ist kein g\u00fcltiger Gleitkommawert");
+    }
+};
+
+TEST(PollCycleErrors, ConversionErrorReachesTheCallerAfterTheFormat) {
+    FakePort port;
+    RejectingReading reading;
+    PollCycle cycle(port, reading, [](int) {});
+    cycle.openResult = 1;
+    port.replies = {reply(160, 230, "12345"), reply(160, 230, "12345")};
+    for (int tick = 0; tick < 2; ++tick) {
+        reading.calls.clear();
+        EXPECT_THROW(cycle.tick(), ConvertError) << "not swallowed on tick " << tick;
+        EXPECT_EQ(reading.calls,
+                  (std::vector<std::string>{"unit Hz", "format 0.0000", "value rejected"}))
+            << "the row's unit KHz follows the value and is not set";
+    }
+    EXPECT_EQ(port.sent.size(), 2u) << "the next tick polls again";
+}
+
+// Whatever a broken or hostile device sends, a tick ends normally, reads no more than its
+// share, and a reading it hands on comes from five digits.
+TEST(PollCycleRobustness, RandomBytesNeverBreakATick) {
+    for (char decimal : {',', '.'}) {
+        testing::DecimalCharScope scope(decimal);
+        std::mt19937 random(27500);
+        FakePort port;
+        FakeReading reading;
+        PollCycle cycle(port, reading, [](int) {});
+        cycle.openResult = 1;
+        const int codes[] = {160, 168, 176, 192, 193, 208, 216, 224, 225, 226, 232, 240, 250};
+        for (int tick = 0; tick < 3000; ++tick) {
+            std::vector<int> bytes(random() % 20);
+            for (int& b : bytes)
+                b = static_cast<int>(random() % 256);
+            // Often a plausible frame with noise in it, so the decoding runs deep.
+            if (random() % 2 && bytes.size() >= 10) {
+                bytes[1] = codes[random() % std::size(codes)];
+                bytes[2] = 128 + static_cast<int>(random() % 128);
+                for (int i = 5; i < 10; ++i)
+                    if (random() % 8)
+                        bytes[static_cast<std::size_t>(i)] = '0' + static_cast<int>(random() % 10);
+            }
+            port.replies = {bytes};
+            port.reads = 0;
+            bool shown = false;
+            ASSERT_NO_THROW(shown = cycle.tick()) << "tick " << tick;
+            ASSERT_LE(port.reads, static_cast<int>(bytes.size()));
+            for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n) {
+                ASSERT_LE(cycle.frame.slotValue(n), '9');
+                if (shown) {
+                    ASSERT_GE(cycle.frame.slotValue(n), '0');
+                }
+            }
+            ASSERT_TRUE(std::isfinite(reading.value));
+            ASSERT_GE(reading.value, 0.0f);
+            ASSERT_LE(reading.value, 99999.0f);
+        }
+    }
 }
 
 } // namespace
