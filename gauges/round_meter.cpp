@@ -319,11 +319,15 @@ void RoundMeter::drawPointer() {
 }
 
 void RoundMeter::valueChange() {
+    // A new minimum or maximum runs this again from inside; the guard must hold until the
+    // outermost run is done.
+    const bool outer = !pointerDrawing_;
     pointerDrawing_ = true;
     AnalogGauge::valueChange();
     if (!tooSmall_ && (paintCanvas_ || visibleFlag()))
         drawPointer();
-    pointerDrawing_ = false;
+    if (outer)
+        pointerDrawing_ = false;
 }
 
 void RoundMeter::overflowChange(int ppt) {

@@ -307,6 +307,37 @@ TEST(Meter180Test, OverflowBlinksUntilTheValueReturns) {
     EXPECT_EQ(facePixel(*m, needlePixel(*m, 90)), QColor(0, 255, 0));
 }
 
+TEST(Meter180Test, FlashTicksDuringAValueUpdateAreIgnored) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opOverflow});
+    m->setValue(20.0f);
+    ASSERT_TRUE(m->flashing());
+    FlashTimer& timer = FlashTimer::instance();
+    const auto sixteenTicks = [&] {
+        for (int i = 0; i < 16; ++i)
+            timer.tick();
+    };
+    // Two colour changes' worth of ticks: one of them would turn the pointer yellow.
+    std::vector<ColorValue> during;
+    m->onValueChange = [&](AnalogGauge&) {
+        for (int k = 0; k < 2; ++k) {
+            sixteenTicks();
+            during.push_back(m->flashColor());
+        }
+    };
+    m->setValue(25.0f);
+    // (A new maximum raises the value event twice, from the inner and the outer update.)
+    ASSERT_FALSE(during.empty());
+    for (ColorValue c : during)
+        EXPECT_EQ(c, clRed);
+    m->onValueChange = nullptr;
+    std::vector<ColorValue> after;
+    for (int k = 0; k < 2; ++k) {
+        sixteenTicks();
+        after.push_back(m->flashColor());
+    }
+    EXPECT_NE(after[0], after[1]);
+}
+
 TEST(Meter180Test, LimitFlashingAndUnregisteringOnDestruction) {
     auto m = mainWindowMeter({O::opBevelInner, O::opLimit});
     m->setLimitUpper(6.0f);
