@@ -62,7 +62,7 @@ struct FontSpec {
 //   `height` (scaled outlines rarely hit it exactly; the cell is then one pixel lower);
 // - height < 0: -height, the em height, which is the character height;
 // - height == 0: `size` points at 96 dpi, rounded (8 pt -> 11 px).
-// The result depends only on the spec and the installed fonts, so it is the same every run.
+// The result depends only on the FontSpec and the installed fonts, so it is the same every run.
 // Faces missing on the system (e.g. "MS Sans Serif") fall back to a sans face.
 QFont toQFont(const FontSpec& f);
 
