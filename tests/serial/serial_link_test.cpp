@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -389,7 +390,6 @@ TEST(SerialLink, RetriesAreSpacedOut) {
     EXPECT_LE(scans, 3);
 }
 
-
 // Fills the output queue of the link's device through a second descriptor on it, so the
 // link's next send finds no room: a line that does not move.
 void fillOutputQueue(const std::string& path) {
@@ -465,6 +465,53 @@ TEST(SerialLinkSend, SignalDuringTheWaitDoesNotLoseTheByte) {
     ::sigaction(SIGUSR1, &old, nullptr);
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.back(), 137) << "the request went out once the line moved again";
+}
+
+TEST(SerialLink, HangUpFoundByAReadEndsTheConnection) {
+    auto pty = std::make_unique<Pty>();
+    SerialLink link(PortTable({entry(pty->path)}, {}));
+    ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+    pty->send({1, 2});
+    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 2; }, 500ms));
+    pty.reset(); // gone between the count and the read
+    EXPECT_EQ(link.readByte(), -1);
+    EXPECT_FALSE(link.isConnected());
+    EXPECT_EQ(link.bytesWaiting(), 0);
+    EXPECT_EQ(link.readByte(), -1);
+}
+
+// The program runs the simulated meter on a thread of its own and stops it on exit while
+// the link may still be polling it.
+TEST(SerialLink, InProcessMeterStopsCleanlyUnderTraffic) {
+    for (int round = 0; round < 3; ++round) {
+        sim::MeterSimulator meter(
+            {{sim::SimStep::Kind::Reply, {137, 240, 136, 0, 0, '0', '1', '2', '3', '4', 0, 0}}},
+            true);
+        ASSERT_TRUE(meter.start());
+        SerialLink link(PortTable({entry(meter.devicePath())}, {}));
+        ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
+        std::atomic<bool> done{false};
+        std::atomic<int> received{0};
+        std::thread poller([&] {
+            while (!done) {
+                link.sendByte(137);
+                std::this_thread::sleep_for(1ms);
+                for (int n = 0; n < 4096 && link.bytesWaiting() > 0; ++n)
+                    if (link.readByte() >= 0)
+                        ++received;
+            }
+        });
+        ASSERT_TRUE(eventually([&] { return received > 100; }, 3000ms));
+        const auto start = Clock::now();
+        meter.stop();
+        EXPECT_LT(Clock::now() - start, 1000ms);
+        EXPECT_FALSE(meter.running());
+        std::this_thread::sleep_for(20ms); // the poller meets the vanished device
+        done = true;
+        poller.join();
+        EXPECT_EQ(link.bytesWaiting(), 0);
+        EXPECT_FALSE(link.isConnected());
+    }
 }
 
 } // namespace
