@@ -412,6 +412,14 @@ TEST(AnalogGauge, UpperLimitReportsEntryAndExit) {
         if (e.rfind("limit", 0) == 0)
             limits.push_back(e);
     EXPECT_EQ(limits, Log({"limitChange", "limit upper", "limitChange", "limit"}));
+
+    // Moving the limit under the value reports at once, with the full update.
+    g.log.clear();
+    g.setLimitUpper(40.0f);
+    EXPECT_EQ(g.log, Log({"limitChange", "limit upper", "value"}));
+    g.log.clear();
+    g.setLimitUpper(40.0f);
+    EXPECT_TRUE(g.log.empty());
 }
 
 TEST(AnalogGauge, OverflowIsReportedOnEntryAndOnReturn) {
