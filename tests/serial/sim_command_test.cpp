@@ -21,9 +21,9 @@ struct CommandResult {
 };
 
 // Runs the command through the shell with stderr folded into the output.
-CommandResult runCommand(const std::string& args) {
+CommandResult runCommand(const std::string& args, const std::string& prefix = {}) {
     CommandResult run;
-    const std::string command = std::string(KV_SIM_COMMAND) + " " + args + " 2>&1";
+    const std::string command = prefix + KV_SIM_COMMAND + " " + args + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     char buf[256];
     while (std::fgets(buf, sizeof buf, pipe))
@@ -48,6 +48,10 @@ TEST(SimCommand, MalformedScriptIsReportedWithItsLine) {
 
 TEST(SimCommand, UnreadableScriptAndBadOptionsFail) {
     EXPECT_NE(runCommand("/nonexistent/script").status, 0);
+    // A folder opens like a file but reads as nothing: no silent meter in its place.
+    const CommandResult folder = runCommand("--loop " + ::testing::TempDir(), "timeout 5 ");
+    EXPECT_NE(folder.status, 0);
+    EXPECT_NE(folder.output.find("cannot read"), std::string::npos) << folder.output;
     EXPECT_NE(runCommand("--frobnicate").status, 0);
     EXPECT_NE(runCommand("--link").status, 0);
 }

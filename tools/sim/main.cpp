@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -49,8 +50,11 @@ int main(int argc, char** argv) {
     if (scriptPath.empty()) {
         text = kv::sim::demoScript();
     } else {
+        // A folder opens like a file and then reads as nothing, which would pass for an
+        // empty script and a meter that never answers.
+        std::error_code ec;
         std::ifstream in(scriptPath == "-" ? "/dev/stdin" : scriptPath);
-        if (!in) {
+        if (!in || std::filesystem::is_directory(scriptPath, ec)) {
             std::cerr << argv[0] << ": cannot read " << scriptPath << "\n";
             return 1;
         }
