@@ -1,6 +1,6 @@
 #include "gauges/flash_timer.h"
 
-#include <QTimer>
+#include <QCoreApplication>
 #include <algorithm>
 #include <vector>
 
@@ -11,14 +11,12 @@ FlashTimer& FlashTimer::instance() {
     return registry;
 }
 
-FlashTimer::~FlashTimer() = default;
-
 void FlashTimer::add(const void* key, int rate, Handler handler) {
     clients_[key] = Client{std::clamp(rate, 2, 6), std::move(handler)};
     if (!timer_) {
-        timer_ = std::make_unique<QTimer>();
+        timer_ = new QTimer(QCoreApplication::instance());
         timer_->setInterval(kTickMs);
-        QObject::connect(timer_.get(), &QTimer::timeout, [this] { tick(); });
+        QObject::connect(timer_, &QTimer::timeout, [this] { tick(); });
     }
     if (!timer_->isActive())
         timer_->start();

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <map>
-#include <memory>
-
-class QTimer;
 
 namespace kv {
 
@@ -33,8 +31,6 @@ public:
     // One tick: advances the counter and notifies every control whose bit changed.
     void tick();
 
-    ~FlashTimer();
-
 private:
     FlashTimer() = default;
     struct Client {
@@ -42,7 +38,8 @@ private:
         Handler handler;
     };
     std::map<const void*, Client> clients_;
-    std::unique_ptr<QTimer> timer_;
+    // Owned by the application object, so it goes before the event loop it runs on.
+    QPointer<QTimer> timer_;
     unsigned counter_ = 0;
 };
 

@@ -4,6 +4,8 @@
 #include "gauges/pointer.h"
 #include "gauges/rotation.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -278,6 +280,19 @@ TEST(FlashTimerTest, RateFourChangesEverySixteenTicks) {
     for (int i = 0; i < 64; ++i)
         t.tick();
     EXPECT_EQ(seen.size(), 4u);
+}
+
+TEST(FlashTimerTest, TheSharedTimerTicksFromTheEventLoop) {
+    FlashTimer& t = FlashTimer::instance();
+    int key = 0;
+    int calls = 0;
+    t.add(&key, 2, [&](bool) { ++calls; });
+    QElapsedTimer clock;
+    clock.start();
+    while (calls < 2 && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    t.remove(&key);
+    EXPECT_GE(calls, 2);
 }
 
 TEST(FlashTimerTest, HandlersMayUnregisterOthersDuringATick) {
