@@ -115,14 +115,13 @@ long MinMaxIndex::findFirst(const double* data, std::size_t first, std::size_t l
                             const BlockTest& test) const {
     if (first > last || last >= count_)
         return -1;
-    return findIn(data, int(levels_.size()) - 1, 0, first, last + 1, test);
+    return findIn(data, int(levels_.size()) - 1, first, last + 1, test);
 }
 
 // Scans first..end-1 from the left, taking whole nodes of at most `maxLevel` where they
-// fit and descending into those that pass the test. (`nodeIndex` is unused: the nodes
-// are found from the positions.)
-long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t, std::size_t first,
-                         std::size_t end, const BlockTest& test) const {
+// fit and descending into those that pass the test.
+long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t first, std::size_t end,
+                         const BlockTest& test) const {
     std::size_t i = first;
     while (i < end) {
         int level = -1;
@@ -141,7 +140,7 @@ long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t, std::siz
         const std::size_t s = span(level);
         const Extremes& e = levels_[std::size_t(level)][i / s];
         if (test(e.min, e.max)) {
-            const long found = findIn(data, level - 1, 0, i, i + s, test);
+            const long found = findIn(data, level - 1, i, i + s, test);
             if (found >= 0)
                 return found;
         }

@@ -43,13 +43,9 @@ public:
     std::size_t storageBytes() const;
 
 private:
-    // Extremes of the values under node `node` of level `level` (level -1: one value).
-    Extremes node(const double* data, int level, std::size_t node) const;
     std::size_t span(int level) const; // values under one node of `level`
-    void extremesOf(const double* data, int level, std::size_t first, std::size_t last,
-                    Extremes& acc, bool& any) const;
-    long findIn(const double* data, int level, std::size_t nodeIndex, std::size_t first,
-                std::size_t last, const BlockTest& test) const;
+    long findIn(const double* data, int maxLevel, std::size_t first, std::size_t end,
+                const BlockTest& test) const;
 
     std::vector<std::vector<Extremes>> levels_;
     std::size_t count_ = 0;
