@@ -12,7 +12,7 @@ namespace kv {
 namespace {
 
 // The dial of the main window's meter: labels 36 x 22 on a 180-degree scale of 10 steps.
-ScaleLayoutInput workedExample() {
+ScaleLayoutInput mainWindowDial() {
     ScaleLayoutInput in;
     in.rect = {7, 7, 449, 241};
     in.labelWidth = 36;
@@ -54,8 +54,8 @@ TEST(Rotation, RoundsToWholePixelsAfterEachTurn) {
     EXPECT_EQ(rotatePoint({0, -10}, c, 20), (Point{3, -9}));
 }
 
-TEST(ScaleLayout, WorkedExampleSizes) {
-    const ScaleLayoutInput in = workedExample();
+TEST(ScaleLayout, MainWindowDialSizes) {
+    const ScaleLayoutInput in = mainWindowDial();
     EXPECT_EQ(in.labelMargin, 19);
     EXPECT_EQ(in.lineWidth, 2);
     const ScaleLayout L = layoutScale(in);
@@ -69,8 +69,8 @@ TEST(ScaleLayout, WorkedExampleSizes) {
     EXPECT_EQ(L.arcEnd, (Point{44, 221}));
 }
 
-TEST(ScaleLayout, WorkedExampleMainTicks) {
-    const ScaleLayout L = layoutScale(workedExample());
+TEST(ScaleLayout, MainWindowDialMainTicks) {
+    const ScaleLayout L = layoutScale(mainWindowDial());
     ASSERT_EQ(L.mainTicks.size(), 11u);
     struct Row {
         std::size_t i;
@@ -93,8 +93,8 @@ TEST(ScaleLayout, WorkedExampleMainTicks) {
     EXPECT_TRUE(L.closingLabel);
 }
 
-TEST(ScaleLayout, WorkedExampleSubTicksStandOnWholeDegrees) {
-    const ScaleLayout L = layoutScale(workedExample());
+TEST(ScaleLayout, MainWindowDialSubTicksStandOnWholeDegrees) {
+    const ScaleLayout L = layoutScale(mainWindowDial());
     ASSERT_EQ(L.subTicks.size(), 40u);
     const int expected[] = {4, 7, 11, 14, 22, 25, 29, 32};
     for (int k = 0; k < 8; ++k)
@@ -119,7 +119,7 @@ TEST(ScaleLayout, LineWidthFollowsLabelHeight) {
 }
 
 TEST(ScaleLayout, ThinLinesHalveSubTicksAndShiftThePointerArea) {
-    ScaleLayoutInput in = workedExample();
+    ScaleLayoutInput in = mainWindowDial();
     in.lineWidth = 1;
     const ScaleLayout thin = layoutScale(in);
     EXPECT_EQ(thin.subTickLength, thin.tickLength / 2);
@@ -134,7 +134,7 @@ TEST(ScaleLayout, ThinLinesHalveSubTicksAndShiftThePointerArea) {
 }
 
 TEST(ScaleLayout, OneSubStepDrawsNoSubTicks) {
-    ScaleLayoutInput in = workedExample();
+    ScaleLayoutInput in = mainWindowDial();
     in.subSteps = 1;
     const ScaleLayout L = layoutScale(in);
     EXPECT_TRUE(L.subTicks.empty());
@@ -142,7 +142,7 @@ TEST(ScaleLayout, OneSubStepDrawsNoSubTicks) {
 }
 
 TEST(ScaleLayout, FullCircleLeavesOutTheClosingLabel) {
-    ScaleLayoutInput in = workedExample();
+    ScaleLayoutInput in = mainWindowDial();
     in.sweepAngle = 360;
     in.startAngle = 0;
     in.steps = 4;
@@ -153,7 +153,7 @@ TEST(ScaleLayout, FullCircleLeavesOutTheClosingLabel) {
 }
 
 TEST(ScaleLayout, LogSubTicksMarkTwoToNineWithinADecade) {
-    ScaleLayoutInput in = workedExample();
+    ScaleLayoutInput in = mainWindowDial();
     in.logMode = true;
     in.steps = 2;
     in.subSteps = 10; // 90 degrees per decade
