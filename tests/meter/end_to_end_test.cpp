@@ -157,6 +157,7 @@ TEST(DemoScript, EveryReplyDecodesThroughAllFunctions) {
     testing::DecimalCharScope decimal(',');
     FakeReading reading;
     std::string text;
+    std::vector<int> functions;
     std::vector<std::string> units;
     float lowest = 1e9f, highest = 0;
     for (const sim::SimStep& step : demo.steps) {
@@ -165,14 +166,20 @@ TEST(DemoScript, EveryReplyDecodesThroughAllFunctions) {
             f.slot(n) = std::to_string(step.bytes[static_cast<std::size_t>(n - 1)]);
         ASSERT_NE(findRangeRow(f.slotValue(2), f.slotValue(3)), nullptr) << f.b2 << "/" << f.b3;
         ASSERT_TRUE(decodeReading(f, text, reading));
+        if (functions.empty() || functions.back() != f.slotValue(2))
+            functions.push_back(f.slotValue(2));
         if (units.empty() || units.back() != reading.unit)
             units.push_back(reading.unit);
         lowest = std::min(lowest, reading.value);
         highest = std::max(highest, reading.value);
     }
-    EXPECT_EQ(units,
-              (std::vector<std::string>{"V-DC", "V-AC", "mVolt", "mA - DC", "A - DC", "Ohm", "KOhm",
-                                        "MOhm", "Hz", "KHz", "°C", "Diodentest", "dBm"}));
+    EXPECT_EQ(functions,
+              (std::vector<int>{240, 248, 232, 168, 169, 176, 177, 224, 226, 160, 192, 216, 234}))
+        << "each of the thirteen functions once";
+    // Resistance and frequency climb through their ranges into the next unit prefix.
+    EXPECT_EQ(units, (std::vector<std::string>{"V-DC", "V-AC", "mVolt", "A - DC", "A - AC",
+                                               "mA - DC", "mA - AC", "Ohm", "KOhm", "MOhm", "Hz",
+                                               "KHz", "°C", "Diodentest", "dBm"}));
     EXPECT_LT(lowest, 1.0f);
     EXPECT_GT(highest, 100.0f) << "the demo crosses decades";
 }
