@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
+#include <fcntl.h>
+#include <poll.h>
+#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -149,6 +154,58 @@ TEST_F(EndToEnd, VanishedMeterComesBackWithoutANewStart) {
     ASSERT_FLOAT_EQ(reading.value, 5.678f);
     EXPECT_LT(Clock::now() - backAt, 1000ms) << "back within a second of the device";
     EXPECT_EQ(cycle.openResult, 1);
+}
+
+// A broken device that never stops sending noise: every tick still ends soon, takes at most
+// its share of the bytes, and nothing but digits reaches the reading.
+TEST(HostileDevice, EndlessNoiseOverARealLine) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    char name[128];
+    ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
+    PortEntry device;
+    device.path = name;
+    SerialLink link(PortTable({device}, {}));
+    ASSERT_EQ(link.openPort(meterModeText(1)), 1);
+    link.setTimeouts(2);
+
+    std::atomic<bool> done{false};
+    std::thread noise([&] {
+        std::mt19937 random(137);
+        std::uint8_t buf[512];
+        while (!done) {
+            for (auto& b : buf)
+                b = static_cast<std::uint8_t>(random());
+            pollfd p{master, POLLOUT, 0};
+            if (::poll(&p, 1, 20) > 0 && ::write(master, buf, sizeof buf) < 0)
+                std::this_thread::sleep_for(1ms);
+        }
+    });
+
+    testing::DecimalCharScope decimal(',');
+    FakeReading reading;
+    PollCycle cycle(link, reading, [](int) { std::this_thread::sleep_for(20ms); });
+    cycle.openResult = 1;
+    for (int tick = 0; tick < 20; ++tick) {
+        const auto start = Clock::now();
+        bool shown = false;
+        ASSERT_NO_THROW(shown = cycle.tick());
+        EXPECT_LT(Clock::now() - start, 1000ms);
+        for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n) {
+            EXPECT_LE(cycle.frame.slotValue(n), '9');
+            if (shown) {
+                EXPECT_GE(cycle.frame.slotValue(n), '0');
+            }
+        }
+        EXPECT_TRUE(std::isfinite(reading.value));
+    }
+    EXPECT_TRUE(link.isConnected());
+    done = true;
+    noise.join();
+    link.closePort();
+    ::close(master);
 }
 
 TEST(DemoScript, EveryReplyDecodesThroughAllFunctions) {
