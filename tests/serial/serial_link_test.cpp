@@ -10,8 +10,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <pthread.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -512,6 +514,40 @@ TEST(SerialLink, InProcessMeterStopsCleanlyUnderTraffic) {
         EXPECT_EQ(link.bytesWaiting(), 0);
         EXPECT_FALSE(link.isConnected());
     }
+}
+
+// How a child that is a session leader without a terminal ends when it opens a
+// pseudo-terminal's device with `openDevice` and the other side then goes away.
+template <typename Open> int hangUpInNewSession(Open openDevice) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        Pty pty;
+        const auto holder = openDevice(pty.path);
+        pty.hangUp();
+        std::this_thread::sleep_for(50ms);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+TEST(SerialLink, HangUpOfTheDeviceSendsNoSignal) {
+    // A terminal opened carelessly becomes the session's own, and its hang-up ends the
+    // session: the check can tell.
+    const int careless = hangUpInNewSession([](const std::string& path) {
+        return std::make_shared<int>(::open(path.c_str(), O_RDWR | O_NONBLOCK));
+    });
+    ASSERT_TRUE(WIFSIGNALED(careless) && WTERMSIG(careless) == SIGHUP);
+
+    const int status = hangUpInNewSession([](const std::string& path) {
+        auto link = std::make_shared<SerialLink>(PortTable({entry(path)}, {}));
+        if (link->openPort("COM1:9600,N,8,1") != 1)
+            ::_exit(2);
+        return link;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 } // namespace
