@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -293,6 +294,29 @@ TEST(MeterSimulator, PrivateLinkLivesInADirectoryOfItsOwn) {
         dir = std::filesystem::path(dropped.linkPath()).parent_path();
     }
     EXPECT_FALSE(std::filesystem::exists(dir)) << "and so does the destructor";
+}
+
+TEST(MeterSimulator, UnpluggingSendsNoSignalToItsProcess) {
+    // A program started in a session of its own, without a terminal, must not take the
+    // meter's device as its terminal: unplugging would then hang its session up.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setsid();
+        MeterSimulator meter(script("unplug 50\nraw 1\n"));
+        if (!meter.start())
+            ::_exit(2);
+        {
+            Line line(meter.devicePath());
+            line.send({137});
+            std::this_thread::sleep_for(200ms);
+        }
+        meter.stop();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 } // namespace
