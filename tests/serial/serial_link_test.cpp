@@ -401,7 +401,7 @@ void fillOutputQueue(const std::string& path) {
     // the queue counts as full only once it has taken nothing for a while.
     const std::vector<char> chunk(4096, 'x');
     auto lastTaken = Clock::now();
-    while (Clock::now() - lastTaken < 100ms) {
+    while (Clock::now() - lastTaken < 200ms) {
         if (::write(fd, chunk.data(), chunk.size()) > 0 || ::write(fd, chunk.data(), 1) > 0)
             lastTaken = Clock::now();
         else

@@ -229,7 +229,7 @@ TEST(MeterSimulator, BlockedLinkPathOnReturnLeaksNothingAndIsRetried) {
     const std::string link = ::testing::TempDir() + "kv-sim-blocked-" + std::to_string(::getpid());
     const int before = openDescriptors();
     {
-        MeterSimulator meter(script("unplug 300\nraw 7\n"));
+        MeterSimulator meter(script("unplug 600\nraw 7\n"));
         ASSERT_TRUE(meter.start(link));
         {
             Line line(link);
@@ -241,7 +241,7 @@ TEST(MeterSimulator, BlockedLinkPathOnReturnLeaksNothingAndIsRetried) {
         // Someone puts a file where the link was: the meter cannot come back there.
         std::ofstream(link) << "not a link";
         const int away = openDescriptors();
-        std::this_thread::sleep_for(900ms); // several tries to return
+        std::this_thread::sleep_for(1100ms); // several tries to return
         EXPECT_LE(openDescriptors(), away + 2) << "each failed return closes its device";
         EXPECT_TRUE(meter.unplugged());
 
