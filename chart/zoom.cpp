@@ -14,10 +14,10 @@ void orderPoints(DragState& d) {
 }
 
 Rect zoomFrame(const DragState& d) {
-    // The outline runs through both the press and the current pixel, so the far edges
-    // are one past the larger coordinate.
-    return Rect{std::min(d.x0, d.x1), std::min(d.y0, d.y1), std::max(d.x0, d.x1) + 1,
-                std::max(d.y0, d.y1) + 1};
+    // An ordinary rectangle between the two corners, whichever way the drag runs: its
+    // outline stops one pixel short of the larger coordinates, as every rectangle does.
+    return Rect{std::min(d.x0, d.x1), std::min(d.y0, d.y1), std::max(d.x0, d.x1),
+                std::max(d.y0, d.y1)};
 }
 
 ZoomAction zoomActionFor(const DragState& d) {

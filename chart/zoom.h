@@ -38,7 +38,8 @@ struct DragState {
 // Swaps coordinates so that x0 <= x1 and y0 <= y1.
 void orderPoints(DragState& d);
 
-// The rectangle outlined while zooming: both corners included, whichever way the drag went.
+// The rectangle outlined while zooming, from the smaller to the larger corner (empty
+// until the pointer has moved both ways).
 Rect zoomFrame(const DragState& d);
 
 enum class ZoomAction { zaNone, zaZoom, zaRestore };

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace kv {
 namespace {
@@ -38,12 +39,15 @@ TEST(ZoomAction, ThresholdAndDirectionDecideWhatARelease) {
     }
 }
 
-TEST(ZoomFrame, CoversPressAndCurrentPixelWhicheverWayTheDragRuns) {
-    const Rect expected{10, 20, 31, 41};
+TEST(ZoomFrame, RunsFromTheSmallerToTheLargerCornerLikeAnyRectangle) {
+    // The outline lies on the outermost pixels of columns 10..29 and rows 20..39,
+    // whichever corner the drag started from.
+    const Rect expected{10, 20, 30, 40};
     EXPECT_EQ(zoomFrame(drag(10, 20, 30, 40)), expected);
     EXPECT_EQ(zoomFrame(drag(30, 40, 10, 20)), expected);
     EXPECT_EQ(zoomFrame(drag(30, 20, 10, 40)), expected);
-    EXPECT_EQ(zoomFrame(drag(5, 5, 5, 5)), (Rect{5, 5, 6, 6}));
+    // A drag that has not moved has no area and draws nothing.
+    EXPECT_EQ(zoomFrame(drag(5, 5, 5, 5)).width(), 0);
 }
 
 TEST(ZoomFrame, OrderPointsSwapsEachAxisSeparately) {
@@ -99,6 +103,7 @@ TEST(AxisRangeMaths, WheelMovesByThreePercentPerStep) {
 // Mouse zoom and scroll on the configured chart
 
 using testing::ConfiguredChart;
+using testing::pixelAt;
 
 void send(TrendChart& c, QEvent::Type type, int x, int y, Qt::MouseButton button,
           Qt::MouseButtons held) {
@@ -319,10 +324,15 @@ TEST(MouseZoom, TheRubberBandShowsWhileDraggingAndSurvivesARedraw) {
     press(f.c(), x0, y0);
     moveTo(f.c(), x1, y1);
     const QImage& buf = f.c().buffer().image();
-    // The frame passes through both corners; inside it nothing changed.
-    EXPECT_NE(buf.pixel(x0, (y0 + y1) / 2), clean.pixel(x0, (y0 + y1) / 2));
-    EXPECT_NE(buf.pixel(x1, (y0 + y1) / 2), clean.pixel(x1, (y0 + y1) / 2));
-    EXPECT_NE(buf.pixel((x0 + x1) / 2, y1), clean.pixel((x0 + x1) / 2, y1));
+    // A rectangle from (x0, y0) to (x1, y1): its outline runs on column x0 and row y0
+    // and on the last column and row before x1 and y1; inside and beyond nothing changed.
+    const int ym = (y0 + y1) / 2, xm = (x0 + x1) / 2;
+    EXPECT_NE(buf.pixel(x0, ym), clean.pixel(x0, ym));
+    EXPECT_NE(buf.pixel(x1 - 1, ym), clean.pixel(x1 - 1, ym));
+    EXPECT_NE(buf.pixel(xm, y0), clean.pixel(xm, y0));
+    EXPECT_NE(buf.pixel(xm, y1 - 1), clean.pixel(xm, y1 - 1));
+    EXPECT_EQ(buf.pixel(x1, ym), clean.pixel(x1, ym));
+    EXPECT_EQ(buf.pixel(xm, y1), clean.pixel(xm, y1));
     EXPECT_EQ(buf.pixel(x0 + 5, y0 + 5), clean.pixel(x0 + 5, y0 + 5));
 
     // A reading arrives mid-drag: the pass draws the frame where it is, and the next
@@ -339,6 +349,83 @@ TEST(MouseZoom, TheRubberBandShowsWhileDraggingAndSurvivesARedraw) {
     fresh.append(50);
     fresh.grab();
     EXPECT_EQ(withFrameGone, fresh.grab());
+}
+
+TEST(MouseZoom, TheRubberBandIsThePanelColourInNotXorAndBlackOnAWhitePanel) {
+    for (const bool whitePanel : {false, true}) {
+        ZoomChart f;
+        if (whitePanel) {
+            f.c().setColor(clWhite);
+            f.grab();
+        }
+        const ColorValue face = resolveColor(f.c().color());
+        // Dragged from the plot up into the gap under the title, where the band's top
+        // row lies on the panel.
+        const Rect p = f.plot();
+        const int y0 = p.top - 3, x0 = p.left + 30, x1 = p.left + 150, y1 = p.top + 60;
+        ASSERT_EQ(pixelAt(f.c().buffer().image(), x0 + 40, y0), face);
+        press(f.c(), x1, y1);
+        moveTo(f.c(), x0, y0);
+        ASSERT_TRUE(f.c().zoomDrag().active);
+        // not-XOR of a colour with itself gives white; a black pen over white stays black.
+        const ColorValue expected = whitePanel ? clBlack : clWhite;
+        EXPECT_EQ(pixelAt(f.c().buffer().image(), x0 + 40, y0), expected) << whitePanel;
+        release(f.c(), x0, y0);
+        EXPECT_EQ(pixelAt(f.c().buffer().image(), x0 + 40, y0), face) << whitePanel;
+    }
+}
+
+TEST(MouseZoom, ABandAcrossTheFrameSurvivesAPassAndLeavesNothingBehind) {
+    // The band reaches over the axis labels, the frame and the panel; a reading drawn
+    // mid-drag must put it back exactly where the next move removes it.
+    ZoomChart f;
+    const Rect p = f.plot();
+    const int x0 = p.left + 2, y0 = p.top + 40;
+    press(f.c(), x0, y0);
+    moveTo(f.c(), 5, p.bottom + 6);
+    f.append(42);
+    f.grab();
+    moveTo(f.c(), p.right + 8, 3);
+    f.append(43);
+    f.grab();
+    moveTo(f.c(), x0 + 4, y0 + 4);
+    release(f.c(), x0 + 4, y0 + 4);
+    ASSERT_FALSE(f.c().zoomed());
+    ASSERT_FALSE(f.c().axisStateSaved());
+
+    ConfiguredChart fresh;
+    for (int i = 0; i <= 100; ++i)
+        fresh.append(i);
+    fresh.append(42);
+    fresh.append(43);
+    EXPECT_EQ(f.c().buffer().image(), fresh.grab());
+}
+
+TEST(MouseZoom, AnimatedZoomRedrawsEachStepAThirdCloserToTheTarget) {
+    ZoomChart f;
+    f.c().setAnimatedZoom(true);
+    f.c().setAnimatedZoomSteps(4);
+    f.c().show();
+    QCoreApplication::processEvents();
+    std::vector<AxisRange> drawn;
+    f.c().onAfterDraw = [&](AxisPanel& c) {
+        drawn.push_back(AxisRange{static_cast<TrendChart&>(c).leftAxis().scaleMin(),
+                                  static_cast<TrendChart&>(c).leftAxis().scaleMax()});
+    };
+    const Rect p = f.plot();
+    const AxisRange start = rangeOf(f.c().leftAxis());
+    drag(f.c(), p.left + 40, p.top + 30, p.left + 200, p.top + 120);
+    const AxisRange target = rangeOf(f.c().leftAxis());
+
+    // Three steps on screen before the last one; each closes a third of the gap.
+    ASSERT_EQ(drawn.size(), 3u);
+    AxisRange expected = start;
+    for (const AxisRange& r : drawn) {
+        expected = animatedZoomStep(expected, target);
+        EXPECT_DOUBLE_EQ(r.minimum, expected.minimum);
+        EXPECT_DOUBLE_EQ(r.maximum, expected.maximum);
+    }
+    f.c().hide();
 }
 
 // ---------------------------------------------------------------------------------------
