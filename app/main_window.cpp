@@ -54,7 +54,10 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
         move(s->availableGeometry().center() - rect().center());
 
     createControls();
-    poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) { sleep(ms); });
+    poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) {
+        if (sleep)
+            sleep(ms);
+    });
     poll_->label7 = "Label7";
 
     timer1_.setInterval(1);
@@ -140,7 +143,8 @@ void MainWindow::openClick() {
         link_.setRts(1);
         link_.setTimeouts(timeoutSetting_);
         poll_->openResult = result;
-        sleep(100);
+        if (sleep)
+            sleep(100);
         if (!timer1_.isActive())
             timer1_.start();
     });
@@ -157,7 +161,8 @@ void MainWindow::button2Click() {
     errors_.guard([this] {
         timer1_.stop();
         link_.closePort();
-        onExit();
+        if (onExit)
+            onExit();
     });
 }
 

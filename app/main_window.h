@@ -7,7 +7,6 @@
 
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,7 +43,8 @@ public:
 
     // Blocking wait in milliseconds; QThread::msleep unless replaced (benchmarks use 0).
     std::function<void(int ms)> sleep;
-    // Ends the program after Exit; QCoreApplication::quit unless replaced.
+    // Ends the program after Exit; QCoreApplication::quit unless replaced. Each of these
+    // three is called only when set.
     std::function<void()> onExit;
     // Called after every reading that reached the displays, with the number of such
     // readings since the window was created.
