@@ -122,7 +122,9 @@ void RoundMeter::logScaleChange() {
 }
 
 double RoundMeter::angleFor(int ppt) const {
-    return float(float(sweepAngle_) / 1000.0f * ppt);
+    // Worked out in double and stored as a single only at the end: a single 0.18 per step
+    // would drift far enough to move a needle tip by a pixel.
+    return float(double(sweepAngle_) / 1000.0 * ppt);
 }
 
 void RoundMeter::measure(Canvas& canvas) {
@@ -308,6 +310,10 @@ void RoundMeter::drawPointer() {
         layer_.draw(*paintCanvas_, pose());
         return;
     }
+    // A full paint is due (a new range or unit came with this reading); it draws the
+    // pointer over a fresh cache, so the old dial is not worth drawing on.
+    if (faceDirty())
+        return;
     {
         Canvas canvas(faceImage());
         layer_.draw(canvas, pose());
@@ -324,8 +330,14 @@ void RoundMeter::valueChange() {
     const bool outer = !pointerDrawing_;
     pointerDrawing_ = true;
     AnalogGauge::valueChange();
-    if (!tooSmall_ && (paintCanvas_ || visibleFlag()))
-        drawPointer();
+    if (!tooSmall_) {
+        if (paintCanvas_ || visibleFlag())
+            drawPointer();
+        else if (!paintingFace())
+            // Hidden: the face keeps the old pointer, and showing the control again would
+            // put it on screen; the next paint draws the dial and the pointer afresh.
+            invalidate();
+    }
     if (outer)
         pointerDrawing_ = false;
 }

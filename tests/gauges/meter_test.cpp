@@ -2,6 +2,7 @@
 #include "gauges/meter180.h"
 #include "gauges/rotation.h"
 
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -89,6 +90,16 @@ int differencesOutside(const QImage& a, const QImage& b, const Rect& r, int* ins
     return out;
 }
 
+// The bounding box of the pixels that differ between a and b; empty when none do.
+QRect inkBox(const QImage& a, const QImage& b) {
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 TEST(RoundMeterSize, FollowsLabelsBevelsAndNames) {
     RoundMeterMetrics m;
     m.labelHeight = 20;
@@ -147,6 +158,121 @@ TEST(Meter180Test, LogScaleKeepsPowersOfTenAndMapsByDecades) {
     m->renderFace();
     EXPECT_EQ(m->scaleSettings().labelList(), "1e-6;1e-5;1e-4;1e-3;1e-2;1e-1;1e0;1e1;");
     EXPECT_EQ(m->scaleSettings().logSteps(), 7);
+
+    // Back to the linear mapping of the same value.
+    m->setValue(5.0f);
+    m->setLogScale(false);
+    EXPECT_FALSE(m->scaleSettings().logMode());
+    EXPECT_EQ(m->digit(), 500);
+    EXPECT_TRUE(m->faceDirty());
+}
+
+TEST(Meter180Test, PointerAngleIsTheNearestSingleToTheExactDegrees) {
+    // Degrees are worked out in double and only then stored as a single: 0.18 per step
+    // taken as a single first drifts by one unit in the last place, enough to move a
+    // needle tip by a pixel on some dials.
+    Meter180 m;
+    struct Row {
+        int ppt;
+        float degrees;
+    };
+    for (const Row r : {Row{0, 0.0f}, Row{5, 0.9f}, Row{10, 1.8f}, Row{13, 2.34f}, Row{500, 90.0f},
+                        Row{690, 124.2f}, Row{1000, 180.0f}}) {
+        SCOPED_TRACE(r.ppt);
+        EXPECT_EQ(float(m.angleFor(r.ppt)), r.degrees);
+    }
+}
+
+TEST(Meter180Test, DialLayoutOfTheMainWindowMeter) {
+    // Without names the dial fills the inner bevel; the pointer area's bottom reaches the
+    // bevel's spacing below the dial, also without the inner bevel.
+    for (bool inner : {true, false}) {
+        SCOPED_TRACE(inner);
+        RoundMeterOptions opts{O::opBevelOuter, O::opUnit};
+        if (inner)
+            opts = opts.with(O::opBevelInner);
+        auto m = mainWindowMeter(opts);
+        const int ti = inner ? m->bevelInner().bevelSize() : 0;
+        const ScaleSettings& sc = m->scaleSettings();
+        ScaleLayoutInput in;
+        in.rect = {ti, ti, 456 - ti, 248 - ti};
+        in.labelWidth = sc.labelWidth();
+        in.labelHeight = sc.labelHeight();
+        in.labelMargin = sc.labelMargin();
+        in.lineWidth = sc.lineWidth();
+        in.steps = 10;
+        in.subSteps = 5;
+        const ScaleLayout L = layoutScale(in);
+        const Rect& pr = m->pointerRect();
+        EXPECT_EQ(pr.left, L.pointerArea.left);
+        EXPECT_EQ(pr.top, L.pointerArea.top);
+        EXPECT_EQ(pr.right, L.pointerArea.right);
+        EXPECT_EQ(pr.bottom, 248 - ti + 5);
+        EXPECT_EQ(sc.dialCenter(), L.center);
+        // The pivot of the needle lies on the dial centre.
+        const Point pivot = m->pointerLayer().shape().pivot;
+        EXPECT_EQ((Point{pr.left + pivot.x, pr.top + pivot.y}), L.center);
+    }
+}
+
+TEST(Meter180Test, UnitStandsCentredAThirdOfTheDialDown) {
+    auto m = mainWindowMeter();
+    const QImage black = m->face().copy();
+    m->setFontUnit(arial(-16, clRed));
+    m->renderFace();
+    const QRect ink = inkBox(black, m->face());
+    ASSERT_FALSE(ink.isEmpty());
+    const Rect& pr = m->pointerRect();
+    const int w = pr.width();
+    const Size unit = m->metrics().unit;
+    const int x = pr.left + (w - unit.width) / 2;
+    const int y = pr.top + roundEven(w / 3.0 - m->metrics().labelHeight / 2.0);
+    EXPECT_GE(ink.left(), x);
+    EXPECT_LT(ink.right(), x + unit.width);
+    EXPECT_GE(ink.top(), y);
+    EXPECT_LT(ink.bottom(), y + unit.height);
+}
+
+TEST(Meter180Test, NamesStandUnderTheDialNameOneAboveNameTwo) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opBevelOuter, O::opName1, O::opName2});
+    const QImage plain = m->face().copy();
+    m->setFont(arial(-11, clRed));
+    m->renderFace();
+    const RoundMeterMetrics& mt = m->metrics();
+    // The outer bevel of the main window takes no room: the names sit on the bottom edge.
+    const int y2 = 248 - mt.name2.height;
+    const int y1 = y2 - mt.name1.height;
+    QImage first = plain.copy(0, y1, 456, mt.name1.height);
+    QImage second = plain.copy(0, y2, 456, mt.name2.height);
+    const QRect ink1 = inkBox(first, m->face().copy(0, y1, 456, mt.name1.height));
+    const QRect ink2 = inkBox(second, m->face().copy(0, y2, 456, mt.name2.height));
+    ASSERT_FALSE(ink1.isEmpty());
+    ASSERT_FALSE(ink2.isEmpty());
+    EXPECT_GE(ink1.left(), (456 - mt.name1.width) / 2);
+    EXPECT_LT(ink1.right(), (456 + mt.name1.width) / 2 + 1);
+    EXPECT_GE(ink2.left(), (456 - mt.name2.width) / 2);
+    EXPECT_LT(ink2.right(), (456 + mt.name2.width) / 2 + 1);
+    // Nothing else took the name font's colour, and the dial ends above the names.
+    EXPECT_TRUE(inkBox(plain.copy(0, 0, 456, y1), m->face().copy(0, 0, 456, y1)).isEmpty());
+    EXPECT_EQ(m->pointerRect().bottom, y1 - m->bevelInner().bevelSize() + 5);
+}
+
+TEST(Meter180Test, ShownAgainTheMeterShowsTheLatestPointer) {
+    auto m = mainWindowMeter();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    ASSERT_FALSE(m->faceDirty());
+    m->hide();
+    m->setValue(10.0f);
+    m->show();
+    QApplication::processEvents();
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, 180)), QColor(0, 255, 0));
+    EXPECT_NE(facePixel(*m, needlePixel(*m, 0)), QColor(0, 255, 0));
+    QImage screen(m->size(), QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::transparent);
+    m->render(&screen, QPoint(), QRegion(), QWidget::DrawChildren);
+    const Point tip = needlePixel(*m, 180);
+    EXPECT_EQ(QColor(screen.pixel(tip.x, tip.y)), QColor(0, 255, 0));
 }
 
 TEST(Meter180Test, ANewValueRepaintsThePointerAreaOnly) {
