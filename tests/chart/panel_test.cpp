@@ -1,6 +1,9 @@
 #include "chart_fixture.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <tuple>
+#include <utility>
 
 namespace kv {
 namespace {
@@ -224,6 +227,77 @@ TEST(ChartPicture, BevelsAndBorderFollowTheirSettings) {
     EXPECT_EQ(pixelAt(img, 1, 5), resolveColor(clBtnHighlight));
     EXPECT_EQ(pixelAt(img, kChartWidth - 2, 5), resolveColor(clBtnShadow));
     EXPECT_EQ(pixelAt(img, 2, 5), clAqua);
+}
+
+int textWidthIn(const FontSpec& font, const std::string& text) {
+    QImage scratch(8, 8, QImage::Format_RGB32);
+    Canvas c(scratch);
+    c.setFont(font);
+    return c.textWidth(text);
+}
+
+// Leftmost and rightmost column in rows [top, bottom) whose pixel is not `face`, between
+// the bevels.
+std::pair<int, int> inkColumns(const QImage& img, int top, int bottom, ColorValue face) {
+    int minX = img.width(), maxX = -1;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 2; x < img.width() - 2; ++x)
+            if (pixelAt(img, x, y) != face) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+    return {minX, maxX};
+}
+
+TEST(ChartPicture, TitleAlignmentPlacesTheTextHalfALetterInFromThePlotEdges) {
+    ConfiguredChart f;
+    const ColorValue face = resolveColor(clBtnFace);
+    const Size w = letterW(f.chart->title().font());
+    const int lineWidth = textWidthIn(f.chart->title().font(), "TrendChart");
+
+    f.chart->title().setAlignment(TitleAlignment::taLeftJustify);
+    QImage img = f.render();
+    auto [left, right] = inkColumns(img, 11, 11 + w.height, face);
+    EXPECT_GE(left, 14 + w.width / 2);
+    EXPECT_LE(left, 14 + w.width / 2 + 2);
+    EXPECT_LT(right, 14 + w.width / 2 + lineWidth);
+
+    f.chart->title().setAlignment(TitleAlignment::taRightJustify);
+    img = f.render();
+    std::tie(left, right) = inkColumns(img, 11, 11 + w.height, face);
+    EXPECT_LT(right, 442 - w.width / 2);
+    EXPECT_GE(right, 442 - w.width / 2 - 3);
+    EXPECT_GE(left, 442 - w.width / 2 - lineWidth);
+}
+
+TEST(ChartPicture, TitleBoxIsFilledOnlyBehindTheWidestLinePlusALetter) {
+    ConfiguredChart f;
+    const ColorValue face = resolveColor(clBtnFace);
+    const Size w = letterW(f.chart->title().font());
+    // The default brush colour means "nothing behind the text": no box at all.
+    f.chart->title().brush().setStyle(BrushStyle::bsSolid);
+    QImage img = f.render();
+    EXPECT_EQ(pixelAt(img, 20, 11), face);
+
+    f.chart->title().brush().setColor(clYellow);
+    img = f.render();
+    const Rect block = f.chart->title().block();
+    ASSERT_EQ(block.top, 11);
+    const int lineWidth = textWidthIn(f.chart->title().font(), "TrendChart");
+    const int boxLeft = (14 + 442) / 2 - (lineWidth + w.width) / 2;
+    const int boxRight = boxLeft + lineWidth + w.width;
+    EXPECT_EQ(pixelAt(img, boxLeft, block.top), clYellow);
+    EXPECT_EQ(pixelAt(img, boxRight - 1, block.bottom - 1), clYellow);
+    EXPECT_EQ(pixelAt(img, boxLeft - 1, block.top), face);
+    EXPECT_EQ(pixelAt(img, boxRight, block.top), face);
+    EXPECT_EQ(pixelAt(img, boxLeft, block.bottom), face);
+
+    // Without AdjustFrame the box spans the whole block.
+    f.chart->title().setAdjustFrame(false);
+    img = f.render();
+    EXPECT_EQ(pixelAt(img, 14, block.top), clYellow);
+    EXPECT_EQ(pixelAt(img, 441, block.bottom - 1), clYellow);
+    EXPECT_EQ(pixelAt(img, 442, block.top), face);
 }
 
 TEST(ChartPicture, SolidBackWallFillsThePlot) {

@@ -428,6 +428,37 @@ TEST(MouseZoom, AnimatedZoomRedrawsEachStepAThirdCloserToTheTarget) {
     f.c().hide();
 }
 
+TEST(MouseZoom, ZoomScrollAndWheelOnFlatOrEmptyChartsStayDrawableAndRestore) {
+    // Zero spans map every pixel to one value, so each gesture asks for a range at the
+    // floor; values too large for the floor to widen must still draw and restore.
+    const std::vector<std::vector<double>> cases = {{}, {1.234}, {0, 0, 0}, {4e7, 4e7, 4e7}};
+    for (const auto& readings : cases) {
+        ConfiguredChart f;
+        for (double v : readings)
+            f.append(v);
+        f.grab();
+        TrendChart& c = *f.chart;
+        const Rect p = c.plotRect();
+        // Drags start on the axis band, which every chart has, points or not.
+        const int x = c.leftAxis().axisLinePos() + 1, y = p.top + 20;
+        drag(c, x, y, x + 100, y + 80);
+        f.grab();
+        EXPECT_FALSE(c.leftAxis().automatic()) << readings.size();
+        EXPECT_LE(c.leftAxis().minimum(), c.leftAxis().maximum());
+        drag(c, x, y, x + 40, y + 30, Qt::RightButton);
+        wheel(c, -120);
+        f.grab();
+        EXPECT_LE(c.leftAxis().scaleMin(), c.leftAxis().scaleMax());
+        drag(c, x + 100, y + 80, x, y);
+        f.grab();
+        for (const AxisBase* a : c.axes())
+            EXPECT_TRUE(automaticAll(*a)) << readings.size();
+        const double expected = readings.empty() ? 0.0 : readings.front();
+        EXPECT_EQ(c.leftAxis().scaleMin(), expected);
+        EXPECT_EQ(c.leftAxis().scaleMax(), expected);
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Scrolling
 
