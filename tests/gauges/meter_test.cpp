@@ -132,6 +132,20 @@ TEST(Meter180Test, NewMeterResizesOnItsFirstPaint) {
     EXPECT_TRUE(m.autoSize());
     EXPECT_EQ(m.startAngle(), 270);
     EXPECT_EQ(m.sweepAngle(), 180);
+    EXPECT_FALSE(m.logScale());
+    EXPECT_EQ(m.fontUnit().name, "System");
+    EXPECT_EQ(m.fontUnit().size, 10);
+    EXPECT_EQ(m.fontUnit().color, clBlack);
+    EXPECT_EQ(m.bevelInner().style(), BevelStyle::bsLowered);
+    EXPECT_EQ(m.bevelInner().bevelLine(), BevelLineKind::blInner);
+    EXPECT_EQ(m.bevelOuter().style(), BevelStyle::bsRaised);
+    EXPECT_EQ(m.bevelOuter().bevelLine(), BevelLineKind::blOuter);
+    for (const Bevel* b : {&m.bevelInner(), &m.bevelOuter()}) {
+        EXPECT_EQ(b->spacing(), 5);
+        EXPECT_EQ(b->width(), 2);
+    }
+    EXPECT_EQ(m.flashColor(), clRed);
+    EXPECT_FALSE(m.pointerLayer().canDraw());
     m.loaded();
     m.renderFace();
     const RoundMeterMetrics& mt = m.metrics();

@@ -165,6 +165,24 @@ TEST(ScaleLayout, LogSubTicksMarkTwoToNineWithinADecade) {
     EXPECT_EQ(L.subTicks[10].angle, 117);
 }
 
+TEST(ScaleSettingsSetters, ConstructorValues) {
+    const ScaleSettings s;
+    EXPECT_EQ(s.color(), clBlack);
+    EXPECT_EQ(s.pointerColor(), clLime);
+    EXPECT_TRUE(s.drawLine());
+    EXPECT_EQ(s.font().name, "Arial");
+    EXPECT_EQ(s.font().size, 14);
+    EXPECT_FALSE(s.posLeftTop());
+    EXPECT_EQ(s.valueFormat(), "##0");
+    EXPECT_EQ(s.valueFormatLog(), "0e-0");
+    EXPECT_FALSE(s.logMode());
+    // Layout values before the first paint.
+    EXPECT_EQ(s.lineWidth(), 2);
+    EXPECT_EQ(s.labelMargin(), 4);
+    EXPECT_EQ(s.tickLength(), 14);
+    EXPECT_EQ(s.subTickLength(), 7);
+}
+
 TEST(ScaleSettingsSetters, StepsAndSubStepsIgnoreOutOfRangeValues) {
     ScaleSettings s;
     int changes = 0;
@@ -356,6 +374,43 @@ TEST_F(ScaleDrawing, DrawingFollowsTheLayoutAndReturnsThePointerArea) {
     EXPECT_EQ(c.pixel(L.subTicks[2].inner.x, L.subTicks[2].inner.y), clRed);
     // Nothing is drawn at the dial centre.
     EXPECT_EQ(c.pixel(L.center.x, L.center.y - 60), clWhite);
+}
+
+TEST_F(ScaleDrawing, MainTicksTakeTheLineWidthSubTicksOnePixel) {
+    // A full circle from 12 o'clock with one main step and four sub steps: the main tick
+    // points up, the sub ticks right, down and left, all straight lines.
+    QImage img(460, 460, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    Canvas c(img);
+    scale.setSteps(1);
+    scale.setSubSteps(4);
+    scale.prepareScale(c, 0.000001f, 10.0f);
+    ASSERT_EQ(scale.lineWidth(), 2);
+    Rect r{0, 0, 460, 460};
+    scale.drawScale(c, r, 0, 360);
+    const Point centre = scale.dialCenter();
+    const int R =
+        (460 - 2 * scale.labelMargin()) / 2 - scale.labelWidth() / 2 + scale.labelMargin();
+    const int tickMiddle = R - scale.labelMargin() - scale.tickLength() / 2;
+    const int subMiddle = R - scale.labelMargin() - scale.tickLength() + scale.subTickLength() / 2;
+    auto redInRow = [&](int y) {
+        int n = 0;
+        for (int x = centre.x - 6; x <= centre.x + 6; ++x)
+            n += c.pixel(x, y) == clRed;
+        return n;
+    };
+    auto redInColumn = [&](int x) {
+        int n = 0;
+        for (int y = centre.y - 6; y <= centre.y + 6; ++y)
+            n += c.pixel(x, y) == clRed;
+        return n;
+    };
+    EXPECT_EQ(redInRow(centre.y - tickMiddle), 2);
+    EXPECT_EQ(redInRow(centre.y + subMiddle), 1);
+    EXPECT_EQ(redInColumn(centre.x + subMiddle), 1);
+    EXPECT_EQ(redInColumn(centre.x - subMiddle), 1);
+    // The pen is left at one pixel for whoever draws next.
+    EXPECT_EQ(c.penWidth(), 1);
 }
 
 TEST_F(ScaleDrawing, FullCirclePrintsOneLabelFewer) {
