@@ -62,8 +62,9 @@ KV_GALLERY("chart-walk-1m.png", [] {
     return chartWith([](kv::TrendChart&, kv::LineSeries& s) { randomWalk(s, 1000000); });
 });
 
-void mouse(kv::TrendChart& chart, QEvent::Type type, int x, int y, Qt::MouseButtons held) {
-    QMouseEvent e(type, QPointF(x, y), QPointF(x, y), Qt::LeftButton, held, Qt::NoModifier);
+void mouse(kv::TrendChart& chart, QEvent::Type type, int x, int y, Qt::MouseButtons held,
+           Qt::MouseButton button = Qt::LeftButton) {
+    QMouseEvent e(type, QPointF(x, y), QPointF(x, y), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(&chart, &e);
 }
 
@@ -82,3 +83,18 @@ QImage zoomedWalk(int a, int b, int c, int d, bool release) {
 
 KV_GALLERY("chart-zoom-dragging.png", [] { return zoomedWalk(200, 60, 330, 170, false); });
 KV_GALLERY("chart-zoomed.png", [] { return zoomedWalk(200, 60, 330, 170, true); });
+
+// The same walk scrolled with the right button: dragged 120 pixels to the left and 40
+// down in three steps, so later readings come into view and the values move down.
+KV_GALLERY("chart-scrolled.png", [] {
+    return chartWith([](kv::TrendChart& chart, kv::LineSeries& s) {
+        randomWalk(s, 2000);
+        render(chart);
+        const auto right = Qt::RightButton;
+        mouse(chart, QEvent::MouseButtonPress, 320, 100, right, right);
+        mouse(chart, QEvent::MouseMove, 280, 110, right, right);
+        mouse(chart, QEvent::MouseMove, 240, 125, right, right);
+        mouse(chart, QEvent::MouseMove, 200, 140, right, right);
+        mouse(chart, QEvent::MouseButtonRelease, 200, 140, Qt::NoButton, right);
+    });
+});
