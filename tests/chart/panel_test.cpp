@@ -173,6 +173,11 @@ TEST(ChartPicture, EmptySeriesDrawsPanelTitleFrameAndTheLabelZeroAtTheMiddle) {
     EXPECT_EQ(pixelAt(img, 0, 5), resolveColor(clBtnHighlight));
     EXPECT_EQ(pixelAt(img, kChartWidth - 1, 5), resolveColor(clBtnShadow));
     EXPECT_EQ(pixelAt(img, 5, kChartHeight - 1), resolveColor(clBtnShadow));
+    // The shadow side owns the two corners where the colours meet.
+    EXPECT_EQ(pixelAt(img, 0, 0), resolveColor(clBtnHighlight));
+    EXPECT_EQ(pixelAt(img, kChartWidth - 1, 0), resolveColor(clBtnShadow));
+    EXPECT_EQ(pixelAt(img, 0, kChartHeight - 1), resolveColor(clBtnShadow));
+    EXPECT_EQ(pixelAt(img, 1, 1), face);
 
     // Back-wall frame on all four edges of the plot rectangle, the inside not filled.
     EXPECT_EQ(pixelAt(img, p.right, (p.top + p.bottom) / 2 + 7), clBlack);
@@ -298,6 +303,35 @@ TEST(ChartPicture, TitleBoxIsFilledOnlyBehindTheWidestLinePlusALetter) {
     EXPECT_EQ(pixelAt(img, 14, block.top), clYellow);
     EXPECT_EQ(pixelAt(img, 441, block.bottom - 1), clYellow);
     EXPECT_EQ(pixelAt(img, 442, block.top), face);
+}
+
+TEST(ChartPicture, BackWallThenAxisThenSeriesEachDrawOverTheOneBefore) {
+    ConfiguredChart f;
+    f.chart->backWall().pen().setColor(clRed);
+    // Equal readings lie on the vertical middle, where the label 5 puts its dotted grid line.
+    f.append(5);
+    f.append(5);
+    const QImage img = f.render();
+    const Rect p = f.chart->plotRect();
+    const int mid = f.chart->leftAxis().valueToPixel(5);
+    ASSERT_EQ(mid, (p.top + p.bottom) / 2);
+
+    // The axis line covers the wall's left column; the right column shows the wall.
+    EXPECT_EQ(pixelAt(img, p.left, p.top + 10), clBlack);
+    EXPECT_EQ(pixelAt(img, p.right, p.top + 10), clRed);
+    // The line covers the grid's dots all the way inside the frame.
+    int grey = 0;
+    for (int x = p.left + 2; x < p.right; ++x)
+        grey += pixelAt(img, x, mid) != clBlack;
+    EXPECT_EQ(grey, 0);
+    // Without the line the grid's gaps show the panel.
+    f.series->removeAllPoints();
+    f.append(5);
+    const QImage gridOnly = f.render();
+    int gaps = 0;
+    for (int x = p.left + 2; x < p.right; ++x)
+        gaps += pixelAt(gridOnly, x, mid) == resolveColor(clBtnFace);
+    EXPECT_GT(gaps, 50);
 }
 
 TEST(ChartPicture, SolidBackWallFillsThePlot) {
