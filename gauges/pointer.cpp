@@ -90,6 +90,13 @@ void PointerLayer::prepare(Canvas& canvas, const Rect& rect, int shape, int star
 }
 
 void PointerLayer::refreshCache(Canvas& canvas) {
+    if (rect_.width() <= 0 || rect_.height() <= 0) {
+        // No room for a pointer: a cache kept from a larger dial would paste that dial's
+        // pixels onto this one.
+        cache_ = Bitmap(1, 1);
+        cache_.image().fill(Qt::black);
+        return;
+    }
     const Rect clip = canvas.clipBox();
     const Rect in{std::max(rect_.left, clip.left), std::max(rect_.top, clip.top),
                   std::min(rect_.right, clip.right), std::min(rect_.bottom, clip.bottom)};
@@ -97,8 +104,6 @@ void PointerLayer::refreshCache(Canvas& canvas) {
         return;
     const int w = rect_.width();
     const int h = rect_.height();
-    if (w <= 0 || h <= 0)
-        return;
     const QImage::Format format = canvas.target().format();
     if (cache_.width() != w || cache_.height() != h || cache_.image().format() != format) {
         // A resized cache keeps its old pixels where they still fit, as a resized bitmap does.

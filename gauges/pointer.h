@@ -60,7 +60,8 @@ public:
     // caches the dial's pixels under it.
     void prepare(Canvas& canvas, const Rect& rect, int shape, int startAngle, int tickLength);
     // Copies the canvas pixels of the pointer area that lie inside the canvas clip into the
-    // cache; cache pixels outside the clip keep what they held.
+    // cache; cache pixels outside the clip keep what they held. An empty pointer area drops
+    // the cache, so nothing is drawn until a dial has room for a pointer again.
     void refreshCache(Canvas& canvas);
 
     // Whether a pointer can be drawn at all (a cache of at least two pixels' width).

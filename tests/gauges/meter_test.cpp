@@ -337,6 +337,31 @@ TEST(Meter180Test, ShrunkMeterPaintsOnlyBevelsAndIgnoresValues) {
     EXPECT_EQ(facePixel(*m, needlePixel(*m, m->angleFor(m->ppt()))), QColor(0, 255, 0));
 }
 
+TEST(Meter180Test, DialWithoutRoomForThePointerShowsNoOldDial) {
+    // 60 x 40 leaves a dial area inside the bevels but no pointer area inside the labels;
+    // the pixels cached by an earlier, larger paint must not come back.
+    auto shrunk = mainWindowMeter();
+    shrunk->resize(60, 40);
+    shrunk->renderFace();
+    ASSERT_FALSE(shrunk->tooSmall());
+    ASSERT_LE(shrunk->pointerRect().width(), 0);
+    const QImage small = shrunk->face().copy();
+    shrunk->setValue(7.0f);
+    EXPECT_EQ(shrunk->face(), small);
+    // Painting the same state from scratch gives the same face.
+    QImage again(60, 40, QImage::Format_ARGB32_Premultiplied);
+    again.fill(Qt::transparent);
+    {
+        Canvas c(again);
+        shrunk->paint(c, shrunk->clientRect());
+    }
+    EXPECT_EQ(shrunk->face(), again);
+
+    shrunk->resize(456, 248);
+    shrunk->renderFace();
+    EXPECT_EQ(facePixel(*shrunk, needlePixel(*shrunk, 126)), QColor(0, 255, 0));
+}
+
 TEST(Meter180Test, ScaleLineOnlyWithTheSectorBand) {
     auto render = [](bool sector, bool line) {
         RoundMeterOptions opts{O::opBevelInner, O::opBevelOuter, O::opUnit};
