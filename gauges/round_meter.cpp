@@ -140,13 +140,14 @@ void RoundMeter::measure(Canvas& canvas) {
 }
 
 void RoundMeter::prepareFace() {
+    // Without automatic sizing the paint's own measuring is all that is needed.
+    if (!autoSize_)
+        return;
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     {
         Canvas canvas(scratch);
         measure(canvas);
     }
-    if (!autoSize_)
-        return;
     const Size s = roundMeterSize(metrics_, options_, true, width(), bevelOuter_.bevelSize(),
                                   bevelInner_.bevelSize(), heightRatio_);
     if (s.width != width() || s.height != height())
@@ -331,7 +332,7 @@ void RoundMeter::valueChange() {
     pointerDrawing_ = true;
     AnalogGauge::valueChange();
     if (!tooSmall_) {
-        if (paintCanvas_ || visibleFlag())
+        if (paintCanvas_ || visibleProperty())
             drawPointer();
         else if (!paintingFace())
             // Hidden: the face keeps the old pointer, and showing the control again would
@@ -364,14 +365,10 @@ void RoundMeter::flashCheck(int ppt) {
 }
 
 void RoundMeter::flash(bool on) {
-    if (!visibleFlag() || pointerDrawing_ || tooSmall_)
+    if (!visibleProperty() || pointerDrawing_ || tooSmall_)
         return;
     flashColor_ = on ? flashColorOn() : flashColorOff();
     drawPointer();
-}
-
-bool RoundMeter::visibleFlag() const {
-    return !(isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide));
 }
 
 } // namespace kv

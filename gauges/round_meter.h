@@ -97,8 +97,6 @@ private:
     // Starts or stops the flashing for the position ppt (unclamped).
     void flashCheck(int ppt);
     void flash(bool on);
-    // The control's own visibility: shown, or never hidden on purpose.
-    bool visibleFlag() const;
 
     bool autoSize_ = true;
     ArrowSettings arrowSettings_;

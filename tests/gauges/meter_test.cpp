@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace kv {
@@ -320,6 +321,46 @@ TEST(Meter180Test, RangeAndUnitChangesRepaintTheDial) {
     EXPECT_TRUE(m->faceDirty());
     m->renderFace();
     EXPECT_NE(labelled, m->face());
+}
+
+TEST(Meter180Test, EverySettingsChangeAsksForAFullPaint) {
+    struct Row {
+        const char* what;
+        std::function<void(Meter180&)> change;
+    };
+    const Row rows[] = {
+        {"pointer shape", [](Meter180& m) { m.arrowSettings().setShape(3); }},
+        {"pointer colour", [](Meter180& m) { m.arrowSettings().setColorBrush(clRed); }},
+        {"scale steps", [](Meter180& m) { m.scaleSettings().setSteps(4); }},
+        {"scale font",
+         [](Meter180& m) { m.scaleSettings().editFont([](FontSpec& f) { f.bold = true; }); }},
+        {"inner bevel", [](Meter180& m) { m.bevelInner().setWidth(3); }},
+        {"outer bevel", [](Meter180& m) { m.bevelOuter().setColor(clNavy); }},
+        {"unit font", [](Meter180& m) { m.setFontUnit(arial(-20, clBlack)); }},
+        {"options", [](Meter180& m) { m.setOptions({O::opBevelInner}); }},
+        {"automatic size", [](Meter180& m) { m.setAutoSize(false); }},
+        {"name font", [](Meter180& m) { m.setFont(arial(-12, clBlack)); }},
+        {"sectors", [](Meter180& m) { m.sectorSettings().setSector2Color(clNavy); }},
+        {"log scale", [](Meter180& m) { m.setLogScale(true); }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        auto m = mainWindowMeter();
+        ASSERT_FALSE(m->faceDirty());
+        r.change(*m);
+        EXPECT_TRUE(m->faceDirty());
+    }
+}
+
+TEST(Meter180Test, UpdateLockHoldsBackTheRepaint) {
+    auto m = mainWindowMeter();
+    m->beginUpdate();
+    m->setOptions({O::opBevelInner, O::opSector});
+    m->setAutoSize(false);
+    m->scaleSettings().setSteps(4);
+    EXPECT_FALSE(m->faceDirty());
+    m->endUpdate();
+    EXPECT_TRUE(m->faceDirty());
 }
 
 TEST(Meter180Test, ShrunkMeterPaintsOnlyBevelsAndIgnoresValues) {
