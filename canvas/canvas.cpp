@@ -260,7 +260,7 @@ void Canvas::applyMode() {
 }
 
 void Canvas::applyPen() {
-    if (penStyle_ == PenStyle::psClear) {
+    if (penStyle_ == PenStyle::psClear || penColor_ == clNone) {
         painter_->setPen(Qt::NoPen);
         return;
     }
@@ -276,14 +276,15 @@ void Canvas::applyPen() {
 }
 
 void Canvas::applyBrush() {
-    if (brushStyle_ == BrushStyle::bsClear)
+    if (brushStyle_ == BrushStyle::bsClear || brushColor_ == clNone)
         painter_->setBrush(Qt::NoBrush);
     else
         painter_->setBrush(QBrush(drawColor(brushColor_)));
 }
 
 void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
-    if (penStyle_ == PenStyle::psClear || pts.empty())
+    // A colourless pen draws nothing, not even in not-XOR mode, where Qt would invert.
+    if (penStyle_ == PenStyle::psClear || penColor_ == clNone || pts.empty())
         return;
     const int w = effectivePenWidth();
     if (w > 1) {
@@ -377,7 +378,7 @@ void Canvas::rectangle(const Rect& r) {
         // The inside is what the outline leaves; without an outline the whole area.
         const int inset = outlined ? std::min(effectivePenWidth(), 1) : 0;
         const Rect in{r.left + inset, r.top + inset, r.right - inset, r.bottom - inset};
-        if (in.width() > 0 && in.height() > 0) {
+        if (in.width() > 0 && in.height() > 0 && brushColor_ != clNone) {
             applyMode();
             painter_->fillRect(toQRect(in), drawColor(brushColor_));
         }
@@ -448,6 +449,15 @@ void Canvas::polygon(const std::vector<Point>& pts) {
 void Canvas::ellipse(const Rect& r) {
     if (r.width() <= 0 || r.height() <= 0)
         return;
+    if ((r.width() <= 2 || r.height() <= 2) && penStyle_ != PenStyle::psClear) {
+        // Every pixel of so thin a box is on the outline. Qt's aliased ellipse misses the
+        // single pixel and lets flat ones stick out sideways.
+        if (penColor_ != clNone) {
+            applyMode();
+            painter_->fillRect(toQRect(r), drawColor(penColor_));
+        }
+        return;
+    }
     applyPen();
     applyBrush();
     applyMode();
@@ -569,6 +579,10 @@ void Canvas::stretchDraw(const Rect& dest, const QImage& src) {
 void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
     if (src.isNull())
         return;
+    if (key == clNone) {
+        draw(x, y, src);
+        return;
+    }
     const QRgb keyRgb = toQColor(key).rgb() & 0x00FFFFFFu;
     QImage masked = src.convertToFormat(QImage::Format_ARGB32);
     for (int row = 0; row < masked.height(); ++row) {

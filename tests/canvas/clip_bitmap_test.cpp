@@ -145,6 +145,20 @@ TEST(Bitmap, KeyColourLeftTransparent) {
     EXPECT_EQ(inked(img, clGreen).size(), 1u);
 }
 
+// No key colour means no hole: black pixels, which a colourless key would resolve to,
+// are copied like every other.
+TEST(Bitmap, NoKeyColourCopiesEveryPixel) {
+    QImage src = blankImage(3, 1, clBlack);
+    QImage img = blankImage(5, 3, clGreen);
+    {
+        Canvas c(img);
+        c.drawTransparent(1, 1, src, clNone);
+    }
+    EXPECT_EQ(at(img, 1, 1), clBlack);
+    EXPECT_EQ(at(img, 3, 1), clBlack);
+    EXPECT_EQ(inked(img, clGreen).size(), 3u);
+}
+
 TEST(Bitmap, CopyRectTakesThePartGiven) {
     QImage src = blankImage(10, 10);
     {

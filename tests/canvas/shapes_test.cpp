@@ -124,6 +124,40 @@ TEST(Ellipse, InscribedInBoundingRectangle) {
     EXPECT_EQ(at(img, 44, 29), clWhite);
 }
 
+// Boxes one or two pixels thin have every pixel on the outermost ring: the figure is the
+// whole box in the pen colour, never a pixel outside it and never nothing.
+TEST(Ellipse, ThinBoxesAreCoveredExactly) {
+    const Size sizes[] = {{1, 1}, {2, 2}, {3, 1}, {4, 2}, {8, 2}, {2, 8}, {1, 5}, {7, 1}};
+    for (const Size s : sizes) {
+        QImage img = blankImage(20, 20);
+        {
+            Canvas c(img);
+            c.setPenColor(clBlack);
+            c.setBrushColor(clRed);
+            c.ellipse(Rect{5, 6, 5 + s.width, 6 + s.height});
+        }
+        const auto px = inked(img);
+        EXPECT_EQ(boundsOf(px), (Rect{5, 6, 5 + s.width, 6 + s.height}))
+            << s.width << "x" << s.height;
+        EXPECT_EQ(int(px.size()), s.width * s.height) << s.width << "x" << s.height;
+        for (const auto& [x, y] : px)
+            EXPECT_EQ(at(img, x, y), clBlack) << s.width << "x" << s.height;
+    }
+}
+
+TEST(Ellipse, ThinBoxInNotXorDrawnTwiceLeavesNoTrace) {
+    QImage img = blankImage(20, 20, rgbColor(30, 60, 90));
+    const QImage before = img.copy();
+    {
+        Canvas c(img);
+        c.setPenMode(PenMode::pmNotXor);
+        c.ellipse(Rect{2, 2, 12, 4});
+        EXPECT_NE(img, before);
+        c.ellipse(Rect{2, 2, 12, 4});
+    }
+    EXPECT_EQ(img, before);
+}
+
 // Pie and arc run counter-clockwise from the start direction to the end direction.
 TEST(Pie, CounterClockwiseFromStartToEnd) {
     const Rect box{0, 0, 41, 41};

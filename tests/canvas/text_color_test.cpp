@@ -86,6 +86,10 @@ TEST(Color, NoneStaysNoneAndDrawsNothing) {
         c.setPixel(1, 1, clNone);
         c.setPenColor(clNone);
         c.line(0, 0, 4, 4);
+        c.setPenMode(PenMode::pmNotXor); // not even inverting
+        c.line(0, 1, 4, 1);
+        c.setBrushStyle(BrushStyle::bsClear);
+        c.rectangle(Rect{0, 0, 4, 4});
     }
     EXPECT_TRUE(inked(img).empty());
 }
