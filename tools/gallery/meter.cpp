@@ -1,4 +1,5 @@
 #include "format/number_format.h"
+#include "gauges/flash_timer.h"
 #include "gauges/meter180.h"
 #include "tools/gallery/gallery.h"
 
@@ -105,10 +106,28 @@ QImage mainWindowMeterAt(float value) {
     return onWindow(m.face());
 }
 
-KV_GALLERY("meter-zero.png", [] { return mainWindowMeterAt(0.000001f); });
+KV_GALLERY("meter-zero.png", [] { return mainWindowMeterAt(0.0f); });
 KV_GALLERY("meter-half.png", [] { return mainWindowMeterAt(5.0f); });
 KV_GALLERY("meter-full.png", [] { return mainWindowMeterAt(10.0f); });
 KV_GALLERY("meter-twice.png", [] { return mainWindowMeterAt(20.0f); });
+
+// Twice full scale with the overflow option: the pointer in both of its flash colours.
+KV_GALLERY("meter-overflow-flash.png", [] {
+    GermanSeparators german;
+    QImage sheet(2 * 456, 248, QImage::Format_RGB32);
+    QPainter p(&sheet);
+    Meter180 m;
+    configureAsMainWindow(m);
+    m.setOptions(m.options().with(RoundMeterOption::opOverflow));
+    m.renderFace();
+    m.setValue(20.0f);
+    for (int half = 0; half < 2; ++half) {
+        for (int i = 0; i < 16; ++i)
+            FlashTimer::instance().tick();
+        p.drawImage(half * 456, 0, onWindow(m.face()));
+    }
+    return sheet;
+});
 
 KV_GALLERY("meter-log.png", [] {
     Meter180 m;
