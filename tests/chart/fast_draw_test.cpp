@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <sstream>
 
@@ -245,6 +246,256 @@ TEST(FastDrawing, SeriesItCannotDrawColumnWiseGoPointByPoint) {
         build(p);
         p.draw();
         EXPECT_TRUE(p.series.lastPassWasFast());
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Several passes over one series that changes in between: the column-wise road and the
+// point-by-point road run side by side on twin series, and every pass must leave the same
+// pixels and the same line state, so that nothing carried from one pass to the next
+// (the range index kept up by appends, the running statistics, the line state) can drift.
+
+struct Twin {
+    SeriesPlot fast{260, 140};
+    SeriesPlot slow{260, 140};
+    int passes = 0;
+    int fastPasses = 0;
+
+    Twin() {
+        for (SeriesPlot* p : {&fast, &slow})
+            p->plot = Rect{17, 9, 241, 128};
+        fast.series.setFastDrawing(true);
+        slow.series.setFastDrawing(false);
+    }
+
+    template <typename F> void both(F&& f) {
+        f(fast);
+        f(slow);
+    }
+
+    void compare(const std::string& what) {
+        const QImage a = fast.draw().copy();
+        const QImage b = slow.draw().copy();
+        ++passes;
+        fastPasses += fast.series.lastPassWasFast();
+        ASSERT_FALSE(slow.series.lastPassWasFast());
+        EXPECT_EQ(fast.series.firstVisible(), slow.series.firstVisible()) << what;
+        EXPECT_EQ(fast.series.lastVisible(), slow.series.lastVisible()) << what;
+        EXPECT_EQ(fast.series.previousX(), slow.series.previousX()) << what;
+        EXPECT_EQ(fast.series.previousY(), slow.series.previousY()) << what;
+        EXPECT_EQ(fast.series.previousColor(), slow.series.previousColor()) << what;
+        if (a == b)
+            return;
+        int differing = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (a.pixel(x, y) != b.pixel(x, y) && ++differing <= 3)
+                    ADD_FAILURE() << what << ": pixel " << x << "," << y << " fast " << std::hex
+                                  << a.pixel(x, y) << " slow " << b.pixel(x, y);
+        ADD_FAILURE() << what << ": " << differing << " pixels differ";
+    }
+};
+
+void automaticRanges(SeriesPlot& p) {
+    for (ChartAxis* a : {&p.bottom, &p.left}) {
+        a->setAutomatic(true);
+        a->setAutomaticMinimum(true);
+        a->setAutomaticMaximum(true);
+    }
+}
+
+TEST(FastDrawing, PassesStayAlikeThroughAppendsInsertsZoomsScalesAndClears) {
+    std::mt19937 rng(31337);
+    std::uniform_real_distribution<double> u(0, 1);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    int passes = 0, fastPasses = 0;
+    for (int sequence = 0; sequence < 9; ++sequence) {
+        Twin t;
+        std::ostringstream log;
+        double walk = 0;
+        for (int step = 0; step < 12; ++step) {
+            // Odd points and colour runs end the column road until the next clear.
+            const int op = int(rng() % 12) - 2;
+            const int n = t.fast.series.pointCount();
+            switch (op) {
+            case -2:
+            case -1:
+            case 0:
+            case 1:
+            case 2: { // a run of readings, mostly in the line's own colour
+                const int k = 1 + int(rng() % (rng() % 3 ? 1000 : 40));
+                const int shape = int(rng() % 4);
+                ColorValue color = 0;
+                const double pick = u(rng);
+                if (pick < 0.06)
+                    color = clBlue;
+                else if (pick < 0.12)
+                    color = ColorDefault; // the series colour, red
+                log << " append " << k << " shape " << shape << " colour " << color;
+                for (int i = 0; i < k; ++i) {
+                    double y = 0;
+                    switch (shape) {
+                    case 0:
+                        y = (u(rng) - 0.5) * 100;
+                        break;
+                    case 1:
+                        walk += u(rng) - 0.5;
+                        y = walk;
+                        break;
+                    case 2: // the reading equals the index: the Y list needs no array
+                        y = double(t.fast.series.pointCount());
+                        break;
+                    default:
+                        y = double(int(u(rng) * 4));
+                        break;
+                    }
+                    t.both([&](SeriesPlot& p) { p.series.appendPoint(y, "", color); });
+                }
+                break;
+            }
+            case 3: { // one odd point: a null point, not-a-number or an infinity
+                const double pick = u(rng);
+                const double y = pick < 0.3 ? nan : pick < 0.5 ? inf : pick < 0.6 ? -inf : 1.0;
+                const ColorValue color = pick >= 0.6 ? clNone : 0;
+                log << " odd " << y << " colour " << color;
+                t.both([&](SeriesPlot& p) { p.series.appendPoint(y, "", color); });
+                break;
+            }
+            case 4: { // points stored between others, on equal X values or off the grid
+                if (n < 2)
+                    break;
+                const int k = 1 + int(rng() % 5);
+                log << " store " << k;
+                for (int i = 0; i < k; ++i) {
+                    const double x = t.fast.series.xAt(int(rng() % unsigned(n))) +
+                                     (rng() % 2 ? 0.0 : 0.25 + u(rng));
+                    const double y = (u(rng) - 0.5) * 60;
+                    t.both([&](SeriesPlot& p) { p.series.storePoint(x, y, "", 0); });
+                }
+                break;
+            }
+            case 5:
+            case 6: { // a zoom: inside, past the end, edges on points, or beyond the pixels
+                const double span = std::max(1, n);
+                const double lo = t.fast.series.minY(), hi = t.fast.series.maxY();
+                const double range = std::max(1.0, hi - lo);
+                double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+                switch (rng() % 7) {
+                case 0:
+                case 1:
+                    x0 = u(rng) * span * 0.7;
+                    x1 = x0 + (0.02 + u(rng) * 0.5) * span;
+                    y0 = lo + u(rng) * 0.4 * range;
+                    y1 = hi - u(rng) * 0.4 * range;
+                    break;
+                case 2:
+                case 3:
+                    x0 = -0.2 * span;
+                    x1 = 1.3 * span;
+                    y0 = lo - 0.2 * range;
+                    y1 = hi + 0.2 * range;
+                    break;
+                case 4:
+                case 5: // both edges exactly on points, the values' own extremes
+                    x0 = std::floor(u(rng) * span * 0.5);
+                    x1 = x0 + std::max(1.0, std::floor(u(rng) * span * 0.5));
+                    y0 = lo;
+                    y1 = hi;
+                    break;
+                default:
+                    x0 = 0;
+                    x1 = span;
+                    y0 = lo + range * 0.5;
+                    y1 = y0 + range * 0.00001;
+                    break;
+                }
+                if (!(y1 > y0) || !std::isfinite(y1 - y0)) {
+                    y0 = -1;
+                    y1 = 1;
+                }
+                log << " zoom " << x0 << ".." << x1 << " " << y0 << ".." << y1;
+                t.both([&](SeriesPlot& p) { p.fix(x0, x1, y0, y1); });
+                break;
+            }
+            case 7: // back to the automatic ranges
+                log << " automatic";
+                t.both(automaticRanges);
+                break;
+            case 8: { // scaled lists, an inverted vertical axis
+                const double mx = rng() % 3 ? 1.0 : (rng() % 2 ? 0.5 : 3.0);
+                const double my = rng() % 3 ? 1.0 : (rng() % 2 ? -1.5 : 2.0);
+                const bool inverted = rng() % 4 == 0;
+                log << " multipliers " << mx << " " << my << (inverted ? " inverted" : "");
+                t.both([&](SeriesPlot& p) {
+                    p.series.xValues().setMultiplier(mx);
+                    p.series.yValues().setMultiplier(my);
+                    p.left.setInverted(inverted);
+                });
+                break;
+            }
+            default:
+                if (rng() % 3 != 0) {
+                    log << " clear";
+                    walk = 0;
+                    t.both([](SeriesPlot& p) { p.series.removeAllPoints(); });
+                } else {
+                    log << " redraw";
+                }
+                break;
+            }
+            t.compare("sequence " + std::to_string(sequence) + ":" + log.str());
+            if (HasFailure())
+                return;
+        }
+        passes += t.passes;
+        fastPasses += t.fastPasses;
+    }
+    // The comparison means little unless the column road was taken often.
+    EXPECT_GT(fastPasses, passes / 3) << fastPasses << " of " << passes;
+}
+
+// Readings that equal their index keep the Y list without an array; the column road
+// then reads its extremes from the indices themselves.
+TEST(FastDrawing, ReadingsEqualToTheirIndexMatch) {
+    for (int n : {2, 7, 300, 5000}) {
+        Twin t;
+        for (int i = 0; i < n; ++i)
+            t.both([&](SeriesPlot& p) { p.series.appendPoint(double(i), "", 0); });
+        EXPECT_EQ(t.fast.series.yValues().storageBytes(), 0u);
+        t.compare("ramp of " + std::to_string(n));
+        t.both([&](SeriesPlot& p) { p.fix(n * 0.3, n * 0.6, n * 0.25, n * 0.5); });
+        t.compare("zoomed ramp of " + std::to_string(n));
+        t.both([&](SeriesPlot& p) {
+            p.series.appendPoint(n * 0.5, "", 0);
+            automaticRanges(p);
+        });
+        t.compare("ramp of " + std::to_string(n) + " falling back at the end");
+        EXPECT_EQ(t.fastPasses, 3) << n;
+    }
+}
+
+// One point of another colour (or a null point) just before, on or just after either end
+// of the visible range: the line entering from the left edge ends on the first visible
+// point but starts from the one before it, which may break it.
+TEST(FastDrawing, OddPointAtTheEndsOfTheVisibleRangeMatches) {
+    const int k = 1500;
+    for (ColorValue odd : {clNone, clBlue, ColorDefault}) {
+        for (int side = 0; side < 2; ++side) {
+            for (int d = -3; d <= 3; ++d) {
+                Twin t;
+                for (int i = 0; i < 3000; ++i)
+                    t.both([&](SeriesPlot& p) {
+                        p.series.appendPoint(std::sin(i * 0.05) * 3, "", i == k ? odd : 0);
+                    });
+                // Left: the range starts at k + d + 1. Right: it ends at k + d + 1. About
+                // four columns a point, so the entering segment shows beside the frame.
+                const double x0 = side == 0 ? k + d + 0.5 : k + d - 59.5;
+                t.both([&](SeriesPlot& p) { p.fix(x0, x0 + 60, -4, 4); });
+                t.compare("colour " + std::to_string(odd) + (side ? " right" : " left") +
+                          " offset " + std::to_string(d));
+            }
+        }
     }
 }
 
