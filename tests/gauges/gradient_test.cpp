@@ -1,8 +1,10 @@
 #include "gauges/gradient.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace kv {
 namespace {
@@ -129,6 +131,82 @@ TEST(GradientCentre, RectangleAndDiamondPutTheExactFromColourInTheMiddle) {
          {GradientStyle::gsRectangle, GradientStyle::gsDiamond1, GradientStyle::gsDiamond2}) {
         const QImage img = gradient(40, 30, clNavy, s, clYellow);
         EXPECT_EQ(px(img, 20, 15), clNavy) << int(s);
+    }
+}
+
+// Red channel of every pixel, row by row, for small ramps whose steps are whole numbers.
+void expectRedGrid(const QImage& img, const std::vector<std::vector<int>>& rows) {
+    ASSERT_EQ(img.height(), int(rows.size()));
+    for (int y = 0; y < img.height(); ++y) {
+        ASSERT_EQ(img.width(), int(rows[y].size()));
+        for (int x = 0; x < img.width(); ++x)
+            EXPECT_EQ(px(img, x, y), rgbColor(rows[y][x], 0, 0)) << x << "," << y;
+    }
+}
+
+// Black to red 4 over 5 x 3: one step per unit, rx 0.625, ry 0.375, centre (2, 1); the
+// rectangles of k = 4 and 3 cover everything, k = 2 is (1, 0, 4, 3), k = 1 is (1, 1, 4, 2).
+TEST(GradientShapes, RectanglesAroundTheCentre) {
+    expectRedGrid(gradient(5, 3, clBlack, GradientStyle::gsRectangle, rgbColor(4, 0, 0)),
+                  {{3, 2, 2, 2, 3}, {3, 1, 0, 1, 3}, {3, 2, 2, 2, 3}});
+}
+
+// Black to red 3 over 7 x 5: S = max(7 div 2, 3) = 3 diamonds with rx 7/6 and ry 5/6, the
+// outermost in the To colour, the centre pixel in the From colour.
+TEST(GradientShapes, DiamondOneStepsOutFromTheCentre) {
+    expectRedGrid(gradient(7, 5, clBlack, GradientStyle::gsDiamond1, rgbColor(3, 0, 0)),
+                  {{3, 3, 3, 2, 3, 3, 3},
+                   {3, 3, 2, 1, 2, 3, 3},
+                   {3, 2, 1, 0, 1, 2, 3},
+                   {3, 3, 2, 1, 2, 3, 3},
+                   {3, 3, 3, 2, 3, 3, 3}});
+}
+
+TEST(GradientShapes, DiamondTwoTakesTheLongerSideAsStepCount) {
+    // S = max(7, 3) = 7, step 3/7, rx 1: along the middle row the vertices of k = 1, 2, 3
+    // lie one column apart, in colours round(3/7 k) = 0, 1, 1.
+    const QImage img = gradient(7, 5, clBlack, GradientStyle::gsDiamond2, rgbColor(3, 0, 0));
+    const int middle[] = {1, 1, 0, 0, 0, 1, 1};
+    for (int x = 0; x < 7; ++x)
+        EXPECT_EQ(px(img, x, 2), rgbColor(middle[x], 0, 0)) << x;
+}
+
+// The corner styles take the colour at k / 2, a half step: over 2 x 2 from black to white
+// (127.5 per step) the corner pixel gets round(0.5 x 127.5) = 64, not the From colour.
+TEST(GradientShapes, TopLeftUsesHalfSteps) {
+    const QImage img = gradient(2, 2, clBlack, GradientStyle::gsTopLeft, clWhite);
+    EXPECT_EQ(px(img, 0, 0), rgbColor(64, 64, 64));
+    EXPECT_EQ(px(img, 0, 1), rgbColor(64, 64, 64));
+    EXPECT_EQ(px(img, 1, 0), rgbColor(128, 128, 128));
+    EXPECT_EQ(px(img, 1, 1), rgbColor(128, 128, 128));
+}
+
+struct EllipseCore {
+    GradientStyle style;
+    int left, top; // of the 2 x 2 block nearest the From colour
+    int grey;      // the first k whose radius rounds to one pixel
+};
+
+// Black to white over 40 x 40 (N = 255): the innermost ellipse drawn is the first k with
+// Round(k x rx) = 1; rx is 40/255/2, 40/255 x 0.695 and 40/255 x 0.82, and the third
+// style moves the centre from (20, 20) to (20 - 10 + 1, 20 - 10 + 1).
+TEST(GradientShapes, EllipticCoresSitAndShadeAsEachStyleScalesIt) {
+    const EllipseCore table[] = {{GradientStyle::gsElliptic1, 19, 19, 7},
+                                 {GradientStyle::gsElliptic2, 19, 19, 5},
+                                 {GradientStyle::gsElliptic3, 10, 10, 4}};
+    for (const EllipseCore& e : table) {
+        const QImage img = gradient(40, 40, clBlack, e.style, clWhite);
+        int darkest = 256;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x)
+                darkest = std::min(darkest, grey(px(img, x, y)));
+        EXPECT_EQ(darkest, e.grey) << int(e.style);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const bool core = x >= e.left && x < e.left + 2 && y >= e.top && y < e.top + 2;
+                EXPECT_EQ(grey(px(img, x, y)) == e.grey, core)
+                    << int(e.style) << " " << x << "," << y;
+            }
     }
 }
 
