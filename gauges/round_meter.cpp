@@ -219,9 +219,14 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
     layer.prepare(canvas, pr, arrowSettings_.shape(), startAngle_, scaleSettings_.tickLength());
 
     if (face) {
+        // The per-value update may throw (a picture format the formatter refuses); the
+        // canvas must not outlive this paint in paintCanvas_.
+        struct Restore {
+            Canvas*& slot;
+            ~Restore() { slot = nullptr; }
+        } restore{paintCanvas_};
         paintCanvas_ = &canvas;
         valueChange();
-        paintCanvas_ = nullptr;
     } else {
         layer.draw(canvas, pose());
     }
@@ -327,8 +332,16 @@ void RoundMeter::drawPointer() {
 
 void RoundMeter::valueChange() {
     // A new minimum or maximum runs this again from inside; the guard must hold until the
-    // outermost run is done.
-    const bool outer = !pointerDrawing_;
+    // outermost run is done, and must be released even when the update throws, or the
+    // pointer would never flash again.
+    struct Guard {
+        bool& flag;
+        bool outer;
+        ~Guard() {
+            if (outer)
+                flag = false;
+        }
+    } guard{pointerDrawing_, !pointerDrawing_};
     pointerDrawing_ = true;
     AnalogGauge::valueChange();
     if (!tooSmall_) {
@@ -339,8 +352,6 @@ void RoundMeter::valueChange() {
             // put it on screen; the next paint draws the dial and the pointer afresh.
             invalidate();
     }
-    if (outer)
-        pointerDrawing_ = false;
 }
 
 void RoundMeter::overflowChange(int ppt) {

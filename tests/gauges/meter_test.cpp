@@ -1,3 +1,4 @@
+#include "format/number_format.h"
 #include "gauges/flash_timer.h"
 #include "gauges/meter180.h"
 #include "gauges/rotation.h"
@@ -554,6 +555,28 @@ TEST(Meter180Test, LimitFlashingAndUnregisteringOnDestruction) {
     m.reset();
     EXPECT_FALSE(FlashTimer::instance().contains(key));
     FlashTimer::instance().tick(); // no dangling control is called
+}
+
+TEST(Meter180Test, RefusedFormatReachesTheCallerAndTheMeterRecovers) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opOverflow});
+    m->signalSettings().setValueFormat(std::string(300, '0'));
+    EXPECT_THROW(m->renderFace(), ConvertError);
+    EXPECT_THROW(m->setValue(2.0f), ConvertError);
+
+    m->signalSettings().setValueFormat("0.0000");
+    m->setValue(20.0f); // out of range: the pointer flashes
+    ASSERT_TRUE(m->flashing());
+    m->renderFace();
+    const Point body = needlePixel(*m, 180);
+    std::vector<QColor> seen{facePixel(*m, body)};
+    for (int i = 0; i < 48; ++i) {
+        FlashTimer::instance().tick();
+        if (facePixel(*m, body) != seen.back())
+            seen.push_back(facePixel(*m, body));
+    }
+    EXPECT_GE(seen.size(), 3u);
+    m->setValue(5.0f);
+    EXPECT_EQ(facePixel(*m, needlePixel(*m, 90)), QColor(0, 255, 0));
 }
 
 TEST(Meter180Test, PaintIntoAnyCanvasLeavesTheFaceAlone) {
