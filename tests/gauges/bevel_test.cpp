@@ -164,6 +164,39 @@ TEST(BevelPaint, FourRingRampFromOutsideIn) {
     EXPECT_NE(px(p.image, 0, 20), resolveColor(clWhite));
 }
 
+struct RingCase {
+    BevelStyle style;
+    int ring; // 1 is the outermost
+    ColorValue topLeft, bottomRight;
+};
+
+// Highlight ramp black -> grey 100, shadow ramp green 200 -> green 100, two rings: raised
+// runs both ramps From -> To, lowered puts the shadow ramp on top/left and runs both
+// ramps To -> From; neither ever produces a From colour itself.
+TEST(BevelPaint, RingColoursFollowBothRampsInEachStyle) {
+    const RingCase table[] = {
+        {BevelStyle::bsRaised, 1, rgbColor(50, 50, 50), rgbColor(0, 150, 0)},
+        {BevelStyle::bsRaised, 2, rgbColor(100, 100, 100), rgbColor(0, 100, 0)},
+        {BevelStyle::bsLowered, 1, rgbColor(0, 150, 0), rgbColor(50, 50, 50)},
+        {BevelStyle::bsLowered, 2, rgbColor(0, 200, 0), clBlack},
+    };
+    for (const RingCase& t : table) {
+        Bevel b;
+        b.setStyle(t.style);
+        b.setColorHighLightFrom(clBlack);
+        b.setColorHighLightTo(rgbColor(100, 100, 100));
+        b.setColorShadowFrom(rgbColor(0, 200, 0));
+        b.setColorShadowTo(rgbColor(0, 100, 0));
+        const Painted p = paintBevel(b, 40, 30);
+        const int j = t.ring - 1;
+        const char* name = t.style == BevelStyle::bsRaised ? "raised" : "lowered";
+        EXPECT_EQ(px(p.image, j, 15), t.topLeft) << name << " ring " << t.ring << " left";
+        EXPECT_EQ(px(p.image, 20, j), t.topLeft) << name << " ring " << t.ring << " top";
+        EXPECT_EQ(px(p.image, 39 - j, 15), t.bottomRight) << name << " ring " << t.ring;
+        EXPECT_EQ(px(p.image, 20, 29 - j), t.bottomRight) << name << " ring " << t.ring;
+    }
+}
+
 TEST(BevelPaint, SurfaceGradientFillsInsideTheRingsUnderTheSpacing) {
     Bevel b;
     b.setBevelLine(BevelLineKind::blInner);
