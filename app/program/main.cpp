@@ -69,6 +69,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // A snapshot needs no screen: without a display it is taken offscreen.
+    if (cl.snapshot() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     kv::Application app(argc, argv);
     app.setApplicationName(title);
     app.setApplicationVersion(QStringLiteral(KV_VERSION));
