@@ -310,6 +310,18 @@ SeriesMargins CustomSeries::verticalMargins() const {
     return m;
 }
 
+std::size_t CustomSeries::storageBytes() const {
+    return ChartSeries::storageBytes() + columnPath_.capacity() * sizeof(Point) +
+           columnFills_.capacity() * sizeof(Rect);
+}
+
+void CustomSeries::clearStorage() {
+    ChartSeries::clearStorage();
+    // The column buffers grow with the series; an emptied series gives them back.
+    std::vector<Point>().swap(columnPath_);
+    std::vector<Rect>().swap(columnFills_);
+}
+
 void CustomSeries::paintAllPoints(Canvas& c, const Rect& plotRect) {
     previousPlaced_ = false;
     lastPassFast_ = false;
@@ -370,7 +382,9 @@ void CustomSeries::paintPoint(Canvas& c, int index) {
 }
 
 void CustomSeries::drawSegment(Canvas& c, int x, int y, ColorValue color) {
-    if ((x == previousX_ && y == previousY_) || color == clNone)
+    // With the line switched off the points still move the line state, so switching it
+    // back on draws the same line.
+    if (!drawLine_ || (x == previousX_ && y == previousY_) || color == clNone)
         return;
     linePen_.applyTo(c, false);
     c.setBrushStyle(BrushStyle::bsClear);
@@ -392,7 +406,7 @@ void CustomSeries::drawSegment(Canvas& c, int x, int y, ColorValue color) {
 bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
     AxisBase* hAxis = horizontalAxis();
     AxisBase* vAxis = verticalAxis();
-    if (!hAxis || !vAxis || !drawsForward() || !linePen_.visible() ||
+    if (!hAxis || !vAxis || !drawLine_ || !drawsForward() || !linePen_.visible() ||
         linePen_.effectiveStyle() != PenStyle::psSolid || linePen_.width() > 1 ||
         c.penMode() != PenMode::pmCopy)
         return false;

@@ -138,8 +138,9 @@ public:
     int firstVisible() const { return firstVisible_; }
     int lastVisible() const { return lastVisible_; }
 
-    // Heap bytes held for the points (values, colours, labels and the drawing index).
-    std::size_t storageBytes() const;
+    // Heap bytes held for the points (values, colours, labels, the drawing index and
+    // whatever the drawing keeps between passes).
+    virtual std::size_t storageBytes() const;
 
     // --- Events (each called only when set)
     std::function<bool(ChartSeries&)> onBeforeAdd; // false refuses the point
@@ -230,8 +231,10 @@ public:
     void paintPoint(Canvas& c, int index) override;
     SeriesMargins horizontalMargins() const override;
     SeriesMargins verticalMargins() const override;
+    std::size_t storageBytes() const override;
 
 protected:
+    void clearStorage() override;
     void paintRange(Canvas& c, int first, int last) override;
 
 private:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 namespace {
@@ -366,6 +367,152 @@ TEST(SeriesDrawing, HiddenPenDrawsNothingButKeepsTheLineState) {
     p.draw();
     EXPECT_TRUE(inked(p.image).empty());
     EXPECT_EQ(p.series.previousX(), p.plot.right);
+}
+
+// The frame of the plot rectangle hides what lies on it: a line is visible in columns
+// left+1 .. right-1 and rows top+1 .. bottom-2 only.
+TEST(SeriesDrawing, ClipLeavesExactlyTheInsideOfTheFrame) {
+    struct Row {
+        bool horizontal; // a horizontal line at `at`, else a vertical one
+        int at;
+        bool shown;
+    };
+    // Plot (20, 10) to (220, 110).
+    const Row rows[] = {{true, 10, false},  {true, 11, true},   {true, 60, true},
+                        {true, 108, true},  {true, 109, false}, {true, 110, false},
+                        {false, 20, false}, {false, 21, true},  {false, 219, true},
+                        {false, 220, false}};
+    for (const Row& r : rows) {
+        for (bool fast : {true, false}) {
+            SeriesPlot p;
+            p.series.setFastDrawing(fast);
+            p.fix(0, 200, 0, 100); // one unit a pixel: x = 20 + X, y = 110 - Y
+            if (r.horizontal) {
+                p.series.storePoint(0, 110 - r.at, "", 0);
+                p.series.storePoint(200, 110 - r.at, "", 0);
+            } else {
+                p.series.storePoint(r.at - 20, 100, "", 0);
+                p.series.storePoint(r.at - 20, 0, "", 0);
+            }
+            p.draw();
+            const std::vector<Point> px = inked(p.image);
+            EXPECT_EQ(!px.empty(), r.shown)
+                << (r.horizontal ? "row " : "column ") << r.at << (fast ? " fast" : "");
+            for (const Point& q : px)
+                EXPECT_EQ(r.horizontal ? q.y : q.x, r.at);
+        }
+    }
+}
+
+// Pixels of -32766 and 32766 are still drawn and move the line; one further is passed over.
+TEST(SeriesDrawing, PixelLimitIsInclusive) {
+    struct Row {
+        bool vertical;
+        double value; // of the second point
+        int pixel;
+        bool taken;
+    };
+    // y = 110 - round(Y * 100) over 0..1; x = 20 + round(X * 200) over 0..1.
+    const Row rows[] = {{true, 328.76, -32766, true}, {true, 328.77, -32767, false},
+                        {true, -326.56, 32766, true}, {true, -326.57, 32767, false},
+                        {false, 163.73, 32766, true}, {false, 163.735, 32767, false}};
+    for (const Row& r : rows) {
+        for (bool fast : {true, false}) {
+            SeriesPlot p;
+            p.series.setFastDrawing(fast);
+            p.fix(0, 1, 0, 1);
+            p.series.storePoint(0.5, 0.5, "", 0); // at (120, 60)
+            if (r.vertical)
+                p.series.storePoint(1, r.value, "", 0);
+            else
+                p.series.storePoint(r.value, 0.5, "", 0);
+            p.draw();
+            ASSERT_EQ(r.vertical ? p.series.yPixel(1) : p.series.xPixel(1), r.pixel);
+            const int moved = r.vertical ? p.series.previousY() : p.series.previousX();
+            EXPECT_EQ(moved == r.pixel, r.taken) << r.value << (fast ? " fast" : "");
+            // A taken point draws the segment towards it; a passed-over one draws nothing.
+            EXPECT_EQ(!inked(p.image).empty(), r.taken) << r.value << (fast ? " fast" : "");
+        }
+    }
+}
+
+TEST(SeriesDrawing, LineSwitchedOffDrawsNothingButTheStateMoves) {
+    for (bool fast : {true, false}) {
+        SeriesPlot p;
+        p.series.setFastDrawing(fast);
+        for (int i = 0; i < 500; ++i)
+            p.series.appendPoint(std::sin(i * 0.1), "", 0);
+        p.series.setDrawLine(false);
+        p.draw();
+        EXPECT_TRUE(inked(p.image).empty()) << fast;
+        EXPECT_EQ(p.series.previousX(), p.plot.right);
+        p.series.setDrawLine(true);
+        p.draw();
+        EXPECT_FALSE(inked(p.image).empty()) << fast;
+    }
+}
+
+// With the bottom axis inverted the range starts at the right edge and the line enters
+// from there.
+TEST(SeriesDrawing, InvertedBottomAxisEntersFromTheRightEdge) {
+    for (bool fast : {true, false}) {
+        SeriesPlot p;
+        p.series.setFastDrawing(fast);
+        for (int i = 0; i <= 5; ++i)
+            p.series.appendPoint(i, "", 0);
+        p.fix(1.5, 3.5, 0, 5); // y = 110 - 20 Y
+        p.bottom.setInverted(true);
+        p.draw();
+        EXPECT_EQ(p.series.firstVisible(), 2);
+        EXPECT_EQ(p.series.lastVisible(), 4);
+        EXPECT_EQ(p.series.xPixel(2), 170);
+        // The entry at X = 1.5 lies on the right edge at y = 80; its first visible pixel
+        // is one column in.
+        EXPECT_FALSE(isWhite(p.image, 219, 80)) << fast;
+        EXPECT_TRUE(isWhite(p.image, 219, 70)) << fast;
+    }
+}
+
+TEST(SeriesDrawing, UnorderedXListDrawsEveryPoint) {
+    SeriesPlot p;
+    p.series.xValues().setOrder(ValueListOrder::loNone);
+    p.series.storePoint(3, 1, "", 0);
+    p.series.storePoint(1, 2, "", 0);
+    p.series.storePoint(2, 3, "", 0);
+    EXPECT_EQ(p.series.xAt(0), 3.0); // kept in arrival order
+    p.fix(1.5, 2.5, 0, 4);
+    p.draw();
+    EXPECT_EQ(p.series.firstVisible(), 0);
+    EXPECT_EQ(p.series.lastVisible(), 2);
+}
+
+// Everything that grows with the points is counted, stays within 16 bytes a point for the
+// trend line also once drawn, and goes on clearing.
+TEST(SeriesPoints, StorageIsCountedWhileDrawingAndReleasedOnClearing) {
+    SeriesPlot p(1200, 300);
+    p.plot = Rect{10, 10, 1190, 290};
+    for (int i = 0; i < 200000; ++i)
+        p.series.appendPoint(float(std::sin(i * 0.001) * 5), "", 0);
+    p.draw(); // builds the range index and the column buffers
+    EXPECT_TRUE(p.series.lastPassWasFast());
+    EXPECT_LE(double(p.series.storageBytes()) / p.series.pointCount(), 16.0);
+    for (int i = 0; i < 50000; ++i) // appends keep the index up
+        p.series.appendPoint(float(i % 7), "", 0);
+    p.draw();
+    EXPECT_LE(double(p.series.storageBytes()) / p.series.pointCount(), 16.0);
+    p.series.removeAllPoints();
+    EXPECT_EQ(p.series.storageBytes(), 0u);
+
+    // Readings equal to their index need no value arrays and one colour run: what the
+    // drawing adds is its own.
+    for (int i = 0; i < 1000; ++i)
+        p.series.appendPoint(i, "", 0);
+    const std::size_t points = p.series.storageBytes();
+    EXPECT_LE(points, 64u);
+    p.draw();
+    EXPECT_GT(p.series.storageBytes(), points);
+    p.series.removeAllPoints();
+    EXPECT_EQ(p.series.storageBytes(), 0u);
 }
 
 } // namespace

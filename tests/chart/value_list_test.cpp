@@ -143,6 +143,54 @@ TEST(ValueListStatistics, RunningFiguresEqualARescanBitForBit) {
     }
 }
 
+// The figures are those of one scan in index order: the minimum and maximum start at the
+// first value and change only on a strictly smaller or greater one, the sums add in order.
+TEST(ValueListStatistics, ExactFiguresOfAScanInIndexOrder) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Row {
+        std::vector<double> values;
+        double min, max, sum, sumAbs;
+    };
+    const Row rows[] = {
+        {{1e16, 1, -1e16}, -1e16, 1e16, 0, 2e16}, // the 1 is lost in order, not pairwise
+        {{1, 1e16, -1e16}, -1e16, 1e16, 0, 2e16},
+        {{0.0, -0.0}, 0.0, 0.0, 0.0, 0.0}, // the first zero stays (its sign too)
+        {{-0.0, 0.0}, -0.0, -0.0, 0.0, 0.0},
+        {{2, nan, -1}, -1, 2, nan, nan},    // not-a-number is never an extreme
+        {{nan, 5, -5}, nan, nan, nan, nan}, // ... unless it comes first
+    };
+    for (const Row& r : rows) {
+        for (bool running : {false, true}) {
+            ValueList l;
+            if (running)
+                l.minimum(); // current from the start: appends keep the figures up
+            for (double v : r.values)
+                l.insertSorted(v);
+            EXPECT_TRUE(sameBits(l.minimum(), r.min) ||
+                        (std::isnan(r.min) && std::isnan(l.minimum())))
+                << r.values.front() << " min " << l.minimum();
+            EXPECT_TRUE(sameBits(l.maximum(), r.max) ||
+                        (std::isnan(r.max) && std::isnan(l.maximum())))
+                << r.values.front() << " max " << l.maximum();
+            EXPECT_TRUE(l.total() == r.sum || (std::isnan(r.sum) && std::isnan(l.total())))
+                << r.values.front() << " sum " << l.total();
+            EXPECT_TRUE(l.totalAbs() == r.sumAbs ||
+                        (std::isnan(r.sumAbs) && std::isnan(l.totalAbs())))
+                << r.values.front() << " magnitudes " << l.totalAbs();
+        }
+    }
+}
+
+// The product is taken in extended precision and only then rounded to a double.
+TEST(ValueListMultiplier, ProductIsRoundedOnce) {
+    ValueList l;
+    l.insertSorted(1.499);
+    l.setMultiplier(0.1);
+    ASSERT_NE(1.499 * 0.1, 0.14990000000000003); // the double product rounds differently
+    EXPECT_EQ(l.valueAt(0), 0.14990000000000003);
+    EXPECT_EQ(l.maximum(), 0.14990000000000003);
+}
+
 TEST(ValueListMultiplier, ReadsScaleWhileStoredValuesStay) {
     ValueList l;
     int changes = 0;
