@@ -141,10 +141,11 @@ void AxisBase::applySpace(Canvas& c, Rect& r) {
         }
         edge += sign * size;
     }
-    if (labels_) {
+    if (labels_)
         edge += sign * labelColumnWidth(c);
-        labelsPos_ = edge;
-    }
+    // Set on every layout, labels or not, so that the shift below never piles up from one
+    // pass to the next; without labels it marks where they would stand.
+    labelsPos_ = edge;
     edge += sign * tickAreaWidth();
     const int across = horizontal_ ? r.height() : r.width();
     labelsPos_ += sign * roundToInt(across * 0.01 * positionPercent_);
@@ -267,6 +268,9 @@ void AxisBase::draw(Canvas& c, const Rect& plot, ColorValue panelColor) {
         c.setFont(labelsFont_);
         c.setBrushStyle(BrushStyle::bsClear);
         c.setBrushColor(panelColor);
+        // A clear brush means no box behind the text, whatever the canvas was left with;
+        // otherwise a label would blot out whatever it overlaps in the panel colour.
+        c.setBackMode(BackMode::Transparent);
         drawValueLabels(c, chooseLabelStep(maxLabelCount(c)));
     }
     drawTicks(c, plot);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace kv {
 namespace {
@@ -394,6 +395,114 @@ TEST(AxisDrawing, LineTicksGridAndMinorTicksOnTheLeft) {
     EXPECT_TRUE(labelInk);
     for (int x = rig.left.labelsPos(); x < plot.left - 5; ++x)
         EXPECT_EQ(img.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << x;
+}
+
+// Between the labels and the axis line only ticks and minor ticks: ticks cover the four
+// columns left of the line, minor ticks the two nearest it (the nearest one lies under
+// the two-pixel axis line), at exactly the rows the label walk and the quarters between
+// (and beyond) the labels give; the grid stops one pixel short of the plot's right edge.
+TEST(AxisDrawing, TickColumnsHoldExactlyTheTicksAndMinorTicks) {
+    for (const std::vector<double>& readings :
+         {std::vector<double>{0, 10}, {-3.7, 41.2}, {0.02, 0.93}, {1, 5}}) {
+        LeftAxisRig rig(readings, 13);
+        const std::vector<int> ticks = rig.draw();
+        ASSERT_GE(ticks.size(), 2u);
+        const int line = rig.left.axisLinePos();
+        const int start = rig.left.startPixel(), end = rig.left.endPixel();
+        std::set<int> major(ticks.begin(), ticks.end()), minor;
+        auto addMinor = [&](int p) {
+            if (p > start && p < end)
+                minor.insert(p);
+        };
+        for (int j = 1; j <= 3; ++j) {
+            const int d = int(std::nearbyint((ticks[1] - ticks[0]) / 4.0 * j));
+            addMinor(ticks.front() - d);
+            addMinor(ticks.back() + d);
+        }
+        for (std::size_t i = 1; i < ticks.size(); ++i)
+            for (int j = 1; j <= 3; ++j)
+                addMinor(ticks[i] - int(std::nearbyint(j * (ticks[i] - ticks[i - 1]) / 4.0)));
+        std::set<int> both = major;
+        both.insert(minor.begin(), minor.end());
+        auto inkedRows = [&](int x) {
+            std::set<int> rows;
+            for (int y = 0; y < rig.image.height(); ++y)
+                if ((rig.image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+                    rows.insert(y);
+            return rows;
+        };
+        const std::string what = std::to_string(readings.front());
+        EXPECT_EQ(inkedRows(line - 2), both) << what;
+        EXPECT_EQ(inkedRows(line - 3), major) << what;
+        EXPECT_EQ(inkedRows(line - 4), major) << what;
+        EXPECT_TRUE(inkedRows(line - 5).empty()) << what;
+        EXPECT_TRUE(inkedRows(rig.drawn.right).empty()) << what;
+        std::set<int> grid; // dots of three on, three off: some in the last six columns
+        for (int x = rig.drawn.right - 6; x < rig.drawn.right; ++x)
+            for (int y : inkedRows(x))
+                grid.insert(y);
+        EXPECT_EQ(grid, major) << what;
+    }
+}
+
+// Each label is right-aligned against the label column's edge, centred on its tick row,
+// without a box behind it (the rig's canvas starts with an opaque text background): the
+// same text drawn there by hand gives the same pixels.
+TEST(AxisDrawing, LabelsStandRightAlignedOnTheirRows) {
+    LeftAxisRig rig({-3.7, 41.2}, 13);
+    const std::vector<int> ticks = rig.draw();
+    ASSERT_GE(ticks.size(), 3u);
+    QImage expected(rig.image.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        Canvas c(expected);
+        c.setFont(rig.left.labelsFont());
+        const int h = c.textHeight("W");
+        c.setBackMode(BackMode::Transparent);
+        c.setTextAlign(HAlign::Right, VAlign::Top);
+        const double step = rig.left.chooseLabelStep(rig.left.maxLabelCount(c));
+        std::size_t k = 0;
+        for (double v = std::trunc(rig.left.scaleMax() / step) * step; k < ticks.size();
+             v -= step, ++k) {
+            ASSERT_EQ(rig.left.valueToPixel(v), ticks[k]);
+            c.textOut(rig.left.labelsPos(), ticks[k] - h / 2, rig.left.labelText(v));
+        }
+    }
+    const QRect labels(0, 0, rig.left.labelsPos() + 1, rig.image.height());
+    EXPECT_EQ(rig.image.copy(labels), expected.copy(labels));
+}
+
+TEST(AxisDrawing, TicksFollowTheLabelsUnlessToldOtherwise) {
+    LeftAxisRig rig({0, 10}, 11);
+    const std::size_t labelled = rig.draw().size();
+    ASSERT_GT(labelled, 2u);
+    rig.left.setLabels(false); // ticks only where labels are drawn: none
+    EXPECT_TRUE(rig.draw().empty());
+    rig.left.setTickOnLabelsOnly(false); // every walk value gets its tick
+    EXPECT_EQ(rig.draw().size(), labelled);
+}
+
+// Labels switched off with the axis shifted into the plot: the label position is where the
+// labels would stand, the same in every pass.
+TEST(AxisSpace, LabelPositionDoesNotCreepFromPassToPass) {
+    QImage img(10, 10, QImage::Format_RGB32);
+    Canvas c(img);
+    ChartAxis left(false, false);
+    left.setScale(0, 10);
+    left.setLabels(false);
+    left.setPositionPercent(10);
+    std::vector<int> seen;
+    for (int pass = 0; pass < 3; ++pass) {
+        Rect r{14, 30, 414, 252};
+        left.applySpace(c, r);
+        seen.push_back(left.labelsPos());
+        EXPECT_EQ(r.left, 14 + 6);
+    }
+    // Shifted right by a tenth of the plot's width, once.
+    EXPECT_GT(seen[0], 14 + 30);
+    EXPECT_LT(seen[0], 14 + 45);
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(seen[2], seen[0]);
 }
 
 } // namespace
