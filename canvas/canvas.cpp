@@ -28,10 +28,11 @@ Rect fromQRect(const QRect& r) {
     return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-// Pixels of the segment p0 -> p1 without its end pixel. The minor coordinate is the
-// exact one rounded to nearest, ties toward the start, so a line and its reverse differ
-// at most in tie pixels.
-void appendSegmentPixels(Point p0, Point p1, std::vector<Point>& out) {
+// Calls plot(x, y) for each pixel of the segment p0 -> p1 without its end pixel. The minor
+// coordinate is the exact one rounded to nearest, ties toward the start, so a line and its
+// reverse differ at most in tie pixels: offset i is floor((2 i minor + n - 1) / 2n), kept
+// as a running quotient and remainder.
+template <typename Plot> void forSegmentPixels(Point p0, Point p1, Plot&& plot) {
     const int dx = p1.x - p0.x;
     const int dy = p1.y - p0.y;
     const int adx = std::abs(dx);
@@ -39,13 +40,20 @@ void appendSegmentPixels(Point p0, Point p1, std::vector<Point>& out) {
     const int n = std::max(adx, ady);
     const int sx = dx < 0 ? -1 : 1;
     const int sy = dy < 0 ? -1 : 1;
+    const bool xMajor = adx >= ady;
+    const long long twoMinor = 2LL * (xMajor ? ady : adx);
+    const long long twoN = 2LL * n;
+    long long rem = n - 1;
+    int off = 0;
     for (int i = 0; i < n; ++i) {
-        if (adx >= ady) {
-            const long off = (2L * i * ady + n - 1) / (2L * n);
-            out.push_back({p0.x + sx * i, p0.y + sy * int(off)});
-        } else {
-            const long off = (2L * i * adx + n - 1) / (2L * n);
-            out.push_back({p0.x + sx * int(off), p0.y + sy * i});
+        if (xMajor)
+            plot(p0.x + sx * i, p0.y + sy * off);
+        else
+            plot(p0.x + sx * off, p0.y + sy * i);
+        rem += twoMinor;
+        if (rem >= twoN) {
+            rem -= twoN;
+            ++off;
         }
     }
 }
@@ -205,8 +213,14 @@ Canvas::Canvas(QImage& target) : image_(&target) {
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, false);
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (empty)
+    if (empty) {
         painter_->setClipRect(QRect());
+    } else {
+        // The painter has detached the image; this is the buffer it draws into.
+        bits_ = target.bits();
+        bytesPerLine_ = target.bytesPerLine();
+    }
+    updateClipRecord();
 }
 
 Canvas::~Canvas() {
@@ -233,7 +247,20 @@ void Canvas::setBrushStyle(BrushStyle s) {
     brushStyle_ = s;
 }
 void Canvas::setFont(const FontSpec& f) {
+    if (f.name != font_.name || f.height != font_.height || f.size != font_.size ||
+        f.bold != font_.bold || f.italic != font_.italic) {
+        fontStale_ = true;
+        painterHasFont_ = false;
+    }
     font_ = f;
+}
+
+void Canvas::ensureFont() const {
+    if (!fontStale_ && metrics_)
+        return;
+    qfont_ = toQFont(font_);
+    metrics_.emplace(qfont_);
+    fontStale_ = false;
 }
 
 void Canvas::setTextAlign(HAlign h, VAlign v) {
@@ -306,18 +333,43 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
             painter_->drawPolyline(poly);
         return;
     }
-    std::vector<Point> pixels;
-    for (size_t i = 0; i + 1 < pts.size(); ++i)
-        appendSegmentPixels(pts[i], pts[i + 1], pixels);
-    if (closed && pts.size() > 1)
-        appendSegmentPixels(pts.back(), pts.front(), pixels);
-    QPolygon dots;
-    dots.reserve(int(pixels.size()));
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        if (penStyle_ == PenStyle::psDot && int(i % kDotPeriod) >= kDotOn)
-            continue;
-        dots << QPoint(pixels[i].x, pixels[i].y);
+    const bool dotted = penStyle_ == PenStyle::psDot;
+    auto forEachPixel = [&](auto&& plot) {
+        int index = 0;
+        auto step = [&](int x, int y) {
+            if (!dotted || index++ % kDotPeriod < kDotOn)
+                plot(x, y);
+        };
+        for (size_t i = 0; i + 1 < pts.size(); ++i)
+            forSegmentPixels(pts[i], pts[i + 1], step);
+        if (closed && pts.size() > 1)
+            forSegmentPixels(pts.back(), pts.front(), step);
+    };
+    if (writesDirectly()) {
+        const QRgb rgb = drawColor(penColor_).rgb();
+        const int left = clipRect_.left(), top = clipRect_.top();
+        const int right = clipRect_.right(), bottom = clipRect_.bottom();
+        uchar* const bits = bits_;
+        const qsizetype bpl = bytesPerLine_;
+        auto pixelAt = [bits, bpl](int x, int y) {
+            return reinterpret_cast<QRgb*>(bits + qsizetype(y) * bpl) + x;
+        };
+        if (penMode_ == PenMode::pmNotXor)
+            forEachPixel([&](int x, int y) {
+                if (x >= left && x <= right && y >= top && y <= bottom) {
+                    QRgb* p = pixelAt(x, y);
+                    *p = ~(rgb ^ *p) | 0xFF000000u;
+                }
+            });
+        else
+            forEachPixel([&](int x, int y) {
+                if (x >= left && x <= right && y >= top && y <= bottom)
+                    *pixelAt(x, y) = rgb;
+            });
+        return;
     }
+    QPolygon dots;
+    forEachPixel([&dots](int x, int y) { dots << QPoint(x, y); });
     if (dots.isEmpty())
         return;
     QPen pen(drawColor(penColor_));
@@ -333,8 +385,8 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
 
 void Canvas::textOut(int x, int y, const std::string& utf8) {
     const QString text = QString::fromStdString(utf8);
-    const QFont qf = toQFont(font_);
-    const QFontMetrics fm(qf);
+    ensureFont();
+    const QFontMetrics& fm = *metrics_;
     const int w = fm.horizontalAdvance(text);
     const int h = fm.ascent() + fm.descent();
     int left = x;
@@ -346,13 +398,17 @@ void Canvas::textOut(int x, int y, const std::string& utf8) {
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (backMode_ == BackMode::Opaque)
         painter_->fillRect(QRect(left, top, w, h), drawColor(brushColor_));
-    painter_->setFont(qf);
+    if (!painterHasFont_) {
+        painter_->setFont(qfont_);
+        painterHasFont_ = true;
+    }
     painter_->setPen(drawColor(font_.color));
     painter_->drawText(QPoint(left, top + fm.ascent()), text);
 }
 
 Size Canvas::textExtent(const std::string& utf8) const {
-    const QFontMetrics fm(toQFont(font_));
+    ensureFont();
+    const QFontMetrics& fm = *metrics_;
     return Size{fm.horizontalAdvance(QString::fromStdString(utf8)), fm.ascent() + fm.descent()};
 }
 
@@ -523,6 +579,7 @@ void Canvas::restoreClip() {
         painter_->setClipRegion(region);
     else
         painter_->setClipping(false);
+    updateClipRecord();
 }
 
 void Canvas::intersectClip(const Rect& r) {
@@ -531,15 +588,18 @@ void Canvas::intersectClip(const Rect& r) {
         painter_->setClipRegion(painter_->clipRegion().intersected(q));
     else
         painter_->setClipRegion(QRegion(q).intersected(QRect(0, 0, width(), height())));
+    updateClipRecord();
 }
 
 void Canvas::setClipRect(const Rect& r) {
     const QRect q = r.width() > 0 && r.height() > 0 ? toQRect(r) : QRect();
     painter_->setClipRegion(QRegion(q));
+    updateClipRecord();
 }
 
 void Canvas::clearClip() {
     painter_->setClipping(false);
+    updateClipRecord();
 }
 
 void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin) {
@@ -548,6 +608,28 @@ void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point
         ring -= QRegion(toQRect(inner), QRegion::Ellipse);
     ring.translate(-origin.x, -origin.y);
     painter_->setClipRegion(ring);
+    updateClipRecord();
+}
+
+void Canvas::updateClipRecord() {
+    const QRect all(0, 0, width(), height());
+    if (!painter_->hasClipping()) {
+        clipRect_ = all;
+        clipIsRect_ = true;
+        return;
+    }
+    const QRegion region = painter_->clipRegion();
+    clipIsRect_ = region.rectCount() <= 1;
+    clipRect_ = clipIsRect_ ? region.boundingRect().intersected(all) : QRect();
+}
+
+bool Canvas::writesDirectly() const {
+    if (!bits_ || !clipIsRect_)
+        return false;
+    const QImage::Format f = image_->format();
+    // Not-XOR on a premultiplied image would have to follow Qt's treatment of alpha.
+    return f == QImage::Format_RGB32 ||
+           (f == QImage::Format_ARGB32_Premultiplied && penMode_ == PenMode::pmCopy);
 }
 
 Rect Canvas::clipBox() const {

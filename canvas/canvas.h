@@ -2,10 +2,13 @@
 
 #include "canvas/color.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -173,6 +176,8 @@ public:
     // Copy the part `src` of `from` to `dest` (same size), like CopyRect.
     void copyRect(const Rect& dest, const QImage& from, const Rect& src);
 
+    // Clipping set on the painter directly bypasses the canvas's own record of the clip,
+    // which its one-pixel strokes rely on; use the clipping operations above.
     QPainter& painter() { return *painter_; }
 
 private:
@@ -185,6 +190,12 @@ private:
     void strokePath(const std::vector<Point>& pts, bool closed);
     void fillPolygon(const std::vector<Point>& pts);
     QColor drawColor(ColorValue c) const;
+    // One-pixel strokes in copy (or, on RGB32, not-XOR) mode are written straight into the
+    // image when the clip is a single rectangle; other clips go through the painter.
+    bool writesDirectly() const;
+    void updateClipRecord();
+    // QFont resolution and metrics are costly; both are kept until the face changes.
+    void ensureFont() const;
 
     QImage* image_;
     QImage standIn_;
@@ -202,6 +213,14 @@ private:
     Point penPos_;
     std::vector<QRegion> clipStack_;
     std::vector<bool> clipEnabledStack_;
+    uchar* bits_ = nullptr;
+    qsizetype bytesPerLine_ = 0;
+    QRect clipRect_;
+    bool clipIsRect_ = true;
+    mutable QFont qfont_;
+    mutable std::optional<QFontMetrics> metrics_;
+    mutable bool fontStale_ = true;
+    bool painterHasFont_ = false;
 };
 
 // Height of a vertical scroll bar's arrow (the platform's system metric).

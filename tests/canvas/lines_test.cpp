@@ -1,6 +1,7 @@
 #include "canvas/canvas.h"
 #include "pixel_helpers.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -189,6 +190,114 @@ TEST(NotXorPen, BlackPenInvertsTheBackground) {
         c.line(0, 0, 5, 0);
     }
     EXPECT_EQ(at(img, 0, 0), rgbColor(245, 235, 225));
+}
+
+} // namespace
+} // namespace kv
+
+namespace kv {
+namespace {
+
+using test::at;
+using test::blankImage;
+using test::inked;
+using test::PixelSet;
+
+// A fan of solid and dotted one-pixel lines reaching past every edge of a 60 x 50 image.
+void drawFan(Canvas& c) {
+    c.setPenColor(clBlack);
+    for (int i = 0; i < 12; ++i) {
+        c.setPenStyle(i % 3 == 0 ? PenStyle::psDot : PenStyle::psSolid);
+        c.line(30, 25, -10 + i * 8, i % 2 ? -7 : 58);
+        c.line(-5, i * 5, 66, 49 - i * 4);
+    }
+    c.setPenStyle(PenStyle::psSolid);
+    c.rectangle(Rect{-3, 4, 40, 70});
+}
+
+PixelSet fanPixels(QImage::Format format) {
+    QImage img(60, 50, format);
+    img.fill(Qt::white);
+    {
+        Canvas c(img);
+        drawFan(c);
+    }
+    return inked(img.convertToFormat(QImage::Format_RGB32));
+}
+
+// Lines clipped to a rectangle and to an elliptic ring keep exactly the pixels of the
+// unclipped lines that lie inside the clip.
+TEST(LineClip, KeepsExactlyThePixelsInsideRectangleOrRegion) {
+    const PixelSet all = fanPixels(QImage::Format_RGB32);
+    const QRegion ring = QRegion(QRect(5, 3, 50, 44), QRegion::Ellipse) -
+                         QRegion(QRect(20, 15, 20, 20), QRegion::Ellipse);
+    struct Clip {
+        const char* name;
+        std::function<void(Canvas&)> select;
+        std::function<bool(int, int)> inside;
+    };
+    const Clip clips[] = {
+        {"rectangle",
+         [](Canvas& c) {
+             c.intersectClip(Rect{7, 9, 41, 33});
+         },
+         [](int x, int y) { return x >= 7 && x < 41 && y >= 9 && y < 33; }},
+        {"ring",
+         [](Canvas& c) {
+             c.selectEllipseRingRegion(Rect{105, 203, 155, 247}, Rect{120, 215, 140, 235},
+                                       Point{100, 200});
+         },
+         [&ring](int x, int y) { return ring.contains(QPoint(x, y)); }},
+        {"restored",
+         [](Canvas& c) {
+             c.saveClip();
+             c.selectEllipseRingRegion(Rect{0, 0, 9, 9}, Rect{}, Point{});
+             c.restoreClip();
+         },
+         [](int, int) { return true; }},
+    };
+    for (const Clip& clip : clips) {
+        QImage img = blankImage(60, 50);
+        {
+            Canvas c(img);
+            clip.select(c);
+            drawFan(c);
+        }
+        PixelSet expected;
+        for (const auto& p : all)
+            if (clip.inside(p.first, p.second))
+                expected.insert(p);
+        EXPECT_EQ(inked(img), expected) << clip.name;
+    }
+}
+
+TEST(LineTarget, PremultipliedImageGetsTheSamePixels) {
+    EXPECT_EQ(fanPixels(QImage::Format_ARGB32_Premultiplied), fanPixels(QImage::Format_RGB32));
+    QImage img(40, 40, QImage::Format_ARGB32_Premultiplied);
+    img.fill(QColor(30, 140, 200));
+    const QImage before = img.copy();
+    {
+        Canvas c(img);
+        c.setPenMode(PenMode::pmNotXor);
+        for (int pass = 0; pass < 2; ++pass)
+            c.polyline({{0, 0}, {39, 20}, {3, 39}});
+    }
+    EXPECT_EQ(img, before);
+}
+
+// A face shared with a copy (as a cached picture may be) is detached once when the canvas
+// opens it: every kind of drawing lands in the canvas's image, none in the copy.
+TEST(LineTarget, SharedImageIsDetachedAndTheCopyKept) {
+    QImage face = blankImage(20, 20);
+    const QImage copy = face;
+    {
+        Canvas c(face);
+        c.line(0, 0, 10, 0);
+        c.fillRect(Rect{0, 5, 10, 6}, clBlack);
+    }
+    EXPECT_EQ(at(face, 3, 0), clBlack);
+    EXPECT_EQ(at(face, 3, 5), clBlack);
+    EXPECT_TRUE(inked(copy).empty());
 }
 
 } // namespace

@@ -129,6 +129,43 @@ TEST(Font, PointSizeAtNinetySixDpi) {
     EXPECT_EQ(toQFont(ten).pixelSize(), 13);
 }
 
+// One canvas measuring and writing in several fonts in turn, as the scale and the axis
+// labels do: every change of face, size or weight takes effect, a colour change alone
+// keeps the measures.
+TEST(Font, ChangesOnOneCanvasTakeEffect) {
+    QImage img = blankImage(200, 60);
+    Canvas c(img);
+    FontSpec f;
+    f.height = 12;
+    c.setFont(f);
+    const Size small = c.textExtent("12,345");
+    f.height = 30;
+    c.setFont(f);
+    const Size big = c.textExtent("12,345");
+    EXPECT_LE(small.height, 12);
+    EXPECT_GE(big.height, 29);
+    const int regular = c.textWidth("mmm");
+    f.bold = true;
+    c.setFont(f);
+    const int bold = c.textWidth("mmm");
+    EXPECT_GT(bold, regular);
+    f.color = clRed;
+    c.setFont(f);
+    EXPECT_EQ(c.textWidth("mmm"), bold);
+
+    c.setBrushColor(clBlack);
+    c.setBackMode(BackMode::Opaque);
+    c.textOut(0, 0, "0");
+    f.height = 12;
+    c.setFont(f);
+    c.textOut(100, 0, "0");
+    EXPECT_EQ(boundsOf(inked(img)).bottom, big.height); // the first cell is the tall one
+    int rightCell = 0;
+    for (int y = 0; y < 60; ++y)
+        rightCell += at(img, 100, y) != clWhite ? 1 : 0;
+    EXPECT_EQ(rightCell, c.textHeight("0"));
+}
+
 TEST(Font, SameSpecGivesSameFontEveryTime) {
     FontSpec f;
     f.height = 23;
