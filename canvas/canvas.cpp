@@ -666,6 +666,22 @@ void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
         return;
     }
     const QRgb keyRgb = toQColor(key).rgb() & 0x00FFFFFFu;
+    const QImage::Format f = image_->format();
+    if (bits_ && clipIsRect_ && src.format() == QImage::Format_RGB32 && src.constBits() != bits_ &&
+        (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied)) {
+        // The common case, an opaque bitmap under a plain clip, needs no masked copy.
+        const QRect area = QRect(x, y, src.width(), src.height()).intersected(clipRect_);
+        for (int row = area.top(); row <= area.bottom(); ++row) {
+            const QRgb* from =
+                reinterpret_cast<const QRgb*>(src.constScanLine(row - y)) + (area.left() - x);
+            QRgb* to =
+                reinterpret_cast<QRgb*>(bits_ + qsizetype(row) * bytesPerLine_) + area.left();
+            for (int i = 0; i < area.width(); ++i)
+                if ((from[i] & 0x00FFFFFFu) != keyRgb)
+                    to[i] = from[i] | 0xFF000000u;
+        }
+        return;
+    }
     QImage masked = src.convertToFormat(QImage::Format_ARGB32);
     for (int row = 0; row < masked.height(); ++row) {
         auto* line = reinterpret_cast<QRgb*>(masked.scanLine(row));

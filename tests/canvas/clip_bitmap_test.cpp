@@ -159,6 +159,55 @@ TEST(Bitmap, NoKeyColourCopiesEveryPixel) {
     EXPECT_EQ(inked(img, clGreen).size(), 3u);
 }
 
+// Keyed copies reaching over the image's edges and the clip keep only what lies inside
+// both; under an elliptic clip the same holds pixel for pixel.
+TEST(Bitmap, KeyedCopyClippedAndOverTheEdges) {
+    Bitmap bmp(6, 4);
+    {
+        Canvas bc(bmp);
+        bc.fillRect(Rect{0, 0, 6, 4}, clBlack);
+        bc.fillRect(Rect{2, 1, 4, 3}, clFuchsia); // a keyed hole in the middle
+    }
+    struct Place {
+        int x, y;
+        Rect clip;
+    };
+    const Place places[] = {
+        {-2, -1, Rect{0, 0, 10, 8}}, {6, 5, Rect{0, 0, 10, 8}}, {2, 2, Rect{3, 0, 6, 4}}};
+    for (const Place& p : places) {
+        QImage img = blankImage(10, 8, clGreen);
+        {
+            Canvas c(img);
+            c.intersectClip(p.clip);
+            c.drawTransparent(p.x, p.y, bmp.image(), clFuchsia);
+        }
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 10; ++x) {
+                const int bx = x - p.x, by = y - p.y;
+                const bool onBitmap = bx >= 0 && bx < 6 && by >= 0 && by < 4;
+                const bool hole = bx >= 2 && bx < 4 && by >= 1 && by < 3;
+                const bool clipped =
+                    x < p.clip.left || x >= p.clip.right || y < p.clip.top || y >= p.clip.bottom;
+                const ColorValue want = onBitmap && !hole && !clipped ? clBlack : clGreen;
+                ASSERT_EQ(at(img, x, y), want) << p.x << "," << p.y << " pixel " << x << "," << y;
+            }
+    }
+    QImage ring = blankImage(10, 8, clGreen);
+    {
+        Canvas c(ring);
+        c.selectEllipseRingRegion(Rect{0, 0, 10, 8}, Rect{}, Point{});
+        c.drawTransparent(2, 2, bmp.image(), clFuchsia);
+    }
+    const QRegion region(QRect(0, 0, 10, 8), QRegion::Ellipse);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool inked = x >= 2 && x < 8 && y >= 2 && y < 6 &&
+                               !(x >= 4 && x < 6 && y >= 3 && y < 5) &&
+                               region.contains(QPoint(x, y));
+            ASSERT_EQ(at(ring, x, y), inked ? clBlack : clGreen) << x << "," << y;
+        }
+}
+
 TEST(Bitmap, CopyRectTakesThePartGiven) {
     QImage src = blankImage(10, 10);
     {
