@@ -515,5 +515,46 @@ TEST(SeriesPoints, StorageIsCountedWhileDrawingAndReleasedOnClearing) {
     EXPECT_EQ(p.series.storageBytes(), 0u);
 }
 
+// A null point breaks the line even where it lies beyond the pixel range: its colour is
+// remembered though its position is not.
+TEST(SeriesDrawing, NullPointBeyondThePixelLimitStillBreaksTheLine) {
+    for (ColorValue middle : {clNone, ColorValue(0)}) {
+        SeriesPlot p;
+        p.series.storePoint(0, 0.5, "", 0);
+        p.series.storePoint(1, 1000, "", middle); // far above the plot
+        p.series.storePoint(2, 0.5, "", 0);
+        p.series.storePoint(3, 0.5, "", 0);
+        p.fix(0, 3, 0, 1);
+        p.draw();
+        // X pixels 20, 87, 153, 220: with the null point the line starts again at 153.
+        const int firstInk = inked(p.image).front().x;
+        int leftmost = firstInk;
+        for (const Point& q : inked(p.image))
+            leftmost = std::min(leftmost, q.x);
+        EXPECT_EQ(leftmost, middle == clNone ? 153 : 21);
+        EXPECT_EQ(p.series.previousColor(), ColorValue(0));
+    }
+}
+
+// Small dots on a one-pixel pen draw a dotted line; on a wider pen they do not apply.
+TEST(SeriesDrawing, SmallDotsDotThinLinesOnly) {
+    SeriesPlot p;
+    p.series.appendPoint(1, "", 0);
+    p.series.appendPoint(1, "", 0);
+    p.series.linePen().setSmallDots(true);
+    p.draw();
+    const std::size_t dotted = inked(p.image).size();
+    EXPECT_GT(dotted, 50u);
+    EXPECT_LT(dotted, 150u); // of 199 columns
+    p.series.linePen().setWidth(2);
+    p.draw();
+    for (int x = p.plot.left + 1; x < p.plot.right; ++x) {
+        bool ink = false;
+        for (int y = 58; y <= 62; ++y)
+            ink |= !isWhite(p.image, x, y);
+        EXPECT_TRUE(ink) << x;
+    }
+}
+
 } // namespace
 } // namespace kv
