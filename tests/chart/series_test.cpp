@@ -556,5 +556,22 @@ TEST(SeriesDrawing, SmallDotsDotThinLinesOnly) {
     }
 }
 
+// The lists take their pending values after onBeforeAdd has seen them, so the handler may
+// change the point it lets in.
+TEST(SeriesEvents, BeforeAddMayChangeThePendingValues) {
+    LineSeries s;
+    s.appendPoint(1, "", 0);
+    s.appendPoint(2, "", 0);
+    s.onBeforeAdd = [](ChartSeries& series) {
+        series.xValues().setPendingValue(0.5);
+        series.yValues().setPendingValue(42);
+        return true;
+    };
+    EXPECT_EQ(s.appendPoint(7, "", clBlue), 1); // X 0.5 goes between 0 and 1
+    EXPECT_EQ(s.yAt(1), 42.0);
+    EXPECT_EQ(s.pointColor(1), clBlue);
+    EXPECT_EQ(s.yAt(2), 2.0);
+}
+
 } // namespace
 } // namespace kv

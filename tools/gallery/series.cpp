@@ -64,8 +64,8 @@ KV_GALLERY("series-million-points.png", [] {
     return img;
 });
 
-// Segments in their end points' colours, a null point breaking the line, and a point far
-// beyond the pixel range passed over.
+// Segments in their end points' colours (the series colour where a point keeps the
+// default) and a null point breaking the line.
 QImage coloursAndGaps() {
     QImage img = canvasImage(300, 160);
     kv::Canvas c(img);
