@@ -3,48 +3,15 @@
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "serial/serial_link.h"
-#include "tools/sim/meter_simulator.h"
 
-#include <QFile>
 #include <QIcon>
 #include <QLocale>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
-
-namespace {
-
-// The built-in meter on a pseudo-terminal: the demo runs round and round, a script given
-// by the user plays once and the meter then falls silent.
-std::unique_ptr<kv::sim::MeterSimulator> startSimulator(const QString& scriptPath,
-                                                        std::string* error) {
-    std::string text;
-    if (scriptPath.isEmpty()) {
-        text = kv::sim::demoScript();
-    } else {
-        QFile file(scriptPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = "cannot read " + scriptPath.toStdString();
-            return nullptr;
-        }
-        text = file.readAll().toStdString();
-    }
-    kv::sim::ParsedScript script = kv::sim::parseSimScript(text);
-    if (!script.ok()) {
-        *error = (scriptPath.isEmpty() ? std::string("demo") : scriptPath.toStdString()) + ": " +
-                 script.error;
-        return nullptr;
-    }
-    auto simulator =
-        std::make_unique<kv::sim::MeterSimulator>(std::move(script.steps), scriptPath.isEmpty());
-    if (!simulator->start({}, error))
-        return nullptr;
-    return simulator;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QStringList args;
@@ -89,13 +56,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
     if (cl.simulate) {
         std::string error;
-        simulator = startSimulator(cl.simulateScript, &error);
+        simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
         if (!simulator) {
             std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
             return 1;
         }
-        explicitDevices.push_back(
-            kv::PortTable::describeDevice(simulator->devicePath(), "KV27500 simulator"));
+        explicitDevices.push_back(kv::simulatedMeterPort(*simulator));
     }
     for (const QString& device : cl.ports)
         explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
