@@ -23,10 +23,10 @@ namespace kv {
 namespace {
 
 QFont formFont(const char* name, int characterHeight) {
-    FontSpec spec;
-    spec.name = name;
-    spec.height = -characterHeight;
-    return toQFont(spec);
+    FontSpec font;
+    font.name = name;
+    font.height = -characterHeight;
+    return toQFont(font);
 }
 
 template <typename W> W* place(W* w, int left, int top, int width, int height) {
