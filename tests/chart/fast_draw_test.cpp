@@ -499,5 +499,21 @@ TEST(FastDrawing, OddPointAtTheEndsOfTheVisibleRangeMatches) {
     }
 }
 
+// Every point on one X value: the bottom axis has no span, so all of them fall on its
+// centre column, which is then both the first and the last column.
+TEST(FastDrawing, OneColumnHoldingEveryPointMatches) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> u(-10, 10);
+    for (int n : {2, 3, 40, 700}) {
+        Twin t;
+        for (int i = 0; i < n; ++i) {
+            const double y = u(rng);
+            t.both([&](SeriesPlot& p) { p.series.storePoint(3, y, "", 0); });
+        }
+        t.compare("one column of " + std::to_string(n));
+        EXPECT_EQ(t.fastPasses, 1) << n;
+    }
+}
+
 } // namespace
 } // namespace kv
