@@ -215,8 +215,9 @@ Canvas::Canvas(QImage& target) : image_(&target) {
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (empty) {
         painter_->setClipRect(QRect());
-    } else {
-        // The painter has detached the image; this is the buffer it draws into.
+    } else if (target.devicePixelRatio() == 1.0) {
+        // The painter has detached the image; this is the buffer it draws into, pixel for
+        // pixel as long as no device pixel ratio scales the painter's coordinates.
         bits_ = target.bits();
         bytesPerLine_ = target.bytesPerLine();
     }
