@@ -17,6 +17,22 @@ int logDigit(double value, double valueFrom, double digitsPerDecade, int digital
                       digitalFrom);
 }
 
+QString longTimeFormatWithoutZone(const QString& format) {
+    QString clock;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted; // '' inside quotes toggles twice and stays quoted
+        else if (!quoted && c == QLatin1Char('t'))
+            continue;
+        clock += c;
+    }
+    // Brackets that held only the zone go with it, and so do the blanks beside it.
+    clock.remove(QStringLiteral("()"));
+    clock.remove(QStringLiteral("[]"));
+    return clock.simplified();
+}
+
 int digitToPpt(int digit, int digitalFrom, int digitalSpan) {
     return roundToInt(1000.0 / digitalSpan * (double(digit) - digitalFrom));
 }
@@ -231,7 +247,10 @@ std::string AnalogGauge::composeHint() const {
         if (has(HintOption::hoMinMaxDate))
             text += " " + locale.toString(at.date(), QLocale::ShortFormat).toStdString();
         if (has(HintOption::hoMinMaxTime))
-            text += " " + locale.toString(at.time(), QLocale::LongFormat).toStdString();
+            text += " " + locale
+                              .toString(at.time(), longTimeFormatWithoutZone(
+                                                       locale.timeFormat(QLocale::LongFormat)))
+                              .toStdString();
     };
 
     if (has(HintOption::hoValue))

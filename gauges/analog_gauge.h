@@ -7,6 +7,7 @@
 #include "gauges/sector_settings.h"
 #include "gauges/signal_settings.h"
 
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -30,6 +31,9 @@ int linearDigit(double value, double valueFrom, double digitsPerValue, int digit
 int logDigit(double value, double valueFrom, double digitsPerDecade, int digitalFrom);
 // Position of a digit in per mille of the digital range, not clamped.
 int digitToPpt(int digit, int digitalFrom, int digitalSpan);
+// A regional long time format without its time-zone field (Qt's t, also inside brackets),
+// so a time reads as the clock shows it: "HH:mm:ss t" gives "HH:mm:ss". Quoted text stays.
+QString longTimeFormatWithoutZone(const QString& format);
 
 // The model every gauge shares: a value in engineering units mapped onto a digit of a
 // digital range and a per-mille position, two limits, three sectors, minimum and maximum,

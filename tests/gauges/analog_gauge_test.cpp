@@ -1,6 +1,7 @@
 #include "format/number_format.h"
 #include "gauges/analog_gauge.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <climits>
 #include <cmath>
@@ -549,9 +550,35 @@ TEST_F(GermanSeparators, HintWithMinimumMaximumAndTheirTimes) {
 
     g.setHintOptions({HintOption::hoAutoHint, HintOption::hoMax, HintOption::hoMinMaxTime});
     g.setValue(3.0f);
+    const QDateTime at = g.minMax().maxDateTime();
     const std::string maxTime =
-        l.toString(g.minMax().maxDateTime().time(), QLocale::LongFormat).toStdString();
+        l.toString(at.time(), longTimeFormatWithoutZone(l.timeFormat(QLocale::LongFormat)))
+            .toStdString();
     EXPECT_EQ(g.hint(), "MAX= 3,0 A " + maxTime);
+    // The clock time alone, as the regional long time reads: no zone name beside it.
+    EXPECT_EQ(g.hint().find(at.timeZoneAbbreviation().toStdString()), std::string::npos)
+        << g.hint();
+    EXPECT_NE(g.hint().find(l.toString(at.time(), "mm").toStdString()), std::string::npos);
+}
+
+TEST(LongTimeFormatWithoutZone, DropsTheZoneFieldWhereverTheLocalePutsIt) {
+    struct Case {
+        const char* format;
+        const char* clock;
+    } cases[] = {
+        {"HH:mm:ss t", "HH:mm:ss"},
+        {"h:mm:ss AP t", "h:mm:ss AP"},
+        {"t HH:mm:ss", "HH:mm:ss"},
+        {"H:mm:ss (t)", "H:mm:ss"},
+        {"H.mm.ss t", "H.mm.ss"},
+        {"H:mm:ss 'ч'. t", "H:mm:ss 'ч'."},
+        {"HH:mm:ss tttt", "HH:mm:ss"},
+        {"HH 'at' mm t", "HH 'at' mm"}, // a t inside quotes is text, not the zone
+        {"HH:mm:ss", "HH:mm:ss"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(longTimeFormatWithoutZone(QString::fromUtf8(c.format)).toStdString(), c.clock);
 }
 
 TEST(AnalogGauge, SwitchingAutoHintOnBuildsTheHintAtOnce) {
