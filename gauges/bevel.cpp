@@ -1,5 +1,7 @@
 #include "gauges/bevel.h"
 
+#include <algorithm>
+
 namespace kv {
 
 Bevel::Bevel() {
@@ -86,7 +88,12 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
     Rect r = outer;
     if (outerLine)
         r = shrinkRect(r, 1);
-    for (int i = 1; i <= width_; ++i) {
+    const Rect ringsStart = r;
+    // A ring that has crossed over past the far side lies wholly outside the rectangle;
+    // so do all after it, and an absurd width must not cost a clipped ring each.
+    const int reach = std::max(outer.width(), outer.height()) - (outerLine ? 1 : 0);
+    const int visibleRings = std::min(width_, std::max(0, reach));
+    for (int i = 1; i <= visibleRings; ++i) {
         if (style_ == BevelStyle::bsRaised)
             r = drawBevelRing(canvas, r,
                               rampColor(colorHighLightFrom_, colorHighLightTo_, width_, i),
@@ -95,6 +102,7 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
             r = drawBevelRing(canvas, r, rampColor(colorShadowTo_, colorShadowFrom_, width_, i),
                               rampColor(colorHighLightTo_, colorHighLightFrom_, width_, i));
     }
+    r = shrinkRect(ringsStart, width_);
     if (surfaceGrad_.visible())
         gradientFill(canvas, surface, surfaceGrad_.colorFrom(), surfaceGrad_.style(),
                      surfaceGrad_.colorTo());

@@ -244,6 +244,21 @@ TEST(BevelPaint, TooSmallRectangleStaysInsideAndKeepsTheClip) {
     }
 }
 
+// Rings past the far side of the rectangle are clipped away, so an absurd width costs no
+// more than one as wide as the rectangle: same picture, same content rectangle arithmetic.
+TEST(BevelPaint, HugeWidthPaintsLikeTheWidestVisibleRings) {
+    Bevel huge;
+    huge.setWidth(1000000);
+    huge.setBevelLine(BevelLineKind::blBoth);
+    Bevel wide;
+    wide.setWidth(60);
+    wide.setBevelLine(BevelLineKind::blBoth);
+    const Painted a = paintBevel(huge, 50, 30);
+    const Painted b = paintBevel(wide, 50, 30);
+    EXPECT_EQ(a.image, b.image);
+    EXPECT_EQ(a.content, (Rect{1000007, 1000007, 50 - 1000007, 30 - 1000007}));
+}
+
 TEST(BevelSettings, NegativeWidthRefused) {
     Bevel b;
     int calls = 0;
