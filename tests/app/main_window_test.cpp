@@ -1,5 +1,6 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "chart/series.h"
 #include "fake_link.h"
 
 #include <QComboBox>
@@ -106,6 +107,53 @@ TEST_F(MainWindowCommands, StopThenStartOpensAgainWithoutClosing) {
     EXPECT_EQ(link.count("open "), 2);
     EXPECT_EQ(link.count("close"), 0);
     EXPECT_TRUE(window->timer1().isActive());
+}
+
+TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    for (int i = 0; i < 4; ++i)
+        link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+    window->openClick();
+    window->timer1().stop(); // ticks are driven by hand
+    window->timer1Timer();
+    ASSERT_EQ(window->readings(), 1);
+
+    // A second Start that fails replaces the open result: the ticks go idle.
+    link.openResult = 0;
+    window->openClick();
+    EXPECT_EQ(window->openResult(), 0);
+    EXPECT_TRUE(window->timer1().isActive());
+    window->timer1Timer();
+    EXPECT_EQ(window->readings(), 1);
+    EXPECT_EQ(link.sent, 1);
+
+    // A third that succeeds brings them back, still without a close in between.
+    link.openResult = 1;
+    window->openClick();
+    window->timer1Timer();
+    EXPECT_EQ(window->readings(), 2);
+    EXPECT_EQ(link.count("open "), 3);
+    EXPECT_EQ(link.count("close"), 0);
+}
+
+TEST_F(MainWindowCommands, RepeatedStopAndStartKeepsEachRunToItsOwnPoints) {
+    make({port("COM1", "/dev/ttyUSB0")});
+    for (int run = 1; run <= 20; ++run) {
+        for (int i = 0; i < run % 4 + 1; ++i)
+            link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+        window->openClick();
+        window->timer1().stop();
+        for (int i = 0; i < run % 4 + 1; ++i)
+            window->timer1Timer();
+        EXPECT_EQ(window->series1().pointCount(), run % 4 + 1) << "run " << run;
+        window->button1Click();
+        EXPECT_FALSE(window->timer1().isActive());
+        EXPECT_EQ(window->series1().pointCount(), 0);
+    }
+    EXPECT_EQ(link.count("open "), 20);
+    EXPECT_EQ(link.count("close"), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(MainWindowCommands, ExitClosesThePortOnceEvenBeforeAnyStart) {
