@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/quit_signals.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "serial/serial_link.h"
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
     app.setApplicationName(title);
     app.setApplicationVersion(QStringLiteral(KV_VERSION));
     app.setWindowIcon(QIcon(QStringLiteral(":/kv27500/kv27500.png")));
+
+    // Ctrl-C or a kill ends the loop like a closed window, so the clean-up below runs.
+    kv::QuitOnSignals quitOnSignals;
 
     kv::ErrorReporter errors;
     errors.setCaption(title);
