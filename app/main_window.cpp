@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <algorithm>
 
 namespace kv {
 
@@ -36,6 +37,12 @@ template <typename W> W* place(W* w, int left, int top, int width, int height) {
 
 } // namespace
 
+QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
+    const int left = desktop.left() + (desktop.width() - size.width()) / 2;
+    const int top = desktop.top() + (desktop.height() - size.height()) / 2;
+    return {std::max(left, desktop.left()), std::max(top, desktop.top())};
+}
+
 MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
                        QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
@@ -51,7 +58,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
     setAutoFillBackground(true);
     setFont(formFont("MS Sans Serif", 11));
     if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+        move(centredTopLeft(s->availableGeometry(), size()));
 
     createControls();
     poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) {

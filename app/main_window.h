@@ -25,6 +25,10 @@ class TrendChart;
 class Meter180;
 class ValueIndicator;
 
+// Where a window of `size` goes to stand in the middle of the desktop's free area; where it
+// does not fit, its top and left edges stay on the desktop.
+QPoint centredTopLeft(const QRect& desktop, const QSize& size);
+
 // The program's one window: the port box with Start and Stop, the four displays of the
 // reading, Exit and a footer line. The hidden storage the poll cycle works in (the reply
 // frame and the value text) is plain data.

@@ -70,6 +70,26 @@ TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_LE((window->geometry().center() - centre).manhattanLength(), 2) << "centred";
 }
 
+TEST(WindowPlace, CentredOnTheDesktopButNeverPushedPastItsTopOrLeftEdge) {
+    const QSize form(471, 648);
+    struct Case {
+        QRect desktop;
+        QPoint topLeft;
+    } cases[] = {
+        {{0, 0, 1920, 1080}, {724, 216}},
+        {{0, 0, 1366, 728}, {447, 40}},       // a laptop with its task bar at the bottom
+        {{0, 32, 1366, 736}, {447, 76}},      // ... or at the top
+        {{1920, 0, 1280, 1024}, {2324, 188}}, // the second of two screens
+        // Smaller than the window: Start and Stop stay on the screen, since a window
+        // without a frame cannot be dragged back.
+        {{0, 0, 1024, 560}, {276, 0}},
+        {{0, 24, 400, 576}, {0, 24}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(centredTopLeft(c.desktop, form), c.topLeft)
+            << c.desktop.width() << "x" << c.desktop.height();
+}
+
 TEST_F(MainWindowDisplays, EveryControlStandsWhereTheLayoutPutsIt) {
     struct Place {
         const char* name;
