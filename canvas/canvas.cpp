@@ -28,34 +28,54 @@ Rect fromQRect(const QRect& r) {
     return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-// Calls plot(x, y) for each pixel of the segment p0 -> p1 without its end pixel. The minor
-// coordinate is the exact one rounded to nearest, ties toward the start, so a line and its
-// reverse differ at most in tie pixels: offset i is floor((2 i minor + n - 1) / 2n), kept
-// as a running quotient and remainder.
-template <typename Plot> void forSegmentPixels(Point p0, Point p1, Plot&& plot) {
-    const int dx = p1.x - p0.x;
-    const int dy = p1.y - p0.y;
-    const int adx = std::abs(dx);
-    const int ady = std::abs(dy);
-    const int n = std::max(adx, ady);
-    const int sx = dx < 0 ? -1 : 1;
-    const int sy = dy < 0 ? -1 : 1;
+// The pixels of the segment p0 -> p1 without its end pixel: pixel i lies i steps along the
+// major axis, and its minor coordinate is the exact one rounded to nearest, ties toward
+// the start (so a line and its reverse differ at most in tie pixels), that is offset
+// floor((2 i minor + n - 1) / 2n), kept as a running quotient and remainder. Only pixels
+// whose major coordinate lies within `window` are visited, so a line reaching far outside
+// the image costs no more than one across it. Calls plot(x, y, i); returns the pixel count
+// of the whole segment.
+template <typename Plot>
+long long forSegmentPixels(Point p0, Point p1, const QRect& window, Plot&& plot) {
+    const long long dx = static_cast<long long>(p1.x) - p0.x;
+    const long long dy = static_cast<long long>(p1.y) - p0.y;
+    const long long adx = dx < 0 ? -dx : dx;
+    const long long ady = dy < 0 ? -dy : dy;
+    const long long n = std::max(adx, ady);
+    if (n == 0)
+        return 0;
     const bool xMajor = adx >= ady;
-    const long long twoMinor = 2LL * (xMajor ? ady : adx);
-    const long long twoN = 2LL * n;
-    long long rem = n - 1;
-    int off = 0;
-    for (int i = 0; i < n; ++i) {
+    const long long majorStart = xMajor ? p0.x : p0.y;
+    const long long minorStart = xMajor ? p0.y : p0.x;
+    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long lo = xMajor ? window.left() : window.top();
+    const long long hi = xMajor ? window.right() : window.bottom();
+    long long first = majorStep > 0 ? lo - majorStart : majorStart - hi;
+    long long last = majorStep > 0 ? hi - majorStart : majorStart - lo;
+    first = std::max(first, 0LL);
+    last = std::min(last, n - 1);
+    if (first > last)
+        return n;
+    const long long twoMinor = 2 * (xMajor ? ady : adx);
+    const long long twoN = 2 * n;
+    const __int128 start = static_cast<__int128>(first) * twoMinor + (n - 1);
+    long long off = static_cast<long long>(start / twoN);
+    long long rem = static_cast<long long>(start % twoN);
+    for (long long i = first; i <= last; ++i) {
+        const int major = static_cast<int>(majorStart + majorStep * i);
+        const int minor = static_cast<int>(minorStart + minorStep * off);
         if (xMajor)
-            plot(p0.x + sx * i, p0.y + sy * off);
+            plot(major, minor, i);
         else
-            plot(p0.x + sx * off, p0.y + sy * i);
+            plot(minor, major, i);
         rem += twoMinor;
         if (rem >= twoN) {
             rem -= twoN;
             ++off;
         }
     }
+    return n;
 }
 
 // Parametric angle (degrees, counter-clockwise on screen) of the point where the ray
@@ -335,16 +355,17 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
         return;
     }
     const bool dotted = penStyle_ == PenStyle::psDot;
+    // The dot pattern counts every pixel of the path, also those outside the clip.
     auto forEachPixel = [&](auto&& plot) {
-        int index = 0;
-        auto step = [&](int x, int y) {
-            if (!dotted || index++ % kDotPeriod < kDotOn)
+        long long done = 0;
+        auto step = [&](int x, int y, long long i) {
+            if (!dotted || (done + i) % kDotPeriod < kDotOn)
                 plot(x, y);
         };
         for (size_t i = 0; i + 1 < pts.size(); ++i)
-            forSegmentPixels(pts[i], pts[i + 1], step);
+            done += forSegmentPixels(pts[i], pts[i + 1], clipRect_, step);
         if (closed && pts.size() > 1)
-            forSegmentPixels(pts.back(), pts.front(), step);
+            forSegmentPixels(pts.back(), pts.front(), clipRect_, step);
     };
     if (writesDirectly()) {
         const QRgb rgb = drawColor(penColor_).rgb();
@@ -355,16 +376,20 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
         auto pixelAt = [bits, bpl](int x, int y) {
             return reinterpret_cast<QRgb*>(bits + qsizetype(y) * bpl) + x;
         };
+        const bool rect = clipIsRect_;
+        auto visible = [&](int x, int y) {
+            return x >= left && x <= right && y >= top && y <= bottom && (rect || inClip(x, y));
+        };
         if (penMode_ == PenMode::pmNotXor)
             forEachPixel([&](int x, int y) {
-                if (x >= left && x <= right && y >= top && y <= bottom) {
+                if (visible(x, y)) {
                     QRgb* p = pixelAt(x, y);
                     *p = ~(rgb ^ *p) | 0xFF000000u;
                 }
             });
         else
             forEachPixel([&](int x, int y) {
-                if (x >= left && x <= right && y >= top && y <= bottom)
+                if (visible(x, y))
                     *pixelAt(x, y) = rgb;
             });
         return;
@@ -579,7 +604,7 @@ void Canvas::restoreClip() {
     if (enabled)
         painter_->setClipRegion(region);
     else
-        painter_->setClipping(false);
+        removeClip();
     updateClipRecord();
 }
 
@@ -599,8 +624,15 @@ void Canvas::setClipRect(const Rect& r) {
 }
 
 void Canvas::clearClip() {
-    painter_->setClipping(false);
+    removeClip();
     updateClipRecord();
+}
+
+void Canvas::removeClip() {
+    // Qt's raster engine, once clipping is switched off with setClipping(false), leaves
+    // the next region set on the painter unapplied to fills and text while reporting it
+    // in force. Clipping to the whole image draws the same and never switches it off.
+    painter_->setClipRect(QRect(0, 0, width(), height()));
 }
 
 void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin) {
@@ -621,11 +653,44 @@ void Canvas::updateClipRecord() {
     }
     const QRegion region = painter_->clipRegion();
     clipIsRect_ = region.rectCount() <= 1;
-    clipRect_ = clipIsRect_ ? region.boundingRect().intersected(all) : QRect();
+    clipRect_ = region.boundingRect().intersected(all);
+    clipSpans_.clear();
+    clipSpanStart_.clear();
+    if (clipIsRect_ || clipRect_.isEmpty())
+        return;
+    // A region's rectangles come in bands sorted by top, then left, so the spans of each
+    // row come out sorted too.
+    const int top = clipRect_.top();
+    const int rows = clipRect_.height();
+    std::vector<std::vector<std::pair<int, int>>> perRow;
+    perRow.resize(static_cast<size_t>(rows));
+    for (const QRect& r : region) {
+        const QRect part = r.intersected(all);
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            perRow[size_t(y - top)].push_back({part.left(), part.right()});
+    }
+    clipSpanStart_.reserve(size_t(rows) + 1);
+    for (const auto& spans : perRow) {
+        clipSpanStart_.push_back(int(clipSpans_.size()));
+        clipSpans_.insert(clipSpans_.end(), spans.begin(), spans.end());
+    }
+    clipSpanStart_.push_back(int(clipSpans_.size()));
+}
+
+bool Canvas::inClip(int x, int y) const {
+    if (!clipRect_.contains(x, y))
+        return false;
+    if (clipIsRect_)
+        return true;
+    const size_t row = size_t(y - clipRect_.top());
+    for (int i = clipSpanStart_[row]; i < clipSpanStart_[row + 1]; ++i)
+        if (x >= clipSpans_[size_t(i)].first && x <= clipSpans_[size_t(i)].second)
+            return true;
+    return false;
 }
 
 bool Canvas::writesDirectly() const {
-    if (!bits_ || !clipIsRect_)
+    if (!bits_)
         return false;
     const QImage::Format f = image_->format();
     // Not-XOR on a premultiplied image would have to follow Qt's treatment of alpha.

@@ -191,9 +191,11 @@ private:
     void fillPolygon(const std::vector<Point>& pts);
     QColor drawColor(ColorValue c) const;
     // One-pixel strokes in copy (or, on RGB32, not-XOR) mode are written straight into the
-    // image when the clip is a single rectangle; other clips go through the painter.
+    // image, clipped by the canvas's own record of the clip region.
     bool writesDirectly() const;
     void updateClipRecord();
+    void removeClip();
+    bool inClip(int x, int y) const;
     // QFont resolution and metrics are costly; both are kept until the face changes.
     void ensureFont() const;
 
@@ -215,8 +217,12 @@ private:
     std::vector<bool> clipEnabledStack_;
     uchar* bits_ = nullptr;
     qsizetype bytesPerLine_ = 0;
-    QRect clipRect_;
+    QRect clipRect_; // the clip's bounding box within the image
     bool clipIsRect_ = true;
+    // For other clips: the spans [first, last] of each row of clipRect_, row by row from
+    // clipSpanStart_[row - top] to clipSpanStart_[row - top + 1].
+    std::vector<std::pair<int, int>> clipSpans_;
+    std::vector<int> clipSpanStart_;
     mutable QFont qfont_;
     mutable std::optional<QFontMetrics> metrics_;
     mutable bool fontStale_ = true;

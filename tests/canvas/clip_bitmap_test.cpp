@@ -78,6 +78,31 @@ TEST(ClipRegion, EllipseRingWithOriginOffset) {
     EXPECT_EQ(boundsOf(inked(img)), (Rect{10, 10, 50, 50}));
 }
 
+// A paint that clears the clip and selects a region again, as a dial repainted with its
+// sector band does, must be held to the new region by every kind of drawing.
+TEST(ClipRegion, RegionSelectedAfterClearingClipsEverything) {
+    const QRegion ring = QRegion(QRect(10, 10, 80, 60), QRegion::Ellipse) -
+                         QRegion(QRect(30, 25, 40, 30), QRegion::Ellipse);
+    QImage img = blankImage(100, 80);
+    {
+        Canvas c(img);
+        c.selectEllipseRingRegion(Rect{0, 0, 60, 60}, Rect{20, 20, 40, 40}, Point{});
+        c.clearClip();
+        c.selectEllipseRingRegion(Rect{15, 12, 95, 72}, Rect{35, 27, 75, 57}, Point{5, 2});
+        c.setBrushColor(clRed);
+        c.polygon({{0, 0}, {99, 0}, {99, 79}, {0, 79}});
+        c.fillRect(Rect{0, 0, 100, 80}, clBlue);
+        c.setPenWidth(3);
+        c.line(0, 40, 100, 40);
+        c.setPenWidth(1);
+        c.line(50, 0, 50, 80);
+        c.textOut(0, 30, "0000000000");
+    }
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(at(img, x, y) != clWhite, ring.contains(QPoint(x, y))) << x << "," << y;
+}
+
 TEST(ClipRegion, RestoreAfterRegion) {
     QImage img = blankImage(20, 20);
     {
