@@ -205,10 +205,10 @@ TEST(BevelPaint, SurfaceGradientFillsInsideTheRingsUnderTheSpacing) {
     b.surfaceGrad().setColorTo(clBlack);
     b.surfaceGrad().setStyle(GradientStyle::gsHorizontal1);
     const Painted p = paintBevel(b, 60, 43);
-    // Surface = outer shrunk by width + lines = (3, 3, 57, 40): its first row is white,
-    // but the inner outline is drawn over the surface's border afterwards.
+    // Surface = outer shrunk by width + lines = (3, 3, 57, 40): its first row is white
+    // right up to the inner outline, which lies just outside it.
     expectRow(p.image, 2, 2, 57, clBlack);
-    expectRow(p.image, 3, 4, 55, clWhite);
+    expectRow(p.image, 3, 3, 56, clWhite);
     // 37 one-row bands; the last one shown, k = 36, truncates 255 - 36 * 255 / 37 to 6.
     EXPECT_EQ(px(p.image, 10, 39), rgbColor(6, 6, 6));
     EXPECT_EQ(px(p.image, 1, 20), resolveColor(clBtnHighlight)); // rings untouched
