@@ -1,4 +1,5 @@
 #include "format/number_format.h"
+#include "separators.h"
 
 #include <gtest/gtest.h>
 
@@ -15,29 +16,8 @@
 namespace kv {
 namespace {
 
-// Sets the separators for one test and puts the defaults back afterwards.
-class Separators {
-public:
-    Separators(char dec, char grp) {
-        setDecimalChar(dec);
-        setGroupingChar(grp);
-    }
-    ~Separators() {
-        setDecimalChar('.');
-        setGroupingChar(',');
-    }
-};
-
-// Expected texts are written for the German separators; this gives the English ones.
-std::string swapSeparators(std::string s) {
-    for (char& c : s) {
-        if (c == ',')
-            c = '.';
-        else if (c == '.')
-            c = ',';
-    }
-    return s;
-}
+using test::Separators;
+using test::swapSeparators;
 
 struct FormatCase {
     const char* format;

@@ -1,4 +1,5 @@
 #include "format/number_format.h"
+#include "separators.h"
 
 #include <gtest/gtest.h>
 
@@ -11,27 +12,8 @@
 namespace kv {
 namespace {
 
-class Separators {
-public:
-    Separators(char dec, char grp) {
-        setDecimalChar(dec);
-        setGroupingChar(grp);
-    }
-    ~Separators() {
-        setDecimalChar('.');
-        setGroupingChar(',');
-    }
-};
-
-std::string swapSeparators(std::string s) {
-    for (char& c : s) {
-        if (c == ',')
-            c = '.';
-        else if (c == '.')
-            c = ',';
-    }
-    return s;
-}
+using test::Separators;
+using test::swapSeparators;
 
 struct ParseCase {
     const char* german; // text with decimal "," and grouping "."
