@@ -35,8 +35,12 @@ QuitOnSignals::QuitOnSignals(std::function<void(int)> handler, QObject* parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        ::sigaction(kSignals[i], &action, &g_previous[i]);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], nullptr, &g_previous[i]);
+        // Whoever started us ignoring it (nohup, a script's background job) wants it so.
+        if (g_previous[i].sa_handler != SIG_IGN)
+            ::sigaction(kSignals[i], &action, nullptr);
+    }
     active_ = true;
 }
 

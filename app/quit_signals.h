@@ -11,7 +11,7 @@ namespace kv {
 // own clean-up runs (the simulated meter removes its link) instead of the process dying
 // where it stands. Each handler fires once and then gives way to the default: a second
 // Ctrl-C ends a program whose loop no longer answers. One instance at a time; the previous
-// handlers come back when it is destroyed.
+// handlers come back when it is destroyed. A signal ignored at start stays ignored.
 class QuitOnSignals : public QObject {
     Q_OBJECT
 public:

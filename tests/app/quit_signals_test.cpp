@@ -37,6 +37,23 @@ TEST(QuitOnSignals, EachSignalEndsTheLoopOnceThenTheDefaultActionReturns) {
     EXPECT_EQ(handlerOf(SIGINT), SIG_DFL) << "the previous handlers are back";
 }
 
+TEST(QuitOnSignals, ASignalIgnoredAtStartStaysIgnored) {
+    // As under nohup, or in the background of a script: the program must not end on them.
+    ::signal(SIGHUP, SIG_IGN);
+    std::vector<int> got;
+    {
+        QuitOnSignals quit([&](int sig) { got.push_back(sig); });
+        ASSERT_TRUE(quit.active());
+        EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+        ::raise(SIGHUP);
+        ::raise(SIGTERM);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(got, std::vector<int>{SIGTERM});
+    }
+    EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+    ::signal(SIGHUP, SIG_DFL);
+}
+
 TEST(QuitOnSignals, WithoutAHandlerTheLoopEndsWithTheShellsStatusForTheSignal) {
     QuitOnSignals quit;
     ASSERT_TRUE(quit.active());
