@@ -5,47 +5,25 @@
 #include "app/main_window.h"
 #include "chart/series.h"
 #include "format/number_format.h"
+#include "tools/sim/memory_meter.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <deque>
 #include <string>
 
 namespace {
 
-// A meter whose reply is in the buffer as soon as the request has gone out: V-DC readings
-// walking through 1,000 to 9,999, so the value, the needle and the bar move on every tick
-// while the full scale stays.
-class ReadyMeter : public kv::SerialIo {
-public:
-    int openPort(std::string_view) override { return 1; }
-    void setRts(int) override {}
-    void setTimeouts(int) override {}
-    void sendByte(int) override {
-        step_ = (step_ + 37) % 9000;
-        const std::string digits = "0" + std::to_string(1000 + step_);
-        for (int b : {137, 240, 136, 0, 0})
-            rx_.push_back(b);
-        for (char c : digits)
-            rx_.push_back(static_cast<unsigned char>(c));
-        rx_.push_back(0);
-        rx_.push_back(0);
-    }
-    int bytesWaiting() override { return static_cast<int>(rx_.size()); }
-    int readByte() override {
-        const int b = rx_.front();
-        rx_.pop_front();
-        return b;
-    }
-    void closePort() override {}
-
-private:
-    int step_ = 0;
-    std::deque<int> rx_;
-};
+// V-DC readings walking through 1,000 to 9,999, so the value, the needle and the bar move on
+// every tick while the full scale stays.
+kv::MemoryMeter::ReplySource walkingReadings() {
+    return [step = 0]() mutable {
+        step = (step + 37) % 9000;
+        return kv::MemoryMeter::reply(240, 136, "0" + std::to_string(1000 + step));
+    };
+}
 
 void BM_PollTick(benchmark::State& state) {
-    ReadyMeter meter;
+    kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow window(meter, {}, errors);
     window.sleep = [](int) {};

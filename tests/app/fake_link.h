@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/serial_io.h"
+#include "tools/sim/memory_meter.h"
 
 #include <deque>
 #include <string>
@@ -52,12 +53,7 @@ public:
 
     // The meter's twelve-byte reply for a function code, range code and five digits.
     static std::vector<int> reply(int function, int range, const std::string& digits) {
-        std::vector<int> r{137, function, range, 0, 0};
-        for (char c : digits)
-            r.push_back(static_cast<unsigned char>(c));
-        r.push_back(0);
-        r.push_back(0);
-        return r;
+        return MemoryMeter::reply(function, range, digits);
     }
 
     int sent = 0;

@@ -3,45 +3,25 @@
 #include "app/main_window.h"
 #include "app/snapshot.h"
 #include "tools/gallery/gallery.h"
+#include "tools/sim/memory_meter.h"
 
 #include <QCoreApplication>
 #include <cmath>
-#include <deque>
 #include <string>
 
 namespace {
 
 // A meter answering every request with the next reading of a rising V-DC ramp.
-class RampMeter : public kv::SerialIo {
-public:
-    int openPort(std::string_view) override { return 1; }
-    void setRts(int) override {}
-    void setTimeouts(int) override {}
-    void sendByte(int) override {
-        const double v = 0.5 + 6.0 * (1.0 - std::cos(step_++ * 0.15)); // 0.5 .. 12.5
-        const int range = v < 10 ? 136 : 144;                          // 00.000 or 000.00
+kv::MemoryMeter::ReplySource rampReadings() {
+    return [step = 0]() mutable {
+        const double v = 0.5 + 6.0 * (1.0 - std::cos(step++ * 0.15)); // 0.5 .. 12.5
+        const int range = v < 10 ? 136 : 144;                         // 00.000 or 000.00
         const int scaled = static_cast<int>(std::lround(v < 10 ? v * 1000 : v * 100));
         std::string digits = std::to_string(scaled);
         digits.insert(0, 5 - digits.size(), '0');
-        for (int b : {137, 240, range, 0, 0})
-            rx_.push_back(b);
-        for (char c : digits)
-            rx_.push_back(static_cast<unsigned char>(c));
-        rx_.push_back(0);
-        rx_.push_back(0);
-    }
-    int bytesWaiting() override { return static_cast<int>(rx_.size()); }
-    int readByte() override {
-        const int b = rx_.front();
-        rx_.pop_front();
-        return b;
-    }
-    void closePort() override {}
-
-private:
-    int step_ = 0;
-    std::deque<int> rx_;
-};
+        return kv::MemoryMeter::reply(240, range, digits);
+    };
+}
 
 kv::PortEntry port(const char* name, const char* path) {
     kv::PortEntry e;
@@ -51,7 +31,7 @@ kv::PortEntry port(const char* name, const char* path) {
 }
 
 QImage windowAfter(int readings, bool stop) {
-    RampMeter meter;
+    kv::MemoryMeter meter(rampReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0"), port("COM2", "/dev/ttyS0")}, errors);
     w.sleep = [](int) {};
