@@ -26,5 +26,5 @@ struct Registrar {
 #define KV_GALLERY_CAT2(a, b) a##b
 #define KV_GALLERY_CAT(a, b) KV_GALLERY_CAT2(a, b)
 // KV_GALLERY("meter-default.png", [] { ...; return image; });
-#define KV_GALLERY(file, fn)                                                                      \
+#define KV_GALLERY(file, fn)                                                                       \
     static ::kv::gallery::Registrar KV_GALLERY_CAT(kvGalleryEntry_, __LINE__)(file, fn)

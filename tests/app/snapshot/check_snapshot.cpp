@@ -24,9 +24,15 @@ int count(const QImage& img, const QRect& r, bool (*match)(QRgb)) {
     return n;
 }
 
-bool isForm(QRgb p) { return qRed(p) == 214 && qGreen(p) == 223 && qBlue(p) == 247; }
-bool isLime(QRgb p) { return qRed(p) < 60 && qGreen(p) > 200 && qBlue(p) < 60; }
-bool isDark(QRgb p) { return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60; }
+bool isForm(QRgb p) {
+    return qRed(p) == 214 && qGreen(p) == 223 && qBlue(p) == 247;
+}
+bool isLime(QRgb p) {
+    return qRed(p) < 60 && qGreen(p) > 200 && qBlue(p) < 60;
+}
+bool isDark(QRgb p) {
+    return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60;
+}
 bool isBarFrame(QRgb p) {
     return (qRed(p) == 0x68 && qGreen(p) == 0x68 && qBlue(p) == 0x68) ||
            (qRed(p) == 0xBE && qGreen(p) == 0xBE && qBlue(p) == 0xBE);
