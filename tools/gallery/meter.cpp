@@ -1,3 +1,4 @@
+#include "app/form_settings.h"
 #include "format/number_format.h"
 #include "gauges/flash_timer.h"
 #include "gauges/meter180.h"
@@ -11,64 +12,10 @@ using namespace kv;
 
 constexpr ColorValue kWindowColor = 16244694;
 
-FontSpec arial(int height, ColorValue color) {
-    FontSpec f;
-    f.name = "Arial";
-    f.height = height;
-    f.color = color;
-    return f;
-}
-
-// The meter as the main window stores it.
+// The meter as the main window stores and loads it.
 void configureAsMainWindow(Meter180& m) {
     m.setGeometry(0, 0, 456, 248);
-    m.setDigit(0);
-    m.setLimitUpper(90.0f);
-    m.setLimitLower(0.0001f);
-    m.sectorSettings().setOffset(0);
-    m.sectorSettings().setWidthOffset(0);
-    auto& ss = m.signalSettings();
-    ss.setName1("SignalName1");
-    ss.setName2("SignalName2");
-    ss.setValueFormat("0.0000");
-    ss.setValueFrom(0.000001f);
-    ss.setValueTo(10.0f);
-    ss.setValueUnit("Volt");
-    m.minMax().setUseSectorCol(false);
-    m.minMax().setMinVisible(false);
-    m.minMax().setMaxVisible(false);
-    m.setValue(0.001f);
-    m.setFont(arial(-11, clWindowText));
-    m.setAutoSize(false);
-    m.arrowSettings().setShape(6);
-    m.setFontUnit(arial(-16, clBlack));
-    auto& bi = m.bevelInner();
-    bi.setStyle(BevelStyle::bsLowered);
-    bi.setSpacing(5);
-    bi.setBevelLine(BevelLineKind::blNone);
-    bi.setWidth(2);
-    bi.surfaceGrad().setVisible(true);
-    bi.surfaceGrad().setStyle(GradientStyle::gsHorizontal1);
-    bi.surfaceGrad().setColorFrom(clWhite);
-    bi.surfaceGrad().setColorTo(kWindowColor);
-    auto& bo = m.bevelOuter();
-    bo.setStyle(BevelStyle::bsLowered);
-    bo.setSpacing(0);
-    bo.setBevelLine(BevelLineKind::blNone);
-    bo.setWidth(0);
-    bo.surfaceGrad().setVisible(false);
-    m.setOptions(
-        {RoundMeterOption::opBevelInner, RoundMeterOption::opBevelOuter, RoundMeterOption::opUnit});
-    auto& sc = m.scaleSettings();
-    sc.setColor(clBlack);
-    sc.setPointerColor(clLime);
-    sc.setDrawLine(true);
-    sc.setFont(arial(-19, clWindowText));
-    sc.setPosLeftTop(false);
-    sc.setSteps(10);
-    sc.setSubSteps(5);
-    sc.setValueFormat("0.0");
-    sc.setValueFormatLog("0e-0");
+    applyMeterSettings(m);
     m.loaded();
 }
 
