@@ -1,4 +1,5 @@
 #include "gauges/value_indicator.h"
+#include "app/form_settings.h"
 #include "format/number_format.h"
 #include "tools/gallery/gallery.h"
 
@@ -34,41 +35,10 @@ QImage render(const std::function<void(ValueIndicator&)>& configure, char decima
     return out;
 }
 
-// The indicator `anz` of the main window as stored there.
+// The indicator `anz` of the main window as stored and loaded there.
 void mainWindowIndicator(ValueIndicator& vi) {
     vi.setGeometry(225, 1, 294, 75);
-    auto& ss = vi.signalSettings();
-    ss.setName1("SignalName1");
-    ss.setName2("SignalName2");
-    ss.setValueFormat("0000.0");
-    ss.setValueFrom(-99999.0f);
-    ss.setValueTo(99999.0f);
-    ss.setValueUnit("Volt");
-    vi.setValue(50.0f);
-    kv::FontSpec font;
-    font.name = "Arial";
-    font.height = -11;
-    font.color = kv::clWindowText;
-    vi.setFont(font);
-    vi.setAutoSize(false);
-    kv::FontSpec value;
-    value.name = "Arial";
-    value.height = -64;
-    value.bold = true;
-    value.color = kv::clBlack;
-    vi.setFontValue(value);
-    for (kv::Bevel* b : {&vi.bevelInner(), &vi.bevelValue()}) {
-        b->setStyle(kv::BevelStyle::bsLowered);
-        b->setSpacing(0);
-        b->setBevelLine(kv::BevelLineKind::blNone);
-        b->setWidth(0);
-    }
-    vi.bevelOuter().setStyle(kv::BevelStyle::bsRaised);
-    vi.bevelOuter().setSpacing(5);
-    vi.bevelOuter().setBevelLine(kv::BevelLineKind::blNone);
-    vi.bevelOuter().setWidth(2);
-    vi.bevelValue().setColor(16244694);
-    vi.setOptions({});
+    kv::applyIndicatorSettings(vi);
     vi.loaded();
 }
 
