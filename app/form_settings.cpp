@@ -1,6 +1,6 @@
 #include "app/form_settings.h"
 
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"

@@ -4,7 +4,7 @@
 #include "app/form_settings.h"
 #include "app/port_text.h"
 #include "canvas/canvas.h"
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
@@ -51,7 +51,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
     onExit = [] { QCoreApplication::quit(); };
 
     setWindowTitle(QStringLiteral("VELOMAX KV27500"));
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(kClientWidth, kClientHeight);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, toQColor(backgroundColor));
     setPalette(pal);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "meter/display_update.h"
+#include "app/display_update.h"
 #include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
@@ -35,8 +35,8 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int clientWidth = 471;
-    static constexpr int clientHeight = 648;
+    static constexpr int kClientWidth = 471;
+    static constexpr int kClientHeight = 648;
     static constexpr unsigned backgroundColor = 16244694; // 0xF7DFD6
 
     // The link and the reporter must outlive the window. The ports (named "COM<n>" by the

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "serial/port_table.h"
-#include "tools/sim/meter_simulator.h"
+#include "sim/meter_simulator.h"
 
 #include <QString>
 #include <memory>

@@ -44,7 +44,7 @@ void SnapshotRun::readingShown(int count) {
 
 QImage SnapshotRun::capture(MainWindow& window) {
     window.repaint();
-    return window.grab(QRect(0, 0, MainWindow::clientWidth, MainWindow::clientHeight)).toImage();
+    return window.grab(QRect(0, 0, MainWindow::kClientWidth, MainWindow::kClientHeight)).toImage();
 }
 
 void SnapshotRun::save() {

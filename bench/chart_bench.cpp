@@ -1,6 +1,6 @@
 // Cost of the trend chart as the readings pile up: adding one reading, and one whole
 // drawing pass of the window's chart at its window size with N readings of a noisy walk.
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 
 #include <QApplication>
@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int ChartWidth = 456;
-constexpr int ChartHeight = 263;
+constexpr int kChartWidth = 456;
+constexpr int kChartHeight = 263;
 
 // The window's chart with its one series.
 struct BenchChart {
@@ -22,7 +22,7 @@ struct BenchChart {
     double value = 1.234;
 
     BenchChart() {
-        chart.resize(ChartWidth, ChartHeight);
+        chart.resize(kChartWidth, kChartHeight);
         kv::configureTrendChart(chart);
         series.setSeriesColor(kv::clRed);
         chart.addSeries(&series);
@@ -54,9 +54,9 @@ BENCHMARK(BM_AppendPoint);
 void BM_ChartPass(benchmark::State& state) {
     BenchChart b;
     b.addReadings(int(state.range(0)));
-    QImage window(ChartWidth, ChartHeight, QImage::Format_RGB32);
+    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
     kv::Canvas target(window);
-    const kv::Rect all{0, 0, ChartWidth, ChartHeight};
+    const kv::Rect all{0, 0, kChartWidth, kChartHeight};
     b.chart.paintChart(target, all); // settle the label column
     for (auto _ : state) {
         b.chart.paintChart(target, all);
@@ -75,9 +75,9 @@ BENCHMARK(BM_ChartPass)
 void BM_ReadingAndPass(benchmark::State& state) {
     BenchChart b;
     b.addReadings(int(state.range(0)));
-    QImage window(ChartWidth, ChartHeight, QImage::Format_RGB32);
+    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
     kv::Canvas target(window);
-    const kv::Rect all{0, 0, ChartWidth, ChartHeight};
+    const kv::Rect all{0, 0, kChartWidth, kChartHeight};
     for (auto _ : state) {
         b.addReading();
         b.chart.paintChart(target, all);

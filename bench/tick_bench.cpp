@@ -3,9 +3,10 @@
 // offscreen window, with 0, 10,000 and 1,000,000 points already in the chart.
 #include "app/error_reporter.h"
 #include "app/main_window.h"
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "format/number_format.h"
-#include "tools/sim/memory_meter.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -18,7 +19,7 @@ namespace {
 kv::MemoryMeter::ReplySource walkingReadings() {
     return [step = 0]() mutable {
         step = (step + 37) % 9000;
-        return kv::MemoryMeter::reply(240, 136, "0" + std::to_string(1000 + step));
+        return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
     };
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canvas/canvas.h"
-#include "gauges/settings_object.h"
+#include "core/settings_object.h"
 
 namespace kv {
 

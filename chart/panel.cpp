@@ -109,9 +109,9 @@ void ChartTitle::paint(Canvas& c, Rect& plot, bool foot) {
     }
     block_ = block;
     if (foot)
-        plot.bottom = block.top - frameWidth - TitleGap;
+        plot.bottom = block.top - frameWidth - kTitleGap;
     else
-        plot.top = block.bottom + frameWidth + TitleGap;
+        plot.top = block.bottom + frameWidth + kTitleGap;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "canvas/canvas.h"
-#include "chart/axis.h"
+#include "chart/chart_axis.h"
 #include "chart/chart_pen.h"
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/zoom.h"
-#include "gauges/settings_object.h"
+#include "core/settings_object.h"
 
 #include <QWidget>
 #include <functional>
@@ -78,7 +78,7 @@ private:
 };
 
 // Pixels between a title block and the plot rectangle.
-constexpr int TitleGap = 5;
+constexpr int kTitleGap = 5;
 
 class ChartLegend : public SettingsObject {
 public:

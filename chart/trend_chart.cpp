@@ -10,9 +10,9 @@ namespace kv {
 namespace {
 
 // How near to a drawn segment a press counts as on the line.
-constexpr int LineHitDistance = 3;
+constexpr int kLineHitDistance = 3;
 // A press looks at no more segments than this (a pixel column may hold thousands).
-constexpr int MaxSegmentsTested = 20000;
+constexpr int kMaxSegmentsTested = 20000;
 
 bool nearSegment(int px, int py, int ax, int ay, int bx, int by) {
     const double dx = bx - ax, dy = by - ay;
@@ -20,7 +20,7 @@ bool nearSegment(int px, int py, int ax, int ay, int bx, int by) {
     double t = len2 > 0 ? ((px - ax) * dx + (py - ay) * dy) / len2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
     const double cx = ax + t * dx - px, cy = ay + t * dy - py;
-    return cx * cx + cy * cy <= double(LineHitDistance * LineHitDistance);
+    return cx * cx + cy * cy <= double(kLineHitDistance * kLineHitDistance);
 }
 
 bool between(int v, int a, int b) {
@@ -53,10 +53,10 @@ bool TrendChart::hitsSeries(ChartSeries& s, int x, int y, int& pointIndex) const
     if (s.xValues().order() == ValueListOrder::loAscending) {
         const bool rising = !h->inverted();
         auto beforeBand = [&](int i) {
-            return rising ? s.xPixel(i) < x - LineHitDistance : s.xPixel(i) > x + LineHitDistance;
+            return rising ? s.xPixel(i) < x - kLineHitDistance : s.xPixel(i) > x + kLineHitDistance;
         };
         auto pastBand = [&](int i) {
-            return rising ? s.xPixel(i) > x + LineHitDistance : s.xPixel(i) < x - LineHitDistance;
+            return rising ? s.xPixel(i) > x + kLineHitDistance : s.xPixel(i) < x - kLineHitDistance;
         };
         // The first point inside the band, and the first one beyond it: the segments
         // reaching into the band end between these two.
@@ -74,7 +74,7 @@ bool TrendChart::hitsSeries(ChartSeries& s, int x, int y, int& pointIndex) const
         first = std::max(0, firstWhere(0, [&](int i) { return !beforeBand(i); }) - 1);
         last = std::min(n - 1, firstWhere(first, pastBand));
     }
-    last = std::min(last, first + MaxSegmentsTested);
+    last = std::min(last, first + kMaxSegmentsTested);
     for (int i = std::max(first, 1); i <= last; ++i) {
         if (s.pointColor(i) == clNone || s.pointColor(i - 1) == clNone)
             continue;
@@ -92,7 +92,7 @@ bool TrendChart::hitsAxis(const AxisBase& a, int x, int y) const {
     // The band runs from the labels to 3 pixels past the axis line into the plot: to the
     // right of a left axis, below a top axis, and the other way for the right and bottom.
     const bool plotAfterLine = a.horizontal() ? a.otherSide() : !a.otherSide();
-    const int inner = a.axisLinePos() + (plotAfterLine ? AxisHitBand : -AxisHitBand);
+    const int inner = a.axisLinePos() + (plotAfterLine ? kAxisHitBand : -kAxisHitBand);
     if (a.horizontal())
         return between(y, a.labelsPos(), inner) && between(x, a.startPixel(), a.endPixel());
     return between(x, a.labelsPos(), inner) && between(y, a.startPixel(), a.endPixel());

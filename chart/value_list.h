@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canvas/color.h"
-#include "chart/column_summary.h"
+#include "chart/min_max_index.h"
 
 #include <cstddef>
 #include <functional>

@@ -21,7 +21,7 @@ Rect zoomFrame(const DragState& d) {
 }
 
 ZoomAction zoomActionFor(const DragState& d) {
-    if (std::abs(d.x1 - d.x0) <= ZoomDragThreshold || std::abs(d.y1 - d.y0) <= ZoomDragThreshold)
+    if (std::abs(d.x1 - d.x0) <= kZoomDragThreshold || std::abs(d.y1 - d.y0) <= kZoomDragThreshold)
         return ZoomAction::zaNone;
     if (d.x1 > d.x0 && d.y1 > d.y0)
         return ZoomAction::zaZoom;
@@ -30,20 +30,20 @@ ZoomAction zoomActionFor(const DragState& d) {
 
 AxisRange fixedRange(double a, double b) {
     AxisRange r{std::min(a, b), std::max(a, b)};
-    if (r.maximum - r.minimum < MinimumAxisRange)
-        r.maximum = r.minimum + MinimumAxisRange;
+    if (r.maximum - r.minimum < kMinimumAxisRange)
+        r.maximum = r.minimum + kMinimumAxisRange;
     return r;
 }
 
 AxisRange animatedZoomStep(const AxisRange& current, const AxisRange& target) {
-    return AxisRange{current.minimum + (target.minimum - current.minimum) / AnimatedZoomFactor,
-                     current.maximum - (current.maximum - target.maximum) / AnimatedZoomFactor};
+    return AxisRange{current.minimum + (target.minimum - current.minimum) / kAnimatedZoomFactor,
+                     current.maximum - (current.maximum - target.maximum) / kAnimatedZoomFactor};
 }
 
 AxisRange wheelShifted(const AxisRange& r, int steps) {
     AxisRange out = r;
     for (int i = 0; i < std::abs(steps); ++i) {
-        const double d = (out.maximum - out.minimum) * WheelStepFraction;
+        const double d = (out.maximum - out.minimum) * kWheelStepFraction;
         const double sign = steps > 0 ? 1.0 : -1.0;
         out.minimum += sign * d;
         out.maximum += sign * d;

@@ -8,15 +8,15 @@ namespace kv {
 enum class PanningMode { pmNone, pmHorizontal, pmVertical, pmBoth };
 
 // A drag must exceed this many pixels both ways before it zooms or restores.
-constexpr int ZoomDragThreshold = 16;
+constexpr int kZoomDragThreshold = 16;
 // No axis range is ever set narrower than this.
-constexpr double MinimumAxisRange = 1e-10;
+constexpr double kMinimumAxisRange = 1e-10;
 // Each animated zoom step covers this fraction (1 / factor) of the remaining way.
-constexpr double AnimatedZoomFactor = 3.0;
+constexpr double kAnimatedZoomFactor = 3.0;
 // One wheel step moves the vertical axes by this fraction of their width.
-constexpr double WheelStepFraction = 3 * 0.01;
+constexpr double kWheelStepFraction = 3 * 0.01;
 // The hit band of an axis reaches this far beyond its axis line into the plot.
-constexpr int AxisHitBand = 3;
+constexpr int kAxisHitBand = 3;
 
 // Press point and last point of a mouse drag, in pixels.
 struct DragState {
@@ -56,7 +56,7 @@ struct AxisRange {
     }
 };
 
-// The range from the smaller to the larger of a and b, widened to MinimumAxisRange.
+// The range from the smaller to the larger of a and b, widened to kMinimumAxisRange.
 AxisRange fixedRange(double a, double b);
 
 // One step of an animated zoom from `current` towards `target`.

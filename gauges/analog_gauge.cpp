@@ -1,5 +1,6 @@
 #include "gauges/analog_gauge.h"
 
+#include "core/rounding.h"
 #include "format/number_format.h"
 
 #include <QLocale>

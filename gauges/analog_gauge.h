@@ -1,9 +1,10 @@
 #pragma once
 
 #include "canvas/canvas.h"
+#include "core/enum_set.h"
+#include "core/reading_holder.h"
 #include "gauges/gauge_control.h"
 #include "gauges/min_max.h"
-#include "gauges/reading_holder.h"
 #include "gauges/sector_settings.h"
 #include "gauges/signal_settings.h"
 

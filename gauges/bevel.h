@@ -2,8 +2,8 @@
 
 #include "canvas/canvas.h"
 #include "canvas/color.h"
+#include "core/settings_object.h"
 #include "gauges/gradient.h"
-#include "gauges/settings_object.h"
 
 namespace kv {
 

@@ -1,5 +1,7 @@
 #include "gauges/gradient.h"
 
+#include "core/rounding.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -17,10 +19,6 @@ void GradientSettings::assign(const GradientSettings& o) {
 }
 
 namespace {
-
-int roundEven(double v) {
-    return int(std::nearbyint(v));
-}
 
 int clampChannel(long v) {
     return int(std::clamp(v, 0L, 255L));
@@ -55,7 +53,7 @@ struct Ramp {
     ColorValue at(double k) const {
         int ch[3];
         for (int c = 0; c < 3; ++c)
-            ch[c] = clampChannel(from[c] + long(roundEven(k * double(step[c]))));
+            ch[c] = clampChannel(from[c] + long(roundToInt(k * double(step[c]))));
         return rgbColor(ch[0], ch[1], ch[2]);
     }
 
@@ -122,8 +120,8 @@ void drawEllipses(Canvas& c, const Ramp& base, ColorValue g, int w, int h, doubl
     ramp.setSteps(n);
     for (int k = n; k >= 1; --k) {
         usePenAndBrush(c, ramp.at(k));
-        const int ex = roundEven(k * rx);
-        const int ey = roundEven(k * ry);
+        const int ex = roundToInt(k * rx);
+        const int ey = roundToInt(k * ry);
         c.ellipse(Rect{cx - ex, cy - ey, cx + ex, cy + ey});
     }
 }
@@ -135,8 +133,8 @@ void drawDiamonds(Canvas& c, const Ramp& base, ColorValue f, ColorValue g, int w
     ramp.setSteps(s);
     for (int k = s; k >= 1; --k) {
         c.setPenColor(ramp.at(k));
-        const int ex = roundEven(k * rx);
-        const int ey = roundEven(k * ry);
+        const int ex = roundToInt(k * rx);
+        const int ey = roundToInt(k * ry);
         c.polyline({{cx, cy - ey}, {cx + ex, cy}, {cx, cy + ey}, {cx - ex, cy}, {cx, cy - ey}});
     }
     c.setPixel(cx, cy, f);
@@ -151,8 +149,8 @@ void drawCorner(Canvas& c, const Ramp& base, int w, int h, bool mirror) {
     Ramp ramp = base;
     ramp.setSteps(s);
     for (int k = 0; k <= s; ++k) {
-        const int dx = roundEven(k * sx);
-        const int dy = roundEven(k * sy);
+        const int dx = roundToInt(k * sx);
+        const int dy = roundToInt(k * sy);
         c.setPenColor(ramp.at(k / 2.0));
         if (mirror)
             c.line(w, dy, w - dx, -1);
@@ -179,7 +177,7 @@ ColorValue rampColor(ColorValue a, ColorValue b, int n, int i) {
     const int cb[3] = {redOf(rb), greenOf(rb), blueOf(rb)};
     int ch[3];
     for (int c = 0; c < 3; ++c)
-        ch[c] = clampChannel(ca[c] + long(roundEven(double(cb[c] - ca[c]) / n * i)));
+        ch[c] = clampChannel(ca[c] + long(roundToInt(double(cb[c] - ca[c]) / n * i)));
     return rgbColor(ch[0], ch[1], ch[2]);
 }
 
@@ -220,10 +218,10 @@ void drawGradient(QImage& image, ColorValue from, GradientStyle style, ColorValu
         drawMirrored(c, ramp, w, h, false, std::max(1, w / 2), w / 2, false);
         break;
     case GradientStyle::gsHorizontal3:
-        drawMirrored(c, ramp, w, h, true, h / 3, roundEven(h * 0.67), true);
+        drawMirrored(c, ramp, w, h, true, h / 3, roundToInt(h * 0.67), true);
         break;
     case GradientStyle::gsVertical3:
-        drawMirrored(c, ramp, w, h, false, w / 3, roundEven(w * 0.67), true);
+        drawMirrored(c, ramp, w, h, false, w / 3, roundToInt(w * 0.67), true);
         break;
     case GradientStyle::gsElliptic1:
         drawEllipses(c, ramp, g, w, h, double(w) / n / 2, double(h) / n / 2, cx, cy, n);
@@ -242,8 +240,8 @@ void drawGradient(QImage& image, ColorValue from, GradientStyle style, ColorValu
         const double ry = double(h) / n / 2;
         for (int k = n; k >= 0; --k) {
             usePenAndBrush(c, r.at(k));
-            const int ex = roundEven(k * rx);
-            const int ey = roundEven(k * ry);
+            const int ex = roundToInt(k * rx);
+            const int ey = roundToInt(k * ry);
             c.rectangle(Rect{cx - ex, cy - ey, cx + ex + 1, cy + ey + 1});
         }
         break;

@@ -2,7 +2,7 @@
 
 #include "canvas/canvas.h"
 #include "canvas/color.h"
-#include "gauges/settings_object.h"
+#include "core/settings_object.h"
 
 namespace kv {
 

@@ -10,7 +10,4 @@ namespace kv {
 // turned twice is rounded after each turn.
 Point rotatePoint(Point p, Point centre, double angleDeg);
 
-// Nearest integer with ties to even, the rounding every layout formula here uses.
-int roundEven(double v);
-
 } // namespace kv

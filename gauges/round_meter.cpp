@@ -1,5 +1,6 @@
 #include "gauges/round_meter.h"
 
+#include "core/rounding.h"
 #include "gauges/flash_timer.h"
 #include "gauges/rotation.h"
 
@@ -31,7 +32,7 @@ Size roundMeterSize(const RoundMeterMetrics& m, RoundMeterOptions options, bool 
     long w = autoSize ? long(m.labelHeight) * 10
                       : std::max<long>(currentWidth - 2 * to - 2 * ti, long(m.labelHeight) * 7);
     const double ratio = heightRatio != 0.0f ? double(heightRatio) : 1.0;
-    long h = roundEven(double(w - m.labelWidth) / ratio + m.labelHeight);
+    long h = roundToInt(double(w - m.labelWidth) / ratio + m.labelHeight);
     if (options.contains(O::opBevelOuter)) {
         h += 2 * to;
         w += 2 * to;
@@ -213,7 +214,7 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
         canvas.setBackMode(BackMode::Transparent);
         const int w = r.width();
         canvas.textOut(r.left + (w - metrics_.unit.width) / 2,
-                       r.top + roundEven(w / 3.0 - metrics_.labelHeight / 2.0), ss.valueUnit());
+                       r.top + roundToInt(w / 3.0 - metrics_.labelHeight / 2.0), ss.valueUnit());
     }
 
     layer.prepare(canvas, pr, arrowSettings_.shape(), startAngle_, scaleSettings_.tickLength());
@@ -256,10 +257,10 @@ void RoundMeter::paintSectors(Canvas& canvas, const Rect& s) {
         std::int16_t start, span;
         if (from < 0) {
             start = std::int16_t(startAngle_);
-            span = std::int16_t(roundEven(upper * k));
+            span = std::int16_t(roundToInt(upper * k));
         } else {
-            start = std::int16_t(roundEven(from * k) + startAngle_);
-            span = std::int16_t(roundEven((upper - from) * k));
+            start = std::int16_t(roundToInt(from * k) + startAngle_);
+            span = std::int16_t(roundToInt((upper - from) * k));
         }
         // A pie whose ends meet is a full ellipse; a sector too narrow for one degree of
         // the scale must not paint the whole band.

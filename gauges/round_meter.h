@@ -3,7 +3,7 @@
 #include "gauges/analog_gauge.h"
 #include "gauges/arrow_settings.h"
 #include "gauges/bevel.h"
-#include "gauges/pointer.h"
+#include "gauges/pointer_layer.h"
 #include "gauges/scale_settings.h"
 
 namespace kv {

@@ -1,5 +1,6 @@
 #include "gauges/scale_settings.h"
 
+#include "core/rounding.h"
 #include "format/number_format.h"
 #include "gauges/rotation.h"
 
@@ -16,7 +17,7 @@ namespace {
 int nearestDecade(double x) {
     if (!(x > 0))
         return 0;
-    return roundEven(std::log10(x));
+    return roundToInt(std::log10(x));
 }
 
 // The label value is read back from its "1e<exp>" text, so 10^e is exactly the number that
@@ -44,7 +45,7 @@ std::vector<std::string> splitLabels(const std::string& list) {
 } // namespace
 
 int scaleLineWidth(int labelHeight) {
-    return roundEven(labelHeight / 14.0);
+    return roundToInt(labelHeight / 14.0);
 }
 
 int scaleLabelMargin(int labelWidth, int labelHeight) {
@@ -108,7 +109,7 @@ ScaleLayout layoutScale(const ScaleLayoutInput& in) {
     const int R = (r.width() - 2 * m) / 2 - w / 2 + m;
     L.radius = R;
     L.tickLength = R / 8;
-    L.subTickLength = lw == 1 ? L.tickLength / 2 : roundEven(L.tickLength / 1.4);
+    L.subTickLength = lw == 1 ? L.tickLength / 2 : roundToInt(L.tickLength / 1.4);
     c.y = r.top + R + h / 2;
     L.center = c;
 
@@ -138,10 +139,10 @@ ScaleLayout layoutScale(const ScaleLayoutInput& in) {
         for (int j = 1; j < subSteps; ++j) {
             int g;
             if (in.logMode)
-                g = roundEven(std::log10(j * double(logFactor)) * double(mainAngle) +
-                              i * double(mainAngle));
+                g = roundToInt(std::log10(j * double(logFactor)) * double(mainAngle) +
+                               i * double(mainAngle));
             else
-                g = roundEven(i * double(mainAngle) + j * double(subAngle));
+                g = roundToInt(i * double(mainAngle) + j * double(subAngle));
             L.subTicks.push_back({g, rotatePoint(pi, c, g), rotatePoint(ps, c, g)});
         }
     }

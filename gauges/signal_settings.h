@@ -1,13 +1,10 @@
 #pragma once
 
-#include "gauges/settings_object.h"
+#include "core/settings_object.h"
 
 #include <string>
 
 namespace kv {
-
-// Nearest integer with ties to even, saturated at the int range; NaN gives 0.
-int roundToInt(double x);
 
 // The power of ten nearest to x on a logarithmic scale (10^round(log10 x)); 1 for x <= 0.
 float powerOfTenNearest(float x);

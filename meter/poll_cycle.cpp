@@ -21,20 +21,20 @@ void PollCycle::poll() {
     port_.sendByte(requestValue);
     requestValue = 0;
 
-    sleep_(replyWaitMs);
+    sleep_(kReplyWaitMs);
 
     int counter = 1;
-    for (int drained = 0; drained < maxDrainBytes && port_.bytesWaiting() > 0; ++drained) {
+    for (int drained = 0; drained < kMaxDrainBytes && port_.bytesWaiting() > 0; ++drained) {
         const int byte = port_.readByte();
         if (byte < 0)
             break; // the device went away between the count and the read
-        if (counter <= ReplyFrame::slotCount)
+        if (counter <= kReplyLength)
             frame.slot(counter) = std::to_string(byte);
         ++counter;
     }
 
     // Anything above '9' in a digit slot, the meter's '?' included, reads as '0'.
-    for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n)
+    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
         if (frame.slotValue(n) > '9')
             frame.slot(n) = "48";
 }

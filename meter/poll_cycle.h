@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gauges/reading_holder.h"
+#include "core/reading_holder.h"
 #include "meter/reply_frame.h"
 #include "serial/serial_io.h"
 
@@ -25,10 +25,10 @@ namespace kv {
 class PollCycle {
 public:
     using Sleep = std::function<void(int milliseconds)>;
-    static constexpr int replyWaitMs = 100;
+    static constexpr int kReplyWaitMs = 100;
     // Bytes one tick reads at most: a device that never stops sending cannot hold the
     // tick; what is left is read by the next tick.
-    static constexpr int maxDrainBytes = 4096;
+    static constexpr int kMaxDrainBytes = 4096;
 
     // Both references must outlive the cycle. Without a sleep the thread really sleeps.
     PollCycle(SerialIo& port, ReadingHolder& reading, Sleep sleep = {});

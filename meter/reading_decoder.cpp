@@ -117,20 +117,20 @@ const RangeRow* findRangeRow(int functionCode, int rangeCode) {
 }
 
 bool decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading) {
-    const int functionCode = frame.slotValue(2);
-    const int rangeCode = frame.slotValue(3);
+    const int functionCode = frame.slotValue(kFunctionSlot);
+    const int rangeCode = frame.slotValue(kRangeSlot);
 
     if (const char* unit = unitForFunction(functionCode))
         reading.setReadingUnit(unit);
 
     valueText.clear();
-    for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n)
+    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
         valueText += static_cast<char>(frame.slotValue(n));
 
-    for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n)
+    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
         if (frame.slotValue(n) > '9')
             return false;
-    for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n)
+    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
         if (frame.slotValue(n) < '0')
             return false;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gauges/reading_holder.h"
+#include "core/reading_holder.h"
 #include "meter/reply_frame.h"
 
 #include <string>

@@ -8,13 +8,13 @@ namespace kv {
 namespace {
 
 using SlotMember = std::string ReplyFrame::*;
-constexpr SlotMember slots[ReplyFrame::slotCount] = {
-    &ReplyFrame::b1, &ReplyFrame::b2,  &ReplyFrame::b3,  &ReplyFrame::b4,
-    &ReplyFrame::b5, &ReplyFrame::b6,  &ReplyFrame::b7,  &ReplyFrame::b8,
-    &ReplyFrame::b9, &ReplyFrame::b10, &ReplyFrame::b11, &ReplyFrame::b12};
+constexpr SlotMember slots[kReplyLength] = {&ReplyFrame::b1,  &ReplyFrame::b2,  &ReplyFrame::b3,
+                                            &ReplyFrame::b4,  &ReplyFrame::b5,  &ReplyFrame::b6,
+                                            &ReplyFrame::b7,  &ReplyFrame::b8,  &ReplyFrame::b9,
+                                            &ReplyFrame::b10, &ReplyFrame::b11, &ReplyFrame::b12};
 
 SlotMember slotMember(int n) {
-    if (n < 1 || n > ReplyFrame::slotCount)
+    if (n < 1 || n > kReplyLength)
         throw std::out_of_range("reply frame slot " + std::to_string(n));
     return slots[n - 1];
 }

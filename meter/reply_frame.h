@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/meter_protocol.h"
+
 #include <string>
 
 namespace kv {
@@ -7,12 +9,9 @@ namespace kv {
 // The twelve slots of one reply, in the order the bytes arrived, each holding the decimal
 // text of its byte ("160" for the byte 160). Every slot holds "0" until a reply overwrites
 // it; nothing clears the frame, so a short or missing reply leaves older texts in place.
-// Slot 2 carries the function code, slot 3 the range code, slots 6 to 10 the digits.
+// The slots follow the reply layout of meter_protocol.h: slot 2 carries the function code,
+// slot 3 the range code, slots 6 to 10 the digits.
 struct ReplyFrame {
-    static constexpr int slotCount = 12;
-    static constexpr int firstDigitSlot = 6;
-    static constexpr int lastDigitSlot = 10;
-
     std::string b1 = "0", b2 = "0", b3 = "0", b4 = "0", b5 = "0", b6 = "0";
     std::string b7 = "0", b8 = "0", b9 = "0", b10 = "0", b11 = "0", b12 = "0";
 

@@ -181,7 +181,7 @@ void SerialLink::setRts(int on) {
 }
 
 void SerialLink::setTimeouts(int setting) {
-    timeoutSetting_ = std::clamp(setting, 0, maxTimeoutSetting);
+    timeoutSetting_ = std::clamp(setting, 0, kMaxTimeoutSetting);
 }
 
 // Output still queued would make close() wait until it has gone out (for seconds on a

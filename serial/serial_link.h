@@ -30,7 +30,7 @@ bool applySerialMode(termios& tio, const SerialMode& m);
 class SerialLink : public SerialIo {
 public:
     static constexpr std::chrono::milliseconds reconnectInterval{200};
-    static constexpr int maxTimeoutSetting = 100;
+    static constexpr int kMaxTimeoutSetting = 100;
 
     SerialLink() = default;
     explicit SerialLink(PortTable table) : table_(std::move(table)) {}
@@ -50,7 +50,7 @@ public:
     int openPort(std::string_view modeText) override;
     void setRts(int on) override;
     // Time-out of a send waiting for room in the output queue: setting × 10 ms, at most
-    // maxTimeoutSetting × 10 ms, so a stuck line cannot hold the poll cycle for long.
+    // kMaxTimeoutSetting × 10 ms, so a stuck line cannot hold the poll cycle for long.
     void setTimeouts(int setting) override;
     void sendByte(int value) override;
     int bytesWaiting() override;

@@ -2,14 +2,14 @@
 // display update and painting, checked by state and by the pixels on screen.
 #include "app/error_reporter.h"
 #include "app/main_window.h"
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
 #include "serial/serial_link.h"
-#include "tools/sim/meter_simulator.h"
+#include "sim/meter_simulator.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -174,7 +174,7 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     EXPECT_NEAR(axis, 45.0, 4.0) << "digit 250 of 1000 turns the needle 45 degrees";
     // L = 456 * 150 / 1000 = 68 pixels: blocks at 4, 12, ... 68.
     EXPECT_EQ(barBlocks(shot, window->balken()->geometry()), 9);
-    const QRect field(225, 1, MainWindow::clientWidth - 225, 70);
+    const QRect field(225, 1, MainWindow::kClientWidth - 225, 70);
     EXPECT_GT(blackPixels(shot, field), 500) << "the indicator's digits";
     const Rect pr = window->chart1()->plotRect();
     const QRect plot = QRect(pr.left + 2, pr.top + 2, pr.width() - 4, pr.height() - 4)

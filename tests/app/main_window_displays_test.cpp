@@ -1,12 +1,13 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
-#include "fake_link.h"
 #include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -18,8 +19,6 @@
 
 namespace kv {
 namespace {
-
-using kv::testing::FakeLink;
 
 class MainWindowDisplays : public ::testing::Test {
 protected:
@@ -39,7 +38,7 @@ protected:
     }
 
     // Start, then one tick per reply.
-    void run(const std::vector<std::vector<int>>& replies) {
+    void run(const std::vector<MemoryMeter::Reply>& replies) {
         for (const auto& r : replies)
             link.replies.push_back(r);
         if (!window->timer1().isActive())
@@ -51,7 +50,7 @@ protected:
 
     char savedDecimal = decimalChar();
     char savedGrouping = groupingChar();
-    FakeLink link;
+    MemoryMeter link;
     std::vector<QString> boxes;
     ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
     std::unique_ptr<MainWindow> window;
@@ -159,8 +158,8 @@ TEST_F(MainWindowDisplays, StartUpLeavesTheHiddenStorageAndTheIndicatorAtRest) {
 }
 
 TEST_F(MainWindowDisplays, AReadingReachesAllFourDisplays) {
-    run({FakeLink::reply(240, 136, "01234")});
-    EXPECT_EQ(link.lastSent, 137);
+    run({meterReply(240, 136, "01234")});
+    EXPECT_EQ(link.sent.back(), 137);
     EXPECT_FLOAT_EQ(window->anz()->value(), 1.234f);
     EXPECT_EQ(window->anz()->valueText(), "01,234");
     EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "V-DC");
@@ -174,22 +173,22 @@ TEST_F(MainWindowDisplays, AReadingReachesAllFourDisplays) {
     EXPECT_EQ(window->readings(), 1);
     EXPECT_EQ(window->label7(), "01,234");
 
-    run({FakeLink::reply(240, 136, "05000")});
+    run({meterReply(240, 136, "05000")});
     EXPECT_EQ(window->balken()->position(), 123);
     EXPECT_EQ(window->analog()->digit(), 500);
 }
 
 TEST_F(MainWindowDisplays, ASilentMeterRepeatsTheLastReadingAndARejectedFrameAddsNothing) {
-    run({FakeLink::reply(240, 136, "01234"), {}, {}});
+    run({meterReply(240, 136, "01234"), {}, {}});
     EXPECT_EQ(window->series1().pointCount(), 3);
-    run({FakeLink::reply(240, 136, "1 234")}); // a space among the digits
+    run({meterReply(240, 136, "1 234")}); // a space among the digits
     EXPECT_EQ(window->series1().pointCount(), 3);
     EXPECT_FLOAT_EQ(window->anz()->value(), 1.234f);
     EXPECT_EQ(window->readings(), 3);
 }
 
 TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAndScale) {
-    run({FakeLink::reply(232, 136, "04725"), FakeLink::reply(232, 136, "04730")});
+    run({meterReply(232, 136, "04725"), meterReply(232, 136, "04730")});
     ASSERT_EQ(window->analog()->signalSettings().valueTo(), 100.0f);
     window->stopButton()->click();
     EXPECT_FALSE(window->timer1().isActive());
@@ -204,7 +203,7 @@ TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAn
     EXPECT_EQ(link.count("close"), 0);
 
     // Start again: the port is opened once more and the chart starts empty.
-    run({FakeLink::reply(240, 136, "01234")});
+    run({meterReply(240, 136, "01234")});
     EXPECT_EQ(link.count("open "), 2);
     EXPECT_EQ(link.count("close"), 0);
     ASSERT_EQ(window->series1().pointCount(), 1);
@@ -212,12 +211,12 @@ TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAn
 }
 
 TEST_F(MainWindowDisplays, APortThatCannotBeOpenedLeavesEveryDisplayAsItWas) {
-    run({FakeLink::reply(240, 136, "01234"), FakeLink::reply(240, 136, "02000")});
+    run({meterReply(240, 136, "01234"), meterReply(240, 136, "02000")});
     const float value = window->anz()->value();
     const int digit = window->analog()->digit();
     const int bar = window->balken()->position();
     link.openResult = 0;
-    link.replies.push_back(FakeLink::reply(240, 144, "99999"));
+    link.replies.push_back(meterReply(240, 144, "99999"));
     window->openClick();
     EXPECT_TRUE(window->timer1().isActive());
     window->timer1().stop();
@@ -232,7 +231,7 @@ TEST_F(MainWindowDisplays, APortThatCannotBeOpenedLeavesEveryDisplayAsItWas) {
 }
 
 // A link whose every read fails as a conversion does, so each tick raises an error.
-class FailingLink : public FakeLink {
+class FailingLink : public MemoryMeter {
 public:
     int bytesWaiting() override {
         ++ticks;

@@ -1,7 +1,8 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
-#include "chart/series.h"
-#include "fake_link.h"
+#include "chart/chart_series.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,8 +12,6 @@
 
 namespace kv {
 namespace {
-
-using kv::testing::FakeLink;
 
 PortEntry port(const char* name, const char* path) {
     PortEntry e;
@@ -29,7 +28,7 @@ protected:
         window->onExit = [this] { ++exits; };
     }
 
-    FakeLink link;
+    MemoryMeter link;
     std::vector<QString> boxes;
     ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
     std::unique_ptr<MainWindow> window;
@@ -86,13 +85,13 @@ TEST_F(MainWindowCommands, AnEmptyPortListLeavesTheBoxEmptyAndSilent) {
 TEST_F(MainWindowCommands, PortThatCannotBeOpenedStillRunsTheTimerAndPollsNothing) {
     make({port("COM1", "/dev/ttyUSB0")});
     link.openResult = 0;
-    link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+    link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
     EXPECT_TRUE(window->timer1().isActive());
     EXPECT_EQ(window->openResult(), 0);
     for (int i = 0; i < 3; ++i)
         window->timer1Timer();
-    EXPECT_EQ(link.sent, 0);
+    EXPECT_EQ(link.sent.size(), 0u);
     EXPECT_EQ(window->readings(), 0);
     QCoreApplication::processEvents();
     EXPECT_TRUE(boxes.empty());
@@ -112,7 +111,7 @@ TEST_F(MainWindowCommands, StopThenStartOpensAgainWithoutClosing) {
 TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     make({port("COM1", "/dev/ttyUSB0")});
     for (int i = 0; i < 4; ++i)
-        link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+        link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
     window->timer1().stop(); // ticks are driven by hand
     window->timer1Timer();
@@ -125,7 +124,7 @@ TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     EXPECT_TRUE(window->timer1().isActive());
     window->timer1Timer();
     EXPECT_EQ(window->readings(), 1);
-    EXPECT_EQ(link.sent, 1);
+    EXPECT_EQ(link.sent.size(), 1u);
 
     // A third that succeeds brings them back, still without a close in between.
     link.openResult = 1;
@@ -140,7 +139,7 @@ TEST_F(MainWindowCommands, RepeatedStopAndStartKeepsEachRunToItsOwnPoints) {
     make({port("COM1", "/dev/ttyUSB0")});
     for (int run = 1; run <= 20; ++run) {
         for (int i = 0; i < run % 4 + 1; ++i)
-            link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+            link.replies.push_back(meterReply(240, 136, "01234"));
         window->openClick();
         window->timer1().stop();
         for (int i = 0; i < run % 4 + 1; ++i)

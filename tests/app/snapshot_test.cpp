@@ -1,7 +1,8 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "app/snapshot.h"
-#include "fake_link.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,8 +13,6 @@
 
 namespace kv {
 namespace {
-
-using kv::testing::FakeLink;
 
 class Snapshot : public ::testing::Test {
 protected:
@@ -30,7 +29,7 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 
-    FakeLink link;
+    MemoryMeter link;
     ErrorReporter errors{[](const QString&, const QString&) {}};
     MainWindow window{link, {}, errors};
     QTemporaryDir dir;
@@ -39,7 +38,7 @@ protected:
 
 TEST_F(Snapshot, AfterTheReadingsThePictureOfTheClientAreaIsSavedAndTheRunEndsWithZero) {
     for (int i = 0; i < 10; ++i)
-        link.replies.push_back(FakeLink::reply(240, 136, "0" + std::to_string(1000 + i * 500)));
+        link.replies.push_back(meterReply(240, 136, "0" + std::to_string(1000 + i * 500)));
     const QString file = dir.filePath("w.png");
     SnapshotRun run(window, file, 3, 5000);
     run.onFinished = [this](int s) { statuses.push_back(s); };
@@ -68,7 +67,7 @@ TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
 }
 
 TEST_F(Snapshot, APictureThatCannotBeWrittenEndsTheRunWithAnError) {
-    link.replies.push_back(FakeLink::reply(240, 136, "01234"));
+    link.replies.push_back(meterReply(240, 136, "01234"));
     SnapshotRun run(window, dir.filePath("missing/folder/w.png"), 1, 5000);
     run.onFinished = [this](int s) { statuses.push_back(s); };
     window.openClick();

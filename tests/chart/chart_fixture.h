@@ -2,7 +2,7 @@
 
 // A trend chart configured like the meter window's, with one line series, for the panel
 // and zoom tests.
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 
 #include <QImage>

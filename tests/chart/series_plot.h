@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chart/axis.h"
-#include "chart/series.h"
+#include "chart/chart_axis.h"
+#include "chart/chart_series.h"
 
 #include <QImage>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "chart/column_summary.h"
+#include "chart/min_max_index.h"
 #include "chart/value_list.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "core/rounding.h"
 #include "format/number_format.h"
 #include "gauges/flash_timer.h"
 #include "gauges/meter180.h"
@@ -155,7 +156,7 @@ TEST(Meter180Test, NewMeterResizesOnItsFirstPaint) {
     const int ti = m.bevelInner().bevelSize();
     const int dial = mt.labelHeight * 10;
     EXPECT_EQ(m.width(), std::max(dial + 2 * to, 2 * to + 2 * ti + mt.name1.width) + 2 * ti);
-    EXPECT_EQ(m.height(), roundEven((dial - mt.labelWidth) / 2.0 + mt.labelHeight) + 2 * to +
+    EXPECT_EQ(m.height(), roundToInt((dial - mt.labelWidth) / 2.0 + mt.labelHeight) + 2 * to +
                               mt.name1.height + mt.name2.height + 2 * ti);
     EXPECT_NE(m.width(), 252);
     EXPECT_EQ(m.face().width(), m.width());
@@ -242,7 +243,7 @@ TEST(Meter180Test, UnitStandsCentredAThirdOfTheDialDown) {
     const int w = pr.width();
     const Size unit = m->metrics().unit;
     const int x = pr.left + (w - unit.width) / 2;
-    const int y = pr.top + roundEven(w / 3.0 - m->metrics().labelHeight / 2.0);
+    const int y = pr.top + roundToInt(w / 3.0 - m->metrics().labelHeight / 2.0);
     EXPECT_GE(ink.left(), x);
     EXPECT_LT(ink.right(), x + unit.width);
     EXPECT_GE(ink.top(), y);

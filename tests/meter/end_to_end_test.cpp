@@ -2,7 +2,7 @@
 #include "meter/poll_cycle.h"
 #include "meter/reading_decoder.h"
 #include "serial/serial_link.h"
-#include "tools/sim/meter_simulator.h"
+#include "sim/meter_simulator.h"
 
 #include "fake_reading.h"
 
@@ -193,7 +193,7 @@ TEST(HostileDevice, EndlessNoiseOverARealLine) {
         bool shown = false;
         ASSERT_NO_THROW(shown = cycle.tick());
         EXPECT_LT(Clock::now() - start, 1000ms);
-        for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n) {
+        for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n) {
             EXPECT_LE(cycle.frame.slotValue(n), '9');
             if (shown) {
                 EXPECT_GE(cycle.frame.slotValue(n), '0');

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/reading_holder.h"
 #include "format/number_format.h"
-#include "gauges/reading_holder.h"
 #include "meter/reply_frame.h"
 
 #include <string>

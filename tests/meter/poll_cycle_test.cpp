@@ -1,6 +1,8 @@
 #include "meter/poll_cycle.h"
 
 #include "fake_reading.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 
 #include <gtest/gtest.h>
 
@@ -14,60 +16,37 @@ namespace {
 
 using testing::FakeReading;
 
-// A port whose meter answers each request with the next queued reply.
-struct FakePort : SerialIo {
-    std::deque<std::vector<int>> replies;
-    std::deque<int> incoming;
-    std::vector<int> sent;
-    bool endless = false; // a device that never stops sending
-    int reads = 0;
-    int readsWhileEmpty = 0;
-    int lostAfter = -1; // reports bytes but has none left after this many reads
+// The in-memory meter, and two broken devices: one that never stops sending and one
+// that reports bytes but has none left after `lostAfter` reads.
+struct FakePort : MemoryMeter {
+    bool endless = false;
+    int lostAfter = -1;
 
-    int openPort(std::string_view) override { return 1; }
-    void setRts(int) override {}
-    void setTimeouts(int) override {}
-    void sendByte(int v) override {
-        sent.push_back(v);
-        if (!replies.empty()) {
-            incoming.insert(incoming.end(), replies.front().begin(), replies.front().end());
-            replies.pop_front();
-        }
-    }
     int bytesWaiting() override {
         if (endless || lostAfter >= 0)
             return 1000;
-        return static_cast<int>(incoming.size());
+        return MemoryMeter::bytesWaiting();
     }
     int readByte() override {
-        ++reads;
-        if (endless)
+        if (endless) {
+            ++reads;
             return 'A';
-        if (lostAfter >= 0 && reads > lostAfter)
-            return -1;
-        if (incoming.empty()) {
-            ++readsWhileEmpty;
+        }
+        if (lostAfter >= 0 && reads >= lostAfter) {
+            ++reads;
             return -1;
         }
-        int b = incoming.front();
-        incoming.pop_front();
-        return b;
+        return MemoryMeter::readByte();
     }
-    void closePort() override {}
 };
 
-std::vector<int> reply(int function, int range, const char* digits) {
-    std::vector<int> r = {137, function, range, 0, 0};
-    for (int i = 0; i < 5; ++i)
-        r.push_back(static_cast<unsigned char>(digits[i]));
-    r.push_back(0);
-    r.push_back(0);
-    return r;
+std::vector<std::uint8_t> reply(int function, int range, const char* digits) {
+    return meterReply(function, range, digits);
 }
 
 std::vector<std::string> slots(const ReplyFrame& f) {
     std::vector<std::string> out;
-    for (int n = 1; n <= ReplyFrame::slotCount; ++n)
+    for (int n = 1; n <= kReplyLength; ++n)
         out.push_back(f.slot(n));
     return out;
 }
@@ -140,7 +119,7 @@ TEST_F(PollCycleTest, LongReplyLosesItsTail) {
     EXPECT_TRUE(cycle.tick());
     EXPECT_EQ(cycle.frame.b11, "0");
     EXPECT_EQ(cycle.frame.b12, "0");
-    EXPECT_TRUE(port.incoming.empty()) << "the two extra bytes are read and dropped";
+    EXPECT_TRUE(port.rx.empty()) << "the two extra bytes are read and dropped";
 }
 
 TEST_F(PollCycleTest, ShortReplyOverwritesOnlyTheFirstSlots) {
@@ -203,26 +182,26 @@ TEST_F(PollCycleTest, SpaceOrMinusInADigitSlotEndsTheTick) {
 
 TEST_F(PollCycleTest, ShiftedFrameIsRejectedByTheDigitTest) {
     // Three bytes of a reply that came too late sit ahead of the next reply.
-    port.incoming = {0, 0, 0};
+    port.rx = {0, 0, 0};
     port.replies = {reply(240, 136, "01234")};
     EXPECT_FALSE(cycle.tick());
     EXPECT_EQ(cycle.frame.b4, "137");
-    EXPECT_TRUE(port.incoming.empty());
+    EXPECT_TRUE(port.rx.empty());
 }
 
 TEST_F(PollCycleTest, EndlessSenderCannotHoldTheTick) {
     port.endless = true;
     cycle.tick();
-    EXPECT_EQ(port.reads, PollCycle::maxDrainBytes);
+    EXPECT_EQ(port.reads, PollCycle::kMaxDrainBytes);
     cycle.tick();
-    EXPECT_EQ(port.reads, 2 * PollCycle::maxDrainBytes) << "the next tick goes on draining";
+    EXPECT_EQ(port.reads, 2 * PollCycle::kMaxDrainBytes) << "the next tick goes on draining";
     EXPECT_EQ(cycle.frame.b1, "65");
     EXPECT_EQ(cycle.frame.b6, "48") << "'A' is above '9'";
 }
 
 TEST_F(PollCycleTest, DeviceLostDuringTheDrainEndsIt) {
     port.lostAfter = 3;
-    port.incoming = {137, 240, 136, 0, 0};
+    port.rx = {137, 240, 136, 0, 0};
     cycle.tick();
     EXPECT_EQ(port.reads, 4);
     EXPECT_EQ(cycle.frame.b3, "136");
@@ -265,23 +244,24 @@ TEST(PollCycleRobustness, RandomBytesNeverBreakATick) {
         cycle.openResult = 1;
         const int codes[] = {160, 168, 176, 192, 193, 208, 216, 224, 225, 226, 232, 240, 250};
         for (int tick = 0; tick < 3000; ++tick) {
-            std::vector<int> bytes(random() % 20);
-            for (int& b : bytes)
-                b = static_cast<int>(random() % 256);
+            std::vector<std::uint8_t> bytes(random() % 20);
+            for (auto& b : bytes)
+                b = static_cast<std::uint8_t>(random() % 256);
             // Often a plausible frame with noise in it, so the decoding runs deep.
             if (random() % 2 && bytes.size() >= 10) {
-                bytes[1] = codes[random() % std::size(codes)];
-                bytes[2] = 128 + static_cast<int>(random() % 128);
+                bytes[1] = static_cast<std::uint8_t>(codes[random() % std::size(codes)]);
+                bytes[2] = static_cast<std::uint8_t>(128 + random() % 128);
                 for (int i = 5; i < 10; ++i)
                     if (random() % 8)
-                        bytes[static_cast<std::size_t>(i)] = '0' + static_cast<int>(random() % 10);
+                        bytes[static_cast<std::size_t>(i)] =
+                            static_cast<std::uint8_t>('0' + random() % 10);
             }
             port.replies = {bytes};
             port.reads = 0;
             bool shown = false;
             ASSERT_NO_THROW(shown = cycle.tick()) << "tick " << tick;
             ASSERT_LE(port.reads, static_cast<int>(bytes.size()));
-            for (int n = ReplyFrame::firstDigitSlot; n <= ReplyFrame::lastDigitSlot; ++n) {
+            for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n) {
                 ASSERT_LE(cycle.frame.slotValue(n), '9');
                 if (shown) {
                     ASSERT_GE(cycle.frame.slotValue(n), '0');

@@ -1,5 +1,5 @@
 #include "serial/serial_link.h"
-#include "tools/sim/meter_simulator.h"
+#include "sim/meter_simulator.h"
 
 #include <gtest/gtest.h>
 

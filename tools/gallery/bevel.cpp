@@ -17,8 +17,8 @@ const char* const kStyleNames[kGradientStyleCount] = {
     "gsDiamond1",    "gsDiamond2",    "gsTopLeft",     "gsTopRight"};
 
 QImage gradientSheet(ColorValue from, ColorValue to) {
-    constexpr int cellW = 150, cellH = 110, cols = 5;
-    QImage img(cols * cellW, 3 * cellH, QImage::Format_RGB32);
+    constexpr int kCellWidth = 150, cellH = 110, cols = 5;
+    QImage img(cols * kCellWidth, 3 * cellH, QImage::Format_RGB32);
     img.fill(Qt::white);
     Canvas c(img);
     FontSpec f;
@@ -27,10 +27,10 @@ QImage gradientSheet(ColorValue from, ColorValue to) {
     c.setFont(f);
     c.setBackMode(BackMode::Transparent);
     for (int s = 0; s < kGradientStyleCount; ++s) {
-        const int x = (s % cols) * cellW;
+        const int x = (s % cols) * kCellWidth;
         const int y = (s / cols) * cellH;
         c.textOut(x + 6, y + 2, kStyleNames[s]);
-        gradientFill(c, Rect{x + 6, y + 18, x + cellW - 6, y + cellH - 6}, from,
+        gradientFill(c, Rect{x + 6, y + 18, x + kCellWidth - 6, y + cellH - 6}, from,
                      static_cast<GradientStyle>(s), to);
     }
     return img;
@@ -40,11 +40,11 @@ KV_GALLERY("gradient-styles.png", [] { return gradientSheet(clWhite, 16244694); 
 KV_GALLERY("gradient-styles-strong.png", [] { return gradientSheet(clYellow, clNavy); });
 
 QImage bevelSheet() {
-    constexpr int cellW = 130, cellH = 90;
+    constexpr int kCellWidth = 130, cellH = 90;
     const BevelLineKind lines[] = {BevelLineKind::blNone, BevelLineKind::blOuter,
                                    BevelLineKind::blInner, BevelLineKind::blBoth};
     const char* const lineNames[] = {"blNone", "blOuter", "blInner", "blBoth"};
-    QImage img(4 * cellW, 4 * cellH + 20, QImage::Format_RGB32);
+    QImage img(4 * kCellWidth, 4 * cellH + 20, QImage::Format_RGB32);
     img.fill(Qt::white);
     Canvas c(img);
     FontSpec f;
@@ -66,9 +66,9 @@ QImage bevelSheet() {
                 b.surfaceGrad().setColorFrom(clWhite);
                 b.surfaceGrad().setColorTo(16244694);
             }
-            const int x = col * cellW + 5;
+            const int x = col * kCellWidth + 5;
             const int y = row * cellH + 25;
-            const Rect content = b.paint(c, Rect{x, y, x + cellW - 10, y + cellH - 10});
+            const Rect content = b.paint(c, Rect{x, y, x + kCellWidth - 10, y + cellH - 10});
             // The content area of the plain rows is marked; the others show their surface.
             if (row < 2)
                 c.fillRect(content, rgbColor(255, 230, 180));
@@ -79,7 +79,7 @@ QImage bevelSheet() {
     c.setFont(f);
     c.setBackMode(BackMode::Transparent);
     for (int col = 0; col < 4; ++col)
-        c.textOut(col * cellW + 8, 4, lineNames[col]);
+        c.textOut(col * kCellWidth + 8, 4, lineNames[col]);
     return img;
 }
 

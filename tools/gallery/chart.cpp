@@ -1,5 +1,5 @@
 // The trend chart as the meter window shows it, at its window size.
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "tools/gallery/gallery.h"
 
@@ -10,19 +10,19 @@
 
 namespace {
 
-constexpr int ChartWidth = 456;
-constexpr int ChartHeight = 263;
+constexpr int kChartWidth = 456;
+constexpr int kChartHeight = 263;
 
 QImage render(kv::TrendChart& chart) {
-    QImage out(ChartWidth, ChartHeight, QImage::Format_RGB32);
+    QImage out(kChartWidth, kChartHeight, QImage::Format_RGB32);
     kv::Canvas c(out);
-    chart.paintChart(c, kv::Rect{0, 0, ChartWidth, ChartHeight});
+    chart.paintChart(c, kv::Rect{0, 0, kChartWidth, kChartHeight});
     return out;
 }
 
 template <typename Fill> QImage chartWith(Fill fill) {
     kv::TrendChart chart;
-    chart.resize(ChartWidth, ChartHeight);
+    chart.resize(kChartWidth, kChartHeight);
     kv::configureTrendChart(chart);
     kv::LineSeries series;
     series.setSeriesColor(kv::clRed);

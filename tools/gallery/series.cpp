@@ -1,7 +1,7 @@
 // Line series and value axes on their own: a plot frame, a left axis and a line, drawn
 // the way a chart pass orders them.
-#include "chart/series.h"
-#include "chart/axis.h"
+#include "chart/chart_axis.h"
+#include "chart/chart_series.h"
 #include "tools/gallery/gallery.h"
 
 #include <cmath>

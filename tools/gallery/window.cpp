@@ -2,8 +2,9 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "app/snapshot.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 #include "tools/gallery/gallery.h"
-#include "tools/sim/memory_meter.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -19,7 +20,7 @@ kv::MemoryMeter::ReplySource rampReadings() {
         const int scaled = static_cast<int>(std::lround(v < 10 ? v * 1000 : v * 100));
         std::string digits = std::to_string(scaled);
         digits.insert(0, 5 - digits.size(), '0');
-        return kv::MemoryMeter::reply(240, range, digits);
+        return kv::meterReply(240, range, digits);
     };
 }
 

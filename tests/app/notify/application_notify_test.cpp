@@ -4,7 +4,8 @@
 #include "app/application.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
-#include "fake_link.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -122,8 +123,8 @@ TEST_F(ApplicationNotify, WithoutAHandlerInstalledAnExceptionIsStillStoppedAtThe
 }
 
 TEST_F(ApplicationNotify, ClosingTheWindowFromOutsideEndsTheLoopWithoutClosingThePort) {
-    testing::FakeLink link;
-    link.replies.push_back(testing::FakeLink::reply(240, 136, "01234"));
+    MemoryMeter link;
+    link.replies.push_back(meterReply(240, 136, "01234"));
     int exits = 0;
     {
         MainWindow window(link, {}, reporter);

@@ -1,4 +1,5 @@
-#include "tools/sim/meter_simulator.h"
+#include "meter/meter_protocol.h"
+#include "sim/meter_simulator.h"
 
 #include <gtest/gtest.h>
 

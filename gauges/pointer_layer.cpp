@@ -1,5 +1,6 @@
-#include "gauges/pointer.h"
+#include "gauges/pointer_layer.h"
 
+#include "core/rounding.h"
 #include "gauges/rotation.h"
 
 #include <algorithm>
@@ -65,7 +66,7 @@ PointerShape pointerShapeAtRest(int shape, int areaWidth, int startAngle) {
 
 PointerMarks pointerMarksAtRest(Point pivot, int tickLength, int startAngle) {
     const int L = tickLength;
-    const int f = roundEven(L * 0.6);
+    const int f = roundToInt(L * 0.6);
     const int px = pivot.x;
     PointerMarks m;
     m.min = {Point{px, L + f}, Point{px, 1}, Point{px - f, 1}};

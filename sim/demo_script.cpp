@@ -1,4 +1,4 @@
-#include "tools/sim/sim_script.h"
+#include "sim/sim_script.h"
 
 #include <cmath>
 #include <cstdio>
@@ -45,7 +45,7 @@ constexpr DemoFunction functions[] = {
     {"dBm", 234, 1.0, 42.0, {{192, 3, 1}}},
 };
 
-constexpr int repliesPerFunction = 46; // 13 functions: about a minute at ten replies a second
+constexpr int kRepliesPerFunction = 46; // 13 functions: about a minute at ten replies a second
 
 } // namespace
 
@@ -56,8 +56,8 @@ std::string demoScript() {
         text += "# ";
         text += f.name;
         text += "\n";
-        for (int i = 0; i < repliesPerFunction; ++i) {
-            const double t = static_cast<double>(i) / (repliesPerFunction - 1);
+        for (int i = 0; i < kRepliesPerFunction; ++i) {
+            const double t = static_cast<double>(i) / (kRepliesPerFunction - 1);
             // A little ripple on the ramp so the needle never sits still.
             const double value =
                 f.from * std::pow(f.to / f.from, t) * (1.0 + 0.02 * std::sin(i * 1.7));

@@ -2,7 +2,7 @@
 
 #include "canvas/canvas.h"
 #include "chart/chart_pen.h"
-#include "gauges/settings_object.h"
+#include "core/settings_object.h"
 
 #include <string>
 #include <vector>

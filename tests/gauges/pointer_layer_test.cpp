@@ -1,7 +1,7 @@
 #include "canvas/canvas.h"
 #include "gauges/arrow_settings.h"
 #include "gauges/flash_timer.h"
-#include "gauges/pointer.h"
+#include "gauges/pointer_layer.h"
 #include "gauges/rotation.h"
 
 #include <QCoreApplication>

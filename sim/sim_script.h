@@ -20,10 +20,6 @@ struct SimStep {
     }
 };
 
-// The twelve bytes the meter sends for function code, range code and five digit
-// characters: 137, F, R, 0, 0, the digits, 0, 0.
-std::vector<std::uint8_t> meterReply(int functionCode, int rangeCode, std::string_view digits);
-
 struct ParsedScript {
     std::vector<SimStep> steps;
     std::string error; // "line N: ..." for the first malformed line; empty when parsed

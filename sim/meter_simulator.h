@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/sim/sim_script.h"
+#include "sim/sim_script.h"
 
 #include <atomic>
 #include <mutex>

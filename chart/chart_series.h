@@ -3,7 +3,7 @@
 #include "canvas/canvas.h"
 #include "chart/chart_pen.h"
 #include "chart/value_list.h"
-#include "gauges/settings_object.h"
+#include "core/settings_object.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,4 +1,6 @@
-#include "tools/sim/meter_simulator.h"
+#include "sim/meter_simulator.h"
+
+#include "meter/meter_protocol.h"
 
 #include <cerrno>
 #include <chrono>
@@ -251,7 +253,7 @@ void MeterSimulator::run() {
             std::uint8_t buf[256];
             ssize_t n = ::read(master_, buf, sizeof buf);
             for (ssize_t i = 0; i < n; ++i) {
-                if (buf[i] == 137) {
+                if (buf[i] == kRequestByte) {
                     ++requests_;
                     answer();
                     if (master_ < 0)

@@ -1,6 +1,7 @@
-#include "chart/axis.h"
+#include "chart/chart_axis.h"
 
-#include "chart/series.h"
+#include "chart/chart_series.h"
+#include "core/rounding.h"
 #include "format/number_format.h"
 
 #include <algorithm>
@@ -15,10 +16,6 @@ namespace {
 constexpr double kPixelOffsetLimit = 2147483647.0;
 // More labels than this in one span draw none at all.
 constexpr double kMaxLabelSteps = 10000.0;
-
-int roundToInt(double v) {
-    return int(std::nearbyint(v));
-}
 
 // A pixel offset from `base`, kept inside the int range.
 int offsetPixel(int base, long long offset) {

@@ -1,5 +1,5 @@
-#include "chart/axis.h"
-#include "chart/series.h"
+#include "chart/chart_axis.h"
+#include "chart/chart_series.h"
 #include "series_plot.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "chart/series.h"
+#include "chart/chart_series.h"
 
-#include "chart/axis.h"
+#include "chart/chart_axis.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // kv27500-sim [SCRIPT] [--link PATH] [--loop]
 // A simulated meter on a pseudo-terminal, for running the program without the device.
 // Prints the device path, then answers requests until interrupted.
-#include "tools/sim/meter_simulator.h"
+#include "sim/meter_simulator.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,4 +1,6 @@
-#include "tools/sim/sim_script.h"
+#include "sim/sim_script.h"
+
+#include "meter/meter_protocol.h"
 
 #include <cctype>
 #include <charconv>
@@ -105,16 +107,6 @@ std::string parseLine(std::string_view line, SimStep& step) {
 }
 
 } // namespace
-
-std::vector<std::uint8_t> meterReply(int functionCode, int rangeCode, std::string_view digits) {
-    std::vector<std::uint8_t> reply = {137, static_cast<std::uint8_t>(functionCode),
-                                       static_cast<std::uint8_t>(rangeCode), 0, 0};
-    for (std::size_t i = 0; i < 5; ++i)
-        reply.push_back(i < digits.size() ? static_cast<std::uint8_t>(digits[i]) : '0');
-    reply.push_back(0);
-    reply.push_back(0);
-    return reply;
-}
 
 ParsedScript parseSimScript(std::string_view text) {
     ParsedScript result;

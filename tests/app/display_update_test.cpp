@@ -1,6 +1,6 @@
-#include "meter/display_update.h"
+#include "app/display_update.h"
 
-#include "chart/series.h"
+#include "chart/chart_series.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
