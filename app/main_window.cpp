@@ -1,9 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
-#include "app/form_settings.h"
 #include "app/port_text.h"
-#include "canvas/canvas.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/meter180.h"
@@ -21,22 +19,6 @@
 
 namespace kv {
 
-namespace {
-
-QFont formFont(const char* name, int characterHeight) {
-    FontSpec font;
-    font.name = name;
-    font.height = -characterHeight;
-    return toQFont(font);
-}
-
-template <typename W> W* place(W* w, int left, int top, int width, int height) {
-    w->setGeometry(left, top, width, height);
-    return w;
-}
-
-} // namespace
-
 QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
     const int left = desktop.left() + (desktop.width() - size.width()) / 2;
     const int top = desktop.top() + (desktop.height() - size.height()) / 2;
@@ -50,13 +32,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
     sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     onExit = [] { QCoreApplication::quit(); };
 
-    setWindowTitle(QStringLiteral("VELOMAX KV27500"));
-    setFixedSize(kClientWidth, kClientHeight);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, toQColor(backgroundColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
-    setFont(formFont("MS Sans Serif", 11));
+    applyWindowForm(*this);
     if (QScreen* s = screen())
         move(centredTopLeft(s->availableGeometry(), size()));
 
@@ -65,9 +41,9 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
         if (sleep)
             sleep(ms);
     });
-    poll_->label7 = "Label7";
+    poll_->label7 = mainform::kLabel7Text;
 
-    timer1_.setInterval(1);
+    timer1_.setInterval(mainform::kTimer1Interval);
     connect(&timer1_, &QTimer::timeout, this, [this] { timer1Timer(); });
 
     formCreate();
@@ -84,47 +60,55 @@ Displays MainWindow::displays() const {
 
 void MainWindow::createControls() {
     // Creation order is stacking order: later controls lie above earlier ones.
-    analog_ = place(new Meter180(this), 8, 80, 456, 248);
+    analog_ = new Meter180(this);
+    applyForm(*analog_, mainform::kAnalog);
     applyMeterSettings(*analog_);
     analog_->loaded();
 
-    label1_ = place(new QLabel(QStringLiteral("COMPORT"), this), 16, 6, 50, 14);
-    label1_->setFont(formFont("Arial", 11));
+    label1_ = new QLabel(this);
+    applyForm(*label1_, mainform::kLabel1);
 
-    anz_ = place(new ValueIndicator(this), 225, 1, 294, 75);
+    anz_ = new ValueIndicator(this);
+    applyForm(*anz_, mainform::kAnz);
     applyIndicatorSettings(*anz_);
     anz_->loaded();
 
-    label2_ = place(new QLabel(QStringLiteral("KV27500 meter display"), this), 8, 618, 132, 14);
-    label2_->setFont(formFont("Arial", 11));
+    label2_ = new QLabel(this);
+    applyForm(*label2_, mainform::kLabel2);
 
-    balken_ = place(new LevelBar(this), 8, 326, 456, 17);
+    balken_ = new LevelBar(this);
+    applyForm(*balken_, mainform::kBalken);
     applyBarSettings(*balken_);
 
-    chart1_ = place(new TrendChart(this), 8, 344, 456, 263);
+    chart1_ = new TrendChart(this);
+    applyForm(*chart1_, mainform::kChart1);
     applyChartSettings(*chart1_);
     series1_ = std::make_unique<LineSeries>();
     applySeriesSettings(*series1_);
     chart1_->addSeries(series1_.get());
 
-    comSel_ = place(new QComboBox(this), 13, 22, 57, 21);
+    comSel_ = new QComboBox(this);
     comSel_->setEditable(true);
     comSel_->setInsertPolicy(QComboBox::NoInsert);
-    comSel_->setEditText(QStringLiteral("1"));
+    applyForm(*comSel_, mainform::kComSel);
 
-    open_ = place(new QPushButton(QStringLiteral("Start"), this), 77, 6, 75, 25);
+    open_ = new QPushButton(this);
+    applyForm(*open_, mainform::kOpen);
     connect(open_, &QPushButton::clicked, this, [this] { openClick(); });
 
-    button2_ = place(new QPushButton(QStringLiteral("Exit"), this), 372, 612, 92, 25);
+    button2_ = new QPushButton(this);
+    applyForm(*button2_, mainform::kButton2);
     connect(button2_, &QPushButton::clicked, this, [this] { button2Click(); });
 
-    button1_ = place(new QPushButton(QStringLiteral("Stop"), this), 77, 36, 75, 25);
+    button1_ = new QPushButton(this);
+    applyForm(*button1_, mainform::kButton1);
     connect(button1_, &QPushButton::clicked, this, [this] { button1Click(); });
 
-    setTabOrder(comSel_, open_);
-    setTabOrder(open_, button2_);
-    // The chart sits between Exit and Stop in the tab order but takes no focus itself.
-    setTabOrder(button2_, button1_);
+    applyTabOrder({{&mainform::kComSel, comSel_},
+                   {&mainform::kOpen, open_},
+                   {&mainform::kButton2, button2_},
+                   {&mainform::kChart1, chart1_},
+                   {&mainform::kButton1, button1_}});
 }
 
 void MainWindow::formCreate() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/display_update.h"
+#include "app/main_form.h"
 #include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
@@ -35,10 +36,6 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 471;
-    static constexpr int kClientHeight = 648;
-    static constexpr unsigned backgroundColor = 16244694; // 0xF7DFD6
-
     // The link and the reporter must outlive the window. The ports (named "COM<n>" by the
     // link's port table) fill the port box; the link maps the names to devices on its own.
     MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
@@ -109,10 +106,10 @@ private:
     QTimer timer1_;
 
     std::unique_ptr<PollCycle> poll_;
-    std::string label8_ = "Echo";
-    std::string label9_ = "Bereichsanzeige";
-    std::string label10_ = "Skalierung";
-    std::string label11_ = "n.b.";
+    std::string label8_ = mainform::kLabel8Text;
+    std::string label9_ = mainform::kLabel9Text;
+    std::string label10_ = mainform::kLabel10Text;
+    std::string label11_ = mainform::kLabel11Text;
     int portNumber_ = 0;
     int timeoutSetting_ = 0;
     int readings_ = 0;

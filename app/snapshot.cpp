@@ -1,5 +1,7 @@
 #include "app/snapshot.h"
 
+#include "app/main_form.h"
+
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
@@ -44,7 +46,7 @@ void SnapshotRun::readingShown(int count) {
 
 QImage SnapshotRun::capture(MainWindow& window) {
     window.repaint();
-    return window.grab(QRect(0, 0, MainWindow::kClientWidth, MainWindow::kClientHeight)).toImage();
+    return window.grab(QRect(0, 0, mainform::kClientWidth, mainform::kClientHeight)).toImage();
 }
 
 void SnapshotRun::save() {

@@ -1,5 +1,6 @@
 // Cost of the trend chart as the readings pile up: adding one reading, and one whole
 // drawing pass of the window's chart at its window size with N readings of a noisy walk.
+#include "app/main_form.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 
@@ -10,8 +11,8 @@
 
 namespace {
 
-constexpr int kChartWidth = 456;
-constexpr int kChartHeight = 263;
+constexpr int kChartWidth = kv::mainform::kChart1.width;
+constexpr int kChartHeight = kv::mainform::kChart1.height;
 
 // The window's chart with its one series.
 struct BenchChart {
@@ -23,8 +24,8 @@ struct BenchChart {
 
     BenchChart() {
         chart.resize(kChartWidth, kChartHeight);
-        kv::configureTrendChart(chart);
-        series.setSeriesColor(kv::clRed);
+        kv::applyChartSettings(chart);
+        kv::applySeriesSettings(series);
         chart.addSeries(&series);
     }
     ~BenchChart() { chart.removeSeries(&series); }

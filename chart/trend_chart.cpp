@@ -371,18 +371,4 @@ void TrendChart::wheelEvent(QWheelEvent* e) {
     requestRepaint();
 }
 
-// ---------------------------------------------------------------------------------------
-
-void configureTrendChart(TrendChart& chart) {
-    chart.backWall().brush().setColor(clWhite);
-    chart.backWall().brush().setStyle(BrushStyle::bsClear);
-    chart.title().setText({"TrendChart"});
-    chart.bottomAxis().setVisible(false);
-    chart.rightAxis().setVisible(false);
-    chart.topAxis().setVisible(false);
-    chart.leftAxis().setAxisValuesFormat("#,##0.####");
-    chart.legend().setVisible(false);
-    chart.setView3D(false);
-}
-
 } // namespace kv

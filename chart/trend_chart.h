@@ -90,9 +90,4 @@ private:
     int wheelRemainder_ = 0;
 };
 
-// Puts the chart into the configuration of the meter window's trend chart: white clear
-// back wall, title "TrendChart", only the left axis shown with four decimals, no legend,
-// two-dimensional.
-void configureTrendChart(TrendChart& chart);
-
 } // namespace kv

@@ -1,6 +1,7 @@
 // The real window on the simulated meter: pseudo-terminal, serial link, poll timer, decoder,
 // display update and painting, checked by state and by the pixels on screen.
 #include "app/error_reporter.h"
+#include "app/main_form.h"
 #include "app/main_window.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
@@ -174,7 +175,7 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     EXPECT_NEAR(axis, 45.0, 4.0) << "digit 250 of 1000 turns the needle 45 degrees";
     // L = 456 * 150 / 1000 = 68 pixels: blocks at 4, 12, ... 68.
     EXPECT_EQ(barBlocks(shot, window->balken()->geometry()), 9);
-    const QRect field(225, 1, MainWindow::kClientWidth - 225, 70);
+    const QRect field(225, 1, mainform::kClientWidth - 225, 70);
     EXPECT_GT(blackPixels(shot, field), 500) << "the indicator's digits";
     const Rect pr = window->chart1()->plotRect();
     const QRect plot = QRect(pr.left + 2, pr.top + 2, pr.width() - 4, pr.height() - 4)

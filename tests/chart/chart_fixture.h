@@ -13,6 +13,22 @@ namespace kv::testing {
 constexpr int kChartWidth = 456;
 constexpr int kChartHeight = 263;
 
+// The meter window's stored chart values: white clear back wall, title "TrendChart", only
+// the left axis shown with four decimals, no legend, two-dimensional. A copy, since the
+// form that stores them lives in the app layer, which the chart tests cannot see; the app
+// tests check that a chart set up here draws like the window's.
+inline void configureLikeTheWindow(TrendChart& chart) {
+    chart.backWall().brush().setColor(clWhite);
+    chart.backWall().brush().setStyle(BrushStyle::bsClear);
+    chart.title().setText({"TrendChart"});
+    chart.bottomAxis().setVisible(false);
+    chart.rightAxis().setVisible(false);
+    chart.topAxis().setVisible(false);
+    chart.leftAxis().setAxisValuesFormat("#,##0.####");
+    chart.legend().setVisible(false);
+    chart.setView3D(false);
+}
+
 struct ConfiguredChart {
     std::unique_ptr<LineSeries> series = std::make_unique<LineSeries>();
     std::unique_ptr<TrendChart> chart = std::make_unique<TrendChart>();
@@ -20,7 +36,7 @@ struct ConfiguredChart {
 
     ConfiguredChart() {
         chart->resize(kChartWidth, kChartHeight);
-        configureTrendChart(*chart);
+        configureLikeTheWindow(*chart);
         series->setSeriesColor(clRed);
         chart->addSeries(series.get());
         chart->onAfterDraw = [this](AxisPanel&) { ++passes; };

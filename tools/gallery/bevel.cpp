@@ -1,6 +1,7 @@
 // Gallery pictures of the bevel and gradient painting: every gradient style, and the
 // bevel styles with each outline kind.
 #include "gauges/bevel.h"
+#include "app/main_form.h"
 #include "canvas/canvas.h"
 #include "gauges/gradient.h"
 #include "tools/gallery/gallery.h"
@@ -36,7 +37,7 @@ QImage gradientSheet(ColorValue from, ColorValue to) {
     return img;
 }
 
-KV_GALLERY("gradient-styles.png", [] { return gradientSheet(clWhite, 16244694); });
+KV_GALLERY("gradient-styles.png", [] { return gradientSheet(clWhite, kFormColor); });
 KV_GALLERY("gradient-styles-strong.png", [] { return gradientSheet(clYellow, clNavy); });
 
 QImage bevelSheet() {
@@ -64,7 +65,7 @@ QImage bevelSheet() {
                 b.setColorHighLightTo(clGray);
                 b.surfaceGrad().setVisible(true);
                 b.surfaceGrad().setColorFrom(clWhite);
-                b.surfaceGrad().setColorTo(16244694);
+                b.surfaceGrad().setColorTo(kFormColor);
             }
             const int x = col * kCellWidth + 5;
             const int y = row * cellH + 25;
@@ -88,7 +89,8 @@ KV_GALLERY("bevel-styles.png", bevelSheet);
 // The dial frame of the round meter on the main window: a raised outer bevel with its
 // outline, and a lowered inner bevel with the white-to-window-colour surface.
 KV_GALLERY("bevel-meter-dial.png", [] {
-    QImage img(456, 248, QImage::Format_RGB32);
+    const ControlForm& dial = mainform::kAnalog;
+    QImage img(dial.width, dial.height, QImage::Format_RGB32);
     img.fill(Qt::white);
     Canvas c(img);
     Bevel outer;
@@ -98,8 +100,8 @@ KV_GALLERY("bevel-meter-dial.png", [] {
     inner.setBevelLine(BevelLineKind::blInner);
     inner.surfaceGrad().setVisible(true);
     inner.surfaceGrad().setColorFrom(clWhite);
-    inner.surfaceGrad().setColorTo(16244694);
-    Rect r = outer.paint(c, Rect{0, 0, 456, 248});
+    inner.surfaceGrad().setColorTo(kFormColor);
+    Rect r = outer.paint(c, Rect{0, 0, dial.width, dial.height});
     r.top += 20;
     inner.paint(c, r);
     return img;

@@ -1,4 +1,5 @@
 // The trend chart as the meter window shows it, at its window size.
+#include "app/main_form.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "tools/gallery/gallery.h"
@@ -10,8 +11,8 @@
 
 namespace {
 
-constexpr int kChartWidth = 456;
-constexpr int kChartHeight = 263;
+constexpr int kChartWidth = kv::mainform::kChart1.width;
+constexpr int kChartHeight = kv::mainform::kChart1.height;
 
 QImage render(kv::TrendChart& chart) {
     QImage out(kChartWidth, kChartHeight, QImage::Format_RGB32);
@@ -23,9 +24,9 @@ QImage render(kv::TrendChart& chart) {
 template <typename Fill> QImage chartWith(Fill fill) {
     kv::TrendChart chart;
     chart.resize(kChartWidth, kChartHeight);
-    kv::configureTrendChart(chart);
+    kv::applyChartSettings(chart);
     kv::LineSeries series;
-    series.setSeriesColor(kv::clRed);
+    kv::applySeriesSettings(series);
     chart.addSeries(&series);
     fill(chart, series);
     QImage out = render(chart);

@@ -1,3 +1,4 @@
+#include "app/main_form.h"
 #include "levelbar/level_bar.h"
 #include "tools/gallery/gallery.h"
 
@@ -11,7 +12,7 @@ namespace {
 QImage renderBar(int width, int height, const std::function<void(kv::LevelBar&)>& setUp) {
     QWidget form;
     QPalette pal = form.palette();
-    pal.setColor(QPalette::Window, kv::toQColor(0xF7DFD6));
+    pal.setColor(QPalette::Window, kv::toQColor(kv::kFormColor));
     form.setPalette(pal);
     auto* bar = new kv::LevelBar(&form);
     bar->resize(width, height);
@@ -19,11 +20,17 @@ QImage renderBar(int width, int height, const std::function<void(kv::LevelBar&)>
     return bar->renderFace().copy();
 }
 
-void mainWindowBar(kv::LevelBar& bar, int position) {
-    bar.setBarColorFrom(kv::clBlack);
-    bar.setBarColorTo(kv::clNavy);
-    bar.setMax(1000);
-    bar.setPosition(position);
+// The bar `balken` as the main window stores it, at `position` of the maximum 1000 that
+// every reading gives it; `vary` changes it first.
+QImage mainWindowBar(int position, const std::function<void(kv::LevelBar&)>& vary = {}) {
+    const kv::ControlForm& form = kv::mainform::kBalken;
+    return renderBar(form.width, form.height, [&](kv::LevelBar& bar) {
+        if (vary)
+            vary(bar);
+        kv::applyBarSettings(bar);
+        bar.setMax(1000);
+        bar.setPosition(position);
+    });
 }
 
 KV_GALLERY("levelbar-default.png", [] {
@@ -31,21 +38,11 @@ KV_GALLERY("levelbar-default.png", [] {
                      [](kv::LevelBar& bar) { bar.setPosition(60); });
 });
 
-KV_GALLERY("levelbar-balken-0.png",
-           [] { return renderBar(456, 17, [](kv::LevelBar& bar) { mainWindowBar(bar, 0); }); });
-
-KV_GALLERY("levelbar-balken-500.png",
-           [] { return renderBar(456, 17, [](kv::LevelBar& bar) { mainWindowBar(bar, 500); }); });
-
-KV_GALLERY("levelbar-balken-1000.png",
-           [] { return renderBar(456, 17, [](kv::LevelBar& bar) { mainWindowBar(bar, 1000); }); });
-
-KV_GALLERY("levelbar-smooth.png", [] {
-    return renderBar(456, 17, [](kv::LevelBar& bar) {
-        bar.setSmooth(true);
-        mainWindowBar(bar, 640);
-    });
-});
+KV_GALLERY("levelbar-balken-0.png", [] { return mainWindowBar(0); });
+KV_GALLERY("levelbar-balken-500.png", [] { return mainWindowBar(500); });
+KV_GALLERY("levelbar-balken-1000.png", [] { return mainWindowBar(1000); });
+KV_GALLERY("levelbar-smooth.png",
+           [] { return mainWindowBar(640, [](kv::LevelBar& bar) { bar.setSmooth(true); }); });
 
 KV_GALLERY("levelbar-vertical.png", [] {
     return renderBar(456, 17, [](kv::LevelBar& bar) {

@@ -1,4 +1,4 @@
-#include "app/form_settings.h"
+#include "app/main_form.h"
 #include "format/number_format.h"
 #include "gauges/flash_timer.h"
 #include "gauges/meter180.h"
@@ -10,11 +10,9 @@ namespace {
 
 using namespace kv;
 
-constexpr ColorValue kWindowColor = 16244694;
-
 // The meter as the main window stores and loads it.
 void configureAsMainWindow(Meter180& m) {
-    m.setGeometry(0, 0, 456, 248);
+    applyForm(m, mainform::kAnalog);
     applyMeterSettings(m);
     m.loaded();
 }
@@ -22,7 +20,7 @@ void configureAsMainWindow(Meter180& m) {
 // The face over the window colour, as it shows on the main window.
 QImage onWindow(const QImage& face) {
     QImage out(face.size(), QImage::Format_RGB32);
-    out.fill(toQColor(kWindowColor));
+    out.fill(toQColor(kFormColor));
     QPainter p(&out);
     p.drawImage(0, 0, face);
     return out;
@@ -61,7 +59,7 @@ KV_GALLERY("meter-twice.png", [] { return mainWindowMeterAt(20.0f); });
 // Twice full scale with the overflow option: the pointer in both of its flash colours.
 KV_GALLERY("meter-overflow-flash.png", [] {
     GermanSeparators german;
-    QImage sheet(2 * 456, 248, QImage::Format_RGB32);
+    QImage sheet(2 * mainform::kAnalog.width, mainform::kAnalog.height, QImage::Format_RGB32);
     QPainter p(&sheet);
     Meter180 m;
     configureAsMainWindow(m);
@@ -71,7 +69,7 @@ KV_GALLERY("meter-overflow-flash.png", [] {
     for (int half = 0; half < 2; ++half) {
         for (int i = 0; i < 16; ++i)
             FlashTimer::instance().tick();
-        p.drawImage(half * 456, 0, onWindow(m.face()));
+        p.drawImage(half * mainform::kAnalog.width, 0, onWindow(m.face()));
     }
     return sheet;
 });
@@ -112,7 +110,7 @@ KV_GALLERY("meter-default.png", [] {
 
 KV_GALLERY("meter-shapes.png", [] {
     QImage sheet(4 * 230, 2 * 140, QImage::Format_RGB32);
-    sheet.fill(toQColor(kWindowColor));
+    sheet.fill(toQColor(kFormColor));
     QPainter p(&sheet);
     for (int shape = 0; shape < 8; ++shape) {
         Meter180 m;

@@ -1,5 +1,5 @@
 #include "gauges/value_indicator.h"
-#include "app/form_settings.h"
+#include "app/main_form.h"
 #include "format/number_format.h"
 #include "tools/gallery/gallery.h"
 
@@ -37,7 +37,7 @@ QImage render(const std::function<void(ValueIndicator&)>& configure, char decima
 
 // The indicator `anz` of the main window as stored and loaded there.
 void mainWindowIndicator(ValueIndicator& vi) {
-    vi.setGeometry(225, 1, 294, 75);
+    kv::applyForm(vi, kv::mainform::kAnz);
     kv::applyIndicatorSettings(vi);
     vi.loaded();
 }

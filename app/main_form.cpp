@@ -1,24 +1,35 @@
-#include "app/form_settings.h"
+#include "app/main_form.h"
 
+#include "canvas/canvas.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QPalette>
+#include <QWidget>
+#include <algorithm>
+#include <vector>
+
 namespace kv {
 
 namespace {
 
-constexpr ColorValue kFormColor = 16244694;
-
-FontSpec arial(int characterHeight, ColorValue color, bool bold = false) {
+FontSpec fontSpec(const FormFont& font, ColorValue color = clWindowText, bool bold = false) {
     FontSpec f;
-    f.name = "Arial";
-    f.height = -characterHeight;
+    f.name = font.name;
+    f.height = -font.characterHeight;
     f.color = color;
     f.bold = bold;
     return f;
+}
+
+FontSpec arial(int characterHeight, ColorValue color, bool bold = false) {
+    return fontSpec({"Arial", characterHeight}, color, bold);
 }
 
 void setBevel(Bevel& b, BevelStyle style, int spacing, int width) {
@@ -43,6 +54,42 @@ void setSignal(SignalSettings& s, const char* format, float from, float to) {
 }
 
 } // namespace
+
+void applyWindowForm(QWidget& window) {
+    window.setWindowTitle(QString::fromUtf8(mainform::kCaption));
+    window.setFixedSize(mainform::kClientWidth, mainform::kClientHeight);
+    QPalette pal = window.palette();
+    pal.setColor(QPalette::Window, toQColor(kFormColor));
+    window.setPalette(pal);
+    window.setAutoFillBackground(true);
+    window.setFont(toQFont(fontSpec(mainform::kFont)));
+}
+
+void applyForm(QWidget& control, const ControlForm& form) {
+    control.setGeometry(form.left, form.top, form.width, form.height);
+    if (form.font.name)
+        control.setFont(toQFont(fontSpec(form.font)));
+    if (!form.text)
+        return;
+    const QString text = QString::fromUtf8(form.text);
+    if (auto* label = qobject_cast<QLabel*>(&control))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(&control))
+        button->setText(text);
+    else if (auto* box = qobject_cast<QComboBox*>(&control))
+        box->setEditText(text);
+}
+
+void applyTabOrder(std::initializer_list<std::pair<const ControlForm*, QWidget*>> controls) {
+    std::vector<std::pair<int, QWidget*>> chain;
+    for (const auto& [form, control] : controls)
+        if (form->tabOrder >= 0 && control->focusPolicy() != Qt::NoFocus)
+            chain.emplace_back(form->tabOrder, control);
+    std::stable_sort(chain.begin(), chain.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1].second, chain[i].second);
+}
 
 void applyIndicatorSettings(ValueIndicator& anz) {
     anz.setDigit(500);
@@ -109,7 +156,15 @@ void applyBarSettings(LevelBar& balken) {
 }
 
 void applyChartSettings(TrendChart& chart) {
-    configureTrendChart(chart);
+    chart.backWall().brush().setColor(clWhite);
+    chart.backWall().brush().setStyle(BrushStyle::bsClear);
+    chart.title().setText({"TrendChart"});
+    chart.bottomAxis().setVisible(false);
+    chart.rightAxis().setVisible(false);
+    chart.topAxis().setVisible(false);
+    chart.leftAxis().setAxisValuesFormat("#,##0.####");
+    chart.legend().setVisible(false);
+    chart.setView3D(false);
 }
 
 void applySeriesSettings(LineSeries& series) {
