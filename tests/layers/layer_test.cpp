@@ -26,11 +26,16 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"serial", {"core"}},
     {"meter", {"core", "format", "serial"}},
     {"sim", {"core", "serial", "meter"}},
-    {"app", {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim"}},
+    {"record", {"core"}},
+    {"app",
+     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim",
+      "record"}},
     {"tools",
-     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "app"}},
+     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
+      "app"}},
     {"bench",
-     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "app"}},
+     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
+      "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -40,7 +45,7 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
 };
 
 // Layers whose code is plain C++, usable without Qt.
-const std::set<std::string> kPlain = {"core", "format", "sim"};
+const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);

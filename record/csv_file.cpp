@@ -1,0 +1,184 @@
+#include "record/csv_file.h"
+
+#include "record/csv.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kv {
+
+namespace {
+
+// While it lives, a reader that went away makes write() fail with EPIPE instead of ending
+// the program with SIGPIPE. A SIGPIPE raised meanwhile is taken back, unless one was
+// already pending for someone else.
+class PipeSignalHeld {
+public:
+    explicit PipeSignalHeld(bool active) : active_(active) {
+        if (!active_)
+            return;
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    }
+    ~PipeSignalHeld() {
+        if (!active_)
+            return;
+        if (raised_ && !wasPending_) {
+            const timespec now{0, 0};
+            while (sigtimedwait(&pipe_, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    PipeSignalHeld(const PipeSignalHeld&) = delete;
+    PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+
+    void raised() { raised_ = true; }
+
+private:
+    bool active_;
+    bool wasPending_ = false;
+    bool raised_ = false;
+    sigset_t pipe_{};
+    sigset_t old_{};
+};
+
+std::string reasonOf(int error) {
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+CsvFile::CsvFile(const std::string& path, Mode mode) : path_(path) {
+    open(mode);
+}
+
+CsvFile::~CsvFile() {
+    close();
+}
+
+bool CsvFile::write(std::string_view text) {
+    if (fd_ < 0)
+        return false;
+    PipeSignalHeld held(pipe_);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        const int error = n < 0 ? errno : EIO;
+        if (error == EPIPE)
+            held.raised();
+        // Take back the part that got in, so the file still ends with a whole line.
+        struct stat st {};
+        if (regular_ && done > 0 && fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(done))
+            (void)ftruncate(fd_, st.st_size - static_cast<off_t>(done));
+        return fail(error);
+    }
+    // Writes into a deleted file succeed and go nowhere.
+    struct stat st {};
+    if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0)
+        return fail("the file was deleted");
+    return true;
+}
+
+void CsvFile::open(Mode mode) {
+    if (path_ == "-") {
+        fd_ = STDOUT_FILENO;
+    } else {
+        // Write-only, so that a pipe notices its reader leave; without blocking, so that a
+        // named pipe nobody reads from fails here instead of hanging the caller.
+        const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_CREAT |
+                          (mode == Mode::append ? O_APPEND : O_TRUNC);
+        fd_ = ::open(path_.c_str(), flags, 0666);
+        if (fd_ < 0) {
+            const int error = errno;
+            struct stat st {};
+            if (error == ENOENT && stat(folderOf(path_).c_str(), &st) != 0)
+                fail("the folder " + folderOf(path_) + " does not exist");
+            else if (error == ENXIO)
+                fail("no program reads from it");
+            else
+                fail(error);
+            return;
+        }
+        ownsFd_ = true;
+        fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    }
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) {
+        fail(errno);
+        return;
+    }
+    regular_ = S_ISREG(st.st_mode);
+    pipe_ = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+    if (mode == Mode::append && regular_ && st.st_size > 0)
+        completeLastLine(st.st_size);
+    else
+        write(kCsvHeader);
+}
+
+void CsvFile::completeLastLine(std::int64_t size) {
+    // A line is far shorter than this. The file is read through a descriptor of its own,
+    // since ours may write only; a file that cannot be read is taken as whole.
+    constexpr off_t kTail = 64 * 1024;
+    const int fd = ::open(("/proc/self/fd/" + std::to_string(fd_)).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    const off_t length = std::min(static_cast<off_t>(size), kTail);
+    std::string tail(static_cast<std::size_t>(length), '\0');
+    const bool read = pread(fd, tail.data(), tail.size(), size - length) == length;
+    ::close(fd);
+    if (!read || tail.back() == '\n')
+        return;
+    const std::size_t newline = tail.rfind('\n');
+    const std::size_t lineStart = newline == std::string::npos ? 0 : newline + 1;
+    // An odd number of quotes means the writer stopped inside a quoted field.
+    const auto quotes =
+        std::count(tail.begin() + static_cast<std::ptrdiff_t>(lineStart), tail.end(), '"');
+    write(quotes % 2 ? "\"\n" : "\n");
+}
+
+bool CsvFile::fail(int error) {
+    return fail(reasonOf(error));
+}
+
+bool CsvFile::fail(const std::string& reason) {
+    close();
+    error_ = "Cannot write " + (path_ == "-" ? std::string("standard output") : path_) + ": " +
+             reason + ".";
+    return false;
+}
+
+void CsvFile::close() {
+    if (ownsFd_ && fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    ownsFd_ = false;
+}
+
+} // namespace kv

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// A CSV file of records, or standard output for the path "-". Text goes to the system in
+// one write call, never through a buffer of ours, so what a write returned with is on its
+// way to the disk even if the program dies the next moment, and a reader sees whole lines.
+// A failure closes the file and leaves a reason a user can act on; every later write is
+// refused.
+class CsvFile {
+public:
+    enum class Mode {
+        // Keeps what the file holds: the header goes only into a new or empty file, and a
+        // last line that a killed writer left unfinished is ended first, so rows stay whole.
+        append,
+        // Starts the file anew with the header.
+        replace,
+    };
+
+    CsvFile(const std::string& path, Mode mode);
+    ~CsvFile();
+    CsvFile(const CsvFile&) = delete;
+    CsvFile& operator=(const CsvFile&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    // Why the file was closed, e.g. "Cannot write /data/log.csv: no space left on device.";
+    // empty while it is open.
+    const std::string& error() const { return error_; }
+    const std::string& path() const { return path_; }
+
+    // False when this or an earlier write failed.
+    bool write(std::string_view text);
+
+private:
+    void open(Mode mode);
+    void completeLastLine(std::int64_t size);
+    bool fail(int error);
+    bool fail(const std::string& reason);
+    void close();
+
+    std::string path_;
+    std::string error_;
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    bool regular_ = false; // a file on disk, not a pipe, terminal or device
+    bool pipe_ = false;    // a reader that may go away
+};
+
+} // namespace kv

@@ -1,0 +1,164 @@
+#include "record/record_statistics.h"
+
+#include "record/csv.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace kv {
+
+namespace {
+
+constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
+
+std::size_t decimalsOf(float value) {
+    std::string text;
+    appendDecimal(text, value);
+    const std::size_t point = text.find('.');
+    return point == std::string::npos ? 0 : text.size() - point - 1;
+}
+
+void appendMean(std::string& out, double mean, std::size_t decimals) {
+    char buf[128];
+    const auto res = std::to_chars(buf, buf + sizeof buf, mean, std::chars_format::fixed,
+                                   static_cast<int>(decimals));
+    std::string text(buf, res.ptr);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    if (text == "-0")
+        text = "0";
+    out += text;
+}
+
+void appendCount(std::string& out, std::size_t n, const char* one, const char* many) {
+    out += std::to_string(n);
+    out += ' ';
+    out += n == 1 ? one : many;
+}
+
+void appendValue(std::string& out, const char* label, const std::string& unit,
+                 const std::string& number) {
+    out += ", ";
+    out += label;
+    out += ' ';
+    out += number;
+    if (!unit.empty()) {
+        out += ' ';
+        out += unit;
+    }
+}
+
+void appendPart(std::string& out, const UnitStatistics& s) {
+    appendCount(out, s.readings, "reading", "readings");
+    if (s.readings > 0) {
+        std::string number;
+        appendDecimal(number, s.minimum);
+        appendValue(out, "min", s.unit, number);
+        number.clear();
+        appendDecimal(number, s.maximum);
+        appendValue(out, "max", s.unit, number);
+        number.clear();
+        appendMean(number, s.mean, std::max(decimalsOf(s.minimum), decimalsOf(s.maximum)) + 1);
+        appendValue(out, "mean", s.unit, number);
+    }
+    out += ", ";
+    appendCount(out, s.gaps, "gap", "gaps");
+    out += ", ";
+    appendCount(out, s.overloads, "overload", "overloads");
+}
+
+} // namespace
+
+std::string summaryLine(const RecordStatistics& statistics) {
+    std::string out;
+    if (statistics.units.size() <= 1) {
+        UnitStatistics all = statistics.units.empty() ? UnitStatistics{} : statistics.units[0];
+        all.gaps = statistics.gaps;
+        all.overloads = statistics.overloads;
+        appendPart(out, all);
+        return out;
+    }
+    for (const UnitStatistics& s : statistics.units) {
+        if (!out.empty())
+            out += "; ";
+        appendPart(out, s);
+    }
+    return out;
+}
+
+void StatisticsTally::add(const Row& row, const RowContext& context) {
+    if (totals_.readings + totals_.gaps + totals_.overloads == 0)
+        totals_.first = row.time;
+    totals_.last = row.time;
+    const std::size_t group = groupOf(row, context);
+    if (group == kNoGroup) {
+        if (unitlessGaps_++ == 0)
+            firstUnitless_ = row.time;
+        ++totals_.gaps;
+        return;
+    }
+    Group& g = groups_[group];
+    UnitStatistics& s = g.stats;
+    if (s.readings + s.gaps + s.overloads == 0)
+        s.first = row.time;
+    s.last = row.time;
+    switch (row.status) {
+    case RowStatus::ok:
+        s.minimum = s.readings == 0 ? row.value : std::min(s.minimum, row.value);
+        s.maximum = s.readings == 0 ? row.value : std::max(s.maximum, row.value);
+        g.sum += row.value;
+        ++s.readings;
+        ++totals_.readings;
+        break;
+    case RowStatus::overload:
+        ++s.overloads;
+        ++totals_.overloads;
+        break;
+    case RowStatus::gap:
+        ++s.gaps;
+        ++totals_.gaps;
+        break;
+    }
+}
+
+void StatisticsTally::clear() {
+    *this = StatisticsTally{};
+}
+
+RecordStatistics StatisticsTally::result() const {
+    RecordStatistics out = totals_;
+    for (const Group& g : groups_) {
+        out.units.push_back(g.stats);
+        if (g.stats.readings > 0)
+            out.units.back().mean = g.sum / static_cast<double>(g.stats.readings);
+    }
+    if (unitlessGaps_ > 0 && !out.units.empty()) {
+        out.units[0].gaps += unitlessGaps_;
+        out.units[0].first = firstUnitless_;
+    }
+    return out;
+}
+
+std::size_t StatisticsTally::groupOf(const Row& row, const RowContext& context) {
+    if (!context.hasCodes)
+        return kNoGroup;
+    if (row.context < groupOfContext_.size() && groupOfContext_[row.context] != kNoGroup)
+        return groupOfContext_[row.context];
+    auto it = std::find_if(groups_.begin(), groups_.end(),
+                           [&](const Group& g) { return g.stats.unit == context.unit; });
+    if (it == groups_.end()) {
+        groups_.push_back({});
+        groups_.back().stats.unit = context.unit;
+        it = groups_.end() - 1;
+    }
+    if (groupOfContext_.size() <= row.context)
+        groupOfContext_.resize(row.context + 1, kNoGroup);
+    groupOfContext_[row.context] = static_cast<std::size_t>(it - groups_.begin());
+    return groupOfContext_[row.context];
+}
+
+} // namespace kv

@@ -1,0 +1,125 @@
+#include "record/recorder.h"
+
+#include "record/csv.h"
+
+#include <cmath>
+#include <ctime>
+
+namespace kv {
+
+Recorder::Recorder() = default;
+
+Recorder::~Recorder() = default;
+
+void Recorder::start(TimeMs now) {
+    tzset(); // localtime_r alone need not notice a changed TZ
+    rows_.clear();
+    tally_.clear();
+    running_ = true;
+    start_ = now;
+    quietSince_ = now;
+    gapWritten_ = false;
+    lastContext_ = ReadingStore::kNoContext;
+}
+
+void Recorder::stop() {
+    running_ = false;
+}
+
+bool Recorder::addReading(TimeMs now, float value, std::string_view unit, std::uint8_t function,
+                          std::uint8_t range) {
+    if (!running_)
+        return false;
+    const RowStatus status = std::isfinite(value) ? RowStatus::ok : RowStatus::overload;
+    add(now, status, value, contextOf(unit, function, range));
+    return true;
+}
+
+bool Recorder::addOverload(TimeMs now, std::string_view unit, std::uint8_t function,
+                           std::uint8_t range) {
+    if (!running_)
+        return false;
+    add(now, RowStatus::overload, 0, contextOf(unit, function, range));
+    return true;
+}
+
+bool Recorder::noteSilence(TimeMs now) {
+    if (!running_ || gapWritten_ || now - quietSince_ < kSilenceMs)
+        return false;
+    const TimeMs began = quietSince_;
+    add(began, RowStatus::gap, 0, lastContext_);
+    gapWritten_ = true;
+    return true;
+}
+
+std::string Recorder::csvLine(std::size_t index) const {
+    const Row row = rows_[index];
+    std::string line;
+    appendCsvRow(line, row, rows_.context(row.context), start_);
+    return line;
+}
+
+bool Recorder::openLog(const std::string& path) {
+    closeLog();
+    auto log = std::make_unique<CsvFile>(path, CsvFile::Mode::append);
+    if (!log->ok()) {
+        logError_ = log->error();
+        return false;
+    }
+    log_ = std::move(log);
+    return true;
+}
+
+void Recorder::closeLog() {
+    log_.reset();
+    logError_.clear();
+}
+
+bool Recorder::exportCsv(const std::string& path, std::string& error) const {
+    CsvFile file(path, CsvFile::Mode::replace);
+    // Lines go out in chunks: an export needs no line-by-line writes.
+    constexpr std::size_t kChunk = 64 * 1024;
+    std::string chunk;
+    chunk.reserve(kChunk + 256);
+    for (std::size_t i = 0; i < rows_.size() && file.ok(); ++i) {
+        const Row row = rows_[i];
+        appendCsvRow(chunk, row, rows_.context(row.context), start_);
+        if (chunk.size() >= kChunk || i + 1 == rows_.size()) {
+            file.write(chunk);
+            chunk.clear();
+        }
+    }
+    error = file.error();
+    return file.ok();
+}
+
+void Recorder::add(TimeMs time, RowStatus status, float value, std::uint32_t context) {
+    rows_.append(time, status, value, context);
+    const Row row{time, status, status == RowStatus::ok ? value : NAN, context};
+    tally_.add(row, rows_.context(context));
+    if (status != RowStatus::gap) {
+        quietSince_ = time;
+        gapWritten_ = false;
+        lastContext_ = context;
+    }
+    if (!log_)
+        return;
+    line_.clear();
+    appendCsvRow(line_, row, rows_.context(context), start_);
+    if (!log_->write(line_)) {
+        logError_ = log_->error();
+        log_.reset();
+        if (onLogError)
+            onLogError(logError_);
+    }
+}
+
+std::uint32_t Recorder::contextOf(std::string_view unit, std::uint8_t function,
+                                  std::uint8_t range) {
+    const RowContext& last = rows_.context(lastContext_);
+    if (last.hasCodes && last.function == function && last.range == range && last.unit == unit)
+        return lastContext_;
+    return rows_.contextOf(unit, function, range);
+}
+
+} // namespace kv

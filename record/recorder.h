@@ -1,0 +1,84 @@
+#pragma once
+
+#include "record/csv_file.h"
+#include "record/reading_store.h"
+#include "record/record_statistics.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// The record of a measuring session: from start() to the next start() every reading is
+// kept with its wall-clock time, and, while a log is open, written to it as one CSV line
+// the moment it arrives. stop() ends the session and keeps its rows until the next start().
+// A log that fails is closed and reported; the rows stay in memory either way.
+class Recorder {
+public:
+    // A poll without a reading for this long makes a gap row.
+    static constexpr TimeMs kSilenceMs = 1000;
+
+    Recorder();
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Empties the record and begins a session at `now`, in the time zone TZ names now.
+    void start(TimeMs now);
+    void stop();
+    bool running() const { return running_; }
+    TimeMs startTime() const { return start_; }
+
+    // Each adds a row to the running session and is ignored (false) without one. A value
+    // that is not finite cannot be written as a decimal and is kept as an overload.
+    bool addReading(TimeMs now, float value, std::string_view unit, std::uint8_t function,
+                    std::uint8_t range);
+    bool addOverload(TimeMs now, std::string_view unit, std::uint8_t function, std::uint8_t range);
+    // Tells of a poll that brought no reading. Once nothing has come for kSilenceMs since
+    // the last reading (or since start()), one gap row marks where the silence began, with
+    // the unit and codes of the reading before it. True when it added that row.
+    bool noteSilence(TimeMs now);
+
+    const ReadingStore& rows() const { return rows_; }
+    RecordStatistics statistics() const { return tally_.result(); }
+    std::string summary() const { return summaryLine(tally_.result()); }
+    // The CSV line of row `index`, as the log and the export write it.
+    std::string csvLine(std::size_t index) const;
+
+    // Appends every later row to the CSV file at `path` ("-": standard output); see
+    // CsvFile::Mode::append. False, with logError(), when it cannot be opened.
+    bool openLog(const std::string& path);
+    void closeLog();
+    bool logging() const { return log_ != nullptr; }
+    // Why the log was closed; empty while it works or when none was opened.
+    const std::string& logError() const { return logError_; }
+    // Called once when a write to the log fails, with the reason; the log is then closed.
+    std::function<void(const std::string& reason)> onLogError;
+
+    // Writes the whole record, header first, to a new file at `path` ("-": standard
+    // output). False, with the reason in `error`, when that fails.
+    bool exportCsv(const std::string& path, std::string& error) const;
+
+private:
+    void add(TimeMs time, RowStatus status, float value, std::uint32_t context);
+    std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
+
+    ReadingStore rows_;
+    StatisticsTally tally_;
+    bool running_ = false;
+    TimeMs start_ = 0;
+    // Where the current silence began (the last reading, or the start) and whether its gap
+    // row is written.
+    TimeMs quietSince_ = 0;
+    bool gapWritten_ = false;
+    std::uint32_t lastContext_ = ReadingStore::kNoContext;
+
+    std::unique_ptr<CsvFile> log_;
+    std::string logError_;
+    std::string line_; // reused, so a row costs no allocation
+};
+
+} // namespace kv
