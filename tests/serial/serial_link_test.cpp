@@ -7,6 +7,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -192,12 +193,18 @@ TEST(OpenFailure, AnotherUserIsDeniedOrFindsThePortInUse) {
                            ": permission denied. Add your user to the group dialout and log in "
                            "again.");
 
-    // Open to everyone now: only the terminal's exclusive mode keeps a non-root user out.
+    // Open to everyone now: only the terminal's exclusive mode keeps a non-root user out,
+    // even one that does not ask for the lock.
     ASSERT_EQ(::chmod(pty.path.c_str(), 0666), 0);
     SerialLink link(PortTable({entry(pty.path)}, {}));
     ASSERT_EQ(link.openPort(kMode), 1);
     SerialLink refused(PortTable({entry(pty.path)}, {}));
     ASSERT_EQ(refused.openPort(kMode), 0) << "and a refused open leaves the holder's mode alone";
+    const auto plainOpen = [&] {
+        const int fd = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        return fd >= 0 ? std::string("opened") : std::string(std::strerror(errno));
+    };
+    EXPECT_EQ(asUnprivilegedUser(plainOpen), std::string(std::strerror(EBUSY)));
     EXPECT_EQ(asUnprivilegedUser(tryOpen),
               "Cannot open " + pty.path + ": in use by another program.");
     link.closePort();
@@ -429,6 +436,7 @@ TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
     EXPECT_EQ(link.bytesWaiting(), 0);
     EXPECT_FALSE(link.isConnected());
     EXPECT_GE(scans, 1);
+    EXPECT_EQ(link.openFailure().text(), "Cannot open " + usb.path + ": no such device.");
 
     PortEntry moved = usb;
     moved.path = second.path;
