@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace kv {
@@ -69,9 +71,16 @@ bool PortEntry::sameUsbDevice(const PortEntry& o) const {
 
 std::string PortEntry::tooltip() const {
     std::string t = path;
-    std::string real = resolvedPath(path);
-    if (real != path)
-        t += " (" + real + ")";
+    struct stat st {};
+    // A device given on the command line stays listed while it is away, so the user can
+    // see why it does not answer.
+    if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        t += " (not present)";
+    } else {
+        const std::string real = resolvedPath(path);
+        if (real != path)
+            t += " (" + real + ")";
+    }
     if (!description.empty())
         t += "\n" + description;
     if (!manufacturer.empty())

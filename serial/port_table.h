@@ -20,8 +20,9 @@ struct PortEntry {
     // Same USB vendor, product and serial number; devices without a serial number are
     // never taken for each other, since two identical adapters could not be told apart.
     bool sameUsbDevice(const PortEntry& o) const;
-    // Several lines for the port box's tooltip: the path (and where a link points), the
-    // description, the maker, the USB ids and the serial number, as far as known.
+    // Several lines for the port box's tooltip: the path (and where a link points, or that
+    // nothing is there now), the description, the maker, the USB ids and the serial
+    // number, as far as known.
     std::string tooltip() const;
 };
 

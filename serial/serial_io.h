@@ -1,12 +1,15 @@
 #pragma once
 
+#include "serial/open_failure.h"
+
 #include <string_view>
 
 namespace kv {
 
-// The seven operations through which all port traffic passes. SerialLink drives a real
-// device; the poll cycle and the main window only see this interface, so tests can put a
-// scripted port behind it. Every call comes from the user-interface thread.
+// The seven operations through which all port traffic passes, and why an open failed.
+// SerialLink drives a real device; the poll cycle and the main window only see this
+// interface, so tests can put a scripted port behind it. Every call comes from the
+// user-interface thread.
 class SerialIo {
 public:
     virtual ~SerialIo() = default;
@@ -25,6 +28,12 @@ public:
     // The oldest received byte (0 to 255), or -1 when none is waiting.
     virtual int readByte() = 0;
     virtual void closePort() = 0;
+
+    // Why the port is not usable: the last openPort() failed, or a device that went away
+    // could not be opened again yet. No failure once an open succeeds. Here, because the
+    // window knows its port only through this interface; a port that cannot fail to open
+    // (a scripted one) has nothing to report.
+    virtual OpenFailure openFailure() const { return {}; }
 };
 
 } // namespace kv

@@ -5,7 +5,10 @@
 #include <climits>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -72,15 +75,34 @@ speed_t speedConstant(int baud) {
     }
 }
 
-bool configureLine(int fd, const SerialMode& m) {
+// 0, or the error number that kept the line from taking the mode.
+int configureLine(int fd, const SerialMode& m) {
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0 || !applySerialMode(tio, m))
-        return false;
+    if (::tcgetattr(fd, &tio) != 0)
+        return errno;
+    if (!applySerialMode(tio, m))
+        return EINVAL;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0)
-        return false;
+        return errno;
     // Whatever arrived before the port was ours is not a reply to us.
     ::tcflush(fd, TCIOFLUSH);
-    return true;
+    return 0;
+}
+
+// The exclusive mode belongs to the terminal, not to the descriptor: it must be switched off
+// before close(), or the terminal stays barred while another descriptor (a simulator's)
+// keeps it alive. The lock goes explicitly too, in case a forked child shares the descriptor.
+void closeExclusive(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
+// Unix98 pseudo-terminal slaves have the majors 136 to 143, wherever devpts is mounted.
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+           major(st.st_rdev) <= 143;
 }
 
 } // namespace
@@ -136,15 +158,57 @@ SerialLink::~SerialLink() {
     closePort();
 }
 
+bool SerialLink::LinkIdentity::operator==(const LinkIdentity& o) const {
+    return dev == o.dev && ino == o.ino && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec && target == o.target;
+}
+
+std::optional<SerialLink::LinkIdentity> SerialLink::linkIdentity(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return std::nullopt;
+    LinkIdentity id;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.mtime = st.st_mtim;
+    char target[4096];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+    if (n < 0)
+        return std::nullopt;
+    id.target.assign(target, static_cast<std::size_t>(n));
+    return id;
+}
+
 bool SerialLink::openDevice(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure_ = OpenFailure::fromErrno(errno, path);
         return false;
-    if (!::isatty(fd) || !configureLine(fd, mode_)) {
+    }
+    // Until the lock is ours the exclusive mode may be another holder's: leave it alone.
+    int err = 0;
+    if (!::isatty(fd))
+        err = ENOTTY;
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        err = errno;
+    if (err != 0) {
         ::close(fd);
+        failure_ = OpenFailure::fromErrno(err, path);
+        return false;
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        err = errno;
+    if (err == 0)
+        err = configureLine(fd, mode_);
+    if (err != 0) {
+        closeExclusive(fd);
+        failure_ = OpenFailure::fromErrno(err, path);
         return false;
     }
     fd_ = fd;
+    failure_ = {};
+    openedPseudoTerminal_ = isPseudoTerminal(fd);
+    openedLink_ = linkIdentity(path);
     rxHead_ = rxTail_ = 0;
     applyRts();
     return true;
@@ -153,11 +217,15 @@ bool SerialLink::openDevice(const std::string& path) {
 int SerialLink::openPort(std::string_view modeText) {
     closePort();
     const auto mode = parseModeText(modeText);
-    if (!mode)
+    if (!mode) {
+        failure_ = {OpenFailure::Reason::Other, std::string(modeText), "not a valid mode text"};
         return 0;
+    }
     const PortEntry* entry = table_.find(mode->portName());
-    if (!entry)
+    if (!entry) {
+        failure_ = {OpenFailure::Reason::NoSuchDevice, mode->portName(), {}};
         return 0;
+    }
     mode_ = *mode;
     if (!openDevice(entry->path))
         return 0;
@@ -189,7 +257,7 @@ void SerialLink::setTimeouts(int setting) {
 void SerialLink::releaseDevice() {
     if (fd_ >= 0) {
         ::tcflush(fd_, TCOFLUSH);
-        ::close(fd_);
+        closeExclusive(fd_);
     }
     fd_ = -1;
 }
@@ -200,6 +268,17 @@ void SerialLink::markLost() {
     nextRetry_ = std::chrono::steady_clock::now() + reconnectInterval;
 }
 
+// A pseudo-terminal that went away never comes back: its number may by now belong to
+// someone's terminal session, and opening it would switch that to raw mode and write into
+// it. Only a symbolic link made anew since it was opened (a simulator's that came back)
+// leads to a device of ours again; the old link may point at the reused number.
+bool SerialLink::pathMayLeadBack() const {
+    if (!openedPseudoTerminal_)
+        return true;
+    const auto link = linkIdentity(device_.path);
+    return link && link != openedLink_;
+}
+
 void SerialLink::maybeReconnect() {
     if (!wanted_ || fd_ >= 0)
         return;
@@ -207,10 +286,12 @@ void SerialLink::maybeReconnect() {
     if (now < nextRetry_)
         return;
     nextRetry_ = now + reconnectInterval;
+    // Whatever keeps the device away is the reason until it is back.
+    const OpenFailure away{OpenFailure::Reason::NoSuchDevice, device_.path, {}};
     if (!device_.hasUsbIdentity()) {
-        // A pseudo-terminal that went away never comes back: its number may by now belong
-        // to someone's terminal session. Its symbolic links (a simulator's) are followed.
-        if (device_.path.rfind("/dev/pts/", 0) != 0)
+        if (!pathMayLeadBack())
+            failure_ = away;
+        else
             openDevice(device_.path);
         return;
     }
@@ -218,16 +299,24 @@ void SerialLink::maybeReconnect() {
     // belong to another adapter, and ours may have come back under a new one. Without a
     // serial number only the same path with the same vendor and product will do.
     const auto ports = scanner_ ? scanner_() : PortTable::systemPorts();
+    bool tried = false;
     for (const PortEntry& p : ports) {
-        if (device_.serialNumber.empty()) {
-            if (p.vendorId == device_.vendorId && p.productId == device_.productId &&
-                resolvedPath(p.path) == resolvedPath(device_.path) && openDevice(device_.path))
-                return;
-        } else if (p.sameUsbDevice(device_) && openDevice(p.path)) {
-            device_.path = p.path;
+        const bool ours = device_.serialNumber.empty()
+                              ? p.vendorId == device_.vendorId &&
+                                    p.productId == device_.productId &&
+                                    resolvedPath(p.path) == resolvedPath(device_.path)
+                              : p.sameUsbDevice(device_);
+        if (!ours)
+            continue;
+        tried = true;
+        const std::string path = device_.serialNumber.empty() ? device_.path : p.path;
+        if (openDevice(path)) {
+            device_.path = path;
             return;
         }
     }
+    if (!tried)
+        failure_ = away;
 }
 
 bool SerialLink::checkAlive() {

@@ -7,7 +7,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <optional>
+#include <sys/types.h>
 #include <termios.h>
 
 namespace kv {
@@ -20,13 +23,19 @@ bool applySerialMode(termios& tio, const SerialMode& m);
 // the mode text, no flow control. Every operation is non-blocking apart from a send that
 // waits for room in the output queue at most for the time-out (setTimeouts).
 //
+// The port is held alone, so that two programs never split the meter's replies: an
+// advisory lock on the device (flock, which other serial programs honour) and the
+// terminal's exclusive mode (TIOCEXCL), both let go on close. A device held by someone
+// else fails to open with the reason InUse; openFailure() tells why any open failed.
+//
 // A device that vanishes while open (cable pulled, simulator unplugged) makes the link
 // report 0 waiting bytes and drop sends, without a message. The link then tries to open
-// the device again, at most every reconnectInterval, from bytesWaiting() and sendByte():
-// the same path (never a bare pseudo-terminal, whose number is handed out again), or, for a
-// USB device, the port with the same USB identity: with a serial number under whatever path
-// it has now, without one only under the same path. Once back, polling goes on without a
-// new openPort().
+// the device it lost again, at most every reconnectInterval, from bytesWaiting() and
+// sendByte(): a USB device as the port with the same USB identity (with a serial number
+// under whatever path it has now, without one only under the same path); any other device
+// under the same path, except a pseudo-terminal: its number is handed out again, so only a
+// symbolic link made anew since the loss (a simulator's that came back) leads to it. Once
+// back, polling goes on without a new openPort().
 class SerialLink : public SerialIo {
 public:
     static constexpr std::chrono::milliseconds reconnectInterval{200};
@@ -63,9 +72,23 @@ public:
     bool isConnected() const { return fd_ >= 0; }
     // The path in use, or last in use while the device is away.
     const std::string& devicePath() const { return device_.path; }
+    OpenFailure openFailure() const override { return failure_; }
 
 private:
+    // A symbolic link as it was when the device was opened through it. The text it points
+    // at is part of it: a link's inode and time may come back on a link made anew.
+    struct LinkIdentity {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        timespec mtime{};
+        std::string target;
+        bool operator==(const LinkIdentity& o) const;
+        bool operator!=(const LinkIdentity& o) const { return !(*this == o); }
+    };
+    static std::optional<LinkIdentity> linkIdentity(const std::string& path);
+
     bool openDevice(const std::string& path);
+    bool pathMayLeadBack() const;
     void releaseDevice();
     void markLost();
     void maybeReconnect();
@@ -78,6 +101,10 @@ private:
     bool wanted_ = false;
     SerialMode mode_;
     PortEntry device_;
+    OpenFailure failure_;
+    // How the open device was reached, to tell whether its path still leads to it once lost.
+    bool openedPseudoTerminal_ = false;
+    std::optional<LinkIdentity> openedLink_;
     bool rtsOn_ = false;
     bool rtsRequested_ = false;
     int timeoutSetting_ = 0;

@@ -107,6 +107,21 @@ TEST(PortTable, TooltipShowsWhereALinkPoints) {
     std::filesystem::remove(link);
 }
 
+TEST(PortTable, ADeviceThatIsAwayIsListedAsNotPresent) {
+    const PortEntry missing = PortTable::describeDevice("/nonexistent/ttyUSB7", "Bench meter");
+    EXPECT_EQ(missing.path, "/nonexistent/ttyUSB7");
+    EXPECT_EQ(missing.tooltip(), "/nonexistent/ttyUSB7 (not present)\nBench meter");
+
+    // A link whose device went away is not there either; one whose device is, is.
+    const std::string link = ::testing::TempDir() + "kv-away-" + std::to_string(::getpid());
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink("/nonexistent/ttyUSB7", link);
+    EXPECT_EQ(PortTable::describeDevice(link).tooltip(), link + " (not present)");
+    std::filesystem::remove(link);
+    EXPECT_EQ(PortTable::describeDevice("/dev/null").tooltip().find("not present"),
+              std::string::npos);
+}
+
 TEST(PortTable, UsbIdentityNeedsSerialNumber) {
     EXPECT_TRUE(port("/a", 1, 2, "S").sameUsbDevice(port("/b", 1, 2, "S")));
     EXPECT_FALSE(port("/a", 1, 2, "S").sameUsbDevice(port("/b", 1, 2, "T")));

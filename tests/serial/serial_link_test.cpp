@@ -7,12 +7,19 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <grp.h>
 #include <memory>
+#include <optional>
 #include <pthread.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -101,6 +108,130 @@ TEST(SerialLink, OpenFailsForUnknownNamesAndBadModes) {
     EXPECT_EQ(notTty.openPort("COM2:9600,N,8,1"), 0);
 }
 
+constexpr const char* kMode = "COM1:9600,N,8,1";
+
+TEST(OpenFailure, SaysWhyInTheWordsTheUserSees) {
+    const std::string dir = tempPath("kv-open-dir-");
+    std::filesystem::create_directories(dir);
+    const std::string file = dir + "/plain";
+    std::ofstream(file) << "not a device";
+    // A pseudo-terminal that is still locked refuses to open with an error of its own.
+    const int locked = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ::grantpt(locked);
+    char lockedPath[128];
+    ::ptsname_r(locked, lockedPath, sizeof lockedPath);
+    Pty pty;
+    SerialLink link(PortTable({entry("/nonexistent/ttyUSB0"), entry("/dev/null"), entry(dir),
+                               entry(file), entry(lockedPath), entry(pty.path)},
+                              {}));
+    using R = OpenFailure::Reason;
+    const std::tuple<const char*, R, std::string> cases[] = {
+        {"COM1:9600,N,8,1", R::NoSuchDevice, "Cannot open /nonexistent/ttyUSB0: no such device."},
+        {"COM2:9600,N,8,1", R::NotASerialPort, "Cannot open /dev/null: not a serial port."},
+        {"COM3:9600,N,8,1", R::NotASerialPort, "Cannot open " + dir + ": not a serial port."},
+        {"COM4:9600,N,8,1", R::NotASerialPort, "Cannot open " + file + ": not a serial port."},
+        {"COM5:9600,N,8,1", R::Other,
+         "Cannot open " + std::string(lockedPath) + ": input/output error."},
+        {"com9:9600,N,8,1", R::NoSuchDevice, "Cannot open COM9: no such device."},
+    };
+    for (const auto& [mode, reason, text] : cases) {
+        EXPECT_EQ(link.openPort(mode), 0) << mode;
+        EXPECT_EQ(link.openFailure().reason, reason) << mode;
+        EXPECT_EQ(link.openFailure().text(), text);
+    }
+    link.closePort();
+    EXPECT_EQ(link.openFailure().text(), "Cannot open COM9: no such device.")
+        << "kept till a success";
+    ASSERT_EQ(link.openPort("COM6:9600,N,8,1"), 1);
+    EXPECT_FALSE(link.openFailure().failed());
+    EXPECT_EQ(link.openFailure().text(), "");
+    ::close(locked);
+    std::filesystem::remove_all(dir);
+}
+
+// Runs tryOpen in a child process that has become the unprivileged user nobody and returns
+// the text it made; nullopt when this process may not change its user.
+std::optional<std::string> asUnprivilegedUser(const std::function<std::string()>& tryOpen) {
+    if (::geteuid() != 0)
+        return std::nullopt;
+    int out[2];
+    if (::pipe(out) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(77);
+        const std::string text = tryOpen();
+        const bool sent =
+            ::write(out[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buf[256];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 77)
+        return std::nullopt;
+    return text;
+}
+
+TEST(OpenFailure, AnotherUserIsDeniedOrFindsThePortInUse) {
+    Pty pty; // root's own terminal
+    const auto tryOpen = [&] {
+        SerialLink other(PortTable({entry(pty.path)}, {}));
+        return other.openPort(kMode) == 1 ? std::string("opened") : other.openFailure().text();
+    };
+    const auto denied = asUnprivilegedUser(tryOpen);
+    if (!denied)
+        GTEST_SKIP() << "trying a device as an unprivileged user needs root";
+    EXPECT_EQ(*denied, "Cannot open " + pty.path +
+                           ": permission denied. Add your user to the group dialout and log in "
+                           "again.");
+
+    // Open to everyone now: only the terminal's exclusive mode keeps a non-root user out,
+    // even one that does not ask for the lock.
+    ASSERT_EQ(::chmod(pty.path.c_str(), 0666), 0);
+    SerialLink link(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(link.openPort(kMode), 1);
+    SerialLink refused(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(refused.openPort(kMode), 0) << "and a refused open leaves the holder's mode alone";
+    const auto plainOpen = [&] {
+        const int fd = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        return fd >= 0 ? std::string("opened") : std::string(std::strerror(errno));
+    };
+    EXPECT_EQ(asUnprivilegedUser(plainOpen), std::string(std::strerror(EBUSY)));
+    EXPECT_EQ(asUnprivilegedUser(tryOpen),
+              "Cannot open " + pty.path + ": in use by another program.");
+    link.closePort();
+    EXPECT_EQ(asUnprivilegedUser(tryOpen), "opened") << "closing ends the exclusive mode";
+}
+
+TEST(ExclusivePort, OneHolderAtATimeAndOtherProgramsLocksCount) {
+    Pty pty;
+    SerialLink first(PortTable({entry(pty.path)}, {}));
+    SerialLink second(PortTable({entry(pty.path)}, {}));
+    ASSERT_EQ(first.openPort(kMode), 1);
+    EXPECT_EQ(second.openPort(kMode), 0);
+    EXPECT_EQ(second.openFailure().text(),
+              "Cannot open " + pty.path + ": in use by another program.");
+
+    // Another serial program asking for the lock is told no, and is let in after close.
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    first.closePort();
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(second.openPort(kMode), 0) << "a program holding the lock keeps us out";
+    EXPECT_EQ(second.openFailure().reason, OpenFailure::Reason::InUse);
+    ::close(other);
+    EXPECT_EQ(second.openPort(kMode), 1);
+}
+
 TEST(LineSettings, FollowTheModeText) {
     struct Case {
         const char* mode;
@@ -142,10 +273,9 @@ TEST(SerialLink, OpenedDeviceIsInRawMode) {
     Pty pty;
     SerialLink link(PortTable({entry(pty.path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
-    int fd = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    // The master shows the terminal's settings; the device itself is the link's alone.
     termios tio{};
-    ASSERT_EQ(::tcgetattr(fd, &tio), 0);
-    ::close(fd);
+    ASSERT_EQ(::tcgetattr(pty.master, &tio), 0);
     EXPECT_EQ(::cfgetospeed(&tio), B9600);
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
 }
@@ -304,6 +434,7 @@ TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
     EXPECT_EQ(link.bytesWaiting(), 0);
     EXPECT_FALSE(link.isConnected());
     EXPECT_GE(scans, 1);
+    EXPECT_EQ(link.openFailure().text(), "Cannot open " + usb.path + ": no such device.");
 
     PortEntry moved = usb;
     moved.path = second.path;
@@ -370,6 +501,78 @@ TEST(SerialLink, UsbDeviceWithoutSerialNumberReturnsOnlyAtItsPath) {
     std::filesystem::remove(path);
 }
 
+// Points path at target with a link made aside and renamed into place, the way a
+// simulator that comes back does: the old link never goes missing, the new one is new.
+void relink(const std::string& path, const std::string& target) {
+    const std::string aside = path + ".new";
+    std::filesystem::remove(aside);
+    std::filesystem::create_symlink(target, aside);
+    std::filesystem::rename(aside, path);
+}
+
+// Calls the link's polling operation until it is connected or the time is up.
+bool reconnects(SerialLink& link, std::chrono::milliseconds limit) {
+    return eventually(
+        [&] {
+            link.bytesWaiting();
+            return link.isConnected();
+        },
+        limit);
+}
+
+TEST(Reconnect, AStaleLinkToAReusedPseudoTerminalIsLeftAlone) {
+    // meter -> hop -> /dev/pts/N: re-pointing the hop hands the unchanged link a new
+    // terminal, as the kernel does when it gives N to the next session.
+    const std::string meterPath = tempPath("kv-stale-meter-");
+    const std::string hop = tempPath("kv-stale-hop-");
+    auto first = std::make_unique<Pty>();
+    relink(hop, first->path);
+    relink(meterPath, hop);
+    SerialLink link(PortTable({entry(meterPath)}, {}));
+    ASSERT_EQ(link.openPort(kMode), 1);
+    first.reset(); // the meter dies and leaves its link behind
+    EXPECT_EQ(link.bytesWaiting(), 0);
+
+    Pty stranger;
+    relink(hop, stranger.path);
+    const auto start = Clock::now();
+    while (Clock::now() - start < 3 * SerialLink::reconnectInterval) {
+        link.sendByte(137);
+        link.bytesWaiting();
+    }
+    EXPECT_FALSE(link.isConnected());
+    EXPECT_TRUE(stranger.received().empty()) << "nothing written into someone's terminal";
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(stranger.master, &tio), 0);
+    EXPECT_NE(tio.c_lflag & ICANON, 0u) << "its settings untouched";
+    EXPECT_EQ(link.openFailure().text(), "Cannot open " + meterPath + ": no such device.");
+    std::filesystem::remove(meterPath);
+    std::filesystem::remove(hop);
+}
+
+TEST(Reconnect, ADeviceHeldBySomeoneElseIsLeftAloneUntilFree) {
+    const std::string meterPath = tempPath("kv-held-");
+    auto first = std::make_unique<Pty>();
+    relink(meterPath, first->path);
+    SerialLink link(PortTable({entry(meterPath)}, {}));
+    ASSERT_EQ(link.openPort(kMode), 1);
+    first.reset();
+    EXPECT_EQ(link.bytesWaiting(), 0);
+
+    Pty second;
+    relink(meterPath, second.path);
+    SerialLink other(PortTable({entry(meterPath)}, {}));
+    ASSERT_EQ(other.openPort(kMode), 1) << "the other program was quicker";
+    EXPECT_FALSE(reconnects(link, 3 * SerialLink::reconnectInterval));
+    EXPECT_EQ(link.openFailure().reason, OpenFailure::Reason::InUse);
+    EXPECT_TRUE(link.isOpen()) << "still wanted";
+
+    other.closePort();
+    ASSERT_TRUE(reconnects(link, 1000ms));
+    EXPECT_EQ(other.openPort(kMode), 0) << "and now the link holds it alone again";
+    std::filesystem::remove(meterPath);
+}
+
 TEST(SerialLink, RetriesAreSpacedOut) {
     auto pty = std::make_unique<Pty>();
     PortEntry usb = entry(pty->path);
@@ -392,10 +595,14 @@ TEST(SerialLink, RetriesAreSpacedOut) {
     EXPECT_LE(scans, 3);
 }
 
-// Fills the output queue of the link's device through a second descriptor on it, so the
+// A second descriptor on the device, opened before the link takes it exclusively.
+int openWriter(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// Fills the output queue of the link's device through the writer (and closes it), so the
 // link's next send finds no room: a line that does not move.
-void fillOutputQueue(const std::string& path) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+void fillOutputQueue(int fd) {
     ASSERT_GE(fd, 0);
     // The terminal layer moves written bytes on behind the writer's back for a moment, so
     // the queue counts as full only once it has taken nothing for a while.
@@ -412,9 +619,10 @@ void fillOutputQueue(const std::string& path) {
 
 TEST(SerialLinkSend, StuckLineHoldsASendNoLongerThanTheTimeOut) {
     Pty pty;
+    const int writer = openWriter(pty.path);
     SerialLink link(PortTable({entry(pty.path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
-    fillOutputQueue(pty.path);
+    fillOutputQueue(writer);
 
     link.setTimeouts(30); // 300 ms
     auto start = Clock::now();
@@ -436,9 +644,10 @@ void ignoreSignal(int) {}
 
 TEST(SerialLinkSend, SignalDuringTheWaitDoesNotLoseTheByte) {
     Pty pty;
+    const int writer = openWriter(pty.path);
     SerialLink link(PortTable({entry(pty.path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
-    fillOutputQueue(pty.path);
+    fillOutputQueue(writer);
 
     struct sigaction action {
     }, old{};
