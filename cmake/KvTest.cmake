@@ -30,4 +30,15 @@ function(kv_add_test)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0")
+  kv_add_whole_test(${T_NAME})
+endfunction()
+
+# kv_add_whole_test(name): the test executable run once as a whole, every test in one
+# process, as a developer runs it by hand. The discovered entries give each test a fresh
+# process; this one fails where a test leaves state behind that another trips over.
+function(kv_add_whole_test name)
+  add_test(NAME ${name}.WholeInOneProcess COMMAND ${name})
+  set_tests_properties(${name}.WholeInOneProcess PROPERTIES
+    TIMEOUT 300
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0")
 endfunction()

@@ -11,14 +11,13 @@
 #include "levelbar/level_bar.h"
 #include "serial/serial_link.h"
 #include "sim/meter_simulator.h"
+#include "support/screen.h"
+#include "window_pixels.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QImage>
 #include <QPushButton>
 #include <QThread>
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -34,62 +33,6 @@ constexpr const char* kScript = "240 136 01234\n" // 1,234 V-DC, full scale 10
                                 "168 193 01500\n" // 01,500 A - DC, full scale 10
                                 "168 193 02500\n";
 constexpr int kReadings = 7;
-
-bool isLime(QRgb p) {
-    return qRed(p) < 60 && qGreen(p) > 200 && qBlue(p) < 60;
-}
-bool isBlack(QRgb p) {
-    return qRed(p) < 40 && qGreen(p) < 40 && qBlue(p) < 40;
-}
-
-// Direction of the needle: the principal axis of the lime pixels in `area`, in degrees
-// from the positive x axis with y pointing down, folded into [0, 180).
-double needleAxisDegrees(const QImage& img, const QRect& area, int* count) {
-    double sx = 0, sy = 0;
-    std::vector<QPoint> pts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (isLime(img.pixel(x, y))) {
-                pts.push_back({x, y});
-                sx += x;
-                sy += y;
-            }
-    *count = static_cast<int>(pts.size());
-    if (pts.empty())
-        return -1;
-    const double mx = sx / pts.size(), my = sy / pts.size();
-    double cxx = 0, cyy = 0, cxy = 0;
-    for (const QPoint& p : pts) {
-        cxx += (p.x() - mx) * (p.x() - mx);
-        cyy += (p.y() - my) * (p.y() - my);
-        cxy += (p.x() - mx) * (p.y() - my);
-    }
-    double deg = 0.5 * std::atan2(2 * cxy, cxx - cyy) * 180.0 / M_PI;
-    if (deg < 0)
-        deg += 180;
-    return deg;
-}
-
-// Runs of bar colour along the middle row of the level bar's trough.
-int barBlocks(const QImage& img, const QRect& bar) {
-    const int y = bar.top() + bar.height() / 2;
-    int runs = 0;
-    bool in = false;
-    for (int x = bar.left() + 3; x < bar.right() - 2; ++x) {
-        const bool dark = qRed(img.pixel(x, y)) < 100 && qGreen(img.pixel(x, y)) < 100;
-        runs += (dark && !in) ? 1 : 0;
-        in = dark;
-    }
-    return runs;
-}
-
-int blackPixels(const QImage& img, const QRect& area) {
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += isBlack(img.pixel(x, y)) ? 1 : 0;
-    return n;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -121,11 +64,8 @@ protected:
 
     // Runs the event loop until `count` readings have been shown, or 10 s have passed.
     bool runUntil(int count) {
-        QElapsedTimer t;
-        t.start();
-        while (window->readings() < count && t.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return window->readings() >= count;
+        return test::runEventsUntil([&] { return window->readings() >= count; },
+                                    std::chrono::seconds(10));
     }
 
     void settle() {
@@ -167,20 +107,20 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     for (int i = 0; i < kReadings; ++i)
         EXPECT_NEAR(window->series1().yAt(i), ys[i], 1e-4) << i;
 
-    // Pixels, as the window shows them.
-    const QImage shot = window->grab().toImage();
+    // Pixels, as they reached the screen.
+    const QImage shot = test::onScreen(*window);
     int lime = 0;
-    const double axis = needleAxisDegrees(shot, window->analog()->geometry(), &lime);
+    const double axis = test::needleAxisDegrees(shot, window->analog()->geometry(), &lime);
     EXPECT_GT(lime, 30) << "no needle drawn";
     EXPECT_NEAR(axis, 45.0, 4.0) << "digit 250 of 1000 turns the needle 45 degrees";
     // L = 456 * 150 / 1000 = 68 pixels: blocks at 4, 12, ... 68.
-    EXPECT_EQ(barBlocks(shot, window->balken()->geometry()), 9);
+    EXPECT_EQ(test::barBlocks(shot, window->balken()->geometry()), 9);
     const QRect field(225, 1, mainform::kClientWidth - 225, 70);
-    EXPECT_GT(blackPixels(shot, field), 500) << "the indicator's digits";
+    EXPECT_GT(test::blackPixels(shot, field), 500) << "the indicator's digits";
     const Rect pr = window->chart1()->plotRect();
     const QRect plot = QRect(pr.left + 2, pr.top + 2, pr.width() - 4, pr.height() - 4)
                            .translated(window->chart1()->pos());
-    const int lineWithPoints = blackPixels(shot, plot);
+    const int lineWithPoints = test::blackPixels(shot, plot);
     EXPECT_GT(lineWithPoints, 100) << "the trend line";
 
     // Stop: displays reset, units and full scale stay, the chart is empty.
@@ -192,11 +132,12 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     EXPECT_EQ(window->balken()->position(), 0);
     EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "A - DC");
     EXPECT_EQ(window->analog()->signalSettings().valueTo(), 10.0f);
-    const QImage stopped = window->grab().toImage();
-    EXPECT_EQ(barBlocks(stopped, window->balken()->geometry()), 0);
-    EXPECT_LT(blackPixels(stopped, plot), lineWithPoints / 4) << "the line is gone";
+    const QImage stopped = test::onScreen(*window);
+    EXPECT_EQ(test::barBlocks(stopped, window->balken()->geometry()), 0);
+    EXPECT_LT(test::blackPixels(stopped, plot), lineWithPoints / 4) << "the line is gone";
     int limeStopped = 0;
-    EXPECT_NEAR(needleAxisDegrees(stopped, window->analog()->geometry(), &limeStopped), 0.0, 4.0)
+    EXPECT_NEAR(test::needleAxisDegrees(stopped, window->analog()->geometry(), &limeStopped), 0.0,
+                4.0)
         << "the needle rests at 9 o'clock";
 
     // Start again: the port opens once more; the script is over, so the silent meter's last

@@ -5,18 +5,20 @@
 #include "app/simulated_meter.h"
 #include "format/number_format.h"
 #include "gauges/value_indicator.h"
+#include "meter/meter_protocol.h"
 #include "serial/serial_link.h"
+#include "support/wait.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace kv {
 namespace {
+
+using namespace std::chrono_literals;
 
 class SimulatedMeter : public ::testing::Test {
 protected:
@@ -59,16 +61,34 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     {
         MainWindow window(link, table.entries(), errors);
-        window.sleep = [](int) { QThread::msleep(60); };
+        window.sleep = [](int) {}; // the port needs no time to settle
         window.onExit = [] {};
         ASSERT_EQ(window.comSel()->currentText(), "1");
         window.openClick();
         ASSERT_EQ(window.openResult(), 1);
 
-        QElapsedTimer t;
-        t.start();
-        while (window.anz()->value() != 3.0f && t.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        // A poll waits for the whole reply, however slow the machine, and stops waiting
+        // when the meter goes away on it. A request sent while the meter was away went
+        // nowhere: its poll waits at most its own time, for the link to come back.
+        window.sleep = [&link](int ms) {
+            if (!link.isConnected()) {
+                test::waitUntil(
+                    [&] {
+                        link.bytesWaiting();
+                        return link.isConnected();
+                    },
+                    std::chrono::milliseconds(ms));
+                return;
+            }
+            test::waitUntil(
+                [&] { return link.bytesWaiting() >= kReplyLength || !link.isConnected(); }, 5s);
+        };
+        // After the last reply the meter falls silent; hold the picture there.
+        window.onReading = [&window](int) {
+            if (window.anz()->value() == 3.0f)
+                window.timer1().stop();
+        };
+        test::runEventsUntil([&] { return window.anz()->value() == 3.0f; }, 20s);
         window.timer1().stop();
         EXPECT_TRUE(meter->requestCount() >= 4);
         EXPECT_EQ(window.anz()->value(), 3.0f) << "no reading came after the meter returned";

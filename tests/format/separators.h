@@ -6,19 +6,24 @@
 
 namespace kv::test {
 
-// Sets the separators for one test and puts the defaults back afterwards.
+// Sets the separators for one test and puts back afterwards whatever was set before, so
+// the next test in the same process starts as this one did.
 class Separators {
 public:
-    Separators(char dec, char grp) {
+    Separators(char dec, char grp) : savedDec_(decimalChar()), savedGrp_(groupingChar()) {
         setDecimalChar(dec);
         setGroupingChar(grp);
     }
     ~Separators() {
-        setDecimalChar('.');
-        setGroupingChar(',');
+        setDecimalChar(savedDec_);
+        setGroupingChar(savedGrp_);
     }
     Separators(const Separators&) = delete;
     Separators& operator=(const Separators&) = delete;
+
+private:
+    char savedDec_;
+    char savedGrp_;
 };
 
 // Expected texts are written for the German separators; this gives the English ones.

@@ -1,5 +1,6 @@
 #include "serial/serial_link.h"
 #include "sim/meter_simulator.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -74,17 +75,6 @@ int openDescriptors() {
         ++count;
     ::closedir(dir);
     return count;
-}
-
-// Polls cond every few milliseconds until it holds or the time is up.
-template <typename Cond> bool eventually(Cond cond, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        if (cond())
-            return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return cond();
 }
 
 std::string tempPath(const char* name) {
@@ -290,7 +280,7 @@ TEST(SerialLink, BytesTravelBothWays) {
     EXPECT_EQ(link.readByte(), -1) << "nothing waiting";
 
     pty.send({0, 13, 10, 255, 137});
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 5; }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 5; }, 500ms));
     std::vector<int> got;
     while (link.bytesWaiting() > 0)
         got.push_back(link.readByte());
@@ -306,7 +296,7 @@ TEST(SerialLink, SentBytesArriveUnchanged) {
     link.sendByte(0x100 + 10);
     link.sendByte(13);
     std::vector<unsigned char> got;
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(test::waitUntil(
         [&] {
             auto more = pty.received();
             got.insert(got.end(), more.begin(), more.end());
@@ -346,7 +336,7 @@ TEST(SerialLink, StaleInputIsDroppedOnOpen) {
     SerialLink link(PortTable({entry(pty.path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
     pty.send({1, 2, 3});
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 3; }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 3; }, 500ms));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
     EXPECT_EQ(link.bytesWaiting(), 0);
 }
@@ -356,7 +346,7 @@ TEST(SerialLink, VanishedDeviceReadsAsSilentWithoutBlocking) {
     SerialLink link(PortTable({entry(pty->path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
     pty->send({1, 2});
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 2; }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 2; }, 500ms));
     pty.reset(); // cable pulled
 
     const auto start = Clock::now();
@@ -382,18 +372,19 @@ TEST(SerialLink, ReconnectsUnderTheSameLinkPath) {
     SerialLink link(PortTable({entry(link_path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
     link.sendByte(137);
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 3; }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 3; }, 500ms));
     while (link.bytesWaiting() > 0)
         link.readByte();
 
     link.sendByte(137); // the meter goes away on this one
-    ASSERT_TRUE(eventually([&] { return meter.unplugged(); }, 500ms));
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 0 && !link.isConnected(); }, 500ms));
-    ASSERT_TRUE(eventually([&] { return !meter.unplugged(); }, 1000ms));
+    ASSERT_TRUE(test::waitUntil([&] { return meter.unplugged(); }, 500ms));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return link.bytesWaiting() == 0 && !link.isConnected(); }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return !meter.unplugged(); }, 1000ms));
 
     // Within a second of its return the link is back, with no new openPort().
     const auto back = Clock::now();
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(test::waitUntil(
         [&] {
             link.sendByte(137);
             std::this_thread::sleep_for(10ms);
@@ -439,7 +430,7 @@ TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
     PortEntry moved = usb;
     moved.path = second.path;
     present = {stranger, moved};
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(test::waitUntil(
         [&] {
             link.bytesWaiting();
             return link.isConnected();
@@ -447,7 +438,7 @@ TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
         1000ms));
     EXPECT_EQ(link.devicePath(), second.path);
     second.send({42});
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 1; }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 1; }, 500ms));
     EXPECT_EQ(link.readByte(), 42);
 }
 
@@ -491,7 +482,7 @@ TEST(SerialLink, UsbDeviceWithoutSerialNumberReturnsOnlyAtItsPath) {
 
     there.productId = 0x6001;
     present = {there};
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(test::waitUntil(
         [&] {
             link.bytesWaiting();
             return link.isConnected();
@@ -662,7 +653,7 @@ TEST(SerialLinkSend, SignalDuringTheWaitDoesNotLoseTheByte) {
         std::this_thread::sleep_for(60ms);
         ::pthread_kill(sender, SIGUSR1);
         std::this_thread::sleep_for(60ms);
-        eventually(
+        test::waitUntil(
             [&] {
                 auto more = pty.received();
                 got.insert(got.end(), more.begin(), more.end());
@@ -683,7 +674,7 @@ TEST(SerialLink, HangUpFoundByAReadEndsTheConnection) {
     SerialLink link(PortTable({entry(pty->path)}, {}));
     ASSERT_EQ(link.openPort("COM1:9600,N,8,1"), 1);
     pty->send({1, 2});
-    ASSERT_TRUE(eventually([&] { return link.bytesWaiting() == 2; }, 500ms));
+    ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 2; }, 500ms));
     pty.reset(); // gone between the count and the read
     EXPECT_EQ(link.readByte(), -1);
     EXPECT_FALSE(link.isConnected());
@@ -712,7 +703,7 @@ TEST(SerialLink, InProcessMeterStopsCleanlyUnderTraffic) {
                         ++received;
             }
         });
-        ASSERT_TRUE(eventually([&] { return received > 100; }, 3000ms));
+        ASSERT_TRUE(test::waitUntil([&] { return received > 100; }, 3000ms));
         const auto start = Clock::now();
         meter.stop();
         EXPECT_LT(Clock::now() - start, 1000ms);
@@ -726,15 +717,18 @@ TEST(SerialLink, InProcessMeterStopsCleanlyUnderTraffic) {
 }
 
 // How a child that is a session leader without a terminal ends when it opens a
-// pseudo-terminal's device with `openDevice` and the other side then goes away.
-template <typename Open> int hangUpInNewSession(Open openDevice) {
+// pseudo-terminal's device with `openDevice` and the other side then goes away. After the
+// hang-up the child waits until `noticed(holder)` tells that the hang-up has come through;
+// a hang-up signal ends it sooner.
+template <typename Open, typename Noticed>
+int hangUpInNewSession(Open openDevice, Noticed noticed) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::setsid();
         Pty pty;
         const auto holder = openDevice(pty.path);
         pty.hangUp();
-        std::this_thread::sleep_for(50ms);
+        test::waitUntil([&] { return noticed(*holder); }, 5s);
         ::_exit(0);
     }
     int status = 0;
@@ -744,18 +738,26 @@ template <typename Open> int hangUpInNewSession(Open openDevice) {
 
 TEST(SerialLink, HangUpOfTheDeviceSendsNoSignal) {
     // A terminal opened carelessly becomes the session's own, and its hang-up ends the
-    // session: the check can tell.
-    const int careless = hangUpInNewSession([](const std::string& path) {
-        return std::make_shared<int>(::open(path.c_str(), O_RDWR | O_NONBLOCK));
-    });
-    ASSERT_TRUE(WIFSIGNALED(careless) && WTERMSIG(careless) == SIGHUP);
+    // session: the check can tell. Its child waits for nothing but that signal.
+    const int careless = hangUpInNewSession(
+        [](const std::string& path) {
+            return std::make_shared<int>(::open(path.c_str(), O_RDWR | O_NONBLOCK));
+        },
+        [](int) { return false; });
+    ASSERT_TRUE(WIFSIGNALED(careless) && WTERMSIG(careless) == SIGHUP) << careless;
 
-    const int status = hangUpInNewSession([](const std::string& path) {
-        auto link = std::make_shared<SerialLink>(PortTable({entry(path)}, {}));
-        if (link->openPort("COM1:9600,N,8,1") != 1)
-            ::_exit(2);
-        return link;
-    });
+    // The link's child lives on until the link itself has found the device gone.
+    const int status = hangUpInNewSession(
+        [](const std::string& path) {
+            auto link = std::make_shared<SerialLink>(PortTable({entry(path)}, {}));
+            if (link->openPort("COM1:9600,N,8,1") != 1)
+                ::_exit(2);
+            return link;
+        },
+        [](SerialLink& link) {
+            link.bytesWaiting();
+            return !link.isConnected();
+        });
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
