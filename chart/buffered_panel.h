@@ -1,0 +1,119 @@
+#pragma once
+
+#include "canvas/canvas.h"
+
+#include <QWidget>
+#include <functional>
+
+namespace kv {
+
+enum class PanelBevel { bvNone, bvLowered, bvRaised };
+
+// A panel that draws everything into an off-screen bitmap of its client size and copies
+// that bitmap to the screen whole. Repaint requests only mark the bitmap stale, so any
+// number of them before the next paint cost one drawing pass; a paint with nothing stale
+// only copies the bitmap.
+class BufferedPanel : public QWidget {
+public:
+    explicit BufferedPanel(QWidget* parent = nullptr);
+
+    // Margins in percent: left and right of the width, top and bottom of the height.
+    int marginLeft() const { return marginLeft_; }
+    int marginTop() const { return marginTop_; }
+    int marginRight() const { return marginRight_; }
+    int marginBottom() const { return marginBottom_; }
+    void setMarginLeft(int v) { assignAndRepaint(marginLeft_, v); }
+    void setMarginTop(int v) { assignAndRepaint(marginTop_, v); }
+    void setMarginRight(int v) { assignAndRepaint(marginRight_, v); }
+    void setMarginBottom(int v) { assignAndRepaint(marginBottom_, v); }
+
+    bool view3D() const { return view3D_; }
+    void setView3D(bool v) { assignAndRepaint(view3D_, v); }
+    int chart3DPercent() const { return chart3DPercent_; }
+    void setChart3DPercent(int v) { assignAndRepaint(chart3DPercent_, v); }
+
+    ColorValue color() const { return color_; }
+    void setColor(ColorValue v) { assignAndRepaint(color_, v); }
+    PanelBevel bevelOuter() const { return bevelOuter_; }
+    void setBevelOuter(PanelBevel v) { assignAndRepaint(bevelOuter_, v); }
+    PanelBevel bevelInner() const { return bevelInner_; }
+    void setBevelInner(PanelBevel v) { assignAndRepaint(bevelInner_, v); }
+    int bevelWidth() const { return bevelWidth_; }
+    void setBevelWidth(int v) { assignAndRepaint(bevelWidth_, v < 1 ? 1 : v); }
+    int borderWidth() const { return borderWidth_; }
+    void setBorderWidth(int v) { assignAndRepaint(borderWidth_, v < 0 ? 0 : v); }
+
+    // Geometry of the last (or current) drawing pass, in buffer pixels.
+    const Rect& panelRect() const { return panelRect_; }
+    const Rect& plotRect() const { return plotRect_; }
+    int plotWidth() const { return plotRect_.width(); }
+    int plotHeight() const { return plotRect_.height(); }
+    Point plotCenter() const {
+        return Point{(plotRect_.left + plotRect_.right) / 2,
+                     (plotRect_.top + plotRect_.bottom) / 2};
+    }
+
+    bool bufferStale() const { return bufferStale_; }
+    const Bitmap& buffer() const { return buffer_; }
+
+    // Marks the buffer stale and schedules a paint; the pass runs at that paint.
+    void requestRepaint();
+
+    // One whole drawing pass into the buffer at the size of `r`, then the buffer is copied
+    // to `target` at r's top-left corner. Works without the widget being on screen.
+    void paintChart(Canvas& target, const Rect& r);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+    // Draws the whole chart into `c`; panelRect and plotRect are set when it is called.
+    virtual void paintContents(Canvas& c) = 0;
+
+    // Panel colour, outer bevel, border and inner bevel over the panel rectangle.
+    void paintBackground(Canvas& c);
+
+    // Keeps the plot rectangle inside the panel and at least one pixel wide and high.
+    void recalcPlotSize();
+    void setPlotRect(const Rect& r) { plotRect_ = r; }
+
+    // Repaint requests are ignored until the most derived constructor calls this.
+    void finishConstruction() { constructed_ = true; }
+
+    // True when the kept buffer shows the current state at the window's size, so that it
+    // may be drawn on directly (the rubber-band frame) instead of running a pass.
+    bool bufferCurrent() const;
+    // Draws straight onto the kept buffer and shows `dirty` at once.
+    void drawOnBuffer(const std::function<void(Canvas&)>& draw, const Rect& dirty);
+
+    template <typename T, typename U> bool assignAndRepaint(T& field, U value) {
+        if (field == value)
+            return false;
+        field = value;
+        requestRepaint();
+        return true;
+    }
+
+private:
+    void renderBuffer(int width, int height);
+    void frame3D(Canvas& c, Rect& r, ColorValue topLeft, ColorValue bottomRight, int width);
+    void paintBevel(Canvas& c, Rect& r, PanelBevel b);
+
+    int marginLeft_ = 3, marginTop_ = 4, marginRight_ = 3, marginBottom_ = 4;
+    bool view3D_ = true;
+    int chart3DPercent_ = 15;
+    ColorValue color_ = clBtnFace;
+    PanelBevel bevelOuter_ = PanelBevel::bvRaised;
+    PanelBevel bevelInner_ = PanelBevel::bvNone;
+    int bevelWidth_ = 1;
+    int borderWidth_ = 0;
+
+    Rect panelRect_;
+    Rect plotRect_;
+    Bitmap buffer_;
+    bool bufferStale_ = true;
+    bool constructed_ = false;
+    bool inPass_ = false;
+};
+
+} // namespace kv
