@@ -1,8 +1,5 @@
 #include "chart/buffered_panel.h"
 
-#include <QPaintEvent>
-#include <QPainter>
-#include <QResizeEvent>
 #include <cmath>
 
 namespace kv {
@@ -16,62 +13,32 @@ int percentOf(int percent, int length) {
 
 } // namespace
 
-BufferedPanel::BufferedPanel(QWidget* parent) : QWidget(parent) {
-    // The buffer covers every pixel, so the background is never erased first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+BufferedPanel::BufferedPanel(QWidget* parent) : FaceWidget(parent, FaceKind::OpaqueRgb) {}
 
 void BufferedPanel::requestRepaint() {
     // Settings touched by the pass itself (the automatic axis range) must not start
     // another pass.
-    if (!constructed_ || inPass_)
+    if (!constructed_ || paintingFace())
         return;
-    bufferStale_ = true;
-    update();
+    invalidate();
 }
 
 void BufferedPanel::paintChart(Canvas& target, const Rect& r) {
-    renderBuffer(r.width(), r.height());
-    target.draw(r.left, r.top, buffer_);
-}
-
-void BufferedPanel::renderBuffer(int width, int height) {
-    if (width < 1 || height < 1) {
-        bufferStale_ = false;
+    if (r.width() < 1 || r.height() < 1)
         return;
-    }
-    if (buffer_.width() != width || buffer_.height() != height)
-        buffer_.setSize(width, height);
-    inPass_ = true;
-    {
-        Canvas c(buffer_);
-        panelRect_ = Rect{0, 0, width, height};
-        plotRect_ = Rect{panelRect_.left + borderWidth_ + percentOf(marginLeft_, width),
-                         panelRect_.top + borderWidth_ + percentOf(marginTop_, height),
-                         panelRect_.right - borderWidth_ - percentOf(marginRight_, width),
-                         panelRect_.bottom - borderWidth_ - percentOf(marginBottom_, height)};
-        recalcPlotSize();
-        paintContents(c);
-    }
-    inPass_ = false;
-    bufferStale_ = false;
+    renderFaceAt(r.width(), r.height());
+    target.draw(r.left, r.top, face());
 }
 
-void BufferedPanel::paintEvent(QPaintEvent* e) {
-    if (bufferStale_ || buffer_.width() != width() || buffer_.height() != height())
-        renderBuffer(width(), height());
-    if (buffer_.image().isNull())
-        return;
-    QPainter p(this);
-    p.drawImage(e->rect(), buffer_.image(), e->rect());
-}
-
-void BufferedPanel::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    // Hidden widgets get resize events on every grab; only a real change of size makes
-    // the kept bitmap unusable.
-    if (e->size() != QSize(buffer_.width(), buffer_.height()))
-        bufferStale_ = true;
+void BufferedPanel::paintFace(Canvas& c, const Rect& rect) {
+    const int width = rect.width(), height = rect.height();
+    panelRect_ = rect;
+    plotRect_ = Rect{panelRect_.left + borderWidth_ + percentOf(marginLeft_, width),
+                     panelRect_.top + borderWidth_ + percentOf(marginTop_, height),
+                     panelRect_.right - borderWidth_ - percentOf(marginRight_, width),
+                     panelRect_.bottom - borderWidth_ - percentOf(marginBottom_, height)};
+    recalcPlotSize();
+    paintContents(c);
 }
 
 void BufferedPanel::recalcPlotSize() {
@@ -88,21 +55,6 @@ void BufferedPanel::recalcPlotSize() {
         r.bottom = r.top + 1;
     else if (r.bottom == r.top)
         r.bottom = r.top + panelRect_.height();
-}
-
-bool BufferedPanel::bufferCurrent() const {
-    return !bufferStale_ && !buffer_.image().isNull() && buffer_.width() == width() &&
-           buffer_.height() == height();
-}
-
-void BufferedPanel::drawOnBuffer(const std::function<void(Canvas&)>& draw, const Rect& dirty) {
-    if (buffer_.image().isNull())
-        return;
-    {
-        Canvas c(buffer_);
-        draw(c);
-    }
-    repaint(QRect(dirty.left, dirty.top, dirty.width(), dirty.height()));
 }
 
 void BufferedPanel::frame3D(Canvas& c, Rect& r, ColorValue topLeft, ColorValue bottomRight,

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "canvas/canvas.h"
+#include "canvas/face_widget.h"
 
 #include <QWidget>
-#include <functional>
 
 namespace kv {
 
 enum class PanelBevel { bvNone, bvLowered, bvRaised };
 
-// A panel that draws everything into an off-screen bitmap of its client size and copies
-// that bitmap to the screen whole. Repaint requests only mark the bitmap stale, so any
-// number of them before the next paint cost one drawing pass; a paint with nothing stale
-// only copies the bitmap.
-class BufferedPanel : public QWidget {
+// A panel that draws everything into its face, an opaque bitmap of its client size, and
+// copies that to the screen. Repaint requests only mark the face dirty, so any number of
+// them before the next paint cost one drawing pass; a paint with nothing dirty only copies
+// the face.
+class BufferedPanel : public FaceWidget {
 public:
     explicit BufferedPanel(QWidget* parent = nullptr);
 
@@ -43,7 +43,7 @@ public:
     int borderWidth() const { return borderWidth_; }
     void setBorderWidth(int v) { assignAndRepaint(borderWidth_, v < 0 ? 0 : v); }
 
-    // Geometry of the last (or current) drawing pass, in buffer pixels.
+    // Geometry of the last (or current) drawing pass, in face pixels.
     const Rect& panelRect() const { return panelRect_; }
     const Rect& plotRect() const { return plotRect_; }
     int plotWidth() const { return plotRect_.width(); }
@@ -53,19 +53,17 @@ public:
                      (plotRect_.top + plotRect_.bottom) / 2};
     }
 
-    bool bufferStale() const { return bufferStale_; }
-    const Bitmap& buffer() const { return buffer_; }
-
-    // Marks the buffer stale and schedules a paint; the pass runs at that paint.
+    // Marks the face dirty and schedules a paint; the pass runs at that paint.
     void requestRepaint();
 
-    // One whole drawing pass into the buffer at the size of `r`, then the buffer is copied
-    // to `target` at r's top-left corner. Works without the widget being on screen.
+    // One whole drawing pass into the face at the size of `r`, then the face is copied to
+    // `target` at r's top-left corner. Works without the widget being on screen; an empty
+    // `r` draws nothing.
     void paintChart(Canvas& target, const Rect& r);
 
 protected:
-    void paintEvent(QPaintEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
+    // Sets the panel and plot rectangles for `rect` and runs paintContents().
+    void paintFace(Canvas& canvas, const Rect& rect) override;
 
     // Draws the whole chart into `c`; panelRect and plotRect are set when it is called.
     virtual void paintContents(Canvas& c) = 0;
@@ -80,12 +78,6 @@ protected:
     // Repaint requests are ignored until the most derived constructor calls this.
     void finishConstruction() { constructed_ = true; }
 
-    // True when the kept buffer shows the current state at the window's size, so that it
-    // may be drawn on directly (the rubber-band frame) instead of running a pass.
-    bool bufferCurrent() const;
-    // Draws straight onto the kept buffer and shows `dirty` at once.
-    void drawOnBuffer(const std::function<void(Canvas&)>& draw, const Rect& dirty);
-
     template <typename T, typename U> bool assignAndRepaint(T& field, U value) {
         if (field == value)
             return false;
@@ -95,7 +87,6 @@ protected:
     }
 
 private:
-    void renderBuffer(int width, int height);
     void frame3D(Canvas& c, Rect& r, ColorValue topLeft, ColorValue bottomRight, int width);
     void paintBevel(Canvas& c, Rect& r, PanelBevel b);
 
@@ -110,10 +101,7 @@ private:
 
     Rect panelRect_;
     Rect plotRect_;
-    Bitmap buffer_;
-    bool bufferStale_ = true;
     bool constructed_ = false;
-    bool inPass_ = false;
 };
 
 } // namespace kv

@@ -17,7 +17,7 @@ void ExtendedPanel::drawZoomFrame(Canvas& c) {
 }
 
 void ExtendedPanel::changeZoomDrag(const std::function<void(DragState&)>& change) {
-    if (!bufferCurrent()) {
+    if (!faceCurrent()) {
         change(zoomDrag_);
         repaint();
         return;
@@ -28,15 +28,15 @@ void ExtendedPanel::changeZoomDrag(const std::function<void(DragState&)>& change
     const Rect after = zoomFrame(next);
     const Rect dirty{std::min(before.left, after.left), std::min(before.top, after.top),
                      std::max(before.right, after.right), std::max(before.bottom, after.bottom)};
-    drawOnBuffer(
-        [&](Canvas& c) {
-            if (zoomDrag_.active)
-                drawZoomFrame(c);
-            zoomDrag_ = next;
-            if (zoomDrag_.active)
-                drawZoomFrame(c);
-        },
-        dirty);
+    {
+        Canvas c(faceImage());
+        if (zoomDrag_.active)
+            drawZoomFrame(c);
+        zoomDrag_ = next;
+        if (zoomDrag_.active)
+            drawZoomFrame(c);
+    }
+    showFace(dirty);
 }
 
 } // namespace kv

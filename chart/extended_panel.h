@@ -28,8 +28,8 @@ protected:
     // The rubber-band frame: drawing it twice at the same place removes it.
     void drawZoomFrame(Canvas& c);
     // Applies `change` to the zoom drag and puts the frame on screen at once: removed
-    // where it was, drawn where it is now (or the whole chart redrawn when the kept
-    // buffer is out of date, since each pass draws the frame of an active drag).
+    // where it was, drawn where it is now (or the whole chart redrawn when the face is out
+    // of date, since each pass draws the frame of an active drag).
     void changeZoomDrag(const std::function<void(DragState&)>& change);
 
     DragState zoomDrag_;
