@@ -1,13 +1,13 @@
 #include "canvas/canvas.h"
 
+#include "canvas/line_raster.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <map>
-#include <tuple>
 
 namespace kv {
 
@@ -15,67 +15,12 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// A dotted one-pixel pen: three pixels on, three off, the pattern running on along a
-// polyline and starting afresh with every new line.
-constexpr int kDotOn = 3;
-constexpr int kDotPeriod = 6;
-
 QRect toQRect(const Rect& r) {
     return QRect(r.left, r.top, r.width(), r.height());
 }
 
 Rect fromQRect(const QRect& r) {
     return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-// The pixels of the segment p0 -> p1 without its end pixel: pixel i lies i steps along the
-// major axis, and its minor coordinate is the exact one rounded to nearest, ties toward
-// the start (so a line and its reverse differ at most in tie pixels), that is offset
-// floor((2 i minor + n - 1) / 2n), kept as a running quotient and remainder. Only pixels
-// whose major coordinate lies within `window` are visited, so a line reaching far outside
-// the image costs no more than one across it. Calls plot(x, y, i); returns the pixel count
-// of the whole segment.
-template <typename Plot>
-long long forSegmentPixels(Point p0, Point p1, const QRect& window, Plot&& plot) {
-    const long long dx = static_cast<long long>(p1.x) - p0.x;
-    const long long dy = static_cast<long long>(p1.y) - p0.y;
-    const long long adx = dx < 0 ? -dx : dx;
-    const long long ady = dy < 0 ? -dy : dy;
-    const long long n = std::max(adx, ady);
-    if (n == 0)
-        return 0;
-    const bool xMajor = adx >= ady;
-    const long long majorStart = xMajor ? p0.x : p0.y;
-    const long long minorStart = xMajor ? p0.y : p0.x;
-    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
-    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    const long long lo = xMajor ? window.left() : window.top();
-    const long long hi = xMajor ? window.right() : window.bottom();
-    long long first = majorStep > 0 ? lo - majorStart : majorStart - hi;
-    long long last = majorStep > 0 ? hi - majorStart : majorStart - lo;
-    first = std::max(first, 0LL);
-    last = std::min(last, n - 1);
-    if (first > last)
-        return n;
-    const long long twoMinor = 2 * (xMajor ? ady : adx);
-    const long long twoN = 2 * n;
-    const __int128 start = static_cast<__int128>(first) * twoMinor + (n - 1);
-    long long off = static_cast<long long>(start / twoN);
-    long long rem = static_cast<long long>(start % twoN);
-    for (long long i = first; i <= last; ++i) {
-        const int major = static_cast<int>(majorStart + majorStep * i);
-        const int minor = static_cast<int>(minorStart + minorStep * off);
-        if (xMajor)
-            plot(major, minor, i);
-        else
-            plot(minor, major, i);
-        rem += twoMinor;
-        if (rem >= twoN) {
-            rem -= twoN;
-            ++off;
-        }
-    }
-    return n;
 }
 
 // Parametric angle (degrees, counter-clockwise on screen) of the point where the ray
@@ -148,61 +93,7 @@ QRect ellipseBox(const Rect& r) {
     return QRect(r.left, r.top, r.width() - 1, r.height() - 1);
 }
 
-int pointsToPixels(int points) {
-    // Rounded like MulDiv(points, 96, 72).
-    const long num = long(points) * 96;
-    return int(num >= 0 ? (num + 36) / 72 : -((-num + 36) / 72));
-}
-
-QFont baseFont(const FontSpec& f) {
-    QFont q(QString::fromStdString(f.name));
-    q.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
-    q.setStyleStrategy(QFont::NoAntialias);
-    q.setHintingPreference(QFont::PreferFullHinting);
-    q.setBold(f.bold);
-    q.setItalic(f.italic);
-    q.setKerning(false);
-    return q;
-}
-
-// Pixel size whose QFontMetrics cell height (ascent + descent) is the largest not above
-// `cell`; fonts are scaled outlines, so the search is over the whole range, cached per
-// face and style because QFontMetrics is not free.
-int pixelSizeForCell(const FontSpec& f, int cell) {
-    using Key = std::tuple<std::string, bool, bool, int>;
-    static std::map<Key, int> cache;
-    const Key key{f.name, f.bold, f.italic, cell};
-    const auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
-    QFont q = baseFont(f);
-    int best = 1;
-    for (int px = 1; px <= cell; ++px) {
-        q.setPixelSize(px);
-        const QFontMetrics fm(q);
-        if (fm.ascent() + fm.descent() <= cell)
-            best = px;
-        else
-            break;
-    }
-    cache.emplace(key, best);
-    return best;
-}
-
 } // namespace
-
-QFont toQFont(const FontSpec& f) {
-    QFont q = baseFont(f);
-    int px;
-    if (f.height > 0)
-        px = pixelSizeForCell(f, f.height);
-    else if (f.height < 0)
-        px = -f.height;
-    else
-        px = pointsToPixels(f.size);
-    q.setPixelSize(std::max(1, px));
-    return q;
-}
 
 // ---------------------------------------------------------------------------------------
 // Bitmap
@@ -354,48 +245,13 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
             painter_->drawPolyline(poly);
         return;
     }
-    const bool dotted = penStyle_ == PenStyle::psDot;
-    // The dot pattern counts every pixel of the path, also those outside the clip.
-    auto forEachPixel = [&](auto&& plot) {
-        long long done = 0;
-        auto step = [&](int x, int y, long long i) {
-            if (!dotted || (done + i) % kDotPeriod < kDotOn)
-                plot(x, y);
-        };
-        for (size_t i = 0; i + 1 < pts.size(); ++i)
-            done += forSegmentPixels(pts[i], pts[i + 1], clipRect_, step);
-        if (closed && pts.size() > 1)
-            forSegmentPixels(pts.back(), pts.front(), clipRect_, step);
-    };
+    const ThinPath path{pts, closed, penStyle_ == PenStyle::psDot};
     if (writesDirectly()) {
-        const QRgb rgb = drawColor(penColor_).rgb();
-        const int left = clipRect_.left(), top = clipRect_.top();
-        const int right = clipRect_.right(), bottom = clipRect_.bottom();
-        uchar* const bits = bits_;
-        const qsizetype bpl = bytesPerLine_;
-        auto pixelAt = [bits, bpl](int x, int y) {
-            return reinterpret_cast<QRgb*>(bits + qsizetype(y) * bpl) + x;
-        };
-        const bool rect = clipIsRect_;
-        auto visible = [&](int x, int y) {
-            return x >= left && x <= right && y >= top && y <= bottom && (rect || inClip(x, y));
-        };
-        if (penMode_ == PenMode::pmNotXor)
-            forEachPixel([&](int x, int y) {
-                if (visible(x, y)) {
-                    QRgb* p = pixelAt(x, y);
-                    *p = ~(rgb ^ *p) | 0xFF000000u;
-                }
-            });
-        else
-            forEachPixel([&](int x, int y) {
-                if (visible(x, y))
-                    *pixelAt(x, y) = rgb;
-            });
+        writeThinPath(path, clip_, PixelBuffer{bits_, bytesPerLine_}, drawColor(penColor_).rgb(),
+                      penMode_ == PenMode::pmNotXor);
         return;
     }
-    QPolygon dots;
-    forEachPixel([&dots](int x, int y) { dots << QPoint(x, y); });
+    const QPolygon dots = thinPathPixels(path, clip_.rect());
     if (dots.isEmpty())
         return;
     QPen pen(drawColor(penColor_));
@@ -645,48 +501,7 @@ void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point
 }
 
 void Canvas::updateClipRecord() {
-    const QRect all(0, 0, width(), height());
-    if (!painter_->hasClipping()) {
-        clipRect_ = all;
-        clipIsRect_ = true;
-        return;
-    }
-    const QRegion region = painter_->clipRegion();
-    clipIsRect_ = region.rectCount() <= 1;
-    clipRect_ = region.boundingRect().intersected(all);
-    clipSpans_.clear();
-    clipSpanStart_.clear();
-    if (clipIsRect_ || clipRect_.isEmpty())
-        return;
-    // A region's rectangles come in bands sorted by top, then left, so the spans of each
-    // row come out sorted too.
-    const int top = clipRect_.top();
-    const int rows = clipRect_.height();
-    std::vector<std::vector<std::pair<int, int>>> perRow;
-    perRow.resize(static_cast<size_t>(rows));
-    for (const QRect& r : region) {
-        const QRect part = r.intersected(all);
-        for (int y = part.top(); y <= part.bottom(); ++y)
-            perRow[size_t(y - top)].push_back({part.left(), part.right()});
-    }
-    clipSpanStart_.reserve(size_t(rows) + 1);
-    for (const auto& spans : perRow) {
-        clipSpanStart_.push_back(int(clipSpans_.size()));
-        clipSpans_.insert(clipSpans_.end(), spans.begin(), spans.end());
-    }
-    clipSpanStart_.push_back(int(clipSpans_.size()));
-}
-
-bool Canvas::inClip(int x, int y) const {
-    if (!clipRect_.contains(x, y))
-        return false;
-    if (clipIsRect_)
-        return true;
-    const size_t row = size_t(y - clipRect_.top());
-    for (int i = clipSpanStart_[row]; i < clipSpanStart_[row + 1]; ++i)
-        if (x >= clipSpans_[size_t(i)].first && x <= clipSpans_[size_t(i)].second)
-            return true;
-    return false;
+    clip_.update(*painter_, QRect(0, 0, width(), height()));
 }
 
 bool Canvas::writesDirectly() const {
@@ -733,10 +548,11 @@ void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
     }
     const QRgb keyRgb = toQColor(key).rgb() & 0x00FFFFFFu;
     const QImage::Format f = image_->format();
-    if (bits_ && clipIsRect_ && src.format() == QImage::Format_RGB32 && src.constBits() != bits_ &&
+    if (bits_ && clip_.isRect() && src.format() == QImage::Format_RGB32 &&
+        src.constBits() != bits_ &&
         (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied)) {
         // The common case, an opaque bitmap under a plain clip, needs no masked copy.
-        const QRect area = QRect(x, y, src.width(), src.height()).intersected(clipRect_);
+        const QRect area = QRect(x, y, src.width(), src.height()).intersected(clip_.rect());
         for (int row = area.top(); row <= area.bottom(); ++row) {
             const QRgb* from =
                 reinterpret_cast<const QRgb*>(src.constScanLine(row - y)) + (area.left() - x);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "canvas/clip_record.h"
 #include "canvas/color.h"
+#include "canvas/font_resolution.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -42,32 +44,6 @@ enum class BrushStyle { bsSolid, bsClear };
 enum class HAlign { Left, Right, Center };
 enum class VAlign { Top, Bottom };
 enum class BackMode { Transparent, Opaque };
-
-// A font as the controls describe it. height > 0: cell height in pixels (ascent plus
-// descent); height < 0: character height (cell minus internal leading); height == 0:
-// `size` in points at 96 dpi.
-struct FontSpec {
-    std::string name = "Arial";
-    int height = 0;
-    int size = 8;
-    bool bold = false;
-    bool italic = false;
-    ColorValue color = clWindowText;
-    bool operator==(const FontSpec& o) const {
-        return name == o.name && height == o.height && size == o.size && bold == o.bold &&
-               italic == o.italic && color == o.color;
-    }
-    bool operator!=(const FontSpec& o) const { return !(*this == o); }
-};
-
-// The QFont a FontSpec stands for, never antialiased. Pixel size:
-// - height > 0: the largest pixel size whose QFontMetrics ascent + descent does not exceed
-//   `height` (scaled outlines rarely hit it exactly; the cell is then one pixel lower);
-// - height < 0: -height, the em height, which is the character height;
-// - height == 0: `size` points at 96 dpi, rounded (8 pt -> 11 px).
-// The result depends only on the FontSpec and the installed fonts, so it is the same every run.
-// Faces missing on the system (e.g. "MS Sans Serif") fall back to a sans face.
-QFont toQFont(const FontSpec& f);
 
 // Off-screen bitmap: an RGB32 image with a size.
 class Bitmap {
@@ -195,7 +171,6 @@ private:
     bool writesDirectly() const;
     void updateClipRecord();
     void removeClip();
-    bool inClip(int x, int y) const;
     // QFont resolution and metrics are costly; both are kept until the face changes.
     void ensureFont() const;
 
@@ -217,12 +192,7 @@ private:
     std::vector<bool> clipEnabledStack_;
     uchar* bits_ = nullptr;
     qsizetype bytesPerLine_ = 0;
-    QRect clipRect_; // the clip's bounding box within the image
-    bool clipIsRect_ = true;
-    // For other clips: the spans [first, last] of each row of clipRect_, row by row from
-    // clipSpanStart_[row - top] to clipSpanStart_[row - top + 1].
-    std::vector<std::pair<int, int>> clipSpans_;
-    std::vector<int> clipSpanStart_;
+    ClipRecord clip_;
     mutable QFont qfont_;
     mutable std::optional<QFontMetrics> metrics_;
     mutable bool fontStale_ = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chart/panel.h"
+#include "chart/chart_base.h"
 
 #include <functional>
 

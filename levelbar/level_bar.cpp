@@ -1,8 +1,5 @@
 #include "levelbar/level_bar.h"
 
-#include <QEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <algorithm>
 #include <climits>
 
@@ -19,11 +16,9 @@ int clampToInt(std::int64_t v) {
 // ---------------------------------------------------------------------------------------
 // ProgressBarBase
 
-ProgressBarBase::ProgressBarBase(QWidget* parent) : QWidget(parent) {
-    // Every paint covers the whole control, so the parent need not paint underneath.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+ProgressBarBase::ProgressBarBase(QWidget* parent)
+    : FaceWidget(parent, FaceKind::Opaque, /*followsPalette=*/true) {
     resize(150, scrollBarArrowHeight());
-    fitFace();
 }
 
 ProgressBarBase::~ProgressBarBase() = default;
@@ -99,56 +94,6 @@ void ProgressBarBase::paint(Canvas& canvas, const Rect& rect) {
     if (std::int64_t(max_) - min_ < 1 || rect.width() < 1 || rect.height() < 1)
         return;
     drawBar(canvas, rect, filledLength(fullExtent(rect), position_, min_, max_));
-}
-
-ColorValue ProgressBarBase::backgroundColor() const {
-    if (const QWidget* p = parentWidget())
-        return fromQColor(p->palette().color(p->backgroundRole()));
-    return clBtnFace;
-}
-
-const QImage& ProgressBarBase::renderFace() {
-    fitFace();
-    {
-        Canvas canvas(face_);
-        paint(canvas, clientRect());
-    }
-    faceDirty_ = false;
-    return face_;
-}
-
-void ProgressBarBase::invalidate() {
-    faceDirty_ = true;
-    update();
-}
-
-void ProgressBarBase::paintEvent(QPaintEvent* event) {
-    if (faceDirty_)
-        renderFace();
-    QPainter p(this);
-    p.drawImage(event->rect(), face_, event->rect());
-}
-
-void ProgressBarBase::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    fitFace();
-    faceDirty_ = true;
-}
-
-void ProgressBarBase::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    // The corners show the parent's colour, which the cached face does not follow by itself.
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
-        invalidate();
-}
-
-void ProgressBarBase::fitFace() {
-    const QSize want(std::max(width(), 1), std::max(height(), 1));
-    if (face_.size() == want)
-        return;
-    face_ = QImage(want, QImage::Format_ARGB32_Premultiplied);
-    // What an empty range leaves showing: the background, not uninitialised memory.
-    face_.fill(toQColor(backgroundColor()));
 }
 
 // ---------------------------------------------------------------------------------------

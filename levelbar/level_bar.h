@@ -1,9 +1,9 @@
 #pragma once
 
 #include "canvas/canvas.h"
+#include "canvas/face_widget.h"
 #include "levelbar/bar_geometry.h"
 
-#include <QImage>
 #include <QWidget>
 #include <functional>
 
@@ -13,9 +13,10 @@ namespace kv {
 //
 // Position always lies within min()..max(). A change of what is shown only invalidates the
 // control; the next paint event draws the face through paint() and copies it to the screen.
-// The control is opaque: when the range is empty nothing is drawn and the face keeps what
-// it showed before.
-class ProgressBarBase : public QWidget {
+// The face is opaque: when the range is empty nothing is drawn and the face keeps what it
+// showed before. Its rounded corners show the parent's colour, so it follows palette and
+// parent changes.
+class ProgressBarBase : public FaceWidget {
 public:
     explicit ProgressBarBase(QWidget* parent = nullptr);
     ~ProgressBarBase() override;
@@ -46,17 +47,9 @@ public:
     std::function<void()> onChange;
 
     // Draws the control as it is now into `rect` of any canvas; `rect` stands for the whole
-    // control. Nothing at all is drawn for an empty range or an empty rectangle.
+    // control. Nothing at all is drawn for an empty range or an empty rectangle. The rounded
+    // corners show backgroundColor().
     void paint(Canvas& canvas, const Rect& rect);
-
-    // The colour that shows through the rounded corners: the parent's background.
-    ColorValue backgroundColor() const;
-
-    const QImage& face() const { return face_; }
-    bool faceDirty() const { return faceDirty_; }
-    // Brings the face up to date now and returns it.
-    const QImage& renderFace();
-    Rect clientRect() const { return Rect{0, 0, width(), height()}; }
 
 protected:
     // Draws the bar for the filled length `length` (pixels of the full extent).
@@ -65,14 +58,9 @@ protected:
     virtual int fullExtent(const Rect& rect) const;
     virtual void change();
 
-    void invalidate();
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void paintFace(Canvas& canvas, const Rect& rect) override { paint(canvas, rect); }
 
 private:
-    void fitFace();
-
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
@@ -80,8 +68,6 @@ private:
     ColorValue color_ = clWindow;
     int stepAmount_ = 7;
     bool loading_ = false;
-    bool faceDirty_ = true;
-    QImage face_;
 };
 
 // The look: a rounded three-tone grey frame around a trough holding 6-pixel gradient

@@ -43,7 +43,7 @@ struct ConfiguredChart {
     }
     ~ConfiguredChart() { chart->removeSeries(series.get()); }
 
-    // One pass through the window's paint handling (draws only when the buffer is stale).
+    // One pass through the window's paint handling (draws only when the face is dirty).
     QImage grab() { return chart->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     // One pass into an image of the chart's size, without the window.

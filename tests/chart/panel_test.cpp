@@ -1,6 +1,8 @@
 #include "chart_fixture.h"
 
+#include <QApplication>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -362,19 +364,19 @@ TEST(ChartPicture, LineRunsFromTheLeftToTheRightEdgeInsideTheFrame) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Buffer and repaint requests
+// Face and repaint requests
 
 TEST(ChartBuffer, UncoveringCopiesTheBufferWithoutAPass) {
     ConfiguredChart f;
     f.append(1);
     const QImage first = f.grab();
     EXPECT_EQ(f.passes, 1);
-    EXPECT_FALSE(f.chart->bufferStale());
-    const qint64 key = f.chart->buffer().image().cacheKey();
+    EXPECT_FALSE(f.chart->faceDirty());
+    const qint64 key = f.chart->face().cacheKey();
 
     const QImage again = f.grab();
     EXPECT_EQ(f.passes, 1);
-    EXPECT_EQ(f.chart->buffer().image().cacheKey(), key);
+    EXPECT_EQ(f.chart->face().cacheKey(), key);
     EXPECT_EQ(first, again);
 }
 
@@ -384,11 +386,11 @@ TEST(ChartBuffer, ManyRequestsBeforeAPaintCostOnePass) {
     ASSERT_EQ(f.passes, 1);
     for (int i = 0; i < 25; ++i)
         f.append(i);
-    EXPECT_TRUE(f.chart->bufferStale());
+    EXPECT_TRUE(f.chart->faceDirty());
     f.grab();
     EXPECT_EQ(f.passes, 2);
     f.series->removeAllPoints();
-    EXPECT_TRUE(f.chart->bufferStale());
+    EXPECT_TRUE(f.chart->faceDirty());
     f.grab();
     EXPECT_EQ(f.passes, 3);
 }
@@ -396,12 +398,12 @@ TEST(ChartBuffer, ManyRequestsBeforeAPaintCostOnePass) {
 TEST(ChartBuffer, ResizingMakesTheNextPaintRedrawIntoANewBuffer) {
     ConfiguredChart f;
     f.grab();
-    ASSERT_EQ(f.chart->buffer().width(), kChartWidth);
+    ASSERT_EQ(f.chart->face().width(), kChartWidth);
     f.chart->resize(300, 200);
     const QImage img = f.grab();
     EXPECT_EQ(f.passes, 2);
-    EXPECT_EQ(f.chart->buffer().width(), 300);
-    EXPECT_EQ(f.chart->buffer().height(), 200);
+    EXPECT_EQ(f.chart->face().width(), 300);
+    EXPECT_EQ(f.chart->face().height(), 200);
     EXPECT_EQ(img.size(), QSize(300, 200));
     EXPECT_EQ(f.chart->plotRect().right, 300 - 9);
 }
@@ -417,8 +419,24 @@ TEST(ChartBuffer, PaintChartDrawsAtTheRectanglesCornerWithoutTheWindow) {
     }
     EXPECT_EQ(f.passes, 1);
     EXPECT_EQ(target.pixelColor(19, 9), QColor(Qt::magenta));
-    EXPECT_EQ(QImage(target.copy(20, 10, kChartWidth, kChartHeight)), f.chart->buffer().image());
-    EXPECT_FALSE(f.chart->bufferStale());
+    EXPECT_EQ(QImage(target.copy(20, 10, kChartWidth, kChartHeight)), f.chart->face());
+    EXPECT_FALSE(f.chart->faceDirty());
+}
+
+TEST(ChartBuffer, AnEmptyRectangleDrawsNothingAndKeepsARequestedRepaint) {
+    ConfiguredChart f;
+    f.grab();
+    f.append(3);
+    QImage target(4, 4, QImage::Format_RGB32);
+    target.fill(Qt::magenta);
+    {
+        Canvas c(target);
+        f.chart->paintChart(c, Rect{1, 1, 1, 3});
+    }
+    EXPECT_EQ(target.pixelColor(1, 1), QColor(Qt::magenta));
+    EXPECT_TRUE(f.chart->faceDirty());
+    f.grab();
+    EXPECT_EQ(f.passes, 2);
 }
 
 TEST(ChartBuffer, SettingChangesRequestARepaintAndEqualValuesDoNot) {
@@ -427,9 +445,9 @@ TEST(ChartBuffer, SettingChangesRequestARepaintAndEqualValuesDoNot) {
     f.chart->title().setText({"TrendChart"});
     f.chart->setMarginLeft(3);
     f.chart->leftAxis().setVisible(true);
-    EXPECT_FALSE(f.chart->bufferStale());
+    EXPECT_FALSE(f.chart->faceDirty());
     f.chart->backWall().pen().setColor(clRed);
-    EXPECT_TRUE(f.chart->bufferStale());
+    EXPECT_TRUE(f.chart->faceDirty());
 }
 
 TEST(ChartBuffer, ASeriesOutlivingTheChartNoLongerCallsIt) {
@@ -438,11 +456,26 @@ TEST(ChartBuffer, ASeriesOutlivingTheChartNoLongerCallsIt) {
         TrendChart chart;
         chart.addSeries(&series);
         series.appendPoint(1, {}, clBlack);
-        EXPECT_TRUE(chart.bufferStale());
+        EXPECT_TRUE(chart.faceDirty());
     }
     series.appendPoint(2, {}, clBlack); // must not reach the destroyed chart
     series.removeAllPoints();
     EXPECT_EQ(series.pointCount(), 0);
+}
+
+TEST(ChartBuffer, AFailedPassLeavesTheFaceDirtyAndLaterRequestsStillReachTheScreen) {
+    ConfiguredChart f;
+    f.chart->show();
+    QApplication::processEvents();
+    ASSERT_EQ(f.passes, 1);
+    f.chart->onBeforeDrawAxes = [](AxisPanel&) { throw std::runtime_error("refused"); };
+    EXPECT_THROW(f.render(), std::runtime_error);
+    EXPECT_TRUE(f.chart->faceDirty());
+    f.chart->onBeforeDrawAxes = nullptr;
+    f.append(4); // asks for a repaint
+    QApplication::processEvents();
+    EXPECT_EQ(f.passes, 2);
+    EXPECT_FALSE(f.chart->faceDirty());
 }
 
 TEST(ChartBuffer, EventsOfThePassAreCalledInOrder) {

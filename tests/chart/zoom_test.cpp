@@ -172,7 +172,7 @@ TEST(MouseZoom, DragBeyondSixteenPixelsTowardsTheLowerRightFixesTheAxes) {
     EXPECT_FALSE(f.c().bottomAxis().automatic());
     EXPECT_FALSE(f.c().leftAxis().automaticMinimum());
     EXPECT_FALSE(f.c().leftAxis().automaticMaximum());
-    EXPECT_TRUE(f.c().bufferStale());
+    EXPECT_TRUE(f.c().faceDirty());
 
     // The next pass keeps those ranges instead of following the readings.
     f.grab();
@@ -183,7 +183,7 @@ TEST(MouseZoom, DragBeyondSixteenPixelsTowardsTheLowerRightFixesTheAxes) {
 
 TEST(MouseZoom, DragsOfSixteenPixelsOrLessDoNothing) {
     ZoomChart f;
-    const QImage before = f.c().buffer().image().copy();
+    const QImage before = f.c().face().copy();
     const int x = f.plot().left + 100, y = f.plot().top + 40;
     drag(f.c(), x, y, x + 16, y + 100);
     drag(f.c(), x, y, x + 100, y + 16);
@@ -192,9 +192,9 @@ TEST(MouseZoom, DragsOfSixteenPixelsOrLessDoNothing) {
     EXPECT_FALSE(f.c().axisStateSaved());
     EXPECT_TRUE(automaticAll(f.c().leftAxis()));
     EXPECT_TRUE(automaticAll(f.c().bottomAxis()));
-    EXPECT_FALSE(f.c().bufferStale());
+    EXPECT_FALSE(f.c().faceDirty());
     // The rubber band left nothing behind.
-    EXPECT_EQ(f.c().buffer().image(), before);
+    EXPECT_EQ(f.c().face(), before);
 }
 
 TEST(MouseZoom, DragTowardsTheUpperLeftRestoresTheAutomaticRanges) {
@@ -230,7 +230,7 @@ TEST(MouseZoom, RestoringWithoutAnyZoomChangesNothingButRepaints) {
     ZoomChart f;
     const AxisRange left = rangeOf(f.c().leftAxis());
     drag(f.c(), f.plot().left + 200, f.plot().top + 150, f.plot().left + 100, f.plot().top + 50);
-    EXPECT_TRUE(f.c().bufferStale());
+    EXPECT_TRUE(f.c().faceDirty());
     EXPECT_TRUE(automaticAll(f.c().leftAxis()));
     EXPECT_EQ(rangeOf(f.c().leftAxis()), left);
 }
@@ -318,12 +318,12 @@ TEST(MouseZoom, RangesNeverGetNarrowerThanTheFloor) {
 
 TEST(MouseZoom, TheRubberBandShowsWhileDraggingAndSurvivesARedraw) {
     ZoomChart f;
-    const QImage clean = f.c().buffer().image().copy();
+    const QImage clean = f.c().face().copy();
     const Rect p = f.plot();
     const int x0 = p.left + 40, y0 = p.top + 40, x1 = p.left + 160, y1 = p.top + 120;
     press(f.c(), x0, y0);
     moveTo(f.c(), x1, y1);
-    const QImage& buf = f.c().buffer().image();
+    const QImage& buf = f.c().face();
     // A rectangle from (x0, y0) to (x1, y1): its outline runs on column x0 and row y0
     // and on the last column and row before x1 and y1; inside and beyond nothing changed.
     const int ym = (y0 + y1) / 2, xm = (x0 + x1) / 2;
@@ -342,7 +342,7 @@ TEST(MouseZoom, TheRubberBandShowsWhileDraggingAndSurvivesARedraw) {
     moveTo(f.c(), x0 + 10, y0 + 10);
     release(f.c(), x0 + 10, y0 + 10);
     EXPECT_FALSE(f.c().zoomed());
-    const QImage withFrameGone = f.c().buffer().image().copy();
+    const QImage withFrameGone = f.c().face().copy();
     ConfiguredChart fresh;
     for (int i = 0; i <= 100; ++i)
         fresh.append(i);
@@ -363,15 +363,15 @@ TEST(MouseZoom, TheRubberBandIsThePanelColourInNotXorAndBlackOnAWhitePanel) {
         // row lies on the panel.
         const Rect p = f.plot();
         const int y0 = p.top - 3, x0 = p.left + 30, x1 = p.left + 150, y1 = p.top + 60;
-        ASSERT_EQ(pixelAt(f.c().buffer().image(), x0 + 40, y0), face);
+        ASSERT_EQ(pixelAt(f.c().face(), x0 + 40, y0), face);
         press(f.c(), x1, y1);
         moveTo(f.c(), x0, y0);
         ASSERT_TRUE(f.c().zoomDrag().active);
         // not-XOR of a colour with itself gives white; a black pen over white stays black.
         const ColorValue expected = whitePanel ? clBlack : clWhite;
-        EXPECT_EQ(pixelAt(f.c().buffer().image(), x0 + 40, y0), expected) << whitePanel;
+        EXPECT_EQ(pixelAt(f.c().face(), x0 + 40, y0), expected) << whitePanel;
         release(f.c(), x0, y0);
-        EXPECT_EQ(pixelAt(f.c().buffer().image(), x0 + 40, y0), face) << whitePanel;
+        EXPECT_EQ(pixelAt(f.c().face(), x0 + 40, y0), face) << whitePanel;
     }
 }
 
@@ -398,7 +398,7 @@ TEST(MouseZoom, ABandAcrossTheFrameSurvivesAPassAndLeavesNothingBehind) {
         fresh.append(i);
     fresh.append(42);
     fresh.append(43);
-    EXPECT_EQ(f.c().buffer().image(), fresh.grab());
+    EXPECT_EQ(f.c().face(), fresh.grab());
 }
 
 TEST(MouseZoom, AnimatedZoomRedrawsEachStepAThirdCloserToTheTarget) {
@@ -479,7 +479,7 @@ TEST(MouseScroll, DraggingRightShowsSmallerXAndEndsOutsideThePlot) {
     // Only horizontal movement: the vertical axes were left alone.
     EXPECT_TRUE(automaticAll(f.c().leftAxis()));
     EXPECT_TRUE(f.c().axisStateSaved());
-    EXPECT_TRUE(f.c().bufferStale());
+    EXPECT_TRUE(f.c().faceDirty());
 
     // Leaving the plot ends the scroll; coming back does nothing more.
     moveTo(f.c(), p.right + 3, y, Qt::RightButton);
@@ -568,7 +568,7 @@ TEST(MouseScroll, WheelMovesTheVerticalAxesByThreePercentPerStep) {
     EXPECT_FALSE(f.c().leftAxis().automatic());
     EXPECT_TRUE(automaticAll(f.c().bottomAxis()));
     EXPECT_FALSE(f.c().zoomed());
-    EXPECT_TRUE(f.c().bufferStale());
+    EXPECT_TRUE(f.c().faceDirty());
 
     wheel(f.c(), 240); // two steps up, 3 percent of the width each
     EXPECT_NEAR(f.c().leftAxis().minimum(), -3, 1e-9);

@@ -1,8 +1,8 @@
 #include "format/number_format.h"
 #include "gauges/value_indicator.h"
+#include "support/paint_spy.h"
 
 #include <QApplication>
-#include <QPaintEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -12,6 +12,7 @@ namespace kv {
 namespace {
 
 using Opt = ValueIndicatorOption;
+using testing::PaintSpy;
 
 constexpr ColorValue kWindowBlue = 16244694;
 
@@ -467,17 +468,6 @@ TEST_F(ValueIndicatorTest, NewValueChangesOnlyTheValueField) {
     EXPECT_GT(changed, 0);
     EXPECT_EQ(areaOf(after, vr), expectedField(*vi, vr, "87,6"));
 }
-
-// Records the paint events a widget receives.
-class PaintSpy : public QObject {
-public:
-    std::vector<QRect> rects;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            rects.push_back(static_cast<QPaintEvent*>(e)->rect());
-        return false;
-    }
-};
 
 TEST_F(ValueIndicatorTest, NewValueIsOnScreenBeforeTheSetterReturns) {
     auto* vi = make();

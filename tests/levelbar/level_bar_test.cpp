@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QWidget>
 #include <climits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -386,6 +388,49 @@ TEST(LevelBarPaint, CornersFollowTheParentsColour) {
     f.bar->setParent(&otherForm);
     EXPECT_EQ(at(f.render(), 0, 0), clAqua);
     f.bar->setParent(&f.form);
+}
+
+TEST(LevelBarPaint, APaletteChangeReachesTheScreenWithoutAnyCall) {
+    BarOnForm f = BarOnForm::balken();
+    f.bar->setPosition(500);
+    f.form.show();
+    QApplication::processEvents();
+    ASSERT_FALSE(f.bar->faceDirty());
+    QPalette pal = f.form.palette();
+    pal.setColor(QPalette::Window, toQColor(clYellow));
+    f.form.setPalette(pal);
+    QApplication::processEvents();
+    EXPECT_FALSE(f.bar->faceDirty());
+    EXPECT_EQ(at(f.bar->face(), 455, 16), clYellow);
+}
+
+// A bar whose drawing fails, as a painter refusing what it is given would.
+class FailingBar : public GradientProgressBar {
+public:
+    using GradientProgressBar::GradientProgressBar;
+    bool failing = true;
+
+protected:
+    void drawBar(Canvas& canvas, const Rect& rect, int length) override {
+        if (failing)
+            throw std::runtime_error("refused");
+        GradientProgressBar::drawBar(canvas, rect, length);
+    }
+};
+
+TEST(LevelBarPaint, AFailedPaintLeavesTheFaceDirtyAndTheNextOneWorks) {
+    QWidget form;
+    auto* bar = new FailingBar(&form);
+    bar->setPosition(50);
+    EXPECT_THROW(bar->renderFace(), std::runtime_error);
+    EXPECT_TRUE(bar->faceDirty());
+    bar->failing = false;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(bar->faceDirty());
+    LevelBar healthy(&form);
+    healthy.setPosition(50);
+    EXPECT_EQ(bar->face(), healthy.renderFace());
 }
 
 TEST(LevelBarPaint, EmptyRangeFromTheStartShowsTheParentsColour) {

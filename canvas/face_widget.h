@@ -1,0 +1,91 @@
+#pragma once
+
+#include "canvas/canvas.h"
+
+#include <QImage>
+#include <QSize>
+#include <QWidget>
+
+namespace kv {
+
+// How a face treats the pixels a full paint leaves untouched.
+enum class FaceKind {
+    // Cleared to transparent before every full paint: the control is not opaque and the
+    // parent shows through whatever is left unpainted.
+    Transparent,
+    // Never cleared: the paint covers what it means to show, and a paint that draws nothing
+    // (a level bar's empty range) leaves the previous picture. A new face starts in the
+    // parent's background colour rather than in uninitialised memory.
+    Opaque,
+    // Opaque, kept as RGB32 like a Bitmap: not-XOR strokes (the chart's rubber band) are
+    // then written straight into its pixels and undone exactly by drawing them again.
+    OpaqueRgb,
+};
+
+// A widget that keeps its picture, the face, in an image of its size for its whole life
+// and copies it to the screen.
+//
+// A full paint is requested with invalidate() and runs at the next paint event: first
+// prepareFace() (measuring, automatic sizing), then the face is fitted to the widget and
+// drawn through paintFace(). Any number of requests before that paint cost one full paint;
+// a paint event with nothing to redraw only copies the face. A paint that throws leaves the
+// face due for a full paint and the fast paths free to run.
+//
+// Fast paths draw into faceImage() through a Canvas and call showFace(rect), which puts
+// that part on screen before returning.
+class FaceWidget : public QWidget {
+public:
+    // `followsPalette`: the face shows the parent's colour, so a palette or parent change
+    // repaints it.
+    FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette = false);
+    ~FaceWidget() override;
+
+    // Runs a full paint into the face now, whatever paintAllowed() says, and returns it.
+    const QImage& renderFace();
+    const QImage& face() const { return face_; }
+    // True while the face waits for a full paint.
+    bool faceDirty() const { return faceDirty_; }
+    Rect clientRect() const { return Rect{0, 0, width(), height()}; }
+    // The colour that shows around the control: the parent's background, or the button
+    // face without a parent.
+    ColorValue backgroundColor() const;
+
+protected:
+    // Draws the whole face into `rect` (the face's extent) of `canvas`.
+    virtual void paintFace(Canvas& canvas, const Rect& rect) = 0;
+    // Called before each full paint at the widget's size, outside any canvas: measure and
+    // resize here.
+    virtual void prepareFace() {}
+    // Whether a paint event may run a full paint now; one that may not copies the old face.
+    virtual bool paintAllowed() const { return true; }
+
+    // Marks the face for a full paint and asks the window system for one.
+    void invalidate();
+    // A full paint into a face of width x height, which may differ from the widget's size
+    // (a picture drawn for another canvas); the next paint event then fits it back.
+    void renderFaceAt(int width, int height);
+    // True when the face shows the current state at the widget's size, so that a fast path
+    // may draw on it instead of asking for a full paint.
+    bool faceCurrent() const;
+    QImage& faceImage() { return face_; }
+    // Puts `r` of the face on screen now. Inside a full paint, or while a full paint is
+    // pending, nothing is needed: that paint shows the face anyway.
+    void showFace(const Rect& r);
+    bool paintingFace() const { return paintingFace_; }
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    static QSize faceSizeFor(int width, int height);
+    void fitFace(const QSize& size);
+
+    FaceKind kind_;
+    bool followsPalette_;
+    bool faceDirty_ = true;
+    bool paintingFace_ = false;
+    QImage face_;
+};
+
+} // namespace kv

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "canvas/color.h"
+
+#include <QFont>
+#include <string>
+
+namespace kv {
+
+// A font as the controls describe it. height > 0: cell height in pixels (ascent plus
+// descent); height < 0: character height (cell minus internal leading); height == 0:
+// `size` in points at 96 dpi.
+struct FontSpec {
+    std::string name = "Arial";
+    int height = 0;
+    int size = 8;
+    bool bold = false;
+    bool italic = false;
+    ColorValue color = clWindowText;
+    bool operator==(const FontSpec& o) const {
+        return name == o.name && height == o.height && size == o.size && bold == o.bold &&
+               italic == o.italic && color == o.color;
+    }
+    bool operator!=(const FontSpec& o) const { return !(*this == o); }
+};
+
+// The QFont a FontSpec stands for, never antialiased. Pixel size:
+// - height > 0: the largest pixel size whose QFontMetrics ascent + descent does not exceed
+//   `height` (scaled outlines rarely hit it exactly; the cell is then one pixel lower);
+// - height < 0: -height, the em height, which is the character height;
+// - height == 0: `size` points at 96 dpi, rounded (8 pt -> 11 px).
+// The result depends only on the FontSpec and the installed fonts, so it is the same every run.
+// Faces missing on the system (e.g. "MS Sans Serif") fall back to a sans face.
+QFont toQFont(const FontSpec& f);
+
+} // namespace kv

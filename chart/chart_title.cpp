@@ -1,0 +1,103 @@
+#include "chart/chart_title.h"
+
+#include <algorithm>
+
+namespace kv {
+
+FontSpec defaultChartFont() {
+    FontSpec f;
+    f.name = "Arial";
+    f.height = 0;
+    f.size = 8;
+    f.color = clBlack;
+    return f;
+}
+
+// ---------------------------------------------------------------------------------------
+// ChartTitle
+
+ChartTitle::ChartTitle() : font_(defaultChartFont()) {
+    font_.color = clBlue;
+}
+
+void ChartTitle::paint(Canvas& c, Rect& plot, bool foot) {
+    block_ = Rect{};
+    c.setFont(font_);
+    const Size w = c.textExtent("W");
+    const int lineHeight = w.height;
+    const int lines = int(text_.size());
+
+    const bool clearBrush = brush_.style() == BrushStyle::bsClear ||
+                            (color_ == ColorDefault && brush_.color() == ColorDefault);
+    if (clearBrush) {
+        c.setBrushStyle(BrushStyle::bsClear);
+    } else {
+        c.setBrushStyle(BrushStyle::bsSolid);
+        c.setBrushColor(brush_.color() != ColorDefault ? brush_.color() : color_);
+    }
+    const int frameWidth = frame_.visible() ? frame_.width() : 0;
+
+    Rect block{plot.left, 0, plot.right, 0};
+    if (foot) {
+        block.bottom = plot.bottom;
+        block.top = block.bottom - lines * lineHeight;
+    } else {
+        block.top = plot.top;
+        block.bottom = block.top + lines * lineHeight;
+    }
+    if (lines == 0)
+        return;
+
+    int widest = 0;
+    for (const auto& line : text_)
+        widest = std::max(widest, c.textWidth(line));
+
+    if (frame_.visible() || !clearBrush) {
+        Rect box = block;
+        if (adjustFrame_) {
+            const int boxWidth = widest + w.width;
+            switch (alignment_) {
+            case TitleAlignment::taLeftJustify:
+                box.right = box.left + boxWidth;
+                break;
+            case TitleAlignment::taRightJustify:
+                box.left = box.right - boxWidth;
+                break;
+            case TitleAlignment::taCenter:
+                box.left = (block.left + block.right) / 2 - boxWidth / 2;
+                box.right = box.left + boxWidth;
+                break;
+            }
+        }
+        frame_.applyTo(c);
+        c.rectangle(Rect{box.left - frameWidth, box.top - frameWidth, box.right + frameWidth,
+                         box.bottom + frameWidth});
+    }
+
+    c.setBackMode(BackMode::Transparent);
+    c.setTextAlign(HAlign::Left, VAlign::Top);
+    for (int i = 0; i < lines; ++i) {
+        const std::string& line = text_[std::size_t(i)];
+        const int lw = c.textWidth(line);
+        int x = 0;
+        switch (alignment_) {
+        case TitleAlignment::taLeftJustify:
+            x = block.left + w.width / 2;
+            break;
+        case TitleAlignment::taRightJustify:
+            x = block.right - lw - w.width / 2;
+            break;
+        case TitleAlignment::taCenter:
+            x = (block.left + block.right) / 2 - lw / 2;
+            break;
+        }
+        c.textOut(x, block.top + i * lineHeight, line);
+    }
+    block_ = block;
+    if (foot)
+        plot.bottom = block.top - frameWidth - kTitleGap;
+    else
+        plot.top = block.bottom + frameWidth + kTitleGap;
+}
+
+} // namespace kv

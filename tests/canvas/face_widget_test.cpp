@@ -1,0 +1,182 @@
+#include "canvas/face_widget.h"
+#include "support/paint_spy.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <vector>
+
+namespace kv {
+namespace {
+
+using testing::PaintSpy;
+
+// A control whose face is one red square; its paint can be made to fail or held back.
+class SquareFace : public FaceWidget {
+public:
+    explicit SquareFace(FaceKind kind, QWidget* parent = nullptr, bool followsPalette = false)
+        : FaceWidget(parent, kind, followsPalette) {
+        resize(20, 20);
+    }
+
+    Rect square{0, 0, 10, 10};
+    bool failing = false;
+    bool allowed = true;
+    int paints = 0;
+
+    // What a setter does.
+    void moveSquare(const Rect& r) {
+        square = r;
+        invalidate();
+    }
+    // What a fast path does: draw on the face, then show that part.
+    void fastFill(const Rect& r) {
+        {
+            Canvas c(faceImage());
+            c.fillRect(r, clBlue);
+        }
+        showFace(r);
+    }
+
+protected:
+    void paintFace(Canvas& canvas, const Rect&) override {
+        if (failing)
+            throw std::runtime_error("refused");
+        canvas.fillRect(square, clRed);
+        ++paints;
+    }
+    bool paintAllowed() const override { return allowed; }
+};
+
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+TEST(FaceClear, TransparentFaceIsClearedBeforeEveryFullPaint) {
+    SquareFace f(FaceKind::Transparent);
+    f.renderFace();
+    EXPECT_EQ(f.face().pixelColor(2, 2), QColor(Qt::red));
+    EXPECT_EQ(f.face().pixelColor(15, 15).alpha(), 0);
+    f.moveSquare(Rect{10, 10, 20, 20});
+    f.renderFace();
+    EXPECT_EQ(f.face().pixelColor(2, 2).alpha(), 0); // the old square left no trace
+    EXPECT_EQ(f.face().pixelColor(15, 15), QColor(Qt::red));
+}
+
+TEST(FaceClear, OpaqueFaceStartsInTheParentsColourAndKeepsWhatAPaintLeaves) {
+    QWidget parent;
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, Qt::yellow);
+    parent.setPalette(pal);
+    for (FaceKind kind : {FaceKind::Opaque, FaceKind::OpaqueRgb}) {
+        SquareFace f(kind, &parent);
+        f.renderFace();
+        EXPECT_EQ(f.face().pixelColor(15, 15), QColor(Qt::yellow));
+        f.moveSquare(Rect{10, 10, 20, 20});
+        f.renderFace();
+        EXPECT_EQ(f.face().pixelColor(2, 2), QColor(Qt::red));
+        EXPECT_EQ(f.face().pixelColor(15, 15), QColor(Qt::red));
+        EXPECT_TRUE(f.testAttribute(Qt::WA_OpaquePaintEvent));
+    }
+}
+
+TEST(FacePaint, AThrowingPaintLeavesTheFaceDirtyAndTheFastPathFree) {
+    SquareFace f(FaceKind::Transparent);
+    f.show();
+    settle();
+    f.failing = true;
+    f.moveSquare(Rect{5, 5, 15, 15});
+    EXPECT_THROW(f.renderFace(), std::runtime_error);
+    EXPECT_TRUE(f.faceDirty());
+
+    f.failing = false;
+    settle(); // the paint the setter asked for runs at last
+    EXPECT_FALSE(f.faceDirty());
+    EXPECT_EQ(f.face().pixelColor(12, 12), QColor(Qt::red));
+    PaintSpy spy;
+    f.installEventFilter(&spy);
+    f.fastFill(Rect{1, 1, 4, 4});
+    f.removeEventFilter(&spy);
+    EXPECT_EQ(spy.rects, std::vector<QRect>{QRect(1, 1, 3, 3)});
+}
+
+TEST(FacePaint, APaintEventHeldBackCopiesTheOldFaceUntilAllowed) {
+    SquareFace f(FaceKind::Transparent);
+    f.show();
+    settle();
+    const int before = f.paints;
+    f.allowed = false;
+    f.moveSquare(Rect{10, 10, 20, 20});
+    settle();
+    EXPECT_EQ(f.paints, before);
+    EXPECT_TRUE(f.faceDirty());
+    EXPECT_EQ(f.face().pixelColor(2, 2), QColor(Qt::red));
+
+    f.allowed = true;
+    f.moveSquare(Rect{10, 10, 20, 20});
+    settle();
+    EXPECT_EQ(f.paints, before + 1);
+    EXPECT_EQ(f.face().pixelColor(15, 15), QColor(Qt::red));
+}
+
+TEST(FaceScreen, ShowFacePutsThePartOnScreenBeforeReturningUnlessAPaintIsDue) {
+    SquareFace f(FaceKind::Opaque);
+    f.show();
+    settle();
+    PaintSpy spy;
+    f.installEventFilter(&spy);
+    f.fastFill(Rect{2, 3, 7, 9});
+    EXPECT_EQ(spy.rects, std::vector<QRect>{QRect(2, 3, 5, 6)});
+    spy.rects.clear();
+    f.moveSquare(Rect{0, 0, 5, 5});
+    f.fastFill(Rect{2, 3, 7, 9}); // the pending full paint will show it
+    f.removeEventFilter(&spy);
+    EXPECT_TRUE(spy.rects.empty());
+}
+
+TEST(FaceScreen, ManyRequestsBeforeTheEventLoopRunCostOneFullPaint) {
+    SquareFace f(FaceKind::Opaque);
+    f.show();
+    settle();
+    const int before = f.paints;
+    PaintSpy spy;
+    f.installEventFilter(&spy);
+    for (int i = 0; i < 5; ++i)
+        f.moveSquare(Rect{i, i, 10, 10});
+    EXPECT_TRUE(spy.rects.empty());
+    settle();
+    f.removeEventFilter(&spy);
+    EXPECT_FALSE(spy.rects.empty());
+    EXPECT_EQ(f.paints, before + 1);
+    EXPECT_FALSE(f.faceDirty());
+}
+
+TEST(FaceScreen, OnlyARealChangeOfSizeCallsForAFullPaint) {
+    SquareFace f(FaceKind::Opaque);
+    f.grab();
+    const int before = f.paints;
+    f.grab(); // a hidden widget gets a resize event on every grab
+    EXPECT_EQ(f.paints, before);
+    f.resize(30, 25);
+    EXPECT_EQ(f.grab().size(), QSize(30, 25));
+    EXPECT_EQ(f.paints, before + 1);
+    EXPECT_EQ(f.face().size(), QSize(30, 25));
+}
+
+TEST(FacePalette, OnlyAFaceThatFollowsThePaletteRepaintsWhenTheParentsColourChanges) {
+    QWidget parent;
+    SquareFace following(FaceKind::Opaque, &parent, true);
+    SquareFace plain(FaceKind::Opaque, &parent);
+    following.renderFace();
+    plain.renderFace();
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, Qt::cyan);
+    parent.setPalette(pal);
+    EXPECT_TRUE(following.faceDirty());
+    EXPECT_FALSE(plain.faceDirty());
+    EXPECT_EQ(following.backgroundColor(), clAqua);
+}
+
+} // namespace
+} // namespace kv
