@@ -503,7 +503,7 @@ void relink(const std::string& path, const std::string& target) {
 
 // Calls the link's polling operation until it is connected or the time is up.
 bool reconnects(SerialLink& link, std::chrono::milliseconds limit) {
-    return eventually(
+    return test::waitUntil(
         [&] {
             link.bytesWaiting();
             return link.isConnected();
