@@ -2,6 +2,7 @@
 
 #include "app/display_update.h"
 #include "app/main_form.h"
+#include "canvas/color.h"
 #include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
@@ -88,6 +89,9 @@ private:
     Displays displays() const;
     void formCreate();
 
+    // Held from before the first control is made: the displays draw in the light system
+    // colours they were designed with under any desktop palette.
+    SystemPalettePin systemColors_{lightSystemPalette()};
     SerialIo& link_;
     std::vector<PortEntry> ports_;
     ErrorReporter& errors_;
