@@ -14,8 +14,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <algorithm>
+#include <utility>
 
 namespace kv {
 
@@ -37,6 +39,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
         move(centredTopLeft(s->availableGeometry(), size()));
 
     createControls();
+    createShortcuts();
     poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) {
         if (sleep)
             sleep(ms);
@@ -109,6 +112,17 @@ void MainWindow::createControls() {
                    {&mainform::kButton2, button2_},
                    {&mainform::kChart1, chart1_},
                    {&mainform::kButton1, button1_}});
+}
+
+void MainWindow::createShortcuts() {
+    // The tab order puts Exit where Stop is expected, so the commands have keys of their own
+    // that need no new caption; window-wide, so that they also work from the port box.
+    const std::pair<QKeySequence, QPushButton*> keys[] = {
+        {QKeySequence(Qt::Key_F5), open_},
+        {QKeySequence(Qt::Key_Escape), button1_},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), button2_}};
+    for (const auto& [key, button] : keys)
+        connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
 }
 
 void MainWindow::formCreate() {

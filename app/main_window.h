@@ -86,6 +86,7 @@ public:
 
 private:
     void createControls();
+    void createShortcuts();
     Displays displays() const;
     void formCreate();
 
