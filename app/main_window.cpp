@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
+#include "app/port_memory.h"
 #include "app/port_text.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
@@ -29,8 +30,12 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
 
 MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
                        QWidget* parent)
+    : MainWindow(link, std::move(ports), std::string(), errors, parent) {}
+
+MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::string& startPort,
+                       ErrorReporter& errors, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
-      errors_(errors) {
+      startPort_(startPort), errors_(errors) {
     sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     onExit = [] { QCoreApplication::quit(); };
 
@@ -134,13 +139,14 @@ void MainWindow::formCreate() {
                                  Qt::ToolTipRole);
         }
         if (comSel_->count() > 0)
-            comSel_->setCurrentIndex(0);
+            comSel_->setCurrentIndex(std::max(findPort(ports_, startPort_), 0));
         poll_->requestValue = 0;
     });
 }
 
 void MainWindow::openClick() {
     errors_.guard([this] {
+        portConfirmed_ = false;
         portNumber_ = portNumberFromText(comSel_->currentText());
         const std::string mode = meterModeText(portNumber_);
         timeoutSetting_ = 2;
@@ -177,9 +183,20 @@ void MainWindow::timer1Timer() {
             return;
         updateDisplays(displays());
         ++readings_;
+        confirmPort();
         if (onReading)
             onReading(readings_);
     });
+}
+
+void MainWindow::confirmPort() {
+    if (portConfirmed_)
+        return;
+    portConfirmed_ = true;
+    const std::string name = "COM" + std::to_string(portNumber_);
+    for (const PortEntry& e : ports_)
+        if (e.name == name && onPortConfirmed)
+            onPortConfirmed(e);
 }
 
 } // namespace kv

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/port_memory.h"
 #include "app/quit_signals.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
 
     std::vector<kv::PortEntry> explicitDevices;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
+    std::string simulatorPath;
     if (cl.simulate) {
         std::string error;
         simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
@@ -75,13 +77,23 @@ int main(int argc, char** argv) {
             return 1;
         }
         explicitDevices.push_back(kv::simulatedMeterPort(*simulator));
+        simulatorPath = explicitDevices.back().path;
     }
     for (const QString& device : cl.ports)
         explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
     const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
     kv::SerialLink link(table);
 
-    kv::MainWindow window(link, table.entries(), errors);
+    // Devices named on the command line come first and are selected; otherwise the port
+    // that last gave readings is, wherever it is listed now. The simulator's private link
+    // is never remembered: it is gone once the program ends.
+    kv::PortMemory portMemory;
+    const std::string startPort = explicitDevices.empty() ? portMemory.lastPort() : std::string();
+    kv::MainWindow window(link, table.entries(), startPort, errors);
+    window.onPortConfirmed = [&portMemory, &simulatorPath](const kv::PortEntry& port) {
+        if (simulatorPath.empty() || port.path != simulatorPath)
+            portMemory.setLastPort(kv::portIdentity(port));
+    };
     window.show();
 
     std::unique_ptr<kv::SnapshotRun> snapshot;

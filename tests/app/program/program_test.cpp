@@ -1,9 +1,12 @@
 // The built program, run as a user runs it, without a display: what its command line
 // accepts, what it prints, and what it leaves behind. CTest names the program in $KV27500.
+#include "sim/meter_simulator.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -39,6 +42,10 @@ protected:
     QStringList snapshot(QStringList args) {
         return args << "--snapshot" << dir.filePath("w.png") << "--readings"
                     << "1";
+    }
+    QString rememberedPort() const {
+        const QSettings s(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat);
+        return s.value("ports/last").toString();
     }
 
     const QString program = qEnvironmentVariable("KV27500");
@@ -83,6 +90,19 @@ TEST_F(Program, WithoutARuntimeFolderItUsesAPrivateOneQuietlyAndRemovesIt) {
         << r.err.toStdString();
     EXPECT_EQ(QDir(dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList());
+}
+
+TEST_F(Program, ThePortThatGaveReadingsIsRememberedButTheSimulatorNever) {
+    kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
+    ASSERT_TRUE(meter.start());
+    const QString device = QString::fromStdString(meter.devicePath());
+    const Outcome onPort = run(snapshot({"--port", device}));
+    ASSERT_EQ(onPort.status, 0) << onPort.err.toStdString();
+    EXPECT_EQ(rememberedPort(), "path:" + device);
+
+    const Outcome simulated = run(snapshot({"--simulate"}));
+    ASSERT_EQ(simulated.status, 0) << simulated.err.toStdString();
+    EXPECT_EQ(rememberedPort(), "path:" + device);
 }
 
 } // namespace
