@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPainter>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -36,12 +37,12 @@ QImage windowPicture(const QPalette* dark, bool darkenFirst) {
         w.timer1Timer();
     QCoreApplication::processEvents();
     QImage picture = SnapshotRun::capture(w);
+    QPainter blank(&picture);
     for (QWidget* free :
          {static_cast<QWidget*>(w.comSel()), static_cast<QWidget*>(w.openButton()),
           static_cast<QWidget*>(w.stopButton()), static_cast<QWidget*>(w.exitButton())})
-        for (int y = free->y(); y <= free->geometry().bottom(); ++y)
-            for (int x = free->x(); x <= free->geometry().right(); ++x)
-                picture.setPixel(x, y, 0);
+        blank.fillRect(free->geometry(), Qt::black);
+    blank.end();
     return picture;
 }
 

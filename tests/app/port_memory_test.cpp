@@ -27,9 +27,9 @@ PortEntry port(const char* name, const char* path, const char* usbSerial = nullp
 }
 
 // One run of the program's window, wired to the settings as the program wires it: returns
-// the port box's text at start, then picks entry `pick`, starts and polls `readings` times
-// (a meter that gives none when 0).
-QString lifetime(std::vector<PortEntry> ports, int pick, int readings) {
+// the port box's text at start, then picks entry `pick`, starts and polls once, on a meter
+// that answers or not.
+QString lifetime(std::vector<PortEntry> ports, int pick, bool answers) {
     MemoryMeter link;
     ErrorReporter errors([](const QString&, const QString&) {});
     PortMemory memory;
@@ -38,12 +38,11 @@ QString lifetime(std::vector<PortEntry> ports, int pick, int readings) {
     w.onPortConfirmed = [&memory](const PortEntry& p) { memory.setLastPort(portIdentity(p)); };
     const QString atStart = w.comSel()->currentText();
     w.comSel()->setCurrentIndex(pick);
-    for (int i = 0; i < readings; ++i)
+    if (answers)
         link.replies.push_back(meterReply(240, 136, "01234"));
     w.openClick();
     w.timer1().stop();
-    for (int i = 0; i < std::max(readings, 1); ++i)
-        w.timer1Timer();
+    w.timer1Timer();
     return atStart;
 }
 
@@ -52,17 +51,17 @@ TEST(RememberedPort, IsSelectedAtTheNextStartWhereverItIsListedOnlyOnceItGaveRea
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const PortEntry s0 = port("COM1", "/dev/ttyS0");
 
-    EXPECT_EQ(lifetime({s0, port("COM2", "/dev/ttyUSB0", "A1")}, 1, 1), "1") << "none yet";
+    EXPECT_EQ(lifetime({s0, port("COM2", "/dev/ttyUSB0", "A1")}, 1, true), "1") << "none yet";
     // The adapter is back on another device, behind a newcomer; a Start on ttyS0 that reads
     // nothing keeps it remembered.
     EXPECT_EQ(lifetime({s0, port("COM2", "/dev/ttyUSB0", "B7"), port("COM3", "/dev/ttyUSB1", "A1")},
-                       0, 0),
+                       0, false),
               "3");
-    EXPECT_EQ(lifetime({s0, port("COM2", "/dev/ttyUSB1", "A1")}, 0, 1), "2");
+    EXPECT_EQ(lifetime({s0, port("COM2", "/dev/ttyUSB1", "A1")}, 0, true), "2");
     // A port without a USB serial number is known by its path.
-    EXPECT_EQ(lifetime({port("COM1", "/dev/ttyUSB1", "A1"), port("COM2", "/dev/ttyS0")}, 0, 0),
+    EXPECT_EQ(lifetime({port("COM1", "/dev/ttyUSB1", "A1"), port("COM2", "/dev/ttyS0")}, 0, false),
               "2");
-    EXPECT_EQ(lifetime({port("COM1", "/dev/ttyUSB0", "B7")}, 0, 0), "1") << "absent: the first";
+    EXPECT_EQ(lifetime({port("COM1", "/dev/ttyUSB0", "B7")}, 0, false), "1") << "absent: the first";
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The built program, run as a user runs it, without a display: what its command line
-// accepts, what it prints, and what it leaves behind. CTest names the program in $KV27500.
+// The built program as a user runs it, without a display: its command line, what it prints
+// and what it leaves behind. CTest names the program in $KV27500.
 #include "sim/meter_simulator.h"
 
 #include <QDir>
@@ -12,96 +12,79 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1; // -1: crashed or hung
-    QString out, err;
-};
-
 class Program : public ::testing::Test {
 protected:
     Program() {
         for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
-            env.remove(QString::fromLatin1(v));
+            env.remove(v);
         QDir(dir.path()).mkpath("tmp");
         env.insert("TMPDIR", dir.filePath("tmp"));
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
     }
 
-    Outcome run(const QStringList& args) {
+    // The exit status (-1 for a crash or a hang); stdout and stderr land in out and err.
+    int run(QStringList args, bool snapshotAfterOneReading = false) {
+        if (snapshotAfterOneReading)
+            args << "--snapshot" << dir.filePath("w.png") << "--readings"
+                 << "1";
         QProcess p;
         p.setProcessEnvironment(env);
         p.start(program, args);
         const bool done = p.waitForFinished(60000);
-        if (!done)
-            p.kill();
-        return {done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
-    }
-    // A simulated run that takes its picture after one reading.
-    QStringList snapshot(QStringList args) {
-        return args << "--snapshot" << dir.filePath("w.png") << "--readings"
-                    << "1";
+        p.kill();
+        out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     QString rememberedPort() const {
-        const QSettings s(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat);
-        return s.value("ports/last").toString();
+        return QSettings(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat)
+            .value("ports/last")
+            .toString();
     }
 
     const QString program = qEnvironmentVariable("KV27500");
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString out, err;
 };
 
 TEST_F(Program, AWrongArgumentGetsOneLineAndWhereHelpIsEvenAfterQtOptions) {
-    const Outcome wrong = run({"--frobnicate"});
-    EXPECT_EQ(wrong.status, 2);
-    EXPECT_EQ(wrong.err,
-              "kv27500: unknown argument: --frobnicate\nTry '" + program + " --help'.\n");
-    EXPECT_EQ(wrong.out, "");
-
-    const Outcome late = run({"-style", "fusion", "--readings", "3"});
-    EXPECT_EQ(late.status, 2);
-    EXPECT_EQ(late.err.count('\n'), 2) << late.err.toStdString();
-
-    const Outcome help = run({"-style", "fusion", "--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains("F5") && help.out.contains("Esc") && help.out.contains("Ctrl+Q"));
+    EXPECT_EQ(run({"--frobnicate"}), 2);
+    EXPECT_EQ(err, "kv27500: unknown argument: --frobnicate\nTry '" + program + " --help'.\n");
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(run({"-style", "fusion", "--readings", "3"}), 2);
+    EXPECT_EQ(err.count('\n'), 2) << err.toStdString();
+    EXPECT_EQ(run({"-style", "fusion", "--help"}), 0);
+    EXPECT_TRUE(out.contains("F5") && out.contains("Esc") && out.contains("Ctrl+Q"));
 }
 
 TEST_F(Program, QtTakesItsOwnOptions) {
-    const QString sheet = dir.filePath("red.qss");
-    QFile f(sheet);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("QPushButton { background: rgb(255, 0, 0); }");
-    f.close();
-    const Outcome r = run(snapshot(
-        {"-platform", "offscreen", "-style", "fusion", "-stylesheet", sheet, "--simulate"}));
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile sheet(dir.filePath("red.qss"));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("QPushButton { background: rgb(255, 0, 0); }");
+    sheet.close();
+    ASSERT_EQ(run({"-platform", "offscreen", "-style", "fusion", "-stylesheet", sheet.fileName(),
+                   "--simulate"},
+                  true),
+              0)
+        << err.toStdString();
     const QColor start = QImage(dir.filePath("w.png")).pixelColor(82, 10);
-    EXPECT_TRUE(start.red() > 200 && start.green() < 160 && start.blue() < 160)
-        << "the style sheet paints the Start button red";
+    EXPECT_TRUE(start.red() > 200 && start.green() < 160 && start.blue() < 160);
 }
 
 TEST_F(Program, WithoutARuntimeFolderItUsesAPrivateOneQuietlyAndRemovesIt) {
-    const Outcome r = run(snapshot({"--simulate"}));
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_FALSE(r.err.contains("XDG_RUNTIME_DIR") || r.err.contains("runtime directory"))
-        << r.err.toStdString();
-    EXPECT_EQ(QDir(dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-              QStringList());
+    ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
+    EXPECT_FALSE(err.contains("XDG_RUNTIME_DIR") || err.contains("runtime directory"));
+    EXPECT_TRUE(QDir(dir.filePath("tmp")).isEmpty());
 }
 
 TEST_F(Program, ThePortThatGaveReadingsIsRememberedButTheSimulatorNever) {
     kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
     ASSERT_TRUE(meter.start());
     const QString device = QString::fromStdString(meter.devicePath());
-    const Outcome onPort = run(snapshot({"--port", device}));
-    ASSERT_EQ(onPort.status, 0) << onPort.err.toStdString();
+    ASSERT_EQ(run({"--port", device}, true), 0) << err.toStdString();
     EXPECT_EQ(rememberedPort(), "path:" + device);
-
-    const Outcome simulated = run(snapshot({"--simulate"}));
-    ASSERT_EQ(simulated.status, 0) << simulated.err.toStdString();
+    ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
     EXPECT_EQ(rememberedPort(), "path:" + device);
 }
 
