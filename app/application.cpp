@@ -3,6 +3,8 @@
 #include "app/error_reporter.h"
 #include "format/number_format.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 
 namespace kv {
@@ -33,6 +35,18 @@ char separatorFromSymbol(const QString& symbol, char fallback) {
     if (c.isSpace())
         return ' ';
     return fallback;
+}
+
+std::unique_ptr<QTemporaryDir> providePrivateRuntimeDir() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return nullptr;
+    // A new folder from mkdtemp is the caller's alone, mode 0700, as Qt requires.
+    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                               QStringLiteral("/kv27500-runtime-XXXXXX"));
+    if (!dir->isValid())
+        return nullptr;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir->path()));
+    return dir;
 }
 
 void applyRegionalSeparators(const QLocale& locale) {

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <cstddef>
+
 namespace kv {
 
 namespace {
@@ -9,6 +11,20 @@ bool isOption(const QString& arg) {
 
 CommandLineResult fail(const QString& error) {
     return {std::nullopt, error};
+}
+
+// The options QGuiApplication and QApplication document, by whether a value follows.
+constexpr const char* kQtOptionsWithValue[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
+constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+template <std::size_t N> bool isOneOf(const QString& name, const char* const (&names)[N]) {
+    for (const char* n : names)
+        if (name == QLatin1String(n))
+            return true;
+    return false;
 }
 } // namespace
 
@@ -76,6 +92,37 @@ CommandLineResult parseCommandLine(const QStringList& args) {
     return {cl, QString()};
 }
 
+QStringList withoutQtOptions(const QStringList& args) {
+    QStringList ours;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        // Qt takes its options with one dash or two, and a value after "=" or as the next
+        // argument, whatever that looks like.
+        QString name = arg.startsWith(QLatin1String("--")) ? arg.mid(2)
+                       : arg.startsWith(QLatin1Char('-'))  ? arg.mid(1)
+                                                           : QString();
+        const qsizetype eq = name.indexOf(QLatin1Char('='));
+        const bool inlineValue = eq >= 0;
+        if (inlineValue)
+            name.truncate(eq);
+        if (name == QLatin1String("qmljsdebugger") && inlineValue)
+            continue;
+        if (isOneOf(name, kQtFlags) && !inlineValue)
+            continue;
+        if (isOneOf(name, kQtOptionsWithValue)) {
+            if (!inlineValue)
+                ++i;
+            continue;
+        }
+        ours << arg;
+    }
+    return ours;
+}
+
+QString usageErrorText(const QString& title, const QString& invoked, const QString& error) {
+    return QStringLiteral("%1: %2\nTry '%3 --help'.\n").arg(title, error, invoked);
+}
+
 QString usageText(const QString& program) {
     return QStringLiteral(
                "Usage: %1 [options]\n"
@@ -90,7 +137,10 @@ QString usageText(const QString& program) {
                "                        FILE.png and exit (implies --autostart)\n"
                "  --readings N          readings to wait for before the snapshot\n"
                "  --help                show this text\n"
-               "  --version             show the version\n")
+               "  --version             show the version\n"
+               "Qt's own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.\n"
+               "\n"
+               "Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit.\n")
         .arg(program);
 }
 

@@ -30,6 +30,15 @@ struct CommandLineResult {
 // Parses the arguments after the program name.
 CommandLineResult parseCommandLine(const QStringList& args);
 
+// The arguments without Qt's own options (-style fusion, -platform offscreen, -stylesheet
+// FILE, ...), which the application object takes for itself: what is left is ours. Used to
+// answer --help, --version and wrong arguments before Qt starts, which needs no display.
+QStringList withoutQtOptions(const QStringList& args);
+
 QString usageText(const QString& program);
+
+// What a wrong command line prints: the one error line and where to find help, with the
+// program's title and the name it was invoked by.
+QString usageErrorText(const QString& title, const QString& invoked, const QString& error);
 
 } // namespace kv

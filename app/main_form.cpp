@@ -55,11 +55,24 @@ void setSignal(SignalSettings& s, const char* format, float from, float to) {
 
 } // namespace
 
+QPalette lightSystemPalette() {
+    const QColor face(0xEF, 0xEF, 0xEF);
+    const QColor shadow(0x9F, 0x9F, 0x9F);
+    const QColor mid(0xB8, 0xB8, 0xB8);
+    // Qt's light defaults. In the constructor's order: window text (the labels), button
+    // (clBtnFace, clScrollBar), light (clBtnHighlight), dark (clBtnShadow), mid, text
+    // (clWindowText), bright text, base (clWindow), window.
+    return QPalette(Qt::black, face, Qt::white, shadow, mid, Qt::black, Qt::white, Qt::white, face);
+}
+
 void applyWindowForm(QWidget& window) {
     window.setWindowTitle(QString::fromUtf8(mainform::kCaption));
     window.setFixedSize(mainform::kClientWidth, mainform::kClientHeight);
+    // The labels draw with the window's text colour; the buttons and the port box keep the
+    // desktop's other colours, which they are drawn in as a whole.
     QPalette pal = window.palette();
     pal.setColor(QPalette::Window, toQColor(kFormColor));
+    pal.setColor(QPalette::WindowText, lightSystemPalette().color(QPalette::WindowText));
     window.setPalette(pal);
     window.setAutoFillBackground(true);
     window.setFont(toQFont(fontSpec(mainform::kFont)));

@@ -2,6 +2,7 @@
 
 #include "canvas/color.h"
 
+#include <QPalette>
 #include <initializer_list>
 #include <utility>
 
@@ -76,7 +77,12 @@ inline constexpr const char* kLabel11Text = "n.b.";
 
 } // namespace mainform
 
-// The window's caption, fixed client size, colour and font.
+// The colours of a default light desktop, which the form and its controls were designed
+// with. The window resolves its displays' system colours through it and takes its text
+// colour from it, whatever palette the desktop has.
+QPalette lightSystemPalette();
+
+// The window's caption, fixed client size, colours and font.
 void applyWindowForm(QWidget& window);
 
 // Place and own font of any control, and the text of a label, button or port box.

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
+#include "app/port_memory.h"
 #include "app/port_text.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
@@ -14,8 +15,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <algorithm>
+#include <utility>
 
 namespace kv {
 
@@ -27,8 +30,12 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
 
 MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
                        QWidget* parent)
+    : MainWindow(link, std::move(ports), std::string(), errors, parent) {}
+
+MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::string& startPort,
+                       ErrorReporter& errors, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
-      errors_(errors) {
+      startPort_(startPort), errors_(errors) {
     sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     onExit = [] { QCoreApplication::quit(); };
 
@@ -37,6 +44,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
         move(centredTopLeft(s->availableGeometry(), size()));
 
     createControls();
+    createShortcuts();
     poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) {
         if (sleep)
             sleep(ms);
@@ -111,6 +119,17 @@ void MainWindow::createControls() {
                    {&mainform::kButton1, button1_}});
 }
 
+void MainWindow::createShortcuts() {
+    // The tab order puts Exit where Stop is expected, so the commands have keys of their own
+    // that need no new caption; window-wide, so that they also work from the port box.
+    const std::pair<QKeySequence, QPushButton*> keys[] = {
+        {QKeySequence(Qt::Key_F5), open_},
+        {QKeySequence(Qt::Key_Escape), button1_},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), button2_}};
+    for (const auto& [key, button] : keys)
+        connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
+}
+
 void MainWindow::formCreate() {
     errors_.guard([this] {
         anz_->setValue(0.0f);
@@ -120,13 +139,14 @@ void MainWindow::formCreate() {
                                  Qt::ToolTipRole);
         }
         if (comSel_->count() > 0)
-            comSel_->setCurrentIndex(0);
+            comSel_->setCurrentIndex(std::max(findPort(ports_, startPort_), 0));
         poll_->requestValue = 0;
     });
 }
 
 void MainWindow::openClick() {
     errors_.guard([this] {
+        portConfirmed_ = false;
         portNumber_ = portNumberFromText(comSel_->currentText());
         const std::string mode = meterModeText(portNumber_);
         timeoutSetting_ = 2;
@@ -163,9 +183,20 @@ void MainWindow::timer1Timer() {
             return;
         updateDisplays(displays());
         ++readings_;
+        confirmPort();
         if (onReading)
             onReading(readings_);
     });
+}
+
+void MainWindow::confirmPort() {
+    if (portConfirmed_)
+        return;
+    portConfirmed_ = true;
+    const std::string name = "COM" + std::to_string(portNumber_);
+    for (const PortEntry& e : ports_)
+        if (e.name == name && onPortConfirmed)
+            onPortConfirmed(e);
 }
 
 } // namespace kv

@@ -2,6 +2,7 @@
 
 #include "app/display_update.h"
 #include "app/main_form.h"
+#include "canvas/color.h"
 #include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
@@ -40,16 +41,22 @@ public:
     // link's port table) fill the port box; the link maps the names to devices on its own.
     MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReporter& errors,
                QWidget* parent = nullptr);
+    // As above; the port box starts on the port with the identity `startPort` (see
+    // port_memory.h) when it is listed, else on the first.
+    MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::string& startPort,
+               ErrorReporter& errors, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Blocking wait in milliseconds; QThread::msleep unless replaced (benchmarks use 0).
     std::function<void(int ms)> sleep;
     // Ends the program after Exit; QCoreApplication::quit unless replaced. Each of these
-    // three is called only when set.
+    // four is called only when set.
     std::function<void()> onExit;
     // Called after every reading that reached the displays, with the number of such
     // readings since the window was created.
     std::function<void(int count)> onReading;
+    // Called once per Start, at its first reading, with the listed port it came from.
+    std::function<void(const PortEntry& port)> onPortConfirmed;
 
     // The commands, as their buttons run them. Errors are reported, never thrown.
     void openClick();    // Start
@@ -85,11 +92,17 @@ public:
 
 private:
     void createControls();
+    void createShortcuts();
     Displays displays() const;
     void formCreate();
+    void confirmPort();
 
+    // Held from before the first control is made: the displays draw in the light system
+    // colours they were designed with under any desktop palette.
+    SystemPalettePin systemColors_{lightSystemPalette()};
     SerialIo& link_;
     std::vector<PortEntry> ports_;
+    std::string startPort_;
     ErrorReporter& errors_;
 
     Meter180* analog_ = nullptr;
@@ -113,6 +126,7 @@ private:
     int portNumber_ = 0;
     int timeoutSetting_ = 0;
     int readings_ = 0;
+    bool portConfirmed_ = false; // since the last Start
 };
 
 } // namespace kv

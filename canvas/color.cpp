@@ -2,15 +2,25 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <algorithm>
+#include <vector>
 
 namespace kv {
 
 namespace {
 
+// The living pins, oldest first. Drawing runs on the user-interface thread only.
+std::vector<const QPalette*>& pins() {
+    static std::vector<const QPalette*> living;
+    return living;
+}
+
 // The system colour indices a control may name, mapped onto the nearest palette role.
 // Unknown indices resolve to black rather than to garbage.
 QColor systemColor(unsigned index) {
-    const QPalette pal = qGuiApp ? QGuiApplication::palette() : QPalette();
+    const QPalette pal = !pins().empty() ? *pins().back()
+                         : qGuiApp       ? QGuiApplication::palette()
+                                         : QPalette();
     switch (index) {
     case 0x00: // scroll bar
         return pal.color(QPalette::Active, QPalette::Button);
@@ -73,6 +83,15 @@ QColor toQColor(ColorValue c) {
 
 ColorValue fromQColor(const QColor& c) {
     return rgbColor(c.red(), c.green(), c.blue());
+}
+
+SystemPalettePin::SystemPalettePin(const QPalette& palette) : palette_(palette) {
+    pins().push_back(&palette_);
+}
+
+SystemPalettePin::~SystemPalettePin() {
+    auto& living = pins();
+    living.erase(std::find(living.begin(), living.end(), &palette_));
 }
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <cstdint>
 
 namespace kv {
@@ -50,10 +51,25 @@ constexpr bool isSystemColor(ColorValue c) {
     return (c & 0xFF000000u) == 0x80000000u;
 }
 
-// Plain RGB for any colour value: system colours through the current application
-// palette (QApplication must exist for them; without one Qt's default palette is used).
+// Plain RGB for any colour value: system colours through the pinned palette (below), else
+// through the current application palette (without a QApplication, Qt's default palette).
 ColorValue resolveColor(ColorValue c);
 QColor toQColor(ColorValue c);
 ColorValue fromQColor(const QColor& c);
+
+// While it lives, system colours resolve through `palette` instead of the application's.
+// A window whose controls were designed for particular system colours holds one, so that a
+// desktop palette set before or after it was made cannot wash them out. Pins may overlap in
+// any order; the newest living one decides.
+class SystemPalettePin {
+public:
+    explicit SystemPalettePin(const QPalette& palette);
+    ~SystemPalettePin();
+    SystemPalettePin(const SystemPalettePin&) = delete;
+    SystemPalettePin& operator=(const SystemPalettePin&) = delete;
+
+private:
+    QPalette palette_;
+};
 
 } // namespace kv

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/port_memory.h"
 #include "app/quit_signals.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
@@ -10,6 +11,7 @@
 
 #include <QIcon>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -18,31 +20,39 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const QString title = kv::ErrorReporter::titleFromProgramPath(QString::fromLocal8Bit(argv[0]));
-
-    // Answered before any window system is touched, so they also work without a display.
-    const kv::CommandLineResult parsed = kv::parseCommandLine(args);
-    if (!parsed.options) {
-        std::fprintf(stderr, "%s: %s\n%s", qPrintable(title), qPrintable(parsed.error),
-                     qPrintable(kv::usageText(title)));
+    const QString invoked = QString::fromLocal8Bit(argv[0]);
+    const QString title = kv::ErrorReporter::titleFromProgramPath(invoked);
+    auto refuse = [&](const kv::CommandLineResult& wrong) {
+        std::fputs(qPrintable(kv::usageErrorText(title, invoked, wrong.error)), stderr);
         return 2;
-    }
-    const kv::CommandLine& cl = *parsed.options;
-    if (cl.help) {
+    };
+
+    // Answered before any window system is touched, so they also work without a display;
+    // Qt's own options are left for the application object.
+    const kv::CommandLineResult early = kv::parseCommandLine(kv::withoutQtOptions(args));
+    if (!early.options)
+        return refuse(early);
+    if (early.options->help) {
         std::fputs(qPrintable(kv::usageText(title)), stdout);
         return 0;
     }
-    if (cl.version) {
+    if (early.options->version) {
         std::printf("kv27500 %s\n", KV_VERSION);
         return 0;
     }
 
     // A snapshot needs no screen: without a display it is taken offscreen.
-    if (cl.snapshot() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+    if (early.options->snapshot() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    const std::unique_ptr<QTemporaryDir> runtimeDir = kv::providePrivateRuntimeDir();
     kv::Application app(argc, argv);
+    // What Qt has left of the arguments is what counts.
+    const kv::CommandLineResult parsed = kv::parseCommandLine(QCoreApplication::arguments().mid(1));
+    if (!parsed.options)
+        return refuse(parsed);
+    const kv::CommandLine& cl = *parsed.options;
     app.setApplicationName(title);
     app.setApplicationVersion(QStringLiteral(KV_VERSION));
     app.setWindowIcon(QIcon(QStringLiteral(":/kv27500/kv27500.png")));
@@ -58,6 +68,7 @@ int main(int argc, char** argv) {
 
     std::vector<kv::PortEntry> explicitDevices;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
+    std::string simulatorPath;
     if (cl.simulate) {
         std::string error;
         simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
@@ -66,13 +77,23 @@ int main(int argc, char** argv) {
             return 1;
         }
         explicitDevices.push_back(kv::simulatedMeterPort(*simulator));
+        simulatorPath = explicitDevices.back().path;
     }
     for (const QString& device : cl.ports)
         explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
     const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
     kv::SerialLink link(table);
 
-    kv::MainWindow window(link, table.entries(), errors);
+    // Devices named on the command line come first and are selected; otherwise the port
+    // that last gave readings is, wherever it is listed now. The simulator's private link
+    // is never remembered: it is gone once the program ends.
+    kv::PortMemory portMemory;
+    const std::string startPort = explicitDevices.empty() ? portMemory.lastPort() : std::string();
+    kv::MainWindow window(link, table.entries(), startPort, errors);
+    window.onPortConfirmed = [&portMemory, &simulatorPath](const kv::PortEntry& port) {
+        if (simulatorPath.empty() || port.path != simulatorPath)
+            portMemory.setLastPort(kv::portIdentity(port));
+    };
     window.show();
 
     std::unique_ptr<kv::SnapshotRun> snapshot;

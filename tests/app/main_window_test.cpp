@@ -4,10 +4,12 @@
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -169,6 +171,33 @@ TEST_F(MainWindowCommands, ExitStopsTheTimerBeforeClosing) {
     EXPECT_FALSE(window->timer1().isActive());
     EXPECT_EQ(link.count("close"), 1);
     EXPECT_EQ(exits, 1);
+}
+
+TEST_F(MainWindowCommands, F5StartsEscStopsAndCtrlQExitsEvenWithTheCursorInThePortBox) {
+    make({port("COM1", "/dev/ttyUSB0"), port("COM2", "/dev/ttyS0")});
+    link.replies.push_back(meterReply(240, 136, "01234"));
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->comSel()->setFocus();
+    QWidget* typing = QApplication::focusWidget();
+    ASSERT_TRUE(typing == window->comSel() || window->comSel()->isAncestorOf(typing));
+
+    QTest::keyClick(typing, Qt::Key_F5);
+    EXPECT_EQ(link.count("open COM1"), 1);
+    ASSERT_TRUE(window->timer1().isActive());
+    window->timer1Timer();
+    EXPECT_EQ(window->series1().pointCount(), 1);
+
+    QTest::keyClick(typing, Qt::Key_Escape);
+    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_EQ(window->series1().pointCount(), 0) << "Stop clears the displays";
+    EXPECT_EQ(exits, 0);
+
+    QTest::keyClick(typing, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(link.count("close"), 1);
+    EXPECT_EQ(window->comSel()->currentText(), "1") << "no key reached the port text";
 }
 
 } // namespace
