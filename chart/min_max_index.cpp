@@ -21,12 +21,11 @@ void take(MinMaxIndex::Extremes& acc, bool& any, double lo, double hi) {
 } // namespace
 
 void MinMaxIndex::clear() {
-    levels_.clear();
-    levels_.shrink_to_fit();
+    std::vector<BlockArray<Extremes>>().swap(levels_);
     count_ = 0;
 }
 
-void MinMaxIndex::rebuild(const double* data, std::size_t count) {
+void MinMaxIndex::rebuild(const Values& data, std::size_t count) {
     clear();
     for (std::size_t n = 1; n <= count; ++n)
         append(data, n);
@@ -39,14 +38,14 @@ std::size_t MinMaxIndex::span(int level) const {
     return s;
 }
 
-void MinMaxIndex::append(const double* data, std::size_t count) {
+void MinMaxIndex::append(const Values& data, std::size_t count) {
     count_ = count;
     const double v = data[count - 1];
     std::size_t node = (count - 1) / kLeaf;
     if (levels_.empty())
         levels_.emplace_back();
     for (std::size_t level = 0;; ++level) {
-        std::vector<Extremes>& nodes = levels_[level];
+        BlockArray<Extremes>& nodes = levels_[level];
         if (node == nodes.size()) {
             nodes.push_back({v, v});
         } else {
@@ -60,7 +59,7 @@ void MinMaxIndex::append(const double* data, std::size_t count) {
         }
         // The top level keeps a single node; once it has two, a level above joins them.
         if (nodes.size() > 1) {
-            std::vector<Extremes> up;
+            BlockArray<Extremes> up;
             for (std::size_t k = 0; k < nodes.size(); k += kFan) {
                 Extremes e = nodes[k];
                 for (std::size_t c = k + 1; c < std::min(nodes.size(), k + kFan); ++c) {
@@ -75,7 +74,7 @@ void MinMaxIndex::append(const double* data, std::size_t count) {
     }
 }
 
-MinMaxIndex::Extremes MinMaxIndex::range(const double* data, std::size_t first,
+MinMaxIndex::Extremes MinMaxIndex::range(const Values& data, std::size_t first,
                                          std::size_t last) const {
     Extremes acc;
     bool any = false;
@@ -91,7 +90,7 @@ MinMaxIndex::Extremes MinMaxIndex::range(const double* data, std::size_t first,
     }
     std::size_t bi = i / kLeaf, bj = j / kLeaf;
     for (std::size_t level = 0; bi < bj && level < levels_.size(); ++level) {
-        const std::vector<Extremes>& nodes = levels_[level];
+        const BlockArray<Extremes>& nodes = levels_[level];
         if (level + 1 == levels_.size()) {
             for (; bi < bj; ++bi)
                 take(acc, any, nodes[bi].min, nodes[bi].max);
@@ -111,7 +110,7 @@ MinMaxIndex::Extremes MinMaxIndex::range(const double* data, std::size_t first,
     return acc;
 }
 
-long MinMaxIndex::findFirst(const double* data, std::size_t first, std::size_t last,
+long MinMaxIndex::findFirst(const Values& data, std::size_t first, std::size_t last,
                             const BlockTest& test) const {
     if (first > last || last >= count_)
         return -1;
@@ -120,7 +119,7 @@ long MinMaxIndex::findFirst(const double* data, std::size_t first, std::size_t l
 
 // Scans first..end-1 from the left, taking whole nodes of at most `maxLevel` where they
 // fit and descending into those that pass the test.
-long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t first, std::size_t end,
+long MinMaxIndex::findIn(const Values& data, int maxLevel, std::size_t first, std::size_t end,
                          const BlockTest& test) const {
     std::size_t i = first;
     while (i < end) {
@@ -150,9 +149,9 @@ long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t first, st
 }
 
 std::size_t MinMaxIndex::storageBytes() const {
-    std::size_t bytes = levels_.capacity() * sizeof(std::vector<Extremes>);
+    std::size_t bytes = levels_.capacity() * sizeof(BlockArray<Extremes>);
     for (const auto& l : levels_)
-        bytes += l.capacity() * sizeof(Extremes);
+        bytes += l.storageBytes();
     return bytes;
 }
 
