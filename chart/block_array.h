@@ -64,6 +64,23 @@ public:
 
     const T& operator[](std::size_t i) const { return *slot(i); }
     T& operator[](std::size_t i) { return *slot(i); }
+    // Elements first..first+count-1 through one pointer, when they lie in one block;
+    // nullptr when they do not (or count is 0). For loops over short runs that must not pay the
+    // lookup for every element.
+    const T* contiguous(std::size_t first, std::size_t count) const {
+        if (count == 0)
+            return nullptr;
+        std::size_t block = 0, start = 0, size = kFirst;
+        if (first >= kBlock) {
+            block = kGrowing - 1 + (first >> kBlockBits);
+            start = first & ~(kBlock - 1);
+            size = kBlock;
+        } else if (first >= kFirst) {
+            block = highestBit(first >> kFirstBits) + 1;
+            start = size = kFirst << (block - 1);
+        }
+        return first + count <= start + size ? blocks_[block] + (first - start) : nullptr;
+    }
     const T& back() const { return (*this)[size_ - 1]; }
     T& back() { return (*this)[size_ - 1]; }
 

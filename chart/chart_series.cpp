@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kv {
 
@@ -433,38 +434,57 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
     auto ypOf = [&](double stored) { return vAxis->valueToPixel(ys.scaled(stored)); };
     auto yp = [&](int i) { return ypOf(ys.storedAt(i)); };
 
-    // The last index on the column that starts at `start`. Columns of one pass tend to hold
-    // about as many points as the one before, so that guess is tried first; from there
-    // the search gallops and halves.
-    auto lastOnColumn = [&](int start, int column, int guessedWidth) {
+    // The last index on the column that starts at `start`. Columns of one pass tend to
+    // hold about as many points as the one before, so that guess is tried first; from
+    // there the search gallops and halves. `next` gets the pixel of the index after the
+    // column where the search has seen it (the next column's), else kUnknown.
+    constexpr int kUnknown = std::numeric_limits<int>::min();
+    auto lastOnColumn = [&](int start, int column, int guessedWidth, int& next) {
         int lo = start;    // on the column
         int hi = last + 1; // past it
+        int hiPixel = kUnknown;
         const int guess = int(std::min<long long>(last, (long long)start + guessedWidth - 1));
         if (guess > start) {
-            if (xp(guess) == column) {
-                if (guess == last || xp(guess + 1) != column)
+            const int p = xp(guess);
+            if (p == column) {
+                if (guess == last)
                     return guess;
+                const int q = xp(guess + 1);
+                if (q != column) {
+                    next = q;
+                    return guess;
+                }
                 lo = guess + 1;
             } else {
-                if (xp(guess - 1) == column)
+                const int q = xp(guess - 1);
+                if (q == column) {
+                    next = p;
                     return guess - 1;
+                }
                 hi = guess - 1;
+                hiPixel = q;
             }
         }
         for (long long step = 1; step < hi - lo; step *= 2) {
-            if (xp(lo + int(step)) != column) {
+            const int p = xp(lo + int(step));
+            if (p != column) {
                 hi = lo + int(step);
+                hiPixel = p;
                 break;
             }
             lo += int(step);
         }
         while (hi - lo > 1) {
             const int mid = lo + (hi - lo) / 2;
-            if (xp(mid) == column)
+            const int p = xp(mid);
+            if (p == column) {
                 lo = mid;
-            else
+            } else {
                 hi = mid;
+                hiPixel = p;
+            }
         }
+        next = hiPixel;
         return lo;
     };
 
@@ -475,10 +495,12 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
         reducer.enterFrom(entry.x, entry.y);
     }
     int a = first, b = first - 1;
+    int nextColumn = kUnknown;
     for (int width = 1; b < last; width = b - a + 1) {
         a = b + 1;
-        const int column = xp(a);
-        b = lastOnColumn(a, column, width);
+        const int column = nextColumn != kUnknown ? nextColumn : xp(a);
+        nextColumn = kUnknown;
+        b = lastOnColumn(a, column, width, nextColumn);
         ColumnReducer::Column col{column, yp(a), yp(b), 0, 0};
         col.low = col.high = col.first;
         if (b > a) {

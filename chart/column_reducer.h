@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -87,10 +88,18 @@ private:
     // Whether the points reached an extreme row and moved off it again, where known.
     enum class Left { No, Yes, Ask };
 
+    // Vertical runs from a column's first to its last point longer than this lie inside
+    // the column's span anyway: a polyline starting anew on the last point spares
+    // drawing them twice.
+    static constexpr int kLongRun = 12;
+
+    // The steps taken for every column are inline: a pass makes them for each of
+    // hundreds of columns.
     void openColumn(const Column& c, Left left);
-    void closeColumn(bool lineEnds, const RowLeftQuery& rowLeft);
+    void closeColumn(bool lineEnds, const RowLeftQuery* rowLeft);
+    void fillLastColumn(const RowLeftQuery* rowLeft);
     void visit(int x, int y);
-    void startPolyline();
+    void startPolyline() { polylineBegin_ = path_.size(); }
     void endPolyline();
     void fill(int x, int top, int bottom);
 
@@ -105,5 +114,54 @@ private:
     Left lowLeft_ = Left::No;
     Left highLeft_ = Left::No;
 };
+
+inline void ColumnReducer::addColumn(const Column& c) {
+    if (columnOpen_)
+        closeColumn(false, nullptr);
+    openColumn(c, Left::Ask);
+    pointColumn_ = false;
+}
+
+inline void ColumnReducer::openColumn(const Column& c, Left left) {
+    if (!inLine_) {
+        startPolyline();
+        inLine_ = true;
+    }
+    column_ = c;
+    lowLeft_ = highLeft_ = left;
+    columnOpen_ = true;
+    visit(c.x, c.first);
+}
+
+inline void ColumnReducer::closeColumn(bool lineEnds, const RowLeftQuery* rowLeft) {
+    const Column& c = column_;
+    if (std::abs(c.last - c.first) > kLongRun)
+        endPolyline();
+    visit(c.x, c.last);
+    columnOpen_ = false;
+    if (!lineEnds || (c.last != c.low && c.last != c.high))
+        fill(c.x, c.low, c.high);
+    else
+        fillLastColumn(rowLeft);
+}
+
+inline void ColumnReducer::visit(int x, int y) {
+    if (path_.size() > polylineBegin_ && path_.back().x == x && path_.back().y == y)
+        return;
+    path_.push_back({x, y});
+}
+
+inline void ColumnReducer::fill(int x, int top, int bottom) {
+    if (top > bottom)
+        return;
+    if (!fills_.empty()) {
+        Span& s = fills_.back();
+        if (s.right == x && s.top == top && s.bottom == bottom + 1) {
+            s.right = x + 1;
+            return;
+        }
+    }
+    fills_.push_back(Span{x, top, x + 1, bottom + 1});
+}
 
 } // namespace kv

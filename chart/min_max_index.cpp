@@ -6,16 +6,20 @@ namespace kv {
 
 namespace {
 
+void take(MinMaxIndex::Extremes& acc, double lo, double hi) {
+    if (lo < acc.min)
+        acc.min = lo;
+    if (hi > acc.max)
+        acc.max = hi;
+}
+
 void take(MinMaxIndex::Extremes& acc, bool& any, double lo, double hi) {
     if (!any) {
         acc = {lo, hi};
         any = true;
         return;
     }
-    if (lo < acc.min)
-        acc.min = lo;
-    if (hi > acc.max)
-        acc.max = hi;
+    take(acc, lo, hi);
 }
 
 } // namespace
@@ -76,15 +80,36 @@ void MinMaxIndex::append(const Values& data, std::size_t count) {
 
 MinMaxIndex::Extremes MinMaxIndex::range(const Values& data, std::size_t first,
                                          std::size_t last) const {
+    if (last - first < 8) {
+        // A few values (columns of a short series): no set-up is cheaper than reading them.
+        Extremes acc{data[first], data[first]};
+        for (std::size_t i = first + 1; i <= last; ++i) {
+            const double v = data[i];
+            take(acc, v, v);
+        }
+        return acc;
+    }
     Extremes acc;
     bool any = false;
     std::size_t i = first, j = last + 1;
-    // Loose values at both ends, up to the block boundaries.
-    while (i < j && i % kLeaf != 0) {
-        take(acc, any, data[i], data[i]);
-        ++i;
+    // Loose values at both ends, up to the block boundaries. A leaf lies within one block
+    // of the store but for the very first, so these loops run on a plain pointer.
+    const std::size_t head = std::min(j, (i + kLeaf - 1) / kLeaf * kLeaf);
+    if (const double* p = data.contiguous(i, head - i)) {
+        for (; i < head; ++i, ++p)
+            take(acc, any, *p, *p);
     }
-    while (j > i && j % kLeaf != 0) {
+    for (; i < head; ++i)
+        take(acc, any, data[i], data[i]);
+    const std::size_t tail = std::max(i, j / kLeaf * kLeaf);
+    if (const double* p = data.contiguous(tail, j - tail)) {
+        for (p += j - tail; j > tail;) {
+            --j;
+            --p;
+            take(acc, any, *p, *p);
+        }
+    }
+    while (j > tail) {
         --j;
         take(acc, any, data[j], data[j]);
     }
