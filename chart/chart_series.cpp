@@ -10,8 +10,9 @@ namespace kv {
 
 namespace {
 
-// Positions further out than this are not drawn (the line keeps its last position).
-constexpr int kPixelLimit = 32766;
+// Positions further out than this are not drawn (the line keeps its last position); the
+// column reduction passes over the same points.
+constexpr int kPixelLimit = ColumnReducer::kPixelLimit;
 
 // Colours of the points of a series that colours each point on its own.
 constexpr ColorValue kPointPalette[] = {clRed,     clGreen,  0x00FFFF, clBlue,   clWhite, clGray,
