@@ -4,21 +4,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kv {
 
 namespace {
 
-// Positions further out than this are not drawn (the line keeps its last position).
-constexpr int kPixelLimit = 32766;
+// Positions further out than this are not drawn (the line keeps its last position); the
+// column reduction passes over the same points.
+constexpr int kPixelLimit = ColumnReducer::kPixelLimit;
 
 // Colours of the points of a series that colours each point on its own.
 constexpr ColorValue kPointPalette[] = {clRed,     clGreen,  0x00FFFF, clBlue,   clWhite, clGray,
                                         clFuchsia, 0x008080, clNavy,   clMaroon, clLime,  clAqua,
                                         0x800080,  clSilver, 0x808000, clBlack};
-
-// Vertical runs longer than this are left to the filled spans (see paintColumns).
-constexpr int kLongRun = 12;
 
 bool inPixelRange(int p) {
     return p >= -kPixelLimit && p <= kPixelLimit;
@@ -311,15 +310,15 @@ SeriesMargins CustomSeries::verticalMargins() const {
 }
 
 std::size_t CustomSeries::storageBytes() const {
-    return ChartSeries::storageBytes() + columnPath_.capacity() * sizeof(Point) +
-           columnFills_.capacity() * sizeof(Rect);
+    return ChartSeries::storageBytes() + columns_.storageBytes() +
+           polyline_.capacity() * sizeof(Point);
 }
 
 void CustomSeries::clearStorage() {
     ChartSeries::clearStorage();
     // The column buffers grow with the series; an emptied series gives them back.
-    std::vector<Point>().swap(columnPath_);
-    std::vector<Rect>().swap(columnFills_);
+    columns_ = ColumnReducer();
+    std::vector<Point>().swap(polyline_);
 }
 
 void CustomSeries::paintAllPoints(Canvas& c, const Rect& plotRect) {
@@ -393,16 +392,8 @@ void CustomSeries::drawSegment(Canvas& c, int x, int y, ColorValue color) {
     c.lineTo(x, y);
 }
 
-// Draws first..last column by column when that gives the same pixels as drawing point by
-// point; returns false, having drawn nothing, when it does not apply.
-//
-// Within one pixel column the point-by-point line is a chain of vertical segments, each
-// without its end pixel. Together they cover every row from the column's lowest to its
-// highest point, except the row of the column's last point when that row is an extreme
-// reached only at the very end. The segment to the next column starts on that last point
-// and covers it anyway, so only the last column needs the exact answer. Segments between
-// columns join the same end points as before and so keep their pixels. A column holding
-// a single point has no rows of its own, but the segment leaving it covers its pixel.
+// Draws first..last column by column (see ColumnReducer) when that gives the same pixels
+// as drawing point by point; returns false, having drawn nothing, when it does not apply.
 bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
     AxisBase* hAxis = horizontalAxis();
     AxisBase* vAxis = verticalAxis();
@@ -444,109 +435,106 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
     auto ypOf = [&](double stored) { return vAxis->valueToPixel(ys.scaled(stored)); };
     auto yp = [&](int i) { return ypOf(ys.storedAt(i)); };
 
-    // The line is drawn as one polyline through the first and last point of every column
-    // (the segments between columns, and vertical runs inside the columns' spans), plus
-    // one filled run per column for the rows between its lowest and highest point.
-    std::vector<Point>& path = columnPath_;
-    std::vector<Rect>& fills = columnFills_;
-    std::vector<std::size_t> pieceStarts; // where the polyline is broken
-    path.clear();
-    fills.clear();
-    auto visit = [&path](int x, int y) {
-        if (path.empty() || path.back().x != x || path.back().y != y)
-            path.push_back({x, y});
-    };
-    auto fill = [&fills](int x, int top, int bottom) {
-        if (top > bottom)
-            return;
-        if (!fills.empty()) {
-            Rect& r = fills.back();
-            if (r.right == x && r.top == top && r.bottom == bottom + 1) {
-                r.right = x + 1;
-                return;
+    // The last index on the column that starts at `start`. Columns of one pass tend to
+    // hold about as many points as the one before, so that guess is tried first; from
+    // there the search gallops and halves. `next` gets the pixel of the index after the
+    // column where the search has seen it (the next column's), else kUnknown.
+    constexpr int kUnknown = std::numeric_limits<int>::min();
+    auto lastOnColumn = [&](int start, int column, int guessedWidth, int& next) {
+        int lo = start;    // on the column
+        int hi = last + 1; // past it
+        int hiPixel = kUnknown;
+        const int guess = int(std::min<long long>(last, (long long)start + guessedWidth - 1));
+        if (guess > start) {
+            const int p = xp(guess);
+            if (p == column) {
+                if (guess == last)
+                    return guess;
+                const int q = xp(guess + 1);
+                if (q != column) {
+                    next = q;
+                    return guess;
+                }
+                lo = guess + 1;
+            } else {
+                const int q = xp(guess - 1);
+                if (q == column) {
+                    next = p;
+                    return guess - 1;
+                }
+                hi = guess - 1;
+                hiPixel = q;
             }
         }
-        fills.push_back(Rect{x, top, x + 1, bottom + 1});
-    };
-
-    if (first > 0)
-        path.push_back(edgeEntry(*this, first, startEdgePixel()));
-
-    for (int a = first; a <= last;) {
-        const int column = xp(a);
-        // Last index of this column: gallop, then halve.
-        int lo = a, step = 1;
-        int hi = a + step;
-        while (hi <= last && xp(hi) == column) {
-            lo = hi;
-            step *= 2;
-            hi = a + step;
+        for (long long step = 1; step < hi - lo; step *= 2) {
+            const int p = xp(lo + int(step));
+            if (p != column) {
+                hi = lo + int(step);
+                hiPixel = p;
+                break;
+            }
+            lo += int(step);
         }
-        hi = std::min(hi, last + 1);
         while (hi - lo > 1) {
             const int mid = lo + (hi - lo) / 2;
-            if (xp(mid) == column)
+            const int p = xp(mid);
+            if (p == column) {
                 lo = mid;
-            else
+            } else {
                 hi = mid;
+                hiPixel = p;
+            }
         }
-        const int b = lo;
+        next = hiPixel;
+        return lo;
+    };
 
-        const int f = yp(a);
-        const int l = yp(b);
-        int low = f, high = f;
+    ColumnReducer& reducer = columns_;
+    reducer.clear();
+    if (first > 0) {
+        const Point entry = edgeEntry(*this, first, startEdgePixel());
+        reducer.enterFrom(entry.x, entry.y);
+    }
+    int a = first, b = first - 1;
+    int nextColumn = kUnknown;
+    for (int width = 1; b < last; width = b - a + 1) {
+        a = b + 1;
+        const int column = nextColumn != kUnknown ? nextColumn : xp(a);
+        nextColumn = kUnknown;
+        b = lastOnColumn(a, column, width, nextColumn);
+        ColumnReducer::Column col{column, yp(a), yp(b), 0, 0};
+        col.low = col.high = col.first;
         if (b > a) {
             const MinMaxIndex::Extremes e = ys.storedExtremes(a, b);
             const int p1 = ypOf(e.min), p2 = ypOf(e.max);
-            low = std::min(p1, p2);
-            high = std::max(p1, p2);
+            col.low = std::min(p1, p2);
+            col.high = std::max(p1, p2);
         }
-        visit(column, f);
-        // A long run from the first to the last point is already inside the filled
-        // span; starting a new polyline on the last point spares drawing it twice.
-        if (std::abs(l - f) > kLongRun)
-            pieceStarts.push_back(path.size());
-        visit(column, l);
-        if (b != last || (l != low && l != high)) {
-            fill(column, low, high);
-        } else if (low != high) {
-            // The last column ends on an extreme: that row belongs to the line only if the
-            // points reached it and moved away again.
-            const int reached = ys.findFirstStored(
-                a, b, [&](double mn, double mx) { return ypOf(mn) == l || ypOf(mx) == l; });
-            bool left = false;
-            if (reached >= 0 && reached < b) {
-                const MinMaxIndex::Extremes rest = ys.storedExtremes(reached + 1, b);
-                left = ypOf(rest.min) != l || ypOf(rest.max) != l;
-            }
-            if (left)
-                fill(column, low, high);
-            else if (l == high)
-                fill(column, low, high - 1);
-            else
-                fill(column, low + 1, high);
-        }
-        a = b + 1;
+        reducer.addColumn(col);
     }
+    // a..b is the last column now.
+    reducer.endLine([&](int row) {
+        // Blocks are tested by their extremes only, which is enough for an extreme row.
+        const int reached = ys.findFirstStored(
+            a, b, [&](double mn, double mx) { return ypOf(mn) == row || ypOf(mx) == row; });
+        if (reached < 0 || reached >= b)
+            return false;
+        const MinMaxIndex::Extremes rest = ys.storedExtremes(reached + 1, b);
+        return ypOf(rest.min) != row || ypOf(rest.max) != row;
+    });
 
     linePen_.applyTo(c, false);
     c.setBrushStyle(BrushStyle::bsClear);
     c.setPenColor(color);
-    pieceStarts.push_back(path.size());
-    std::vector<Point> piece;
-    for (std::size_t k = 0, from = 0; k < pieceStarts.size(); from = pieceStarts[k++]) {
-        const std::size_t to = pieceStarts[k];
-        if (to - from < 2)
-            continue;
-        if (from == 0 && to == path.size()) {
-            c.polyline(path);
-        } else {
-            piece.assign(path.begin() + std::ptrdiff_t(from), path.begin() + std::ptrdiff_t(to));
-            c.polyline(piece);
-        }
+    const std::vector<ColumnReducer::Vertex>& path = reducer.path();
+    for (const ColumnReducer::Polyline& line : reducer.polylines()) {
+        polyline_.clear();
+        for (std::size_t k = line.begin; k < line.end; ++k)
+            polyline_.push_back({path[k].x, path[k].y});
+        c.polyline(polyline_);
     }
-    for (const Rect& r : fills)
-        c.fillRect(r, color);
+    for (const ColumnReducer::Span& f : reducer.fills())
+        c.fillRect(Rect{f.left, f.top, f.right, f.bottom}, color);
     previousX_ = xp(last);
     previousY_ = yp(last);
     previousColor_ = pointColor(last);

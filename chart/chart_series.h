@@ -2,6 +2,7 @@
 
 #include "canvas/canvas.h"
 #include "chart/chart_pen.h"
+#include "chart/column_reducer.h"
 #include "chart/value_list.h"
 #include "core/settings_object.h"
 
@@ -254,8 +255,8 @@ private:
     bool fastDrawing_ = true;
     bool lastPassFast_ = false;
     // Kept between passes to spare the allocations.
-    std::vector<Point> columnPath_;
-    std::vector<Rect> columnFills_;
+    ColumnReducer columns_;
+    std::vector<Point> polyline_;
 
     int previousX_ = 0;
     int previousY_ = 0;

@@ -6,27 +6,30 @@ namespace kv {
 
 namespace {
 
-void take(MinMaxIndex::Extremes& acc, bool& any, double lo, double hi) {
-    if (!any) {
-        acc = {lo, hi};
-        any = true;
-        return;
-    }
+void take(MinMaxIndex::Extremes& acc, double lo, double hi) {
     if (lo < acc.min)
         acc.min = lo;
     if (hi > acc.max)
         acc.max = hi;
 }
 
+void take(MinMaxIndex::Extremes& acc, bool& any, double lo, double hi) {
+    if (!any) {
+        acc = {lo, hi};
+        any = true;
+        return;
+    }
+    take(acc, lo, hi);
+}
+
 } // namespace
 
 void MinMaxIndex::clear() {
-    levels_.clear();
-    levels_.shrink_to_fit();
+    std::vector<BlockArray<Extremes>>().swap(levels_);
     count_ = 0;
 }
 
-void MinMaxIndex::rebuild(const double* data, std::size_t count) {
+void MinMaxIndex::rebuild(const Values& data, std::size_t count) {
     clear();
     for (std::size_t n = 1; n <= count; ++n)
         append(data, n);
@@ -39,14 +42,14 @@ std::size_t MinMaxIndex::span(int level) const {
     return s;
 }
 
-void MinMaxIndex::append(const double* data, std::size_t count) {
+void MinMaxIndex::append(const Values& data, std::size_t count) {
     count_ = count;
     const double v = data[count - 1];
     std::size_t node = (count - 1) / kLeaf;
     if (levels_.empty())
         levels_.emplace_back();
     for (std::size_t level = 0;; ++level) {
-        std::vector<Extremes>& nodes = levels_[level];
+        BlockArray<Extremes>& nodes = levels_[level];
         if (node == nodes.size()) {
             nodes.push_back({v, v});
         } else {
@@ -60,7 +63,7 @@ void MinMaxIndex::append(const double* data, std::size_t count) {
         }
         // The top level keeps a single node; once it has two, a level above joins them.
         if (nodes.size() > 1) {
-            std::vector<Extremes> up;
+            BlockArray<Extremes> up;
             for (std::size_t k = 0; k < nodes.size(); k += kFan) {
                 Extremes e = nodes[k];
                 for (std::size_t c = k + 1; c < std::min(nodes.size(), k + kFan); ++c) {
@@ -75,23 +78,44 @@ void MinMaxIndex::append(const double* data, std::size_t count) {
     }
 }
 
-MinMaxIndex::Extremes MinMaxIndex::range(const double* data, std::size_t first,
+MinMaxIndex::Extremes MinMaxIndex::range(const Values& data, std::size_t first,
                                          std::size_t last) const {
+    if (last - first < 8) {
+        // A few values (columns of a short series): no set-up is cheaper than reading them.
+        Extremes acc{data[first], data[first]};
+        for (std::size_t i = first + 1; i <= last; ++i) {
+            const double v = data[i];
+            take(acc, v, v);
+        }
+        return acc;
+    }
     Extremes acc;
     bool any = false;
     std::size_t i = first, j = last + 1;
-    // Loose values at both ends, up to the block boundaries.
-    while (i < j && i % kLeaf != 0) {
-        take(acc, any, data[i], data[i]);
-        ++i;
+    // Loose values at both ends, up to the block boundaries. A leaf lies within one block
+    // of the store but for the very first, so these loops run on a plain pointer.
+    const std::size_t head = std::min(j, (i + kLeaf - 1) / kLeaf * kLeaf);
+    if (const double* p = data.contiguous(i, head - i)) {
+        for (; i < head; ++i, ++p)
+            take(acc, any, *p, *p);
     }
-    while (j > i && j % kLeaf != 0) {
+    for (; i < head; ++i)
+        take(acc, any, data[i], data[i]);
+    const std::size_t tail = std::max(i, j / kLeaf * kLeaf);
+    if (const double* p = data.contiguous(tail, j - tail)) {
+        for (p += j - tail; j > tail;) {
+            --j;
+            --p;
+            take(acc, any, *p, *p);
+        }
+    }
+    while (j > tail) {
         --j;
         take(acc, any, data[j], data[j]);
     }
     std::size_t bi = i / kLeaf, bj = j / kLeaf;
     for (std::size_t level = 0; bi < bj && level < levels_.size(); ++level) {
-        const std::vector<Extremes>& nodes = levels_[level];
+        const BlockArray<Extremes>& nodes = levels_[level];
         if (level + 1 == levels_.size()) {
             for (; bi < bj; ++bi)
                 take(acc, any, nodes[bi].min, nodes[bi].max);
@@ -111,7 +135,7 @@ MinMaxIndex::Extremes MinMaxIndex::range(const double* data, std::size_t first,
     return acc;
 }
 
-long MinMaxIndex::findFirst(const double* data, std::size_t first, std::size_t last,
+long MinMaxIndex::findFirst(const Values& data, std::size_t first, std::size_t last,
                             const BlockTest& test) const {
     if (first > last || last >= count_)
         return -1;
@@ -120,7 +144,7 @@ long MinMaxIndex::findFirst(const double* data, std::size_t first, std::size_t l
 
 // Scans first..end-1 from the left, taking whole nodes of at most `maxLevel` where they
 // fit and descending into those that pass the test.
-long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t first, std::size_t end,
+long MinMaxIndex::findIn(const Values& data, int maxLevel, std::size_t first, std::size_t end,
                          const BlockTest& test) const {
     std::size_t i = first;
     while (i < end) {
@@ -150,9 +174,9 @@ long MinMaxIndex::findIn(const double* data, int maxLevel, std::size_t first, st
 }
 
 std::size_t MinMaxIndex::storageBytes() const {
-    std::size_t bytes = levels_.capacity() * sizeof(std::vector<Extremes>);
+    std::size_t bytes = levels_.capacity() * sizeof(BlockArray<Extremes>);
     for (const auto& l : levels_)
-        bytes += l.capacity() * sizeof(Extremes);
+        bytes += l.storageBytes();
     return bytes;
 }
 

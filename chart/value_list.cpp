@@ -7,10 +7,6 @@ namespace kv {
 
 namespace {
 
-// Smallest growth step of a value array; above it the array grows by an eighth, which
-// keeps the unused tail of a long series small.
-constexpr std::size_t kMinGrowth = 1024;
-
 bool isPlainIndex(double v, std::size_t index) {
     return v == double(index) && !std::signbit(v);
 }
@@ -46,17 +42,9 @@ void ValueList::changed() {
 void ValueList::materialize() {
     if (!implicit_)
         return;
-    std::vector<double> values;
-    values.reserve(count_ + std::max(kMinGrowth, count_ / 8));
     for (std::size_t i = 0; i < count_; ++i)
-        values.push_back(double(i));
-    values_ = std::move(values);
+        values_.push_back(double(i));
     implicit_ = false;
-}
-
-void ValueList::reserveForOneMore() {
-    if (values_.size() == values_.capacity())
-        values_.reserve(values_.size() + std::max(kMinGrowth, values_.size() / 8));
 }
 
 int ValueList::insertSorted(double v) {
@@ -80,8 +68,7 @@ void ValueList::insertAt(int index, double v) {
         ++count_;
     } else {
         materialize();
-        reserveForOneMore();
-        values_.insert(values_.begin() + std::ptrdiff_t(at), v);
+        values_.insert(at, v);
         ++count_;
     }
     if (std::isnan(v))
@@ -90,7 +77,7 @@ void ValueList::insertAt(int index, double v) {
         if (!stale_)
             applyAppendedToStatistics(scaled(v));
         if (indexBuilt_ && !implicit_ && !hasNaN())
-            index_.append(values_.data(), values_.size());
+            index_.append(values_, values_.size());
         else
             indexBuilt_ = false;
     } else {
@@ -100,7 +87,7 @@ void ValueList::insertAt(int index, double v) {
 }
 
 void ValueList::removeAll() {
-    std::vector<double>().swap(values_);
+    values_.clear();
     count_ = 0;
     implicit_ = true;
     nanCount_ = 0;
@@ -167,7 +154,7 @@ double ValueList::totalAbs() const {
 
 const MinMaxIndex& ValueList::index() const {
     if (!indexBuilt_) {
-        index_.rebuild(values_.data(), values_.size());
+        index_.rebuild(values_, values_.size());
         indexBuilt_ = true;
     }
     return index_;
@@ -176,7 +163,7 @@ const MinMaxIndex& ValueList::index() const {
 MinMaxIndex::Extremes ValueList::storedExtremes(int first, int last) const {
     if (implicit_)
         return {double(first), double(last)};
-    return index().range(values_.data(), std::size_t(first), std::size_t(last));
+    return index().range(values_, std::size_t(first), std::size_t(last));
 }
 
 int ValueList::findFirstStored(int first, int last, const MinMaxIndex::BlockTest& test) const {
@@ -195,11 +182,11 @@ int ValueList::findFirstStored(int first, int last, const MinMaxIndex::BlockTest
         };
         return find(first, last);
     }
-    return int(index().findFirst(values_.data(), std::size_t(first), std::size_t(last), test));
+    return int(index().findFirst(values_, std::size_t(first), std::size_t(last), test));
 }
 
 std::size_t ValueList::storageBytes() const {
-    return values_.capacity() * sizeof(double) + (indexBuilt_ ? index_.storageBytes() : 0);
+    return values_.storageBytes() + (indexBuilt_ ? index_.storageBytes() : 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -207,9 +194,7 @@ std::size_t ValueList::storageBytes() const {
 
 std::size_t ColorList::runOf(int index) const {
     // The last run starting at or before index.
-    auto it = std::upper_bound(runs_.begin(), runs_.end(), index,
-                               [](int i, const Run& r) { return i < r.start; });
-    return std::size_t(it - runs_.begin()) - 1;
+    return runs_.partitionPoint([index](const Run& r) { return r.start <= index; }) - 1;
 }
 
 ColorValue ColorList::at(int index) const {
@@ -220,7 +205,7 @@ void ColorList::insertAt(int index, ColorValue c) {
     index = std::clamp(index, 0, count_);
     if (index == count_) {
         if (runs_.empty() || runs_.back().color != c)
-            runs_.push_back({index, c});
+            runs_.push_back(Run{index, c});
         ++count_;
         return;
     }
@@ -228,25 +213,25 @@ void ColorList::insertAt(int index, ColorValue c) {
     const std::size_t r = runOf(index);
     std::size_t pos = r;
     if (runs_[r].start < index) {
-        runs_.insert(runs_.begin() + std::ptrdiff_t(r + 1), {index, runs_[r].color});
+        runs_.insert(r + 1, Run{index, runs_[r].color});
         pos = r + 1;
     }
     for (std::size_t k = pos; k < runs_.size(); ++k)
         ++runs_[k].start;
-    runs_.insert(runs_.begin() + std::ptrdiff_t(pos), {index, c});
+    runs_.insert(pos, Run{index, c});
     ++count_;
     mergeAround(pos);
 }
 
 void ColorList::mergeAround(std::size_t run) {
     if (run + 1 < runs_.size() && runs_[run + 1].color == runs_[run].color)
-        runs_.erase(runs_.begin() + std::ptrdiff_t(run + 1));
+        runs_.erase(run + 1);
     if (run > 0 && runs_[run - 1].color == runs_[run].color)
-        runs_.erase(runs_.begin() + std::ptrdiff_t(run));
+        runs_.erase(run);
 }
 
 void ColorList::clear() {
-    std::vector<Run>().swap(runs_);
+    runs_.clear();
     count_ = 0;
 }
 
@@ -264,34 +249,36 @@ bool ColorList::uniform(int first, int last, ColorValue& c) const {
 // ---------------------------------------------------------------------------------------
 // LabelList
 
+std::size_t LabelList::firstAtOrAfter(int index) const {
+    return labels_.partitionPoint([index](const auto& l) { return l.first < index; });
+}
+
 const std::string& LabelList::at(int index) const {
     static const std::string empty;
-    auto it = std::lower_bound(labels_.begin(), labels_.end(), index,
-                               [](const auto& l, int i) { return l.first < i; });
-    return it != labels_.end() && it->first == index ? it->second : empty;
+    const std::size_t k = firstAtOrAfter(index);
+    return k < labels_.size() && labels_[k].first == index ? labels_[k].second : empty;
 }
 
 void LabelList::insertAt(int index, const std::string& label) {
     index = std::clamp(index, 0, count_);
-    auto it = std::lower_bound(labels_.begin(), labels_.end(), index,
-                               [](const auto& l, int i) { return l.first < i; });
-    for (auto k = it; k != labels_.end(); ++k)
-        ++k->first;
+    const std::size_t k = firstAtOrAfter(index);
+    for (std::size_t j = k; j < labels_.size(); ++j)
+        ++labels_[j].first;
     if (!label.empty())
-        labels_.insert(it, {index, label});
+        labels_.insert(k, {index, label});
     ++count_;
 }
 
 void LabelList::clear() {
-    std::vector<std::pair<int, std::string>>().swap(labels_);
+    labels_.clear();
     count_ = 0;
 }
 
 std::size_t LabelList::storageBytes() const {
-    std::size_t bytes = labels_.capacity() * sizeof(labels_[0]);
-    for (const auto& l : labels_)
-        if (l.second.capacity() > 15)
-            bytes += l.second.capacity() + 1;
+    std::size_t bytes = labels_.storageBytes();
+    for (std::size_t k = 0; k < labels_.size(); ++k)
+        if (labels_[k].second.capacity() > 15)
+            bytes += labels_[k].second.capacity() + 1;
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/color.h"
+#include "chart/block_array.h"
 #include "chart/min_max_index.h"
 
 #include <cstddef>
@@ -15,9 +16,10 @@ enum class ValueListOrder { loNone, loAscending, loDescending };
 
 // One coordinate of a series: a sequence of doubles, read back times Multiplier.
 //
-// Storage is one contiguous array that grows by an eighth at a time. A list that only
-// ever received 0, 1, 2, ... at its end (the X list of a series fed by appending) keeps
-// no array at all until the first other value arrives.
+// The values are kept in blocks that never move (see BlockArray), so a series of any
+// length grows at the same small cost per value and holds little beyond its values. A
+// list that only ever received 0, 1, 2, ... at its end (the X list of a series fed by
+// appending) keeps no values at all until the first other value arrives.
 //
 // The statistics (minimum, maximum, sum, sum of magnitudes) follow one fixed rule: a scan
 // in index order where the minimum and maximum start at the first value, a value below
@@ -87,7 +89,6 @@ public:
 
 private:
     void materialize();
-    void reserveForOneMore();
     void applyAppendedToStatistics(double v);
     void refreshStatistics() const;
     const MinMaxIndex& index() const;
@@ -99,7 +100,7 @@ private:
     bool dateTime_ = false;
     double pending_ = 0;
 
-    std::vector<double> values_; // empty while implicit_
+    BlockArray<double> values_; // empty while implicit_
     std::size_t count_ = 0;
     bool implicit_ = true; // values are 0, 1, ..., count_ - 1
     std::size_t nanCount_ = 0;
@@ -120,7 +121,7 @@ public:
     void clear(); // releases the storage
     // The colour of first..last when they all share one.
     bool uniform(int first, int last, ColorValue& c) const;
-    std::size_t storageBytes() const { return runs_.capacity() * sizeof(Run); }
+    std::size_t storageBytes() const { return runs_.storageBytes(); }
 
 private:
     struct Run {
@@ -130,7 +131,7 @@ private:
     std::size_t runOf(int index) const;
     void mergeAround(std::size_t run);
 
-    std::vector<Run> runs_;
+    BlockArray<Run> runs_;
     int count_ = 0;
 };
 
@@ -144,7 +145,9 @@ public:
     std::size_t storageBytes() const;
 
 private:
-    std::vector<std::pair<int, std::string>> labels_; // ascending by index
+    std::size_t firstAtOrAfter(int index) const;
+
+    BlockArray<std::pair<int, std::string>> labels_; // ascending by index
     int count_ = 0;
 };
 

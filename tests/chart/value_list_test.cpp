@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -225,17 +226,17 @@ TEST(ValueListRangeQueries, NaNIsReportedSoTheIndexIsNotTrusted) {
 TEST(MinMaxIndex, RangesAndSearchesMatchAPlainScan) {
     std::mt19937 rng(11);
     for (std::size_t n : {1u, 2u, 31u, 32u, 33u, 255u, 256u, 257u, 2049u, 20000u}) {
-        std::vector<double> data;
+        MinMaxIndex::Values data;
         MinMaxIndex idx;
         std::uniform_real_distribution<double> dist(-100, 100);
         for (std::size_t i = 0; i < n; ++i) {
             // Long flat stretches and single spikes as well as noise.
             const double v = (i / 300) % 2 ? std::round(dist(rng) / 40) : dist(rng);
             data.push_back(v);
-            idx.append(data.data(), data.size());
+            idx.append(data, data.size());
         }
         MinMaxIndex rebuilt;
-        rebuilt.rebuild(data.data(), data.size());
+        rebuilt.rebuild(data, data.size());
         std::uniform_int_distribution<std::size_t> pick(0, n - 1);
         for (int q = 0; q < 300; ++q) {
             std::size_t a = pick(rng), b = pick(rng);
@@ -247,7 +248,7 @@ TEST(MinMaxIndex, RangesAndSearchesMatchAPlainScan) {
                 mx = std::max(mx, data[i]);
             }
             for (const MinMaxIndex* x : {&idx, &rebuilt}) {
-                const auto e = x->range(data.data(), a, b);
+                const auto e = x->range(data, a, b);
                 ASSERT_EQ(e.min, mn) << n << " " << a << ".." << b;
                 ASSERT_EQ(e.max, mx) << n << " " << a << ".." << b;
             }
@@ -258,18 +259,20 @@ TEST(MinMaxIndex, RangesAndSearchesMatchAPlainScan) {
                     expected = long(i);
                     break;
                 }
-            const long found = idx.findFirst(data.data(), a, b,
-                                             [&](double, double hi) { return hi >= threshold; });
+            const long found =
+                idx.findFirst(data, a, b, [&](double, double hi) { return hi >= threshold; });
             ASSERT_EQ(found, expected) << n << " " << a << ".." << b;
         }
     }
-    EXPECT_EQ(MinMaxIndex().findFirst(nullptr, 0, 0, [](double, double) { return true; }), -1);
+    EXPECT_EQ(MinMaxIndex().findFirst({}, 0, 0, [](double, double) { return true; }), -1);
 }
 
 TEST(MinMaxIndex, CostsUnderOneByteAValue) {
-    std::vector<double> data(100000, 1.0);
+    MinMaxIndex::Values data;
+    for (int i = 0; i < 100000; ++i)
+        data.push_back(1.0);
     MinMaxIndex idx;
-    idx.rebuild(data.data(), data.size());
+    idx.rebuild(data, data.size());
     EXPECT_LT(idx.storageBytes(), data.size());
 }
 
@@ -301,6 +304,40 @@ TEST(ColorList, RunsSplitAndMergeAsColoursAreInserted) {
     c.clear();
     EXPECT_EQ(c.count(), 0);
     EXPECT_EQ(c.storageBytes(), 0u);
+}
+
+// Long lists span many storage blocks; points stored between others shift whole blocks.
+TEST(SeriesLists, InsertsIntoListsLongerThanABlockKeepEveryEntryInPlace) {
+    std::mt19937 rng(17);
+    ValueList xs("X", ValueListOrder::loAscending);
+    ColorList colors;
+    LabelList labels;
+    std::vector<double> xModel;
+    std::vector<ColorValue> colorModel;
+    std::vector<std::string> labelModel;
+    auto add = [&](double x, ColorValue c, const std::string& label) {
+        const int at = xs.insertSorted(x);
+        const auto pos = std::upper_bound(xModel.begin(), xModel.end(), x);
+        ASSERT_EQ(at, pos - xModel.begin()) << x;
+        xModel.insert(pos, x);
+        colors.insertAt(at, c);
+        colorModel.insert(colorModel.begin() + at, c);
+        labels.insertAt(at, label);
+        labelModel.insert(labelModel.begin() + at, label);
+    };
+    // Runs of two colours (over 10000 runs) and a label on every third point.
+    for (int i = 0; i < 21000; ++i)
+        add(i * 2.0, (i / 2) % 2 ? clRed : clBlack, i % 3 ? "" : "p" + std::to_string(i));
+    for (int k = 0; k < 60; ++k) {
+        const double x = double(rng() % 42000) + (k % 2 ? 0.0 : 0.5);
+        add(x, k % 3 ? clBlack : clBlue, k % 2 ? "new" : "");
+    }
+    ASSERT_EQ(xs.count(), int(xModel.size()));
+    for (std::size_t i = 0; i < xModel.size(); ++i) {
+        ASSERT_EQ(xs.valueAt(int(i)), xModel[i]) << i;
+        ASSERT_EQ(colors.at(int(i)), colorModel[i]) << i;
+        ASSERT_EQ(labels.at(int(i)), labelModel[i]) << i;
+    }
 }
 
 TEST(LabelList, OnlyNonEmptyLabelsAreStoredAndTheyMoveWithInserts) {
