@@ -27,10 +27,10 @@ void BM_PollTick(benchmark::State& state) {
     kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow window(meter, {}, errors);
-    window.sleep = [](int) {};
+    window.poller().setWaitMs(0);
     window.show();
     window.openClick();
-    window.timer1().stop(); // ticks are driven here
+    window.poller().stop(); // ticks are driven here
     kv::LineSeries& series = window.series1();
     const auto points = static_cast<int>(state.range(0));
     for (int i = 0; i < points; ++i)

@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -59,7 +58,7 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     {
         MainWindow window(link, table.entries(), errors);
-        window.sleep = [](int) { QThread::msleep(60); };
+        window.poller().setWaitMs(60);
         window.onExit = [] {};
         ASSERT_EQ(window.comSel()->currentText(), "1");
         window.openClick();
@@ -69,7 +68,7 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
         t.start();
         while (window.anz()->value() != 3.0f && t.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        window.timer1().stop();
+        window.poller().stop();
         EXPECT_TRUE(meter->requestCount() >= 4);
         EXPECT_EQ(window.anz()->value(), 3.0f) << "no reading came after the meter returned";
         EXPECT_TRUE(link.isConnected());
