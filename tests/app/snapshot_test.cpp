@@ -63,6 +63,7 @@ TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
     runFor(run, 3000);
     ASSERT_EQ(statuses, std::vector<int>{1});
     EXPECT_TRUE(run.error().contains("0 of 3")) << run.error().toStdString();
+    EXPECT_TRUE(run.error().endsWith("\nCannot open COM1.")) << "and why";
     EXPECT_FALSE(QFile::exists(file));
 }
 
