@@ -50,6 +50,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
     createControls();
     poller_ = std::make_unique<MeterPoller>(link_, *anz_);
     poller_->cycle().label7 = mainform::kLabel7Text;
+    poller_->setInterval(mainform::kTimer1Interval);
     poller_->onOutcome = [this](const PollOutcome& o) { showOutcome(o); };
     poller_->onError = [this](const std::exception& e) { errors_.report(e); };
 
@@ -261,6 +262,10 @@ void MainWindow::showFooter() {
         note = QStringLiteral("Beyond the needle's full scale of %1")
                    .arg(QString::fromStdString(
                        formatNumber("0.###", analog_->signalSettings().valueTo())));
+    // Readings come ten times a second; the label is touched only when its text changes.
+    if (note == footerNote_)
+        return;
+    footerNote_ = note;
     if (note.isEmpty()) {
         label2_->setWordWrap(false);
         applyForm(*label2_, mainform::kLabel2);

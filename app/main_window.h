@@ -141,6 +141,7 @@ private:
     ColorValue digitsColor_ = clBlack; // the digits' own colour while they are grey
     bool overload_ = false;
     bool beyondFullScale_ = false;
+    QString footerNote_; // what the footer shows in place of its caption; empty: the caption
 };
 
 } // namespace kv

@@ -45,10 +45,14 @@ void MeterPoller::setWaitMs(int ms) {
     waitMs_ = std::max(0, ms);
 }
 
+void MeterPoller::setInterval(int ms) {
+    interval_ = std::max(0, ms);
+}
+
 void MeterPoller::start() {
     wait_.stop();
     active_ = true;
-    scheduleNext(std::max(waitMs_, kIntervalMs));
+    scheduleNext(std::max(waitMs_, interval_));
 }
 
 void MeterPoller::stop() {
@@ -66,7 +70,7 @@ struct MeterPoller::NextPoll {
     bool armed = true;
     ~NextPoll() {
         if (armed && !poller.next_.isActive())
-            poller.scheduleNext(kIntervalMs);
+            poller.scheduleNext(poller.interval_);
     }
 };
 

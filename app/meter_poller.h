@@ -47,8 +47,6 @@ public:
     static constexpr int kWaitMs = PollCycle::kReplyWaitMs;
     // A run of unanswered requests this long is a silence.
     static constexpr int kSilenceMs = 1000;
-    // From one drain to the next request, as the poll timer's interval.
-    static constexpr int kIntervalMs = 1;
 
     MeterPoller(SerialIo& port, ReadingHolder& reading, QObject* parent = nullptr);
     ~MeterPoller() override;
@@ -61,7 +59,10 @@ public:
     // that answers at once (the in-memory one) where speed counts: benchmarks and tests.
     int waitMs() const { return waitMs_; }
     void setWaitMs(int ms);
-    int interval() const { return kIntervalMs; }
+    // Milliseconds from one drain to the next request: the poll timer's interval, 1 unless
+    // changed.
+    int interval() const { return interval_; }
+    void setInterval(int ms);
 
     // Polls back to back from the first request, waitMs() from now. A drain still pending
     // is dropped, so a Start during a wait begins cleanly.
@@ -111,6 +112,7 @@ private:
     LastReading reading_;
     PollCycle cycle_;
     int waitMs_ = kWaitMs;
+    int interval_ = 1;
     bool active_ = false;
     QTimer wait_; // the reply wait
     QTimer next_; // the next request
