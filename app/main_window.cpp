@@ -181,45 +181,26 @@ void MainWindow::timer1Timer() {
 }
 
 void MainWindow::showOutcome(const PollOutcome& outcome) {
-    switch (outcome.kind) {
-    case PollOutcome::Kind::Reading:
-        showReading();
-        break;
-    case PollOutcome::Kind::Overload:
-        showOverload();
-        break;
-    case PollOutcome::Kind::Silence:
+    if (outcome.kind == PollOutcome::Kind::Silence) {
         showSilence(outcome.timeMs);
-        break;
+    } else {
+        // The meter answered: a silence is over, and so is a port that would not open.
+        endSilence();
+        openFailure_.clear();
+        overload_ = outcome.kind == PollOutcome::Kind::Overload;
+        anz_->setOverload(overload_);
+        if (overload_)
+            showOverload(displays());
+        else
+            updateDisplays(displays());
+        beyondFullScale_ = !overload_ && analog_->overflowHigh();
+        showFooter();
+        ++readings_;
+        if (onReading)
+            onReading(readings_);
     }
     if (onOutcome)
         onOutcome(outcome);
-}
-
-void MainWindow::showReading() {
-    endSilence();
-    openFailure_.clear();
-    overload_ = false;
-    anz_->setOverload(false);
-    updateDisplays(displays());
-    beyondFullScale_ = analog_->overflowHigh();
-    showFooter();
-    ++readings_;
-    if (onReading)
-        onReading(readings_);
-}
-
-void MainWindow::showOverload() {
-    endSilence();
-    openFailure_.clear();
-    overload_ = true;
-    beyondFullScale_ = false;
-    anz_->setOverload(true);
-    kv::showOverload(displays());
-    showFooter();
-    ++readings_;
-    if (onReading)
-        onReading(readings_);
 }
 
 void MainWindow::showSilence(std::int64_t sinceMs) {

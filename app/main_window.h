@@ -99,8 +99,6 @@ private:
     Displays displays() const;
     void formCreate();
     void showOutcome(const PollOutcome& outcome);
-    void showReading();
-    void showOverload();
     void showSilence(std::int64_t sinceMs);
     // Leaves the silence: the digits in their own colour again.
     void endSilence();
