@@ -8,6 +8,7 @@
 #include "levelbar/level_bar.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "window_on_memory_meter.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,41 +21,7 @@
 namespace kv {
 namespace {
 
-class MainWindowDisplays : public ::testing::Test {
-protected:
-    MainWindowDisplays() {
-        setDecimalChar(',');
-        setGroupingChar('.');
-        PortEntry e;
-        e.name = "COM1";
-        e.path = "/dev/ttyUSB0";
-        window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
-        window->poller().setWaitMs(0);
-        window->onExit = [] {};
-    }
-    ~MainWindowDisplays() override {
-        setDecimalChar(savedDecimal);
-        setGroupingChar(savedGrouping);
-    }
-
-    // Start, then one tick per reply.
-    void run(const std::vector<MemoryMeter::Reply>& replies) {
-        for (const auto& r : replies)
-            link.replies.push_back(r);
-        if (!window->poller().isActive())
-            window->openClick();
-        window->poller().stop(); // ticks are driven by hand here
-        for (std::size_t i = 0; i < replies.size(); ++i)
-            window->timer1Timer();
-    }
-
-    char savedDecimal = decimalChar();
-    char savedGrouping = groupingChar();
-    MemoryMeter link;
-    std::vector<QString> boxes;
-    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
-    std::unique_ptr<MainWindow> window;
-};
+class MainWindowDisplays : public testing::WindowOnMemoryMeter {};
 
 TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);

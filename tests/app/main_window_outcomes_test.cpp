@@ -13,6 +13,7 @@
 #include "meter/meter_protocol.h"
 #include "serial/serial_link.h"
 #include "sim/memory_meter.h"
+#include "window_on_memory_meter.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -53,48 +54,20 @@ QRect digitsArea() {
     return QRect(anz.left, anz.top, mainform::kClientWidth - anz.left, 70);
 }
 
-class Outcomes : public ::testing::Test {
+class Outcomes : public testing::WindowOnMemoryMeter {
 protected:
     Outcomes() {
-        setDecimalChar(',');
-        setGroupingChar('.');
-        PortEntry e;
-        e.name = "COM1";
-        e.path = "/dev/ttyUSB0";
-        window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
-        window->poller().setWaitMs(0);
-        window->onExit = [] {};
         window->onOutcome = [this](const PollOutcome& o) { outcomes.push_back(o); };
         window->show();
     }
-    ~Outcomes() override {
-        window.reset();
-        setDecimalChar(savedDecimal);
-        setGroupingChar(savedGrouping);
-    }
 
-    // Start, then one poll per reply, driven here.
-    void run(const std::vector<MemoryMeter::Reply>& replies) {
-        for (const auto& r : replies)
-            link.replies.push_back(r);
-        if (!window->poller().isActive())
-            window->openClick();
-        window->poller().stop();
-        for (std::size_t i = 0; i < replies.size(); ++i)
-            window->timer1Timer();
+    QImage screen() {
         QCoreApplication::processEvents();
+        return window->grab().toImage();
     }
-
-    QImage screen() { return window->grab().toImage(); }
     QString footer() const { return window->label2()->text(); }
     LineSeries& series() { return window->series1(); }
 
-    char savedDecimal = decimalChar();
-    char savedGrouping = groupingChar();
-    MemoryMeter link;
-    std::vector<QString> boxes;
-    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
-    std::unique_ptr<MainWindow> window;
     std::vector<PollOutcome> outcomes;
 };
 
