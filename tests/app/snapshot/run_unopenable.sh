@@ -26,13 +26,20 @@ missing_pid=$!
 denied_pid=
 if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null 2>&1; then
     # The simulator's terminal belongs to root and its group, so nobody may not open it.
+    rm -f "$outdir/simulator.out"
     "$simulator" --loop >"$outdir/simulator.out" 2>/dev/null &
     simulator_pid=$!
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        [ -s "$outdir/simulator.out" ] && break
-        sleep 0.2
+    tries=0
+    while [ ! -s "$outdir/simulator.out" ] && [ $tries -lt 100 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
     done
     device=$(head -n 1 "$outdir/simulator.out")
+    if [ -z "$device" ]; then
+        echo "the simulator told no device within 10 s"
+        kill "$simulator_pid" "$missing_pid" 2>/dev/null
+        exit 1
+    fi
     setpriv --reuid=65534 --regid=65534 --clear-groups \
         env HOME=/tmp XDG_RUNTIME_DIR= "$program" --port "$device" \
         --snapshot /tmp/kv27500-denied-never.png --readings 1 \
