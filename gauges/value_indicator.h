@@ -70,8 +70,6 @@ public:
     // The area of the face the value text is drawn in, as of the last full paint (the
     // field as the picture format's sample sizes it; a wider text grows it to the left).
     Rect valueRect() const { return valueRect_; }
-    // The text the value field shows.
-    std::string fieldText() const;
 
 protected:
     void settingsChange() override;
@@ -81,6 +79,8 @@ protected:
 
 private:
     void measure(Canvas& canvas);
+    // The text the value field shows.
+    std::string fieldText() const;
     // The field redraw for a new value or overload state: at once, or by a full paint
     // where the fast path cannot show it.
     void showValueField();
