@@ -36,6 +36,20 @@ void updateDisplays(const Displays& d) {
     d.meter.setValue(reading);
 }
 
+void showOverload(const Displays& d) {
+    SignalSettings& meterSignal = d.meter.signalSettings();
+    meterSignal.setValueUnit(d.indicator.signalSettings().valueUnit());
+    d.bar.setMax(meterSignal.digitalTo());
+    d.bar.setPosition(d.bar.max());
+    breakChartLine(d);
+    const float from = meterSignal.valueFrom();
+    d.meter.setValue(from + 2.0f * (meterSignal.valueTo() - from));
+}
+
+void breakChartLine(const Displays& d) {
+    d.series.appendPoint(static_cast<double>(d.indicator.value()), std::string(), clNone);
+}
+
 void resetDisplays(const Displays& d) {
     d.series.removeAllPoints();
     d.indicator.setValue(0.0f);

@@ -26,6 +26,15 @@ float fullScaleFor(float reading, float currentFullScale);
 // the previous reading on the new scale), one chart point, and finally the meter's value.
 void updateDisplays(const Displays& d);
 
+// What an overload shows: the meter takes the indicator's unit and is pinned by a value past
+// the end of its scale (so it flashes where its overflow option is on), the bar is full,
+// and the chart's line breaks instead of falling to 0. The indicator's value stays.
+void showOverload(const Displays& d);
+
+// One break in the chart's line: a null point, at the indicator's value so that the value
+// axis keeps its range.
+void breakChartLine(const Displays& d);
+
 // What Stop shows: the chart emptied, then indicator, meter and bar at 0. Units, formats,
 // the full scale and the bar's maximum stay.
 void resetDisplays(const Displays& d);

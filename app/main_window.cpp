@@ -5,6 +5,7 @@
 #include "app/port_text.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
+#include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -12,15 +13,26 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QThread>
 #include <algorithm>
 #include <utility>
 
 namespace kv {
+
+namespace {
+
+// The footer while it tells something: wide enough for a reason that names a device path,
+// on two lines beside Exit if need be.
+constexpr ControlForm kFooterNote{8, 609, 356, 36, nullptr, {}, -1};
+
+// The digits of a silent meter.
+constexpr ColorValue kSilentDigits = clGray;
+
+} // namespace
 
 QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
     const int left = desktop.left() + (desktop.width() - size.width()) / 2;
@@ -36,7 +48,6 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
                        ErrorReporter& errors, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
       startPort_(startPort), errors_(errors) {
-    sleep = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     onExit = [] { QCoreApplication::quit(); };
 
     applyWindowForm(*this);
@@ -45,14 +56,11 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
 
     createControls();
     createShortcuts();
-    poll_ = std::make_unique<PollCycle>(link_, *anz_, [this](int ms) {
-        if (sleep)
-            sleep(ms);
-    });
-    poll_->label7 = mainform::kLabel7Text;
-
-    timer1_.setInterval(mainform::kTimer1Interval);
-    connect(&timer1_, &QTimer::timeout, this, [this] { timer1Timer(); });
+    poller_ = std::make_unique<MeterPoller>(link_, *anz_);
+    poller_->cycle().label7 = mainform::kLabel7Text;
+    poller_->setInterval(mainform::kTimer1Interval);
+    poller_->onOutcome = [this](const PollOutcome& o) { showOutcome(o); };
+    poller_->onError = [this](const std::exception& e) { errors_.report(e); };
 
     formCreate();
 }
@@ -71,6 +79,8 @@ void MainWindow::createControls() {
     analog_ = new Meter180(this);
     applyForm(*analog_, mainform::kAnalog);
     applyMeterSettings(*analog_);
+    // The needle flashes while a reading lies beyond its scale, or the meter shows OL.
+    analog_->setOptions(analog_->options().with(RoundMeterOption::opOverflow));
     analog_->loaded();
 
     label1_ = new QLabel(this);
@@ -140,7 +150,7 @@ void MainWindow::formCreate() {
         }
         if (comSel_->count() > 0)
             comSel_->setCurrentIndex(std::max(findPort(ports_, startPort_), 0));
-        poll_->requestValue = 0;
+        poller_->cycle().requestValue = 0;
     });
 }
 
@@ -153,24 +163,33 @@ void MainWindow::openClick() {
         const int result = link_.openPort(mode);
         link_.setRts(1);
         link_.setTimeouts(timeoutSetting_);
-        poll_->openResult = result;
-        if (sleep)
-            sleep(100);
-        if (!timer1_.isActive())
-            timer1_.start();
+        poller_->cycle().openResult = result;
+        openFailure_.clear();
+        if (result != 1) {
+            const std::string why = link_.openFailure().text();
+            openFailure_ = why.empty() ? QStringLiteral("Cannot open COM%1.").arg(portNumber_)
+                                       : QString::fromStdString(why);
+        }
+        showFooter();
+        poller_->start();
     });
 }
 
 void MainWindow::button1Click() {
     errors_.guard([this] {
-        timer1_.stop();
+        poller_->stop();
+        endSilence();
+        overload_ = false;
+        beyondFullScale_ = false;
+        anz_->setOverload(false);
         resetDisplays(displays());
+        showFooter();
     });
 }
 
 void MainWindow::button2Click() {
     errors_.guard([this] {
-        timer1_.stop();
+        poller_->stop();
         link_.closePort();
         if (onExit)
             onExit();
@@ -178,15 +197,85 @@ void MainWindow::button2Click() {
 }
 
 void MainWindow::timer1Timer() {
-    errors_.guard([this] {
-        if (!poll_->tick())
-            return;
-        updateDisplays(displays());
+    errors_.guard([this] { poller_->pollOnce(); });
+}
+
+void MainWindow::showOutcome(const PollOutcome& outcome) {
+    if (outcome.kind == PollOutcome::Kind::Silence) {
+        showSilence(outcome.timeMs);
+    } else {
+        // The meter answered: a silence is over, and so is a port that would not open.
+        endSilence();
+        openFailure_.clear();
+        overload_ = outcome.kind == PollOutcome::Kind::Overload;
+        anz_->setOverload(overload_);
+        if (overload_)
+            showOverload(displays());
+        else
+            updateDisplays(displays());
+        beyondFullScale_ = !overload_ && analog_->overflowHigh();
+        showFooter();
         ++readings_;
         confirmPort();
         if (onReading)
             onReading(readings_);
-    });
+    }
+    if (onOutcome)
+        onOutcome(outcome);
+}
+
+void MainWindow::showSilence(std::int64_t sinceMs) {
+    silentSinceMs_ = sinceMs;
+    if (!silent_) {
+        silent_ = true;
+        FontSpec grey = anz_->fontValue();
+        digitsColor_ = grey.color;
+        grey.color = kSilentDigits;
+        anz_->setFontValue(grey);
+    }
+    breakChartLine(displays());
+    showFooter();
+}
+
+void MainWindow::endSilence() {
+    if (!silent_)
+        return;
+    silent_ = false;
+    FontSpec own = anz_->fontValue();
+    own.color = digitsColor_;
+    anz_->setFontValue(own);
+}
+
+QString MainWindow::whyNoReadings() const {
+    if (!openFailure_.isEmpty())
+        return openFailure_;
+    if (silent_)
+        return QStringLiteral("No reply from the meter since %1")
+            .arg(QDateTime::fromMSecsSinceEpoch(silentSinceMs_)
+                     .toString(QStringLiteral("HH:mm:ss")));
+    return {};
+}
+
+void MainWindow::showFooter() {
+    QString note = whyNoReadings();
+    if (note.isEmpty() && overload_)
+        note = QStringLiteral("Overload: the meter shows OL");
+    if (note.isEmpty() && beyondFullScale_)
+        note = QStringLiteral("Beyond the needle's full scale of %1")
+                   .arg(QString::fromStdString(
+                       formatNumber("0.###", analog_->signalSettings().valueTo())));
+    // Readings come ten times a second; the label is touched only when its text changes.
+    if (note == footerNote_)
+        return;
+    footerNote_ = note;
+    if (note.isEmpty()) {
+        label2_->setWordWrap(false);
+        applyForm(*label2_, mainform::kLabel2);
+        return;
+    }
+    label2_->setWordWrap(true);
+    applyForm(*label2_, kFooterNote);
+    label2_->setText(note);
 }
 
 void MainWindow::confirmPort() {

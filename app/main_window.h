@@ -2,12 +2,12 @@
 
 #include "app/display_update.h"
 #include "app/main_form.h"
+#include "app/meter_poller.h"
 #include "canvas/color.h"
-#include "meter/poll_cycle.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
 
-#include <QTimer>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -34,6 +34,11 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 // The program's one window: the port box with Start and Stop, the four displays of the
 // reading, Exit and a footer line. The hidden storage the poll cycle works in (the reply
 // frame and the value text) is plain data.
+//
+// The displays show only what the meter said. A silent meter leaves them as they were: after
+// a second the digits turn grey, the chart's line breaks once and the footer says since when.
+// An overload shows OL, the needle pinned and flashing, a full bar and a break in the line.
+// A port that cannot be opened says why in the footer.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -47,22 +52,23 @@ public:
                ErrorReporter& errors, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Blocking wait in milliseconds; QThread::msleep unless replaced (benchmarks use 0).
-    std::function<void(int ms)> sleep;
     // Ends the program after Exit; QCoreApplication::quit unless replaced. Each of these
     // four is called only when set.
     std::function<void()> onExit;
-    // Called after every reading that reached the displays, with the number of such
-    // readings since the window was created.
+    // Called after every reading or overload that reached the displays, with the number of
+    // them since the window was created.
     std::function<void(int count)> onReading;
     // Called once per Start, at its first reading, with the listed port it came from.
     std::function<void(const PortEntry& port)> onPortConfirmed;
+    // Called with every outcome of the polling once the window shows it: each reading, each
+    // overload, and the start of each silence. The one place to follow what the meter said.
+    std::function<void(const PollOutcome& outcome)> onOutcome;
 
     // The commands, as their buttons run them. Errors are reported, never thrown.
     void openClick();    // Start
     void button1Click(); // Stop
     void button2Click(); // Exit
-    void timer1Timer();  // one poll cycle
+    void timer1Timer();  // one poll: the request now, the drain after the wait
 
     Meter180* analog() const { return analog_; }
     ValueIndicator* anz() const { return anz_; }
@@ -75,20 +81,24 @@ public:
     QPushButton* exitButton() const { return button2_; }
     QLabel* label1() const { return label1_; }
     QLabel* label2() const { return label2_; }
-    QTimer& timer1() { return timer1_; }
+    // The poll timer's part: the schedule of the polls between Start and Stop.
+    MeterPoller& poller() { return *poller_; }
 
     // The hidden storage of the poll cycle: the reply frame b1..b12, the value text
     // (Label7) and the captions of the first four slots (Label8..Label11).
-    const ReplyFrame& frame() const { return poll_->frame; }
-    const std::string& label7() const { return poll_->label7; }
+    const ReplyFrame& frame() const { return poller_->cycle().frame; }
+    const std::string& label7() const { return poller_->cycle().label7; }
     const std::string& label8() const { return label8_; }
     const std::string& label9() const { return label9_; }
     const std::string& label10() const { return label10_; }
     const std::string& label11() const { return label11_; }
 
-    int openResult() const { return poll_->openResult; }
+    int openResult() const { return poller_->cycle().openResult; }
     int portNumber() const { return portNumber_; }
     int readings() const { return readings_; }
+    // Why no readings come, as the footer says it: the port could not be opened, or the
+    // meter is silent; empty otherwise.
+    QString whyNoReadings() const;
 
 private:
     void createControls();
@@ -96,6 +106,12 @@ private:
     Displays displays() const;
     void formCreate();
     void confirmPort();
+    void showOutcome(const PollOutcome& outcome);
+    void showSilence(std::int64_t sinceMs);
+    // Leaves the silence: the digits in their own colour again.
+    void endSilence();
+    // The footer: its caption, or what the window has to tell.
+    void showFooter();
 
     // Held from before the first control is made: the displays draw in the light system
     // colours they were designed with under any desktop palette.
@@ -116,9 +132,10 @@ private:
     QPushButton* open_ = nullptr;
     QPushButton* button2_ = nullptr;
     QPushButton* button1_ = nullptr;
-    QTimer timer1_;
 
-    std::unique_ptr<PollCycle> poll_;
+    // A member, so it goes before the controls (freed with the window's children): it holds
+    // the indicator.
+    std::unique_ptr<MeterPoller> poller_;
     std::string label8_ = mainform::kLabel8Text;
     std::string label9_ = mainform::kLabel9Text;
     std::string label10_ = mainform::kLabel10Text;
@@ -127,6 +144,15 @@ private:
     int timeoutSetting_ = 0;
     int readings_ = 0;
     bool portConfirmed_ = false; // since the last Start
+
+    // What the footer tells, most important first.
+    QString openFailure_;
+    bool silent_ = false;
+    std::int64_t silentSinceMs_ = 0;
+    ColorValue digitsColor_ = clBlack; // the digits' own colour while they are grey
+    bool overload_ = false;
+    bool beyondFullScale_ = false;
+    QString footerNote_; // what the footer shows in place of its caption; empty: the caption
 };
 
 } // namespace kv

@@ -23,10 +23,16 @@ SnapshotRun::SnapshotRun(MainWindow& window, QString file, int readings, int tim
     timeout_.setSingleShot(true);
     connect(&timeout_, &QTimer::timeout, this, [this] {
         const int got = window_.readings() - base_;
-        finish(1, QStringLiteral("%1 of %2 readings came within %3 s; no picture taken")
-                      .arg(got)
-                      .arg(wanted_)
-                      .arg(timeoutMs_ / 1000.0));
+        QString error = QStringLiteral("%1 of %2 readings came within %3 s; no picture taken")
+                            .arg(got)
+                            .arg(wanted_)
+                            .arg(timeoutMs_ / 1000.0);
+        // The window's reason, on a line of its own: the port that would not open, or the
+        // meter's silence.
+        const QString why = window_.whyNoReadings();
+        if (!why.isEmpty())
+            error += QLatin1Char('\n') + why;
+        finish(1, error);
     });
     timeout_.start(timeoutMs_);
 }
@@ -36,8 +42,8 @@ void SnapshotRun::readingShown(int count) {
         return;
     if (count - base_ < wanted_)
         return;
-    // Hold the picture still: no further ticks, nothing reset.
-    window_.timer1().stop();
+    // Hold the picture still: no further polls, nothing reset.
+    window_.poller().stop();
     timeout_.stop();
     // Queued, so the paints the last reading asked for run before the picture is taken.
     QMetaObject::invokeMethod(
@@ -67,7 +73,8 @@ void SnapshotRun::finish(int status, const QString& error) {
     error_ = error;
     timeout_.stop();
     if (!error.isEmpty())
-        std::fprintf(stderr, "kv27500: %s\n", qPrintable(error));
+        for (const QString& line : error.split(QLatin1Char('\n')))
+            std::fprintf(stderr, "kv27500: %s\n", qPrintable(line));
     if (onFinished)
         onFinished(status);
 }

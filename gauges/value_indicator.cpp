@@ -80,6 +80,19 @@ void ValueIndicator::setOptions(ValueIndicatorOptions s) {
     paramChange();
 }
 
+void ValueIndicator::setOverload(bool on) {
+    if (on == overload_)
+        return;
+    overload_ = on;
+    showValueField();
+}
+
+std::string ValueIndicator::fieldText() const {
+    if (designing())
+        return signalSettings().formatSample();
+    return overload_ ? std::string("OL") : valueText();
+}
+
 void ValueIndicator::loaded() {
     AnalogGauge::loaded();
     const auto toSettingsChange = [this](SettingsObject&) { settingsChange(); };
@@ -173,8 +186,10 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
     field.left += f;
     field.right -= f;
     // The fast path draws into the face, so only the face's own layout is kept for it.
-    if (paintingFace())
+    if (paintingFace()) {
         valueRect_ = field;
+        growLimit_ = r.left;
+    }
 
     // Every paint also runs the per-value update; its field redraw goes to this canvas.
     struct Restore {
@@ -183,11 +198,16 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
     } restore{paintCanvas_};
     paintCanvas_ = &canvas;
     paintField_ = field;
+    paintGrowLimit_ = r.left;
     valueChange();
 }
 
 void ValueIndicator::valueChange() {
     AnalogGauge::valueChange();
+    showValueField();
+}
+
+void ValueIndicator::showValueField() {
     if (!visibleProperty() && !designing()) {
         // The face keeps the old digits; showing the control again must not put them
         // on screen, so the next paint redraws everything.
@@ -198,36 +218,74 @@ void ValueIndicator::valueChange() {
     drawValueField();
 }
 
+namespace {
+
+// The largest pixel size of `font` at which `text` is no wider than `width`; 1 when none.
+FontSpec shrunkToFit(const FontSpec& font, const std::string& text, int width, Canvas& canvas) {
+    FontSpec f = font;
+    for (int px = toQFont(font).pixelSize() - 1; px > 1; --px) {
+        f.height = -px;
+        canvas.setFont(f);
+        if (canvas.textWidth(text) <= width)
+            return f;
+    }
+    f.height = -1;
+    return f;
+}
+
+} // namespace
+
 void ValueIndicator::drawValueField() {
     const Rect field = paintCanvas_ ? paintField_ : valueRect_;
     if (field.width() <= 0 || field.height() <= 0)
         return;
+    const std::string text = fieldText();
+    const int growLimit = std::min(paintCanvas_ ? paintGrowLimit_ : growLimit_, field.left);
+
+    Rect drawn = field;
+    FontSpec font = fontValue_;
+    {
+        Bitmap scratch(1, 1);
+        Canvas measure(scratch);
+        measure.setFont(font);
+        const int width = measure.textWidth(text);
+        if (width > field.width()) {
+            drawn.left = std::max(growLimit, field.right - width);
+            if (width > drawn.width())
+                font = shrunkToFit(font, text, drawn.width(), measure);
+        }
+    }
+    if (!paintCanvas_ && drawn.left > drawnLeft_) {
+        invalidate();
+        return;
+    }
 
     // Built off screen and copied in one piece: the digits change without flicker.
-    Bitmap bitmap(field.width(), field.height());
+    Bitmap bitmap(drawn.width(), drawn.height());
     {
         Canvas bc(bitmap);
-        bc.setFont(fontValue_);
+        bc.setFont(font);
         bc.setPenColor(bevelValue_.color());
         bc.setBrushColor(bevelValue_.color());
         bc.setBrushStyle(BrushStyle::bsSolid);
-        bc.fillRect(Rect{0, 0, field.width(), field.height()});
-        const std::string& text = designing() ? signalSettings().formatSample() : valueText();
+        bc.fillRect(Rect{0, 0, drawn.width(), drawn.height()});
         bc.setBackMode(BackMode::Transparent);
         bc.setTextAlign(HAlign::Left, VAlign::Top);
-        // Right-aligned: a text wider than the field loses its leading digits.
-        bc.textOut(field.width() - bc.textWidth(text), 0, text);
+        bc.textOut(drawn.width() - bc.textWidth(text), 0, text);
     }
 
     if (paintCanvas_) {
-        paintCanvas_->draw(field.left, field.top, bitmap);
+        if (paintingFace())
+            drawnLeft_ = drawn.left;
+        paintCanvas_->draw(drawn.left, drawn.top, bitmap);
         return;
     }
+    drawnLeft_ = drawn.left;
     {
         Canvas face(faceImage());
-        face.draw(field.left, field.top, bitmap);
+        face.draw(drawn.left, drawn.top, bitmap);
     }
-    showFace(field);
+    showFace(drawn);
 }
 
 } // namespace kv

@@ -3,6 +3,9 @@
 #include "gauges/analog_gauge.h"
 #include "gauges/bevel.h"
 
+#include <limits>
+#include <string>
+
 namespace kv {
 
 enum class ValueIndicatorOption { opBevelInner, opBevelOuter, opName1, opName2, opUnit };
@@ -29,6 +32,11 @@ Size indicatorBounds(Size current, Size needed, bool autoSize);
 // with its unit to the right, two name lines below and two bevels around everything.
 // A new value redraws only the value field, off screen and in one piece, before the
 // setter returns; settings changes invalidate the whole control.
+//
+// No digit is ever hidden: a text wider than the field sampled from the picture format
+// takes the free width to the field's left (the field grows leftwards, the text keeps its
+// right edge), and only where that is too narrow as well is it drawn in a smaller size of
+// the value font.
 class ValueIndicator : public AnalogGauge {
 public:
     explicit ValueIndicator(QWidget* parent = nullptr, bool designing = false);
@@ -44,10 +52,14 @@ public:
     const Bevel& bevelOuter() const { return bevelOuter_; }
     const Bevel& bevelValue() const { return bevelValue_; }
     ValueIndicatorOptions options() const { return options_; }
+    // The meter shows an overload: "OL" stands in place of the digits, the value stays.
+    bool overload() const { return overload_; }
 
     void setAutoSize(bool on);
     void setFontValue(const FontSpec& f);
     void setOptions(ValueIndicatorOptions s);
+    // Redraws the value field at once, like a new value.
+    void setOverload(bool on);
 
     void loaded() override;
     void paint(Canvas& canvas, const Rect& rect) override;
@@ -55,7 +67,8 @@ public:
     // Text metrics and needed size as of the last measuring (every paint measures).
     const IndicatorMetrics& metrics() const { return metrics_; }
     Size neededSize() const { return needed_; }
-    // The area of the face the value text is drawn in, as of the last full paint.
+    // The area of the face the value text is drawn in, as of the last full paint (the
+    // field as the picture format's sample sizes it; a wider text grows it to the left).
     Rect valueRect() const { return valueRect_; }
 
 protected:
@@ -66,6 +79,11 @@ protected:
 
 private:
     void measure(Canvas& canvas);
+    // The text the value field shows.
+    std::string fieldText() const;
+    // The field redraw for a new value or overload state: at once, or by a full paint
+    // where the fast path cannot show it.
+    void showValueField();
     void drawValueField();
 
     bool autoSize_ = true;
@@ -76,12 +94,20 @@ private:
     ValueIndicatorOptions options_ = {ValueIndicatorOption::opName1, ValueIndicatorOption::opName2,
                                       ValueIndicatorOption::opUnit};
 
+    bool overload_ = false;
+
     IndicatorMetrics metrics_;
     Size needed_;
     Rect valueRect_;
+    // How far left the field may grow on the face: the left edge of the bevels' content.
+    int growLimit_ = 0;
+    // The left edge of the field as last drawn on the face. A narrower text cannot uncover
+    // what lay under a grown field, so it leaves the redraw to a full paint.
+    int drawnLeft_ = std::numeric_limits<int>::max();
     // Where paint() wants the field while it runs the per-value update.
     Canvas* paintCanvas_ = nullptr;
     Rect paintField_;
+    int paintGrowLimit_ = 0;
 };
 
 } // namespace kv

@@ -1,7 +1,5 @@
 #include "meter/poll_cycle.h"
 
-#include "meter/reading_decoder.h"
-
 #include <chrono>
 #include <thread>
 
@@ -13,16 +11,19 @@ PollCycle::PollCycle(SerialIo& port, ReadingHolder& reading, Sleep sleep)
         sleep_ = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
 
-void PollCycle::poll() {
+bool PollCycle::request() {
+    if (openResult != 1)
+        return false;
     for (int digit : {1, 3, 7})
         requestValue = requestValue * 10 + digit;
     if (requestValue > 255)
         requestValue = 255;
     port_.sendByte(requestValue);
     requestValue = 0;
+    return true;
+}
 
-    sleep_(kReplyWaitMs);
-
+PollResult PollCycle::complete() {
     int counter = 1;
     for (int drained = 0; drained < kMaxDrainBytes && port_.bytesWaiting() > 0; ++drained) {
         const int byte = port_.readByte();
@@ -32,18 +33,30 @@ void PollCycle::poll() {
             frame.slot(counter) = std::to_string(byte);
         ++counter;
     }
+    if (counter == 1)
+        return PollResult::NoReply;
 
-    // Anything above '9' in a digit slot, the meter's '?' included, reads as '0'.
-    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
-        if (frame.slotValue(n) > '9')
-            frame.slot(n) = "48";
+    switch (decodeReading(frame, label7, reading_)) {
+    case Decoded::Rejected:
+        return PollResult::Rejected;
+    case Decoded::Overload:
+        return PollResult::Overload;
+    case Decoded::Reading:
+        break;
+    }
+    return PollResult::Reading;
+}
+
+PollResult PollCycle::poll() {
+    if (!request())
+        return PollResult::NotOpen;
+    sleep_(kReplyWaitMs);
+    return complete();
 }
 
 bool PollCycle::tick() {
-    if (openResult != 1)
-        return false;
-    poll();
-    return decodeReading(frame, label7, reading_);
+    const PollResult r = poll();
+    return r == PollResult::Reading || r == PollResult::Overload;
 }
 
 } // namespace kv

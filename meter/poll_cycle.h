@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/reading_holder.h"
+#include "meter/reading_decoder.h"
 #include "meter/reply_frame.h"
 #include "serial/serial_io.h"
 
@@ -9,37 +10,46 @@
 
 namespace kv {
 
-// One poll of the meter per timer tick, and the decoding of its reply.
+// What one poll brought.
+enum class PollResult {
+    NotOpen,  // the port is not open: nothing was sent
+    NoReply,  // nothing arrived: nothing was decoded, and the frame is as it was
+    Rejected, // the digits held a byte below '0': only the function's unit was set
+    Reading,  // a reading went to the holder
+    Overload, // the meter showed an overload: only the function's unit was set
+};
+
+// One poll of the meter: the request, the reply wait and the decoding of what came back.
 //
-// The main window keeps one PollCycle for its life, next to its SerialLink and its value
-// indicator (the ReadingHolder), and uses it like this:
+// The poll is split in two, so that whoever schedules it can let other work run during the
+// wait: request() sends, and complete(), once the wait is over, drains and decodes. poll()
+// runs both with the wait between them on the calling thread, for tools and tests that want
+// a whole poll in one call.
 //
-//     Start:  poll.openResult = link.openPort(meterModeText(portNumber));  (after setRts,
-//             setTimeouts as the window's Start sequence requires)
-//     Tick:   if (poll.tick()) runDisplayUpdate();
-//
-// openResult, requestValue, the reply frame and label7 (the value text) are plain members so that
-// the window may show, reset or hand them around; they survive Stop and Start. tick()
-// blocks for the reply wait (100 ms unless another sleep is given) and lets a
-// ConvertError of the value conversion pass to the caller.
+// openResult, requestValue, the reply frame and label7 (the value text) are plain members so
+// that the window may show, reset or hand them around; they survive Stop and Start. A
+// ConvertError of the value conversion passes to the caller of complete().
 class PollCycle {
 public:
     using Sleep = std::function<void(int milliseconds)>;
     static constexpr int kReplyWaitMs = 100;
-    // Bytes one tick reads at most: a device that never stops sending cannot hold the
-    // tick; what is left is read by the next tick.
+    // Bytes one drain reads at most: a device that never stops sending cannot hold the
+    // poll; what is left is read by the next one.
     static constexpr int kMaxDrainBytes = 4096;
 
-    // Both references must outlive the cycle. Without a sleep the thread really sleeps.
+    // Both references must outlive the cycle. Without a sleep poll() really sleeps.
     PollCycle(SerialIo& port, ReadingHolder& reading, Sleep sleep = {});
 
-    // Open test, request, wait, drain, digit clean-up, then decoding. True when the tick
-    // goes on to the display update; false when the port is not open or a digit slot is
-    // not a digit.
-    bool tick();
+    // The open test and the request byte. False, with nothing sent, when the port is not open.
+    bool request();
+    // Drains what has arrived into the frame and decodes it into the reading holder. A drain
+    // that receives no byte decodes nothing: an old frame is never shown again as new.
+    PollResult complete();
 
-    // The request, wait, drain and digit clean-up alone (tick() without the decoding).
-    void poll();
+    // request(), the reply wait, complete().
+    PollResult poll();
+    // poll(); true when the result goes on to the displays (a reading or an overload).
+    bool tick();
 
     int openResult = 0;
     int requestValue = 0;

@@ -116,7 +116,7 @@ const RangeRow* findRangeRow(int functionCode, int rangeCode) {
     return nullptr;
 }
 
-bool decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading) {
+Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading) {
     const int functionCode = frame.slotValue(kFunctionSlot);
     const int rangeCode = frame.slotValue(kRangeSlot);
 
@@ -128,24 +128,24 @@ bool decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolde
         valueText += static_cast<char>(frame.slotValue(n));
 
     for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
-        if (frame.slotValue(n) > '9')
-            return false;
-    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
         if (frame.slotValue(n) < '0')
-            return false;
+            return Decoded::Rejected;
+    for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
+        if (frame.slotValue(n) > '9')
+            return Decoded::Overload;
 
     if (valueText == "00000")
         reading.setReadingValue(0.0f);
 
     const RangeRow* row = findRangeRow(functionCode, rangeCode);
     if (!row)
-        return true;
+        return Decoded::Reading;
     reading.setReadingFormat(row->format);
     if (row->split == 0) {
         if (row->unit)
             reading.setReadingUnit(row->unit);
         reading.setReadingValue(static_cast<float>(parseNumber(valueText)));
-        return true;
+        return Decoded::Reading;
     }
     // The separator is the one parseNumber expects, so readings convert under every
     // regional setting, not only where it is the comma.
@@ -153,7 +153,7 @@ bool decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolde
     reading.setReadingValue(static_cast<float>(parseNumber(valueText)));
     if (row->unit)
         reading.setReadingUnit(row->unit);
-    return true;
+    return Decoded::Reading;
 }
 
 } // namespace kv

@@ -19,11 +19,20 @@ const char* unitForFunction(int functionCode);
 // The row for a pair, or nullptr when the pair has none.
 const RangeRow* findRangeRow(int functionCode, int rangeCode);
 
+// What a reply frame turned out to be.
+enum class Decoded {
+    Rejected, // a digit slot held a byte below '0' (a space, a minus): not a reading
+    Reading,  // the reading went to the holder
+    Overload, // a digit slot held a byte above '9' (the meter's '?' among them): the input is
+              // beyond the meter's range, and there is no value to show
+};
+
 // Turns the reply frame into the current reading held by `reading`. `valueText` is the
 // work text of the five digits (with the separator once a row inserts it); it keeps its
-// contents between calls. Returns false when a digit slot is not a digit: the tick ends
-// there and nothing but the unit of the function code has changed. A row's value text is
-// converted with parseNumber, whose ConvertError is not caught here.
-bool decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading);
+// contents between calls. The unit of the function code is set whatever the digits hold;
+// for Rejected and Overload nothing else changes. A byte below '0' rejects the frame even
+// when another is above '9'. A row's value text is converted with parseNumber, whose
+// ConvertError is not caught here.
+Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading);
 
 } // namespace kv

@@ -9,6 +9,7 @@
 #include "app/snapshot.h"
 #include "serial/serial_link.h"
 
+#include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -79,8 +80,13 @@ int main(int argc, char** argv) {
         explicitDevices.push_back(kv::simulatedMeterPort(*simulator));
         simulatorPath = explicitDevices.back().path;
     }
-    for (const QString& device : cl.ports)
+    for (const QString& device : cl.ports) {
+        // Still listed (it may be plugged in later), but a typing error should not go unseen.
+        if (!QFileInfo::exists(device))
+            std::fprintf(stderr, "%s: warning: %s does not exist\n", qPrintable(title),
+                         qPrintable(device));
         explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
+    }
     const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
     kv::SerialLink link(table);
 

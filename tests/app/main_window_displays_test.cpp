@@ -10,6 +10,7 @@
 #include "sim/memory_meter.h"
 #include "support/screen.h"
 #include "window_pixels.h"
+#include "window_on_memory_meter.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -24,41 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class MainWindowDisplays : public ::testing::Test {
-protected:
-    MainWindowDisplays() {
-        setDecimalChar(',');
-        setGroupingChar('.');
-        PortEntry e;
-        e.name = "COM1";
-        e.path = "/dev/ttyUSB0";
-        window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
-        window->sleep = [](int) {};
-        window->onExit = [] {};
-    }
-    ~MainWindowDisplays() override {
-        setDecimalChar(savedDecimal);
-        setGroupingChar(savedGrouping);
-    }
-
-    // Start, then one tick per reply.
-    void run(const std::vector<MemoryMeter::Reply>& replies) {
-        for (const auto& r : replies)
-            link.replies.push_back(r);
-        if (!window->timer1().isActive())
-            window->openClick();
-        window->timer1().stop(); // ticks are driven by hand here
-        for (std::size_t i = 0; i < replies.size(); ++i)
-            window->timer1Timer();
-    }
-
-    char savedDecimal = decimalChar();
-    char savedGrouping = groupingChar();
-    MemoryMeter link;
-    std::vector<QString> boxes;
-    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
-    std::unique_ptr<MainWindow> window;
-};
+class MainWindowDisplays : public testing::WindowOnMemoryMeter {};
 
 TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
@@ -66,8 +33,8 @@ TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_EQ(window->size(), QSize(471, 648));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "not resizable";
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(214, 223, 247));
-    EXPECT_FALSE(window->timer1().isActive());
-    EXPECT_EQ(window->timer1().interval(), 1);
+    EXPECT_FALSE(window->poller().isActive());
+    EXPECT_EQ(window->poller().interval(), 1);
     ASSERT_NE(window->screen(), nullptr);
     const QPoint centre = window->screen()->availableGeometry().center();
     EXPECT_LE((window->geometry().center() - centre).manhattanLength(), 2) << "centred";
@@ -182,20 +149,20 @@ TEST_F(MainWindowDisplays, AReadingReachesAllFourDisplays) {
     EXPECT_EQ(window->analog()->digit(), 500);
 }
 
-TEST_F(MainWindowDisplays, ASilentMeterRepeatsTheLastReadingAndARejectedFrameAddsNothing) {
+TEST_F(MainWindowDisplays, AnUnansweredPollAndARejectedFrameAddNothing) {
     run({meterReply(240, 136, "01234"), {}, {}});
-    EXPECT_EQ(window->series1().pointCount(), 3);
+    EXPECT_EQ(window->series1().pointCount(), 1);
     run({meterReply(240, 136, "1 234")}); // a space among the digits
-    EXPECT_EQ(window->series1().pointCount(), 3);
+    EXPECT_EQ(window->series1().pointCount(), 1);
     EXPECT_FLOAT_EQ(window->anz()->value(), 1.234f);
-    EXPECT_EQ(window->readings(), 3);
+    EXPECT_EQ(window->readings(), 1);
 }
 
 TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAndScale) {
     run({meterReply(232, 136, "04725"), meterReply(232, 136, "04730")});
     ASSERT_EQ(window->analog()->signalSettings().valueTo(), 100.0f);
     window->stopButton()->click();
-    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_FALSE(window->poller().isActive());
     EXPECT_EQ(window->series1().pointCount(), 0);
     EXPECT_EQ(window->anz()->value(), 0.0f);
     EXPECT_EQ(window->analog()->value(), 0.0f);
@@ -222,8 +189,8 @@ TEST_F(MainWindowDisplays, APortThatCannotBeOpenedLeavesEveryDisplayAsItWas) {
     link.openResult = 0;
     link.replies.push_back(meterReply(240, 144, "99999"));
     window->openClick();
-    EXPECT_TRUE(window->timer1().isActive());
-    window->timer1().stop();
+    EXPECT_TRUE(window->poller().isActive());
+    window->poller().stop();
     for (int i = 0; i < 3; ++i)
         window->timer1Timer();
     EXPECT_EQ(window->anz()->value(), value);
@@ -242,7 +209,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(test::showOnScreen(*window));
         window->openClick();
-        window->timer1().stop(); // ticks are driven by hand
+        window->poller().stop(); // ticks are driven by hand
         settle();
     }
 
@@ -362,13 +329,13 @@ TEST(MainWindowErrors, ARecurringErrorShowsOneBoxAtATimeAndPollingGoesOn) {
         --open;
     });
     MainWindow window(link, {}, errors);
-    window.sleep = [](int) {};
+    window.poller().setWaitMs(0);
     window.openClick();
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 200)
         QCoreApplication::processEvents();
-    window.timer1().stop();
+    window.poller().stop();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(maxOpen, 1);

@@ -26,7 +26,7 @@ class MainWindowCommands : public ::testing::Test {
 protected:
     void make(std::vector<PortEntry> ports) {
         window = std::make_unique<MainWindow>(link, std::move(ports), errors);
-        window->sleep = [this](int ms) { slept.push_back(ms); };
+        window->poller().setWaitMs(0);
         window->onExit = [this] { ++exits; };
     }
 
@@ -34,7 +34,6 @@ protected:
     std::vector<QString> boxes;
     ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
     std::unique_ptr<MainWindow> window;
-    std::vector<int> slept;
     int exits = 0;
 };
 
@@ -52,9 +51,8 @@ TEST_F(MainWindowCommands, PortBoxShowsEntriesWithoutPrefixFirstSelectedAndStart
     EXPECT_EQ(link.calls,
               (std::vector<std::string>{"open COM1:9600,N,8,1", "rts 1", "timeouts 2"}));
     EXPECT_EQ(window->openResult(), 1);
-    EXPECT_EQ(slept, std::vector<int>{100});
-    EXPECT_TRUE(window->timer1().isActive());
-    EXPECT_EQ(window->timer1().interval(), 1);
+    EXPECT_TRUE(window->poller().isActive());
+    EXPECT_EQ(window->poller().interval(), 1);
 }
 
 TEST_F(MainWindowCommands, TypedPortTextIsReadByItsLeadingNumberMaskedWithSeven) {
@@ -89,7 +87,7 @@ TEST_F(MainWindowCommands, PortThatCannotBeOpenedStillRunsTheTimerAndPollsNothin
     link.openResult = 0;
     link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
-    EXPECT_TRUE(window->timer1().isActive());
+    EXPECT_TRUE(window->poller().isActive());
     EXPECT_EQ(window->openResult(), 0);
     for (int i = 0; i < 3; ++i)
         window->timer1Timer();
@@ -103,11 +101,11 @@ TEST_F(MainWindowCommands, StopThenStartOpensAgainWithoutClosing) {
     make({port("COM1", "/dev/ttyUSB0")});
     window->openClick();
     window->stopButton()->click();
-    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_FALSE(window->poller().isActive());
     window->openClick();
     EXPECT_EQ(link.count("open "), 2);
     EXPECT_EQ(link.count("close"), 0);
-    EXPECT_TRUE(window->timer1().isActive());
+    EXPECT_TRUE(window->poller().isActive());
 }
 
 TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
@@ -115,7 +113,7 @@ TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     for (int i = 0; i < 4; ++i)
         link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
-    window->timer1().stop(); // ticks are driven by hand
+    window->poller().stop(); // ticks are driven by hand
     window->timer1Timer();
     ASSERT_EQ(window->readings(), 1);
 
@@ -123,7 +121,7 @@ TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     link.openResult = 0;
     window->openClick();
     EXPECT_EQ(window->openResult(), 0);
-    EXPECT_TRUE(window->timer1().isActive());
+    EXPECT_TRUE(window->poller().isActive());
     window->timer1Timer();
     EXPECT_EQ(window->readings(), 1);
     EXPECT_EQ(link.sent.size(), 1u);
@@ -143,12 +141,12 @@ TEST_F(MainWindowCommands, RepeatedStopAndStartKeepsEachRunToItsOwnPoints) {
         for (int i = 0; i < run % 4 + 1; ++i)
             link.replies.push_back(meterReply(240, 136, "01234"));
         window->openClick();
-        window->timer1().stop();
+        window->poller().stop();
         for (int i = 0; i < run % 4 + 1; ++i)
             window->timer1Timer();
         EXPECT_EQ(window->series1().pointCount(), run % 4 + 1) << "run " << run;
         window->button1Click();
-        EXPECT_FALSE(window->timer1().isActive());
+        EXPECT_FALSE(window->poller().isActive());
         EXPECT_EQ(window->series1().pointCount(), 0);
     }
     EXPECT_EQ(link.count("open "), 20);
@@ -168,7 +166,7 @@ TEST_F(MainWindowCommands, ExitStopsTheTimerBeforeClosing) {
     make({port("COM1", "/dev/ttyUSB0")});
     window->openClick();
     window->button2Click();
-    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_FALSE(window->poller().isActive());
     EXPECT_EQ(link.count("close"), 1);
     EXPECT_EQ(exits, 1);
 }
@@ -185,12 +183,12 @@ TEST_F(MainWindowCommands, F5StartsEscStopsAndCtrlQExitsEvenWithTheCursorInThePo
 
     QTest::keyClick(typing, Qt::Key_F5);
     EXPECT_EQ(link.count("open COM1"), 1);
-    ASSERT_TRUE(window->timer1().isActive());
+    ASSERT_TRUE(window->poller().isActive());
     window->timer1Timer();
     EXPECT_EQ(window->series1().pointCount(), 1);
 
     QTest::keyClick(typing, Qt::Key_Escape);
-    EXPECT_FALSE(window->timer1().isActive());
+    EXPECT_FALSE(window->poller().isActive());
     EXPECT_EQ(window->series1().pointCount(), 0) << "Stop clears the displays";
     EXPECT_EQ(exits, 0);
 

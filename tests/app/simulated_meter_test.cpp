@@ -61,35 +61,16 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     {
         MainWindow window(link, table.entries(), errors);
-        window.sleep = [](int) {}; // the port needs no time to settle
+        window.poller().setWaitMs(60);
         window.onExit = [] {};
         ASSERT_EQ(window.comSel()->currentText(), "1");
         window.openClick();
         ASSERT_EQ(window.openResult(), 1);
 
-        // A poll waits for the whole reply, however slow the machine, and stops waiting
-        // when the meter goes away on it. A request sent while the meter was away went
-        // nowhere: its poll waits at most its own time, for the link to come back.
-        window.sleep = [&link](int ms) {
-            if (!link.isConnected()) {
-                test::waitUntil(
-                    [&] {
-                        link.bytesWaiting();
-                        return link.isConnected();
-                    },
-                    std::chrono::milliseconds(ms));
-                return;
-            }
-            test::waitUntil(
-                [&] { return link.bytesWaiting() >= kReplyLength || !link.isConnected(); }, 5s);
-        };
-        // After the last reply the meter falls silent; hold the picture there.
-        window.onReading = [&window](int) {
-            if (window.anz()->value() == 3.0f)
-                window.timer1().stop();
-        };
+        // Polls at the program's own pace until the reading after the meter's return is in,
+        // however slow the machine; the meter falls silent after it.
         test::runEventsUntil([&] { return window.anz()->value() == 3.0f; }, 20s);
-        window.timer1().stop();
+        window.poller().stop();
         EXPECT_TRUE(meter->requestCount() >= 4);
         EXPECT_EQ(window.anz()->value(), 3.0f) << "no reading came after the meter returned";
         EXPECT_TRUE(link.isConnected());

@@ -17,7 +17,7 @@ namespace {
 class Snapshot : public ::testing::Test {
 protected:
     Snapshot() {
-        window.sleep = [](int) {};
+        window.poller().setWaitMs(0);
         window.onExit = [] {};
     }
 
@@ -46,7 +46,7 @@ TEST_F(Snapshot, AfterTheReadingsThePictureOfTheClientAreaIsSavedAndTheRunEndsWi
     window.openClick();
     runFor(run, 5000);
     ASSERT_EQ(statuses, std::vector<int>{0});
-    EXPECT_FALSE(window.timer1().isActive()) << "the picture is held still";
+    EXPECT_FALSE(window.poller().isActive()) << "the picture is held still";
     EXPECT_EQ(window.readings(), 3);
     const QImage img(file);
     ASSERT_FALSE(img.isNull());
@@ -63,6 +63,7 @@ TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
     runFor(run, 3000);
     ASSERT_EQ(statuses, std::vector<int>{1});
     EXPECT_TRUE(run.error().contains("0 of 3")) << run.error().toStdString();
+    EXPECT_TRUE(run.error().endsWith("\nCannot open COM1.")) << "and why";
     EXPECT_FALSE(QFile::exists(file));
 }
 

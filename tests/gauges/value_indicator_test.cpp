@@ -323,18 +323,97 @@ TEST_F(ValueIndicatorTest, FormatChangeIsShownAfterTheNextPaintRemeasures) {
     EXPECT_EQ(areaOf(vi->face(), vi->valueRect()), expectedField(*vi, vi->valueRect(), "1,2346"));
 }
 
-TEST_F(ValueIndicatorTest, TextWiderThanTheFieldLosesItsLeadingDigits) {
+// Columns of `face` between `left` and `right` (exclusive) that hold a black pixel in the
+// rows of `r`: where the digits' ink lies.
+std::pair<int, int> inkColumns(const QImage& face, const Rect& r, int left, int right) {
+    int first = -1, last = -1;
+    for (int x = left; x < right; ++x)
+        for (int y = r.top; y < r.bottom; ++y)
+            if (fromQColor(QColor(face.pixel(x, y))) == clBlack && qAlpha(face.pixel(x, y))) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+TEST_F(ValueIndicatorTest, TextWiderThanTheFieldGrowsItLeftwardsAndHidesNoDigit) {
     auto* vi = makeMainWindowIndicator();
     vi->loaded();
     vi->renderFace();
+    const Rect vr = vi->valueRect();
     vi->setValue(12345.0f);
     ASSERT_EQ(vi->valueText(), "12345,0");
-    const Rect vr = vi->valueRect();
     QImage scratch(1, 1, QImage::Format_RGB32);
     Canvas c(scratch);
     c.setFont(vi->fontValue());
-    ASSERT_GT(c.textWidth("12345,0"), vr.width());
-    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "12345,0"));
+    const int width = c.textWidth("12345,0");
+    ASSERT_GT(width, vr.width());
+    ASSERT_LE(width, vr.right) << "the free width to the field's left holds it";
+
+    // The new value's fast path and a full paint show the same: the whole text, right-aligned
+    // at the field's own right edge, on the field colour.
+    const Rect grown{vr.right - width, vr.top, vr.right, vr.bottom};
+    EXPECT_EQ(areaOf(vi->face(), grown), expectedField(*vi, grown, "12345,0"));
+    vi->renderFace();
+    EXPECT_EQ(areaOf(vi->face(), grown), expectedField(*vi, grown, "12345,0"));
+
+    // A narrower text afterwards leaves nothing of the wider one.
+    vi->setValue(12.3f);
+    vi->renderFace();
+    const QImage& face = vi->face();
+    const int f = vi->metrics().valueHeight / 3;
+    for (int x = 0; x < vr.left - f; ++x)
+        for (int y = 0; y < face.height(); ++y)
+            ASSERT_TRUE(isTransparent(face.pixel(x, y))) << x << "," << y;
+    EXPECT_EQ(areaOf(face, vr), expectedField(*vi, vr, "0012,3"));
+}
+
+TEST_F(ValueIndicatorTest, TextWiderThanTheWholeControlIsDrawnSmallerNotCut) {
+    auto* vi = makeMainWindowIndicator();
+    vi->loaded();
+    vi->signalSettings().setValueFormat("#,##0.0000");
+    vi->setValue(98765.4f);
+    const QImage& face = vi->renderFace();
+    ASSERT_EQ(vi->valueText(), "98.765,3984");
+    const Rect field = vi->valueRect();
+    const auto [left, right] = inkColumns(face, field, 0, vi->width());
+    ASSERT_GE(left, 0);
+    EXPECT_GT(left, 0) << "the first digit is not cut at the control's edge";
+    EXPECT_NEAR(right, field.right - 1, 6) << "still right-aligned in the field";
+    // Smaller: the digits' ink is lower than at full size.
+    int top = face.height(), bottom = -1;
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = left; x <= right; ++x)
+            if (fromQColor(QColor(face.pixel(x, y))) == clBlack && qAlpha(face.pixel(x, y))) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_LT(bottom - top, vi->metrics().valueHeight * 3 / 4);
+    EXPECT_GT(bottom - top, vi->metrics().valueHeight / 4);
+}
+
+TEST_F(ValueIndicatorTest, OverloadShowsOLInPlaceOfTheDigitsAtOnceAndKeepsTheValue) {
+    auto* vi = makeMainWindowIndicator();
+    vi->loaded();
+    vi->setValue(12.3f);
+    form_->show();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    ASSERT_FALSE(vi->faceDirty());
+    const Rect vr = vi->valueRect();
+
+    vi->setOverload(true);
+    EXPECT_FALSE(vi->faceDirty()) << "drawn by the value field's fast path";
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "OL"));
+    EXPECT_EQ(vi->value(), 12.3f);
+    vi->setValue(45.6f); // a value set meanwhile is kept, not shown
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "OL"));
+    vi->renderFace();
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "OL")) << "a full paint too";
+
+    vi->setOverload(false);
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "0045,6"));
 }
 
 TEST_F(ValueIndicatorTest, WithoutAutoSizeTheControlGrowsButNeverShrinks) {

@@ -120,7 +120,7 @@ TEST_P(DecodeRows, EveryRowGivesFormatValueAndUnit) {
         FakeReading r;
         std::string text;
         SCOPED_TRACE(std::to_string(c.function) + "/" + std::to_string(c.range) + " " + c.digits);
-        ASSERT_TRUE(decodeReading(frameOf(c.function, c.range, c.digits), text, r));
+        ASSERT_EQ(decodeReading(frameOf(c.function, c.range, c.digits), text, r), Decoded::Reading);
         EXPECT_EQ(r.format, c.format);
         EXPECT_FLOAT_EQ(r.value, c.value);
         EXPECT_EQ(r.unit, c.unit);
@@ -167,7 +167,7 @@ TEST(Decode, PairsWithoutRowKeepValueAndFormat) {
         EXPECT_EQ(findRangeRow(function, range), nullptr);
         FakeReading r;
         std::string text;
-        EXPECT_TRUE(decodeReading(frameOf(function, range, "12345"), text, r))
+        EXPECT_EQ(decodeReading(frameOf(function, range, "12345"), text, r), Decoded::Reading)
             << "the tick goes on to the displays";
         EXPECT_EQ(r.format, "0000.0");
         EXPECT_EQ(r.value, 50.0f);
@@ -210,12 +210,12 @@ TEST(Decode, AllZeroDigits) {
     FakeReading r;
     std::string text;
     // A pair without a row: the value still drops to 0, the format stays.
-    ASSERT_TRUE(decodeReading(frameOf(160, 150, "00000"), text, r));
+    ASSERT_EQ(decodeReading(frameOf(160, 150, "00000"), text, r), Decoded::Reading);
     EXPECT_EQ(r.value, 0.0f);
     EXPECT_EQ(r.format, "0000.0");
     // With a row the row's format follows.
     r.value = 7.0f;
-    ASSERT_TRUE(decodeReading(frameOf(240, 136, "00000"), text, r));
+    ASSERT_EQ(decodeReading(frameOf(240, 136, "00000"), text, r), Decoded::Reading);
     EXPECT_EQ(r.value, 0.0f);
     EXPECT_EQ(r.format, "00.000");
 }
@@ -228,7 +228,7 @@ TEST(Decode, DigitTestEndsTheTickAfterTheUnit) {
         {49, 32, 50, 51, 52}, // a space in slot 7
         {45, 49, 50, 51, 52}, // a minus sign
         {49, 50, 51, 52, 47}, // just below '0'
-        {58, 49, 50, 51, 52}, // just above '9' (the poll cycle's clean-up normally catches it)
+        {63, 32, 63, 63, 63}, // overload marks with a space among them
         {0, 0, 0, 0, 0},      // the frame before any reply
     };
     for (const Case& c : cases) {
@@ -238,7 +238,7 @@ TEST(Decode, DigitTestEndsTheTickAfterTheUnit) {
             f.slot(6 + i) = std::to_string(digits[i]);
         FakeReading r;
         std::string text;
-        EXPECT_FALSE(decodeReading(f, text, r)) << c.d6 << " " << c.d7;
+        EXPECT_EQ(decodeReading(f, text, r), Decoded::Rejected) << c.d6 << " " << c.d7;
         EXPECT_EQ(r.calls, (std::vector<std::string>{"unit V-DC"}));
         EXPECT_EQ(text.size(), 5u) << "the work text still takes the five characters";
     }
@@ -247,8 +247,22 @@ TEST(Decode, DigitTestEndsTheTickAfterTheUnit) {
 TEST(Decode, UnknownFunctionWithRowlessPairChangesNothing) {
     FakeReading r;
     std::string text;
-    EXPECT_TRUE(decodeReading(frameOf(100, 100, "12345"), text, r));
+    EXPECT_EQ(decodeReading(frameOf(100, 100, "12345"), text, r), Decoded::Reading);
     EXPECT_TRUE(r.calls.empty());
+}
+
+TEST(Decode, DigitsAboveNineAreAnOverloadThatSetsOnlyTheFunctionsUnit) {
+    for (const char* digits : {"0?000", "?????", "1234:", "9999\xff"}) {
+        FakeReading r;
+        std::string text;
+        EXPECT_EQ(decodeReading(frameOf(160, 230, digits), text, r), Decoded::Overload) << digits;
+        EXPECT_EQ(r.calls, (std::vector<std::string>{"unit Hz"}))
+            << "not the row's KHz, no format, no value";
+    }
+    FakeReading r;
+    std::string text;
+    EXPECT_EQ(decodeReading(frameOf(224, 136, "0?000"), text, r), Decoded::Overload);
+    EXPECT_TRUE(r.calls.empty()) << "224 has no unit of its own";
 }
 
 } // namespace

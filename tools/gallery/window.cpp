@@ -35,10 +35,10 @@ QImage windowAfter(int readings, bool stop) {
     kv::MemoryMeter meter(rampReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0"), port("COM2", "/dev/ttyS0")}, errors);
-    w.sleep = [](int) {};
+    w.poller().setWaitMs(0);
     if (readings > 0) {
         w.openClick();
-        w.timer1().stop();
+        w.poller().stop();
         for (int i = 0; i < readings; ++i)
             w.timer1Timer();
     }

@@ -128,11 +128,11 @@ TEST_F(ApplicationNotify, ClosingTheWindowFromOutsideEndsTheLoopWithoutClosingTh
     int exits = 0;
     {
         MainWindow window(link, {}, reporter);
-        window.sleep = [](int) {};
+        window.poller().setWaitMs(0);
         window.onExit = [&] { ++exits; };
         window.show();
         window.openClick();
-        ASSERT_TRUE(window.timer1().isActive());
+        ASSERT_TRUE(window.poller().isActive());
         // What a window manager's close button ends in; a safety exit stops a hung loop.
         QTimer::singleShot(100, &window, [&window] { window.windowHandle()->close(); });
         QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });

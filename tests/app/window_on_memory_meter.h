@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "format/number_format.h"
+#include "sim/memory_meter.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace kv::testing {
+
+// The main window on the in-memory meter with German separators and no reply wait, its
+// polls driven by hand; error boxes are collected instead of shown.
+class WindowOnMemoryMeter : public ::testing::Test {
+protected:
+    WindowOnMemoryMeter() {
+        setDecimalChar(',');
+        setGroupingChar('.');
+        PortEntry e;
+        e.name = "COM1";
+        e.path = "/dev/ttyUSB0";
+        window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
+        window->poller().setWaitMs(0);
+        window->onExit = [] {};
+    }
+    ~WindowOnMemoryMeter() override {
+        window.reset();
+        setDecimalChar(savedDecimal);
+        setGroupingChar(savedGrouping);
+    }
+
+    // Start, then one poll per reply.
+    void run(const std::vector<MemoryMeter::Reply>& replies) {
+        for (const auto& r : replies)
+            link.replies.push_back(r);
+        if (!window->poller().isActive())
+            window->openClick();
+        window->poller().stop(); // polls are driven by hand here
+        for (std::size_t i = 0; i < replies.size(); ++i)
+            window->timer1Timer();
+    }
+
+    char savedDecimal = decimalChar();
+    char savedGrouping = groupingChar();
+    MemoryMeter link;
+    std::vector<QString> boxes;
+    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace kv::testing
