@@ -146,10 +146,8 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     window->openButton()->click();
     const int before = window->readings();
     const int requests = meter->requestCount();
-    QElapsedTimer t;
-    t.start();
-    while (meter->requestCount() < requests + 3 && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    test::runEventsUntil([&] { return meter->requestCount() >= requests + 3; },
+                         std::chrono::seconds(5));
     window->poller().stop();
     EXPECT_GE(meter->requestCount(), requests + 3);
     EXPECT_EQ(window->readings(), before);
