@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainterPath>
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
@@ -15,68 +16,165 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// Coordinates beyond this lie far outside any image. Held here, they keep Qt's own int
+// arithmetic (a QRect's far edge is left + width - 1) from overflowing, and change nothing
+// that a fill, a clip or a copy can show.
+constexpr int kFar = 1 << 29;
+
+// How far beyond the clip a figure's outline is still traced in full, so that its pixels
+// at the clip's edge come out as if it were traced everywhere.
+constexpr int kFigureMargin = 4;
+
+int nearby(long long v) {
+    return int(std::clamp<long long>(v, -kFar, kFar));
+}
+
 QRect toQRect(const Rect& r) {
-    return QRect(r.left, r.top, r.width(), r.height());
+    return QRect(QPoint(nearby(r.left), nearby(r.top)),
+                 QPoint(nearby(r.right - 1LL), nearby(r.bottom - 1LL)));
 }
 
 Rect fromQRect(const QRect& r) {
     return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
+// The geometry of the ellipse inscribed in a rectangle, worked out in double so that
+// rectangles reaching the ends of the int range neither overflow nor lose their size.
+struct EllipseFrame {
+    double cx, cy; // centre, in pixels
+    double rx, ry; // radii from the centres of the outermost pixels
+    explicit EllipseFrame(const Rect& r)
+        : cx((double(r.left) + r.right - 1) / 2.0), cy((double(r.top) + r.bottom - 1) / 2.0),
+          rx((double(r.right) - r.left - 1) / 2.0), ry((double(r.bottom) - r.top - 1) / 2.0) {}
+};
+
 // Parametric angle (degrees, counter-clockwise on screen) of the point where the ray
 // from the centre of `r` towards `p` meets the inscribed ellipse. Centre and point are
 // both taken as pixels, so a point on the centre pixel's row lies exactly east or west.
 double ellipseAngle(const Rect& r, Point p) {
-    const double cx = (r.left + r.right - 1) / 2.0;
-    const double cy = (r.top + r.bottom - 1) / 2.0;
-    const double a = std::max(0.5, (r.width() - 1) / 2.0);
-    const double b = std::max(0.5, (r.height() - 1) / 2.0);
-    const double dx = p.x - cx;
-    const double dy = p.y - cy;
+    const EllipseFrame e(r);
+    const double a = std::max(0.5, e.rx);
+    const double b = std::max(0.5, e.ry);
+    const double dx = p.x - e.cx;
+    const double dy = p.y - e.cy;
     if (dx == 0 && dy == 0)
         return 0.0;
     return std::atan2(-dy / b, dx / a) * 180.0 / kPi;
+}
+
+// How far p lies outside `window` (0 inside), along the axis where it lies farther.
+double outside(double x, double y, const QRect& window) {
+    const double dx = std::max({window.left() - x, x - window.right(), 0.0});
+    const double dy = std::max({window.top() - y, y - window.bottom(), 0.0});
+    return std::max(dx, dy);
 }
 
 // Whole pixels along the ellipse inscribed in r (its outline on the outermost pixels of
 // L..R-1 x T..B-1), counter-clockwise from the direction of `start` to that of `end`,
 // close enough together that joining them leaves no gap. Equal directions give a full
 // turn.
-std::vector<Point> arcPoints(const Rect& r, Point start, Point end) {
+//
+// Only the part within `window` can show. Elsewhere the walk strides ahead, never farther
+// than half its distance from the window, so the polyline still stays outside the window
+// (its strokes and the fills it bounds are the same there) and an ellipse far larger than
+// the canvas costs about as many points as the canvas's edges.
+std::vector<Point> arcPoints(const Rect& r, Point start, Point end, const QRect& window) {
     const double a0 = ellipseAngle(r, start);
     double span = ellipseAngle(r, end) - a0;
     while (span <= 0.0)
         span += 360.0;
     while (span > 360.0)
         span -= 360.0;
-    const double cx = (r.left + r.right - 1) / 2.0;
-    const double cy = (r.top + r.bottom - 1) / 2.0;
-    const double rx = (r.width() - 1) / 2.0;
-    const double ry = (r.height() - 1) / 2.0;
+    const EllipseFrame e(r);
     const double t0 = a0 * kPi / 180.0;
     const double sweep = span * kPi / 180.0;
-    const int steps = std::max(4, int(std::ceil(sweep * std::max(rx, ry) * 1.5)));
+    const double rMax = std::max({e.rx, e.ry, 0.0});
+    const double steps = std::max(4.0, std::ceil(sweep * rMax * 1.5));
+    const double perStep = sweep / steps;
     std::vector<Point> pts;
-    pts.reserve(size_t(steps) + 1);
-    for (int i = 0; i <= steps; ++i) {
+    for (double i = 0; i <= steps;) {
         const double t = t0 + sweep * i / steps;
-        const Point p{int(std::floor(cx + rx * std::cos(t) + 0.5)),
-                      int(std::floor(cy - ry * std::sin(t) + 0.5))};
-        if (!pts.empty() && pts.back() == p)
-            continue;
-        // Keep the curve one pixel thin: a point whose neighbours touch each other is
-        // only a corner of the staircase.
-        while (pts.size() >= 2 && std::abs(pts[pts.size() - 2].x - p.x) <= 1 &&
-               std::abs(pts[pts.size() - 2].y - p.y) <= 1)
-            pts.pop_back();
-        pts.push_back(p);
+        const double x = std::floor(e.cx + e.rx * std::cos(t) + 0.5);
+        const double y = std::floor(e.cy - e.ry * std::sin(t) + 0.5);
+        const Point p{nearby(static_cast<long long>(x)), nearby(static_cast<long long>(y))};
+        if (pts.empty() || pts.back() != p) {
+            // Keep the curve one pixel thin: a point whose neighbours touch each other is
+            // only a corner of the staircase.
+            while (pts.size() >= 2 && std::abs(pts[pts.size() - 2].x - p.x) <= 1 &&
+                   std::abs(pts[pts.size() - 2].y - p.y) <= 1)
+                pts.pop_back();
+            pts.push_back(p);
+        }
+        if (i == steps)
+            break;
+        // A stride of dt moves the point by at most speed * dt + rMax * dt^2 / 2; it is kept
+        // to half the distance d from the window.
+        const double d = outside(p.x, p.y, window);
+        double stride = 1;
+        if (d > 1) {
+            const double speed = std::hypot(e.rx * std::sin(t), e.ry * std::cos(t));
+            const double dt = std::min(d / (4 * std::max(speed, 1.0)), std::sqrt(d / rMax));
+            stride = std::max(1.0, std::floor(dt / perStep));
+        }
+        i = std::min(i + stride, steps);
     }
     return pts;
 }
 
 Point centrePixel(const Rect& r) {
-    return Point{int(std::floor((r.left + r.right - 1) / 2.0 + 0.5)),
-                 int(std::floor((r.top + r.bottom - 1) / 2.0 + 0.5))};
+    const EllipseFrame e(r);
+    return Point{nearby(static_cast<long long>(std::floor(e.cx + 0.5))),
+                 nearby(static_cast<long long>(std::floor(e.cy + 0.5)))};
+}
+
+// Sutherland-Hodgman: the part of poly inside the rectangle r (poly closed implicitly).
+QPolygonF clipToRect(const QPolygonF& poly, const QRectF& r) {
+    QPolygonF out = poly;
+    auto clipEdge = [&out](auto inside, auto cross) {
+        const QPolygonF in = out;
+        out.clear();
+        for (int i = 0; i < in.size(); ++i) {
+            const QPointF& a = in[i];
+            const QPointF& b = in[(i + 1) % in.size()];
+            if (inside(b)) {
+                if (!inside(a))
+                    out << cross(a, b);
+                out << b;
+            } else if (inside(a)) {
+                out << cross(a, b);
+            }
+        }
+    };
+    auto atX = [](double x) {
+        return [x](const QPointF& a, const QPointF& b) {
+            return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x()));
+        };
+    };
+    auto atY = [](double y) {
+        return [y](const QPointF& a, const QPointF& b) {
+            return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y);
+        };
+    };
+    clipEdge([&](const QPointF& p) { return p.x() >= r.left(); }, atX(r.left()));
+    clipEdge([&](const QPointF& p) { return p.x() <= r.right(); }, atX(r.right()));
+    clipEdge([&](const QPointF& p) { return p.y() >= r.top(); }, atY(r.top()));
+    clipEdge([&](const QPointF& p) { return p.y() <= r.bottom(); }, atY(r.bottom()));
+    return out;
+}
+
+// The polygon Qt takes for the ellipse inscribed in box, clipped to `window` so that an
+// ellipse far larger than the canvas becomes a polygon of the canvas's size. Within the
+// window the clipped polygon covers what the whole one does.
+QPolygon ellipsePolygon(const QRectF& box, const QRectF& window) {
+    QPainterPath path;
+    path.addEllipse(box);
+    const QList<QPolygonF> parts = path.toSubpathPolygons();
+    if (parts.isEmpty())
+        return QPolygon();
+    QPolygonF poly = parts.first();
+    if (!window.contains(poly.boundingRect()))
+        poly = clipToRect(poly, window);
+    return poly.toPolygon();
 }
 
 QPolygonF pixelCentres(const std::vector<Point>& pts) {
@@ -90,7 +188,8 @@ QPolygonF pixelCentres(const std::vector<Point>& pts) {
 // The bounding box Qt's aliased ellipse needs so that its outline lies on the outermost
 // pixels of L..R-1 x T..B-1.
 QRect ellipseBox(const Rect& r) {
-    return QRect(r.left, r.top, r.width() - 1, r.height() - 1);
+    return QRect(QPoint(nearby(r.left), nearby(r.top)),
+                 QPoint(nearby(r.right - 2LL), nearby(r.bottom - 2LL)));
 }
 
 } // namespace
@@ -271,12 +370,13 @@ void Canvas::textOut(int x, int y, const std::string& utf8) {
     const QFontMetrics& fm = *metrics_;
     const int w = fm.horizontalAdvance(text);
     const int h = fm.ascent() + fm.descent();
-    int left = x;
+    long long leftEdge = x;
     if (hAlign_ == HAlign::Right)
-        left = x - w;
+        leftEdge -= w;
     else if (hAlign_ == HAlign::Center)
-        left = x - w / 2;
-    const int top = vAlign_ == VAlign::Bottom ? y - h : y;
+        leftEdge -= w / 2;
+    const int left = nearby(leftEdge);
+    const int top = nearby(vAlign_ == VAlign::Bottom ? static_cast<long long>(y) - h : y);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (backMode_ == BackMode::Opaque)
         painter_->fillRect(QRect(left, top, w, h), drawColor(brushColor_));
@@ -407,7 +507,7 @@ void Canvas::pie(const Rect& r, Point start, Point end) {
         return;
     // Drawn as a polygon of whole pixels, so the outline reaches the bounding box and the
     // radii run through the centre pixel, as with the other figures.
-    std::vector<Point> pts = arcPoints(r, start, end);
+    std::vector<Point> pts = arcPoints(r, start, end, figureWindow());
     pts.insert(pts.begin(), centrePixel(r));
     fillPolygon(pts);
     strokePath(pts, true);
@@ -416,7 +516,7 @@ void Canvas::pie(const Rect& r, Point start, Point end) {
 void Canvas::arc(const Rect& r, Point start, Point end) {
     if (r.width() <= 0 || r.height() <= 0 || penStyle_ == PenStyle::psClear)
         return;
-    const std::vector<Point> pts = arcPoints(r, start, end);
+    const std::vector<Point> pts = arcPoints(r, start, end, figureWindow());
     if (pts.size() < 2)
         return;
     // An arc keeps both of its end pixels; only lines leave the end out.
@@ -492,12 +592,24 @@ void Canvas::removeClip() {
 }
 
 void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin) {
-    QRegion ring(toQRect(outer), QRegion::Ellipse);
+    // Built in this canvas's coordinates and only where it can show: the current clip.
+    const QRectF window =
+        QRectF(clip_.rect()).adjusted(-kFigureMargin, -kFigureMargin, kFigureMargin, kFigureMargin);
+    auto region = [&](const Rect& r) {
+        const QRectF box(double(r.left) - origin.x, double(r.top) - origin.y,
+                         double(r.right) - r.left, double(r.bottom) - r.top);
+        return QRegion(ellipsePolygon(box, window), Qt::OddEvenFill);
+    };
+    QRegion ring = outer.width() > 0 && outer.height() > 0 ? region(outer) : QRegion();
     if (inner.width() > 0 && inner.height() > 0)
-        ring -= QRegion(toQRect(inner), QRegion::Ellipse);
-    ring.translate(-origin.x, -origin.y);
+        ring -= region(inner);
     painter_->setClipRegion(ring);
     updateClipRecord();
+}
+
+QRect Canvas::figureWindow() const {
+    const int m = kFigureMargin + effectivePenWidth();
+    return clip_.rect().adjusted(-m, -m, m, m);
 }
 
 void Canvas::updateClipRecord() {
@@ -527,7 +639,7 @@ void Canvas::draw(int x, int y, const QImage& src) {
     if (src.isNull())
         return;
     painter_->setCompositionMode(QPainter::CompositionMode_Source);
-    painter_->drawImage(QPoint(x, y), src);
+    painter_->drawImage(QPoint(nearby(x), nearby(y)), src);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -542,6 +654,8 @@ void Canvas::stretchDraw(const Rect& dest, const QImage& src) {
 void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
     if (src.isNull())
         return;
+    x = nearby(x);
+    y = nearby(y);
     if (key == clNone) {
         draw(x, y, src);
         return;
@@ -585,6 +699,39 @@ void Canvas::copyRect(const Rect& dest, const QImage& from, const Rect& src) {
     painter_->setCompositionMode(QPainter::CompositionMode_Source);
     painter_->drawImage(toQRect(dest), from, toQRect(src));
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+Rect drawRings(Canvas& canvas, const Rect& r, int count,
+               const std::function<std::pair<ColorValue, ColorValue>(int i)>& colours) {
+    // Ring i lies on columns r.left + i - 1 and r.right - i and on rows r.top + i - 1 and
+    // r.bottom - i; only rings with one of these within the clip can show.
+    const Rect clip = canvas.clipBox();
+    const long long l = r.left, t = r.top, rr = r.right, b = r.bottom;
+    std::pair<long long, long long> runs[] = {
+        {clip.left - l + 1, clip.right - l},
+        {rr - clip.right + 1, rr - clip.left},
+        {clip.top - t + 1, clip.bottom - t},
+        {b - clip.bottom + 1, b - clip.top},
+    };
+    std::sort(std::begin(runs), std::end(runs));
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(PenStyle::psSolid);
+    long long next = 1; // the first ring not yet drawn
+    for (const auto& [from, to] : runs) {
+        for (long long i = std::max(from, next); i <= std::min<long long>(to, count); ++i) {
+            const Rect ring = shrinkRect(r, i - 1);
+            const int right = clampToInt(ring.right - 1LL);
+            const int bottom = clampToInt(ring.bottom - 1LL);
+            const auto [topLeft, bottomRight] = colours(int(i));
+            canvas.setPenColor(topLeft);
+            canvas.polyline({{ring.left, bottom}, {ring.left, ring.top}, {right, ring.top}});
+            canvas.setPenColor(bottomRight);
+            canvas.polyline(
+                {{right, ring.top}, {right, bottom}, {clampToInt(ring.left - 1LL), bottom}});
+        }
+        next = std::max(next, to + 1);
+    }
+    return shrinkRect(r, std::max(count, 0));
 }
 
 int scrollBarArrowHeight() {

@@ -9,24 +9,46 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <climits>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv {
+
+// v held to the int range: sizes and coordinates worked out in 64 bits end up here instead
+// of wrapping around.
+constexpr int clampToInt(long long v) {
+    return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : int(v);
+}
 
 // Left, Top, Right, Bottom in pixels. A filled rectangle covers columns Left..Right-1
 // and rows Top..Bottom-1.
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
-    constexpr int width() const { return right - left; }
-    constexpr int height() const { return bottom - top; }
+    // Saturated: a rectangle wider or higher than the int range reports INT_MAX.
+    constexpr int width() const { return clampToInt(static_cast<long long>(right) - left); }
+    constexpr int height() const { return clampToInt(static_cast<long long>(bottom) - top); }
     constexpr bool operator==(const Rect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
     constexpr bool operator!=(const Rect& o) const { return !(*this == o); }
 };
+
+// r moved in by k on every side (out for a negative k), held to the int range.
+constexpr Rect shrinkRect(const Rect& r, long long k) {
+    return Rect{clampToInt(r.left + k), clampToInt(r.top + k), clampToInt(r.right - k),
+                clampToInt(r.bottom - k)};
+}
+
+// The part of a that lies within b; empty (right <= left or bottom <= top) when none does.
+constexpr Rect intersected(const Rect& a, const Rect& b) {
+    return Rect{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+                a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+}
 
 struct Point {
     int x = 0, y = 0;
@@ -44,6 +66,11 @@ enum class BrushStyle { bsSolid, bsClear };
 enum class HAlign { Left, Right, Center };
 enum class VAlign { Top, Bottom };
 enum class BackMode { Transparent, Opaque };
+
+// The longest side of an image the controls draw whole: a face, a gradient surface. Any
+// control fits within it on any screen; beyond it only what shows on the canvas is drawn,
+// where an image of the whole would need gigabytes.
+constexpr int kMaxFaceSide = 4096;
 
 // Off-screen bitmap: an RGB32 image with a size.
 class Bitmap {
@@ -171,6 +198,9 @@ private:
     bool writesDirectly() const;
     void updateClipRecord();
     void removeClip();
+    // Where figures can show: the clip's box grown by the pen and a margin. Curves of
+    // ellipses far larger than the canvas are only traced in full within it.
+    QRect figureWindow() const;
     // QFont resolution and metrics are costly; both are kept until the face changes.
     void ensureFont() const;
 
@@ -198,6 +228,14 @@ private:
     mutable bool fontStale_ = true;
     bool painterHasFont_ = false;
 };
+
+// `count` one-pixel rings inside r, ring 1 on r's outermost pixels and each next one a pixel
+// further in: the left column and top row in the first colour of colours(i), then the
+// right column and bottom row in the second, which also takes the top-right and bottom-left
+// corners. Only rings with a pixel inside the canvas's clip are drawn, in order, so an
+// absurd count costs no more than the rings that show. Returns r shrunk by count.
+Rect drawRings(Canvas& canvas, const Rect& r, int count,
+               const std::function<std::pair<ColorValue, ColorValue>(int i)>& colours);
 
 // Height of a vertical scroll bar's arrow (the platform's system metric).
 int scrollBarArrowHeight();

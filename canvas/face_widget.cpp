@@ -91,7 +91,7 @@ void FaceWidget::changeEvent(QEvent* event) {
 }
 
 QSize FaceWidget::faceSizeFor(int width, int height) {
-    return QSize(std::max(width, 1), std::max(height, 1));
+    return QSize(std::clamp(width, 1, kMaxFaceSide), std::clamp(height, 1, kMaxFaceSide));
 }
 
 void FaceWidget::fitFace(const QSize& size) {

@@ -23,7 +23,8 @@ enum class FaceKind {
 };
 
 // A widget that keeps its picture, the face, in an image of its size for its whole life
-// and copies it to the screen.
+// and copies it to the screen. A control larger than kMaxFaceSide (a value font of
+// thousands of pixels with automatic sizing) keeps and shows the top-left part of that size.
 //
 // A full paint is requested with invalidate() and runs at the next paint event: first
 // prepareFace() (measuring, automatic sizing), then the face is fitted to the widget and

@@ -1,5 +1,7 @@
 #include "canvas/font_resolution.h"
 
+#include "canvas/canvas.h"
+
 #include <QFontMetrics>
 #include <algorithm>
 #include <map>
@@ -9,10 +11,10 @@ namespace kv {
 
 namespace {
 
-int pointsToPixels(int points) {
+int pointsToPixels(long long points) {
     // Rounded like MulDiv(points, 96, 72).
-    const long num = long(points) * 96;
-    return int(num >= 0 ? (num + 36) / 72 : -((-num + 36) / 72));
+    const long long num = points * 96;
+    return clampToInt(num >= 0 ? (num + 36) / 72 : -((-num + 36) / 72));
 }
 
 QFont baseFont(const FontSpec& f) {
@@ -26,9 +28,15 @@ QFont baseFont(const FontSpec& f) {
     return q;
 }
 
+int cellHeight(QFont& q, int px) {
+    q.setPixelSize(px);
+    const QFontMetrics fm(q);
+    return fm.ascent() + fm.descent();
+}
+
 // Pixel size whose QFontMetrics cell height (ascent + descent) is the largest not above
-// `cell`; fonts are scaled outlines, so the search is over the whole range, cached per
-// face and style because QFontMetrics is not free.
+// `cell`. The cell grows with the pixel size, so a bisection finds it in a few dozen
+// metrics however tall the cell; cached per face and style because QFontMetrics is not free.
 int pixelSizeForCell(const FontSpec& f, int cell) {
     using Key = std::tuple<std::string, bool, bool, int>;
     static std::map<Key, int> cache;
@@ -37,14 +45,14 @@ int pixelSizeForCell(const FontSpec& f, int cell) {
     if (it != cache.end())
         return it->second;
     QFont q = baseFont(f);
-    int best = 1;
-    for (int px = 1; px <= cell; ++px) {
-        q.setPixelSize(px);
-        const QFontMetrics fm(q);
-        if (fm.ascent() + fm.descent() <= cell)
-            best = px;
+    int best = 1; // the largest size known to fit, or 1 when none does
+    int over = std::min(cell, kMaxFontPixels) + 1; // the smallest size known not to fit
+    while (over - best > 1) {
+        const int mid = best + (over - best) / 2;
+        if (cellHeight(q, mid) <= cell)
+            best = mid;
         else
-            break;
+            over = mid;
     }
     cache.emplace(key, best);
     return best;
@@ -58,10 +66,10 @@ QFont toQFont(const FontSpec& f) {
     if (f.height > 0)
         px = pixelSizeForCell(f, f.height);
     else if (f.height < 0)
-        px = -f.height;
+        px = clampToInt(-static_cast<long long>(f.height));
     else
         px = pointsToPixels(f.size);
-    q.setPixelSize(std::max(1, px));
+    q.setPixelSize(std::clamp(px, 1, kMaxFontPixels));
     return q;
 }
 

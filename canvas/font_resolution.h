@@ -24,7 +24,11 @@ struct FontSpec {
     bool operator!=(const FontSpec& o) const { return !(*this == o); }
 };
 
-// The QFont a FontSpec stands for, never antialiased. Pixel size:
+// The tallest pixel size a font is drawn at; larger sizes are held to it. Far above any
+// screen, and below the sizes whose metrics Qt reports wrongly (their ascent overflows).
+constexpr int kMaxFontPixels = 8192;
+
+// The QFont a FontSpec stands for, never antialiased. Pixel size, at most kMaxFontPixels:
 // - height > 0: the largest pixel size whose QFontMetrics ascent + descent does not exceed
 //   `height` (scaled outlines rarely hit it exactly; the cell is then one pixel lower);
 // - height < 0: -height, the em height, which is the character height;

@@ -7,8 +7,8 @@ namespace kv {
 namespace {
 
 // margin percent of a length, halves rounded away from zero
-int percentOf(int percent, int length) {
-    return int(std::lround(double(percent) * double(length) / 100.0));
+long long percentOf(int percent, int length) {
+    return std::llround(double(percent) * double(length) / 100.0);
 }
 
 } // namespace
@@ -33,10 +33,13 @@ void BufferedPanel::paintChart(Canvas& target, const Rect& r) {
 void BufferedPanel::paintFace(Canvas& c, const Rect& rect) {
     const int width = rect.width(), height = rect.height();
     panelRect_ = rect;
-    plotRect_ = Rect{panelRect_.left + borderWidth_ + percentOf(marginLeft_, width),
-                     panelRect_.top + borderWidth_ + percentOf(marginTop_, height),
-                     panelRect_.right - borderWidth_ - percentOf(marginRight_, width),
-                     panelRect_.bottom - borderWidth_ - percentOf(marginBottom_, height)};
+    // Worked out in 64 bits and held to the int range: a border or margin near the end of
+    // the range must not wrap the plot around.
+    const long long border = borderWidth_;
+    plotRect_ = Rect{clampToInt(panelRect_.left + border + percentOf(marginLeft_, width)),
+                     clampToInt(panelRect_.top + border + percentOf(marginTop_, height)),
+                     clampToInt(panelRect_.right - border - percentOf(marginRight_, width)),
+                     clampToInt(panelRect_.bottom - border - percentOf(marginBottom_, height))};
     recalcPlotSize();
     paintContents(c);
 }
@@ -48,35 +51,18 @@ void BufferedPanel::recalcPlotSize() {
     if (r.top < panelRect_.top)
         r.top = panelRect_.top;
     if (r.right < r.left)
-        r.right = r.left + 1;
+        r.right = clampToInt(r.left + 1LL);
     else if (r.right == r.left)
-        r.right = r.left + panelRect_.width();
+        r.right = clampToInt(static_cast<long long>(r.left) + panelRect_.width());
     if (r.bottom < r.top)
-        r.bottom = r.top + 1;
+        r.bottom = clampToInt(r.top + 1LL);
     else if (r.bottom == r.top)
-        r.bottom = r.top + panelRect_.height();
+        r.bottom = clampToInt(static_cast<long long>(r.top) + panelRect_.height());
 }
 
 void BufferedPanel::frame3D(Canvas& c, Rect& r, ColorValue topLeft, ColorValue bottomRight,
                             int width) {
-    // Each ring: the left column and top row in the first colour, then the right column
-    // and bottom row in the second, which also takes the top-right and bottom-left corners.
-    c.setPenWidth(1);
-    int right = r.right - 1;
-    int bottom = r.bottom - 1;
-    int left = r.left;
-    int top = r.top;
-    for (int i = 0; i < width; ++i) {
-        c.setPenColor(topLeft);
-        c.polyline({{left, bottom}, {left, top}, {right, top}});
-        c.setPenColor(bottomRight);
-        c.polyline({{right, top}, {right, bottom}, {left - 1, bottom}});
-        ++left;
-        ++top;
-        --right;
-        --bottom;
-    }
-    r = Rect{left, top, right + 1, bottom + 1};
+    r = drawRings(c, r, width, [=](int) { return std::pair{topLeft, bottomRight}; });
 }
 
 void BufferedPanel::paintBevel(Canvas& c, Rect& r, PanelBevel b) {

@@ -130,31 +130,34 @@ void AxisBase::applySpace(Canvas& c, Rect& r) {
     int& edge = horizontal_ ? (otherSide_ ? r.top : r.bottom) : (otherSide_ ? r.right : r.left);
     const int sign = leading ? 1 : -1;
 
+    // Sizes near the end of the int range must not wrap the edge around.
+    auto move = [sign](int& e, long long by) { e = clampToInt(e + sign * by); };
     if (!title_.caption().empty()) {
         int size = titleSize_;
         if (size <= 0) {
             c.setFont(labelsFont_);
             size = c.textHeight(title_.caption());
         }
-        edge += sign * size;
+        move(edge, size);
     }
     if (labels_)
-        edge += sign * labelColumnWidth(c);
+        move(edge, labelColumnWidth(c));
     // Set on every layout, labels or not, so that the shift below never piles up from one
     // pass to the next; without labels it marks where they would stand.
     labelsPos_ = edge;
-    edge += sign * tickAreaWidth();
+    move(edge, tickAreaWidth());
     const int across = horizontal_ ? r.height() : r.width();
-    labelsPos_ += sign * roundToInt(across * 0.01 * positionPercent_);
+    move(labelsPos_, roundToInt(across * 0.01 * positionPercent_));
 }
 
 void AxisBase::setPixelSpan(const Rect& plot) {
     const int edge = horizontal_ ? plot.left : plot.top;
     const int size = horizontal_ ? plot.width() : plot.height();
-    startPixel_ = edge + roundToInt(size * 0.01 * startPosition_);
-    endPixel_ = edge + roundToInt(size * 0.01 * endPosition_);
-    axisLength_ = endPixel_ - startPixel_;
-    centerPixel_ = (startPixel_ + endPixel_) / 2;
+    startPixel_ =
+        clampToInt(edge + static_cast<long long>(roundToInt(size * 0.01 * startPosition_)));
+    endPixel_ = clampToInt(edge + static_cast<long long>(roundToInt(size * 0.01 * endPosition_)));
+    axisLength_ = clampToInt(static_cast<long long>(endPixel_) - startPixel_);
+    centerPixel_ = clampToInt((static_cast<long long>(startPixel_) + endPixel_) / 2);
 }
 
 int AxisBase::valueToPixel(double v) const {
@@ -255,10 +258,11 @@ int AxisBase::labelColumnWidth(Canvas& c) const {
 
 void AxisBase::draw(Canvas& c, const Rect& plot, ColorValue panelColor) {
     const double shift = (horizontal_ ? plot.height() : plot.width()) * 0.01 * positionPercent_;
+    const long long by = roundToInt(shift);
     if (horizontal_)
-        axisLinePos_ = otherSide_ ? plot.top + roundToInt(shift) : plot.bottom - roundToInt(shift);
+        axisLinePos_ = clampToInt(otherSide_ ? plot.top + by : plot.bottom - by);
     else
-        axisLinePos_ = otherSide_ ? plot.right - roundToInt(shift) : plot.left + roundToInt(shift);
+        axisLinePos_ = clampToInt(otherSide_ ? plot.right - by : plot.left + by);
 
     tickList_.clear();
     if (labelStyle_ != LabelStyle::talNone) {
@@ -321,13 +325,13 @@ void AxisBase::drawLabel(Canvas& c, double v, int textHeight) {
 
     const std::vector<std::string> lines = textLines(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int step = int(i) * textHeight;
+        const long long step = static_cast<long long>(i) * textHeight;
         if (horizontal_) {
             c.setTextAlign(HAlign::Center, otherSide_ ? VAlign::Bottom : VAlign::Top);
-            c.textOut(pos, labelsPos_ + step, lines[i]);
+            c.textOut(pos, clampToInt(labelsPos_ + step), lines[i]);
         } else {
             c.setTextAlign(otherSide_ ? HAlign::Left : HAlign::Right, VAlign::Top);
-            c.textOut(labelsPos_, pos - textHeight / 2 + step, lines[i]);
+            c.textOut(labelsPos_, clampToInt(pos - textHeight / 2 + step), lines[i]);
         }
     }
     c.setTextAlign(HAlign::Left, VAlign::Top);
@@ -341,11 +345,12 @@ void AxisBase::addTick(int pos) {
 // A line across the axis at `pos`, starting `from` pixels off the axis line and running
 // `length` pixels on (negative lengths run towards the left or top).
 void AxisBase::tickLine(Canvas& c, int pos, int from, int length) {
-    const int start = axisLinePos_ + from;
+    const long long start = static_cast<long long>(axisLinePos_) + from;
+    const int a = clampToInt(start), b = clampToInt(start + length);
     if (horizontal_)
-        c.line(pos, start, pos, start + length);
+        c.line(pos, a, pos, b);
     else
-        c.line(start, pos, start + length, pos);
+        c.line(a, pos, b, pos);
 }
 
 void AxisBase::gridLine(Canvas& c, const Rect& plot, int pos) {
@@ -417,21 +422,24 @@ void AxisBase::drawTicks(Canvas& c, const Rect& plot) {
 std::vector<int> AxisBase::minorTickPositions() const {
     std::vector<int> out;
     const std::vector<int>& t = tickList_;
-    const int n = minorTickCount_;
-    auto add = [&](int p) {
+    // More minor ticks than the axis has pixels only land on the same pixels again; the
+    // count is held there, so an absurd count costs no more than a pixel each.
+    const int n = int(std::min<long long>(minorTickCount_, std::max(axisLength_, 0) + 1LL));
+    auto add = [&](long long p) {
         if (p > startPixel_ && p < endPixel_)
-            out.push_back(p);
+            out.push_back(int(p));
     };
     if (t.size() >= 2) {
         for (int j = 1; j <= n; ++j) {
-            const int d = roundToInt(double(t[1] - t[0]) / (n + 1) * j);
+            const long long d = roundToInt((double(t[1]) - t[0]) / (n + 1.0) * j);
             add(t[0] - d);
             add(t.back() + d);
         }
     }
     for (std::size_t i = 1; i < t.size(); ++i)
         for (int j = 1; j <= n; ++j)
-            add(t[i] - roundToInt(double(j) * (t[i] - t[i - 1]) / (n + 1)));
+            add(t[i] - static_cast<long long>(
+                           roundToInt(double(j) * (double(t[i]) - t[i - 1]) / (n + 1.0))));
     return out;
 }
 

@@ -35,7 +35,7 @@ void ChartBase::paintBackWall(Canvas& c) {
         c.setBrushColor(backWall_.color() != ColorDefault ? backWall_.color() : b.color());
     }
     const Rect& p = plotRect();
-    c.rectangle(Rect{p.left, p.top, p.right + 1, p.bottom + 1});
+    c.rectangle(Rect{p.left, p.top, clampToInt(p.right + 1LL), clampToInt(p.bottom + 1LL)});
 }
 
 } // namespace kv

@@ -212,8 +212,8 @@ void ChartSeries::paintAllPoints(Canvas& c, const Rect& plotRect) {
     if (firstVisible_ >= 0) {
         c.saveClip();
         // Inside the back wall's frame only.
-        c.intersectClip(
-            Rect{plotRect.left + 1, plotRect.top + 1, plotRect.right, plotRect.bottom - 1});
+        c.intersectClip(Rect{clampToInt(plotRect.left + 1LL), clampToInt(plotRect.top + 1LL),
+                             plotRect.right, clampToInt(plotRect.bottom - 1LL)});
         paintRange(c, firstVisible_, lastVisible_);
         c.restoreClip();
     }

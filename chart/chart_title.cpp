@@ -37,14 +37,19 @@ void ChartTitle::paint(Canvas& c, Rect& plot, bool foot) {
     }
     const int frameWidth = frame_.visible() ? frame_.width() : 0;
 
+    // Worked out in 64 bits and held to the int range: a tall font or a plot near the ends
+    // of the range must not wrap the block around.
+    using W = long long;
+    const W height = W(lines) * lineHeight;
     Rect block{plot.left, 0, plot.right, 0};
     if (foot) {
         block.bottom = plot.bottom;
-        block.top = block.bottom - lines * lineHeight;
+        block.top = clampToInt(block.bottom - height);
     } else {
         block.top = plot.top;
-        block.bottom = block.top + lines * lineHeight;
+        block.bottom = clampToInt(block.top + height);
     }
+    const W middle = (W(block.left) + block.right) / 2;
     if (lines == 0)
         return;
 
@@ -55,23 +60,22 @@ void ChartTitle::paint(Canvas& c, Rect& plot, bool foot) {
     if (frame_.visible() || !clearBrush) {
         Rect box = block;
         if (adjustFrame_) {
-            const int boxWidth = widest + w.width;
+            const W boxWidth = W(widest) + w.width;
             switch (alignment_) {
             case TitleAlignment::taLeftJustify:
-                box.right = box.left + boxWidth;
+                box.right = clampToInt(box.left + boxWidth);
                 break;
             case TitleAlignment::taRightJustify:
-                box.left = box.right - boxWidth;
+                box.left = clampToInt(box.right - boxWidth);
                 break;
             case TitleAlignment::taCenter:
-                box.left = (block.left + block.right) / 2 - boxWidth / 2;
-                box.right = box.left + boxWidth;
+                box.left = clampToInt(middle - boxWidth / 2);
+                box.right = clampToInt(box.left + boxWidth);
                 break;
             }
         }
         frame_.applyTo(c);
-        c.rectangle(Rect{box.left - frameWidth, box.top - frameWidth, box.right + frameWidth,
-                         box.bottom + frameWidth});
+        c.rectangle(shrinkRect(box, -W(frameWidth)));
     }
 
     c.setBackMode(BackMode::Transparent);
@@ -79,25 +83,25 @@ void ChartTitle::paint(Canvas& c, Rect& plot, bool foot) {
     for (int i = 0; i < lines; ++i) {
         const std::string& line = text_[std::size_t(i)];
         const int lw = c.textWidth(line);
-        int x = 0;
+        W x = 0;
         switch (alignment_) {
         case TitleAlignment::taLeftJustify:
-            x = block.left + w.width / 2;
+            x = W(block.left) + w.width / 2;
             break;
         case TitleAlignment::taRightJustify:
-            x = block.right - lw - w.width / 2;
+            x = W(block.right) - lw - w.width / 2;
             break;
         case TitleAlignment::taCenter:
-            x = (block.left + block.right) / 2 - lw / 2;
+            x = middle - lw / 2;
             break;
         }
-        c.textOut(x, block.top + i * lineHeight, line);
+        c.textOut(clampToInt(x), clampToInt(block.top + W(i) * lineHeight), line);
     }
     block_ = block;
     if (foot)
-        plot.bottom = block.top - frameWidth - kTitleGap;
+        plot.bottom = clampToInt(W(block.top) - frameWidth - kTitleGap);
     else
-        plot.top = block.bottom + frameWidth + kTitleGap;
+        plot.top = clampToInt(W(block.bottom) + frameWidth + kTitleGap);
 }
 
 } // namespace kv

@@ -1,14 +1,32 @@
 #include "gauges/bevel.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kv {
+
+namespace {
+
+// Held to the int range: a spacing or width near its end must not wrap the size around.
+int sizeOf(int spacing, int width, int outlines) {
+    return clampToInt(static_cast<long long>(spacing) + width + outlines);
+}
+
+// The offset applied to r, each edge held to the int range.
+Rect applyOffset(const Rect& r, const EdgeOffset& o) {
+    return Rect{clampToInt(static_cast<long long>(r.left) + o.left()),
+                clampToInt(static_cast<long long>(r.top) + o.top()),
+                clampToInt(static_cast<long long>(r.right) - o.right()),
+                clampToInt(static_cast<long long>(r.bottom) - o.bottom())};
+}
+
+} // namespace
 
 Bevel::Bevel() {
     // A change inside the offset or the surface is a change of the bevel.
     offset_.onChange = [this](SettingsObject&) { change(); };
     surfaceGrad_.onChange = [this](SettingsObject&) { change(); };
-    bevelSize_ = spacing_ + width_ + outlineCount();
+    bevelSize_ = sizeOf(spacing_, width_, outlineCount());
 }
 
 void Bevel::setWidth(int v) {
@@ -31,7 +49,7 @@ int Bevel::outlineCount() const {
 }
 
 void Bevel::change() {
-    bevelSize_ = spacing_ + width_ + outlineCount();
+    bevelSize_ = sizeOf(spacing_, width_, outlineCount());
     SettingsObject::change();
 }
 
@@ -54,15 +72,7 @@ void Bevel::assign(const Bevel& o) {
 }
 
 Rect drawBevelRing(Canvas& canvas, const Rect& r, ColorValue topLeft, ColorValue bottomRight) {
-    const int right = r.right - 1;
-    const int bottom = r.bottom - 1;
-    canvas.setPenWidth(1);
-    canvas.setPenStyle(PenStyle::psSolid);
-    canvas.setPenColor(topLeft);
-    canvas.polyline({{r.left, bottom}, {r.left, r.top}, {right, r.top}});
-    canvas.setPenColor(bottomRight);
-    canvas.polyline({{right, r.top}, {right, bottom}, {r.left - 1, bottom}});
-    return shrinkRect(r, 1);
+    return drawRings(canvas, r, 1, [=](int) { return std::pair{topLeft, bottomRight}; });
 }
 
 Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
@@ -84,24 +94,21 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
     canvas.setBrushColor(color_);
     canvas.fillRect(outer);
 
-    const Rect surface = shrinkRect(outer, bevelSize_ - spacing_);
+    const Rect surface = shrinkRect(outer, static_cast<long long>(width_) + outlineCount());
     Rect r = outer;
     if (outerLine)
         r = shrinkRect(r, 1);
     const Rect ringsStart = r;
-    // A ring that has crossed over past the far side lies wholly outside the rectangle;
-    // so do all after it, and an absurd width must not cost a clipped ring each.
-    const int reach = std::max(outer.width(), outer.height()) - (outerLine ? 1 : 0);
-    const int visibleRings = std::min(width_, std::max(0, reach));
-    for (int i = 1; i <= visibleRings; ++i) {
-        if (style_ == BevelStyle::bsRaised)
-            r = drawBevelRing(canvas, r,
-                              rampColor(colorHighLightFrom_, colorHighLightTo_, width_, i),
-                              rampColor(colorShadowFrom_, colorShadowTo_, width_, i));
-        else
-            r = drawBevelRing(canvas, r, rampColor(colorShadowTo_, colorShadowFrom_, width_, i),
-                              rampColor(colorHighLightTo_, colorHighLightFrom_, width_, i));
-    }
+    if (style_ == BevelStyle::bsRaised)
+        drawRings(canvas, r, width_, [this](int i) {
+            return std::pair{rampColor(colorHighLightFrom_, colorHighLightTo_, width_, i),
+                             rampColor(colorShadowFrom_, colorShadowTo_, width_, i)};
+        });
+    else
+        drawRings(canvas, r, width_, [this](int i) {
+            return std::pair{rampColor(colorShadowTo_, colorShadowFrom_, width_, i),
+                             rampColor(colorHighLightTo_, colorHighLightFrom_, width_, i)};
+        });
     r = shrinkRect(ringsStart, width_);
     if (surfaceGrad_.visible())
         gradientFill(canvas, surface, surfaceGrad_.colorFrom(), surfaceGrad_.style(),
@@ -117,7 +124,7 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
         canvas.rectangle(outer);
     canvas.restoreClip();
     r = shrinkRect(r, spacing_);
-    return offset_.apply(r);
+    return applyOffset(r, offset_);
 }
 
 } // namespace kv

@@ -81,9 +81,4 @@ private:
 // Returns r shrunk by one.
 Rect drawBevelRing(Canvas& canvas, const Rect& r, ColorValue topLeft, ColorValue bottomRight);
 
-// r moved in by k on every side.
-constexpr Rect shrinkRect(const Rect& r, int k) {
-    return Rect{r.left + k, r.top + k, r.right - k, r.bottom - k};
-}
-
 } // namespace kv

@@ -277,10 +277,15 @@ QImage gradientImage(int w, int h, ColorValue from, GradientStyle style, ColorVa
 
 void gradientFill(Canvas& canvas, const Rect& q, ColorValue from, GradientStyle style,
                   ColorValue to) {
-    if (q.width() <= 0 || q.height() <= 0)
+    // A surface larger than any face would take an image of gigabytes and a line per pixel
+    // row; its gradient spans the part the canvas shows instead.
+    const Rect area = q.width() > kMaxFaceSide || q.height() > kMaxFaceSide
+                          ? intersected(q, canvas.clipBox())
+                          : q;
+    if (area.width() <= 0 || area.height() <= 0)
         return;
-    const QImage image = gradientImage(q.width(), q.height(), from, style, to);
-    canvas.stretchDraw(q, image);
+    const QImage image = gradientImage(area.width(), area.height(), from, style, to);
+    canvas.stretchDraw(area, image);
 }
 
 } // namespace kv

@@ -91,36 +91,45 @@ void PointerLayer::prepare(Canvas& canvas, const Rect& rect, int shape, int star
 }
 
 void PointerLayer::refreshCache(Canvas& canvas) {
-    if (rect_.width() <= 0 || rect_.height() <= 0) {
+    // A pointer area larger than any face is cached, and drawn, only where it lies on the
+    // canvas: a cache of the whole would need gigabytes.
+    const Rect area = rect_.width() > kMaxFaceSide || rect_.height() > kMaxFaceSide
+                          ? intersected(rect_, Rect{0, 0, canvas.width(), canvas.height()})
+                          : rect_;
+    if (area.width() <= 0 || area.height() <= 0) {
         // No room for a pointer: a cache kept from a larger dial would paste that dial's
         // pixels onto this one.
         cache_ = Bitmap(1, 1);
         cache_.image().fill(Qt::black);
+        cacheOffset_ = {};
         return;
     }
-    const Rect clip = canvas.clipBox();
-    const Rect in{std::max(rect_.left, clip.left), std::max(rect_.top, clip.top),
-                  std::min(rect_.right, clip.right), std::min(rect_.bottom, clip.bottom)};
+    const Rect in = intersected(area, canvas.clipBox());
     if (in.right < in.left || in.bottom < in.top)
         return;
-    const int w = rect_.width();
-    const int h = rect_.height();
+    const int w = area.width();
+    const int h = area.height();
+    const Point offset{clampToInt(static_cast<long long>(area.left) - rect_.left),
+                       clampToInt(static_cast<long long>(area.top) - rect_.top)};
     const QImage::Format format = canvas.target().format();
-    if (cache_.width() != w || cache_.height() != h || cache_.image().format() != format) {
+    if (cache_.width() != w || cache_.height() != h || cache_.image().format() != format ||
+        offset != cacheOffset_) {
         // A resized cache keeps its old pixels where they still fit, as a resized bitmap does.
         QImage grown(w, h, format);
         grown.fill(Qt::transparent);
         {
             Canvas g(grown);
-            g.draw(0, 0, cache_.image());
+            g.draw(clampToInt(static_cast<long long>(cacheOffset_.x) - offset.x),
+                   clampToInt(static_cast<long long>(cacheOffset_.y) - offset.y), cache_.image());
         }
         cache_.image() = grown;
+        cacheOffset_ = offset;
     }
     if (in.width() == 0 || in.height() == 0)
         return;
     Canvas target(cache_);
     target.copyRect(
-        {in.left - rect_.left, in.top - rect_.top, in.right - rect_.left, in.bottom - rect_.top},
+        {in.left - area.left, in.top - area.top, in.right - area.left, in.bottom - area.top},
         canvas.target(), in);
 }
 
@@ -139,6 +148,17 @@ std::vector<Point> PointerLayer::turnedVertices(double angle) const {
 Bitmap PointerLayer::render(const PointerPose& pose) const {
     Bitmap work;
     work.image() = cache_.image().copy();
+    // Figures are worked out in the pointer area; the cache may start inside it.
+    const Point o = cacheOffset_;
+    auto local = [o](Point p) {
+        return Point{clampToInt(static_cast<long long>(p.x) - o.x),
+                     clampToInt(static_cast<long long>(p.y) - o.y)};
+    };
+    auto localAll = [&local](std::vector<Point> pts) {
+        for (Point& p : pts)
+            p = local(p);
+        return pts;
+    };
     Canvas c(work);
     c.setPenWidth(1);
     c.setPenStyle(PenStyle::psSolid);
@@ -147,7 +167,7 @@ Bitmap PointerLayer::render(const PointerPose& pose) const {
     auto drawMark = [&](const std::array<Point, 3>& mark, double angle, ColorValue color) {
         std::vector<Point> pts;
         for (const Point& p : mark)
-            pts.push_back(rotatePoint(p, shape_.pivot, angle));
+            pts.push_back(local(rotatePoint(p, shape_.pivot, angle)));
         // Marks are outlined in black, the pen of a fresh working bitmap.
         c.setPenColor(clBlack);
         c.setBrushColor(color);
@@ -165,9 +185,9 @@ Bitmap PointerLayer::render(const PointerPose& pose) const {
         c.setPenColor(pose.pen);
         c.setBrushColor(pose.brush);
     }
-    c.polygon(turnedVertices(pose.angle));
+    c.polygon(localAll(turnedVertices(pose.angle)));
 
-    const Point pv = shape_.pivot;
+    const Point pv = local(shape_.pivot);
     auto hub = [&](int d, ColorValue pen, ColorValue brush) {
         if (d == 0)
             return;
@@ -184,7 +204,8 @@ void PointerLayer::draw(Canvas& canvas, const PointerPose& pose) const {
     if (!canDraw())
         return;
     const Bitmap work = render(pose);
-    canvas.draw(rect_.left, rect_.top, work);
+    canvas.draw(clampToInt(static_cast<long long>(rect_.left) + cacheOffset_.x),
+                clampToInt(static_cast<long long>(rect_.top) + cacheOffset_.y), work);
 }
 
 } // namespace kv

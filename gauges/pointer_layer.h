@@ -61,15 +61,17 @@ public:
     void prepare(Canvas& canvas, const Rect& rect, int shape, int startAngle, int tickLength);
     // Copies the canvas pixels of the pointer area that lie inside the canvas clip into the
     // cache; cache pixels outside the clip keep what they held. An empty pointer area drops
-    // the cache, so nothing is drawn until a dial has room for a pointer again.
+    // the cache, so nothing is drawn until a dial has room for a pointer again. The cache
+    // covers the whole pointer area, or for one longer than kMaxFaceSide on a side, the part
+    // on the canvas.
     void refreshCache(Canvas& canvas);
 
     // Whether a pointer can be drawn at all (a cache of at least two pixels' width).
     bool canDraw() const;
-    // The pointer area as it should look for pose: the cached dial with the marks and the
-    // turned pointer on top.
+    // The cached part of the pointer area as it should look for pose: the cached dial with
+    // the marks and the turned pointer on top.
     Bitmap render(const PointerPose& pose) const;
-    // Renders and puts the result onto canvas at the pointer area's corner in one piece.
+    // Renders and puts the result onto canvas at the cached part's corner in one piece.
     void draw(Canvas& canvas, const PointerPose& pose) const;
 
     const Rect& rect() const { return rect_; }
@@ -83,6 +85,7 @@ public:
 private:
     Rect rect_;
     Bitmap cache_;
+    Point cacheOffset_; // where the cache starts within the pointer area
     PointerShape shape_;
     PointerMarks marks_{};
 };

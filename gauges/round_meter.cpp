@@ -18,10 +18,6 @@ int clampSize(long v) {
     return int(std::clamp<long>(v, 0, INT16_MAX));
 }
 
-Rect shrink(const Rect& r, int k) {
-    return {r.left + k, r.top + k, r.right - k, r.bottom - k};
-}
-
 } // namespace
 
 Size roundMeterSize(const RoundMeterMetrics& m, RoundMeterOptions options, bool autoSize,
@@ -175,14 +171,17 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
     canvas.setBackMode(BackMode::Transparent);
     canvas.setTextAlign(HAlign::Left, VAlign::Top);
     canvas.setFont(font());
-    if (options_.contains(O::opName2)) {
-        r.bottom -= metrics_.name2.height;
-        canvas.textOut(r.left + (r.width() - metrics_.name2.width) / 2, r.bottom + h, ss.name2());
-    }
-    if (options_.contains(O::opName1)) {
-        r.bottom -= metrics_.name1.height;
-        canvas.textOut(r.left + (r.width() - metrics_.name1.width) / 2, r.bottom + h, ss.name1());
-    }
+    // Names stand centred at the bottom, Name1 above Name2; held to the int range for a
+    // rectangle near its ends.
+    auto name = [&](const Size& extent, const std::string& text) {
+        r.bottom = clampToInt(static_cast<long long>(r.bottom) - extent.height);
+        canvas.textOut(clampToInt(r.left + (static_cast<long long>(r.width()) - extent.width) / 2),
+                       clampToInt(static_cast<long long>(r.bottom) + h), text);
+    };
+    if (options_.contains(O::opName2))
+        name(metrics_.name2, ss.name2());
+    if (options_.contains(O::opName1))
+        name(metrics_.name1, ss.name1());
     if (options_.contains(O::opBevelInner))
         r = bevelInner_.paint(canvas, r);
 
@@ -194,7 +193,7 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
 
     const Rect dial = r;
     Rect pr;
-    pr.bottom = r.bottom + bevelInner_.spacing();
+    pr.bottom = clampToInt(static_cast<long long>(r.bottom) + bevelInner_.spacing());
     scaleSettings_.drawScale(canvas, r, startAngle_, sweepAngle_);
     pr.left = r.left;
     pr.top = r.top;
@@ -202,7 +201,8 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
     layer.setRect(pr);
 
     if (options_.contains(O::opSector))
-        paintSectors(canvas, shrink(r, scaleSettings_.tickLength() + sectorSettings().offset()));
+        paintSectors(canvas, shrinkRect(r, static_cast<long long>(scaleSettings_.tickLength()) +
+                                               sectorSettings().offset()));
     if (sectorSettings().offset() < 0) {
         // Ticks and labels go on top of a band that reaches under them.
         Rect again = dial;
@@ -212,9 +212,11 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
         canvas.setFont(fontUnit_);
         canvas.setBrushStyle(BrushStyle::bsClear);
         canvas.setBackMode(BackMode::Transparent);
-        const int w = r.width();
-        canvas.textOut(r.left + (w - metrics_.unit.width) / 2,
-                       r.top + roundToInt(w / 3.0 - metrics_.labelHeight / 2.0), ss.valueUnit());
+        const long long w = r.width();
+        canvas.textOut(clampToInt(r.left + (w - metrics_.unit.width) / 2),
+                       clampToInt(r.top + static_cast<long long>(
+                                              roundToInt(w / 3.0 - metrics_.labelHeight / 2.0))),
+                       ss.valueUnit());
     }
 
     layer.prepare(canvas, pr, arrowSettings_.shape(), startAngle_, scaleSettings_.tickLength());
@@ -235,23 +237,23 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
 
 void RoundMeter::paintSectors(Canvas& canvas, const Rect& s) {
     const SectorSettings& sec = sectorSettings();
-    const int b = s.width() / 10 + sec.widthOffset();
+    const long long b = s.width() / 10 + static_cast<long long>(sec.widthOffset());
 
     canvas.saveClip();
     Rect outer = s;
-    outer.bottom += 1;
+    outer.bottom = clampToInt(outer.bottom + 1LL);
     // Qt's raster engine drops the hole of a region selected while clipping is switched off
     // (as after restoring an unclipped state); a plain rectangle clip first keeps the ring.
     canvas.setClipRect(canvas.clipBox());
-    canvas.selectEllipseRingRegion(outer, shrink(s, b), Point{0, 0});
+    canvas.selectEllipseRingRegion(outer, shrinkRect(s, b), Point{0, 0});
     canvas.setBrushStyle(BrushStyle::bsSolid);
     const double k = sweepAngle_ / 1000.0;
-    const Point centre{s.left + s.width() / 2, s.top + s.height() / 2};
+    const Point centre{clampToInt(s.left + s.width() / 2LL), clampToInt(s.top + s.height() / 2LL)};
     const Point twelve{centre.x, s.top};
     for (int i = 1; i <= 3; ++i) {
         const int from = sec.from(i);
         const int to = sec.to(i);
-        if (!(to - from > 4 && to > 0 && from < 1000))
+        if (!(static_cast<long long>(to) - from > 4 && to > 0 && from < 1000))
             continue;
         const int upper = std::min(1000, to);
         std::int16_t start, span;

@@ -105,28 +105,33 @@ ScaleLayout layoutScale(const ScaleLayoutInput& in) {
     const int n = std::max(in.steps, 1);
     const int subSteps = std::max(in.subSteps, 1);
 
-    Point c{r.left + r.width() / 2, r.top + r.height() / 2};
-    const int R = (r.width() - 2 * m) / 2 - w / 2 + m;
+    // Worked out in 64 bits and held to the int range: a rectangle or labels near the ends
+    // of the range must not wrap the circle around.
+    using W = long long;
+    Point c{clampToInt(r.left + r.width() / 2LL), clampToInt(r.top + r.height() / 2LL)};
+    const int R = clampToInt((W(r.width()) - 2 * W(m)) / 2 - w / 2 + m);
     L.radius = R;
     L.tickLength = R / 8;
     L.subTickLength = lw == 1 ? L.tickLength / 2 : roundToInt(L.tickLength / 1.4);
-    c.y = r.top + R + h / 2;
+    c.y = clampToInt(W(r.top) + R + h / 2);
     L.center = c;
 
+    const W half = w / 2 + lw / 2;
     Rect p;
-    p.left = c.x - R + w / 2 + lw / 2;
-    p.top = c.y - R + w / 2 + lw / 2;
-    p.right = c.x + R - w / 2 + lw / 2 - 1;
-    p.bottom = c.y + R - w / 2 + lw / 2 - 1;
+    p.left = clampToInt(W(c.x) - R + half);
+    p.top = clampToInt(W(c.y) - R + half);
+    p.right = clampToInt(W(c.x) + R - w / 2 + lw / 2 - 1);
+    p.bottom = clampToInt(W(c.y) + R - w / 2 + lw / 2 - 1);
 
     const float subAngle = float(double(in.sweepAngle) / (subSteps * n));
     const float mainAngle = float(subSteps * double(subAngle));
 
-    const Point po = rotatePoint({c.x, c.y - R + m}, c, in.startAngle);
-    const Point pi = rotatePoint({c.x, c.y - R + m + L.tickLength}, c, in.startAngle);
+    const W top = W(c.y) - R;
+    const Point po = rotatePoint({c.x, clampToInt(top + m)}, c, in.startAngle);
+    const Point pi = rotatePoint({c.x, clampToInt(top + m + L.tickLength)}, c, in.startAngle);
     const Point ps =
-        rotatePoint({c.x, c.y - R + m + L.tickLength - L.subTickLength}, c, in.startAngle);
-    const Point pl = rotatePoint({c.x, c.y - R}, c, in.startAngle);
+        rotatePoint({c.x, clampToInt(top + m + L.tickLength - L.subTickLength)}, c, in.startAngle);
+    const Point pl = rotatePoint({c.x, clampToInt(top)}, c, in.startAngle);
 
     auto mainTick = [&](double a) {
         return ScaleMainTick{a, rotatePoint(po, c, a), rotatePoint(pi, c, a),
@@ -150,14 +155,14 @@ ScaleLayout layoutScale(const ScaleLayoutInput& in) {
     L.mainTicks.push_back(closing);
     L.closingLabel = in.sweepAngle != 360;
 
-    L.arcRect = {p.left + L.tickLength, p.top + L.tickLength, p.right - L.tickLength,
-                 p.bottom - L.tickLength + 1};
+    L.arcRect = shrinkRect(p, L.tickLength);
+    L.arcRect.bottom = clampToInt(L.arcRect.bottom + 1LL);
     L.arcStart = closing.inner;
     L.arcEnd = po;
 
     if (lw == 1) {
-        p.left += 1;
-        p.top += 1;
+        p.left = clampToInt(p.left + 1LL);
+        p.top = clampToInt(p.top + 1LL);
     }
     L.pointerArea = p;
     return L;
@@ -280,7 +285,7 @@ void ScaleSettings::drawScale(Canvas& canvas, Rect& r, int startAngle, int sweep
         if (text.empty())
             return;
         const Size e = canvas.textExtent(text);
-        canvas.textOut(at.x - e.width / 2, at.y - e.height / 2, text);
+        canvas.textOut(clampToInt(at.x - e.width / 2LL), clampToInt(at.y - e.height / 2LL), text);
     };
 
     const int subPerMain = std::max(subSteps_ - 1, 0);

@@ -8,22 +8,24 @@ using Opt = ValueIndicatorOption;
 
 Size indicatorNeededSize(const IndicatorMetrics& m, ValueIndicatorOptions options,
                          int outerBevelSize, int innerBevelSize, int valueBevelSize) {
-    const int o = options.contains(Opt::opBevelOuter) ? 2 * outerBevelSize : 0;
-    const int i = options.contains(Opt::opBevelInner) ? 2 * innerBevelSize : 0;
-    const int v = 2 * valueBevelSize;
+    // Summed in 64 bits and held to the int range: bevels near the end of the range must
+    // not wrap the size around.
+    using W = long long;
+    const W o = options.contains(Opt::opBevelOuter) ? 2 * W(outerBevelSize) : 0;
+    const W i = options.contains(Opt::opBevelInner) ? 2 * W(innerBevelSize) : 0;
+    const W v = 2 * W(valueBevelSize);
     const bool name1 = options.contains(Opt::opName1);
     const bool name2 = options.contains(Opt::opName2);
 
-    Size s;
-    s.height =
+    const W height =
         o + (name1 ? m.name1Height : 0) + (name2 ? m.name2Height : 0) + i + m.valueHeight + v;
-    s.width = o;
+    W width = o;
     if (name1)
-        s.width = std::max(s.width, m.name1Width + o);
+        width = std::max(width, m.name1Width + o);
     if (name2)
-        s.width = std::max(s.width, m.name2Width + o);
-    s.width = std::max(s.width, m.sampleWidth + o + i + m.unitWidth + v + m.valueHeight);
-    return s;
+        width = std::max(width, m.name2Width + o);
+    width = std::max(width, m.sampleWidth + o + i + m.unitWidth + v + m.valueHeight);
+    return Size{clampToInt(width), clampToInt(height)};
 }
 
 Size indicatorBounds(Size current, Size needed, bool autoSize) {
@@ -155,25 +157,28 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
     canvas.setFont(font());
     // Names stand centred at the bottom, Name1 above Name2, moved down by half the outer
     // spacing so they sit in the bevel's spacing band rather than above it.
-    if (options_.contains(Opt::opName2)) {
-        r.bottom -= m.name2Height;
-        canvas.textOut(r.left + (r.width() - m.name2Width) / 2, r.bottom + a, ss.name2());
-    }
-    if (options_.contains(Opt::opName1)) {
-        r.bottom -= m.name1Height;
-        canvas.textOut(r.left + (r.width() - m.name1Width) / 2, r.bottom + a, ss.name1());
-    }
+    // Held to the int range for a rectangle near its ends.
+    auto name = [&](int width, int height, const std::string& text) {
+        r.bottom = clampToInt(static_cast<long long>(r.bottom) - height);
+        canvas.textOut(clampToInt(r.left + (static_cast<long long>(r.width()) - width) / 2),
+                       clampToInt(static_cast<long long>(r.bottom) + a), text);
+    };
+    if (options_.contains(Opt::opName2))
+        name(m.name2Width, m.name2Height, ss.name2());
+    if (options_.contains(Opt::opName1))
+        name(m.name1Width, m.name1Height, ss.name1());
     if (options_.contains(Opt::opBevelInner))
         r = bevelInner_.paint(canvas, r);
 
     canvas.setFont(fontValue_);
+    using W = long long;
     const int f = m.valueHeight / 3;
-    const int v = 2 * bevelValue_.bevelSize();
+    const W v = 2 * W(bevelValue_.bevelSize());
     Rect field;
-    field.left = r.left + (r.width() - m.sampleWidth - m.unitWidth - f) / 2 - f;
-    field.right = field.left + m.sampleWidth + v + 2 * f;
+    field.left = clampToInt(r.left + (W(r.width()) - m.sampleWidth - m.unitWidth - f) / 2 - f);
+    field.right = clampToInt(W(field.left) + m.sampleWidth + v + 2 * W(f));
     field.top = r.top;
-    field.bottom = r.top + v + m.valueHeight;
+    field.bottom = clampToInt(r.top + v + m.valueHeight);
     field = bevelValue_.paint(canvas, field);
 
     FontSpec unitFont = fontValue_;
@@ -181,10 +186,10 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
     canvas.setFont(unitFont);
     canvas.setBackMode(BackMode::Transparent);
     if (options_.contains(Opt::opUnit))
-        canvas.textOut(field.right + f, field.top, ss.valueUnit());
+        canvas.textOut(clampToInt(W(field.right) + f), field.top, ss.valueUnit());
 
-    field.left += f;
-    field.right -= f;
+    field.left = clampToInt(W(field.left) + f);
+    field.right = clampToInt(W(field.right) - f);
     // The fast path draws into the face, so only the face's own layout is kept for it.
     if (paintingFace()) {
         valueRect_ = field;
@@ -221,15 +226,22 @@ void ValueIndicator::showValueField() {
 namespace {
 
 // The largest pixel size of `font` at which `text` is no wider than `width`; 1 when none.
+// Widths grow with the size, so the size is found by halving the range: a huge font must
+// not cost one measurement per pixel.
 FontSpec shrunkToFit(const FontSpec& font, const std::string& text, int width, Canvas& canvas) {
     FontSpec f = font;
-    for (int px = toQFont(font).pixelSize() - 1; px > 1; --px) {
+    int fits = 1;
+    int tooWide = toQFont(font).pixelSize();
+    while (tooWide - fits > 1) {
+        const int px = fits + (tooWide - fits) / 2;
         f.height = -px;
         canvas.setFont(f);
         if (canvas.textWidth(text) <= width)
-            return f;
+            fits = px;
+        else
+            tooWide = px;
     }
-    f.height = -1;
+    f.height = -fits;
     return f;
 }
 
@@ -242,6 +254,8 @@ void ValueIndicator::drawValueField() {
     const std::string text = fieldText();
     const int growLimit = std::min(paintCanvas_ ? paintGrowLimit_ : growLimit_, field.left);
 
+    // A text wider than the field takes the free width to the field's left, and only what
+    // still does not fit shrinks the font: no digit is ever cut off.
     Rect drawn = field;
     FontSpec font = fontValue_;
     {
@@ -255,37 +269,48 @@ void ValueIndicator::drawValueField() {
                 font = shrunkToFit(font, text, drawn.width(), measure);
         }
     }
+    // A narrower text than the one on show: the wider one's pixels go with a full paint.
     if (!paintCanvas_ && drawn.left > drawnLeft_) {
         invalidate();
         return;
     }
+    if (paintCanvas_ && paintingFace())
+        drawnLeft_ = drawn.left;
+
+    // Only the part of the field on the canvas is built: the field of a huge font would
+    // take gigabytes.
+    const QImage& target = paintCanvas_ ? paintCanvas_->target() : faceImage();
+    const Rect shown = intersected(drawn, Rect{0, 0, target.width(), target.height()});
+    if (shown.width() <= 0 || shown.height() <= 0)
+        return;
 
     // Built off screen and copied in one piece: the digits change without flicker.
-    Bitmap bitmap(drawn.width(), drawn.height());
+    Bitmap bitmap(shown.width(), shown.height());
     {
         Canvas bc(bitmap);
         bc.setFont(font);
         bc.setPenColor(bevelValue_.color());
         bc.setBrushColor(bevelValue_.color());
         bc.setBrushStyle(BrushStyle::bsSolid);
-        bc.fillRect(Rect{0, 0, drawn.width(), drawn.height()});
+        bc.fillRect(Rect{0, 0, shown.width(), shown.height()});
         bc.setBackMode(BackMode::Transparent);
         bc.setTextAlign(HAlign::Left, VAlign::Top);
-        bc.textOut(drawn.width() - bc.textWidth(text), 0, text);
+        // Right-aligned at the field's right edge.
+        bc.textOut(
+            clampToInt(static_cast<long long>(drawn.right) - shown.left - bc.textWidth(text)),
+            drawn.top - shown.top, text);
     }
 
     if (paintCanvas_) {
-        if (paintingFace())
-            drawnLeft_ = drawn.left;
-        paintCanvas_->draw(drawn.left, drawn.top, bitmap);
+        paintCanvas_->draw(shown.left, shown.top, bitmap);
         return;
     }
     drawnLeft_ = drawn.left;
     {
         Canvas face(faceImage());
-        face.draw(drawn.left, drawn.top, bitmap);
+        face.draw(shown.left, shown.top, bitmap);
     }
-    showFace(drawn);
+    showFace(shown);
 }
 
 } // namespace kv

@@ -14,6 +14,10 @@ constexpr int kMaxBands = 255;
 constexpr ColorValue kFrameDark = 0x686868;
 constexpr ColorValue kFrameSoft = 0xBEBEBE;
 constexpr ColorValue kFrameLight = 0xEFEFEF;
+
+long long floorDiv(long long a, long long b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 } // namespace
 
 int mulDiv(std::int64_t a, std::int64_t b, std::int64_t c) {
@@ -41,30 +45,50 @@ int filledLength(int extent, std::int64_t position, std::int64_t min, std::int64
 
 std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, int height,
                            int length) {
+    return barAreas(orientation, smooth, width, height, length, Rect{0, 0, width, height});
+}
+
+std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, int height,
+                           int length, const Rect& window) {
     std::vector<Rect> areas;
-    const int w = width, h = height;
+    const long long w = width, h = height;
     if (orientation == BarOrientation::pbHorizontal) {
         if (smooth) {
-            const Rect r{4, 3, std::min(length + 2, w - 3), h - 3};
+            const Rect r{4, 3, clampToInt(std::min(length + 2LL, w - 3)), clampToInt(h - 3)};
             if (r.right > r.left)
                 areas.push_back(r);
             return areas;
         }
-        for (int left = 4, rest = length; rest > 2; left += kBlockStep, rest -= kBlockStep) {
-            const Rect block{left, 3, std::min(left + kBlockLength, w - 3), h - 3};
+        // Block k spans columns 4 + 8k .. 4 + 8k + 5 while the length has more than two
+        // pixels left for it; only those meeting the window's columns are listed.
+        const long long first = std::max(0LL, floorDiv(window.left - 10LL, kBlockStep) + 1);
+        const long long last =
+            std::min(floorDiv(length - 3LL, kBlockStep), floorDiv(window.right - 5LL, kBlockStep));
+        for (long long k = first; k <= last; ++k) {
+            const long long left = 4 + kBlockStep * k;
+            const Rect block{clampToInt(left), 3, clampToInt(std::min(left + kBlockLength, w - 3)),
+                             clampToInt(h - 3)};
             if (block.width() > 0)
                 areas.push_back(block);
         }
         return areas;
     }
     if (smooth) {
-        const Rect r{4, std::max(h - 2 - length, 3) + 1, w - 4, h - 3};
+        const Rect r{4, clampToInt(std::max(h - 2 - length, 3LL) + 1), clampToInt(w - 4),
+                     clampToInt(h - 3)};
         if (r.width() > 0 && r.height() > 0)
             areas.push_back(r);
         return areas;
     }
-    for (int bottom = h - 3, rest = length; rest > 2; bottom -= kBlockStep, rest -= kBlockStep) {
-        const Rect block{3, std::max(bottom - kBlockLength, 3), w - 3, bottom};
+    // Block k ends at row h - 3 - 8k (exclusive), six rows high; only those meeting the
+    // window's rows are listed.
+    const long long first = std::max(0LL, floorDiv(h - 9 - window.bottom, kBlockStep) + 1);
+    const long long last =
+        std::min(floorDiv(length - 3LL, kBlockStep), floorDiv(h - 4 - window.top, kBlockStep));
+    for (long long k = first; k <= last; ++k) {
+        const long long bottom = h - 3 - kBlockStep * k;
+        const Rect block{3, clampToInt(std::max(bottom - kBlockLength, 3LL)), clampToInt(w - 3),
+                         clampToInt(bottom)};
         if (block.height() > 0)
             areas.push_back(block);
     }

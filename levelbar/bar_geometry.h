@@ -22,6 +22,10 @@ int filledLength(int extent, std::int64_t position, std::int64_t min, std::int64
 // continuous area when `smooth`.
 std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, int height,
                            int length);
+// The same, listing only the blocks that meet `window` (bar coordinates), so that a bar far
+// longer than the canvas costs no more than the blocks on it.
+std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, int height,
+                           int length, const Rect& window);
 
 // One frame line of a W x H bar: from `from` up to but not including `to`.
 struct FrameLine {

@@ -7,10 +7,6 @@ namespace kv {
 
 namespace {
 constexpr ColorValue kTransparencyKey = 0xFF00FF; // magenta
-
-int clampToInt(std::int64_t v) {
-    return int(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
-}
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -124,23 +120,40 @@ void GradientProgressBar::setSmooth(bool value) {
 
 void GradientProgressBar::drawBar(Canvas& canvas, const Rect& rect, int length) {
     const int w = rect.width(), h = rect.height();
-    Bitmap bitmap(w, h);
+    // Only the part of the bar on the canvas is built, in bar coordinates moved by `shift`:
+    // a bar far larger than the canvas would take an image of gigabytes and a block per
+    // eight pixels of its length.
+    const Rect shown = intersected(rect, canvas.clipBox());
+    if (shown.width() <= 0 || shown.height() <= 0)
+        return;
+    const long long dx = static_cast<long long>(shown.left) - rect.left;
+    const long long dy = static_cast<long long>(shown.top) - rect.top;
+    auto at = [dx, dy](Point p) { return Point{clampToInt(p.x - dx), clampToInt(p.y - dy)}; };
+    auto shift = [&at](const Rect& r) {
+        const Point a = at({r.left, r.top}), b = at({r.right, r.bottom});
+        return Rect{a.x, a.y, b.x, b.y};
+    };
+    Bitmap bitmap(shown.width(), shown.height());
     {
         Canvas bc(bitmap);
-        bc.fillRect(Rect{0, 0, w, h}, kTransparencyKey);
-        bc.fillRect(troughRect(w, h), color());
+        bc.fillRect(Rect{0, 0, shown.width(), shown.height()}, kTransparencyKey);
+        bc.fillRect(shift(troughRect(w, h)), color());
         for (const FrameLine& line : frameLines(w, h)) {
             bc.setPenColor(line.color);
-            bc.line(line.from.x, line.from.y, line.to.x, line.to.y);
+            const Point a = at(line.from), b = at(line.to);
+            bc.line(a.x, a.y, b.x, b.y);
         }
         const ColorValue from = resolveColor(barColorFrom_);
         const ColorValue to = resolveColor(barColorTo_);
-        for (const Rect& area : barAreas(orientation(), smooth_, w, h, length))
-            gradientBlock(bc, area, from, to);
+        for (const Rect& area :
+             barAreas(orientation(), smooth_, w, h, length,
+                      Rect{clampToInt(dx), clampToInt(dy), clampToInt(dx + shown.width()),
+                           clampToInt(dy + shown.height())}))
+            gradientBlock(bc, shift(area), from, to);
     }
     // The key colour left in the corners becomes the parent's background.
-    canvas.fillRect(rect, backgroundColor());
-    canvas.drawTransparent(rect.left, rect.top, bitmap.image(), kTransparencyKey);
+    canvas.fillRect(shown, backgroundColor());
+    canvas.drawTransparent(shown.left, shown.top, bitmap.image(), kTransparencyKey);
 }
 
 void GradientProgressBar::gradientBlock(Canvas& canvas, const Rect& r, ColorValue from,

@@ -20,6 +20,7 @@ public:
     }
 
     Rect square{0, 0, 10, 10};
+    Rect given; // the rectangle the last full paint was asked to cover
     bool failing = false;
     bool allowed = true;
     int paints = 0;
@@ -39,10 +40,11 @@ public:
     }
 
 protected:
-    void paintFace(Canvas& canvas, const Rect&) override {
+    void paintFace(Canvas& canvas, const Rect& rect) override {
         if (failing)
             throw std::runtime_error("refused");
         canvas.fillRect(square, clRed);
+        given = rect;
         ++paints;
     }
     bool paintAllowed() const override { return allowed; }
@@ -79,6 +81,19 @@ TEST(FaceClear, OpaqueFaceStartsInTheParentsColourAndKeepsWhatAPaintLeaves) {
         EXPECT_EQ(f.face().pixelColor(15, 15), QColor(Qt::red));
         EXPECT_TRUE(f.testAttribute(Qt::WA_OpaquePaintEvent));
     }
+}
+
+// A control wider than any screen keeps a face of the largest side; its paint still covers
+// the whole control and the part the face holds is drawn.
+TEST(FaceSize, AControlBeyondTheLargestFaceKeepsItsTopLeftPart) {
+    SquareFace f(FaceKind::Opaque);
+    f.resize(100000, 30);
+    f.moveSquare(Rect{kMaxFaceSide - 5, 0, 100000, 30});
+    f.renderFace();
+    EXPECT_EQ(f.face().size(), QSize(kMaxFaceSide, 30));
+    EXPECT_EQ(f.given, (Rect{0, 0, 100000, 30}));
+    EXPECT_EQ(f.face().pixelColor(kMaxFaceSide - 1, 10), QColor(Qt::red));
+    EXPECT_NE(f.face().pixelColor(kMaxFaceSide - 6, 10), QColor(Qt::red));
 }
 
 TEST(FacePaint, AThrowingPaintLeavesTheFaceDirtyAndTheFastPathFree) {

@@ -1,6 +1,7 @@
 #include "chart_fixture.h"
 
 #include <QApplication>
+#include <climits>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -234,6 +235,23 @@ TEST(ChartPicture, BevelsAndBorderFollowTheirSettings) {
     EXPECT_EQ(pixelAt(img, 1, 5), resolveColor(clBtnHighlight));
     EXPECT_EQ(pixelAt(img, kChartWidth - 2, 5), resolveColor(clBtnShadow));
     EXPECT_EQ(pixelAt(img, 2, 5), clAqua);
+}
+
+// Frames as wide as the int range paint like the widest frames that can show: rings past
+// the far side still cross the panel, later ones do not; the plot lies out of sight.
+TEST(ChartPicture, FramesNearTheIntLimitPaintLikeTheWidestThatShow) {
+    auto framed = [](int width) {
+        ConfiguredChart f;
+        f.append(1.5);
+        f.chart->setBevelOuter(PanelBevel::bvRaised);
+        f.chart->setBevelWidth(width);
+        f.chart->setBorderWidth(width);
+        return f.render();
+    };
+    const QImage widest = framed(600);
+    EXPECT_EQ(framed(INT_MAX), widest);
+    // The last ring to cross column 0 is one of the right-hand shadow columns.
+    EXPECT_EQ(pixelAt(widest, 0, kChartHeight / 2), resolveColor(clBtnShadow));
 }
 
 int textWidthIn(const FontSpec& font, const std::string& text) {

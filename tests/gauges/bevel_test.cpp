@@ -1,6 +1,7 @@
 #include "gauges/bevel.h"
 
 #include <QImage>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -257,6 +258,33 @@ TEST(BevelPaint, HugeWidthPaintsLikeTheWidestVisibleRings) {
     const Painted b = paintBevel(wide, 50, 30);
     EXPECT_EQ(a.image, b.image);
     EXPECT_EQ(a.content, (Rect{1000007, 1000007, 50 - 1000007, 30 - 1000007}));
+}
+
+// Near the end of the int range the size and the content rectangle saturate instead of
+// wrapping around, and only the rings that can show are drawn.
+TEST(BevelPaint, SizesNearTheIntLimitSaturate) {
+    Bevel huge;
+    huge.setWidth(INT_MAX - 3);
+    huge.setBevelLine(BevelLineKind::blBoth);
+    EXPECT_EQ(huge.bevelSize(), INT_MAX);
+    Bevel wide;
+    wide.setWidth(60);
+    wide.setBevelLine(BevelLineKind::blBoth);
+    const Painted a = paintBevel(huge, 50, 30);
+    EXPECT_EQ(a.image, paintBevel(wide, 50, 30).image);
+    EXPECT_EQ(a.content.left, INT_MAX);
+    EXPECT_EQ(a.content.top, INT_MAX);
+    EXPECT_LT(a.content.right, -2000000000);
+
+    Bevel spaced;
+    spaced.setSpacing(INT_MAX);
+    spaced.offset().setTop(INT_MAX);
+    EXPECT_EQ(spaced.bevelSize(), INT_MAX);
+    const Painted b = paintBevel(spaced, 50, 30);
+    EXPECT_EQ(b.content.left, INT_MAX);
+    EXPECT_EQ(b.content.top, INT_MAX); // moved down by the offset as well, held at the end
+    expectColumn(b.image, 0, 0, 28, clBtnHighlight);
+    expectColumn(b.image, 49, 0, 29, clBtnShadow);
 }
 
 TEST(BevelSettings, NegativeWidthRefused) {

@@ -260,6 +260,18 @@ TEST_P(EveryStyle, EmptyRectangleIsLeftUnpainted) {
 
 INSTANTIATE_TEST_SUITE_P(AllStyles, EveryStyle, ::testing::Range(0, kGradientStyleCount));
 
+// A surface longer than any face has its ramp drawn over the part on the canvas: 200 rows
+// of one band each, stepping 255 / 200 per row from white at the canvas's top.
+TEST(GradientSize, ASurfaceBeyondTheLargestFaceSpansThePartOnTheCanvas) {
+    QImage img(30, 200, QImage::Format_RGB32);
+    img.fill(toQColor(clFuchsia));
+    Canvas c(img);
+    gradientFill(c, Rect{0, -50, 30, 100000}, clWhite, GradientStyle::gsHorizontal1, clBlack);
+    expectRows(img, 0, 0, clWhite);
+    expectRows(img, 100, 100, rgbColor(127, 127, 127)); // trunc(255 - 100 * 1.275)
+    expectRows(img, 199, 199, rgbColor(1, 1, 1));
+}
+
 TEST(GradientSettingsTest, DefaultsSettersAndAssign) {
     GradientSettings g;
     EXPECT_EQ(g.colorFrom(), 0xE2E2E2u);

@@ -460,6 +460,22 @@ TEST(Meter180Test, NegativeSectorOffsetKeepsTicksOnTop) {
     EXPECT_EQ(facePixel(*m, {centre.x + 4, pr.top + tick / 2}), QColor(0, 128, 0));
 }
 
+// A band tens of thousands of pixels beyond the dial, and wide enough to leave no hole: a
+// whole disc whose wedges still stand where the sectors say, up-left, up and up-right.
+TEST(Meter180Test, ASectorBandFarBeyondTheDialStillPaintsItsWedges) {
+    auto m = mainWindowMeter({O::opBevelInner, O::opBevelOuter, O::opSector});
+    m->sectorSettings().setOffset(-60000);
+    m->sectorSettings().setWidthOffset(60000);
+    m->renderFace();
+    const Point c = m->scaleSettings().dialCenter();
+    EXPECT_EQ(facePixel(*m, {c.x - 50, c.y - 50}), QColor(255, 255, 0));
+    EXPECT_EQ(facePixel(*m, {c.x, c.y - 70}), QColor(0, 128, 0));
+    EXPECT_EQ(facePixel(*m, {c.x + 50, c.y - 50}), QColor(255, 0, 0));
+    // Ticks stay on top of the band.
+    const int tick = m->scaleSettings().tickLength();
+    EXPECT_EQ(facePixel(*m, {c.x, m->pointerRect().top + tick / 2}), QColor(0, 0, 0));
+}
+
 TEST(Meter180Test, MinMarkTakesTheSectorColourOrItsOwn) {
     auto m = mainWindowMeter();
     m->minMax().setUseSectorCol(true);

@@ -256,6 +256,25 @@ TEST_F(PointerLayerTest, DrawPutsTheWorkingBitmapAtThePointerArea) {
     EXPECT_EQ(dial.copy(181, 0, 19, 120), before.copy(181, 0, 19, 120));
 }
 
+// A pointer area far larger than any face is cached only where it lies on the canvas, and
+// the pointer drawn from that cache stands where it would on the whole area.
+TEST(PointerLayerSize, AnAreaBeyondTheLargestFaceIsCachedWhereItIsOnTheCanvas) {
+    QImage dial = stripedDial(200, 120);
+    Canvas c(dial);
+    PointerLayer layer;
+    // The pivot, in the middle of the area, falls on (100, 60).
+    layer.prepare(c, Rect{100 - 50000, 60 - 50000, 100 + 50001, 60 + 50001}, 6, 270, 10);
+    EXPECT_EQ(layer.cache().width(), 200);
+    EXPECT_EQ(layer.cache().height(), 120);
+    const QImage before = dial.copy();
+    PointerPose pose;
+    pose.angle = 90; // straight up from the pivot
+    layer.draw(c, pose);
+    EXPECT_EQ(QColor(dial.pixel(100, 30)), QColor(0, 255, 0));
+    EXPECT_EQ(QColor(dial.pixel(99, 30)), QColor(0, 0, 0));
+    EXPECT_EQ(dial.pixel(30, 30), before.pixel(30, 30));
+}
+
 TEST(FlashTimerTest, RateFourChangesEverySixteenTicks) {
     FlashTimer& t = FlashTimer::instance();
     int key = 0;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <climits>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -128,6 +129,13 @@ TEST(IndicatorSize, NeededSizeAddsWhatTheOptionsShow) {
     m.name2Width = 200; // a long name sets the width
     EXPECT_EQ(indicatorNeededSize(m, {Opt::opName2, Opt::opBevelOuter}, outer, inner, value).width,
               218);
+}
+
+TEST(IndicatorSize, BevelsNearTheIntLimitSaturateTheNeededSize) {
+    const auto all = ValueIndicatorOptions::fromBits(0xFF);
+    const Size s = indicatorNeededSize(IndicatorMetrics{}, all, INT_MAX, INT_MAX, INT_MAX);
+    EXPECT_EQ(s.width, INT_MAX);
+    EXPECT_EQ(s.height, INT_MAX);
 }
 
 TEST(IndicatorSize, WithoutAutoSizeTheControlOnlyGrows) {
@@ -639,6 +647,28 @@ TEST_F(ValueIndicatorTest, RefusedFormatReachesTheCallerAndPaintingRecovers) {
     vi->setValue(2.0f);
     EXPECT_NE(vi->face(), before); // the fast path works again
     EXPECT_EQ(areaOf(vi->face(), vi->valueRect()), expectedField(*vi, vi->valueRect(), "2,0"));
+}
+
+// A value font 30000 pixels high is measured and drawn at the tallest font size; the control
+// grows to that content, its face stops at the largest side and the field is drawn there.
+TEST_F(ValueIndicatorTest, AValueFontThirtyThousandPixelsHighIsHeldToTheTallestSize) {
+    auto paintWithFont = [this](int height) {
+        auto* vi = make();
+        FontSpec f;
+        f.height = height;
+        vi->setFontValue(f);
+        vi->loaded();
+        vi->renderFace();
+        return vi;
+    };
+    const ValueIndicator* huge = paintWithFont(30000);
+    const ValueIndicator* tallest = paintWithFont(-kMaxFontPixels);
+    EXPECT_EQ(huge->metrics().valueHeight, tallest->metrics().valueHeight);
+    EXPECT_EQ(huge->metrics().sampleWidth, tallest->metrics().sampleWidth);
+    EXPECT_GT(huge->width(), kMaxFaceSide);
+    EXPECT_EQ(huge->face().width(), kMaxFaceSide);
+    const Rect field = huge->valueRect();
+    EXPECT_EQ(QColor(huge->face().pixel(field.left + 1, field.top + 1)), QColor(Qt::black));
 }
 
 TEST_F(ValueIndicatorTest, PaintsIntoAnyCanvasRectangle) {

@@ -105,6 +105,21 @@ TEST(BarAreas, SmoothBarIsOneArea) {
     EXPECT_TRUE(barAreas(BarOrientation::pbHorizontal, false, 6, 6, 6).empty());
 }
 
+// Only the blocks meeting the window are listed: a bar as long as the int range costs no
+// more than the blocks on the canvas.
+TEST(BarAreas, AWindowListsOnlyTheBlocksMeetingIt) {
+    const auto across =
+        barAreas(BarOrientation::pbHorizontal, false, INT_MAX, 17, INT_MAX, Rect{100, 0, 140, 17});
+    ASSERT_EQ(across.size(), 5u);
+    EXPECT_EQ(across.front(), (Rect{100, 3, 106, 14}));
+    EXPECT_EQ(across.back(), (Rect{132, 3, 138, 14}));
+    // Upward from the bottom at INT_MAX - 3: blocks end on rows 4 apart from a multiple of 8.
+    const auto up =
+        barAreas(BarOrientation::pbVertical, false, 17, INT_MAX, INT_MAX, Rect{0, 1000, 17, 1016});
+    EXPECT_EQ(up,
+              (std::vector<Rect>{{3, 1014, 14, 1020}, {3, 1006, 14, 1012}, {3, 998, 14, 1004}}));
+}
+
 TEST(GradientBands, ElevenRowBlockMirrorsNavyToBlack) {
     const Rect block{4, 3, 10, 14};
     const BlockHalves halves = blockHalves(block, BarOrientation::pbHorizontal);

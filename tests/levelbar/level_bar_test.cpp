@@ -359,6 +359,24 @@ TEST(LevelBarPaint, PaintsIntoAnyRectangleOfACanvas) {
     EXPECT_EQ(at(big, 476, 26), clLime);
 }
 
+// A full bar wider than the int range, painted over a small canvas: what shows is the
+// middle of the filled trough, blocks of six columns every eight in the edge colour.
+TEST(LevelBarPaint, ARectangleWiderThanTheIntRangeShowsItsBlocks) {
+    LevelBar bar;
+    bar.setBarColorFrom(clBlack);
+    bar.setBarColorTo(clNavy);
+    bar.setColor(clWhite);
+    bar.setMax(1000);
+    bar.setPosition(1000);
+    QImage img(64, 20, QImage::Format_RGB32);
+    img.fill(toQColor(clFuchsia));
+    Canvas c(img);
+    bar.paint(c, Rect{-4, -5, INT_MAX, INT_MAX});
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            ASSERT_EQ(at(img, x, y), x % 8 < 6 ? clNavy : clWhite) << x << "," << y;
+}
+
 TEST(LevelBarPaint, PaintEventShowsTheFace) {
     BarOnForm f = BarOnForm::balken();
     f.bar->setPosition(700);
