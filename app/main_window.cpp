@@ -353,6 +353,7 @@ void MainWindow::createRecordActions() {
                 [this, control](const QPoint& at) { showContextMenu(control, at); });
     }
     label2_->installEventFilter(this);
+    comSel_->installEventFilter(this);
     comSel_->lineEdit()->installEventFilter(this);
 
     recorder_.onLogError = [this](const std::string& reason) {
@@ -368,7 +369,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == label2_ && event->type() == QEvent::ToolTip)
         label2_->setToolTip(statisticsText());
     // The port box has Ctrl+C of its own; with nothing selected in it, the reading is copied.
-    if (watched == comSel_->lineEdit() && event->type() == QEvent::KeyPress &&
+    if ((watched == comSel_ || watched == comSel_->lineEdit()) &&
+        event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
         !comSel_->lineEdit()->hasSelectedText()) {
         copyAction_->trigger();
