@@ -22,20 +22,28 @@
 
 namespace {
 
-void warnIfMissing(const QString& title, const QString& device) {
-    // Still listed (it may be plugged in later), but a typing error should not go unseen.
-    if (!QFileInfo::exists(device))
-        std::fprintf(stderr, "%s: warning: %s does not exist\n", qPrintable(title),
-                     qPrintable(device));
-}
-
-std::unique_ptr<kv::sim::MeterSimulator> startSimulator(const QString& title,
-                                                        const QString& script) {
-    std::string error;
-    auto simulator = kv::startSimulatedMeter(script, &error);
-    if (!simulator)
-        std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
-    return simulator;
+// The devices the command line names, in its order, the simulator (started here) first.
+// False when the simulator cannot start.
+bool namedDevices(const kv::CommandLine& cl, const QString& title,
+                  std::unique_ptr<kv::sim::MeterSimulator>& simulator,
+                  std::vector<kv::PortEntry>& devices) {
+    if (cl.simulate) {
+        std::string error;
+        simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
+        if (!simulator) {
+            std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
+            return false;
+        }
+        devices.push_back(kv::simulatedMeterPort(*simulator));
+    }
+    for (const QString& device : cl.ports) {
+        // Still listed (it may be plugged in later), but a typing error should not go unseen.
+        if (!QFileInfo::exists(device))
+            std::fprintf(stderr, "%s: warning: %s does not exist\n", qPrintable(title),
+                         qPrintable(device));
+        devices.push_back(kv::PortTable::describeDevice(device.toStdString()));
+    }
+    return true;
 }
 
 // --no-window: a core application alone, so that no display is needed or touched.
@@ -43,18 +51,11 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     QCoreApplication app(argc, argv);
     app.setApplicationName(title);
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
-    kv::PortEntry device;
-    if (cl.simulate) {
-        simulator = startSimulator(title, cl.simulateScript);
-        if (!simulator)
-            return 1;
-        device = kv::simulatedMeterPort(*simulator);
-    } else {
-        warnIfMissing(title, cl.ports.front());
-        device = kv::PortTable::describeDevice(cl.ports.front().toStdString());
-    }
-    // The one device is the table's first port.
-    kv::SerialLink link(kv::PortTable({device}, {}));
+    std::vector<kv::PortEntry> devices;
+    if (!namedDevices(cl, title, simulator, devices))
+        return 1;
+    // The command line names one device: the table's first port.
+    kv::SerialLink link(kv::PortTable(devices, {}));
     kv::LogRun run(link, {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs},
                    title);
     // Ctrl-C, a kill or a closed terminal end the log like its limits do.
@@ -126,18 +127,9 @@ int main(int argc, char** argv) {
 
     std::vector<kv::PortEntry> explicitDevices;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
-    std::string simulatorPath;
-    if (cl.simulate) {
-        simulator = startSimulator(title, cl.simulateScript);
-        if (!simulator)
-            return 1;
-        explicitDevices.push_back(kv::simulatedMeterPort(*simulator));
-        simulatorPath = explicitDevices.back().path;
-    }
-    for (const QString& device : cl.ports) {
-        warnIfMissing(title, device);
-        explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
-    }
+    if (!namedDevices(cl, title, simulator, explicitDevices))
+        return 1;
+    const std::string simulatorPath = simulator ? explicitDevices.front().path : std::string();
     const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
     kv::SerialLink link(table);
 
