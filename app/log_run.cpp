@@ -72,7 +72,11 @@ void LogRun::finish(int status) {
 }
 
 void LogRun::outcome(const PollOutcome& o) {
-    if (finished_ || !recordOutcome(recorder_, o) || finished_)
+    if (finished_)
+        return;
+    const bool kept = recordOutcome(recorder_, o);
+    // A log that failed on this row has ended the run already.
+    if (!kept || finished_)
         return;
     ++readings_;
     if (options_.readings > 0 && readings_ >= options_.readings)
