@@ -205,7 +205,8 @@ private:
     Recorder recorder_;
     QString recordingName_;             // the log's file name, while recording
     std::int64_t recordedReadings_ = 0; // readings and overloads written to it
-    QString logFailure_; // why the last recording ended or could not begin; until the next
+    // Why the last recording failed to begin or to go on; told until the next one begins.
+    QString logFailure_;
     QString lastFolder_; // where the last file was chosen
 };
 
