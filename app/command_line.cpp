@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 namespace kv {
@@ -79,14 +81,39 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             if (!ok || cl.readings < 1)
                 return fail(QStringLiteral("--readings needs a whole number of at least 1"));
             readingsGiven = true;
+        } else if (arg == QLatin1String("--log")) {
+            if (!takeValue(cl.logFile) || cl.logFile.isEmpty())
+                return fail(QStringLiteral("--log needs a file name, or - for standard output"));
+        } else if (arg == QLatin1String("--no-window")) {
+            cl.noWindow = true;
+        } else if (arg == QLatin1String("--duration")) {
+            QString text;
+            bool ok = false;
+            const double seconds = takeValue(text) ? text.toDouble(&ok) : 0.0;
+            if (!ok || !std::isfinite(seconds) || seconds <= 0)
+                return fail(QStringLiteral("--duration needs a number of seconds above 0"));
+            // At least a millisecond; at most a few thousand years, which no clock overflows.
+            cl.durationMs =
+                std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
         } else {
             return fail(QStringLiteral("unknown argument: %1").arg(args[i]));
         }
     }
     if (cl.snapshot() && !readingsGiven)
         return fail(QStringLiteral("--snapshot needs --readings N"));
-    if (readingsGiven && !cl.snapshot())
-        return fail(QStringLiteral("--readings is only used with --snapshot"));
+    if (cl.noWindow) {
+        if (!cl.log())
+            return fail(QStringLiteral("--no-window needs --log FILE.csv"));
+        if (cl.snapshot())
+            return fail(QStringLiteral("--snapshot cannot be used with --no-window"));
+        if (cl.ports.size() + (cl.simulate ? 1 : 0) != 1)
+            return fail(QStringLiteral("--no-window reads one meter: give --port DEVICE once, "
+                                       "or --simulate"));
+    }
+    if (cl.durationMs > 0 && !cl.noWindow)
+        return fail(QStringLiteral("--duration is only used with --no-window"));
+    if (readingsGiven && !cl.snapshot() && !cl.noWindow)
+        return fail(QStringLiteral("--readings is only used with --snapshot or --no-window"));
     if (cl.snapshot())
         cl.autostart = true;
     return {cl, QString()};
@@ -135,12 +162,24 @@ QString usageText(const QString& program) {
                "  --autostart           press Start once the window is shown\n"
                "  --snapshot FILE.png   with --readings N: after N readings save the window as\n"
                "                        FILE.png and exit (implies --autostart)\n"
-               "  --readings N          readings to wait for before the snapshot\n"
+               "  --readings N          readings to wait for before the snapshot, or to log\n"
+               "                        before the end with --no-window (an overload counts)\n"
+               "  --log FILE.csv        record every reading from the first on, appended to\n"
+               "                        FILE.csv (- for standard output); the header goes only\n"
+               "                        into a new or empty file\n"
+               "  --no-window           with --log: show nothing and need no display; poll the\n"
+               "                        --port DEVICE (or the --simulate meter), end after\n"
+               "                        --readings N, after --duration, on Ctrl-C or on kill,\n"
+               "                        and print a summary line on stderr\n"
+               "  --duration SECONDS    with --no-window: log this long, then end\n"
                "  --help                show this text\n"
                "  --version             show the version\n"
                "Qt's own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.\n"
                "\n"
-               "Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit.\n")
+               "Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,\n"
+               "Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the\n"
+               "reading; a right click on the digits, the meter, the bar or the footer shows\n"
+               "them with the session's statistics.\n")
         .arg(program);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 namespace kv {
@@ -13,11 +14,15 @@ struct CommandLine {
     QStringList ports;      // devices put in front of the port list, in the order given
     bool autostart = false;
     QString snapshotFile;
-    int readings = 0;
+    int readings = 0; // with a snapshot: before the picture; without a window: before the end
+    QString logFile;  // "-": standard output; empty: no log
+    bool noWindow = false;
+    std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
     bool help = false;
     bool version = false;
 
     bool snapshot() const { return !snapshotFile.isEmpty(); }
+    bool log() const { return !logFile.isEmpty(); }
     // How long a snapshot run waits for its readings, in milliseconds.
     int snapshotTimeoutMs() const { return 5000 + readings * 500; }
 };

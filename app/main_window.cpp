@@ -1,8 +1,10 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
+#include "app/outcome_record.h"
 #include "app/port_memory.h"
 #include "app/port_text.h"
+#include "app/snapshot.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "format/number_format.h"
@@ -11,10 +13,20 @@
 #include "levelbar/level_bar.h"
 #include "serial/mode_text.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -31,6 +43,17 @@ constexpr ControlForm kFooterNote{8, 609, 356, 36, nullptr, {}, -1};
 
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
+
+const QString kCsvFilter = QStringLiteral("CSV files (*.csv)");
+const QString kRecordText = QStringLiteral("Record to file...");
+const QString kStopRecordingText = QStringLiteral("Stop recording");
+
+// "kv27500-20261208-140307.csv": a name of its own for every save.
+QString suggestedName(const char* suffix) {
+    return QStringLiteral("kv27500-%1.%2")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
+             QLatin1String(suffix));
+}
 
 } // namespace
 
@@ -49,6 +72,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
       startPort_(startPort), errors_(errors) {
     onExit = [] { QCoreApplication::quit(); };
+    askFile = [this](const FileQuestion& q) { return askForFile(q); };
 
     applyWindowForm(*this);
     if (QScreen* s = screen())
@@ -56,6 +80,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
 
     createControls();
     createShortcuts();
+    createRecordActions();
     poller_ = std::make_unique<MeterPoller>(link_, *anz_);
     poller_->cycle().label7 = mainform::kLabel7Text;
     poller_->setInterval(mainform::kTimer1Interval);
@@ -164,6 +189,7 @@ void MainWindow::openClick() {
         link_.setRts(1);
         link_.setTimeouts(timeoutSetting_);
         poller_->cycle().openResult = result;
+        recorder_.start(wallClockMs());
         openFailure_.clear();
         if (result != 1) {
             const std::string why = link_.openFailure().text();
@@ -178,6 +204,7 @@ void MainWindow::openClick() {
 void MainWindow::button1Click() {
     errors_.guard([this] {
         poller_->stop();
+        recorder_.stop();
         endSilence();
         overload_ = false;
         beyondFullScale_ = false;
@@ -201,6 +228,9 @@ void MainWindow::timer1Timer() {
 }
 
 void MainWindow::showOutcome(const PollOutcome& outcome) {
+    // Kept before it is shown, so the footer's count includes it.
+    if (recordOutcome(recorder_, outcome) && recorder_.logging())
+        ++recordedReadings_;
     if (outcome.kind == PollOutcome::Kind::Silence) {
         showSilence(outcome.timeMs);
     } else {
@@ -256,26 +286,189 @@ QString MainWindow::whyNoReadings() const {
     return {};
 }
 
-void MainWindow::showFooter() {
+QString MainWindow::footerText() const {
     QString note = whyNoReadings();
     if (note.isEmpty() && overload_)
         note = QStringLiteral("Overload: the meter shows OL");
+    if (note.isEmpty())
+        note = logFailure_;
+    if (note.isEmpty() && recorder_.logging())
+        note = QStringLiteral("Recording to %1: %2 %3")
+                   .arg(recordingName_,
+                        QString::fromStdString(
+                            formatNumber("#,##0", static_cast<long double>(recordedReadings_))),
+                        recordedReadings_ == 1 ? QStringLiteral("reading")
+                                               : QStringLiteral("readings"));
     if (note.isEmpty() && beyondFullScale_)
         note = QStringLiteral("Beyond the needle's full scale of %1")
                    .arg(QString::fromStdString(
                        formatNumber("0.###", analog_->signalSettings().valueTo())));
-    // Readings come ten times a second; the label is touched only when its text changes.
+    return note;
+}
+
+void MainWindow::showFooter() {
+    const QString note = footerText();
+    // Readings come ten times a second; the label is touched only when its text changes, and
+    // laid out anew only when it turns from its caption to a note or back.
     if (note == footerNote_)
         return;
+    const bool wasNote = !footerNote_.isEmpty();
     footerNote_ = note;
     if (note.isEmpty()) {
         label2_->setWordWrap(false);
         applyForm(*label2_, mainform::kLabel2);
         return;
     }
-    label2_->setWordWrap(true);
-    applyForm(*label2_, kFooterNote);
+    if (!wasNote) {
+        label2_->setWordWrap(true);
+        applyForm(*label2_, kFooterNote);
+    }
     label2_->setText(note);
+}
+
+void MainWindow::createRecordActions() {
+    using Command = void (MainWindow::*)();
+    auto add = [this](const QString& text, const QKeySequence& key, Command command) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this,
+                [this, command] { errors_.guard([this, command] { (this->*command)(); }); });
+        addAction(action);
+        return action;
+    };
+    recordAction_ = add(kRecordText, QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::recordClick);
+    saveReadingsAction_ = add(QStringLiteral("Save readings..."),
+                              QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveReadingsClick);
+    savePictureAction_ =
+        add(QStringLiteral("Save picture..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+            &MainWindow::savePictureClick);
+    copyAction_ = add(QStringLiteral("Copy reading"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                      &MainWindow::copyReadingClick);
+
+    // The chart is left out: its right button scrolls.
+    for (QWidget* control : std::initializer_list<QWidget*>{anz_, analog_, balken_, label2_}) {
+        control->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(control, &QWidget::customContextMenuRequested, this,
+                [this, control](const QPoint& at) { showContextMenu(control, at); });
+    }
+    label2_->installEventFilter(this);
+    comSel_->installEventFilter(this);
+    comSel_->lineEdit()->installEventFilter(this);
+
+    recorder_.onLogError = [this](const std::string& reason) {
+        logFailure_ = QString::fromStdString(reason);
+        recordingName_.clear();
+        recordAction_->setText(kRecordText);
+        showFooter();
+    };
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Asked for only when it shows, so that readings cost nothing for it.
+    if (watched == label2_ && event->type() == QEvent::ToolTip)
+        label2_->setToolTip(statisticsText());
+    // The port box has Ctrl+C of its own; with nothing selected in it, the reading is copied.
+    if ((watched == comSel_ || watched == comSel_->lineEdit()) &&
+        event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+        !comSel_->lineEdit()->hasSelectedText()) {
+        copyAction_->trigger();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::showContextMenu(QWidget* control, const QPoint& at) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const QString& line : statisticsText().split(QLatin1Char('\n')))
+        menu->addAction(line)->setEnabled(false);
+    menu->addSeparator();
+    menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
+    menu->popup(control->mapToGlobal(at));
+}
+
+QString MainWindow::statisticsText() const {
+    // One line per unit.
+    return QString::fromStdString(recorder_.summary())
+        .replace(QStringLiteral("; "), QStringLiteral("\n"));
+}
+
+QString MainWindow::askForFile(const FileQuestion& q) {
+    const QString folder = lastFolder_.isEmpty() ? QString() : lastFolder_ + QLatin1Char('/');
+    const QFileDialog::Options options =
+        q.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(this, q.caption, folder + q.suggested, q.filter, nullptr,
+                                        options);
+}
+
+QString MainWindow::chooseFile(const QString& caption, const char* suffix, const QString& filter,
+                               bool confirmOverwrite) {
+    if (!askFile)
+        return {};
+    const QString path = askFile({caption, suggestedName(suffix), filter, confirmOverwrite});
+    if (!path.isEmpty())
+        lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool MainWindow::startRecording(const QString& path) {
+    const bool ok = recorder_.openLog(QFile::encodeName(path).toStdString());
+    recordedReadings_ = 0;
+    logFailure_ = ok ? QString() : QString::fromStdString(recorder_.logError());
+    recordingName_ = !ok                          ? QString()
+                     : path == QLatin1String("-") ? QStringLiteral("standard output")
+                                                  : QFileInfo(path).fileName();
+    recordAction_->setText(ok ? kStopRecordingText : kRecordText);
+    showFooter();
+    return ok;
+}
+
+void MainWindow::stopRecording() {
+    recorder_.closeLog();
+    recordingName_.clear();
+    recordAction_->setText(kRecordText);
+    showFooter();
+}
+
+void MainWindow::recordClick() {
+    if (recorder_.logging()) {
+        stopRecording();
+        return;
+    }
+    // The file is appended to, so there is nothing to confirm.
+    const QString path = chooseFile(QStringLiteral("Record to file"), "csv", kCsvFilter, false);
+    if (!path.isEmpty())
+        startRecording(path);
+}
+
+void MainWindow::saveReadingsClick() {
+    const QString path = chooseFile(QStringLiteral("Save readings"), "csv", kCsvFilter, true);
+    if (path.isEmpty())
+        return;
+    std::string error;
+    if (!recorder_.exportCsv(QFile::encodeName(path).toStdString(), error))
+        errors_.report(QString::fromStdString(error));
+}
+
+void MainWindow::savePictureClick() {
+    const QString path = chooseFile(QStringLiteral("Save picture"), "png",
+                                    QStringLiteral("PNG pictures (*.png)"), true);
+    if (path.isEmpty())
+        return;
+    const QImage picture = SnapshotRun::capture(*this);
+    if (picture.isNull() || !picture.save(path, "PNG"))
+        errors_.report(QStringLiteral("Cannot write %1.").arg(path));
+}
+
+void MainWindow::copyReadingClick() {
+    QGuiApplication::clipboard()->setText(readingText());
+}
+
+QString MainWindow::readingText() const {
+    const std::string digits = anz_->overload() ? std::string("OL") : anz_->valueText();
+    return QString::fromStdString(digits + " " + anz_->signalSettings().valueUnit());
 }
 
 void MainWindow::confirmPort() {

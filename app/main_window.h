@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "app/meter_poller.h"
 #include "canvas/color.h"
+#include "record/recorder.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -39,6 +41,11 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 // a second the digits turn grey, the chart's line breaks once and the footer says since when.
 // An overload shows OL, the needle pinned and flashing, a full bar and a break in the line.
 // A port that cannot be opened says why in the footer.
+//
+// Every reading from Start to the next Start is kept with its time, so it can be saved after
+// Stop. A right click on the digits, the meter, the bar or the footer (the chart keeps its
+// right-button scroll) shows the session's statistics and the commands to record to a file,
+// save the readings or a picture and copy the reading, which also have keys of their own.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -63,6 +70,18 @@ public:
     // Called with every outcome of the polling once the window shows it: each reading, each
     // overload, and the start of each silence. The one place to follow what the meter said.
     std::function<void(const PollOutcome& outcome)> onOutcome;
+
+    // What the window asks when it needs a file to write.
+    struct FileQuestion {
+        QString caption;
+        QString suggested; // a file name, in the folder last chosen
+        QString filter;    // "CSV files (*.csv)"
+        // False where the file is appended to: nothing in it is replaced.
+        bool confirmOverwrite = true;
+    };
+    // Asks for a file; empty when the user cancels. The platform's save dialog, which has an
+    // existing file confirmed, unless replaced.
+    std::function<QString(const FileQuestion& question)> askFile;
 
     // The commands, as their buttons run them. Errors are reported, never thrown.
     void openClick();    // Start
@@ -100,9 +119,33 @@ public:
     // meter is silent; empty otherwise.
     QString whyNoReadings() const;
 
+    // The readings since the last Start (kept after Stop).
+    const Recorder& recorder() const { return recorder_; }
+    // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
+    // "Record to file..." does with the file chosen. False when the file cannot be opened:
+    // the footer and recorder().logError() say why.
+    bool startRecording(const QString& path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void createControls();
     void createShortcuts();
+    void createRecordActions();
+    void showContextMenu(QWidget* control, const QPoint& at);
+    QString statisticsText() const;
+    QString askForFile(const FileQuestion& question);
+    // askFile with a suggested name; remembers the folder chosen.
+    QString chooseFile(const QString& caption, const char* suffix, const QString& filter,
+                       bool confirmOverwrite);
+    void recordClick();
+    void stopRecording();
+    void saveReadingsClick();
+    void savePictureClick();
+    void copyReadingClick();
+    // The reading as the indicator shows it, with its unit: "01,234 V-DC", "OL V-DC".
+    QString readingText() const;
     Displays displays() const;
     void formCreate();
     void confirmPort();
@@ -112,6 +155,7 @@ private:
     void endSilence();
     // The footer: its caption, or what the window has to tell.
     void showFooter();
+    QString footerText() const;
 
     // Held from before the first control is made: the displays draw in the light system
     // colours they were designed with under any desktop palette.
@@ -132,6 +176,10 @@ private:
     QPushButton* open_ = nullptr;
     QPushButton* button2_ = nullptr;
     QPushButton* button1_ = nullptr;
+    QAction* recordAction_ = nullptr;
+    QAction* saveReadingsAction_ = nullptr;
+    QAction* savePictureAction_ = nullptr;
+    QAction* copyAction_ = nullptr;
 
     // A member, so it goes before the controls (freed with the window's children): it holds
     // the indicator.
@@ -153,6 +201,13 @@ private:
     bool overload_ = false;
     bool beyondFullScale_ = false;
     QString footerNote_; // what the footer shows in place of its caption; empty: the caption
+
+    Recorder recorder_;
+    QString recordingName_;             // the log's file name, while recording
+    std::int64_t recordedReadings_ = 0; // readings and overloads written to it
+    // Why the last recording failed to begin or to go on; told until the next one begins.
+    QString logFailure_;
+    QString lastFolder_; // where the last file was chosen
 };
 
 } // namespace kv

@@ -6,14 +6,10 @@
 
 namespace kv {
 
-namespace {
-
 std::int64_t wallClockMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
-
-} // namespace
 
 void MeterPoller::LastReading::setReadingFormat(const std::string& pictureFormat) {
     target_.setReadingFormat(pictureFormat);

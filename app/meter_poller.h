@@ -14,6 +14,9 @@
 
 namespace kv {
 
+// Wall-clock milliseconds since 1970-01-01 00:00 UTC, as outcomes are dated.
+std::int64_t wallClockMs();
+
 // What the meter told, as one poll found it.
 struct PollOutcome {
     enum class Kind {

@@ -1,6 +1,7 @@
 // One whole poll tick of the main window, with the reply already waiting and the reply
 // wait taken as 0: decoding, display update and the paints the tick causes on the
-// offscreen window, with 0, 10,000 and 1,000,000 points already in the chart. And how long
+// offscreen window, with 0, 10,000 and 1,000,000 points already in the chart, and with
+// every reading recorded to a log file and counted in the footer. And how long
 // an event posted from outside (as the window system posts input and paints) waits while
 // the window polls with the real reply wait: the in-memory meter answers at once, so the
 // wait is the protocol's 100 ms alone.
@@ -12,8 +13,10 @@
 #include "sim/memory_meter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -34,16 +37,21 @@ kv::MemoryMeter::ReplySource walkingReadings() {
     };
 }
 
-void BM_PollTick(benchmark::State& state) {
+// Ticks of the window on walking readings, `points` already in the chart; recording each
+// reading to the log at `logPath` when one is given, with the footer counting them.
+void runPollTicks(benchmark::State& state, int points, const QString& logPath) {
     kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow window(meter, {}, errors);
     window.poller().setWaitMs(0);
+    if (!logPath.isEmpty() && !window.startRecording(logPath)) {
+        state.SkipWithError(window.recorder().logError().c_str());
+        return;
+    }
     window.show();
     window.openClick();
     window.poller().stop(); // ticks are driven here
     kv::LineSeries& series = window.series1();
-    const auto points = static_cast<int>(state.range(0));
     for (int i = 0; i < points; ++i)
         series.appendPoint(1.0 + (i % 9000) / 1000.0, std::string(), kv::clBlack);
     // The first tick sets unit and full scale and paints everything once.
@@ -62,8 +70,24 @@ void BM_PollTick(benchmark::State& state) {
         benchmark::Counter(chartPasses, benchmark::Counter::kAvgIterations);
     state.counters["points"] = series.pointCount();
     state.counters["readings"] = window.readings();
+    if (!logPath.isEmpty() && !window.recorder().logging())
+        state.SkipWithError(window.recorder().logError().c_str());
+}
+
+void BM_PollTick(benchmark::State& state) {
+    runPollTicks(state, static_cast<int>(state.range(0)), QString());
 }
 BENCHMARK(BM_PollTick)->Arg(0)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// The same tick while the window records to a file on disk (in the working folder, not in a
+// memory file system that /tmp may be): against BM_PollTick/0, what recording adds.
+void BM_PollTickRecording(benchmark::State& state) {
+    const QString path = QDir::current().filePath(QStringLiteral("tick_bench_log.csv"));
+    QFile::remove(path);
+    runPollTicks(state, 0, path);
+    QFile::remove(path);
+}
+BENCHMARK(BM_PollTickRecording)->Unit(benchmark::kMillisecond);
 
 using Clock = std::chrono::steady_clock;
 

@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/error_reporter.h"
+#include "app/log_run.h"
 #include "app/main_window.h"
 #include "app/port_memory.h"
 #include "app/quit_signals.h"
@@ -9,6 +10,8 @@
 #include "app/snapshot.h"
 #include "serial/serial_link.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
@@ -16,6 +19,58 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+
+namespace {
+
+// The devices the command line names, in its order, the simulator (started here) first.
+// False when the simulator cannot start.
+bool namedDevices(const kv::CommandLine& cl, const QString& title,
+                  std::unique_ptr<kv::sim::MeterSimulator>& simulator,
+                  std::vector<kv::PortEntry>& devices) {
+    if (cl.simulate) {
+        std::string error;
+        simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
+        if (!simulator) {
+            std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
+            return false;
+        }
+        devices.push_back(kv::simulatedMeterPort(*simulator));
+    }
+    for (const QString& device : cl.ports) {
+        // Still listed (it may be plugged in later), but a typing error should not go unseen.
+        if (!QFileInfo::exists(device))
+            std::fprintf(stderr, "%s: warning: %s does not exist\n", qPrintable(title),
+                         qPrintable(device));
+        devices.push_back(kv::PortTable::describeDevice(device.toStdString()));
+    }
+    return true;
+}
+
+// --no-window: a core application alone, so that no display is needed or touched.
+int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QString& title) {
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(title);
+    std::unique_ptr<kv::sim::MeterSimulator> simulator;
+    std::vector<kv::PortEntry> devices;
+    if (!namedDevices(cl, title, simulator, devices))
+        return 1;
+    // The command line names one device: the table's first port.
+    kv::SerialLink link(kv::PortTable(devices, {}));
+    kv::LogRun run(link, {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs},
+                   title);
+    // Ctrl-C, a kill or a closed terminal end the log like its limits do.
+    kv::QuitOnSignals quitOnSignals([&run](int) { run.finish(0); });
+    int status = 1;
+    if (run.start(1))
+        status = app.exec();
+    else
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), run.error().c_str());
+    if (simulator)
+        simulator->stop();
+    return status;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QStringList args;
@@ -41,6 +96,9 @@ int main(int argc, char** argv) {
         std::printf("kv27500 %s\n", KV_VERSION);
         return 0;
     }
+
+    if (early.options->noWindow)
+        return logWithoutWindow(argc, argv, *early.options, title);
 
     // A snapshot needs no screen: without a display it is taken offscreen.
     if (early.options->snapshot() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
@@ -69,24 +127,9 @@ int main(int argc, char** argv) {
 
     std::vector<kv::PortEntry> explicitDevices;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
-    std::string simulatorPath;
-    if (cl.simulate) {
-        std::string error;
-        simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
-        if (!simulator) {
-            std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
-            return 1;
-        }
-        explicitDevices.push_back(kv::simulatedMeterPort(*simulator));
-        simulatorPath = explicitDevices.back().path;
-    }
-    for (const QString& device : cl.ports) {
-        // Still listed (it may be plugged in later), but a typing error should not go unseen.
-        if (!QFileInfo::exists(device))
-            std::fprintf(stderr, "%s: warning: %s does not exist\n", qPrintable(title),
-                         qPrintable(device));
-        explicitDevices.push_back(kv::PortTable::describeDevice(device.toStdString()));
-    }
+    if (!namedDevices(cl, title, simulator, explicitDevices))
+        return 1;
+    const std::string simulatorPath = simulator ? explicitDevices.front().path : std::string();
     const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
     kv::SerialLink link(table);
 
@@ -100,6 +143,14 @@ int main(int argc, char** argv) {
         if (simulatorPath.empty() || port.path != simulatorPath)
             portMemory.setLastPort(kv::portIdentity(port));
     };
+    // Recording from the first reading on, as if Record had been chosen; a log that cannot
+    // be opened ends the program before it shows anything.
+    if (cl.log() && !window.startRecording(cl.logFile)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), window.recorder().logError().c_str());
+        if (simulator)
+            simulator->stop();
+        return 1;
+    }
     window.show();
 
     std::unique_ptr<kv::SnapshotRun> snapshot;

@@ -1,13 +1,16 @@
 // The built program as a user runs it, without a display: its command line, what it prints
 // and what it leaves behind. CTest names the program in $KV27500.
 #include "sim/meter_simulator.h"
+#include "tests/record/strict_csv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,6 +38,21 @@ protected:
         out = QString::fromLocal8Bit(p.readAllStandardOutput());
         err = QString::fromLocal8Bit(p.readAllStandardError());
         return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    // Starts the program and returns once `file` holds at least `lines` lines.
+    bool startUntilLines(QProcess& p, const QStringList& args, const QString& file, int lines) {
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        for (int i = 0; i < 3000 && p.state() != QProcess::NotRunning; ++i) {
+            if (fileText(file).count('\n') >= lines)
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
+    }
+    static QString fileText(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
     QString rememberedPort() const {
         return QSettings(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat)
@@ -86,6 +104,74 @@ TEST_F(Program, ThePortThatGaveReadingsIsRememberedButTheSimulatorNever) {
     EXPECT_EQ(rememberedPort(), "path:" + device);
     ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
     EXPECT_EQ(rememberedPort(), "path:" + device);
+}
+
+TEST_F(Program, LogOptionsThatCannotWorkTogetherGetOneLineAndStatusTwo) {
+    const QString log = dir.filePath("x.csv");
+    const QStringList cases[] = {
+        {"--no-window", "--simulate"},
+        {"--no-window", "--simulate", "--log", log, "--duration", "0"},
+        {"--no-window", "--simulate", "--log", log, "--duration", "-1"},
+        {"--no-window", "--simulate", "--log", log, "--duration", "abc"},
+        {"--no-window", "--simulate", "--log", log, "--snapshot", "w.png", "--readings", "1"},
+        {"--no-window", "--log", log},
+        {"--simulate", "--log", log, "--readings", "3"},
+        {"--simulate", "--log", log, "--duration", "5"},
+    };
+    for (const QStringList& args : cases) {
+        EXPECT_EQ(run(args), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.startsWith("kv27500: ") && err.count('\n') == 2) << err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    ASSERT_EQ(run({"--help"}), 0);
+    for (const char* option : {"--log", "--no-window", "--duration", "--readings"})
+        EXPECT_TRUE(out.contains(option)) << option;
+}
+
+TEST_F(Program, WithoutAWindowAPortOrAFileThatFailsEndsWithTheReasonAndStatusOne) {
+    const QString log = dir.filePath("x.csv");
+    EXPECT_EQ(run({"--no-window", "--port", dir.filePath("ttyNone"), "--log", log}), 1);
+    EXPECT_TRUE(
+        err.endsWith("kv27500: Cannot open " + dir.filePath("ttyNone") + ": no such device.\n"))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(log)) << "no file for a port that does not open";
+    EXPECT_EQ(run({"--no-window", "--simulate", "--log", "/dev/full", "--duration", "5"}), 1);
+    EXPECT_EQ(err, "kv27500: Cannot write /dev/full: no space left on device.\n");
+}
+
+// The rows a summary line counts: readings, gaps and overloads of every unit.
+int rowsCounted(const QString& summary) {
+    int n = 0;
+    static const QRegularExpression count(QStringLiteral("(\\d+) (reading|gap|overload)"));
+    for (const auto& m : count.globalMatch(summary))
+        n += m.captured(1).toInt();
+    return n;
+}
+
+TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm) {
+    const QString log = dir.filePath("log.csv");
+    const QStringList args{"--no-window", "--simulate", "--log", log};
+    QProcess killed;
+    ASSERT_TRUE(startUntilLines(killed, args, log, 6)) << killed.readAllStandardError().data();
+    killed.kill();
+    killed.waitForFinished();
+    const QString before = fileText(log);
+    const auto first = kv::test::readStrictCsv(before.toStdString());
+    ASSERT_TRUE(first) << "not whole lines:\n" << before.toStdString();
+
+    QProcess logger;
+    ASSERT_TRUE(startUntilLines(logger, args, log, first->size() + 5));
+    logger.terminate();
+    ASSERT_TRUE(logger.waitForFinished(30000));
+    EXPECT_EQ(logger.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(logger.exitCode(), 0);
+    const QString summary = logger.readAllStandardError();
+    EXPECT_EQ(summary.count('\n'), 1) << summary.toStdString();
+    const auto all = kv::test::readStrictCsv(fileText(log).toStdString());
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->size(), first->size() + rowsCounted(summary)) << summary.toStdString();
+    for (std::size_t i = 1; i < all->size(); ++i)
+        ASSERT_NE((*all)[i][0], "time") << "a header in the middle, line " << i;
 }
 
 } // namespace

@@ -1,0 +1,155 @@
+// Recording in the window, through its keys and its context menu: the file, the footer's
+// count, a file that fails, the saved readings and picture, the copied reading.
+#include "chart/chart_series.h"
+#include "chart/trend_chart.h"
+#include "gauges/value_indicator.h"
+#include "meter/meter_protocol.h"
+#include "record/record_files.h"
+#include "window_on_memory_meter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+namespace kv {
+namespace {
+
+const QString kCaption = QString::fromUtf8(mainform::kLabel2.text);
+
+class Recording : public testing::WindowOnMemoryMeter {
+protected:
+    Recording() {
+        window->askFile = [this](const MainWindow::FileQuestion& q) {
+            questions.push_back(q);
+            return answer;
+        };
+        window->openClick();
+        window->poller().stop(); // polls are driven by hand
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void press(QKeyCombination key) {
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+    }
+    void poll(const MemoryMeter::Reply& reply, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            link.replies.push_back(reply);
+            window->timer1Timer();
+        }
+    }
+    void readings(int n, const char* digits = "01234") { poll(meterReply(240, 136, digits), n); }
+    void overload() { poll(meterReply(240, 136, "0?234")); }
+    QString file(const char* name) { return QString::fromStdString(folder / name); }
+    QString footer() const { return window->label2()->text(); }
+    // The entries of the menu a right click on `control` opens, "(disabled)" and "-" for a
+    // separator; the menu is closed again after `choose` is triggered when given.
+    QStringList menuOf(QWidget* control, const QString& choose = {}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                control->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(control, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QStringList out;
+        for (QAction* a : menu ? menu->actions() : QList<QAction*>()) {
+            out << (a->isSeparator() ? "-" : a->isEnabled() ? a->text() : "(" + a->text() + ")");
+            if (a->text() == choose)
+                a->trigger();
+        }
+        if (menu)
+            menu->close();
+        return out;
+    }
+
+    test::TempFolder folder;
+    std::vector<MainWindow::FileQuestion> questions;
+    QString answer;
+};
+
+TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOtherMessages) {
+    readings(2); // before the recording: not in its file
+    answer = file("log.csv");
+    press(Qt::CTRL | Qt::Key_R);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_FALSE(questions[0].confirmOverwrite) << "nothing in the file is replaced";
+    EXPECT_EQ(footer(), "Recording to log.csv: 0 readings");
+
+    readings(1000);
+    EXPECT_EQ(footer(), "Recording to log.csv: 1.000 readings") << "German grouping";
+    overload();
+    EXPECT_EQ(footer(), "Overload: the meter shows OL");
+    readings(1, "01500");
+    EXPECT_EQ(footer(), "Recording to log.csv: 1.002 readings");
+
+    // Stopped from the menu, whose entry now says so.
+    const QStringList entries = menuOf(window->label2(), "Stop recording");
+    ASSERT_EQ(entries.size(), 6);
+    EXPECT_TRUE(entries[0].startsWith("(1003 readings, min 1.234 V-DC, max 1.5 V-DC"))
+        << "the statistics first, not to be chosen";
+    EXPECT_EQ(entries.mid(1), QStringList({"-", "Stop recording", "Save readings...",
+                                           "Save picture...", "Copy reading"}));
+    EXPECT_EQ(footer(), kCaption);
+    readings(3);
+
+    const test::CsvRows rows = test::csvRowsOf(folder / "log.csv");
+    ASSERT_EQ(rows.size(), 1u + 1002u);
+    EXPECT_EQ(rows[1001][4], "overload");
+    EXPECT_EQ(rows[1002][2], "1.5");
+}
+
+TEST_F(Recording, AFileThatFailsEndsTheRecordingWithItsReasonWhileReadingsGoOn) {
+    answer = "/dev/full";
+    press(Qt::CTRL | Qt::Key_R);
+    EXPECT_EQ(footer(), "Cannot write /dev/full: no space left on device.");
+
+    answer = file("gone.csv");
+    press(Qt::CTRL | Qt::Key_R);
+    readings(2);
+    EXPECT_EQ(footer(), "Recording to gone.csv: 2 readings");
+    QFile::remove(answer);
+    readings(3);
+    EXPECT_EQ(footer(), "Cannot write " + answer + ": the file was deleted.");
+    EXPECT_EQ(window->series1().pointCount(), 5) << "polling goes on";
+    EXPECT_TRUE(menuOf(window->anz()).contains("Record to file..."));
+
+    // Every reading is still in memory; Ctrl+S saves them.
+    answer = file("saved.csv");
+    press(Qt::CTRL | Qt::Key_S);
+    EXPECT_TRUE(questions.back().confirmOverwrite);
+    EXPECT_EQ(test::csvRowsOf(folder / "saved.csv").size(), 1u + 5u);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Recording, TheSessionOutlivesStopTheReadingIsCopiedAndThePictureSaved) {
+    readings(1, "01500");
+    window->comSel()->setFocus();
+    press(Qt::CTRL | Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "01,500 V-DC") << "even from the port box";
+    overload();
+    press(Qt::CTRL | Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "OL V-DC");
+
+    EXPECT_TRUE(menuOf(window->chart1()).isEmpty()) << "its right button scrolls";
+
+    window->stopButton()->click();
+    answer = file("after-stop.csv");
+    press(Qt::CTRL | Qt::Key_S);
+    EXPECT_EQ(test::csvRowsOf(folder / "after-stop.csv").size(), 1u + 2u);
+    window->openButton()->click();
+    press(Qt::CTRL | Qt::Key_S);
+    EXPECT_EQ(test::csvRowsOf(folder / "after-stop.csv").size(), 1u) << "Start begins anew";
+
+    answer = file("w.png");
+    press(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    EXPECT_EQ(QImage(answer).size(), QSize(mainform::kClientWidth, mainform::kClientHeight));
+}
+
+} // namespace
+} // namespace kv
