@@ -23,7 +23,7 @@ TEST(ChartStandIn, DrawsWhatTheWindowsChartDrawsEmptyAndWithReadings) {
     MemoryMeter link;
     ErrorReporter errors([](const QString&, const QString&) {});
     MainWindow window(link, {}, errors);
-    testing::ConfiguredChart standIn;
+    test::ConfiguredChart standIn;
     ASSERT_EQ(standIn.chart->size(), window.chart1()->size());
     EXPECT_EQ(standIn.render(), render(*window.chart1())) << "empty";
 

@@ -9,8 +9,8 @@
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 #include "support/screen.h"
-#include "window_pixels.h"
 #include "window_on_memory_meter.h"
+#include "window_pixels.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,7 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class MainWindowDisplays : public testing::WindowOnMemoryMeter {};
+class MainWindowDisplays : public test::WindowOnMemoryMeter {};
 
 TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);

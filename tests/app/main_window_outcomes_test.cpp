@@ -56,7 +56,7 @@ QRect digitsArea() {
     return QRect(anz.left, anz.top, mainform::kClientWidth - anz.left, 70);
 }
 
-class Outcomes : public testing::WindowOnMemoryMeter {
+class Outcomes : public test::WindowOnMemoryMeter {
 protected:
     Outcomes() {
         window->onOutcome = [this](const PollOutcome& o) { outcomes.push_back(o); };

@@ -24,7 +24,7 @@ namespace {
 
 const QString kCaption = QString::fromUtf8(mainform::kLabel2.text);
 
-class Recording : public testing::WindowOnMemoryMeter {
+class Recording : public test::WindowOnMemoryMeter {
 protected:
     Recording() {
         window->askFile = [this](const MainWindow::FileQuestion& q) {

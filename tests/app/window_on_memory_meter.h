@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace kv::testing {
+namespace kv::test {
 
 // The main window on the in-memory meter with German separators and no reply wait, its
 // polls driven by hand; error boxes are collected instead of shown.
@@ -50,4 +50,4 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
-} // namespace kv::testing
+} // namespace kv::test

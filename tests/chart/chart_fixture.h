@@ -8,7 +8,7 @@
 #include <QImage>
 #include <memory>
 
-namespace kv::testing {
+namespace kv::test {
 
 constexpr int kChartWidth = 456;
 constexpr int kChartHeight = 263;
@@ -69,4 +69,4 @@ inline ColorValue pixelAt(const QImage& img, int x, int y) {
     return fromQColor(img.pixelColor(x, y));
 }
 
-} // namespace kv::testing
+} // namespace kv::test

@@ -11,11 +11,11 @@
 namespace kv {
 namespace {
 
-using testing::ConfiguredChart;
-using testing::kChartHeight;
-using testing::kChartWidth;
-using testing::letterW;
-using testing::pixelAt;
+using test::ConfiguredChart;
+using test::kChartHeight;
+using test::kChartWidth;
+using test::letterW;
+using test::pixelAt;
 
 int titleLineHeight(const TrendChart& chart) {
     return letterW(chart.title().font()).height;

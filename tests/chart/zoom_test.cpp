@@ -102,8 +102,8 @@ TEST(AxisRangeMaths, WheelMovesByThreePercentPerStep) {
 // ---------------------------------------------------------------------------------------
 // Mouse zoom and scroll on the configured chart
 
-using testing::ConfiguredChart;
-using testing::pixelAt;
+using test::ConfiguredChart;
+using test::pixelAt;
 
 void send(TrendChart& c, QEvent::Type type, int x, int y, Qt::MouseButton button,
           Qt::MouseButtons held) {

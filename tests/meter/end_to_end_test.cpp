@@ -22,7 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using testing::FakeReading;
+using test::FakeReading;
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -54,7 +54,7 @@ protected:
             meter->stop();
     }
 
-    testing::DecimalCharScope decimal{','};
+    test::DecimalCharScope decimal{','};
     std::unique_ptr<sim::MeterSimulator> meter;
     std::string linkPath;
     SerialLink link;
@@ -185,7 +185,7 @@ TEST(HostileDevice, EndlessNoiseOverARealLine) {
         }
     });
 
-    testing::DecimalCharScope decimal(',');
+    test::DecimalCharScope decimal(',');
     FakeReading reading;
     PollCycle cycle(link, reading, [](int) { std::this_thread::sleep_for(20ms); });
     cycle.openResult = 1;
@@ -212,7 +212,7 @@ TEST(HostileDevice, EndlessNoiseOverARealLine) {
 TEST(DemoScript, EveryReplyDecodesThroughAllFunctions) {
     sim::ParsedScript demo = sim::parseSimScript(sim::demoScript());
     ASSERT_TRUE(demo.ok());
-    testing::DecimalCharScope decimal(',');
+    test::DecimalCharScope decimal(',');
     FakeReading reading;
     std::string text;
     std::vector<int> functions;

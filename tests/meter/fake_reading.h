@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kv::testing {
+namespace kv::test {
 
 // Keeps the reading like the indicator does (starting as the window configures it) and
 // logs every call in order.
@@ -52,4 +52,4 @@ inline ReplyFrame frameOf(int function, int range, const char* digits) {
     return f;
 }
 
-} // namespace kv::testing
+} // namespace kv::test

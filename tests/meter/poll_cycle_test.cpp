@@ -14,7 +14,7 @@
 namespace kv {
 namespace {
 
-using testing::FakeReading;
+using test::FakeReading;
 
 // The in-memory meter, and two broken devices: one that never stops sending and one
 // that reports bytes but has none left after `lostAfter` reads.
@@ -56,7 +56,7 @@ struct PollCycleTest : ::testing::Test {
     FakeReading reading;
     std::vector<int> sleeps;
     PollCycle cycle{port, reading, [this](int ms) { sleeps.push_back(ms); }};
-    testing::DecimalCharScope decimal{','};
+    test::DecimalCharScope decimal{','};
     void SetUp() override { cycle.openResult = 1; }
 };
 
@@ -240,7 +240,7 @@ TEST(PollCycleErrors, ConversionErrorReachesTheCallerAfterTheFormat) {
 // share, and a reading it hands on comes from five digits.
 TEST(PollCycleRobustness, RandomBytesNeverBreakATick) {
     for (char decimal : {',', '.'}) {
-        testing::DecimalCharScope scope(decimal);
+        test::DecimalCharScope scope(decimal);
         std::mt19937 random(27500);
         FakePort port;
         FakeReading reading;

@@ -7,9 +7,9 @@
 namespace kv {
 namespace {
 
-using testing::DecimalCharScope;
-using testing::FakeReading;
-using testing::frameOf;
+using test::DecimalCharScope;
+using test::FakeReading;
+using test::frameOf;
 
 TEST(UnitTable, EveryFunctionCode) {
     const std::pair<int, const char*> rows[] = {
