@@ -162,6 +162,28 @@ BENCHMARK(BM_ChartPass)
 // Filling the chart takes seconds: one run with a fixed number of passes.
 BENCHMARK(BM_ChartPass)->Arg(kMonth)->Iterations(300)->Unit(benchmark::kMicrosecond);
 
+// The same with the line broken where the meter fell silent or showed OL: one null point
+// every 100,000 readings.
+void BM_ChartPassWithBreaks(benchmark::State& state) {
+    BenchChart b;
+    const int n = int(state.range(0));
+    for (int i = 0; i < n; ++i) {
+        if (i % 100000 == 50000)
+            b.series.appendPoint(b.value, {}, kv::clNone);
+        else
+            b.addReading();
+    }
+    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
+    kv::Canvas target(window);
+    const kv::Rect all{0, 0, kChartWidth, kChartHeight};
+    b.chart.paintChart(target, all);
+    for (auto _ : state) {
+        b.chart.paintChart(target, all);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ChartPassWithBreaks)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 // One session: a chart drawn once (so the statistics and the range index are kept up by
 // every append from then on, as in the window), then n - 1 readings appended one by one,
 // each timed; onAppend(index, duration) sees every time.

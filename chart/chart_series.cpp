@@ -328,7 +328,7 @@ void CustomSeries::paintAllPoints(Canvas& c, const Rect& plotRect) {
 }
 
 void CustomSeries::paintRange(Canvas& c, int first, int last) {
-    if (fastDrawing_ && paintColumns(c, first, last)) {
+    if (fastDrawing_ && paintPiecesColumnWise(c, first, last)) {
         lastPassFast_ = true;
         return;
     }
@@ -392,9 +392,64 @@ void CustomSeries::drawSegment(Canvas& c, int x, int y, ColorValue color) {
     c.lineTo(x, y);
 }
 
+// A line broken by null points (where the meter fell silent or showed OL) goes piece by
+// piece: each piece between the breaks column by column, the null points themselves point
+// by point, where they draw nothing and leave the line broken, as drawing every point would.
+// A single break must not send a month of readings down the point-by-point road on every
+// pass. Only for pieces of one colour, as the trend line has, drawn forward; returns false,
+// having drawn nothing, otherwise.
+bool CustomSeries::paintPiecesColumnWise(Canvas& c, int first, int last) {
+    ColorValue stored = 0;
+    if (colors_.uniform(std::max(0, first - 1), last, stored))
+        return paintColumns(c, first, last, true);
+    if (!drawsForward())
+        return false;
+
+    struct Piece {
+        int first, last;
+        bool null;
+    };
+    std::vector<Piece> pieces;
+    ColorValue pieceColor = clNone;
+    for (int s = first; s <= last;) {
+        const int e = std::min(last, colors_.runEnd(s));
+        if (e < s)
+            return false;
+        const ColorValue color = colors_.at(s);
+        if (color != clNone) {
+            if (pieceColor != clNone && color != pieceColor)
+                return false;
+            pieceColor = color;
+        }
+        pieces.push_back(Piece{s, e, color == clNone});
+        s = e + 1;
+    }
+    if (pieceColor == clNone)
+        return false;
+    // The line enters from the edge as from the point before the range: not from a break,
+    // and never from a point of another colour.
+    bool enter = false;
+    if (first > 0) {
+        const ColorValue before = colors_.at(first - 1);
+        if (before != clNone && before != pieceColor)
+            return false;
+        enter = before != clNone;
+    }
+    for (const Piece& p : pieces) {
+        // A piece that cannot go column-wise starts after a break all the same, so point by
+        // point it joins nothing drawn before it.
+        if (p.null || !paintColumns(c, p.first, p.last, enter && p.first == first))
+            for (int i = p.first; i <= p.last; ++i)
+                paintPoint(c, i);
+    }
+    return true;
+}
+
 // Draws first..last column by column (see ColumnReducer) when that gives the same pixels
 // as drawing point by point; returns false, having drawn nothing, when it does not apply.
-bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
+// With enterFromEdge the line comes in from the start edge as from the point before
+// `first`, which must then have the same colour; without, it starts at `first`.
+bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEdge) {
     AxisBase* hAxis = horizontalAxis();
     AxisBase* vAxis = verticalAxis();
     if (!hAxis || !vAxis || !drawLine_ || !drawsForward() || !linePen_.visible() ||
@@ -404,7 +459,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
 
     // One colour for every point drawn and for the one the line enters from.
     ColorValue stored = 0;
-    if (!colors_.uniform(std::max(0, first - 1), last, stored))
+    if (!colors_.uniform(enterFromEdge ? std::max(0, first - 1) : first, last, stored))
         return false;
     if (stored == ColorDefault && colorEachPoint())
         return false;
@@ -491,7 +546,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last) {
 
     ColumnReducer& reducer = columns_;
     reducer.clear();
-    if (first > 0) {
+    if (enterFromEdge && first > 0) {
         const Point entry = edgeEntry(*this, first, startEdgePixel());
         reducer.enterFrom(entry.x, entry.y);
     }

@@ -240,7 +240,8 @@ protected:
 
 private:
     void drawSegment(Canvas& c, int x, int y, ColorValue color);
-    bool paintColumns(Canvas& c, int first, int last);
+    bool paintPiecesColumnWise(Canvas& c, int first, int last);
+    bool paintColumns(Canvas& c, int first, int last, bool enterFromEdge);
     void settingChanged();
 
     ChartPen linePen_;

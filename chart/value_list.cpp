@@ -246,6 +246,13 @@ bool ColorList::uniform(int first, int last, ColorValue& c) const {
     return true;
 }
 
+int ColorList::runEnd(int index) const {
+    if (index < 0 || index >= count_)
+        return -1;
+    const std::size_t r = runOf(index);
+    return (r + 1 < runs_.size() ? runs_[r + 1].start : count_) - 1;
+}
+
 // ---------------------------------------------------------------------------------------
 // LabelList
 

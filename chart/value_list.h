@@ -121,6 +121,8 @@ public:
     void clear(); // releases the storage
     // The colour of first..last when they all share one.
     bool uniform(int first, int last, ColorValue& c) const;
+    // The last index of the run of one colour that holds `index`; -1 outside the list.
+    int runEnd(int index) const;
     std::size_t storageBytes() const { return runs_.storageBytes(); }
 
 private:

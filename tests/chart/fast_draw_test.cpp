@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -235,14 +236,15 @@ TEST(FastDrawing, SeriesItCannotDrawColumnWiseGoPointByPoint) {
         EXPECT_FALSE(p.series.lastPassWasFast());
     }
     {
-        SeriesPlot p; // a null point
+        SeriesPlot p; // the plain trend line
         build(p);
-        p.series.appendPoint(0.5, "", clNone);
         p.draw();
-        EXPECT_FALSE(p.series.lastPassWasFast());
+        EXPECT_TRUE(p.series.lastPassWasFast());
     }
     {
-        SeriesPlot p; // the plain trend line
+        SeriesPlot p; // broken where the meter fell silent: still column-wise
+        build(p);
+        p.series.appendPoint(0.5, "", clNone);
         build(p);
         p.draw();
         EXPECT_TRUE(p.series.lastPassWasFast());
@@ -473,6 +475,31 @@ TEST(FastDrawing, ReadingsEqualToTheirIndexMatch) {
         t.compare("ramp of " + std::to_string(n) + " falling back at the end");
         EXPECT_EQ(t.fastPasses, 3) << n;
     }
+}
+
+// A trend line broken by silences and overloads: null points alone, in pairs, first,
+// last, around a single point and just outside the visible range, under automatic ranges
+// and several zooms. Every pass must go column-wise and match drawing point by point.
+TEST(FastDrawing, LineBrokenByNullPointsMatchesPointByPoint) {
+    const int n = 4000;
+    const std::vector<int> breaks = {0, 700, 1500, 1501, 2200, 2202, 3100, n - 1};
+    auto isBreak = [&](int i) {
+        return std::find(breaks.begin(), breaks.end(), i) != breaks.end();
+    };
+    Twin t;
+    for (int i = 0; i < n; ++i)
+        t.both([&](SeriesPlot& p) {
+            p.series.appendPoint(std::sin(i * 0.013) * 3 + (i % 7) * 0.05, "",
+                                 isBreak(i) ? clNone : 0);
+        });
+    t.compare("automatic ranges");
+    const double windows[][2] = {{-100, n + 100}, {1400, 1600}, {1499.5, 1530},  {2190, 2215},
+                                 {699.5, 760},    {3050, n},    {1500.5, 1501.5}};
+    for (const auto& w : windows) {
+        t.both([&](SeriesPlot& p) { p.fix(w[0], w[1], -4, 4); });
+        t.compare("x " + std::to_string(w[0]) + ".." + std::to_string(w[1]));
+    }
+    EXPECT_EQ(t.fastPasses, t.passes);
 }
 
 // One point of another colour (or a null point) just before, on or just after either end
