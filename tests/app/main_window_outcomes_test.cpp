@@ -14,6 +14,7 @@
 #include "serial/serial_link.h"
 #include "sim/memory_meter.h"
 #include "window_on_memory_meter.h"
+#include "window_pixels.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -32,17 +33,9 @@ namespace {
 
 const QString kCaption = QString::fromUtf8(mainform::kLabel2.text);
 
-// Pixels of `img` within `r` that match.
-int count(const QImage& img, const QRect& r, bool (*match)(QRgb)) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += match(img.pixel(x, y)) ? 1 : 0;
-    return n;
-}
-bool isBlack(QRgb p) {
-    return qRed(p) < 40 && qGreen(p) < 40 && qBlue(p) < 40;
-}
+using test::countPixels;
+using test::isBlack;
+
 bool isGrey(QRgb p) {
     return qRed(p) == 128 && qGreen(p) == 128 && qBlue(p) == 128;
 }
@@ -113,22 +106,22 @@ TEST_F(Outcomes, ASilenceGreysTheDigitsBreaksTheLineOnceAndSaysSinceWhenTillTheN
     EXPECT_EQ(silentFooter,
               "No reply from the meter since " +
                   QDateTime::fromMSecsSinceEpoch(silence.timeMs).toString("HH:mm:ss"));
-    EXPECT_GT(count(silentScreen, digitsArea(), isGrey), 500);
-    EXPECT_EQ(count(silentScreen, digitsArea(), isBlack), 0);
+    EXPECT_GT(countPixels(silentScreen, digitsArea(), isGrey), 500);
+    EXPECT_EQ(countPixels(silentScreen, digitsArea(), isBlack), 0);
     // One null point, at the last value so that the axis keeps its range.
     EXPECT_EQ(series().pointColor(2), clNone);
     EXPECT_FLOAT_EQ(static_cast<float>(series().yAt(2)), 1.5f);
 
     // The next reading puts everything back as it was.
     const QImage back = screen();
-    EXPECT_EQ(count(back, digitsArea(), isGrey), 0);
-    EXPECT_GT(count(back, digitsArea(), isBlack), 500);
+    EXPECT_EQ(countPixels(back, digitsArea(), isGrey), 0);
+    EXPECT_GT(countPixels(back, digitsArea(), isBlack), 500);
     EXPECT_EQ(back.copy(footerArea), normal.copy(footerArea)) << "the footer as it was";
 }
 
 TEST_F(Outcomes, AnOverloadShowsOLPinsAndFlashesTheNeedleFillsTheBarAndBreaksTheLine) {
     run({meterReply(240, 136, "02345")});
-    const int digitsOfAReading = count(screen(), digitsArea(), isBlack);
+    const int digitsOfAReading = countPixels(screen(), digitsArea(), isBlack);
     run({meterReply(160, 230, "0?000")});
 
     EXPECT_FLOAT_EQ(window->anz()->value(), 2.345f) << "the value is not replaced by a 0";
@@ -148,18 +141,18 @@ TEST_F(Outcomes, AnOverloadShowsOLPinsAndFlashesTheNeedleFillsTheBarAndBreaksThe
     for (int i = 0; i < 16; ++i)
         FlashTimer::instance().tick();
     const QImage shot = screen();
-    const int letters = count(shot, digitsArea(), isBlack);
+    const int letters = countPixels(shot, digitsArea(), isBlack);
     EXPECT_GT(letters, 300);
     EXPECT_LT(letters, digitsOfAReading * 2 / 3);
     const Rect pr = window->analog()->pointerRect();
     const QPoint pivot = window->analog()->pos() +
                          QPoint((pr.left + pr.right) / 2, pr.top + (pr.right - pr.left) / 2);
-    EXPECT_GT(count(shot, QRect(pivot.x() + 20, pivot.y() - 3, 120, 7), isRed), 150);
-    EXPECT_EQ(count(shot, QRect(pivot.x() - 150, pivot.y() - 150, 140, 140), isRed), 0);
+    EXPECT_GT(countPixels(shot, QRect(pivot.x() + 20, pivot.y() - 3, 120, 7), isRed), 150);
+    EXPECT_EQ(countPixels(shot, QRect(pivot.x() - 150, pivot.y() - 150, 140, 140), isRed), 0);
 
     // The next reading ends it all.
     run({meterReply(240, 136, "02345")});
-    EXPECT_EQ(count(screen(), digitsArea(), isBlack), digitsOfAReading);
+    EXPECT_EQ(countPixels(screen(), digitsArea(), isBlack), digitsOfAReading);
     EXPECT_FALSE(window->analog()->flashing());
     EXPECT_EQ(footer(), kCaption);
 }
@@ -203,7 +196,7 @@ TEST_F(Outcomes, AReadingBeyondTheNeedlesScaleFlashesAndAWideOneShowsEveryDigit)
     const QImage after = screen();
     const int f = window->anz()->metrics().valueHeight / 3;
     const QRect beside(window->anz()->x(), vr.top + window->anz()->y(), vr.left - f, vr.height());
-    EXPECT_EQ(count(after, beside, isBlack), 0);
+    EXPECT_EQ(countPixels(after, beside, isBlack), 0);
 }
 
 // The window on real ports through the serial link.

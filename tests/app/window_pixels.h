@@ -59,12 +59,17 @@ inline int barBlocks(const QImage& img, const QRect& bar) {
     return runs;
 }
 
-inline int blackPixels(const QImage& img, const QRect& area) {
+// Pixels of `img` within `area` that match.
+inline int countPixels(const QImage& img, const QRect& area, bool (*match)(QRgb)) {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            n += isBlack(img.pixel(x, y)) ? 1 : 0;
+            n += match(img.pixel(x, y)) ? 1 : 0;
     return n;
+}
+
+inline int blackPixels(const QImage& img, const QRect& area) {
+    return countPixels(img, area, isBlack);
 }
 
 } // namespace kv::test

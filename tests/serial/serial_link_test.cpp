@@ -1,5 +1,6 @@
 #include "serial/serial_link.h"
 #include "sim/meter_simulator.h"
+#include "support/open_descriptors.h"
 #include "support/wait.h"
 
 #include <gtest/gtest.h>
@@ -68,14 +69,7 @@ PortEntry entry(const std::string& path) {
     return e;
 }
 
-int openDescriptors() {
-    int count = 0;
-    DIR* dir = ::opendir("/proc/self/fd");
-    while (::readdir(dir))
-        ++count;
-    ::closedir(dir);
-    return count;
-}
+using test::openDescriptors;
 
 std::string tempPath(const char* name) {
     return ::testing::TempDir() + name + std::to_string(::getpid());

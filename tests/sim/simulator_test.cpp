@@ -1,5 +1,6 @@
 #include "meter/meter_protocol.h"
 #include "sim/meter_simulator.h"
+#include "support/open_descriptors.h"
 
 #include <gtest/gtest.h>
 
@@ -200,14 +201,7 @@ TEST(MeterSimulator, NeverReplacesAFileThatIsNotALink) {
     std::filesystem::remove(path);
 }
 
-int openDescriptors() {
-    int count = 0;
-    DIR* dir = ::opendir("/proc/self/fd");
-    while (::readdir(dir))
-        ++count;
-    ::closedir(dir);
-    return count;
-}
+using test::openDescriptors;
 
 TEST(MeterSimulator, StartsAndStopsCleanly) {
     const int before = openDescriptors();

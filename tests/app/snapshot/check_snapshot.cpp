@@ -1,5 +1,7 @@
 // check-snapshot FILE.png: tells whether a picture the program took of itself shows the
 // window: its size, the form colour, the controls where the layout puts them, not blank.
+#include "../window_pixels.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QSet>
@@ -16,19 +18,8 @@ void expect(bool ok, const char* what) {
     }
 }
 
-int count(const QImage& img, const QRect& r, bool (*match)(QRgb)) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += match(img.pixel(x, y)) ? 1 : 0;
-    return n;
-}
-
 bool isForm(QRgb p) {
     return qRed(p) == 214 && qGreen(p) == 223 && qBlue(p) == 247;
-}
-bool isLime(QRgb p) {
-    return qRed(p) < 60 && qGreen(p) > 200 && qBlue(p) < 60;
 }
 bool isDark(QRgb p) {
     return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60;
@@ -37,6 +28,8 @@ bool isBarFrame(QRgb p) {
     return (qRed(p) == 0x68 && qGreen(p) == 0x68 && qBlue(p) == 0x68) ||
            (qRed(p) == 0xBE && qGreen(p) == 0xBE && qBlue(p) == 0xBE);
 }
+
+using kv::test::isLime;
 
 } // namespace
 
@@ -56,23 +49,28 @@ int main(int argc, char** argv) {
         return 1;
 
     // The form shows between the Start button and the indicator, and below the chart.
-    expect(count(img, {160, 45, 60, 30}, isForm) == 60 * 30, "form colour missing at top");
-    expect(count(img, {150, 612, 200, 25}, isForm) > 200 * 25 * 9 / 10,
+    expect(kv::test::countPixels(img, {160, 45, 60, 30}, isForm) == 60 * 30,
+           "form colour missing at top");
+    expect(kv::test::countPixels(img, {150, 612, 200, 25}, isForm) > 200 * 25 * 9 / 10,
            "form colour missing in the footer");
     // The indicator's digits at the top right.
-    expect(count(img, {225, 1, 246, 75}, isDark) > 300, "no digits in the indicator");
+    expect(kv::test::countPixels(img, {225, 1, 246, 75}, isDark) > 300,
+           "no digits in the indicator");
     // The needle of the meter.
-    expect(count(img, {8, 80, 456, 248}, isLime) > 30, "no needle in the meter");
+    expect(kv::test::countPixels(img, {8, 80, 456, 248}, isLime) > 30, "no needle in the meter");
     // The meter's dial is not the form colour.
-    expect(count(img, {20, 90, 430, 200}, isForm) < 430 * 200 / 2, "the meter is not drawn");
+    expect(kv::test::countPixels(img, {20, 90, 430, 200}, isForm) < 430 * 200 / 2,
+           "the meter is not drawn");
     // The level bar's grey frame along its top edge.
-    expect(count(img, {11, 326, 450, 1}, isBarFrame) > 400, "no level bar frame");
+    expect(kv::test::countPixels(img, {11, 326, 450, 1}, isBarFrame) > 400, "no level bar frame");
     // The chart's panel and its trend line.
-    expect(count(img, {8, 344, 456, 263}, isForm) < 456 * 263 / 10, "the chart is not drawn");
-    expect(count(img, {60, 380, 390, 200}, isDark) > 100, "no trend line in the chart");
+    expect(kv::test::countPixels(img, {8, 344, 456, 263}, isForm) < 456 * 263 / 10,
+           "the chart is not drawn");
+    expect(kv::test::countPixels(img, {60, 380, 390, 200}, isDark) > 100,
+           "no trend line in the chart");
     // The buttons differ from the form.
-    expect(count(img, {380, 616, 76, 17}, isForm) < 76 * 17 / 2, "no Exit button");
-    expect(count(img, {80, 9, 69, 19}, isForm) < 69 * 19 / 2, "no Start button");
+    expect(kv::test::countPixels(img, {380, 616, 76, 17}, isForm) < 76 * 17 / 2, "no Exit button");
+    expect(kv::test::countPixels(img, {80, 9, 69, 19}, isForm) < 69 * 19 / 2, "no Start button");
 
     QSet<QRgb> colours;
     for (int y = 0; y < img.height(); y += 3)
