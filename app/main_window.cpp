@@ -467,8 +467,7 @@ void MainWindow::copyReadingClick() {
 }
 
 QString MainWindow::readingText() const {
-    const std::string digits = anz_->overload() ? std::string("OL") : anz_->valueText();
-    return QString::fromStdString(digits + " " + anz_->signalSettings().valueUnit());
+    return QString::fromStdString(anz_->fieldText() + " " + anz_->signalSettings().valueUnit());
 }
 
 void MainWindow::confirmPort() {

@@ -1,6 +1,7 @@
 #include "gauges/value_indicator.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kv {
 
@@ -157,16 +158,10 @@ void ValueIndicator::paint(Canvas& canvas, const Rect& rect) {
     canvas.setFont(font());
     // Names stand centred at the bottom, Name1 above Name2, moved down by half the outer
     // spacing so they sit in the bevel's spacing band rather than above it.
-    // Held to the int range for a rectangle near its ends.
-    auto name = [&](int width, int height, const std::string& text) {
-        r.bottom = clampToInt(static_cast<long long>(r.bottom) - height);
-        canvas.textOut(clampToInt(r.left + (static_cast<long long>(r.width()) - width) / 2),
-                       clampToInt(static_cast<long long>(r.bottom) + a), text);
-    };
     if (options_.contains(Opt::opName2))
-        name(m.name2Width, m.name2Height, ss.name2());
+        drawNameAtBottom(canvas, r, Size{m.name2Width, m.name2Height}, a, ss.name2());
     if (options_.contains(Opt::opName1))
-        name(m.name1Width, m.name1Height, ss.name1());
+        drawNameAtBottom(canvas, r, Size{m.name1Width, m.name1Height}, a, ss.name1());
     if (options_.contains(Opt::opBevelInner))
         r = bevelInner_.paint(canvas, r);
 
@@ -225,10 +220,12 @@ void ValueIndicator::showValueField() {
 
 namespace {
 
-// The largest pixel size of `font` at which `text` is no wider than `width`; 1 when none.
+// The largest pixel size of `font` at which `text` is no wider than `width` (1 when none),
+// measured on `canvas`, which keeps that size; *textWidth gets the text's width at it.
 // Widths grow with the size, so the size is found by halving the range: a huge font must
 // not cost one measurement per pixel.
-FontSpec shrunkToFit(const FontSpec& font, const std::string& text, int width, Canvas& canvas) {
+FontSpec shrunkToFit(const FontSpec& font, const std::string& text, int width, Canvas& canvas,
+                     int* textWidth) {
     FontSpec f = font;
     int fits = 1;
     int tooWide = toQFont(font).pixelSize();
@@ -242,6 +239,8 @@ FontSpec shrunkToFit(const FontSpec& font, const std::string& text, int width, C
             tooWide = px;
     }
     f.height = -fits;
+    canvas.setFont(f);
+    *textWidth = canvas.textWidth(text);
     return f;
 }
 
@@ -254,20 +253,22 @@ void ValueIndicator::drawValueField() {
     const std::string text = fieldText();
     const int growLimit = std::min(paintCanvas_ ? paintGrowLimit_ : growLimit_, field.left);
 
+    // The text is measured on the canvas the field goes to: the face, or the one painting.
+    std::optional<Canvas> face;
+    Canvas* target = paintCanvas_;
+    if (!target)
+        target = &face.emplace(faceImage());
+
     // A text wider than the field takes the free width to the field's left, and only what
     // still does not fit shrinks the font: no digit is ever cut off.
     Rect drawn = field;
     FontSpec font = fontValue_;
-    {
-        Bitmap scratch(1, 1);
-        Canvas measure(scratch);
-        measure.setFont(font);
-        const int width = measure.textWidth(text);
-        if (width > field.width()) {
-            drawn.left = std::max(growLimit, field.right - width);
-            if (width > drawn.width())
-                font = shrunkToFit(font, text, drawn.width(), measure);
-        }
+    target->setFont(font);
+    int width = target->textWidth(text);
+    if (width > field.width()) {
+        drawn.left = std::max(growLimit, field.right - width);
+        if (width > drawn.width())
+            font = shrunkToFit(font, text, drawn.width(), *target, &width);
     }
     // A narrower text than the one on show: the wider one's pixels go with a full paint.
     if (!paintCanvas_ && drawn.left > drawnLeft_) {
@@ -279,8 +280,8 @@ void ValueIndicator::drawValueField() {
 
     // Only the part of the field on the canvas is built: the field of a huge font would
     // take gigabytes.
-    const QImage& target = paintCanvas_ ? paintCanvas_->target() : faceImage();
-    const Rect shown = intersected(drawn, Rect{0, 0, target.width(), target.height()});
+    const Rect shown =
+        intersected(drawn, Rect{0, 0, target->target().width(), target->target().height()});
     if (shown.width() <= 0 || shown.height() <= 0)
         return;
 
@@ -296,20 +297,14 @@ void ValueIndicator::drawValueField() {
         bc.setBackMode(BackMode::Transparent);
         bc.setTextAlign(HAlign::Left, VAlign::Top);
         // Right-aligned at the field's right edge.
-        bc.textOut(
-            clampToInt(static_cast<long long>(drawn.right) - shown.left - bc.textWidth(text)),
-            drawn.top - shown.top, text);
+        bc.textOut(clampToInt(static_cast<long long>(drawn.right) - shown.left - width),
+                   drawn.top - shown.top, text);
     }
-
-    if (paintCanvas_) {
-        paintCanvas_->draw(shown.left, shown.top, bitmap);
+    target->draw(shown.left, shown.top, bitmap);
+    if (paintCanvas_)
         return;
-    }
     drawnLeft_ = drawn.left;
-    {
-        Canvas face(faceImage());
-        face.draw(shown.left, shown.top, bitmap);
-    }
+    face.reset(); // the picture is in the face before it goes on screen
     showFace(shown);
 }
 

@@ -67,6 +67,9 @@ public:
     // Text metrics and needed size as of the last measuring (every paint measures).
     const IndicatorMetrics& metrics() const { return metrics_; }
     Size neededSize() const { return needed_; }
+    // The text the value field shows: the value in its picture format, "OL" during an
+    // overload, the format's sample while designing.
+    std::string fieldText() const;
     // The area of the face the value text is drawn in, as of the last full paint (the
     // field as the picture format's sample sizes it; a wider text grows it to the left).
     Rect valueRect() const { return valueRect_; }
@@ -79,8 +82,6 @@ protected:
 
 private:
     void measure(Canvas& canvas);
-    // The text the value field shows.
-    std::string fieldText() const;
     // The field redraw for a new value or overload state: at once, or by a full paint
     // where the fast path cannot show it.
     void showValueField();
