@@ -626,10 +626,7 @@ bool Canvas::writesDirectly() const {
 }
 
 Rect Canvas::clipBox() const {
-    if (!painter_->hasClipping())
-        return Rect{0, 0, width(), height()};
-    return fromQRect(
-        painter_->clipRegion().boundingRect().intersected(QRect(0, 0, width(), height())));
+    return fromQRect(clip_.rect());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "canvas/clip_record.h"
 #include "canvas/color.h"
 #include "canvas/font_resolution.h"
+#include "core/rounding.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -18,12 +19,6 @@
 #include <vector>
 
 namespace kv {
-
-// v held to the int range: sizes and coordinates worked out in 64 bits end up here instead
-// of wrapping around.
-constexpr int clampToInt(long long v) {
-    return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : int(v);
-}
 
 // Left, Top, Right, Bottom in pixels. A filled rectangle covers columns Left..Right-1
 // and rows Top..Bottom-1.

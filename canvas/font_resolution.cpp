@@ -1,6 +1,6 @@
 #include "canvas/font_resolution.h"
 
-#include "canvas/canvas.h"
+#include "core/rounding.h"
 
 #include <QFontMetrics>
 #include <algorithm>

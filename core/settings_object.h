@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/rounding.h"
+
 #include <functional>
 #include <utility>
 
@@ -56,12 +58,13 @@ public:
         change();
     }
 
-    // Rect is any type with left/top/right/bottom members.
+    // Rect is any type with int left/top/right/bottom members; each edge is held to the int
+    // range.
     template <typename Rect> Rect apply(Rect r) const {
-        r.left += left_;
-        r.top += top_;
-        r.right -= right_;
-        r.bottom -= bottom_;
+        r.left = clampToInt(static_cast<long long>(r.left) + left_);
+        r.top = clampToInt(static_cast<long long>(r.top) + top_);
+        r.right = clampToInt(static_cast<long long>(r.right) - right_);
+        r.bottom = clampToInt(static_cast<long long>(r.bottom) - bottom_);
         return r;
     }
 

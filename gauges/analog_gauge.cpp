@@ -296,4 +296,10 @@ void AnalogGauge::updateLimits() {
         onLimit(*this, lower, upper);
 }
 
+void drawNameAtBottom(Canvas& canvas, Rect& r, Size extent, int shift, const std::string& text) {
+    r.bottom = clampToInt(static_cast<long long>(r.bottom) - extent.height);
+    canvas.textOut(clampToInt(r.left + (static_cast<long long>(r.width()) - extent.width) / 2),
+                   clampToInt(static_cast<long long>(r.bottom) + shift), text);
+}
+
 } // namespace kv

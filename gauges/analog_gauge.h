@@ -36,6 +36,10 @@ int digitToPpt(int digit, int digitalFrom, int digitalSpan);
 // so a time reads as the clock shows it: "HH:mm:ss t" gives "HH:mm:ss". Quoted text stays.
 QString longTimeFormatWithoutZone(const QString& format);
 
+// A name line of a gauge: takes its height off the bottom of r and stands there centred,
+// moved down by `shift`; held to the int range for a rectangle near its ends.
+void drawNameAtBottom(Canvas& canvas, Rect& r, Size extent, int shift, const std::string& text);
+
 // The model every gauge shares: a value in engineering units mapped onto a digit of a
 // digital range and a per-mille position, two limits, three sectors, minimum and maximum,
 // an automatic hint and the change events. It paints nothing itself.

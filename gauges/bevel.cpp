@@ -12,14 +12,6 @@ int sizeOf(int spacing, int width, int outlines) {
     return clampToInt(static_cast<long long>(spacing) + width + outlines);
 }
 
-// The offset applied to r, each edge held to the int range.
-Rect applyOffset(const Rect& r, const EdgeOffset& o) {
-    return Rect{clampToInt(static_cast<long long>(r.left) + o.left()),
-                clampToInt(static_cast<long long>(r.top) + o.top()),
-                clampToInt(static_cast<long long>(r.right) - o.right()),
-                clampToInt(static_cast<long long>(r.bottom) - o.bottom())};
-}
-
 } // namespace
 
 Bevel::Bevel() {
@@ -98,18 +90,16 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
     Rect r = outer;
     if (outerLine)
         r = shrinkRect(r, 1);
-    const Rect ringsStart = r;
     if (style_ == BevelStyle::bsRaised)
-        drawRings(canvas, r, width_, [this](int i) {
+        r = drawRings(canvas, r, width_, [this](int i) {
             return std::pair{rampColor(colorHighLightFrom_, colorHighLightTo_, width_, i),
                              rampColor(colorShadowFrom_, colorShadowTo_, width_, i)};
         });
     else
-        drawRings(canvas, r, width_, [this](int i) {
+        r = drawRings(canvas, r, width_, [this](int i) {
             return std::pair{rampColor(colorShadowTo_, colorShadowFrom_, width_, i),
                              rampColor(colorHighLightTo_, colorHighLightFrom_, width_, i)};
         });
-    r = shrinkRect(ringsStart, width_);
     if (surfaceGrad_.visible())
         gradientFill(canvas, surface, surfaceGrad_.colorFrom(), surfaceGrad_.style(),
                      surfaceGrad_.colorTo());
@@ -124,7 +114,7 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
         canvas.rectangle(outer);
     canvas.restoreClip();
     r = shrinkRect(r, spacing_);
-    return applyOffset(r, offset_);
+    return offset_.apply(r);
 }
 
 } // namespace kv

@@ -3,7 +3,6 @@
 #include "core/rounding.h"
 
 #include <cmath>
-#include <limits>
 
 namespace kv {
 

@@ -171,17 +171,11 @@ void RoundMeter::paint(Canvas& canvas, const Rect& rect) {
     canvas.setBackMode(BackMode::Transparent);
     canvas.setTextAlign(HAlign::Left, VAlign::Top);
     canvas.setFont(font());
-    // Names stand centred at the bottom, Name1 above Name2; held to the int range for a
-    // rectangle near its ends.
-    auto name = [&](const Size& extent, const std::string& text) {
-        r.bottom = clampToInt(static_cast<long long>(r.bottom) - extent.height);
-        canvas.textOut(clampToInt(r.left + (static_cast<long long>(r.width()) - extent.width) / 2),
-                       clampToInt(static_cast<long long>(r.bottom) + h), text);
-    };
+    // Names stand centred at the bottom, Name1 above Name2.
     if (options_.contains(O::opName2))
-        name(metrics_.name2, ss.name2());
+        drawNameAtBottom(canvas, r, metrics_.name2, h, ss.name2());
     if (options_.contains(O::opName1))
-        name(metrics_.name1, ss.name1());
+        drawNameAtBottom(canvas, r, metrics_.name1, h, ss.name1());
     if (options_.contains(O::opBevelInner))
         r = bevelInner_.paint(canvas, r);
 

@@ -2,7 +2,6 @@
 
 #include "core/rounding.h"
 
-#include <climits>
 #include <cmath>
 
 namespace kv {

@@ -1,5 +1,7 @@
 #include "levelbar/bar_geometry.h"
 
+#include "core/rounding.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -15,9 +17,6 @@ constexpr ColorValue kFrameDark = 0x686868;
 constexpr ColorValue kFrameSoft = 0xBEBEBE;
 constexpr ColorValue kFrameLight = 0xEFEFEF;
 
-long long floorDiv(long long a, long long b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
 } // namespace
 
 int mulDiv(std::int64_t a, std::int64_t b, std::int64_t c) {

@@ -1,7 +1,6 @@
 #include "levelbar/level_bar.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace kv {
 
