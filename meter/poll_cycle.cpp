@@ -1,5 +1,7 @@
 #include "meter/poll_cycle.h"
 
+#include "meter/reading_decoder.h"
+
 #include <chrono>
 #include <thread>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/reading_holder.h"
-#include "meter/reading_decoder.h"
 #include "meter/reply_frame.h"
 #include "serial/serial_io.h"
 

@@ -1,6 +1,9 @@
 #include "record/csv.h"
 
+#include "core/rounding.h"
+
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -9,18 +12,13 @@ namespace kv {
 
 namespace {
 
-TimeMs floorDiv(TimeMs a, TimeMs b) {
-    return a / b - (a % b < 0 ? 1 : 0);
-}
-
-void appendUnsigned(std::string& out, unsigned value) {
-    char buf[16];
+void appendUnsigned(std::string& out, std::uint64_t value) {
+    char buf[24];
     const auto res = std::to_chars(buf, buf + sizeof buf, value);
     out.append(buf, res.ptr);
 }
 
-} // namespace
-
+// ISO 8601 local time with milliseconds and the UTC offset.
 void appendCsvTime(std::string& out, TimeMs time) {
     const TimeMs seconds = floorDiv(time, 1000);
     const auto millis = static_cast<int>(time - seconds * 1000);
@@ -42,14 +40,14 @@ void appendCsvTime(std::string& out, TimeMs time) {
     out.append(buf, static_cast<std::size_t>(n));
 }
 
+// Seconds with three decimals, 12.300; negative when the clock was set back.
 void appendElapsed(std::string& out, TimeMs milliseconds) {
     if (milliseconds < 0)
         out += '-';
     // Unsigned, so that the most negative value has a magnitude too.
     const std::uint64_t magnitude = milliseconds < 0 ? 0 - static_cast<std::uint64_t>(milliseconds)
                                                      : static_cast<std::uint64_t>(milliseconds);
-    char buf[24];
-    out.append(buf, std::to_chars(buf, buf + sizeof buf, magnitude / 1000).ptr);
+    appendUnsigned(out, magnitude / 1000);
     const auto fraction = static_cast<unsigned>(magnitude % 1000);
     out += '.';
     out += static_cast<char>('0' + fraction / 100);
@@ -57,14 +55,7 @@ void appendElapsed(std::string& out, TimeMs milliseconds) {
     out += static_cast<char>('0' + fraction % 10);
 }
 
-void appendDecimal(std::string& out, float value) {
-    // Fixed notation keeps the shortest round trip but never switches to an exponent; the
-    // largest float needs 39 digits, the smallest 45 decimals.
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    out.append(buf, res.ptr);
-}
-
+// The field as it is, or quoted with its quotes doubled.
 void appendCsvField(std::string& out, std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
         out += text;
@@ -89,6 +80,16 @@ const char* statusText(RowStatus status) {
         return "gap";
     }
     return "";
+}
+
+} // namespace
+
+void appendDecimal(std::string& out, float value) {
+    // Fixed notation keeps the shortest round trip but never switches to an exponent; the
+    // largest float needs 39 digits, the smallest 45 decimals.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    out.append(buf, res.ptr);
 }
 
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start) {

@@ -52,7 +52,6 @@ public:
     bool empty() const { return size_ == 0; }
     Row operator[](std::size_t index) const; // index < size()
     const RowContext& context(std::uint32_t id) const { return contexts_[id]; }
-    std::size_t contextCount() const { return contexts_.size(); }
     // Heap bytes held for rows and contexts.
     std::size_t memoryBytes() const;
 

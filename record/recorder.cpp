@@ -95,7 +95,7 @@ bool Recorder::exportCsv(const std::string& path, std::string& error) const {
 
 void Recorder::add(TimeMs time, RowStatus status, float value, std::uint32_t context) {
     rows_.append(time, status, value, context);
-    const Row row{time, status, status == RowStatus::ok ? value : NAN, context};
+    const Row row{time, status, value, context};
     tally_.add(row, rows_.context(context));
     if (status != RowStatus::gap) {
         quietSince_ = time;

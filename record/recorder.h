@@ -29,8 +29,6 @@ public:
     // Empties the record and begins a session at `now`, in the time zone TZ names now.
     void start(TimeMs now);
     void stop();
-    bool running() const { return running_; }
-    TimeMs startTime() const { return start_; }
 
     // Each adds a row to the running session and is ignored (false) without one. A value
     // that is not finite cannot be written as a decimal and is kept as an overload.

@@ -219,9 +219,7 @@ TEST(DemoScript, EveryReplyDecodesThroughAllFunctions) {
     std::vector<std::string> units;
     float lowest = 1e9f, highest = 0;
     for (const sim::SimStep& step : demo.steps) {
-        ReplyFrame f;
-        for (int n = 1; n <= 12; ++n)
-            f.slot(n) = std::to_string(step.bytes[static_cast<std::size_t>(n - 1)]);
+        const ReplyFrame f = test::frameOf(step.bytes);
         ASSERT_NE(findRangeRow(f.slotValue(2), f.slotValue(3)), nullptr) << f.b2 << "/" << f.b3;
         ASSERT_EQ(decodeReading(f, text, reading), Decoded::Reading);
         if (functions.empty() || functions.back() != f.slotValue(2))

@@ -2,6 +2,7 @@
 
 #include "core/reading_holder.h"
 #include "format/number_format.h"
+#include "meter/meter_protocol.h"
 #include "meter/reply_frame.h"
 
 #include <string>
@@ -41,15 +42,17 @@ private:
     char old_;
 };
 
-// A frame as the poll cycle leaves it: function, range and five digit characters.
-inline ReplyFrame frameOf(int function, int range, const char* digits) {
+// A frame as the poll cycle leaves it after draining `reply` (the first twelve bytes).
+inline ReplyFrame frameOf(const std::vector<std::uint8_t>& reply) {
     ReplyFrame f;
-    f.b1 = "137";
-    f.b2 = std::to_string(function);
-    f.b3 = std::to_string(range);
-    for (int i = 0; i < 5; ++i)
-        f.slot(6 + i) = std::to_string(static_cast<unsigned char>(digits[i]));
+    for (int n = 1; n <= kReplyLength && n <= static_cast<int>(reply.size()); ++n)
+        f.slot(n) = std::to_string(reply[static_cast<std::size_t>(n - 1)]);
     return f;
+}
+
+// The frame of the meter's reply for function, range and five digit characters.
+inline ReplyFrame frameOf(int function, int range, const char* digits) {
+    return frameOf(meterReply(function, range, digits));
 }
 
 } // namespace kv::test

@@ -40,10 +40,6 @@ struct FakePort : MemoryMeter {
     }
 };
 
-std::vector<std::uint8_t> reply(int function, int range, const char* digits) {
-    return meterReply(function, range, digits);
-}
-
 std::vector<std::string> slots(const ReplyFrame& f) {
     std::vector<std::string> out;
     for (int n = 1; n <= kReplyLength; ++n)
@@ -112,7 +108,7 @@ TEST_F(PollCycleTest, TwelveByteReplyFillsEverySlot) {
 }
 
 TEST_F(PollCycleTest, LongReplyLosesItsTail) {
-    auto r = reply(240, 136, "01234");
+    auto r = meterReply(240, 136, "01234");
     r.push_back(99);
     r.push_back(98);
     port.replies = {r};
@@ -139,7 +135,7 @@ TEST_F(PollCycleTest, ShortReplyOverwritesOnlyTheFirstSlots) {
 }
 
 TEST_F(PollCycleTest, NoReplyDecodesNothingAndKeepsTheFrame) {
-    port.replies = {reply(240, 136, "01234")};
+    port.replies = {meterReply(240, 136, "01234")};
     EXPECT_TRUE(cycle.tick());
     reading.calls.clear();
     EXPECT_EQ(cycle.poll(), PollResult::NoReply);
@@ -157,7 +153,7 @@ TEST_F(PollCycleTest, FirstTickWithoutReplyShowsNothing) {
 }
 
 TEST_F(PollCycleTest, DigitsAboveNineAreAnOverloadNotAZero) {
-    port.replies = {reply(240, 136, "01234"),
+    port.replies = {meterReply(240, 136, "01234"),
                     {137, 248, 136, 0, 0, '1', '?', '2', 255, ':', 0, 0},
                     {137, 224, 136, 0, 0, '0', '?', 32, '0', '0', 0, 0}};
     ASSERT_EQ(cycle.poll(), PollResult::Reading);
@@ -172,7 +168,8 @@ TEST_F(PollCycleTest, DigitsAboveNineAreAnOverloadNotAZero) {
 }
 
 TEST_F(PollCycleTest, SpaceOrMinusInADigitSlotEndsTheTick) {
-    port.replies = {reply(240, 136, "01234"), reply(248, 136, "1 234"), reply(240, 136, "-1234")};
+    port.replies = {meterReply(240, 136, "01234"), meterReply(248, 136, "1 234"),
+                    meterReply(240, 136, "-1234")};
     EXPECT_TRUE(cycle.tick());
     for (const char* expectedUnit : {"V-AC", "V-DC"}) {
         reading.calls.clear();
@@ -187,7 +184,7 @@ TEST_F(PollCycleTest, SpaceOrMinusInADigitSlotEndsTheTick) {
 TEST_F(PollCycleTest, ShiftedFrameIsRejectedByTheDigitTest) {
     // Three bytes of a reply that came too late sit ahead of the next reply.
     port.rx = {0, 0, 0};
-    port.replies = {reply(240, 136, "01234")};
+    port.replies = {meterReply(240, 136, "01234")};
     EXPECT_FALSE(cycle.tick());
     EXPECT_EQ(cycle.frame.b4, "137");
     EXPECT_TRUE(port.rx.empty());
@@ -225,7 +222,7 @@ TEST(PollCycleErrors, ConversionErrorReachesTheCallerAfterTheFormat) {
     RejectingReading reading;
     PollCycle cycle(port, reading, [](int) {});
     cycle.openResult = 1;
-    port.replies = {reply(160, 230, "12345"), reply(160, 230, "12345")};
+    port.replies = {meterReply(160, 230, "12345"), meterReply(160, 230, "12345")};
     for (int tick = 0; tick < 2; ++tick) {
         reading.calls.clear();
         EXPECT_THROW(cycle.tick(), ConvertError) << "not swallowed on tick " << tick;

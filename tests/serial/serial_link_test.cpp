@@ -391,6 +391,25 @@ TEST(SerialLink, ReconnectsUnderTheSameLinkPath) {
     meter.stop();
 }
 
+// Points path at target with a link made aside and renamed into place, the way a
+// simulator that comes back does: the old link never goes missing, the new one is new.
+void relink(const std::string& path, const std::string& target) {
+    const std::string aside = path + ".new";
+    std::filesystem::remove(aside);
+    std::filesystem::create_symlink(target, aside);
+    std::filesystem::rename(aside, path);
+}
+
+// Calls the link's polling operation until it is connected or the time is up.
+bool reconnects(SerialLink& link, std::chrono::milliseconds limit) {
+    return test::waitUntil(
+        [&] {
+            link.bytesWaiting();
+            return link.isConnected();
+        },
+        limit);
+}
+
 TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
     auto first = std::make_unique<Pty>();
     PortEntry usb = entry(first->path);
@@ -424,12 +443,7 @@ TEST(SerialLink, ReconnectsUsbDeviceUnderANewPath) {
     PortEntry moved = usb;
     moved.path = second.path;
     present = {stranger, moved};
-    ASSERT_TRUE(test::waitUntil(
-        [&] {
-            link.bytesWaiting();
-            return link.isConnected();
-        },
-        1000ms));
+    ASSERT_TRUE(reconnects(link, 1000ms));
     EXPECT_EQ(link.devicePath(), second.path);
     second.send({42});
     ASSERT_TRUE(test::waitUntil([&] { return link.bytesWaiting() == 1; }, 500ms));
@@ -476,33 +490,9 @@ TEST(SerialLink, UsbDeviceWithoutSerialNumberReturnsOnlyAtItsPath) {
 
     there.productId = 0x6001;
     present = {there};
-    ASSERT_TRUE(test::waitUntil(
-        [&] {
-            link.bytesWaiting();
-            return link.isConnected();
-        },
-        1000ms));
+    ASSERT_TRUE(reconnects(link, 1000ms));
     EXPECT_EQ(link.devicePath(), path);
     std::filesystem::remove(path);
-}
-
-// Points path at target with a link made aside and renamed into place, the way a
-// simulator that comes back does: the old link never goes missing, the new one is new.
-void relink(const std::string& path, const std::string& target) {
-    const std::string aside = path + ".new";
-    std::filesystem::remove(aside);
-    std::filesystem::create_symlink(target, aside);
-    std::filesystem::rename(aside, path);
-}
-
-// Calls the link's polling operation until it is connected or the time is up.
-bool reconnects(SerialLink& link, std::chrono::milliseconds limit) {
-    return test::waitUntil(
-        [&] {
-            link.bytesWaiting();
-            return link.isConnected();
-        },
-        limit);
 }
 
 TEST(Reconnect, AStaleLinkToAReusedPseudoTerminalIsLeftAlone) {
