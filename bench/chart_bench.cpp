@@ -118,9 +118,15 @@ struct BenchChart {
     }
     ~BenchChart() { chart.removeSeries(&series); }
 
-    void addReadings(int n) {
-        for (int i = 0; i < n; ++i)
-            addReading();
+    // n readings, with a null point (a silence or an overload breaking the line) every
+    // `breakEvery` readings when that is not 0.
+    void addReadings(int n, int breakEvery = 0) {
+        for (int i = 0; i < n; ++i) {
+            if (breakEvery > 0 && i % breakEvery == breakEvery / 2)
+                series.appendPoint(value, {}, kv::clNone);
+            else
+                addReading();
+        }
     }
     void addReading() {
         value += step(rng);
@@ -129,6 +135,14 @@ struct BenchChart {
     double bytesPerPoint() const {
         return series.pointCount() ? double(series.storageBytes()) / series.pointCount() : 0.0;
     }
+    // One whole drawing pass of the chart at its window size.
+    void pass() {
+        chart.paintChart(target, kv::Rect{0, 0, kChartWidth, kChartHeight});
+        benchmark::ClobberMemory();
+    }
+
+    QImage window{kChartWidth, kChartHeight, QImage::Format_RGB32};
+    kv::Canvas target{window};
 };
 
 void BM_AppendPoint(benchmark::State& state) {
@@ -140,59 +154,34 @@ void BM_AppendPoint(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendPoint);
 
+// Passes over N readings; the second argument breaks the line every so many readings, as
+// silences and overloads do.
 void BM_ChartPass(benchmark::State& state) {
     BenchChart b;
-    b.addReadings(int(state.range(0)));
-    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
-    kv::Canvas target(window);
-    const kv::Rect all{0, 0, kChartWidth, kChartHeight};
-    b.chart.paintChart(target, all); // settle the label column
-    for (auto _ : state) {
-        b.chart.paintChart(target, all);
-        benchmark::ClobberMemory();
-    }
+    b.addReadings(int(state.range(0)), int(state.range(1)));
+    b.pass(); // settle the label column
+    for (auto _ : state)
+        b.pass();
     state.counters["bytes_per_point"] = b.bytesPerPoint();
 }
 BENCHMARK(BM_ChartPass)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
+    ->Args({1000, 0})
+    ->Args({10000, 0})
+    ->Args({100000, 0})
+    ->Args({1000000, 0})
+    ->Args({100000, 100000})
+    ->Args({1000000, 100000})
     ->Unit(benchmark::kMicrosecond);
 // Filling the chart takes seconds: one run with a fixed number of passes.
-BENCHMARK(BM_ChartPass)->Arg(kMonth)->Iterations(300)->Unit(benchmark::kMicrosecond);
-
-// The same with the line broken where the meter fell silent or showed OL: one null point
-// every 100,000 readings.
-void BM_ChartPassWithBreaks(benchmark::State& state) {
-    BenchChart b;
-    const int n = int(state.range(0));
-    for (int i = 0; i < n; ++i) {
-        if (i % 100000 == 50000)
-            b.series.appendPoint(b.value, {}, kv::clNone);
-        else
-            b.addReading();
-    }
-    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
-    kv::Canvas target(window);
-    const kv::Rect all{0, 0, kChartWidth, kChartHeight};
-    b.chart.paintChart(target, all);
-    for (auto _ : state) {
-        b.chart.paintChart(target, all);
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_ChartPassWithBreaks)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ChartPass)->Args({kMonth, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
 
 // One session: a chart drawn once (so the statistics and the range index are kept up by
 // every append from then on, as in the window), then n - 1 readings appended one by one,
 // each timed; onAppend(index, duration) sees every time.
 template <typename F> std::unique_ptr<BenchChart> session(int n, F&& onAppend) {
     auto b = std::make_unique<BenchChart>();
-    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
-    kv::Canvas target(window);
     b->addReading();
-    b->chart.paintChart(target, kv::Rect{0, 0, kChartWidth, kChartHeight});
+    b->pass();
     for (int i = 1; i < n; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         b->addReading();
@@ -264,12 +253,9 @@ BENCHMARK(BM_MonthOfReadings)->Arg(kMonth)->Iterations(1)->Unit(benchmark::kMill
 void BM_ReadingAndPass(benchmark::State& state) {
     BenchChart b;
     b.addReadings(int(state.range(0)));
-    QImage window(kChartWidth, kChartHeight, QImage::Format_RGB32);
-    kv::Canvas target(window);
-    const kv::Rect all{0, 0, kChartWidth, kChartHeight};
     for (auto _ : state) {
         b.addReading();
-        b.chart.paintChart(target, all);
+        b.pass();
     }
 }
 BENCHMARK(BM_ReadingAndPass)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);

@@ -105,8 +105,7 @@ void AxisPanel::layoutAxes(Canvas& c) {
             continue;
         Rect taken = r;
         a->applySpace(c, taken);
-        const Rect cut{std::max(r.left, taken.left), std::max(r.top, taken.top),
-                       std::min(r.right, taken.right), std::min(r.bottom, taken.bottom)};
+        const Rect cut = intersected(r, taken);
         // An axis that would take everything leaves the rectangle as it was.
         if (cut.left < cut.right && cut.top < cut.bottom)
             r = cut;

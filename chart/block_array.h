@@ -70,16 +70,9 @@ public:
     const T* contiguous(std::size_t first, std::size_t count) const {
         if (count == 0)
             return nullptr;
-        std::size_t block = 0, start = 0, size = kFirst;
-        if (first >= kBlock) {
-            block = kGrowing - 1 + (first >> kBlockBits);
-            start = first & ~(kBlock - 1);
-            size = kBlock;
-        } else if (first >= kFirst) {
-            block = highestBit(first >> kFirstBits) + 1;
-            start = size = kFirst << (block - 1);
-        }
-        return first + count <= start + size ? blocks_[block] + (first - start) : nullptr;
+        const std::size_t block = blockOf(first), start = blockStart(block);
+        return first + count <= start + blockSize(block) ? blocks_[block] + (first - start)
+                                                         : nullptr;
     }
     const T& back() const { return (*this)[size_ - 1]; }
     T& back() { return (*this)[size_ - 1]; }

@@ -18,7 +18,7 @@ BufferedPanel::BufferedPanel(QWidget* parent) : FaceWidget(parent, FaceKind::Opa
 void BufferedPanel::requestRepaint() {
     // Settings touched by the pass itself (the automatic axis range) must not start
     // another pass.
-    if (!constructed_ || paintingFace())
+    if (paintingFace())
         return;
     invalidate();
 }

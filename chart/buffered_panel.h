@@ -75,9 +75,6 @@ protected:
     void recalcPlotSize();
     void setPlotRect(const Rect& r) { plotRect_ = r; }
 
-    // Repaint requests are ignored until the most derived constructor calls this.
-    void finishConstruction() { constructed_ = true; }
-
     template <typename T, typename U> bool assignAndRepaint(T& field, U value) {
         if (field == value)
             return false;
@@ -101,7 +98,6 @@ private:
 
     Rect panelRect_;
     Rect plotRect_;
-    bool constructed_ = false;
 };
 
 } // namespace kv

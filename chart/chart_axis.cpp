@@ -17,11 +17,6 @@ constexpr double kPixelOffsetLimit = 2147483647.0;
 // More labels than this in one span draw none at all.
 constexpr double kMaxLabelSteps = 10000.0;
 
-// A pixel offset from `base`, kept inside the int range.
-int offsetPixel(int base, long long offset) {
-    return int(std::clamp<long long>(base + offset, INT_MIN, INT_MAX));
-}
-
 std::vector<std::string> textLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -168,7 +163,7 @@ int AxisBase::valueToPixel(double v) const {
         return centerPixel_;
     const long long r = static_cast<long long>(std::nearbyint(t));
     const bool fromStart = horizontal_ != inverted_;
-    return fromStart ? offsetPixel(startPixel_, r) : offsetPixel(endPixel_, -r);
+    return fromStart ? clampToInt(startPixel_ + r) : clampToInt(endPixel_ - r);
 }
 
 bool AxisBase::mapsLinearly(double v) const {

@@ -10,18 +10,14 @@ namespace kv {
 
 namespace {
 
-// Positions further out than this are not drawn (the line keeps its last position); the
-// column reduction passes over the same points.
-constexpr int kPixelLimit = ColumnReducer::kPixelLimit;
-
 // Colours of the points of a series that colours each point on its own.
 constexpr ColorValue kPointPalette[] = {clRed,     clGreen,  0x00FFFF, clBlue,   clWhite, clGray,
                                         clFuchsia, 0x008080, clNavy,   clMaroon, clLime,  clAqua,
                                         0x800080,  clSilver, 0x808000, clBlack};
 
-bool inPixelRange(int p) {
-    return p >= -kPixelLimit && p <= kPixelLimit;
-}
+// Positions further out than this are not drawn (the line keeps its last position); the
+// column reduction passes over the same points.
+constexpr int kPixelLimit = ColumnReducer::kPixelLimit;
 
 } // namespace
 
@@ -355,7 +351,7 @@ void CustomSeries::paintPoint(Canvas& c, int index) {
     const ColorValue color = pointColor(index);
     const int x = xPixel(index);
     const int y = yPixel(index);
-    if (inPixelRange(x) && inPixelRange(y)) {
+    if (ColumnReducer::inPixelRange(x) && ColumnReducer::inPixelRange(y)) {
         if (previousColor_ == clNone) {
             previousX_ = x;
             previousY_ = y;
@@ -412,10 +408,10 @@ bool CustomSeries::paintPiecesColumnWise(Canvas& c, int first, int last) {
     std::vector<Piece> pieces;
     ColorValue pieceColor = clNone;
     for (int s = first; s <= last;) {
-        const int e = std::min(last, colors_.runEnd(s));
+        ColorValue color = 0;
+        const int e = std::min(last, colors_.runEnd(s, color));
         if (e < s)
             return false;
-        const ColorValue color = colors_.at(s);
         if (color != clNone) {
             if (pieceColor != clNone && color != pieceColor)
                 return false;
@@ -478,7 +474,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
         return false;
     auto usable = [](const AxisBase* axis, double v) {
         return (axis->scaleSpan() == 0 || axis->mapsLinearly(v)) &&
-               inPixelRange(axis->valueToPixel(v));
+               ColumnReducer::inPixelRange(axis->valueToPixel(v));
     };
     if (!usable(hAxis, xAt(first)) || !usable(hAxis, xAt(last)))
         return false;

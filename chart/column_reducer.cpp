@@ -2,14 +2,6 @@
 
 namespace kv {
 
-namespace {
-
-bool inPixelRange(int p) {
-    return p >= -ColumnReducer::kPixelLimit && p <= ColumnReducer::kPixelLimit;
-}
-
-} // namespace
-
 void ColumnReducer::clear() {
     path_.clear();
     polylines_.clear();

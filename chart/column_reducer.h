@@ -59,6 +59,7 @@ public:
     // Points further out than this either way are passed over, as the point-by-point
     // drawing passes them over: they neither end nor start a segment.
     static constexpr int kPixelLimit = 32766;
+    static constexpr bool inPixelRange(int p) { return p >= -kPixelLimit && p <= kPixelLimit; }
 
     // Forgets every line (the buffers are kept for the next use).
     void clear();

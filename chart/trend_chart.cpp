@@ -29,9 +29,7 @@ bool between(int v, int a, int b) {
 
 } // namespace
 
-TrendChart::TrendChart(QWidget* parent) : ChartBase(parent) {
-    finishConstruction();
-}
+TrendChart::TrendChart(QWidget* parent) : ChartBase(parent) {}
 
 // ---------------------------------------------------------------------------------------
 // Hit testing

@@ -236,20 +236,18 @@ void ColorList::clear() {
 }
 
 bool ColorList::uniform(int first, int last, ColorValue& c) const {
-    if (first < 0 || last >= count_ || first > last)
+    ColorValue color = 0;
+    if (first < 0 || first > last || last >= count_ || runEnd(first, color) < last)
         return false;
-    const std::size_t r = runOf(first);
-    const int end = r + 1 < runs_.size() ? runs_[r + 1].start : count_;
-    if (last >= end)
-        return false;
-    c = runs_[r].color;
+    c = color;
     return true;
 }
 
-int ColorList::runEnd(int index) const {
+int ColorList::runEnd(int index, ColorValue& color) const {
     if (index < 0 || index >= count_)
         return -1;
     const std::size_t r = runOf(index);
+    color = runs_[r].color;
     return (r + 1 < runs_.size() ? runs_[r + 1].start : count_) - 1;
 }
 

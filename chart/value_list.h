@@ -121,8 +121,9 @@ public:
     void clear(); // releases the storage
     // The colour of first..last when they all share one.
     bool uniform(int first, int last, ColorValue& c) const;
-    // The last index of the run of one colour that holds `index`; -1 outside the list.
-    int runEnd(int index) const;
+    // The last index of the run of one colour that holds `index`, with that colour; -1
+    // outside the list.
+    int runEnd(int index, ColorValue& color) const;
     std::size_t storageBytes() const { return runs_.storageBytes(); }
 
 private:
