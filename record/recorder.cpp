@@ -44,10 +44,15 @@ bool Recorder::addOverload(TimeMs now, std::string_view unit, std::uint8_t funct
 }
 
 bool Recorder::noteSilence(TimeMs now) {
-    if (!running_ || gapWritten_ || now - quietSince_ < kSilenceMs)
+    if (now - quietSince_ < kSilenceMs)
         return false;
-    const TimeMs began = quietSince_;
-    add(began, RowStatus::gap, 0, lastContext_);
+    return addGap();
+}
+
+bool Recorder::addGap() {
+    if (!running_ || gapWritten_)
+        return false;
+    add(quietSince_, RowStatus::gap, 0, lastContext_);
     gapWritten_ = true;
     return true;
 }

@@ -39,6 +39,9 @@ public:
     // the last reading (or since start()), one gap row marks where the silence began, with
     // the unit and codes of the reading before it. True when it added that row.
     bool noteSilence(TimeMs now);
+    // The gap row of a silence someone else has timed: one row where it began, as
+    // noteSilence() makes it, whatever the clock says. True when it added that row.
+    bool addGap();
 
     const ReadingStore& rows() const { return rows_; }
     RecordStatistics statistics() const { return tally_.result(); }
