@@ -96,8 +96,9 @@ TEST_F(Polling, KeepsTheLinesTimingWhileTheEventLoopRuns) {
     }
     EXPECT_EQ(meter.sent, std::vector<int>(meter.sent.size(), kRequestByte));
     EXPECT_EQ(window.readings(), static_cast<int>(meter.drains.size()));
-    // About 150 in 750 ms; a poll that slept would let the other work in once per poll.
-    EXPECT_GT(beats, 70) << "the event loop ran during the waits";
+    // About 150 in 750 ms on a quiet machine, far fewer on a loaded one; a poll that slept
+    // would let the other work in only once per poll, at most seven times here.
+    EXPECT_GT(beats, 25) << "the event loop ran during the waits";
 }
 
 TEST_F(Polling, StopExitOrStartDuringAWaitDropsItsDrain) {
