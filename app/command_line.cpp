@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -7,6 +8,11 @@
 namespace kv {
 
 namespace {
+// The texts of the command line, translated under one context.
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(kv::CommandLine)
+};
+
 bool isOption(const QString& arg) {
     return arg.startsWith(QLatin1String("--"));
 }
@@ -66,24 +72,24 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         } else if (arg == QLatin1String("--port")) {
             QString device;
             if (!takeValue(device) || device.isEmpty())
-                return fail(QStringLiteral("--port needs a device"));
+                return fail(Text::tr("--port needs a device"));
             cl.ports << device;
         } else if (arg == QLatin1String("--autostart")) {
             cl.autostart = true;
         } else if (arg == QLatin1String("--snapshot")) {
             if (!takeValue(cl.snapshotFile) || cl.snapshotFile.isEmpty())
-                return fail(QStringLiteral("--snapshot needs a file name"));
+                return fail(Text::tr("--snapshot needs a file name"));
         } else if (arg == QLatin1String("--readings")) {
             QString n;
             bool ok = false;
             if (takeValue(n))
                 cl.readings = n.toInt(&ok);
             if (!ok || cl.readings < 1)
-                return fail(QStringLiteral("--readings needs a whole number of at least 1"));
+                return fail(Text::tr("--readings needs a whole number of at least 1"));
             readingsGiven = true;
         } else if (arg == QLatin1String("--log")) {
             if (!takeValue(cl.logFile) || cl.logFile.isEmpty())
-                return fail(QStringLiteral("--log needs a file name, or - for standard output"));
+                return fail(Text::tr("--log needs a file name, or - for standard output"));
         } else if (arg == QLatin1String("--no-window")) {
             cl.noWindow = true;
         } else if (arg == QLatin1String("--duration")) {
@@ -91,29 +97,29 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             bool ok = false;
             const double seconds = takeValue(text) ? text.toDouble(&ok) : 0.0;
             if (!ok || !std::isfinite(seconds) || seconds <= 0)
-                return fail(QStringLiteral("--duration needs a number of seconds above 0"));
+                return fail(Text::tr("--duration needs a number of seconds above 0"));
             // At least a millisecond; at most a few thousand years, which no clock overflows.
             cl.durationMs =
                 std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
         } else {
-            return fail(QStringLiteral("unknown argument: %1").arg(args[i]));
+            return fail(Text::tr("unknown argument: %1").arg(args[i]));
         }
     }
     if (cl.snapshot() && !readingsGiven)
-        return fail(QStringLiteral("--snapshot needs --readings N"));
+        return fail(Text::tr("--snapshot needs --readings N"));
     if (cl.noWindow) {
         if (!cl.log())
-            return fail(QStringLiteral("--no-window needs --log FILE.csv"));
+            return fail(Text::tr("--no-window needs --log FILE.csv"));
         if (cl.snapshot())
-            return fail(QStringLiteral("--snapshot cannot be used with --no-window"));
+            return fail(Text::tr("--snapshot cannot be used with --no-window"));
         if (cl.ports.size() + (cl.simulate ? 1 : 0) != 1)
-            return fail(QStringLiteral("--no-window reads one meter: give --port DEVICE once, "
-                                       "or --simulate"));
+            return fail(Text::tr("--no-window reads one meter: give --port DEVICE once, "
+                                 "or --simulate"));
     }
     if (cl.durationMs > 0 && !cl.noWindow)
-        return fail(QStringLiteral("--duration is only used with --no-window"));
+        return fail(Text::tr("--duration is only used with --no-window"));
     if (readingsGiven && !cl.snapshot() && !cl.noWindow)
-        return fail(QStringLiteral("--readings is only used with --snapshot or --no-window"));
+        return fail(Text::tr("--readings is only used with --snapshot or --no-window"));
     if (cl.snapshot())
         cl.autostart = true;
     return {cl, QString()};
@@ -147,11 +153,11 @@ QStringList withoutQtOptions(const QStringList& args) {
 }
 
 QString usageErrorText(const QString& title, const QString& invoked, const QString& error) {
-    return QStringLiteral("%1: %2\nTry '%3 --help'.\n").arg(title, error, invoked);
+    return Text::tr("%1: %2\nTry '%3 --help'.\n").arg(title, error, invoked);
 }
 
 QString usageText(const QString& program) {
-    return QStringLiteral(
+    return Text::tr(
                "Usage: %1 [options]\n"
                "Shows the readings of a VELOMAX KV27500 multimeter on a serial line.\n"
                "\n"

@@ -1,5 +1,7 @@
 #include "serial/open_failure.h"
 
+#include <QCoreApplication>
+#include <QString>
 #include <cerrno>
 #include <cstring>
 
@@ -37,32 +39,40 @@ OpenFailure OpenFailure::fromErrno(int err, std::string device) {
 }
 
 std::string OpenFailure::text() const {
-    std::string why;
+    // Whole sentences, so that a translation can put the device where its language wants it.
+    const QString path = QString::fromStdString(device);
+    auto sentence = [&path](const char* text) {
+        return QCoreApplication::translate("kv::OpenFailure", text).arg(path).toStdString();
+    };
     switch (reason) {
     case Reason::None:
         return {};
     case Reason::NoSuchDevice:
-        why = "no such device";
-        break;
+        return sentence(QT_TRANSLATE_NOOP("kv::OpenFailure", "Cannot open %1: no such device."));
     case Reason::PermissionDenied:
-        why = "permission denied. Add your user to the group dialout and log in again";
-        break;
+        return sentence(QT_TRANSLATE_NOOP("kv::OpenFailure",
+                                          "Cannot open %1: permission denied. Add your user to "
+                                          "the group dialout and log in again."));
     case Reason::NotASerialPort:
-        why = "not a serial port";
-        break;
+        return sentence(QT_TRANSLATE_NOOP("kv::OpenFailure", "Cannot open %1: not a serial port."));
     case Reason::InUse:
-        why = "in use by another program";
-        break;
+        return sentence(
+            QT_TRANSLATE_NOOP("kv::OpenFailure", "Cannot open %1: in use by another program."));
     case Reason::Other:
-        why = systemMessage.empty() ? std::string("unknown error") : systemMessage;
-        // The system's message stands in the middle of our sentence.
-        if (why[0] >= 'A' && why[0] <= 'Z' && !(why.size() > 1 && why[1] >= 'A' && why[1] <= 'Z'))
-            why[0] = static_cast<char>(why[0] - 'A' + 'a');
-        while (!why.empty() && why.back() == '.')
-            why.pop_back();
         break;
     }
-    return "Cannot open " + device + ": " + why + ".";
+    std::string why =
+        systemMessage.empty()
+            ? QCoreApplication::translate("kv::OpenFailure", "unknown error").toStdString()
+            : systemMessage;
+    // The system's message stands in the middle of our sentence.
+    if (why[0] >= 'A' && why[0] <= 'Z' && !(why.size() > 1 && why[1] >= 'A' && why[1] <= 'Z'))
+        why[0] = static_cast<char>(why[0] - 'A' + 'a');
+    while (!why.empty() && why.back() == '.')
+        why.pop_back();
+    return QCoreApplication::translate("kv::OpenFailure", "Cannot open %1: %2.")
+        .arg(path, QString::fromStdString(why))
+        .toStdString();
 }
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #include "serial/serial_link.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -218,7 +219,9 @@ int SerialLink::openPort(std::string_view modeText) {
     closePort();
     const auto mode = parseModeText(modeText);
     if (!mode) {
-        failure_ = {OpenFailure::Reason::Other, std::string(modeText), "not a valid mode text"};
+        failure_ = {
+            OpenFailure::Reason::Other, std::string(modeText),
+            QCoreApplication::translate("kv::SerialLink", "not a valid mode text").toStdString()};
         return 0;
     }
     const PortEntry* entry = table_.find(mode->portName());

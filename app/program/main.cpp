@@ -8,6 +8,7 @@
 #include "app/quit_signals.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
+#include "app/translation.h"
 #include "serial/serial_link.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
 int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QString& title) {
     QCoreApplication app(argc, argv);
     app.setApplicationName(title);
+    kv::installTranslations(app);
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
     std::vector<kv::PortEntry> devices;
     if (!namedDevices(cl, title, simulator, devices))
@@ -84,11 +86,16 @@ int main(int argc, char** argv) {
     };
 
     // Answered before any window system is touched, so they also work without a display;
-    // Qt's own options are left for the application object.
-    const kv::CommandLineResult early = kv::parseCommandLine(kv::withoutQtOptions(args));
-    if (!early.options)
-        return refuse(early);
-    if (early.options->help) {
+    // Qt's own options are left for the application object. The texts are asked for again
+    // under a core application, which the translations need and which needs no display.
+    const QStringList ours = kv::withoutQtOptions(args);
+    kv::CommandLineResult early = kv::parseCommandLine(ours);
+    if (!early.options || early.options->help) {
+        QCoreApplication core(argc, argv);
+        kv::installTranslations(core);
+        early = kv::parseCommandLine(ours);
+        if (!early.options)
+            return refuse(early);
         std::fputs(qPrintable(kv::usageText(title)), stdout);
         return 0;
     }
@@ -107,6 +114,7 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<QTemporaryDir> runtimeDir = kv::providePrivateRuntimeDir();
     kv::Application app(argc, argv);
+    kv::installTranslations(app);
     // What Qt has left of the arguments is what counts.
     const kv::CommandLineResult parsed = kv::parseCommandLine(QCoreApplication::arguments().mid(1));
     if (!parsed.options)
