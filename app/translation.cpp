@@ -1,5 +1,7 @@
 #include "app/translation.h"
 
+#include "core/translated.h"
+
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -30,6 +32,10 @@ bool install(QCoreApplication& app, const QString& file, const QString& language
 } // namespace
 
 QString installTranslations(QCoreApplication& app, const QLocale& locale) {
+    // The plain layers' texts go through the same translators.
+    setTranslation([](const char* context, const char* text) {
+        return QCoreApplication::translate(context, text).toStdString();
+    });
     for (QString name : locale.uiLanguages()) {
         name.replace(QLatin1Char('-'), QLatin1Char('_'));
         const QLocale::Language language = QLocale(name).language();

@@ -1,5 +1,6 @@
 #include "record/csv_file.h"
 
+#include "core/translated.h"
 #include "record/csv.h"
 
 #include <algorithm>
@@ -102,7 +103,7 @@ bool CsvFile::write(std::string_view text) {
     // Writes into a deleted file succeed and go nowhere.
     struct stat st {};
     if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0)
-        return fail("the file was deleted");
+        return fail(translated("kv::CsvFile", "the file was deleted"));
     return true;
 }
 
@@ -119,9 +120,10 @@ void CsvFile::open(Mode mode) {
             const int error = errno;
             struct stat st {};
             if (error == ENOENT && stat(folderOf(path_).c_str(), &st) != 0)
-                fail("the folder " + folderOf(path_) + " does not exist");
+                fail(withArguments(translated("kv::CsvFile", "the folder %1 does not exist"),
+                                   {folderOf(path_)}));
             else if (error == ENXIO)
-                fail("no program reads from it");
+                fail(translated("kv::CsvFile", "no program reads from it"));
             else
                 fail(error);
             return;
@@ -169,8 +171,8 @@ bool CsvFile::fail(int error) {
 
 bool CsvFile::fail(const std::string& reason) {
     close();
-    error_ = "Cannot write " + (path_ == "-" ? std::string("standard output") : path_) + ": " +
-             reason + ".";
+    const std::string where = path_ == "-" ? translated("kv::CsvFile", "standard output") : path_;
+    error_ = withArguments(translated("kv::CsvFile", "Cannot write %1: %2."), {where, reason});
     return false;
 }
 

@@ -121,6 +121,29 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::CsvFile</name>
+    <message>
+        <source>the file was deleted</source>
+        <translation>die Datei wurde gelöscht</translation>
+    </message>
+    <message>
+        <source>the folder %1 does not exist</source>
+        <translation>den Ordner %1 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>no program reads from it</source>
+        <translation>kein Programm liest daraus</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2.</source>
+        <translation>%1 lässt sich nicht schreiben: %2.</translation>
+    </message>
+</context>
+<context>
     <name>kv::OpenFailure</name>
     <message>
         <source>Cannot open %1: no such device.</source>

@@ -2,7 +2,8 @@
 # Every text the program marks for translation has a finished translation in each .ts, and
 # no .ts keeps a text the program no longer has. lupdate reads the sources into a copy of
 # each .ts, exactly as `cmake --build BUILD --target update_translations` would.
-# Arguments: lupdate, the list of sources, a scratch folder, the .ts files.
+# Arguments: lupdate, the list of sources, a scratch folder, the .ts files; LUPDATE_OPTIONS
+# in the environment holds the options the build gives lupdate.
 set -euo pipefail
 LUPDATE=$1 SOURCES=$2 SCRATCH=$3
 shift 3
@@ -14,7 +15,8 @@ for ts in "$@"; do
   name="$(basename "$ts")"
   copy="$SCRATCH/$name"
   cp "$ts" "$copy"
-  "$LUPDATE" -silent -locations none "@$SOURCES" -ts "$copy"
+  # shellcheck disable=SC2086 # the options are words
+  "$LUPDATE" -silent ${LUPDATE_OPTIONS:-} -locations none "@$SOURCES" -ts "$copy"
   # One line per message in trouble: its state, then its source text on one line.
   problems="$(awk '
     /<source>/ { in_source = 1; text = "" }

@@ -119,6 +119,20 @@ TEST_F(ProgramLanguage, AnUnopenablePortIsExplainedInTheUsersLanguage) {
         << de.err.toStdString();
 }
 
+TEST_F(ProgramLanguage, ALogThatCannotBeWrittenIsExplainedInTheUsersLanguage) {
+    // The text comes from the plain recording layer, translated all the same.
+    const QString file = dir.filePath("missing/bench.csv");
+    const QStringList args = {"--no-window", "--simulate", "--log", file, "--readings", "1"};
+    const Outcome en = english(args);
+    const Outcome de = german(args);
+    EXPECT_EQ(en.status, 1);
+    EXPECT_EQ(de.status, 1);
+    EXPECT_EQ(en.err, "kv27500: Cannot write " + file + ": the folder " + dir.filePath("missing") +
+                          " does not exist.\n");
+    EXPECT_EQ(de.err, "kv27500: " + file + " lässt sich nicht schreiben: den Ordner " +
+                          dir.filePath("missing") + " gibt es nicht.\n");
+}
+
 TEST_F(ProgramLanguage, TheWindowAndTheCsvLookTheSameInEveryLanguage) {
     // The window shows the meter's own texts (captions, units, the chart's title): a
     // German picture equals the English one where the numbers are formatted alike.
