@@ -34,6 +34,13 @@ template <std::size_t N> bool isOneOf(const QString& name, const char* const (&n
             return true;
     return false;
 }
+// "-platform" or "--platform", without "=": one of Qt's options that take a value.
+bool isQtOptionWithValue(const QString& arg) {
+    if (!arg.startsWith(QLatin1Char('-')) || arg.contains(QLatin1Char('=')))
+        return false;
+    const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
+    return isOneOf(name, kQtOptionsWithValue);
+}
 } // namespace
 
 CommandLineResult parseCommandLine(const QStringList& args) {
@@ -55,7 +62,8 @@ CommandLineResult parseCommandLine(const QStringList& args) {
                 out = inlineValue;
                 return true;
             }
-            if (i + 1 < args.size() && !isOption(args[i + 1])) {
+            if (i + 1 < args.size() && !isOption(args[i + 1]) &&
+                !isQtOptionWithValue(args[i + 1])) {
                 out = args[++i];
                 return true;
             }
@@ -67,8 +75,10 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             cl.version = true;
         } else if (arg == QLatin1String("--simulate")) {
             cl.simulate = true;
-            // The script is optional: a following option is not taken for it.
-            takeValue(cl.simulateScript);
+            // The script is optional: a following option is not taken for it. An empty name
+            // names no file, and is not taken for the demo either.
+            if (takeValue(cl.simulateScript) && cl.simulateScript.isEmpty())
+                return fail(Text::tr("--simulate needs a script file name, or none at all"));
         } else if (arg == QLatin1String("--port")) {
             QString device;
             if (!takeValue(device) || device.isEmpty())
@@ -101,6 +111,9 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             // At least a millisecond; at most a few thousand years, which no clock overflows.
             cl.durationMs =
                 std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
+        } else if (isQtOptionWithValue(arg)) {
+            // Only left here when its value is missing: Qt would wait for one or ignore it.
+            return fail(Text::tr("%1 needs a value").arg(arg));
         } else {
             return fail(Text::tr("unknown argument: %1").arg(args[i]));
         }
@@ -143,7 +156,10 @@ QStringList withoutQtOptions(const QStringList& args) {
         if (isOneOf(name, kQtFlags) && !inlineValue)
             continue;
         if (isOneOf(name, kQtOptionsWithValue)) {
-            if (!inlineValue)
+            // Without its value it stays, so that it is answered rather than lost.
+            if (!inlineValue && i + 1 == args.size())
+                ours << arg;
+            else if (!inlineValue)
                 ++i;
             continue;
         }

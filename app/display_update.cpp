@@ -8,6 +8,13 @@
 
 namespace kv {
 
+void holdReading(AnalogGauge& indicator, const Reading& reading) {
+    indicator.setReadingFormat(reading.format);
+    if (!reading.overload())
+        indicator.setReadingValue(reading.value);
+    indicator.setReadingUnit(reading.unit);
+}
+
 float fullScaleFor(float reading, float currentFullScale) {
     if (reading < 1.0f)
         return 1.0f;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/reading.h"
+
 namespace kv {
 
 class AnalogGauge;
@@ -15,6 +17,10 @@ struct Displays {
     LevelBar& bar;
     LineSeries& series;
 };
+
+// Puts a reading into the indicator, which holds and shows it: its picture format, its value
+// (an overload keeps the value shown before) and its unit.
+void holdReading(AnalogGauge& indicator, const Reading& reading);
 
 // The meter's full scale for a reading: 1, 10, 100 or 1000 for the decade below each bound
 // (a bound itself belongs to the next decade: 10 gives 100); from 1000 on the current full

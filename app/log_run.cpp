@@ -1,9 +1,5 @@
 #include "app/log_run.h"
 
-#include "app/outcome_record.h"
-#include "serial/mode_text.h"
-
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 
@@ -15,41 +11,44 @@ constexpr std::int64_t kLongestWaitMs = 3'600'000;
 } // namespace
 
 LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
-    : QObject(parent), link_(link), options_(std::move(options)), title_(std::move(title)),
-      poller_(link_, display_) {
-    onFinished = [](int status) { QCoreApplication::exit(status); };
-    poller_.onOutcome = [this](const PollOutcome& o) { outcome(o); };
-    poller_.onError = [this](const std::exception& e) { pollError(e); };
-    recorder_.onLogError = [this](const std::string& reason) {
-        error_ = reason;
-        say(title_.toStdString() + ": " + reason);
+    : QObject(parent), options_(std::move(options)), title_(std::move(title)), session_(link) {
+    recorder_.setKeepRows(false);
+    session_.setRecorder(&recorder_);
+    connect(&session_, &MeterSession::reading, this, [this] { counted(); });
+    connect(&session_, &MeterSession::overload, this, [this] { counted(); });
+    connect(&session_, &MeterSession::pollFailed, this, &LogRun::pollError);
+    connect(&session_, &MeterSession::polled, this, [this] {
+        polled_ = true;
+        if (deadlinePassed_)
+            finish(0);
+    });
+    connect(&session_, &MeterSession::logFailed, this, [this](const QString& reason) {
+        error_ = reason.toStdString();
+        say(title_.toStdString() + ": " + error_);
         finish(1);
-    };
+    });
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { checkDeadline(); });
 }
 
-LogRun::~LogRun() = default;
+LogRun::~LogRun() {
+    session_.setRecorder(nullptr);
+}
 
 bool LogRun::start(int portNumber) {
-    const int opened = link_.openPort(meterModeText(portNumber));
-    link_.setRts(1);
-    link_.setTimeouts(2);
-    poller_.cycle().openResult = opened;
-    if (opened != 1) {
-        error_ = link_.openFailure().text();
-        if (error_.empty())
-            error_ = "Cannot open COM" + std::to_string(portNumber) + ".";
-        link_.closePort();
+    if (const auto failure = session_.open("COM" + std::to_string(portNumber))) {
+        error_ = failure->toStdString();
+        session_.close();
         return false;
     }
     if (!recorder_.openLog(options_.logPath)) {
         error_ = recorder_.logError();
-        link_.closePort();
+        session_.close();
         return false;
     }
     recorder_.start(wallClockMs());
-    poller_.start();
+    polled_ = false;
+    session_.start();
     if (options_.durationMs > 0) {
         end_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.durationMs);
         checkDeadline();
@@ -61,44 +60,42 @@ void LogRun::finish(int status) {
     if (finished_)
         return;
     finished_ = true;
-    poller_.stop();
     deadline_.stop();
+    session_.close();
     recorder_.stop();
     recorder_.closeLog();
-    link_.closePort();
     say(recorder_.summary());
-    if (onFinished)
-        onFinished(status);
+    emit finished(status);
 }
 
-void LogRun::outcome(const PollOutcome& o) {
-    if (finished_)
-        return;
-    const bool kept = recordOutcome(recorder_, o);
+void LogRun::counted() {
     // A log that failed on this row has ended the run already.
-    if (!kept || finished_)
+    if (finished_)
         return;
     ++readings_;
     if (options_.readings > 0 && readings_ >= options_.readings)
         finish(0);
 }
 
-void LogRun::pollError(const std::exception& e) {
-    const std::string line = title_.toStdString() + ": " + e.what();
+void LogRun::pollError(const QString& message) {
+    const QString line = title_ + QStringLiteral(": ") + message;
     if (line == lastPollError_)
         return;
     lastPollError_ = line;
-    say(line);
+    say(line.toStdString());
 }
 
 void LogRun::checkDeadline() {
     using namespace std::chrono;
     const auto left = duration_cast<milliseconds>(end_ - steady_clock::now()).count();
-    if (left <= 0) {
-        finish(0);
+    if (left > 0) {
+        deadline_.start(static_cast<int>(std::min<std::int64_t>(left, kLongestWaitMs)));
         return;
     }
-    deadline_.start(static_cast<int>(std::min<std::int64_t>(left, kLongestWaitMs)));
+    // However short the time, the log holds what the first poll brought.
+    deadlinePassed_ = true;
+    if (polled_)
+        finish(0);
 }
 
 void LogRun::say(const std::string& line) const {

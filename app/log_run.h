@@ -1,23 +1,23 @@
 #pragma once
 
-#include "app/meter_poller.h"
-#include "core/reading_holder.h"
 #include "record/recorder.h"
 #include "serial/serial_io.h"
+#include "session/meter_session.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace kv {
 
-// Records a meter without a window: polls one port, writes every reading to a CSV log the
-// moment it arrives, and ends after a number of readings, after a time, or when told to.
-// It shows nothing and needs no display, only an event loop.
+// Records a meter without a window: a meter session on one port, every reading written to a
+// CSV log the moment it arrives, and the rules of its end: after a number of readings,
+// after a time (once the first poll is done, however short the time), or when told to. It
+// keeps the statistics for its summary line but not the rows, so its memory stays the same
+// however long it runs. It shows nothing and needs no display, only an event loop.
 class LogRun : public QObject {
     Q_OBJECT
 public:
@@ -36,42 +36,35 @@ public:
     // either fails; nothing is polled then.
     bool start(int portNumber);
     // Ends the run once: no further poll, the log closed, the summary line on stderr, then
-    // onFinished(status).
+    // finished(status).
     void finish(int status);
 
-    // Called once with the exit status; QCoreApplication::exit unless replaced.
-    std::function<void(int status)> onFinished;
-
     const Recorder& recorder() const { return recorder_; }
-    MeterPoller& poller() { return poller_; }
+    MeterSession& session() { return session_; }
     const std::string& error() const { return error_; }
-    bool finished() const { return finished_; }
+    bool isFinished() const { return finished_; }
+
+signals:
+    // Once, with the exit status.
+    void finished(int status);
 
 private:
-    // The reading goes to the record alone.
-    class NoDisplay : public ReadingHolder {
-    public:
-        void setReadingFormat(const std::string&) override {}
-        void setReadingUnit(const std::string&) override {}
-        void setReadingValue(float) override {}
-    };
-
-    void outcome(const PollOutcome& o);
-    void pollError(const std::exception& e);
+    void counted();
+    void pollError(const QString& message);
     void checkDeadline();
     void say(const std::string& line) const;
 
-    SerialIo& link_;
     Options options_;
     QString title_;
-    NoDisplay display_;
-    MeterPoller poller_;
+    MeterSession session_;
     Recorder recorder_;
     int readings_ = 0;
     QTimer deadline_;
     std::chrono::steady_clock::time_point end_{};
+    bool deadlinePassed_ = false; // the time is up; the run ends once a poll is done
+    bool polled_ = false;         // a poll has completed since start()
     std::string error_;
-    std::string lastPollError_; // said once, not ten times a second
+    QString lastPollError_; // said once, not ten times a second
     bool finished_ = false;
 };
 

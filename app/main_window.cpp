@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
-#include "app/outcome_record.h"
 #include "app/port_memory.h"
 #include "app/port_text.h"
 #include "app/snapshot.h"
@@ -11,7 +10,6 @@
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
-#include "serial/mode_text.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -70,8 +68,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
 MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::string& startPort,
                        ErrorReporter& errors, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
-      startPort_(startPort), errors_(errors) {
-    onExit = [] { QCoreApplication::quit(); };
+      startPort_(startPort), errors_(errors), session_(link) {
     askFile = [this](const FileQuestion& q) { return askForFile(q); };
 
     applyWindowForm(*this);
@@ -81,16 +78,28 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     createControls();
     createShortcuts();
     createRecordActions();
-    poller_ = std::make_unique<MeterPoller>(link_, *anz_);
-    poller_->cycle().label7 = mainform::kLabel7Text;
-    poller_->setInterval(mainform::kTimer1Interval);
-    poller_->onOutcome = [this](const PollOutcome& o) { showOutcome(o); };
-    poller_->onError = [this](const std::exception& e) { errors_.report(e); };
+    session_.setRecorder(&recorder_);
+    session_.poller().cycle().label7 = mainform::kLabel7Text;
+    session_.poller().setInterval(mainform::kTimer1Interval);
+    connect(&session_, &MeterSession::reading, this, &MainWindow::showReading);
+    connect(&session_, &MeterSession::overload, this, &MainWindow::showReading);
+    connect(&session_, &MeterSession::silenceBegan, this,
+            [this](qint64 since) { showSilence(since); });
+    connect(&session_, &MeterSession::silenceEnded, this, [this] { endSilence(); });
+    connect(&session_, &MeterSession::pollFailed, this,
+            [this](const QString& message) { errors_.report(message); });
+    connect(&session_, &MeterSession::logFailed, this, [this](const QString& reason) {
+        logFailure_ = reason;
+        recordingName_.clear();
+        recordAction_->setText(kRecordText);
+        showFooter();
+    });
 
     formCreate();
 }
 
 MainWindow::~MainWindow() {
+    session_.setRecorder(nullptr);
     // Members go before the children: the chart must let go of the series first.
     chart1_->removeSeries(series1_.get());
 }
@@ -168,6 +177,12 @@ void MainWindow::createShortcuts() {
 void MainWindow::formCreate() {
     errors_.guard([this] {
         anz_->setValue(0.0f);
+        // The reading the decoder starts from is the one the indicator holds.
+        Reading atRest;
+        atRest.value = anz_->value();
+        atRest.unit = anz_->signalSettings().valueUnit();
+        atRest.format = anz_->signalSettings().valueFormat();
+        session_.setCurrent(atRest);
         for (const PortEntry& e : ports_) {
             comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)));
             comSel_->setItemData(comSel_->count() - 1, QString::fromStdString(e.tooltip()),
@@ -175,7 +190,7 @@ void MainWindow::formCreate() {
         }
         if (comSel_->count() > 0)
             comSel_->setCurrentIndex(std::max(findPort(ports_, startPort_), 0));
-        poller_->cycle().requestValue = 0;
+        session_.poller().cycle().requestValue = 0;
     });
 }
 
@@ -183,75 +198,57 @@ void MainWindow::openClick() {
     errors_.guard([this] {
         portConfirmed_ = false;
         portNumber_ = portNumberFromText(comSel_->currentText());
-        const std::string mode = meterModeText(portNumber_);
-        timeoutSetting_ = 2;
-        const int result = link_.openPort(mode);
-        link_.setRts(1);
-        link_.setTimeouts(timeoutSetting_);
-        poller_->cycle().openResult = result;
         recorder_.start(wallClockMs());
-        openFailure_.clear();
-        if (result != 1) {
-            const std::string why = link_.openFailure().text();
-            openFailure_ = why.empty() ? QStringLiteral("Cannot open COM%1.").arg(portNumber_)
-                                       : QString::fromStdString(why);
-        }
+        openFailure_ = session_.open("COM" + std::to_string(portNumber_)).value_or(QString());
         showFooter();
-        poller_->start();
+        session_.start();
     });
 }
 
 void MainWindow::button1Click() {
     errors_.guard([this] {
-        poller_->stop();
+        session_.stop();
         recorder_.stop();
-        endSilence();
         overload_ = false;
         beyondFullScale_ = false;
         anz_->setOverload(false);
         resetDisplays(displays());
+        Reading stopped = session_.current();
+        stopped.value = anz_->value();
+        session_.setCurrent(stopped);
         showFooter();
     });
 }
 
 void MainWindow::button2Click() {
     errors_.guard([this] {
-        poller_->stop();
-        link_.closePort();
-        if (onExit)
-            onExit();
+        session_.close();
+        emit exitRequested();
     });
 }
 
 void MainWindow::timer1Timer() {
-    errors_.guard([this] { poller_->pollOnce(); });
+    errors_.guard([this] { session_.poller().pollOnce(); });
 }
 
-void MainWindow::showOutcome(const PollOutcome& outcome) {
-    // Kept before it is shown, so the footer's count includes it.
-    if (recordOutcome(recorder_, outcome) && recorder_.logging())
+void MainWindow::showReading(const Reading& reading) {
+    // Counted before it is shown, so the footer's count includes it; the session has kept it.
+    if (recorder_.running() && recorder_.logging())
         ++recordedReadings_;
-    if (outcome.kind == PollOutcome::Kind::Silence) {
-        showSilence(outcome.timeMs);
-    } else {
-        // The meter answered: a silence is over, and so is a port that would not open.
-        endSilence();
-        openFailure_.clear();
-        overload_ = outcome.kind == PollOutcome::Kind::Overload;
-        anz_->setOverload(overload_);
-        if (overload_)
-            showOverload(displays());
-        else
-            updateDisplays(displays());
-        beyondFullScale_ = !overload_ && analog_->overflowHigh();
-        showFooter();
-        ++readings_;
-        confirmPort();
-        if (onReading)
-            onReading(readings_);
-    }
-    if (onOutcome)
-        onOutcome(outcome);
+    // The meter answered: a port that would not open is no longer a reason.
+    openFailure_.clear();
+    overload_ = reading.overload();
+    holdReading(*anz_, reading);
+    anz_->setOverload(overload_);
+    if (overload_)
+        showOverload(displays());
+    else
+        updateDisplays(displays());
+    beyondFullScale_ = !overload_ && analog_->overflowHigh();
+    showFooter();
+    ++readings_;
+    confirmPort();
+    emit readingShown(readings_);
 }
 
 void MainWindow::showSilence(std::int64_t sinceMs) {
@@ -355,13 +352,6 @@ void MainWindow::createRecordActions() {
     label2_->installEventFilter(this);
     comSel_->installEventFilter(this);
     comSel_->lineEdit()->installEventFilter(this);
-
-    recorder_.onLogError = [this](const std::string& reason) {
-        logFailure_ = QString::fromStdString(reason);
-        recordingName_.clear();
-        recordAction_->setText(kRecordText);
-        showFooter();
-    };
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -476,8 +466,8 @@ void MainWindow::confirmPort() {
     portConfirmed_ = true;
     const std::string name = "COM" + std::to_string(portNumber_);
     for (const PortEntry& e : ports_)
-        if (e.name == name && onPortConfirmed)
-            onPortConfirmed(e);
+        if (e.name == name)
+            emit portConfirmed(e);
 }
 
 } // namespace kv

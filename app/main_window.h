@@ -2,11 +2,12 @@
 
 #include "app/display_update.h"
 #include "app/main_form.h"
-#include "app/meter_poller.h"
 #include "canvas/color.h"
+#include "core/reading.h"
 #include "record/recorder.h"
 #include "serial/port_table.h"
 #include "serial/serial_io.h"
+#include "session/meter_session.h"
 
 #include <QString>
 #include <QWidget>
@@ -59,18 +60,6 @@ public:
                ErrorReporter& errors, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Ends the program after Exit; QCoreApplication::quit unless replaced. Each of these
-    // four is called only when set.
-    std::function<void()> onExit;
-    // Called after every reading or overload that reached the displays, with the number of
-    // them since the window was created.
-    std::function<void(int count)> onReading;
-    // Called once per Start, at its first reading, with the listed port it came from.
-    std::function<void(const PortEntry& port)> onPortConfirmed;
-    // Called with every outcome of the polling once the window shows it: each reading, each
-    // overload, and the start of each silence. The one place to follow what the meter said.
-    std::function<void(const PollOutcome& outcome)> onOutcome;
-
     // What the window asks when it needs a file to write.
     struct FileQuestion {
         QString caption;
@@ -100,19 +89,19 @@ public:
     QPushButton* exitButton() const { return button2_; }
     QLabel* label1() const { return label1_; }
     QLabel* label2() const { return label2_; }
-    // The poll timer's part: the schedule of the polls between Start and Stop.
-    MeterPoller& poller() { return *poller_; }
+    // The meter the window shows: its port, its polls and what they tell.
+    MeterSession& session() { return session_; }
 
     // The hidden storage of the poll cycle: the reply frame b1..b12, the value text
     // (Label7) and the captions of the first four slots (Label8..Label11).
-    const ReplyFrame& frame() const { return poller_->cycle().frame; }
-    const std::string& label7() const { return poller_->cycle().label7; }
+    const ReplyFrame& frame() const { return session_.cycle().frame; }
+    const std::string& label7() const { return session_.cycle().label7; }
     const std::string& label8() const { return label8_; }
     const std::string& label9() const { return label9_; }
     const std::string& label10() const { return label10_; }
     const std::string& label11() const { return label11_; }
 
-    int openResult() const { return poller_->cycle().openResult; }
+    int openResult() const { return session_.cycle().openResult; }
     int portNumber() const { return portNumber_; }
     int readings() const { return readings_; }
     // Why no readings come, as the footer says it: the port could not be opened, or the
@@ -125,6 +114,15 @@ public:
     // "Record to file..." does with the file chosen. False when the file cannot be opened:
     // the footer and recorder().logError() say why.
     bool startRecording(const QString& path);
+
+signals:
+    // Exit was pressed: the port is closed, the program may end.
+    void exitRequested();
+    // After every reading or overload that reached the displays, with the number of them
+    // since the window was created.
+    void readingShown(int count);
+    // Once per Start, at its first reading, with the listed port it came from.
+    void portConfirmed(const kv::PortEntry& port);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -149,7 +147,8 @@ private:
     Displays displays() const;
     void formCreate();
     void confirmPort();
-    void showOutcome(const PollOutcome& outcome);
+    // A reading or an overload from the session: the displays, the footer, the count.
+    void showReading(const Reading& reading);
     void showSilence(std::int64_t sinceMs);
     // Leaves the silence: the digits in their own colour again.
     void endSilence();
@@ -181,9 +180,7 @@ private:
     QAction* savePictureAction_ = nullptr;
     QAction* copyAction_ = nullptr;
 
-    // A member, so it goes before the controls (freed with the window's children): it holds
-    // the indicator.
-    std::unique_ptr<MeterPoller> poller_;
+    MeterSession session_;
     std::string label8_ = mainform::kLabel8Text;
     std::string label9_ = mainform::kLabel9Text;
     std::string label10_ = mainform::kLabel10Text;

@@ -13,13 +13,7 @@ SnapshotRun::SnapshotRun(MainWindow& window, QString file, int readings, int tim
                          QObject* parent)
     : QObject(parent), window_(window), file_(std::move(file)), wanted_(readings),
       timeoutMs_(timeoutMs), base_(window.readings()) {
-    onFinished = [](int status) { QCoreApplication::exit(status); };
-    auto previous = window_.onReading;
-    window_.onReading = [this, previous](int count) {
-        if (previous)
-            previous(count);
-        readingShown(count);
-    };
+    connect(&window_, &MainWindow::readingShown, this, &SnapshotRun::readingShown);
     timeout_.setSingleShot(true);
     connect(&timeout_, &QTimer::timeout, this, [this] {
         const int got = window_.readings() - base_;
@@ -43,7 +37,7 @@ void SnapshotRun::readingShown(int count) {
     if (count - base_ < wanted_)
         return;
     // Hold the picture still: no further polls, nothing reset.
-    window_.poller().stop();
+    window_.session().poller().stop();
     timeout_.stop();
     // Queued, so the paints the last reading asked for run before the picture is taken.
     QMetaObject::invokeMethod(
@@ -75,8 +69,7 @@ void SnapshotRun::finish(int status, const QString& error) {
     if (!error.isEmpty())
         for (const QString& line : error.split(QLatin1Char('\n')))
             std::fprintf(stderr, "kv27500: %s\n", qPrintable(line));
-    if (onFinished)
-        onFinished(status);
+    emit finished(status);
 }
 
 } // namespace kv

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 
 namespace kv {
 
@@ -18,14 +17,15 @@ public:
     SnapshotRun(MainWindow& window, QString file, int readings, int timeoutMs,
                 QObject* parent = nullptr);
 
-    // Called once with the exit status; QCoreApplication::exit unless replaced.
-    std::function<void(int status)> onFinished;
-
-    bool finished() const { return finished_; }
+    bool isFinished() const { return finished_; }
     const QString& error() const { return error_; }
 
     // The window's client area as it is on screen now.
     static QImage capture(MainWindow& window);
+
+signals:
+    // Once, with the exit status.
+    void finished(int status);
 
 private:
     void readingShown(int count);

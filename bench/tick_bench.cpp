@@ -43,14 +43,14 @@ void runPollTicks(benchmark::State& state, int points, const QString& logPath) {
     kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow window(meter, {}, errors);
-    window.poller().setWaitMs(0);
+    window.session().poller().setWaitMs(0);
     if (!logPath.isEmpty() && !window.startRecording(logPath)) {
         state.SkipWithError(window.recorder().logError().c_str());
         return;
     }
     window.show();
     window.openClick();
-    window.poller().stop(); // ticks are driven here
+    window.session().poller().stop(); // ticks are driven here
     kv::LineSeries& series = window.series1();
     for (int i = 0; i < points; ++i)
         series.appendPoint(1.0 + (i % 9000) / 1000.0, std::string(), kv::clBlack);
@@ -119,7 +119,6 @@ void BM_PostedEventDelay(benchmark::State& state) {
     kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow window(meter, {}, errors);
-    window.onExit = [] {};
     window.show();
     window.openClick();
     QElapsedTimer settle;

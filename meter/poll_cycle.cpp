@@ -7,8 +7,7 @@
 
 namespace kv {
 
-PollCycle::PollCycle(SerialIo& port, ReadingHolder& reading, Sleep sleep)
-    : port_(port), reading_(reading), sleep_(std::move(sleep)) {
+PollCycle::PollCycle(SerialIo& port, Sleep sleep) : port_(port), sleep_(std::move(sleep)) {
     if (!sleep_)
         sleep_ = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
@@ -38,7 +37,7 @@ PollResult PollCycle::complete() {
     if (counter == 1)
         return PollResult::NoReply;
 
-    switch (decodeReading(frame, label7, reading_)) {
+    switch (decodeReading(frame, label7, reading)) {
     case Decoded::Rejected:
         return PollResult::Rejected;
     case Decoded::Overload:

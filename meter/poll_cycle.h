@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/reading_holder.h"
+#include "core/reading.h"
 #include "meter/reply_frame.h"
 #include "serial/serial_io.h"
 
@@ -14,7 +14,7 @@ enum class PollResult {
     NotOpen,  // the port is not open: nothing was sent
     NoReply,  // nothing arrived: nothing was decoded, and the frame is as it was
     Rejected, // the digits held a byte below '0': only the function's unit was set
-    Reading,  // a reading went to the holder
+    Reading,  // a new reading
     Overload, // the meter showed an overload: only the function's unit was set
 };
 
@@ -25,9 +25,9 @@ enum class PollResult {
 // runs both with the wait between them on the calling thread, for tools and tests that want
 // a whole poll in one call.
 //
-// openResult, requestValue, the reply frame and label7 (the value text) are plain members so
-// that the window may show, reset or hand them around; they survive Stop and Start. A
-// ConvertError of the value conversion passes to the caller of complete().
+// openResult, requestValue, the reply frame, label7 (the value text) and the current reading
+// are plain members so that their owner may show, reset or hand them around; they survive
+// Stop and Start.
 class PollCycle {
 public:
     using Sleep = std::function<void(int milliseconds)>;
@@ -36,12 +36,12 @@ public:
     // poll; what is left is read by the next one.
     static constexpr int kMaxDrainBytes = 4096;
 
-    // Both references must outlive the cycle. Without a sleep poll() really sleeps.
-    PollCycle(SerialIo& port, ReadingHolder& reading, Sleep sleep = {});
+    // The port must outlive the cycle. Without a sleep poll() really sleeps.
+    explicit PollCycle(SerialIo& port, Sleep sleep = {});
 
     // The open test and the request byte. False, with nothing sent, when the port is not open.
     bool request();
-    // Drains what has arrived into the frame and decodes it into the reading holder. A drain
+    // Drains what has arrived into the frame and decodes it into `reading`. A drain
     // that receives no byte decodes nothing: an old frame is never shown again as new.
     PollResult complete();
 
@@ -54,10 +54,11 @@ public:
     int requestValue = 0;
     ReplyFrame frame;
     std::string label7; // the decoder's work text: the value text of the last frame
+    // The reading as the last frame left it; its times are for the caller to set.
+    Reading reading;
 
 private:
     SerialIo& port_;
-    ReadingHolder& reading_;
     Sleep sleep_;
 };
 

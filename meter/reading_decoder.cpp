@@ -1,6 +1,6 @@
 #include "meter/reading_decoder.h"
 
-#include "format/number_format.h"
+#include <cmath>
 
 namespace kv {
 
@@ -66,6 +66,20 @@ template <std::size_t N> bool inSpans(const Span (&spans)[N], int code) {
     return false;
 }
 
+// The number the five digits stand for with `split` of them before the separator (0: a
+// whole number): computed as the conversion of the value text would, the digits as one
+// whole number divided once by the power of ten, in extended precision.
+long double digitsValue(const std::string& valueText, int split) {
+    long double mantissa = 0;
+    for (char c : valueText)
+        if (c >= '0' && c <= '9')
+            mantissa = mantissa * 10 + (c - '0');
+    const int decimals = split > 0 ? 5 - split : 0;
+    if (decimals > 0 && mantissa != 0)
+        mantissa /= std::pow(10.0L, static_cast<long double>(decimals));
+    return mantissa;
+}
+
 } // namespace
 
 const char* unitForFunction(int functionCode) {
@@ -116,12 +130,12 @@ const RangeRow* findRangeRow(int functionCode, int rangeCode) {
     return nullptr;
 }
 
-Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading) {
+Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, Reading& reading) {
     const int functionCode = frame.slotValue(kFunctionSlot);
     const int rangeCode = frame.slotValue(kRangeSlot);
 
     if (const char* unit = unitForFunction(functionCode))
-        reading.setReadingUnit(unit);
+        reading.unit = unit;
 
     valueText.clear();
     for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
@@ -130,29 +144,27 @@ Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHo
     for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
         if (frame.slotValue(n) < '0')
             return Decoded::Rejected;
+    reading.function = functionCode;
+    reading.range = rangeCode;
     for (int n = kFirstDigitSlot; n <= kLastDigitSlot; ++n)
-        if (frame.slotValue(n) > '9')
+        if (frame.slotValue(n) > '9') {
+            reading.status = Reading::Status::overload;
             return Decoded::Overload;
+        }
+    reading.status = Reading::Status::ok;
 
     if (valueText == "00000")
-        reading.setReadingValue(0.0f);
+        reading.value = 0.0f;
 
     const RangeRow* row = findRangeRow(functionCode, rangeCode);
     if (!row)
         return Decoded::Reading;
-    reading.setReadingFormat(row->format);
-    if (row->split == 0) {
-        if (row->unit)
-            reading.setReadingUnit(row->unit);
-        reading.setReadingValue(static_cast<float>(parseNumber(valueText)));
-        return Decoded::Reading;
-    }
-    // The separator is the one parseNumber expects, so readings convert under every
-    // regional setting, not only where it is the comma.
-    valueText.insert(static_cast<std::size_t>(row->split), 1, decimalChar());
-    reading.setReadingValue(static_cast<float>(parseNumber(valueText)));
+    reading.format = row->format;
+    if (row->split > 0)
+        valueText.insert(static_cast<std::size_t>(row->split), 1, ',');
+    reading.value = static_cast<float>(digitsValue(valueText, row->split));
     if (row->unit)
-        reading.setReadingUnit(row->unit);
+        reading.unit = row->unit;
     return Decoded::Reading;
 }
 

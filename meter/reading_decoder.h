@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/reading_holder.h"
+#include "core/reading.h"
 #include "meter/reply_frame.h"
 
 #include <string>
@@ -22,17 +22,19 @@ const RangeRow* findRangeRow(int functionCode, int rangeCode);
 // What a reply frame turned out to be.
 enum class Decoded {
     Rejected, // a digit slot held a byte below '0' (a space, a minus): not a reading
-    Reading,  // the reading went to the holder
+    Reading,  // a reading
     Overload, // a digit slot held a byte above '9' (the meter's '?' among them): the input is
               // beyond the meter's range, and there is no value to show
 };
 
-// Turns the reply frame into the current reading held by `reading`. `valueText` is the
-// work text of the five digits (with the separator once a row inserts it); it keeps its
-// contents between calls. The unit of the function code is set whatever the digits hold;
-// for Rejected and Overload nothing else changes. A byte below '0' rejects the frame even
-// when another is above '9'. A row's value text is converted with parseNumber, whose
-// ConvertError is not caught here.
-Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHolder& reading);
+// Turns the reply frame into the next reading. `reading` holds the current one and is
+// updated in place: the unit of the function code is set whatever the digits hold; for
+// Rejected nothing else changes, for Overload the status and the codes; for Reading the
+// status, the codes, and what the frame's row gives (format, value and unit). A byte below
+// '0' rejects the frame even when another is above '9'. `valueText` is the work text of the
+// five digits, with "," inserted where a row splits them; it keeps its contents between
+// calls. The decoding does not depend on the regional settings: the comma is the value
+// text's own, and the value is converted from the digits.
+Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, Reading& reading);
 
 } // namespace kv

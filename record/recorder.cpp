@@ -43,12 +43,6 @@ bool Recorder::addOverload(TimeMs now, std::string_view unit, std::uint8_t funct
     return true;
 }
 
-bool Recorder::noteSilence(TimeMs now) {
-    if (now - quietSince_ < kSilenceMs)
-        return false;
-    return addGap();
-}
-
 bool Recorder::addGap() {
     if (!running_ || gapWritten_)
         return false;
@@ -99,7 +93,8 @@ bool Recorder::exportCsv(const std::string& path, std::string& error) const {
 }
 
 void Recorder::add(TimeMs time, RowStatus status, float value, std::uint32_t context) {
-    rows_.append(time, status, value, context);
+    if (keepRows_)
+        rows_.append(time, status, value, context);
     const Row row{time, status, value, context};
     tally_.add(row, rows_.context(context));
     if (status != RowStatus::gap) {

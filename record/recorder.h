@@ -15,12 +15,10 @@ namespace kv {
 // The record of a measuring session: from start() to the next start() every reading is
 // kept with its wall-clock time, and, while a log is open, written to it as one CSV line
 // the moment it arrives. stop() ends the session and keeps its rows until the next start().
-// A log that fails is closed and reported; the rows stay in memory either way.
+// A log that fails is closed and reported; the rows stay in memory either way. A record that
+// keeps no rows (setKeepRows) has its statistics and its log alone, in constant memory.
 class Recorder {
 public:
-    // A poll without a reading for this long makes a gap row.
-    static constexpr TimeMs kSilenceMs = 1000;
-
     Recorder();
     ~Recorder();
     Recorder(const Recorder&) = delete;
@@ -29,18 +27,20 @@ public:
     // Empties the record and begins a session at `now`, in the time zone TZ names now.
     void start(TimeMs now);
     void stop();
+    // Between start() and stop().
+    bool running() const { return running_; }
+    // Whether rows are kept for rows(), csvLine() and exportCsv(); true unless changed.
+    // Without them the statistics and the log go on as before.
+    void setKeepRows(bool keep) { keepRows_ = keep; }
 
     // Each adds a row to the running session and is ignored (false) without one. A value
     // that is not finite cannot be written as a decimal and is kept as an overload.
     bool addReading(TimeMs now, float value, std::string_view unit, std::uint8_t function,
                     std::uint8_t range);
     bool addOverload(TimeMs now, std::string_view unit, std::uint8_t function, std::uint8_t range);
-    // Tells of a poll that brought no reading. Once nothing has come for kSilenceMs since
-    // the last reading (or since start()), one gap row marks where the silence began, with
-    // the unit and codes of the reading before it. True when it added that row.
-    bool noteSilence(TimeMs now);
-    // The gap row of a silence someone else has timed: one row where it began, as
-    // noteSilence() makes it, whatever the clock says. True when it added that row.
+    // The gap row of a silence the meter session has timed: one row dated to the last
+    // reading (or to start()), with the unit and codes of the reading before it, once per
+    // silence. True when it added that row.
     bool addGap();
 
     const ReadingStore& rows() const { return rows_; }
@@ -70,6 +70,7 @@ private:
     ReadingStore rows_;
     StatisticsTally tally_;
     bool running_ = false;
+    bool keepRows_ = true;
     TimeMs start_ = 0;
     // Where the current silence began (the last reading, or the start) and whether its gap
     // row is written.

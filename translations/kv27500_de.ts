@@ -119,6 +119,14 @@ Messwert kopieren; ein Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile
 zeigt sie mit der Statistik der Sitzung.
 </translation>
     </message>
+    <message>
+        <source>--simulate needs a script file name, or none at all</source>
+        <translation>--simulate braucht einen Dateinamen für das Skript oder gar keinen</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvFile</name>
@@ -141,6 +149,13 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>Cannot write %1: %2.</source>
         <translation>%1 lässt sich nicht schreiben: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::MeterSession</name>
+    <message>
+        <source>Cannot open %1.</source>
+        <translation>%1 lässt sich nicht öffnen.</translation>
     </message>
 </context>
 <context>

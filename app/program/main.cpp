@@ -60,6 +60,10 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     kv::SerialLink link(kv::PortTable(devices, {}));
     kv::LogRun run(link, {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs},
                    title);
+    // Queued, so that a run that ends before the event loop runs still ends it.
+    QObject::connect(
+        &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
+        Qt::QueuedConnection);
     // Ctrl-C, a kill or a closed terminal end the log like its limits do.
     kv::QuitOnSignals quitOnSignals([&run](int) { run.finish(0); });
     int status = 1;
@@ -147,10 +151,12 @@ int main(int argc, char** argv) {
     kv::PortMemory portMemory;
     const std::string startPort = explicitDevices.empty() ? portMemory.lastPort() : std::string();
     kv::MainWindow window(link, table.entries(), startPort, errors);
-    window.onPortConfirmed = [&portMemory, &simulatorPath](const kv::PortEntry& port) {
-        if (simulatorPath.empty() || port.path != simulatorPath)
-            portMemory.setLastPort(kv::portIdentity(port));
-    };
+    QObject::connect(&window, &kv::MainWindow::portConfirmed,
+                     [&portMemory, &simulatorPath](const kv::PortEntry& port) {
+                         if (simulatorPath.empty() || port.path != simulatorPath)
+                             portMemory.setLastPort(kv::portIdentity(port));
+                     });
+    QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !window.startRecording(cl.logFile)) {
@@ -165,6 +171,10 @@ int main(int argc, char** argv) {
     if (cl.snapshot())
         snapshot = std::make_unique<kv::SnapshotRun>(window, cl.snapshotFile, cl.readings,
                                                      cl.snapshotTimeoutMs());
+    if (snapshot)
+        QObject::connect(
+            snapshot.get(), &kv::SnapshotRun::finished, &app,
+            [](int status) { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     if (cl.autostart)
         QTimer::singleShot(0, &window, [&window] { window.openClick(); });
 

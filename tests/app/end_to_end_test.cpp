@@ -48,8 +48,8 @@ protected:
         window = std::make_unique<MainWindow>(*link, table.entries(), errors);
         // The simulator answers within milliseconds; a shorter wait keeps the test quick
         // while leaving a loaded machine ample time for the reply.
-        window->poller().setWaitMs(60);
-        window->onExit = [this] { ++exits; };
+        window->session().poller().setWaitMs(60);
+        QObject::connect(window.get(), &MainWindow::exitRequested, [this] { ++exits; });
         window->show();
     }
 
@@ -84,10 +84,11 @@ protected:
 
 TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     ASSERT_EQ(window->comSel()->currentText(), "1");
-    window->onReading = [this](int n) {
-        if (n == kReadings)
-            window->poller().stop(); // hold the picture after the script
-    };
+    const QMetaObject::Connection hold =
+        QObject::connect(window.get(), &MainWindow::readingShown, [this](int n) {
+            if (n == kReadings)
+                window->session().poller().stop(); // hold the picture after the script
+        });
     window->openButton()->click();
     ASSERT_EQ(window->openResult(), 1);
     ASSERT_TRUE(runUntil(kReadings)) << "only " << window->readings() << " readings";
@@ -142,13 +143,13 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
     // Start again: the port opens once more; the script is over, so the meter is silent and
     // its last frame is not shown again: the polls go out, nothing comes in.
     EXPECT_TRUE(link->isOpen());
-    window->onReading = nullptr;
+    QObject::disconnect(hold);
     window->openButton()->click();
     const int before = window->readings();
     const int requests = meter->requestCount();
     test::runEventsUntil([&] { return meter->requestCount() >= requests + 3; },
                          std::chrono::seconds(5));
-    window->poller().stop();
+    window->session().poller().stop();
     EXPECT_GE(meter->requestCount(), requests + 3);
     EXPECT_EQ(window->readings(), before);
     EXPECT_EQ(window->series1().pointCount(), 0);

@@ -33,8 +33,8 @@ TEST_F(MainWindowDisplays, WindowIsABorderlessFixedFormInTheFormColour) {
     EXPECT_EQ(window->size(), QSize(471, 648));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "not resizable";
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(214, 223, 247));
-    EXPECT_FALSE(window->poller().isActive());
-    EXPECT_EQ(window->poller().interval(), 1);
+    EXPECT_FALSE(window->session().poller().isActive());
+    EXPECT_EQ(window->session().poller().interval(), 1);
     ASSERT_NE(window->screen(), nullptr);
     const QPoint centre = window->screen()->availableGeometry().center();
     EXPECT_LE((window->geometry().center() - centre).manhattanLength(), 2) << "centred";
@@ -162,7 +162,7 @@ TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAn
     run({meterReply(232, 136, "04725"), meterReply(232, 136, "04730")});
     ASSERT_EQ(window->analog()->signalSettings().valueTo(), 100.0f);
     window->stopButton()->click();
-    EXPECT_FALSE(window->poller().isActive());
+    EXPECT_FALSE(window->session().poller().isActive());
     EXPECT_EQ(window->series1().pointCount(), 0);
     EXPECT_EQ(window->anz()->value(), 0.0f);
     EXPECT_EQ(window->analog()->value(), 0.0f);
@@ -189,8 +189,8 @@ TEST_F(MainWindowDisplays, APortThatCannotBeOpenedLeavesEveryDisplayAsItWas) {
     link.openResult = 0;
     link.replies.push_back(meterReply(240, 144, "99999"));
     window->openClick();
-    EXPECT_TRUE(window->poller().isActive());
-    window->poller().stop();
+    EXPECT_TRUE(window->session().poller().isActive());
+    window->session().poller().stop();
     for (int i = 0; i < 3; ++i)
         window->timer1Timer();
     EXPECT_EQ(window->anz()->value(), value);
@@ -209,7 +209,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(test::showOnScreen(*window));
         window->openClick();
-        window->poller().stop(); // ticks are driven by hand
+        window->session().poller().stop(); // ticks are driven by hand
         settle();
     }
 
@@ -329,13 +329,13 @@ TEST(MainWindowErrors, ARecurringErrorShowsOneBoxAtATimeAndPollingGoesOn) {
         --open;
     });
     MainWindow window(link, {}, errors);
-    window.poller().setWaitMs(0);
+    window.session().poller().setWaitMs(0);
     window.openClick();
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 200)
         QCoreApplication::processEvents();
-    window.poller().stop();
+    window.session().poller().stop();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(maxOpen, 1);

@@ -49,10 +49,27 @@ QRect digitsArea() {
     return QRect(anz.left, anz.top, mainform::kClientWidth - anz.left, 70);
 }
 
+// What the window's session told, in order, heard after the window has shown it.
+struct Told {
+    enum Kind { Reading, Overload, Silence } kind;
+    std::int64_t timeMs;
+    std::string unit;
+    int function, range;
+};
+
 class Outcomes : public test::WindowOnMemoryMeter {
 protected:
     Outcomes() {
-        window->onOutcome = [this](const PollOutcome& o) { outcomes.push_back(o); };
+        MeterSession& s = window->session();
+        QObject::connect(&s, &MeterSession::reading, [this](const kv::Reading& r) {
+            outcomes.push_back({Told::Reading, r.wallClockMs, r.unit, r.function, r.range});
+        });
+        QObject::connect(&s, &MeterSession::overload, [this](const kv::Reading& r) {
+            outcomes.push_back({Told::Overload, r.wallClockMs, r.unit, r.function, r.range});
+        });
+        QObject::connect(&s, &MeterSession::silenceBegan, [this](qint64 since) {
+            outcomes.push_back({Told::Silence, since, {}, 0, 0});
+        });
         window->show();
     }
 
@@ -63,12 +80,12 @@ protected:
     QString footer() const { return window->label2()->text(); }
     LineSeries& series() { return window->series1(); }
 
-    std::vector<PollOutcome> outcomes;
+    std::vector<Told> outcomes;
 };
 
 TEST_F(Outcomes, ASilenceGreysTheDigitsBreaksTheLineOnceAndSaysSinceWhenTillTheNextReading) {
     // The real wait, since a silence is a matter of time: a second is ten unanswered polls.
-    window->poller().setWaitMs(MeterPoller::kWaitMs);
+    window->session().poller().setWaitMs(MeterPoller::kWaitMs);
     const QImage normal = screen();
     const QRect footerArea(0, 607, 370, 41);
     link.replies.push_back(meterReply(240, 136, "01234"));
@@ -94,15 +111,15 @@ TEST_F(Outcomes, ASilenceGreysTheDigitsBreaksTheLineOnceAndSaysSinceWhenTillTheN
             silentFooter = footer();
         }
     }
-    window->poller().stop();
+    window->session().poller().stop();
     ASSERT_EQ(outcomes.size(), 4u);
-    const PollOutcome& silence = outcomes[2];
-    ASSERT_EQ(silence.kind, PollOutcome::Kind::Silence);
+    const Told& silence = outcomes[2];
+    ASSERT_EQ(silence.kind, Told::Silence);
     EXPECT_EQ(window->readings(), 3);
 
     // It began with the request right after the last reply, and is told a second later.
     EXPECT_LT(std::abs(silence.timeMs - outcomes[1].timeMs), 100);
-    EXPECT_GE(toldAt - silence.timeMs, MeterPoller::kSilenceMs);
+    EXPECT_GE(toldAt - silence.timeMs, MeterSession::kSilenceMs);
     EXPECT_EQ(silentFooter,
               "No reply from the meter since " +
                   QDateTime::fromMSecsSinceEpoch(silence.timeMs).toString("HH:mm:ss"));
@@ -132,7 +149,7 @@ TEST_F(Outcomes, AnOverloadShowsOLPinsAndFlashesTheNeedleFillsTheBarAndBreaksThe
     EXPECT_EQ(series().pointColor(1), clNone);
     EXPECT_EQ(footer(), "Overload: the meter shows OL");
     ASSERT_EQ(outcomes.size(), 2u);
-    EXPECT_EQ(outcomes[1].kind, PollOutcome::Kind::Overload);
+    EXPECT_EQ(outcomes[1].kind, Told::Overload);
     EXPECT_EQ(std::tie(outcomes[1].unit, outcomes[1].function, outcomes[1].range),
               std::make_tuple(std::string("Hz"), 160, 230));
 
@@ -218,8 +235,7 @@ protected:
         links.push_back(std::make_unique<SerialLink>(table));
         windows.push_back(std::make_unique<MainWindow>(*links.back(), table.entries(), errors));
         MainWindow& w = *windows.back();
-        w.poller().setWaitMs(60);
-        w.onExit = [] {};
+        w.session().poller().setWaitMs(60);
         return w;
     }
     static void start(MainWindow& w, int port) {

@@ -26,13 +26,13 @@ QImage windowPicture(const QPalette* dark, bool darkenFirst) {
     PortEntry e;
     e.name = "COM1";
     MainWindow w(link, {e}, errors);
-    w.poller().setWaitMs(0);
+    w.session().poller().setWaitMs(0);
     if (dark && !darkenFirst)
         QApplication::setPalette(*dark);
     for (const char* d : {"01234", "05678", "03000", "09100"})
         link.replies.push_back(meterReply(240, 136, d));
     w.openClick();
-    w.poller().stop();
+    w.session().poller().stop();
     for (int i = 0; i < 4; ++i)
         w.timer1Timer();
     QCoreApplication::processEvents();

@@ -32,7 +32,7 @@ protected:
             return answer;
         };
         window->openClick();
-        window->poller().stop(); // polls are driven by hand
+        window->session().poller().stop(); // polls are driven by hand
         window->show();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));

@@ -26,8 +26,8 @@ class MainWindowCommands : public ::testing::Test {
 protected:
     void make(std::vector<PortEntry> ports) {
         window = std::make_unique<MainWindow>(link, std::move(ports), errors);
-        window->poller().setWaitMs(0);
-        window->onExit = [this] { ++exits; };
+        window->session().poller().setWaitMs(0);
+        QObject::connect(window.get(), &MainWindow::exitRequested, [this] { ++exits; });
     }
 
     MemoryMeter link;
@@ -51,8 +51,8 @@ TEST_F(MainWindowCommands, PortBoxShowsEntriesWithoutPrefixFirstSelectedAndStart
     EXPECT_EQ(link.calls,
               (std::vector<std::string>{"open COM1:9600,N,8,1", "rts 1", "timeouts 2"}));
     EXPECT_EQ(window->openResult(), 1);
-    EXPECT_TRUE(window->poller().isActive());
-    EXPECT_EQ(window->poller().interval(), 1);
+    EXPECT_TRUE(window->session().poller().isActive());
+    EXPECT_EQ(window->session().poller().interval(), 1);
 }
 
 TEST_F(MainWindowCommands, TypedPortTextIsReadByItsLeadingNumberMaskedWithSeven) {
@@ -87,7 +87,7 @@ TEST_F(MainWindowCommands, PortThatCannotBeOpenedStillRunsTheTimerAndPollsNothin
     link.openResult = 0;
     link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
-    EXPECT_TRUE(window->poller().isActive());
+    EXPECT_TRUE(window->session().poller().isActive());
     EXPECT_EQ(window->openResult(), 0);
     for (int i = 0; i < 3; ++i)
         window->timer1Timer();
@@ -101,11 +101,11 @@ TEST_F(MainWindowCommands, StopThenStartOpensAgainWithoutClosing) {
     make({port("COM1", "/dev/ttyUSB0")});
     window->openClick();
     window->stopButton()->click();
-    EXPECT_FALSE(window->poller().isActive());
+    EXPECT_FALSE(window->session().poller().isActive());
     window->openClick();
     EXPECT_EQ(link.count("open "), 2);
     EXPECT_EQ(link.count("close"), 0);
-    EXPECT_TRUE(window->poller().isActive());
+    EXPECT_TRUE(window->session().poller().isActive());
 }
 
 TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
@@ -113,7 +113,7 @@ TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     for (int i = 0; i < 4; ++i)
         link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
-    window->poller().stop(); // ticks are driven by hand
+    window->session().poller().stop(); // ticks are driven by hand
     window->timer1Timer();
     ASSERT_EQ(window->readings(), 1);
 
@@ -121,7 +121,7 @@ TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     link.openResult = 0;
     window->openClick();
     EXPECT_EQ(window->openResult(), 0);
-    EXPECT_TRUE(window->poller().isActive());
+    EXPECT_TRUE(window->session().poller().isActive());
     window->timer1Timer();
     EXPECT_EQ(window->readings(), 1);
     EXPECT_EQ(link.sent.size(), 1u);
@@ -141,12 +141,12 @@ TEST_F(MainWindowCommands, RepeatedStopAndStartKeepsEachRunToItsOwnPoints) {
         for (int i = 0; i < run % 4 + 1; ++i)
             link.replies.push_back(meterReply(240, 136, "01234"));
         window->openClick();
-        window->poller().stop();
+        window->session().poller().stop();
         for (int i = 0; i < run % 4 + 1; ++i)
             window->timer1Timer();
         EXPECT_EQ(window->series1().pointCount(), run % 4 + 1) << "run " << run;
         window->button1Click();
-        EXPECT_FALSE(window->poller().isActive());
+        EXPECT_FALSE(window->session().poller().isActive());
         EXPECT_EQ(window->series1().pointCount(), 0);
     }
     EXPECT_EQ(link.count("open "), 20);
@@ -166,7 +166,7 @@ TEST_F(MainWindowCommands, ExitStopsTheTimerBeforeClosing) {
     make({port("COM1", "/dev/ttyUSB0")});
     window->openClick();
     window->button2Click();
-    EXPECT_FALSE(window->poller().isActive());
+    EXPECT_FALSE(window->session().poller().isActive());
     EXPECT_EQ(link.count("close"), 1);
     EXPECT_EQ(exits, 1);
 }
@@ -183,12 +183,12 @@ TEST_F(MainWindowCommands, F5StartsEscStopsAndCtrlQExitsEvenWithTheCursorInThePo
 
     QTest::keyClick(typing, Qt::Key_F5);
     EXPECT_EQ(link.count("open COM1"), 1);
-    ASSERT_TRUE(window->poller().isActive());
+    ASSERT_TRUE(window->session().poller().isActive());
     window->timer1Timer();
     EXPECT_EQ(window->series1().pointCount(), 1);
 
     QTest::keyClick(typing, Qt::Key_Escape);
-    EXPECT_FALSE(window->poller().isActive());
+    EXPECT_FALSE(window->session().poller().isActive());
     EXPECT_EQ(window->series1().pointCount(), 0) << "Stop clears the displays";
     EXPECT_EQ(exits, 0);
 

@@ -49,10 +49,7 @@ long ms(Clock::duration d) {
 
 class Polling : public ::testing::Test {
 protected:
-    Polling() {
-        window.onExit = [] {};
-        window.show();
-    }
+    Polling() { window.show(); }
 
     void runFor(int milliseconds) {
         QElapsedTimer t;
@@ -81,7 +78,7 @@ TEST_F(Polling, KeepsTheLinesTimingWhileTheEventLoopRuns) {
     heart.start(5);
     window.openClick();
     runFor(750);
-    window.poller().stop();
+    window.session().poller().stop();
     heart.stop();
 
     ASSERT_GE(meter.requests.size(), 4u);
@@ -106,7 +103,7 @@ TEST_F(Polling, StopExitOrStartDuringAWaitDropsItsDrain) {
         window.openClick();
         const std::size_t before = meter.requests.size();
         runUntil([&] { return meter.requests.size() > before; });
-        ASSERT_TRUE(window.poller().waiting());
+        ASSERT_TRUE(window.session().poller().waiting());
     };
     startAndWait();
     window.button1Click(); // Stop
@@ -129,7 +126,7 @@ TEST_F(Polling, StopExitOrStartDuringAWaitDropsItsDrain) {
     // Exit during a wait: the port closes and nothing comes after.
     const std::size_t requests = meter.requests.size();
     runUntil([&] { return meter.requests.size() > requests; });
-    ASSERT_TRUE(window.poller().waiting());
+    ASSERT_TRUE(window.session().poller().waiting());
     const int readings = window.readings();
     window.button2Click();
     runFor(250);

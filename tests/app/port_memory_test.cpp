@@ -34,14 +34,15 @@ QString lifetime(std::vector<PortEntry> ports, int pick, bool answers) {
     ErrorReporter errors([](const QString&, const QString&) {});
     PortMemory memory;
     MainWindow w(link, std::move(ports), memory.lastPort(), errors);
-    w.poller().setWaitMs(0);
-    w.onPortConfirmed = [&memory](const PortEntry& p) { memory.setLastPort(portIdentity(p)); };
+    w.session().poller().setWaitMs(0);
+    QObject::connect(&w, &MainWindow::portConfirmed,
+                     [&memory](const PortEntry& p) { memory.setLastPort(portIdentity(p)); });
     const QString atStart = w.comSel()->currentText();
     w.comSel()->setCurrentIndex(pick);
     if (answers)
         link.replies.push_back(meterReply(240, 136, "01234"));
     w.openClick();
-    w.poller().stop();
+    w.session().poller().stop();
     w.timer1Timer();
     return atStart;
 }

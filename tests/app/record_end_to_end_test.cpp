@@ -48,14 +48,13 @@ TEST(RecordEndToEnd, TheWindowsSavedReadingsAndTheWindowlessLogHoldTheSameRows) 
     std::vector<QString> boxes;
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     MainWindow window(link, table.entries(), errors);
-    window.onExit = [] {};
     window.askFile = [&](const MainWindow::FileQuestion&) {
         return QString::fromStdString(folder / "saved.csv");
     };
-    window.onReading = [&](int n) {
+    QObject::connect(&window, &MainWindow::readingShown, [&](int n) {
         if (n == kReadings)
-            window.poller().stop();
-    };
+            window.session().poller().stop();
+    });
     window.show();
     window.openClick();
     ASSERT_TRUE(test::runEventsUntil([&] { return window.readings() == kReadings; },

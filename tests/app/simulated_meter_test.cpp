@@ -61,8 +61,7 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     {
         MainWindow window(link, table.entries(), errors);
-        window.poller().setWaitMs(60);
-        window.onExit = [] {};
+        window.session().poller().setWaitMs(60);
         ASSERT_EQ(window.comSel()->currentText(), "1");
         window.openClick();
         ASSERT_EQ(window.openResult(), 1);
@@ -70,7 +69,7 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
         // Polls at the program's own pace until the reading after the meter's return is in,
         // however slow the machine; the meter falls silent after it.
         test::runEventsUntil([&] { return window.anz()->value() == 3.0f; }, 20s);
-        window.poller().stop();
+        window.session().poller().stop();
         EXPECT_TRUE(meter->requestCount() >= 4);
         EXPECT_EQ(window.anz()->value(), 3.0f) << "no reading came after the meter returned";
         EXPECT_TRUE(link.isConnected());

@@ -16,16 +16,13 @@ namespace {
 
 class Snapshot : public ::testing::Test {
 protected:
-    Snapshot() {
-        window.poller().setWaitMs(0);
-        window.onExit = [] {};
-    }
+    Snapshot() { window.session().poller().setWaitMs(0); }
 
     // Runs the event loop until the run has finished or `ms` have passed.
     void runFor(SnapshotRun& run, int ms) {
         QElapsedTimer t;
         t.start();
-        while (!run.finished() && t.elapsed() < ms)
+        while (!run.isFinished() && t.elapsed() < ms)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 
@@ -41,12 +38,12 @@ TEST_F(Snapshot, AfterTheReadingsThePictureOfTheClientAreaIsSavedAndTheRunEndsWi
         link.replies.push_back(meterReply(240, 136, "0" + std::to_string(1000 + i * 500)));
     const QString file = dir.filePath("w.png");
     SnapshotRun run(window, file, 3, 5000);
-    run.onFinished = [this](int s) { statuses.push_back(s); };
+    QObject::connect(&run, &SnapshotRun::finished, [this](int s) { statuses.push_back(s); });
     window.show();
     window.openClick();
     runFor(run, 5000);
     ASSERT_EQ(statuses, std::vector<int>{0});
-    EXPECT_FALSE(window.poller().isActive()) << "the picture is held still";
+    EXPECT_FALSE(window.session().poller().isActive()) << "the picture is held still";
     EXPECT_EQ(window.readings(), 3);
     const QImage img(file);
     ASSERT_FALSE(img.isNull());
@@ -58,7 +55,7 @@ TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
     link.openResult = 0; // nothing will ever be read
     const QString file = dir.filePath("never.png");
     SnapshotRun run(window, file, 3, 150);
-    run.onFinished = [this](int s) { statuses.push_back(s); };
+    QObject::connect(&run, &SnapshotRun::finished, [this](int s) { statuses.push_back(s); });
     window.openClick();
     runFor(run, 3000);
     ASSERT_EQ(statuses, std::vector<int>{1});
@@ -70,7 +67,7 @@ TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
 TEST_F(Snapshot, APictureThatCannotBeWrittenEndsTheRunWithAnError) {
     link.replies.push_back(meterReply(240, 136, "01234"));
     SnapshotRun run(window, dir.filePath("missing/folder/w.png"), 1, 5000);
-    run.onFinished = [this](int s) { statuses.push_back(s); };
+    QObject::connect(&run, &SnapshotRun::finished, [this](int s) { statuses.push_back(s); });
     window.openClick();
     runFor(run, 5000);
     ASSERT_EQ(statuses, std::vector<int>{1});

@@ -22,8 +22,7 @@ protected:
         e.name = "COM1";
         e.path = "/dev/ttyUSB0";
         window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
-        window->poller().setWaitMs(0);
-        window->onExit = [] {};
+        window->session().poller().setWaitMs(0);
     }
     ~WindowOnMemoryMeter() override {
         window.reset();
@@ -35,9 +34,9 @@ protected:
     void run(const std::vector<MemoryMeter::Reply>& replies) {
         for (const auto& r : replies)
             link.replies.push_back(r);
-        if (!window->poller().isActive())
+        if (!window->session().poller().isActive())
             window->openClick();
-        window->poller().stop(); // polls are driven by hand here
+        window->session().poller().stop(); // polls are driven by hand here
         for (std::size_t i = 0; i < replies.size(); ++i)
             window->timer1Timer();
     }

@@ -27,21 +27,23 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"meter", {"core", "format", "serial"}},
     {"sim", {"core", "serial", "meter"}},
     {"record", {"core"}},
+    {"session", {"core", "serial", "meter", "record"}},
     {"app",
-     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim",
-      "record"}},
+     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
+      "session"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "app"}},
+      "session", "app"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "app"}},
+      "session", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
 const std::map<std::string, std::set<std::string>> kTestExtras = {
     {"serial", {"sim"}},
     {"meter", {"sim"}},
+    {"session", {"sim"}},
 };
 
 // Layers whose code is plain C++, usable without Qt.

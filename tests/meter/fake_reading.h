@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/reading_holder.h"
+#include "core/reading.h"
 #include "format/number_format.h"
 #include "meter/meter_protocol.h"
 #include "meter/reply_frame.h"
@@ -10,27 +10,27 @@
 
 namespace kv::test {
 
-// Keeps the reading like the indicator does (starting as the window configures it) and
-// logs every call in order.
-struct FakeReading : ReadingHolder {
-    std::string format = "0000.0";
-    std::string unit = "Volt";
-    float value = 50.0f;
-    std::vector<std::string> calls;
+// The reading the window starts from, with a value no frame gives, so that a frame that
+// sets none is seen to.
+inline Reading restingReading() {
+    Reading r;
+    r.format = "0000.0";
+    r.unit = "Volt";
+    r.value = 50.0f;
+    return r;
+}
 
-    void setReadingFormat(const std::string& f) override {
-        format = f;
-        calls.push_back("format " + f);
-    }
-    void setReadingUnit(const std::string& u) override {
-        unit = u;
-        calls.push_back("unit " + u);
-    }
-    void setReadingValue(float v) override {
-        value = v;
-        calls.push_back("value");
-    }
-};
+// What a frame changed of the shown reading, in words: "format F", "value", "unit U".
+inline std::vector<std::string> changes(const Reading& before, const Reading& after) {
+    std::vector<std::string> out;
+    if (after.format != before.format)
+        out.push_back("format " + after.format);
+    if (after.value != before.value)
+        out.push_back("value");
+    if (after.unit != before.unit)
+        out.push_back("unit " + after.unit);
+    return out;
+}
 
 // Sets the regional decimal character for one test and puts the old one back.
 class DecimalCharScope {

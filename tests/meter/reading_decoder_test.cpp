@@ -3,13 +3,15 @@
 #include "fake_reading.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace kv {
 namespace {
 
+using test::changes;
 using test::DecimalCharScope;
-using test::FakeReading;
 using test::frameOf;
+using test::restingReading;
 
 TEST(UnitTable, EveryFunctionCode) {
     const std::pair<int, const char*> rows[] = {
@@ -117,7 +119,7 @@ class DecodeRows : public ::testing::TestWithParam<char> {};
 TEST_P(DecodeRows, EveryRowGivesFormatValueAndUnit) {
     DecimalCharScope scope(GetParam());
     for (const RowCase& c : rowCases) {
-        FakeReading r;
+        Reading r = restingReading();
         std::string text;
         SCOPED_TRACE(std::to_string(c.function) + "/" + std::to_string(c.range) + " " + c.digits);
         ASSERT_EQ(decodeReading(frameOf(c.function, c.range, c.digits), text, r), Decoded::Reading);
@@ -128,8 +130,8 @@ TEST_P(DecodeRows, EveryRowGivesFormatValueAndUnit) {
         ASSERT_NE(row, nullptr);
         if (row->split > 0) {
             std::string expected(c.digits);
-            expected.insert(static_cast<std::size_t>(row->split), 1, GetParam());
-            EXPECT_EQ(text, expected);
+            expected.insert(static_cast<std::size_t>(row->split), 1, ',');
+            EXPECT_EQ(text, expected) << "the value text's own comma, whatever the region";
         } else {
             EXPECT_EQ(text, c.digits);
         }
@@ -138,19 +140,15 @@ TEST_P(DecodeRows, EveryRowGivesFormatValueAndUnit) {
 
 INSTANTIATE_TEST_SUITE_P(DecimalChars, DecodeRows, ::testing::Values(',', '.'));
 
-TEST(DecodeOrder, RowWithSplitSetsFormatValueThenUnit) {
-    FakeReading r;
+TEST(Decode, TheRowsUnitReplacesTheFunctionsAndTheCodesGoWithTheReading) {
+    Reading r = restingReading();
     std::string text;
     decodeReading(frameOf(160, 230, "12345"), text, r);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"unit Hz", "format 0.0000", "value", "unit KHz"}));
-}
-
-TEST(DecodeOrder, RowWithoutSplitSetsUnitBeforeValue) {
-    FakeReading r;
-    std::string text;
+    EXPECT_EQ(r.unit, "KHz");
+    EXPECT_EQ(std::tie(r.function, r.range), std::make_tuple(160, 230));
+    EXPECT_EQ(r.status, Reading::Status::ok);
     decodeReading(frameOf(225, 128, "01234"), text, r);
-    EXPECT_EQ(r.calls,
-              (std::vector<std::string>{"unit MOhm", "format 000.00", "unit Ohm", "value"}));
+    EXPECT_EQ(r.unit, "Ohm");
     EXPECT_EQ(text, "01234") << "no separator inserted";
 }
 
@@ -165,7 +163,7 @@ TEST(Decode, PairsWithoutRowKeepValueAndFormat) {
     for (auto [function, range] : gaps) {
         SCOPED_TRACE(std::to_string(function) + "/" + std::to_string(range));
         EXPECT_EQ(findRangeRow(function, range), nullptr);
-        FakeReading r;
+        Reading r = restingReading();
         std::string text;
         EXPECT_EQ(decodeReading(frameOf(function, range, "12345"), text, r), Decoded::Reading)
             << "the tick goes on to the displays";
@@ -178,7 +176,7 @@ TEST(Decode, PairsWithoutRowKeepValueAndFormat) {
 }
 
 TEST(Decode, Function224TakesItsUnitOnlyFromItsRows) {
-    FakeReading r;
+    Reading r = restingReading();
     r.unit = "V-DC";
     std::string text;
     decodeReading(frameOf(224, 184, "04700"), text, r);
@@ -191,14 +189,14 @@ TEST(Decode, Function224TakesItsUnitOnlyFromItsRows) {
 }
 
 TEST(Decode, Function160BetweenSpansSetsOnlyTheUnit) {
-    FakeReading r;
+    Reading r = restingReading();
     std::string text;
     decodeReading(frameOf(160, 150, "12345"), text, r);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"unit Hz"}));
+    EXPECT_EQ(changes(restingReading(), r), (std::vector<std::string>{"unit Hz"}));
 }
 
 TEST(Decode, Function225OutsideItsRowKeepsTheReading) {
-    FakeReading r;
+    Reading r = restingReading();
     std::string text;
     decodeReading(frameOf(225, 136, "01234"), text, r);
     EXPECT_EQ(r.unit, "MOhm");
@@ -207,7 +205,7 @@ TEST(Decode, Function225OutsideItsRowKeepsTheReading) {
 }
 
 TEST(Decode, AllZeroDigits) {
-    FakeReading r;
+    Reading r = restingReading();
     std::string text;
     // A pair without a row: the value still drops to 0, the format stays.
     ASSERT_EQ(decodeReading(frameOf(160, 150, "00000"), text, r), Decoded::Reading);
@@ -236,33 +234,34 @@ TEST(Decode, DigitTestEndsTheTickAfterTheUnit) {
         const int digits[] = {c.d6, c.d7, c.d8, c.d9, c.d10};
         for (int i = 0; i < 5; ++i)
             f.slot(6 + i) = std::to_string(digits[i]);
-        FakeReading r;
+        Reading r = restingReading();
         std::string text;
         EXPECT_EQ(decodeReading(f, text, r), Decoded::Rejected) << c.d6 << " " << c.d7;
-        EXPECT_EQ(r.calls, (std::vector<std::string>{"unit V-DC"}));
+        EXPECT_EQ(changes(restingReading(), r), (std::vector<std::string>{"unit V-DC"}));
         EXPECT_EQ(text.size(), 5u) << "the work text still takes the five characters";
     }
 }
 
 TEST(Decode, UnknownFunctionWithRowlessPairChangesNothing) {
-    FakeReading r;
+    Reading r = restingReading();
     std::string text;
     EXPECT_EQ(decodeReading(frameOf(100, 100, "12345"), text, r), Decoded::Reading);
-    EXPECT_TRUE(r.calls.empty());
+    EXPECT_TRUE(changes(restingReading(), r).empty());
 }
 
 TEST(Decode, DigitsAboveNineAreAnOverloadThatSetsOnlyTheFunctionsUnit) {
     for (const char* digits : {"0?000", "?????", "1234:", "9999\xff"}) {
-        FakeReading r;
+        Reading r = restingReading();
         std::string text;
         EXPECT_EQ(decodeReading(frameOf(160, 230, digits), text, r), Decoded::Overload) << digits;
-        EXPECT_EQ(r.calls, (std::vector<std::string>{"unit Hz"}))
+        EXPECT_EQ(changes(restingReading(), r), (std::vector<std::string>{"unit Hz"}))
             << "not the row's KHz, no format, no value";
+        EXPECT_TRUE(r.overload());
     }
-    FakeReading r;
+    Reading r = restingReading();
     std::string text;
     EXPECT_EQ(decodeReading(frameOf(224, 136, "0?000"), text, r), Decoded::Overload);
-    EXPECT_TRUE(r.calls.empty()) << "224 has no unit of its own";
+    EXPECT_TRUE(changes(restingReading(), r).empty()) << "224 has no unit of its own";
 }
 
 } // namespace

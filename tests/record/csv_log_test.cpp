@@ -35,9 +35,8 @@ TEST(CsvLog, ASessionWithEveryKindOfRowReadsBackStrictlyFromLogAndExport) {
     rec.start(kWinter);
     rec.addReading(kWinter + 100, 1.234f, "V-DC", 240, 136);
     rec.addReading(kWinter + 300, 0.47f, "V-DC", 240, 136);
-    rec.noteSilence(kWinter + 1299); // not yet a second
-    rec.noteSilence(kWinter + 1300);
-    rec.noteSilence(kWinter + 1900); // the same silence
+    rec.addGap();
+    rec.addGap(); // the same silence
     rec.addOverload(kWinter + 2000, "°C", 192, 200);
     rec.addReading(kWinter + 2100, 12.5f, "A, \"peak\"", 168, 128);
     rec.addReading(kWinter + 12300, 1234.0f, "Ohm", 225, 128);

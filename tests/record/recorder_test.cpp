@@ -13,7 +13,7 @@ TEST(RecorderStatistics, EachUnitHasItsOwnCountsExtremesAndMean) {
     Recorder rec;
     EXPECT_EQ(rec.summary(), "0 readings, 0 gaps, 0 overloads");
     rec.start(kStart);
-    rec.noteSilence(kStart + 1000); // before any reading: counts with the first unit
+    rec.addGap(); // before any reading: counts with the first unit
     rec.addReading(kStart + 1500, 0.001f, "V-DC", 240, 128);
     rec.addReading(kStart + 1600, 12.5f, "V-DC", 240, 144); // another range, the same unit
     rec.addOverload(kStart + 1700, "V-DC", 240, 144);
@@ -22,7 +22,7 @@ TEST(RecorderStatistics, EachUnitHasItsOwnCountsExtremesAndMean) {
 
     rec.addReading(kStart + 1800, 22, "°C", 192, 200);
     rec.addReading(kStart + 1900, 20.5f, "°C", 192, 200);
-    rec.noteSilence(kStart + 2900);
+    rec.addGap();
     rec.addReading(kStart + 3000, 3, "V-DC", 240, 136);
     EXPECT_EQ(rec.summary(), "3 readings, min 0.001 V-DC, max 12.5 V-DC, mean 5.167 V-DC, 1 gap, "
                              "1 overload; 2 readings, min 20.5 °C, max 22 °C, mean 21.25 °C, "
@@ -46,18 +46,29 @@ TEST(RecorderSession, StopKeepsTheRowsAndStartBeginsAnEmptyRecord) {
     rec.addReading(kStart + 20, NAN, "V", 1, 1); // no decimal for it: an overload
     rec.stop();
     EXPECT_FALSE(rec.addReading(kStart + 30, 2, "V", 1, 1));
-    EXPECT_FALSE(rec.noteSilence(kStart + 5000));
+    EXPECT_FALSE(rec.addGap());
     ASSERT_EQ(rec.rows().size(), 2u);
     EXPECT_EQ(rec.rows()[1].status, RowStatus::overload);
     EXPECT_EQ(rec.summary(), "1 reading, min 1 V, max 1 V, mean 1 V, 0 gaps, 1 overload");
     rec.start(kStart + 60000);
     EXPECT_TRUE(rec.rows().empty());
     EXPECT_EQ(rec.summary(), "0 readings, 0 gaps, 0 overloads");
-    // Silence from the start: the gap begins at the start and has no unit or codes yet.
-    EXPECT_FALSE(rec.noteSilence(kStart + 60999));
-    EXPECT_TRUE(rec.noteSilence(kStart + 61000));
-    EXPECT_FALSE(rec.noteSilence(kStart + 90000));
+    // Silence from the start: the gap begins at the start and has no unit or codes yet;
+    // one row for one silence, however often it is told.
+    EXPECT_TRUE(rec.addGap());
+    EXPECT_FALSE(rec.addGap());
     EXPECT_EQ(rec.csvLine(0).substr(29), ",0.000,,,gap,,\n");
+}
+
+TEST(RecorderSession, WithoutRowsTheStatisticsGoOn) {
+    Recorder rec;
+    rec.setKeepRows(false);
+    rec.start(kStart);
+    rec.addReading(kStart + 10, 1, "V", 1, 1);
+    rec.addGap();
+    rec.addReading(kStart + 2000, 3, "V", 1, 1);
+    EXPECT_TRUE(rec.rows().empty());
+    EXPECT_EQ(rec.summary(), "2 readings, min 1 V, max 3 V, mean 2 V, 1 gap, 0 overloads");
 }
 
 // A month of readings must fit: eight bytes a row however the clock or the codes jump.

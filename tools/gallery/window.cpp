@@ -35,10 +35,10 @@ QImage windowAfter(int readings, bool stop) {
     kv::MemoryMeter meter(rampReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0"), port("COM2", "/dev/ttyS0")}, errors);
-    w.poller().setWaitMs(0);
+    w.session().poller().setWaitMs(0);
     if (readings > 0) {
         w.openClick();
-        w.poller().stop();
+        w.session().poller().stop();
         for (int i = 0; i < readings; ++i)
             w.timer1Timer();
     }

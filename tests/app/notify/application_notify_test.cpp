@@ -128,11 +128,11 @@ TEST_F(ApplicationNotify, ClosingTheWindowFromOutsideEndsTheLoopWithoutClosingTh
     int exits = 0;
     {
         MainWindow window(link, {}, reporter);
-        window.poller().setWaitMs(0);
-        window.onExit = [&] { ++exits; };
+        window.session().poller().setWaitMs(0);
+        QObject::connect(&window, &kv::MainWindow::exitRequested, [&] { ++exits; });
         window.show();
         window.openClick();
-        ASSERT_TRUE(window.poller().isActive());
+        ASSERT_TRUE(window.session().poller().isActive());
         // What a window manager's close button ends in; a safety exit stops a hung loop.
         QTimer::singleShot(100, &window, [&window] { window.windowHandle()->close(); });
         QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });

@@ -128,6 +128,36 @@ TEST_F(Program, LogOptionsThatCannotWorkTogetherGetOneLineAndStatusTwo) {
         EXPECT_TRUE(out.contains(option)) << option;
 }
 
+// The rows a summary line counts: readings, gaps and overloads of every unit.
+int rowsCounted(const QString& summary) {
+    int n = 0;
+    static const QRegularExpression count(QStringLiteral("(\\d+) (reading|gap|overload)"));
+    for (const auto& m : count.globalMatch(summary))
+        n += m.captured(1).toInt();
+    return n;
+}
+
+TEST_F(Program, AnEmptyScriptNameOrAQtOptionWithoutItsValueIsAnsweredAtOnce) {
+    env.insert("QT_QPA_PLATFORM", "offscreen"); // a window that shows would be the fault
+    for (const QStringList& args : {QStringList{"--simulate", ""}, QStringList{"--simulate="},
+                                    QStringList{"--simulate", "-platform"}}) {
+        EXPECT_EQ(run(args), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.startsWith("kv27500: ") && err.count('\n') == 2) << err.toStdString();
+    }
+    EXPECT_TRUE(err.contains("-platform")) << err.toStdString();
+}
+
+TEST_F(Program, WithoutAWindowATimeShorterThanAPollEndsAfterTheFirstPoll) {
+    const QString log = dir.filePath("x.csv");
+    ASSERT_EQ(run({"--no-window", "--simulate", "--log", log, "--duration", "1e-9"}), 0)
+        << err.toStdString();
+    const auto rows = kv::test::readStrictCsv(fileText(log).toStdString());
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->size(), 2u) << "the header and the first poll's reading";
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    EXPECT_EQ(rowsCounted(err), 1) << err.toStdString();
+}
+
 TEST_F(Program, WithoutAWindowAPortOrAFileThatFailsEndsWithTheReasonAndStatusOne) {
     const QString log = dir.filePath("x.csv");
     EXPECT_EQ(run({"--no-window", "--port", dir.filePath("ttyNone"), "--log", log}), 1);
@@ -137,15 +167,6 @@ TEST_F(Program, WithoutAWindowAPortOrAFileThatFailsEndsWithTheReasonAndStatusOne
     EXPECT_FALSE(QFile::exists(log)) << "no file for a port that does not open";
     EXPECT_EQ(run({"--no-window", "--simulate", "--log", "/dev/full", "--duration", "5"}), 1);
     EXPECT_EQ(err, "kv27500: Cannot write /dev/full: no space left on device.\n");
-}
-
-// The rows a summary line counts: readings, gaps and overloads of every unit.
-int rowsCounted(const QString& summary) {
-    int n = 0;
-    static const QRegularExpression count(QStringLiteral("(\\d+) (reading|gap|overload)"));
-    for (const auto& m : count.globalMatch(summary))
-        n += m.captured(1).toInt();
-    return n;
 }
 
 TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm) {

@@ -1,8 +1,7 @@
-#include "app/meter_poller.h"
-
-#include "meter/meter_protocol.h"
+#include "session/meter_poller.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace kv {
 
@@ -11,22 +10,7 @@ std::int64_t wallClockMs() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-void MeterPoller::LastReading::setReadingFormat(const std::string& pictureFormat) {
-    target_.setReadingFormat(pictureFormat);
-}
-
-void MeterPoller::LastReading::setReadingUnit(const std::string& u) {
-    target_.setReadingUnit(u);
-    unit = u;
-}
-
-void MeterPoller::LastReading::setReadingValue(float v) {
-    target_.setReadingValue(v);
-    value = v;
-}
-
-MeterPoller::MeterPoller(SerialIo& port, ReadingHolder& reading, QObject* parent)
-    : QObject(parent), reading_(reading), cycle_(port, reading_) {
+MeterPoller::MeterPoller(SerialIo& port, QObject* parent) : QObject(parent), cycle_(port) {
     wait_.setSingleShot(true);
     wait_.setTimerType(Qt::PreciseTimer);
     connect(&wait_, &QTimer::timeout, this, [this] { complete(); });
@@ -55,8 +39,6 @@ void MeterPoller::stop() {
     active_ = false;
     wait_.stop();
     next_.stop();
-    quiet_ = false;
-    silenceReported_ = false;
 }
 
 // Schedules the next request when a poll ends, also when it ends by an exception; a handler
@@ -90,41 +72,7 @@ void MeterPoller::pollOnce() {
 
 void MeterPoller::complete() {
     NextPoll next{*this};
-    guarded([this] {
-        const PollResult result = cycle_.complete();
-        if (result == PollResult::NoReply) {
-            if (!quiet_) {
-                quiet_ = true;
-                quietSince_ = requestedAt_;
-                quietSinceMs_ = requestedAtMs_;
-            }
-            const auto quietFor = std::chrono::steady_clock::now() - quietSince_;
-            if (!silenceReported_ && quietFor >= std::chrono::milliseconds(kSilenceMs)) {
-                silenceReported_ = true;
-                report(PollOutcome::Kind::Silence, quietSinceMs_);
-            }
-            return;
-        }
-        quiet_ = false;
-        silenceReported_ = false;
-        if (result == PollResult::Reading)
-            report(PollOutcome::Kind::Reading, wallClockMs());
-        else if (result == PollResult::Overload)
-            report(PollOutcome::Kind::Overload, wallClockMs());
-    });
-}
-
-void MeterPoller::report(PollOutcome::Kind kind, std::int64_t timeMs) {
-    if (!onOutcome)
-        return;
-    PollOutcome o;
-    o.kind = kind;
-    o.timeMs = timeMs;
-    o.value = reading_.value;
-    o.unit = reading_.unit;
-    o.function = cycle_.frame.slotValue(kFunctionSlot);
-    o.range = cycle_.frame.slotValue(kRangeSlot);
-    onOutcome(o);
+    guarded([this] { emit polled(cycle_.complete()); });
 }
 
 void MeterPoller::scheduleNext(int ms) {
@@ -133,15 +81,11 @@ void MeterPoller::scheduleNext(int ms) {
 }
 
 bool MeterPoller::guarded(const std::function<void()>& fn) {
-    if (!onError) {
-        fn();
-        return true;
-    }
     try {
         fn();
         return true;
     } catch (const std::exception& e) {
-        onError(e);
+        emit failed(QString::fromUtf8(e.what()));
     }
     return false;
 }

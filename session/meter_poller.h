@@ -1,57 +1,33 @@
 #pragma once
 
-#include "core/reading_holder.h"
 #include "meter/poll_cycle.h"
 #include "serial/serial_io.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
-#include <exception>
 #include <functional>
-#include <string>
 
 namespace kv {
 
-// Wall-clock milliseconds since 1970-01-01 00:00 UTC, as outcomes are dated.
+// Wall-clock milliseconds since 1970-01-01 00:00 UTC, as readings are dated.
 std::int64_t wallClockMs();
-
-// What the meter told, as one poll found it.
-struct PollOutcome {
-    enum class Kind {
-        Reading,  // a reading, now in the reading holder
-        Overload, // the meter shows OL: no value
-        Silence,  // no reply for MeterPoller::kSilenceMs: told once per silence
-    };
-    Kind kind = Kind::Reading;
-    // Wall-clock milliseconds since 1970-01-01 00:00 UTC: when the reply was read; for a
-    // silence, when it began (the first request that went unanswered).
-    std::int64_t timeMs = 0;
-    // The reading's value (meaningful for a reading only) and the unit last decoded
-    // (empty until one is); UTF-8.
-    float value = 0;
-    std::string unit;
-    // The reply's function and range codes; for a silence, those of the last reply.
-    int function = 0;
-    int range = 0;
-};
 
 // The poll cycle's schedule, on the event loop's thread: a request, a reply wait during
 // which the event loop runs on (a single-shot timer, never a nested loop), the drain and
 // decoding, and the next request right after. Between start() and stop() it polls back to
 // back, as the meter's protocol wants: one request, one fixed wait, one drain.
 //
-// It owns the PollCycle; the port and the reading holder must outlive it. A window shows the
-// outcomes; a program without a window may log them.
+// It owns the PollCycle; the port must outlive it. What a poll found is told by polled();
+// the meter session makes readings and silences of it.
 class MeterPoller : public QObject {
     Q_OBJECT
 public:
     static constexpr int kWaitMs = PollCycle::kReplyWaitMs;
-    // A run of unanswered requests this long is a silence.
-    static constexpr int kSilenceMs = 1000;
 
-    MeterPoller(SerialIo& port, ReadingHolder& reading, QObject* parent = nullptr);
+    explicit MeterPoller(SerialIo& port, QObject* parent = nullptr);
     ~MeterPoller() override;
 
     PollCycle& cycle() { return cycle_; }
@@ -82,37 +58,24 @@ public:
     // start(), since only a new open can change that.
     void pollOnce();
 
-    // Each outcome once it is decoded (a reading or an overload), and a silence once per
-    // silence. Called only when set.
-    std::function<void(const PollOutcome&)> onOutcome;
+    // When the request of the poll that completed last went out.
+    std::chrono::steady_clock::time_point requestedAt() const { return requestedAt_; }
+    std::int64_t requestedAtMs() const { return requestedAtMs_; }
+
+signals:
+    // A drain is done: what it found, with the cycle's frame and reading as it left them.
+    void polled(kv::PollResult result);
     // An error raised inside a poll (a refused conversion, a failing port): that poll ends,
-    // polling goes on. Without a handler the error passes on to the event loop.
-    std::function<void(const std::exception& error)> onError;
+    // polling goes on.
+    void failed(const QString& message);
 
 private:
-    // Passes the decoder's writes on and remembers what the outcome reports.
-    class LastReading : public ReadingHolder {
-    public:
-        explicit LastReading(ReadingHolder& target) : target_(target) {}
-        void setReadingFormat(const std::string& pictureFormat) override;
-        void setReadingUnit(const std::string& unit) override;
-        void setReadingValue(float value) override;
-
-        float value = 0;
-        std::string unit;
-
-    private:
-        ReadingHolder& target_;
-    };
-
     struct NextPoll;
     void complete();
-    void report(PollOutcome::Kind kind, std::int64_t timeMs);
     void scheduleNext(int ms);
-    // Runs fn and hands what it throws to onError; false when it threw.
+    // Runs fn and tells what it throws; false when it threw.
     bool guarded(const std::function<void()>& fn);
 
-    LastReading reading_;
     PollCycle cycle_;
     int waitMs_ = kWaitMs;
     int interval_ = 1;
@@ -122,11 +85,6 @@ private:
 
     std::chrono::steady_clock::time_point requestedAt_{};
     std::int64_t requestedAtMs_ = 0;
-    // The present run of unanswered requests: since when, and whether it was reported.
-    bool quiet_ = false;
-    bool silenceReported_ = false;
-    std::chrono::steady_clock::time_point quietSince_{};
-    std::int64_t quietSinceMs_ = 0;
 };
 
 } // namespace kv

@@ -1,0 +1,132 @@
+#include "session/meter_session.h"
+
+#include "record/recorder.h"
+
+#include <QCoreApplication>
+#include <cstdint>
+
+namespace kv {
+
+namespace {
+
+// The meter's line: "COM3" becomes "COM3:9600,N,8,1".
+std::string modeTextFor(const std::string& portName) {
+    return portName + ":9600,N,8,1";
+}
+
+// The send time-out the meter's port is opened with, in the link's steps of 10 ms.
+constexpr int kTimeoutSetting = 2;
+
+std::int64_t monotonicNs() {
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+MeterSession::MeterSession(SerialIo& link, QObject* parent)
+    : QObject(parent), link_(link), poller_(link) {
+    connect(&poller_, &MeterPoller::polled, this, [this](PollResult r) { pollDone(r); });
+    connect(&poller_, &MeterPoller::failed, this, &MeterSession::pollFailed);
+}
+
+MeterSession::~MeterSession() {
+    setRecorder(nullptr);
+}
+
+std::optional<QString> MeterSession::open(const std::string& portName) {
+    const int result = link_.openPort(modeTextFor(portName));
+    link_.setRts(1);
+    link_.setTimeouts(kTimeoutSetting);
+    poller_.cycle().openResult = result;
+    if (result == 1)
+        return std::nullopt;
+    const std::string why = link_.openFailure().text();
+    const QString reason = why.empty()
+                               ? QCoreApplication::translate("kv::MeterSession", "Cannot open %1.")
+                                     .arg(QString::fromStdString(portName))
+                               : QString::fromStdString(why);
+    emit openFailed(reason);
+    return reason;
+}
+
+void MeterSession::start() {
+    quiet_ = false;
+    silenceReported_ = false;
+    poller_.start();
+}
+
+void MeterSession::stop() {
+    poller_.stop();
+    quiet_ = false;
+    silenceReported_ = false;
+    if (silenceTold_) {
+        silenceTold_ = false;
+        emit silenceEnded();
+    }
+}
+
+void MeterSession::close() {
+    stop();
+    link_.closePort();
+}
+
+void MeterSession::setRecorder(Recorder* recorder) {
+    if (recorder_)
+        recorder_->onLogError = nullptr;
+    recorder_ = recorder;
+    if (recorder_)
+        recorder_->onLogError = [this](const std::string& reason) {
+            emit logFailed(QString::fromStdString(reason));
+        };
+}
+
+void MeterSession::pollDone(PollResult result) {
+    if (result == PollResult::NoReply) {
+        if (!quiet_) {
+            quiet_ = true;
+            quietSince_ = poller_.requestedAt();
+            quietSinceMs_ = poller_.requestedAtMs();
+        }
+        const auto quietFor = std::chrono::steady_clock::now() - quietSince_;
+        if (!silenceReported_ && quietFor >= std::chrono::milliseconds(kSilenceMs)) {
+            silenceReported_ = true;
+            silenceTold_ = true;
+            // The record dates its gap row to the last reading, where the silence began.
+            if (recorder_)
+                recorder_->addGap();
+            emit silenceBegan(quietSinceMs_);
+        }
+    } else if (result != PollResult::NotOpen) {
+        quiet_ = false;
+        silenceReported_ = false;
+        if (result == PollResult::Reading || result == PollResult::Overload)
+            tell(result);
+    }
+    emit polled();
+}
+
+void MeterSession::tell(PollResult result) {
+    Reading& r = poller_.cycle().reading;
+    r.wallClockMs = wallClockMs();
+    r.monotonicNs = monotonicNs();
+    if (silenceTold_) {
+        silenceTold_ = false;
+        emit silenceEnded();
+    }
+    const auto function = static_cast<std::uint8_t>(r.function);
+    const auto range = static_cast<std::uint8_t>(r.range);
+    if (result == PollResult::Overload) {
+        if (recorder_)
+            recorder_->addOverload(r.wallClockMs, r.unit, function, range);
+        const Reading told = r; // a listener may put another reading in place
+        emit overload(told);
+    } else {
+        if (recorder_)
+            recorder_->addReading(r.wallClockMs, r.value, r.unit, function, range);
+        const Reading told = r;
+        emit reading(told);
+    }
+}
+
+} // namespace kv

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/reading.h"
+#include "serial/port_table.h"
+#include "serial/serial_io.h"
+#include "session/meter_poller.h"
+
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kv {
+
+class Recorder;
+
+// One meter on one port, without anything to show it on: opens the port as the meter wants
+// it (9600 baud, RTS on, the send time-out, held alone), polls it, and tells what the meter
+// said as readings, overloads and silences. A window shows what it tells; a logger writes
+// it down. A Recorder given to it keeps every reading, overload and silence.
+//
+// A silence is a run of unanswered requests of kSilenceMs: told once, dated to the first
+// request that went unanswered, and over with the next reading or overload.
+class MeterSession : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSilenceMs = 1000;
+
+    // The link must outlive the session.
+    explicit MeterSession(SerialIo& link, QObject* parent = nullptr);
+    ~MeterSession() override;
+
+    // Opens the port of the link's port table named `portName` ("COM3"), or the entry's
+    // port. Nothing when it opened; otherwise why not, as a user reads it, which
+    // openFailed() tells too. A port that is already open is closed first.
+    std::optional<QString> open(const std::string& portName);
+    std::optional<QString> open(const PortEntry& entry) { return open(entry.name); }
+    bool isOpen() const { return poller_.cycle().openResult == 1; }
+    // Polls from waitMs() from now until stop(); with the port not open nothing is sent.
+    void start();
+    // No further poll; a silence that was told is over.
+    void stop();
+    // stop(), then the port is closed.
+    void close();
+
+    // The reading as the last frame left it (between frames: the one before).
+    const Reading& current() const { return poller_.cycle().reading; }
+    // Puts the reading in place of the current one: how the displays start, or Stop's 0.
+    void setCurrent(const Reading& reading) { poller_.cycle().reading = reading; }
+    // The poll cycle's hidden storage: the reply frame and the value text.
+    const PollCycle& cycle() const { return poller_.cycle(); }
+    MeterPoller& poller() { return poller_; }
+    const MeterPoller& poller() const { return poller_; }
+
+    // A silence has been told and no reading has ended it yet; since when.
+    bool silent() const { return silenceTold_; }
+    std::int64_t silentSinceMs() const { return quietSinceMs_; }
+
+    // Every reading, overload and silence from now on goes into `recorder` as well (null:
+    // none), before anyone else hears of it; a log it cannot write is told by logFailed().
+    // The recorder must outlive the session or be taken back.
+    void setRecorder(Recorder* recorder);
+
+signals:
+    void reading(const kv::Reading& reading);
+    void overload(const kv::Reading& reading);
+    void silenceBegan(qint64 sinceMs);
+    void silenceEnded();
+    void openFailed(const QString& reason);
+    void logFailed(const QString& reason);
+    // An error inside a poll: that poll ends, polling goes on.
+    void pollFailed(const QString& message);
+    // Any poll has completed, whatever it brought.
+    void polled();
+
+private:
+    void pollDone(PollResult result);
+    void tell(PollResult result);
+
+    SerialIo& link_;
+    MeterPoller poller_;
+    Recorder* recorder_ = nullptr;
+
+    // The present run of unanswered requests: since when, and whether it was told.
+    bool quiet_ = false;
+    bool silenceReported_ = false;
+    bool silenceTold_ = false; // told, and not yet ended by a reading or an overload
+    std::chrono::steady_clock::time_point quietSince_{};
+    std::int64_t quietSinceMs_ = 0;
+};
+
+} // namespace kv
