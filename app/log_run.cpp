@@ -75,6 +75,14 @@ void LogRun::outcome(const PollOutcome& o) {
     if (finished_)
         return;
     const bool kept = recordOutcome(recorder_, o);
+    if (o.kind == PollOutcome::Kind::Garbled || o.kind == PollOutcome::Kind::Unlisted) {
+        // Told once a run, as the window's footer tells it; the summary counts them all.
+        if (++garbledRun_ == MeterPoller::kGarbledRunTold)
+            say(title_.toStdString() + ": The meter's replies are garbled: check the cable");
+        return;
+    }
+    if (o.kind != PollOutcome::Kind::Silence)
+        garbledRun_ = 0;
     // A log that failed on this row has ended the run already.
     if (!kept || finished_)
         return;

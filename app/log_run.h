@@ -68,6 +68,7 @@ private:
     MeterPoller poller_;
     Recorder recorder_;
     int readings_ = 0;
+    int garbledRun_ = 0; // replies in a row with nothing to keep
     QTimer deadline_;
     std::chrono::steady_clock::time_point end_{};
     std::string error_;

@@ -182,6 +182,7 @@ void MainWindow::formCreate() {
 void MainWindow::openClick() {
     errors_.guard([this] {
         portConfirmed_ = false;
+        garbledRun_ = 0;
         portNumber_ = portNumberFromText(comSel_->currentText());
         const std::string mode = meterModeText(portNumber_);
         timeoutSetting_ = 2;
@@ -208,6 +209,7 @@ void MainWindow::button1Click() {
         endSilence();
         overload_ = false;
         beyondFullScale_ = false;
+        garbledRun_ = 0;
         anz_->setOverload(false);
         resetDisplays(displays());
         showFooter();
@@ -233,7 +235,15 @@ void MainWindow::showOutcome(const PollOutcome& outcome) {
         ++recordedReadings_;
     if (outcome.kind == PollOutcome::Kind::Silence) {
         showSilence(outcome.timeMs);
+    } else if (outcome.kind == PollOutcome::Kind::Garbled) {
+        // Nothing to show; the digits keep what they showed, grey after a silence.
+        ++garbledRun_;
+        showFooter();
     } else {
+        if (outcome.kind == PollOutcome::Kind::Unlisted)
+            ++garbledRun_;
+        else
+            garbledRun_ = 0;
         // The meter answered: a silence is over, and so is a port that would not open.
         endSilence();
         openFailure_.clear();
@@ -279,6 +289,8 @@ void MainWindow::endSilence() {
 QString MainWindow::whyNoReadings() const {
     if (!openFailure_.isEmpty())
         return openFailure_;
+    if (garbledRun_ >= MeterPoller::kGarbledRunTold)
+        return QStringLiteral("The meter's replies are garbled: check the cable");
     if (silent_)
         return QStringLiteral("No reply from the meter since %1")
             .arg(QDateTime::fromMSecsSinceEpoch(silentSinceMs_)

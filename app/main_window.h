@@ -196,6 +196,8 @@ private:
     // What the footer tells, most important first.
     QString openFailure_;
     bool silent_ = false;
+    // Replies in a row that gave nothing to keep (garbled, or codes without a row).
+    int garbledRun_ = 0;
     std::int64_t silentSinceMs_ = 0;
     ColorValue digitsColor_ = clBlack; // the digits' own colour while they are grey
     bool overload_ = false;

@@ -105,12 +105,25 @@ void MeterPoller::complete() {
             }
             return;
         }
+        // A garbled reply still shows that the meter is there: it ends a run of silence.
         quiet_ = false;
         silenceReported_ = false;
-        if (result == PollResult::Reading)
+        switch (result) {
+        case PollResult::Reading:
             report(PollOutcome::Kind::Reading, wallClockMs());
-        else if (result == PollResult::Overload)
+            break;
+        case PollResult::Overload:
             report(PollOutcome::Kind::Overload, wallClockMs());
+            break;
+        case PollResult::Garbled:
+            report(PollOutcome::Kind::Garbled, wallClockMs());
+            break;
+        case PollResult::Unlisted:
+            report(PollOutcome::Kind::Unlisted, wallClockMs());
+            break;
+        default:
+            break;
+        }
     });
 }
 

@@ -23,6 +23,9 @@ struct PollOutcome {
         Reading,  // a reading, now in the reading holder
         Overload, // the meter shows OL: no value
         Silence,  // no reply for MeterPoller::kSilenceMs: told once per silence
+        Garbled,  // bytes came, but not a whole reply: nothing was decoded or shown
+        Unlisted, // a reply whose pair of codes has no row: the displays show what the
+                  // decoder made of it, but it is no reading to keep
     };
     Kind kind = Kind::Reading;
     // Wall-clock milliseconds since 1970-01-01 00:00 UTC: when the reply was read; for a
@@ -50,6 +53,8 @@ public:
     static constexpr int kWaitMs = PollCycle::kReplyWaitMs;
     // A run of unanswered requests this long is a silence.
     static constexpr int kSilenceMs = 1000;
+    // Garbled replies in a row before they are told: one alone is a hiccup.
+    static constexpr int kGarbledRunTold = 5;
 
     MeterPoller(SerialIo& port, ReadingHolder& reading, QObject* parent = nullptr);
     ~MeterPoller() override;

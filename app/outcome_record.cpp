@@ -17,6 +17,11 @@ bool recordOutcome(Recorder& recorder, const PollOutcome& outcome) {
         // reading, where the silence began.
         recorder.addGap();
         return false;
+    case PollOutcome::Kind::Garbled:
+    case PollOutcome::Kind::Unlisted:
+        // Neither is a value the meter showed: an unlisted pair carries the previous value.
+        recorder.addGarbled();
+        return false;
     }
     return false;
 }

@@ -139,7 +139,7 @@ Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, ReadingHo
 
     const RangeRow* row = findRangeRow(functionCode, rangeCode);
     if (!row)
-        return Decoded::Reading;
+        return Decoded::Unlisted;
     reading.setReadingFormat(row->format);
     if (row->split == 0) {
         if (row->unit)

@@ -23,6 +23,8 @@ const RangeRow* findRangeRow(int functionCode, int rangeCode);
 enum class Decoded {
     Rejected, // a digit slot held a byte below '0' (a space, a minus): not a reading
     Reading,  // the reading went to the holder
+    Unlisted, // the digits passed, but the pair of codes has no row: the holder got the
+              // function's unit and, for the digits 00000, the value 0; nothing else
     Overload, // a digit slot held a byte above '9' (the meter's '?' among them): the input is
               // beyond the meter's range, and there is no value to show
 };

@@ -49,6 +49,13 @@ bool Recorder::noteSilence(TimeMs now) {
     return addGap();
 }
 
+bool Recorder::addGarbled() {
+    if (!running_)
+        return false;
+    tally_.addGarbled();
+    return true;
+}
+
 bool Recorder::addGap() {
     if (!running_ || gapWritten_)
         return false;
