@@ -14,7 +14,15 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
     : QObject(parent), options_(std::move(options)), title_(std::move(title)), session_(link) {
     recorder_.setKeepRows(false);
     session_.setRecorder(&recorder_);
-    connect(&session_, &MeterSession::reading, this, [this] { counted(); });
+    connect(&session_, &MeterSession::reading, this, [this](const Reading& r) {
+        // Codes without a row give no reading to keep; the summary counts them as garbled.
+        if (r.status == Reading::Status::ok)
+            counted();
+    });
+    connect(&session_, &MeterSession::garbledReplies, this, [this] {
+        // Told once a run, as the window's footer tells it; the summary counts them all.
+        say(title_.toStdString() + ": The meter's replies are garbled: check the cable");
+    });
     connect(&session_, &MeterSession::overload, this, [this] { counted(); });
     connect(&session_, &MeterSession::pollFailed, this, &LogRun::pollError);
     connect(&session_, &MeterSession::polled, this, [this] {

@@ -86,6 +86,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     connect(&session_, &MeterSession::silenceBegan, this,
             [this](qint64 since) { showSilence(since); });
     connect(&session_, &MeterSession::silenceEnded, this, [this] { endSilence(); });
+    connect(&session_, &MeterSession::garbledReplies, this, [this] { showFooter(); });
     connect(&session_, &MeterSession::pollFailed, this,
             [this](const QString& message) { errors_.report(message); });
     connect(&session_, &MeterSession::logFailed, this, [this](const QString& reason) {
@@ -233,7 +234,7 @@ void MainWindow::timer1Timer() {
 
 void MainWindow::showReading(const Reading& reading) {
     // Counted before it is shown, so the footer's count includes it; the session has kept it.
-    if (recorder_.running() && recorder_.logging())
+    if (recorder_.running() && recorder_.logging() && reading.status != Reading::Status::unlisted)
         ++recordedReadings_;
     // The meter answered: a port that would not open is no longer a reason.
     openFailure_.clear();
@@ -276,6 +277,8 @@ void MainWindow::endSilence() {
 QString MainWindow::whyNoReadings() const {
     if (!openFailure_.isEmpty())
         return openFailure_;
+    if (session_.garbled())
+        return QStringLiteral("The meter's replies are garbled: check the cable");
     if (silent_)
         return QStringLiteral("No reply from the meter since %1")
             .arg(QDateTime::fromMSecsSinceEpoch(silentSinceMs_)

@@ -13,6 +13,8 @@ struct Reading {
     enum class Status {
         ok,       // the value is the meter's
         overload, // the meter showed OL: the value is the last one and means nothing
+        unlisted, // the codes have no row: the value is the last one (0 for the digits
+                  // 00000), to be shown but not kept as the meter's
     };
 
     Status status = Status::ok;

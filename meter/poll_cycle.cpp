@@ -25,23 +25,32 @@ bool PollCycle::request() {
 }
 
 PollResult PollCycle::complete() {
-    int counter = 1;
+    // The reply is kept aside until it proves whole, so that a garbled one leaves every slot
+    // as it was.
+    int reply[kReplyLength] = {};
+    int received = 0;
     for (int drained = 0; drained < kMaxDrainBytes && port_.bytesWaiting() > 0; ++drained) {
         const int byte = port_.readByte();
         if (byte < 0)
             break; // the device went away between the count and the read
-        if (counter <= kReplyLength)
-            frame.slot(counter) = std::to_string(byte);
-        ++counter;
+        if (received < kReplyLength)
+            reply[received] = byte;
+        ++received;
     }
-    if (counter == 1)
+    if (received == 0)
         return PollResult::NoReply;
+    if (received < kReplyLength || reply[kEchoSlot - 1] != kRequestByte)
+        return PollResult::Garbled;
+    for (int n = 1; n <= kReplyLength; ++n)
+        frame.slot(n) = std::to_string(reply[n - 1]);
 
     switch (decodeReading(frame, label7, reading)) {
     case Decoded::Rejected:
         return PollResult::Rejected;
     case Decoded::Overload:
         return PollResult::Overload;
+    case Decoded::Unlisted:
+        return PollResult::Unlisted;
     case Decoded::Reading:
         break;
     }
@@ -57,7 +66,7 @@ PollResult PollCycle::poll() {
 
 bool PollCycle::tick() {
     const PollResult r = poll();
-    return r == PollResult::Reading || r == PollResult::Overload;
+    return r == PollResult::Reading || r == PollResult::Unlisted || r == PollResult::Overload;
 }
 
 } // namespace kv

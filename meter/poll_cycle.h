@@ -13,8 +13,15 @@ namespace kv {
 enum class PollResult {
     NotOpen,  // the port is not open: nothing was sent
     NoReply,  // nothing arrived: nothing was decoded, and the frame is as it was
+    Garbled,  // bytes arrived, but not a whole reply that starts with the echoed request
+              // byte (a short, shifted or split reply): the frame is as it was, nothing
+              // was decoded
     Rejected, // the digits held a byte below '0': only the function's unit was set
     Reading,  // a new reading
+    Unlisted, // the digits were decoded, but the pair of function and range codes has no
+              // row: the reading is what the decoder gives such a pair (the function's
+              // unit, and the previous value unless the digits are all zero), which the
+              // displays show but no record may keep as a reading
     Overload, // the meter showed an overload: only the function's unit was set
 };
 
@@ -41,13 +48,16 @@ public:
 
     // The open test and the request byte. False, with nothing sent, when the port is not open.
     bool request();
-    // Drains what has arrived into the frame and decodes it into `reading`. A drain
-    // that receives no byte decodes nothing: an old frame is never shown again as new.
+    // Drains what has arrived and, when it is a whole reply, puts it into the frame and
+    // decodes it into `reading`. A drain that receives no byte decodes nothing: an old frame
+    // is never shown again as new; nor does a garbled one, so a short reply cannot pair new
+    // codes with the digits of an older one.
     PollResult complete();
 
     // request(), the reply wait, complete().
     PollResult poll();
-    // poll(); true when the result goes on to the displays (a reading or an overload).
+    // poll(); true when the result goes on to the displays (a reading, an unlisted pair's
+    // reading or an overload).
     bool tick();
 
     int openResult = 0;

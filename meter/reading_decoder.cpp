@@ -157,8 +157,10 @@ Decoded decodeReading(const ReplyFrame& frame, std::string& valueText, Reading& 
         reading.value = 0.0f;
 
     const RangeRow* row = findRangeRow(functionCode, rangeCode);
-    if (!row)
-        return Decoded::Reading;
+    if (!row) {
+        reading.status = Reading::Status::unlisted;
+        return Decoded::Unlisted;
+    }
     reading.format = row->format;
     if (row->split > 0)
         valueText.insert(static_cast<std::size_t>(row->split), 1, ',');

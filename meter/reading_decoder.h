@@ -23,6 +23,8 @@ const RangeRow* findRangeRow(int functionCode, int rangeCode);
 enum class Decoded {
     Rejected, // a digit slot held a byte below '0' (a space, a minus): not a reading
     Reading,  // a reading
+    Unlisted, // the digits passed, but the pair of codes has no row: the reading got the
+              // function's unit, the status unlisted and, for the digits 00000, the value 0
     Overload, // a digit slot held a byte above '9' (the meter's '?' among them): the input is
               // beyond the meter's range, and there is no value to show
 };

@@ -80,12 +80,16 @@ std::string summaryLine(const RecordStatistics& statistics) {
         all.gaps = statistics.gaps;
         all.overloads = statistics.overloads;
         appendPart(out, all);
-        return out;
+    } else {
+        for (const UnitStatistics& s : statistics.units) {
+            if (!out.empty())
+                out += "; ";
+            appendPart(out, s);
+        }
     }
-    for (const UnitStatistics& s : statistics.units) {
-        if (!out.empty())
-            out += "; ";
-        appendPart(out, s);
+    if (statistics.garbled > 0) {
+        out += ", ";
+        appendCount(out, statistics.garbled, "garbled reply", "garbled replies");
     }
     return out;
 }

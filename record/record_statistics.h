@@ -26,7 +26,8 @@ struct RecordStatistics {
     std::size_t readings = 0;
     std::size_t gaps = 0;
     std::size_t overloads = 0;
-    TimeMs first = 0; // first and last row; 0 without rows
+    std::size_t garbled = 0; // replies that gave no row: garbled, or codes without a row
+    TimeMs first = 0;        // first and last row; 0 without rows
     TimeMs last = 0;
     // In the order the units first appeared. A gap before the first reading has no unit
     // and counts with the first unit.
@@ -35,7 +36,8 @@ struct RecordStatistics {
 
 // One line for a footer or the end of a log, e.g. "1234 readings, min 0.001 V-DC, max 12.5
 // V-DC, mean 3.456 V-DC, 2 gaps, 1 overload"; when the unit changed, one such part per unit,
-// separated by "; ". The mean carries one decimal more than minimum and maximum.
+// separated by "; ", and at the end ", 3 garbled replies" when there were any. The mean
+// carries one decimal more than minimum and maximum.
 std::string summaryLine(const RecordStatistics& statistics);
 
 // Keeps the statistics up to date row by row, so asking for them costs nothing however
@@ -43,6 +45,7 @@ std::string summaryLine(const RecordStatistics& statistics);
 class StatisticsTally {
 public:
     void add(const Row& row, const RowContext& context);
+    void addGarbled() { ++totals_.garbled; }
     void clear();
     RecordStatistics result() const;
 

@@ -43,6 +43,13 @@ bool Recorder::addOverload(TimeMs now, std::string_view unit, std::uint8_t funct
     return true;
 }
 
+bool Recorder::addGarbled() {
+    if (!running_)
+        return false;
+    tally_.addGarbled();
+    return true;
+}
+
 bool Recorder::addGap() {
     if (!running_ || gapWritten_)
         return false;

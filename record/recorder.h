@@ -42,6 +42,9 @@ public:
     // reading (or to start()), with the unit and codes of the reading before it, once per
     // silence. True when it added that row.
     bool addGap();
+    // Counts a reply that gave no reading to keep (a garbled one, or one whose codes have no
+    // row); it adds no row. False outside a session.
+    bool addGarbled();
 
     const ReadingStore& rows() const { return rows_; }
     RecordStatistics statistics() const { return tally_.result(); }

@@ -51,6 +51,7 @@ std::optional<QString> MeterSession::open(const std::string& portName) {
 }
 
 void MeterSession::start() {
+    garbledRun_ = 0;
     quiet_ = false;
     silenceReported_ = false;
     poller_.start();
@@ -58,6 +59,7 @@ void MeterSession::start() {
 
 void MeterSession::stop() {
     poller_.stop();
+    garbledRun_ = 0;
     quiet_ = false;
     silenceReported_ = false;
     if (silenceTold_) {
@@ -98,9 +100,19 @@ void MeterSession::pollDone(PollResult result) {
             emit silenceBegan(quietSinceMs_);
         }
     } else if (result != PollResult::NotOpen) {
+        // A garbled reply still shows that the meter is there: it ends a run of silence.
         quiet_ = false;
         silenceReported_ = false;
-        if (result == PollResult::Reading || result == PollResult::Overload)
+        if (result == PollResult::Garbled || result == PollResult::Unlisted) {
+            if (recorder_)
+                recorder_->addGarbled();
+            if (++garbledRun_ == kGarbledRunTold)
+                emit garbledReplies();
+        } else if (result == PollResult::Reading || result == PollResult::Overload) {
+            garbledRun_ = 0;
+        }
+        if (result == PollResult::Reading || result == PollResult::Overload ||
+            result == PollResult::Unlisted)
             tell(result);
     }
     emit polled();
@@ -122,7 +134,7 @@ void MeterSession::tell(PollResult result) {
         const Reading told = r; // a listener may put another reading in place
         emit overload(told);
     } else {
-        if (recorder_)
+        if (recorder_ && result == PollResult::Reading)
             recorder_->addReading(r.wallClockMs, r.value, r.unit, function, range);
         const Reading told = r;
         emit reading(told);

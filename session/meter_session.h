@@ -22,11 +22,16 @@ class Recorder;
 // it down. A Recorder given to it keeps every reading, overload and silence.
 //
 // A silence is a run of unanswered requests of kSilenceMs: told once, dated to the first
-// request that went unanswered, and over with the next reading or overload.
+// request that went unanswered, and over with the next reading or overload. A reading whose
+// codes have no row (status unlisted) is told like a reading, to be shown; the record only
+// counts it, as it counts a garbled reply, which is told by no reading at all.
 class MeterSession : public QObject {
     Q_OBJECT
 public:
     static constexpr int kSilenceMs = 1000;
+    // Replies in a row with nothing to keep (garbled, or codes without a row) before they
+    // are told: one alone is a hiccup.
+    static constexpr int kGarbledRunTold = 5;
 
     // The link must outlive the session.
     explicit MeterSession(SerialIo& link, QObject* parent = nullptr);
@@ -54,6 +59,10 @@ public:
     MeterPoller& poller() { return poller_; }
     const MeterPoller& poller() const { return poller_; }
 
+    // kGarbledRunTold replies or more in a row had nothing to keep, since the last reading
+    // or overload, or since start() or stop().
+    bool garbled() const { return garbledRun_ >= kGarbledRunTold; }
+
     // A silence has been told and no reading has ended it yet; since when.
     bool silent() const { return silenceTold_; }
     std::int64_t silentSinceMs() const { return quietSinceMs_; }
@@ -68,6 +77,8 @@ signals:
     void overload(const kv::Reading& reading);
     void silenceBegan(qint64 sinceMs);
     void silenceEnded();
+    // The run of replies with nothing to keep has reached kGarbledRunTold.
+    void garbledReplies();
     void openFailed(const QString& reason);
     void logFailed(const QString& reason);
     // An error inside a poll: that poll ends, polling goes on.
@@ -87,6 +98,7 @@ private:
     bool quiet_ = false;
     bool silenceReported_ = false;
     bool silenceTold_ = false; // told, and not yet ended by a reading or an overload
+    int garbledRun_ = 0;
     std::chrono::steady_clock::time_point quietSince_{};
     std::int64_t quietSinceMs_ = 0;
 };

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/simulated_meter.h"
 #include "chart/chart_series.h"
+#include "chart/trend_chart.h"
 #include "format/number_format.h"
 #include "gauges/flash_timer.h"
 #include "gauges/meter180.h"
@@ -172,6 +173,40 @@ TEST_F(Outcomes, AnOverloadShowsOLPinsAndFlashesTheNeedleFillsTheBarAndBreaksThe
     EXPECT_EQ(countPixels(screen(), digitsArea(), isBlack), digitsOfAReading);
     EXPECT_FALSE(window->analog()->flashing());
     EXPECT_EQ(footer(), kCaption);
+}
+
+// A reply that is not whole, or does not start with the echoed request, shows nothing; five
+// in a row are told until a good reading. A pair of codes without a row still reaches the
+// displays, but counts towards the run.
+TEST_F(Outcomes, GarbledRepliesChangeNothingOnScreenAndFiveInARowAreToldTillAGoodReading) {
+    run({meterReply(240, 136, "01234")});
+    const QImage before = screen();
+    const QRect chartArea = window->chart1()->geometry();
+    // One session: each poll by hand, so that Start does not begin a new one.
+    const auto poll = [this](const MemoryMeter::Reply& reply) {
+        link.replies.push_back(reply);
+        window->timer1Timer();
+    };
+    poll({137, 248, 128, 0, 0, '5', '6'});
+    poll({0, 137, 248, 128, 0, 0, '5', '6', '7', '8', '9', 0});
+    poll({137, 248, 128, 0, 0, '5', '6'});
+    poll({'7', '8', '9', 0, 0});
+    const QImage garbled = screen();
+    EXPECT_EQ(garbled.copy(digitsArea()), before.copy(digitsArea()));
+    EXPECT_EQ(garbled.copy(chartArea), before.copy(chartArea));
+    EXPECT_EQ(series().pointCount(), 1);
+    EXPECT_EQ(footer(), kCaption) << "four are not yet told";
+    EXPECT_EQ(window->readings(), 1);
+
+    poll(meterReply(240, 160, "05678")); // no row for this pair
+    EXPECT_EQ(footer(), "The meter's replies are garbled: check the cable");
+    EXPECT_EQ(window->readings(), 2) << "shown as the displays show such a pair";
+
+    poll(meterReply(240, 136, "01500"));
+    EXPECT_EQ(footer(), kCaption);
+    EXPECT_FLOAT_EQ(window->anz()->value(), 1.5f);
+    EXPECT_NE(window->recorder().summary().find(", 5 garbled replies"), std::string::npos)
+        << window->recorder().summary();
 }
 
 TEST_F(Outcomes, AReadingBeyondTheNeedlesScaleFlashesAndAWideOneShowsEveryDigit) {

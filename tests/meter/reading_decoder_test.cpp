@@ -165,8 +165,8 @@ TEST(Decode, PairsWithoutRowKeepValueAndFormat) {
         EXPECT_EQ(findRangeRow(function, range), nullptr);
         Reading r = restingReading();
         std::string text;
-        EXPECT_EQ(decodeReading(frameOf(function, range, "12345"), text, r), Decoded::Reading)
-            << "the tick goes on to the displays";
+        EXPECT_EQ(decodeReading(frameOf(function, range, "12345"), text, r), Decoded::Unlisted)
+            << "the tick goes on to the displays, but no record keeps it";
         EXPECT_EQ(r.format, "0000.0");
         EXPECT_EQ(r.value, 50.0f);
         const char* unit = unitForFunction(function);
@@ -208,7 +208,7 @@ TEST(Decode, AllZeroDigits) {
     Reading r = restingReading();
     std::string text;
     // A pair without a row: the value still drops to 0, the format stays.
-    ASSERT_EQ(decodeReading(frameOf(160, 150, "00000"), text, r), Decoded::Reading);
+    ASSERT_EQ(decodeReading(frameOf(160, 150, "00000"), text, r), Decoded::Unlisted);
     EXPECT_EQ(r.value, 0.0f);
     EXPECT_EQ(r.format, "0000.0");
     // With a row the row's format follows.
@@ -245,8 +245,9 @@ TEST(Decode, DigitTestEndsTheTickAfterTheUnit) {
 TEST(Decode, UnknownFunctionWithRowlessPairChangesNothing) {
     Reading r = restingReading();
     std::string text;
-    EXPECT_EQ(decodeReading(frameOf(100, 100, "12345"), text, r), Decoded::Reading);
+    EXPECT_EQ(decodeReading(frameOf(100, 100, "12345"), text, r), Decoded::Unlisted);
     EXPECT_TRUE(changes(restingReading(), r).empty());
+    EXPECT_EQ(r.status, Reading::Status::unlisted);
 }
 
 TEST(Decode, DigitsAboveNineAreAnOverloadThatSetsOnlyTheFunctionsUnit) {

@@ -1,5 +1,6 @@
 // The built program as a user runs it, without a display: its command line, what it prints
 // and what it leaves behind. CTest names the program in $KV27500.
+#include "meter/meter_protocol.h"
 #include "sim/meter_simulator.h"
 #include "tests/record/strict_csv.h"
 
@@ -11,7 +12,15 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <random>
+#include <set>
+#include <thread>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -193,6 +202,149 @@ TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm
     EXPECT_EQ(all->size(), first->size() + rowsCounted(summary)) << summary.toStdString();
     for (std::size_t i = 1; i < all->size(); ++i)
         ASSERT_NE((*all)[i][0], "time") << "a header in the middle, line " << i;
+}
+
+// The value, unit, status, function and range of each row after the header.
+using LoggedRow = std::tuple<std::string, std::string, std::string, std::string, std::string>;
+std::vector<LoggedRow> loggedRows(const QString& text) {
+    std::vector<LoggedRow> out;
+    const auto rows = kv::test::readStrictCsv(text.toStdString());
+    if (!rows)
+        return out;
+    for (std::size_t i = 1; i < rows->size(); ++i) {
+        const auto& r = (*rows)[i];
+        if (r.size() == 7)
+            out.emplace_back(r[2], r[3], r[4], r[5], r[6]);
+    }
+    return out;
+}
+
+TEST_F(Program, GarbledRepliesGiveNoRowsAndTheSummaryCountsThem) {
+    const QString script = dir.filePath("garbled.txt");
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("240 136 01234\n"
+            "raw 137 248 128 0 0 48 49\n"              // short: new codes, no digits
+            "raw 136 240 136 0 0 48 49 50 51 52 0 0\n" // does not start with the echo
+            "raw 137 224 136 0 0 48\n"                 // a frame split over two polls
+            "raw 52 55 48 48 0 0\n"                    //
+            "240 160 05678\n"                          // a pair of codes without a row
+            "raw 0 137 240 136 0 0 53 53 53 53 53 0\n" // shifted by one byte
+            "240 136 01500\n");                        // twelve good bytes after them
+    f.close();
+    const QString log = dir.filePath("log.csv");
+    ASSERT_EQ(run({"--no-window", "--simulate", script, "--log", log, "--readings", "2"}), 0)
+        << err.toStdString();
+    const std::vector<LoggedRow> expected = {{"1.234", "V-DC", "ok", "240", "136"},
+                                             {"1.5", "V-DC", "ok", "240", "136"}};
+    EXPECT_EQ(loggedRows(fileText(log)), expected) << fileText(log).toStdString();
+    const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << err.toStdString();
+    EXPECT_TRUE(lines[0].endsWith("The meter's replies are garbled: check the cable"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("2 readings, min 1.234 V-DC")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(", 6 garbled replies")) << lines[1].toStdString();
+}
+
+// A device on a pseudo-terminal that answers each request with two values only, but shifts,
+// cuts and garbles many of its replies, as a loose connector would.
+class GarblingDevice {
+public:
+    GarblingDevice() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return;
+        char name[128];
+        if (::ptsname_r(master_, name, sizeof name) == 0)
+            path_ = name;
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~GarblingDevice() {
+        done_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (master_ >= 0)
+            ::close(master_);
+    }
+    const std::string& path() const { return path_; }
+    int replies() const { return replies_; }
+
+private:
+    void serve() {
+        std::mt19937 random(22);
+        std::vector<std::uint8_t> rest; // the cut-off part of the last reply
+        while (!done_) {
+            pollfd p{master_, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) {
+                if (p.revents & (POLLHUP | POLLERR))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            std::uint8_t in[64];
+            const ssize_t n = ::read(master_, in, sizeof in);
+            if (n <= 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            std::vector<std::uint8_t> out = rest;
+            rest.clear();
+            std::vector<std::uint8_t> good = random() % 2 ? kv::meterReply(240, 136, "01234")
+                                                          : kv::meterReply(248, 144, "23012");
+            switch (random() % 6) {
+            case 0: // shifted by a few bytes of noise
+                for (unsigned i = 1 + random() % 3; i > 0; --i)
+                    out.push_back(static_cast<std::uint8_t>(random()));
+                out.insert(out.end(), good.begin(), good.end());
+                break;
+            case 1: { // cut: the rest comes ahead of the next reply
+                const auto cut = good.begin() + 1 + random() % 11;
+                out.insert(out.end(), good.begin(), cut);
+                rest.assign(cut, good.end());
+                break;
+            }
+            case 2: // noise
+                for (unsigned i = 1 + random() % 20; i > 0; --i)
+                    out.push_back(static_cast<std::uint8_t>(random()));
+                break;
+            case 3: // nothing
+                break;
+            default:
+                out.insert(out.end(), good.begin(), good.end());
+            }
+            if (!out.empty() && ::write(master_, out.data(), out.size()) > 0)
+                ++replies_;
+        }
+    }
+
+    int master_ = -1;
+    std::string path_;
+    std::thread thread_;
+    std::atomic<bool> done_{false};
+    std::atomic<int> replies_{0};
+};
+
+TEST_F(Program, AShiftingCuttingNoisyDeviceGetsOnlyTheValuesItSentIntoTheLog) {
+    GarblingDevice device;
+    ASSERT_FALSE(device.path().empty());
+    const QString log = dir.filePath("log.csv");
+    ASSERT_EQ(run({"--no-window", "--port", QString::fromStdString(device.path()), "--log", log,
+                   "--duration", "5"}),
+              0)
+        << err.toStdString();
+    const std::set<LoggedRow> sent = {{"1.234", "V-DC", "ok", "240", "136"},
+                                      {"230.12", "V-AC", "ok", "248", "144"}};
+    int ok = 0;
+    for (const LoggedRow& row : loggedRows(fileText(log))) {
+        if (std::get<2>(row) != "ok")
+            continue;
+        ++ok;
+        EXPECT_TRUE(sent.count(row))
+            << "a value the device never sent: " << std::get<0>(row) << " " << std::get<1>(row)
+            << " " << std::get<3>(row) << "/" << std::get<4>(row);
+    }
+    EXPECT_GE(ok, 5) << err.toStdString();
+    EXPECT_GE(device.replies(), 30);
+    EXPECT_NE(err.indexOf(" garbled replies"), -1) << err.toStdString();
 }
 
 } // namespace
