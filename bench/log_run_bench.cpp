@@ -1,0 +1,64 @@
+// The logger without a window over a long run: a million readings through the in-memory
+// meter, each written to a log, and the heap in use before and after. The logger keeps its
+// statistics, not its rows, so its heap must stay where it was however long it runs.
+#include "app/log_run.h"
+#include "meter/meter_protocol.h"
+#include "sim/memory_meter.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <string>
+
+namespace {
+
+// Bytes the program holds on the heap now.
+double heapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd);
+}
+
+void BM_LogRunMillionReadings(benchmark::State& state) {
+    const long readings = state.range(0);
+    for (auto _ : state) {
+        kv::MemoryMeter meter([step = 0]() mutable {
+            step = (step + 37) % 9000;
+            return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
+        });
+        kv::LogRun run(meter, {"/dev/null", 0, 0}, QStringLiteral("log_run_bench"));
+        run.session().poller().setWaitMs(0);
+        if (!run.start(1)) {
+            state.SkipWithError(run.error().c_str());
+            return;
+        }
+        run.session().poller().stop(); // the polls are driven here, back to back
+        // The first thousand settle what a run allocates once (the unit, the line buffer).
+        for (int i = 0; i < 1000; ++i)
+            run.session().poller().pollOnce();
+        const double before = heapInUse();
+        for (long i = 1000; i < readings; ++i) {
+            run.session().poller().pollOnce();
+            meter.sent.clear(); // the meter's own record of requests is not the logger's
+            meter.calls.clear();
+        }
+        const double after = heapInUse();
+        state.counters["heap before"] = before;
+        state.counters["heap after"] = after;
+        state.counters["heap growth"] = after - before;
+        state.counters["readings"] = static_cast<double>(run.recorder().statistics().readings);
+        run.finish(0);
+    }
+}
+BENCHMARK(BM_LogRunMillionReadings)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
