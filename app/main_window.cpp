@@ -184,8 +184,12 @@ void MainWindow::formCreate() {
         atRest.unit = anz_->signalSettings().valueUnit();
         atRest.format = anz_->signalSettings().valueFormat();
         session_.setCurrent(atRest);
-        for (const PortEntry& e : ports_) {
-            comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)));
+        // Each item carries its entry (its place in the list), so that the entry picked is
+        // the one opened, wherever it is listed.
+        for (std::size_t i = 0; i < ports_.size(); ++i) {
+            const PortEntry& e = ports_[i];
+            comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)),
+                             static_cast<qulonglong>(i));
             comSel_->setItemData(comSel_->count() - 1, QString::fromStdString(e.tooltip()),
                                  Qt::ToolTipRole);
         }
@@ -198,12 +202,24 @@ void MainWindow::formCreate() {
 void MainWindow::openClick() {
     errors_.guard([this] {
         portConfirmed_ = false;
-        portNumber_ = portNumberFromText(comSel_->currentText());
+        openedPort_ = chosenPort();
         recorder_.start(wallClockMs());
-        openFailure_ = session_.open("COM" + std::to_string(portNumber_)).value_or(QString());
+        openFailure_ = session_.open(openedPort_).value_or(QString());
         showFooter();
         session_.start();
     });
+}
+
+std::string MainWindow::chosenPort() const {
+    // An item as it was picked opens its own entry; a number typed into the box keeps its
+    // three lowest bits.
+    const int index = comSel_->currentIndex();
+    if (index >= 0 && comSel_->itemText(index) == comSel_->currentText()) {
+        const auto entry = comSel_->itemData(index).toULongLong();
+        if (entry < ports_.size())
+            return ports_[entry].name;
+    }
+    return "COM" + std::to_string(portNumberFromText(comSel_->currentText()));
 }
 
 void MainWindow::button1Click() {
@@ -467,9 +483,8 @@ void MainWindow::confirmPort() {
     if (portConfirmed_)
         return;
     portConfirmed_ = true;
-    const std::string name = "COM" + std::to_string(portNumber_);
     for (const PortEntry& e : ports_)
-        if (e.name == name)
+        if (e.name == openedPort_)
             emit portConfirmed(e);
 }
 

@@ -102,7 +102,8 @@ public:
     const std::string& label11() const { return label11_; }
 
     int openResult() const { return session_.cycle().openResult; }
-    int portNumber() const { return portNumber_; }
+    // The port table's name of the port Start opened last ("COM3"); empty before.
+    const std::string& openedPort() const { return openedPort_; }
     int readings() const { return readings_; }
     // Why no readings come, as the footer says it: the port could not be opened, or the
     // meter is silent; empty otherwise.
@@ -146,6 +147,9 @@ private:
     QString readingText() const;
     Displays displays() const;
     void formCreate();
+    // The port Start opens: the entry of the item picked in the port box, or the port
+    // "COM<n>" of a number typed into it.
+    std::string chosenPort() const;
     void confirmPort();
     // A reading or an overload from the session: the displays, the footer, the count.
     void showReading(const Reading& reading);
@@ -185,8 +189,7 @@ private:
     std::string label9_ = mainform::kLabel9Text;
     std::string label10_ = mainform::kLabel10Text;
     std::string label11_ = mainform::kLabel11Text;
-    int portNumber_ = 0;
-    int timeoutSetting_ = 0;
+    std::string openedPort_;
     int readings_ = 0;
     bool portConfirmed_ = false; // since the last Start
 

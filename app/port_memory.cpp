@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <cstdio>
+#include <filesystem>
 
 namespace kv {
 
@@ -39,6 +40,18 @@ int findPort(const std::vector<PortEntry>& ports, const std::string& identity) {
         if (!ports[i].path.empty() && resolvedPath(ports[i].path) == target)
             return static_cast<int>(i);
     return -1;
+}
+
+std::optional<PortEntry> unlistedRememberedPort(const std::vector<PortEntry>& ports,
+                                                const std::string& identity) {
+    const std::string prefix = kPathPrefix;
+    if (identity.compare(0, prefix.size(), prefix) != 0 || findPort(ports, identity) >= 0)
+        return std::nullopt;
+    const std::string path = identity.substr(prefix.size());
+    std::error_code error;
+    if (path.empty() || !std::filesystem::exists(path, error))
+        return std::nullopt;
+    return PortTable::describeDevice(path);
 }
 
 std::string PortMemory::lastPort() const {

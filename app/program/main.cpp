@@ -142,14 +142,18 @@ int main(int argc, char** argv) {
     if (!namedDevices(cl, title, simulator, explicitDevices))
         return 1;
     const std::string simulatorPath = simulator ? explicitDevices.front().path : std::string();
-    const kv::PortTable table = kv::PortTable::fromSystem(explicitDevices);
-    kv::SerialLink link(table);
 
     // Devices named on the command line come first and are selected; otherwise the port
-    // that last gave readings is, wherever it is listed now. The simulator's private link
-    // is never remembered: it is gone once the program ends.
+    // that last gave readings is, wherever it is listed now, and in front, as a device named
+    // on the command line, when the system's list lacks it but it is there. The simulator's
+    // private link is never remembered: it is gone once the program ends.
     kv::PortMemory portMemory;
     const std::string startPort = explicitDevices.empty() ? portMemory.lastPort() : std::string();
+    const std::vector<kv::PortEntry> systemPorts = kv::PortTable::systemPorts();
+    if (const auto remembered = kv::unlistedRememberedPort(systemPorts, startPort))
+        explicitDevices.push_back(*remembered);
+    const kv::PortTable table(explicitDevices, systemPorts);
+    kv::SerialLink link(table);
     kv::MainWindow window(link, table.entries(), startPort, errors);
     QObject::connect(&window, &kv::MainWindow::portConfirmed,
                      [&portMemory, &simulatorPath](const kv::PortEntry& port) {

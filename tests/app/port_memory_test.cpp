@@ -4,12 +4,17 @@
 #include "app/main_window.h"
 #include "app/port_memory.h"
 #include "meter/meter_protocol.h"
+#include "serial/serial_link.h"
 #include "sim/memory_meter.h"
+#include "sim/meter_simulator.h"
+#include "support/wait.h"
 
 #include <QComboBox>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace kv {
 namespace {
@@ -63,6 +68,47 @@ TEST(RememberedPort, IsSelectedAtTheNextStartWhereverItIsListedOnlyOnceItGaveRea
     EXPECT_EQ(lifetime({port("COM1", "/dev/ttyUSB1", "A1"), port("COM2", "/dev/ttyS0")}, 0, false),
               "2");
     EXPECT_EQ(lifetime({port("COM1", "/dev/ttyUSB0", "B7")}, 0, false), "1") << "absent: the first";
+}
+
+// Nine meters, each on a link of its own and answering with its own number: the one that
+// answers is the one that was opened.
+TEST(PortBox, AnEntryPickedPastTheSeventhOpensThatEntryAndATypedNumberKeepsThreeBits) {
+    QTemporaryDir links;
+    std::vector<std::unique_ptr<sim::MeterSimulator>> meters;
+    std::vector<PortEntry> devices;
+    for (int n = 1; n <= 9; ++n) {
+        auto script = sim::parseSimScript("240 136 0000" + std::to_string(n) + "\n");
+        ASSERT_TRUE(script.ok());
+        meters.push_back(std::make_unique<sim::MeterSimulator>(std::move(script.steps), true));
+        const std::string link = links.filePath(QString("meter%1").arg(n)).toStdString();
+        ASSERT_TRUE(meters.back()->start(link));
+        devices.push_back(PortTable::describeDevice(link));
+    }
+    const PortTable table(devices, {});
+    SerialLink link(table);
+    ErrorReporter errors([](const QString&, const QString&) {});
+    MainWindow w(link, table.entries(), errors);
+    w.session().poller().setWaitMs(20);
+    // The meter whose number the window shows once a reading has come.
+    const auto answering = [&w] {
+        const int before = w.readings();
+        w.openClick();
+        test::runEventsUntil([&] { return w.readings() > before; }, std::chrono::seconds(10));
+        w.session().stop();
+        return static_cast<int>(std::lround(w.session().current().value * 1000));
+    };
+
+    ASSERT_EQ(w.comSel()->count(), 9);
+    w.comSel()->setCurrentIndex(8);
+    EXPECT_EQ(w.comSel()->currentText(), "9");
+    EXPECT_EQ(answering(), 9);
+    w.comSel()->setCurrentIndex(7);
+    EXPECT_EQ(answering(), 8);
+    w.comSel()->setEditText("12");
+    EXPECT_EQ(answering(), 4) << "12 keeps its three lowest bits";
+    link.closePort();
+    for (auto& m : meters)
+        m->stop();
 }
 
 } // namespace

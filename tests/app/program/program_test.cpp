@@ -115,6 +115,17 @@ TEST_F(Program, ThePortThatGaveReadingsIsRememberedButTheSimulatorNever) {
     EXPECT_EQ(rememberedPort(), "path:" + device);
 }
 
+TEST_F(Program, ARememberedPortThatTheSystemDoesNotListButThatIsThereIsListedAndRead) {
+    kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
+    const QString device = dir.filePath("rfcomm-like");
+    ASSERT_TRUE(meter.start(device.toStdString()));
+    QSettings(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat)
+        .setValue("ports/last", "path:" + device);
+    ASSERT_EQ(run({}, true), 0) << err.toStdString();
+    EXPECT_EQ(rememberedPort(), "path:" + device);
+    EXPECT_GT(meter.requestCount(), 0);
+}
+
 TEST_F(Program, LogOptionsThatCannotWorkTogetherGetOneLineAndStatusTwo) {
     const QString log = dir.filePath("x.csv");
     const QStringList cases[] = {
