@@ -1,5 +1,8 @@
 #include "app/log_run.h"
 
+#include "app/footer.h"
+
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 
@@ -27,6 +30,7 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
     connect(&session_, &MeterSession::pollFailed, this, &LogRun::pollError);
     connect(&session_, &MeterSession::polled, this, [this] {
         polled_ = true;
+        tellBacklog();
         if (deadlinePassed_)
             finish(0);
     });
@@ -71,7 +75,14 @@ void LogRun::finish(int status) {
     deadline_.stop();
     session_.close();
     recorder_.stop();
-    recorder_.closeLog();
+    const std::uint64_t dropped = recorder_.closeLog();
+    if (dropped > 0)
+        say(title_.toStdString() + ": " +
+            QCoreApplication::translate("kv::LogRun",
+                                        "%1 lines could not be written to the log: its reader "
+                                        "did not keep up")
+                .arg(dropped)
+                .toStdString());
     say(recorder_.summary());
     emit finished(status);
 }
@@ -83,6 +94,39 @@ void LogRun::counted() {
     ++readings_;
     if (options_.readings > 0 && readings_ >= options_.readings)
         finish(0);
+}
+
+void LogRun::tellBacklog() {
+    // Told once as the log falls behind, once as it begins to drop lines, and once when it
+    // has caught up again.
+    const LogWriter::Backlog log = recorder_.logBacklog();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(log.behind).count();
+    auto tell = [this](const QString& line) {
+        say(title_.toStdString() + ": " + line.toStdString());
+    };
+    if (!behindTold_ && log.behind >= kLogBehindTold) {
+        behindTold_ = true;
+        tell(QCoreApplication::translate("kv::LogRun",
+                                         "The log is %1 s behind: its reader does not keep up")
+                 .arg(seconds));
+    }
+    if (!droppingTold_ && log.dropped > droppedTold_) {
+        droppingTold_ = true;
+        tell(QCoreApplication::translate(
+                 "kv::LogRun", "The log is %1 s behind and full: readings are dropped until its "
+                               "reader reads again")
+                 .arg(seconds));
+    }
+    if ((behindTold_ || droppingTold_) && log.lines == 0) {
+        if (log.dropped > droppedTold_)
+            tell(QCoreApplication::translate("kv::LogRun",
+                                             "The log has caught up: %1 lines were dropped")
+                     .arg(log.dropped - droppedTold_));
+        else
+            tell(QCoreApplication::translate("kv::LogRun", "The log has caught up"));
+        droppedTold_ = log.dropped;
+        behindTold_ = droppingTold_ = false;
+    }
 }
 
 void LogRun::pollError(const QString& message) {

@@ -51,6 +51,7 @@ signals:
 private:
     void counted();
     void pollError(const QString& message);
+    void tellBacklog();
     void checkDeadline();
     void say(const std::string& line) const;
 
@@ -65,6 +66,9 @@ private:
     bool polled_ = false;         // a poll has completed since start()
     std::string error_;
     QString lastPollError_; // said once, not ten times a second
+    bool behindTold_ = false;
+    bool droppingTold_ = false;
+    std::uint64_t droppedTold_ = 0;
     bool finished_ = false;
 };
 

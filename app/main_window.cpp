@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/error_reporter.h"
+#include "app/footer.h"
 #include "app/port_memory.h"
 #include "app/port_text.h"
 #include "app/snapshot.h"
@@ -290,40 +291,29 @@ void MainWindow::endSilence() {
     anz_->setFontValue(own);
 }
 
-QString MainWindow::whyNoReadings() const {
-    if (!openFailure_.isEmpty())
-        return openFailure_;
-    if (session_.garbled())
-        return QStringLiteral("The meter's replies are garbled: check the cable");
-    if (silent_)
-        return QStringLiteral("No reply from the meter since %1")
-            .arg(QDateTime::fromMSecsSinceEpoch(silentSinceMs_)
-                     .toString(QStringLiteral("HH:mm:ss")));
-    return {};
+FooterState MainWindow::footerState() const {
+    FooterState f;
+    f.openFailure = openFailure_;
+    f.garbled = session_.garbled();
+    f.silent = silent_;
+    f.silentSinceMs = silentSinceMs_;
+    f.overload = overload_;
+    f.logFailure = logFailure_;
+    f.recording = recorder_.logging();
+    f.recordingName = recordingName_;
+    f.recordedReadings = recordedReadings_;
+    f.log = recorder_.logBacklog();
+    f.beyondFullScale = beyondFullScale_;
+    f.fullScale = analog_->signalSettings().valueTo();
+    return f;
 }
 
-QString MainWindow::footerText() const {
-    QString note = whyNoReadings();
-    if (note.isEmpty() && overload_)
-        note = QStringLiteral("Overload: the meter shows OL");
-    if (note.isEmpty())
-        note = logFailure_;
-    if (note.isEmpty() && recorder_.logging())
-        note = QStringLiteral("Recording to %1: %2 %3")
-                   .arg(recordingName_,
-                        QString::fromStdString(
-                            formatNumber("#,##0", static_cast<long double>(recordedReadings_))),
-                        recordedReadings_ == 1 ? QStringLiteral("reading")
-                                               : QStringLiteral("readings"));
-    if (note.isEmpty() && beyondFullScale_)
-        note = QStringLiteral("Beyond the needle's full scale of %1")
-                   .arg(QString::fromStdString(
-                       formatNumber("0.###", analog_->signalSettings().valueTo())));
-    return note;
+QString MainWindow::whyNoReadings() const {
+    return kv::whyNoReadings(footerState());
 }
 
 void MainWindow::showFooter() {
-    const QString note = footerText();
+    const QString note = footerText(footerState());
     // Readings come ten times a second; the label is touched only when its text changes, and
     // laid out anew only when it turns from its caption to a note or back.
     if (note == footerNote_)

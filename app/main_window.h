@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/display_update.h"
+#include "app/footer.h"
 #include "app/main_form.h"
 #include "canvas/color.h"
 #include "core/reading.h"
@@ -158,7 +159,7 @@ private:
     void endSilence();
     // The footer: its caption, or what the window has to tell.
     void showFooter();
-    QString footerText() const;
+    FooterState footerState() const;
 
     // Held from before the first control is made: the displays draw in the light system
     // colours they were designed with under any desktop palette.

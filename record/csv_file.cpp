@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +107,34 @@ bool CsvFile::write(std::string_view text) {
     if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0)
         return fail(translated("kv::CsvFile", "the file was deleted"));
     return true;
+}
+
+std::size_t CsvFile::writeSome(std::string_view text, int waitMs) {
+    if (fd_ < 0 || text.empty())
+        return 0;
+    if (regular_)
+        return write(text) ? text.size() : 0;
+    pollfd p{fd_, POLLOUT, 0};
+    int ready = 0;
+    do
+        ready = ::poll(&p, 1, waitMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready <= 0)
+        return 0;
+    if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        // The reader has gone; write() tells why.
+        write(text.substr(0, 1));
+        return 0;
+    }
+    // A chunk no longer than the pipe's atomic size goes in whole once poll() has found room
+    // for it, so the write cannot block; it ends with a line.
+    std::string_view chunk = text.substr(0, std::min<std::size_t>(text.size(), PIPE_BUF));
+    if (chunk.size() < text.size()) {
+        const std::size_t end = chunk.rfind('\n');
+        if (end != std::string_view::npos)
+            chunk = chunk.substr(0, end + 1);
+    }
+    return write(chunk) ? chunk.size() : 0;
 }
 
 void CsvFile::open(Mode mode) {

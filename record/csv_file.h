@@ -31,9 +31,16 @@ public:
     // empty while it is open.
     const std::string& error() const { return error_; }
     const std::string& path() const { return path_; }
+    // A file on disk, not a pipe, a terminal, a socket or a device.
+    bool regular() const { return regular_; }
 
     // False when this or an earlier write failed.
     bool write(std::string_view text);
+    // Writes the whole lines at the front of `text` that the file takes within `waitMs`,
+    // and returns their length: all of them for a file on disk; for a pipe, a terminal or a
+    // socket at most one chunk that fits without waiting, and 0 when its reader has not made
+    // room in time. A failure closes the file as write() does, and gives 0.
+    std::size_t writeSome(std::string_view text, int waitMs);
 
 private:
     void open(Mode mode);

@@ -72,13 +72,35 @@ bool Recorder::openLog(const std::string& path) {
         logError_ = log->error();
         return false;
     }
-    log_ = std::move(log);
+    log_ = std::make_unique<LogWriter>(std::move(log));
     return true;
 }
 
-void Recorder::closeLog() {
+std::uint64_t Recorder::closeLog() {
+    std::uint64_t dropped = 0;
+    if (log_) {
+        log_->close();
+        dropped = log_->backlog().dropped;
+    }
     log_.reset();
     logError_.clear();
+    return dropped;
+}
+
+LogWriter::Backlog Recorder::logBacklog() const {
+    return log_ ? log_->backlog() : LogWriter::Backlog{};
+}
+
+void Recorder::checkLog() {
+    if (log_ && log_->failed())
+        logFailed(log_->error());
+}
+
+void Recorder::logFailed(const std::string& reason) {
+    logError_ = reason;
+    log_.reset();
+    if (onLogError)
+        onLogError(logError_);
 }
 
 bool Recorder::exportCsv(const std::string& path, std::string& error) const {
@@ -113,12 +135,8 @@ void Recorder::add(TimeMs time, RowStatus status, float value, std::uint32_t con
         return;
     line_.clear();
     appendCsvRow(line_, row, rows_.context(context), start_);
-    if (!log_->write(line_)) {
-        logError_ = log_->error();
-        log_.reset();
-        if (onLogError)
-            onLogError(logError_);
-    }
+    log_->write(line_);
+    checkLog();
 }
 
 std::uint32_t Recorder::contextOf(std::string_view unit, std::uint8_t function,

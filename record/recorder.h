@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/csv_file.h"
+#include "record/log_writer.h"
 #include "record/reading_store.h"
 #include "record/record_statistics.h"
 
@@ -53,10 +53,17 @@ public:
     std::string csvLine(std::size_t index) const;
 
     // Appends every later row to the CSV file at `path` ("-": standard output); see
-    // CsvFile::Mode::append. False, with logError(), when it cannot be opened.
+    // CsvFile::Mode::append. False, with logError(), when it cannot be opened. The rows are
+    // written by a LogWriter, so a reader that does not keep up never holds up a row.
     bool openLog(const std::string& path);
-    void closeLog();
+    // Writes what waits (see LogWriter::close) and closes the log; the lines the log had to
+    // drop, in all.
+    std::uint64_t closeLog();
     bool logging() const { return log_ != nullptr; }
+    // How far the log is behind, and what it has dropped; all 0 without a log.
+    LogWriter::Backlog logBacklog() const;
+    // Tells a write that failed since the last row (onLogError), as the next row would.
+    void checkLog();
     // Why the log was closed; empty while it works or when none was opened.
     const std::string& logError() const { return logError_; }
     // Called once when a write to the log fails, with the reason; the log is then closed.
@@ -68,6 +75,7 @@ public:
 
 private:
     void add(TimeMs time, RowStatus status, float value, std::uint32_t context);
+    void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
 
     ReadingStore rows_;
@@ -81,7 +89,7 @@ private:
     bool gapWritten_ = false;
     std::uint32_t lastContext_ = ReadingStore::kNoContext;
 
-    std::unique_ptr<CsvFile> log_;
+    std::unique_ptr<LogWriter> log_;
     std::string logError_;
     std::string line_; // reused, so a row costs no allocation
 };

@@ -84,6 +84,9 @@ void MeterSession::setRecorder(Recorder* recorder) {
 }
 
 void MeterSession::pollDone(PollResult result) {
+    // A log written off this thread tells its failure here, with or without a new row.
+    if (recorder_)
+        recorder_->checkLog();
     if (result == PollResult::NoReply) {
         if (!quiet_) {
             quiet_ = true;

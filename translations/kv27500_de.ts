@@ -152,6 +152,72 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::LogRun</name>
+    <message>
+        <source>%1 lines could not be written to the log: its reader did not keep up</source>
+        <translation>%1 Zeilen konnten nicht ins Protokoll geschrieben werden: sein Leser kam nicht nach</translation>
+    </message>
+    <message>
+        <source>The log is %1 s behind: its reader does not keep up</source>
+        <translation>Das Protokoll ist %1 s im Rückstand: sein Leser kommt nicht nach</translation>
+    </message>
+    <message>
+        <source>The log is %1 s behind and full: readings are dropped until its reader reads again</source>
+        <translation>Das Protokoll ist %1 s im Rückstand und voll: Messwerte gehen verloren, bis sein Leser wieder liest</translation>
+    </message>
+    <message>
+        <source>The log has caught up: %1 lines were dropped</source>
+        <translation>Das Protokoll hat aufgeholt: %1 Zeilen gingen verloren</translation>
+    </message>
+    <message>
+        <source>The log has caught up</source>
+        <translation>Das Protokoll hat aufgeholt</translation>
+    </message>
+</context>
+<context>
+    <name>kv::MainWindow</name>
+    <message>
+        <source>The meter&apos;s replies are garbled: check the cable</source>
+        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
+    </message>
+    <message>
+        <source>No reply from the meter since %1</source>
+        <translation>Keine Antwort vom Messgerät seit %1</translation>
+    </message>
+    <message>
+        <source>Overload: the meter shows OL</source>
+        <translation>Überlauf: das Messgerät zeigt OL</translation>
+    </message>
+    <message>
+        <source>The log is %1 s behind: its reader does not keep up</source>
+        <translation>Das Protokoll ist %1 s im Rückstand: sein Leser kommt nicht nach</translation>
+    </message>
+    <message>
+        <source>The log is %1 s behind and full: %2 lines dropped</source>
+        <translation>Das Protokoll ist %1 s im Rückstand und voll: %2 Zeilen verloren</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 %3</source>
+        <translation>Aufzeichnung in %1: %2 %3</translation>
+    </message>
+    <message>
+        <source>reading</source>
+        <translation>Messwert</translation>
+    </message>
+    <message>
+        <source>readings</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>%1, %2 lines dropped</source>
+        <translation>%1, %2 Zeilen verloren</translation>
+    </message>
+    <message>
+        <source>Beyond the needle&apos;s full scale of %1</source>
+        <translation>Jenseits des Zeigervollausschlags von %1</translation>
+    </message>
+</context>
+<context>
     <name>kv::MeterSession</name>
     <message>
         <source>Cannot open %1.</source>

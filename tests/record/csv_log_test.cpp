@@ -2,7 +2,9 @@
 #include "record_files.h"
 #include "support/comma_numeric_locale.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include <charconv>
 #include <csignal>
@@ -176,6 +178,12 @@ TEST(CsvLog, FailuresAreReportedAndTheRecordKeepsEveryReading) {
     EXPECT_TRUE(rec.addReading(kWinter + 100, 2, "V-DC", 240, 136));
     close(reader);
     rec.addReading(kWinter + 200, 3, "V-DC", 240, 136);
+    // The pipe is written off the caller's thread: the failure is told with a later row, or
+    // when the log is looked at.
+    for (int i = 0; i < 500 && reported.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        rec.checkLog();
+    }
     rec.addReading(kWinter + 300, 4, "V-DC", 240, 136);
     EXPECT_EQ(reported,
               std::vector<std::string>{"Cannot write " + dir / "pipe" + ": broken pipe."});

@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <random>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -124,6 +125,43 @@ TEST_F(Program, ARememberedPortThatTheSystemDoesNotListButThatIsThereIsListedAnd
     ASSERT_EQ(run({}, true), 0) << err.toStdString();
     EXPECT_EQ(rememberedPort(), "path:" + device);
     EXPECT_GT(meter.requestCount(), 0);
+}
+
+// The log into a pipe whose reader stops: the window polls on (the meter keeps being asked
+// long after the pipe is full), and once the reader reads again every line comes, in order.
+TEST_F(Program, AStoppedLogReaderHoldsUpNoPollAndGetsEveryLineInOrderWhenItReadsAgain) {
+    kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
+    ASSERT_TRUE(meter.start());
+    const QString fifo = dir.filePath("log.fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    fcntl(reader, F_SETPIPE_SZ, 4096); // full after about seventy lines
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, {"--port", QString::fromStdString(meter.devicePath()), "--log", fifo,
+                      "--snapshot", dir.filePath("w.png"), "--readings", "140"});
+    // Nothing is read meanwhile.
+    for (int i = 0; i < 3000 && meter.requestCount() < 110 && p.state() != QProcess::NotRunning;
+         ++i)
+        QThread::msleep(10);
+    EXPECT_GE(meter.requestCount(), 110) << "the polls stopped when the pipe was full";
+
+    std::string text;
+    fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
+    char buf[4096];
+    for (ssize_t n; (n = ::read(reader, buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
+    ::close(reader);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const auto rows = kv::test::readStrictCsv(text);
+    ASSERT_TRUE(rows) << text;
+    ASSERT_EQ(rows->size(), 141u) << "the header and every reading";
+    for (std::size_t i = 2; i < rows->size(); ++i)
+        ASSERT_LT(std::stod((*rows)[i - 1][1]), std::stod((*rows)[i][1])) << "in order, line " << i;
+    meter.stop();
 }
 
 TEST_F(Program, LogOptionsThatCannotWorkTogetherGetOneLineAndStatusTwo) {

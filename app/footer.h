@@ -1,0 +1,36 @@
+#pragma once
+
+#include "record/log_writer.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace kv {
+
+// What the footer can tell, as the window's session and record stand.
+struct FooterState {
+    QString openFailure;  // why the port would not open; empty once it did
+    bool garbled = false; // the meter's replies have been garbled for a while
+    bool silent = false;
+    std::int64_t silentSinceMs = 0;
+    bool overload = false;
+    QString logFailure; // why the last log failed to begin or to go on
+    bool recording = false;
+    QString recordingName;
+    std::int64_t recordedReadings = 0;
+    LogWriter::Backlog log; // of the log while recording
+    bool beyondFullScale = false;
+    float fullScale = 0;
+};
+
+// A log this far behind is told in the footer: its reader does not keep up.
+constexpr std::chrono::milliseconds kLogBehindTold{3000};
+
+// Why no readings come, most important first: the port could not be opened, the replies
+// are garbled, or the meter is silent; empty otherwise.
+QString whyNoReadings(const FooterState& state);
+
+// The footer's note, most important first; empty when the footer shows its caption.
+QString footerText(const FooterState& state);
+
+} // namespace kv
