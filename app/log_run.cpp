@@ -39,7 +39,7 @@ bool LogRun::start(int portNumber) {
     if (opened != 1) {
         error_ = link_.openFailure().text();
         if (error_.empty())
-            error_ = "Cannot open COM" + std::to_string(portNumber) + ".";
+            error_ = tr("Cannot open COM%1.").arg(portNumber).toStdString();
         link_.closePort();
         return false;
     }
