@@ -297,7 +297,7 @@ QString MainWindow::whyNoReadings() const {
     if (!openFailure_.isEmpty())
         return openFailure_;
     if (garbledRun_ >= MeterPoller::kGarbledRunTold)
-        return QStringLiteral("The meter's replies are garbled: check the cable");
+        return tr("The meter's replies are garbled: check the cable");
     if (silent_)
         return tr("No reply from the meter since %1")
             .arg(QDateTime::fromMSecsSinceEpoch(silentSinceMs_)

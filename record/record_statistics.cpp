@@ -84,7 +84,8 @@ std::string summaryLine(const RecordStatistics& statistics) {
     }
     if (statistics.garbled > 0) {
         out += ", ";
-        appendCount(out, statistics.garbled, "garbled reply", "garbled replies");
+        out += count(statistics.garbled, translated("kv::RecordStatistics", "%1 garbled reply"),
+                     translated("kv::RecordStatistics", "%1 garbled replies"));
     }
     return out;
 }

@@ -156,6 +156,10 @@ zeigt sie mit der Statistik der Sitzung.
         <source>Cannot open COM%1.</source>
         <translation>COM%1 lässt sich nicht öffnen.</translation>
     </message>
+    <message>
+        <source>The meter&apos;s replies are garbled: check the cable</source>
+        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
+    </message>
 </context>
 <context>
     <name>kv::MainWindow</name>
@@ -230,6 +234,10 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>Cannot write %1.</source>
         <translation>%1 lässt sich nicht schreiben.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s replies are garbled: check the cable</source>
+        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
     </message>
 </context>
 <context>
@@ -314,6 +322,14 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>%1, min %2, max %3, mean %4, %5, %6</source>
         <translation>%1, Min. %2, Max. %3, Mittel %4, %5, %6</translation>
+    </message>
+    <message>
+        <source>%1 garbled reply</source>
+        <translation>%1 verstümmelte Antwort</translation>
+    </message>
+    <message>
+        <source>%1 garbled replies</source>
+        <translation>%1 verstümmelte Antworten</translation>
     </message>
 </context>
 <context>
