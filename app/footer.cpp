@@ -49,11 +49,10 @@ QString footerText(const FooterState& s) {
                          .arg(seconds, count(static_cast<std::int64_t>(s.log.dropped)));
     }
     if (note.isEmpty() && s.recording) {
-        note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "Recording to %1: %2 %3"))
-                   .arg(s.recordingName, count(s.recordedReadings),
-                        s.recordedReadings == 1
-                            ? text(QT_TRANSLATE_NOOP("kv::MainWindow", "reading"))
-                            : text(QT_TRANSLATE_NOOP("kv::MainWindow", "readings")));
+        note = (s.recordedReadings == 1
+                    ? text(QT_TRANSLATE_NOOP("kv::MainWindow", "Recording to %1: %2 reading"))
+                    : text(QT_TRANSLATE_NOOP("kv::MainWindow", "Recording to %1: %2 readings")))
+                   .arg(s.recordingName, count(s.recordedReadings));
         if (s.log.dropped > 0)
             note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "%1, %2 lines dropped"))
                        .arg(note, count(static_cast<std::int64_t>(s.log.dropped)));

@@ -24,7 +24,8 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
     });
     connect(&session_, &MeterSession::garbledReplies, this, [this] {
         // Told once a run, as the window's footer tells it; the summary counts them all.
-        say(title_.toStdString() + ": The meter's replies are garbled: check the cable");
+        say(title_.toStdString() + ": " +
+            tr("The meter's replies are garbled: check the cable").toStdString());
     });
     connect(&session_, &MeterSession::overload, this, [this] { counted(); });
     connect(&session_, &MeterSession::pollFailed, this, &LogRun::pollError);

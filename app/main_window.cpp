@@ -43,9 +43,16 @@ constexpr ControlForm kFooterNote{8, 609, 356, 36, nullptr, {}, -1};
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
 
-const QString kCsvFilter = QStringLiteral("CSV files (*.csv)");
-const QString kRecordText = QStringLiteral("Record to file...");
-const QString kStopRecordingText = QStringLiteral("Stop recording");
+// Asked for when used, so that they come in the language installed by then.
+QString csvFilter() {
+    return MainWindow::tr("CSV files (*.csv)");
+}
+QString recordText() {
+    return MainWindow::tr("Record to file...");
+}
+QString stopRecordingText() {
+    return MainWindow::tr("Stop recording");
+}
 
 // "kv27500-20261208-140307.csv": a name of its own for every save.
 QString suggestedName(const char* suffix) {
@@ -93,7 +100,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     connect(&session_, &MeterSession::logFailed, this, [this](const QString& reason) {
         logFailure_ = reason;
         recordingName_.clear();
-        recordAction_->setText(kRecordText);
+        recordAction_->setText(recordText());
         showFooter();
     });
 
@@ -343,14 +350,13 @@ void MainWindow::createRecordActions() {
         addAction(action);
         return action;
     };
-    recordAction_ = add(kRecordText, QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::recordClick);
-    saveReadingsAction_ = add(QStringLiteral("Save readings..."),
-                              QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveReadingsClick);
-    savePictureAction_ =
-        add(QStringLiteral("Save picture..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-            &MainWindow::savePictureClick);
-    copyAction_ = add(QStringLiteral("Copy reading"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                      &MainWindow::copyReadingClick);
+    recordAction_ = add(recordText(), QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::recordClick);
+    saveReadingsAction_ = add(tr("Save readings..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+                              &MainWindow::saveReadingsClick);
+    savePictureAction_ = add(tr("Save picture..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                             &MainWindow::savePictureClick);
+    copyAction_ =
+        add(tr("Copy reading"), QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::copyReadingClick);
 
     // The chart is left out: its right button scrolls.
     for (QWidget* control : std::initializer_list<QWidget*>{anz_, analog_, balken_, label2_}) {
@@ -417,9 +423,9 @@ bool MainWindow::startRecording(const QString& path) {
     recordedReadings_ = 0;
     logFailure_ = ok ? QString() : QString::fromStdString(recorder_.logError());
     recordingName_ = !ok                          ? QString()
-                     : path == QLatin1String("-") ? QStringLiteral("standard output")
+                     : path == QLatin1String("-") ? tr("standard output")
                                                   : QFileInfo(path).fileName();
-    recordAction_->setText(ok ? kStopRecordingText : kRecordText);
+    recordAction_->setText(ok ? stopRecordingText() : recordText());
     showFooter();
     return ok;
 }
@@ -427,7 +433,7 @@ bool MainWindow::startRecording(const QString& path) {
 void MainWindow::stopRecording() {
     recorder_.closeLog();
     recordingName_.clear();
-    recordAction_->setText(kRecordText);
+    recordAction_->setText(recordText());
     showFooter();
 }
 
@@ -437,13 +443,13 @@ void MainWindow::recordClick() {
         return;
     }
     // The file is appended to, so there is nothing to confirm.
-    const QString path = chooseFile(QStringLiteral("Record to file"), "csv", kCsvFilter, false);
+    const QString path = chooseFile(tr("Record to file"), "csv", csvFilter(), false);
     if (!path.isEmpty())
         startRecording(path);
 }
 
 void MainWindow::saveReadingsClick() {
-    const QString path = chooseFile(QStringLiteral("Save readings"), "csv", kCsvFilter, true);
+    const QString path = chooseFile(tr("Save readings"), "csv", csvFilter(), true);
     if (path.isEmpty())
         return;
     std::string error;
@@ -452,13 +458,12 @@ void MainWindow::saveReadingsClick() {
 }
 
 void MainWindow::savePictureClick() {
-    const QString path = chooseFile(QStringLiteral("Save picture"), "png",
-                                    QStringLiteral("PNG pictures (*.png)"), true);
+    const QString path = chooseFile(tr("Save picture"), "png", tr("PNG pictures (*.png)"), true);
     if (path.isEmpty())
         return;
     const QImage picture = SnapshotRun::capture(*this);
     if (picture.isNull() || !picture.save(path, "PNG"))
-        errors_.report(QStringLiteral("Cannot write %1.").arg(path));
+        errors_.report(tr("Cannot write %1.").arg(path));
 }
 
 void MainWindow::copyReadingClick() {
