@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/display_update.h"
 #include "app/footer.h"
 #include "app/main_form.h"
-#include "canvas/color.h"
+#include "app/reading_displays.h"
+#include "app/record_actions.h"
 #include "core/reading.h"
 #include "record/recorder.h"
 #include "serial/port_table.h"
@@ -12,12 +12,10 @@
 
 #include <QString>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -61,18 +59,6 @@ public:
                ErrorReporter& errors, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // What the window asks when it needs a file to write.
-    struct FileQuestion {
-        QString caption;
-        QString suggested; // a file name, in the folder last chosen
-        QString filter;    // "CSV files (*.csv)"
-        // False where the file is appended to: nothing in it is replaced.
-        bool confirmOverwrite = true;
-    };
-    // Asks for a file; empty when the user cancels. The platform's save dialog, which has an
-    // existing file confirmed, unless replaced.
-    std::function<QString(const FileQuestion& question)> askFile;
-
     // The commands, as their buttons run them. Errors are reported, never thrown.
     void openClick();    // Start
     void button1Click(); // Stop
@@ -112,10 +98,8 @@ public:
 
     // The readings since the last Start (kept after Stop).
     const Recorder& recorder() const { return recorder_; }
-    // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
-    // "Record to file..." does with the file chosen. False when the file cannot be opened:
-    // the footer and recorder().logError() say why.
-    bool startRecording(const QString& path);
+    // The commands of the record: recording to a file, saving, copying, and their menu.
+    RecordActions& recordActions() { return *recordActions_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -126,27 +110,9 @@ signals:
     // Once per Start, at its first reading, with the listed port it came from.
     void portConfirmed(const kv::PortEntry& port);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void createControls();
     void createShortcuts();
-    void createRecordActions();
-    void showContextMenu(QWidget* control, const QPoint& at);
-    QString statisticsText() const;
-    QString askForFile(const FileQuestion& question);
-    // askFile with a suggested name; remembers the folder chosen.
-    QString chooseFile(const QString& caption, const char* suffix, const QString& filter,
-                       bool confirmOverwrite);
-    void recordClick();
-    void stopRecording();
-    void saveReadingsClick();
-    void savePictureClick();
-    void copyReadingClick();
-    // The reading as the indicator shows it, with its unit: "01,234 V-DC", "OL V-DC".
-    QString readingText() const;
-    Displays displays() const;
     void formCreate();
     // The port Start opens: the entry of the item picked in the port box, or the port
     // "COM<n>" of a number typed into it.
@@ -154,9 +120,6 @@ private:
     void confirmPort();
     // A reading or an overload from the session: the displays, the footer, the count.
     void showReading(const Reading& reading);
-    void showSilence(std::int64_t sinceMs);
-    // Leaves the silence: the digits in their own colour again.
-    void endSilence();
     // The footer: its caption, or what the window has to tell.
     void showFooter();
     FooterState footerState() const;
@@ -180,10 +143,7 @@ private:
     QPushButton* open_ = nullptr;
     QPushButton* button2_ = nullptr;
     QPushButton* button1_ = nullptr;
-    QAction* recordAction_ = nullptr;
-    QAction* saveReadingsAction_ = nullptr;
-    QAction* savePictureAction_ = nullptr;
-    QAction* copyAction_ = nullptr;
+    std::unique_ptr<ReadingDisplays> displays_;
 
     MeterSession session_;
     std::string label8_ = mainform::kLabel8Text;
@@ -194,21 +154,13 @@ private:
     int readings_ = 0;
     bool portConfirmed_ = false; // since the last Start
 
-    // What the footer tells, most important first.
+    // Why the port would not open, told in the footer till the meter answers.
     QString openFailure_;
-    bool silent_ = false;
-    std::int64_t silentSinceMs_ = 0;
-    ColorValue digitsColor_ = clBlack; // the digits' own colour while they are grey
-    bool overload_ = false;
-    bool beyondFullScale_ = false;
     QString footerNote_; // what the footer shows in place of its caption; empty: the caption
 
     Recorder recorder_;
-    QString recordingName_;             // the log's file name, while recording
-    std::int64_t recordedReadings_ = 0; // readings and overloads written to it
-    // Why the last recording failed to begin or to go on; told until the next one begins.
-    QString logFailure_;
-    QString lastFolder_; // where the last file was chosen
+    // Before the recorder goes: it acts on it.
+    std::unique_ptr<RecordActions> recordActions_;
 };
 
 } // namespace kv

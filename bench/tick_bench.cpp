@@ -44,7 +44,7 @@ void runPollTicks(benchmark::State& state, int points, const QString& logPath) {
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::MainWindow window(meter, {}, errors);
     window.session().poller().setWaitMs(0);
-    if (!logPath.isEmpty() && !window.startRecording(logPath)) {
+    if (!logPath.isEmpty() && !window.recordActions().startRecording(logPath)) {
         state.SkipWithError(window.recorder().logError().c_str());
         return;
     }

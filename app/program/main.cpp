@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
-    if (cl.log() && !window.startRecording(cl.logFile)) {
+    if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), window.recorder().logError().c_str());
         if (simulator)
             simulator->stop();

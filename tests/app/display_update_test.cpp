@@ -1,4 +1,5 @@
 #include "app/display_update.h"
+#include "app/reading_displays.h"
 
 #include "chart/chart_series.h"
 #include "gauges/meter180.h"
@@ -55,11 +56,12 @@ protected:
         balken.setGeometry(0, 0, 456, 17);
     }
 
-    // One accepted cycle: the decoder has left `value` and `unit` in the indicator.
-    void cycle(float value, const std::string& unit = "V-DC") {
-        anz.setReadingUnit(unit);
-        anz.setReadingValue(value);
-        updateDisplays(displays);
+    // One accepted cycle: a reading of `value` in `unit`.
+    void cycle(float value, const std::string& unit = "V-DC", const std::string& format = "0.0") {
+        reading.value = value;
+        reading.unit = unit;
+        reading.format = format;
+        displays.show(reading);
     }
 
     QWidget parent;
@@ -67,7 +69,8 @@ protected:
     Meter180 analog{&parent};
     LevelBar balken{&parent};
     LineSeries series;
-    Displays displays{anz, analog, balken, series};
+    ReadingDisplays displays{anz, analog, balken, series};
+    Reading reading;
 };
 
 TEST_F(DisplayUpdate, ReadingsAcrossTheDecadesSetTheFullScaleAndLeaveItFromThousandOn) {
@@ -131,11 +134,10 @@ TEST_F(DisplayUpdate, AReadingBeyondTheFullScalePinsTheBarAtItsEnd) {
 }
 
 TEST_F(DisplayUpdate, ResetEmptiesTheChartZeroesTheDisplaysAndKeepsUnitsAndScale) {
-    anz.setReadingFormat("000.00");
-    cycle(47.25f, "mV");
-    cycle(48.5f, "mV");
+    cycle(47.25f, "mV", "000.00");
+    cycle(48.5f, "mV", "000.00");
     ASSERT_GT(balken.position(), 0);
-    resetDisplays(displays);
+    displays.reset();
     EXPECT_EQ(series.pointCount(), 0);
     EXPECT_EQ(anz.value(), 0.0f);
     EXPECT_EQ(analog.value(), 0.0f);
@@ -151,6 +153,28 @@ TEST_F(DisplayUpdate, ResetEmptiesTheChartZeroesTheDisplaysAndKeepsUnitsAndScale
     cycle(3.0f, "mV");
     ASSERT_EQ(series.pointCount(), 1);
     EXPECT_EQ(series.xAt(0), 0.0);
+}
+
+TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNextReading) {
+    const ColorValue own = anz.fontValue().color;
+    cycle(2.5f);
+    reading.status = Reading::Status::overload;
+    reading.unit = "Hz";
+    displays.show(reading);
+    EXPECT_TRUE(displays.overload());
+    EXPECT_EQ(anz.value(), 2.5f);
+    EXPECT_EQ(analog.signalSettings().valueUnit(), "Hz");
+    EXPECT_EQ(balken.position(), balken.max());
+    EXPECT_EQ(series.pointColor(1), clNone) << "a break, not a fall to 0";
+
+    displays.showSilence();
+    displays.showSilence();
+    EXPECT_NE(anz.fontValue().color, own);
+    reading.status = Reading::Status::ok;
+    cycle(3.0f);
+    EXPECT_EQ(anz.fontValue().color, own);
+    EXPECT_FALSE(displays.overload());
+    EXPECT_EQ(series.pointCount(), 5) << "two breaks for the silence, told twice";
 }
 
 } // namespace

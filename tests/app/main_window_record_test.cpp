@@ -27,7 +27,7 @@ const QString kCaption = QString::fromUtf8(mainform::kLabel2.text);
 class Recording : public test::WindowOnMemoryMeter {
 protected:
     Recording() {
-        window->askFile = [this](const MainWindow::FileQuestion& q) {
+        window->recordActions().askFile = [this](const RecordActions::FileQuestion& q) {
             questions.push_back(q);
             return answer;
         };
@@ -69,7 +69,7 @@ protected:
     }
 
     test::TempFolder folder;
-    std::vector<MainWindow::FileQuestion> questions;
+    std::vector<RecordActions::FileQuestion> questions;
     QString answer;
 };
 

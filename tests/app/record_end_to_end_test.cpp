@@ -48,7 +48,7 @@ TEST(RecordEndToEnd, TheWindowsSavedReadingsAndTheWindowlessLogHoldTheSameRows) 
     std::vector<QString> boxes;
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     MainWindow window(link, table.entries(), errors);
-    window.askFile = [&](const MainWindow::FileQuestion&) {
+    window.recordActions().askFile = [&](const RecordActions::FileQuestion&) {
         return QString::fromStdString(folder / "saved.csv");
     };
     QObject::connect(&window, &MainWindow::readingShown, [&](int n) {

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/display_update.h"
+#include "canvas/color.h"
+#include "core/reading.h"
+
+#include <QString>
+
+namespace kv {
+
+class LevelBar;
+class LineSeries;
+class Meter180;
+class ValueIndicator;
+
+// The four displays of the reading, fed by a Reading: the indicator holds and shows it, the
+// meter follows it with a full scale by decade, the bar repeats the meter's deflection and
+// the series collects it. An overload shows OL, the needle pinned and flashing, a full bar
+// and a break in the line; a silence greys the digits and breaks the line once. The controls
+// must outlive it.
+class ReadingDisplays {
+public:
+    ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken, LineSeries& series);
+
+    // A reading, an overload or a reading of codes without a row: what the displays show of
+    // it. Ends a silence.
+    void show(const Reading& reading);
+    // The meter has fallen silent: the digits grey, one break in the line.
+    void showSilence();
+    // The digits in their own colour again.
+    void endSilence();
+    // What Stop shows: the chart emptied, the indicator, the meter and the bar at 0; units,
+    // formats and the full scale stay. Ends an overload and a silence.
+    void reset();
+
+    bool overload() const { return overload_; }
+    // The last reading lies beyond the needle's full scale.
+    bool beyondFullScale() const { return beyondFullScale_; }
+    float fullScale() const;
+    // The reading as the indicator shows it, with its unit: "01,234 V-DC", "OL V-DC".
+    QString readingText() const;
+
+private:
+    Displays displays() const;
+
+    ValueIndicator& anz_;
+    Meter180& analog_;
+    LevelBar& balken_;
+    LineSeries& series_;
+    bool overload_ = false;
+    bool beyondFullScale_ = false;
+    bool silent_ = false;
+    ColorValue digitsColor_ = clBlack; // the digits' own colour while they are grey
+};
+
+} // namespace kv

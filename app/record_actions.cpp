@@ -1,0 +1,212 @@
+#include "app/record_actions.h"
+
+#include "app/error_reporter.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QWidget>
+
+namespace kv {
+
+namespace {
+
+// The texts belong to the window, and are asked for when used, so that they come in the
+// language installed by then.
+QString text(const char* source) {
+    return QCoreApplication::translate("kv::MainWindow", source);
+}
+QString csvFilter() {
+    return text(QT_TRANSLATE_NOOP("kv::MainWindow", "CSV files (*.csv)"));
+}
+QString recordText() {
+    return text(QT_TRANSLATE_NOOP("kv::MainWindow", "Record to file..."));
+}
+QString stopRecordingText() {
+    return text(QT_TRANSLATE_NOOP("kv::MainWindow", "Stop recording"));
+}
+
+// "kv27500-20261208-140307.csv": a name of its own for every save.
+QString suggestedName(const char* suffix) {
+    return QStringLiteral("kv27500-%1.%2")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
+             QLatin1String(suffix));
+}
+
+} // namespace
+
+RecordActions::RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& errors,
+                             std::function<QString()> readingText, std::function<QImage()> picture)
+    : host_(host), recorder_(recorder), errors_(errors), readingText_(std::move(readingText)),
+      picture_(std::move(picture)) {
+    askFile = [this](const FileQuestion& q) { return askForFile(q); };
+    recordAction_ =
+        add(recordText(), QKeySequence(Qt::CTRL | Qt::Key_R), &RecordActions::recordClick);
+    saveReadingsAction_ =
+        add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save readings...")),
+            QKeySequence(Qt::CTRL | Qt::Key_S), &RecordActions::saveReadingsClick);
+    savePictureAction_ =
+        add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save picture...")),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &RecordActions::savePictureClick);
+    copyAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Copy reading")),
+                      QKeySequence(Qt::CTRL | Qt::Key_C), &RecordActions::copyReadingClick);
+}
+
+QAction* RecordActions::add(const QString& text, const QKeySequence& key,
+                            void (RecordActions::*command)()) {
+    auto* action = new QAction(text, &host_);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this,
+            [this, command] { errors_.guard([this, command] { (this->*command)(); }); });
+    host_.addAction(action);
+    return action;
+}
+
+void RecordActions::addMenuTo(std::initializer_list<QWidget*> controls) {
+    for (QWidget* control : controls) {
+        control->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(control, &QWidget::customContextMenuRequested, this,
+                [this, control](const QPoint& at) { showMenu(control, at); });
+    }
+    if (controls.size() > 0) {
+        tooltipControl_ = *controls.begin();
+        tooltipControl_->installEventFilter(this);
+    }
+}
+
+void RecordActions::copyFrom(QComboBox& portBox) {
+    portBox_ = &portBox;
+    portBox.installEventFilter(this);
+    portBox.lineEdit()->installEventFilter(this);
+}
+
+bool RecordActions::eventFilter(QObject* watched, QEvent* event) {
+    // Asked for only when it shows, so that readings cost nothing for it.
+    if (watched == tooltipControl_ && event->type() == QEvent::ToolTip)
+        tooltipControl_->setToolTip(statisticsText());
+    // The port box has Ctrl+C of its own; with nothing selected in it, the reading is copied.
+    if (portBox_ && (watched == portBox_ || watched == portBox_->lineEdit()) &&
+        event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+        !portBox_->lineEdit()->hasSelectedText()) {
+        copyAction_->trigger();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void RecordActions::showMenu(QWidget* control, const QPoint& at) {
+    auto* menu = new QMenu(&host_);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const QString& line : statisticsText().split(QLatin1Char('\n')))
+        menu->addAction(line)->setEnabled(false);
+    menu->addSeparator();
+    menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
+    menu->popup(control->mapToGlobal(at));
+}
+
+QString RecordActions::statisticsText() const {
+    // One line per unit.
+    return QString::fromStdString(recorder_.summary())
+        .replace(QStringLiteral("; "), QStringLiteral("\n"));
+}
+
+QString RecordActions::askForFile(const FileQuestion& q) {
+    const QString folder = lastFolder_.isEmpty() ? QString() : lastFolder_ + QLatin1Char('/');
+    const QFileDialog::Options options =
+        q.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(&host_, q.caption, folder + q.suggested, q.filter, nullptr,
+                                        options);
+}
+
+QString RecordActions::chooseFile(const QString& caption, const char* suffix, const QString& filter,
+                                  bool confirmOverwrite) {
+    if (!askFile)
+        return {};
+    const QString path = askFile({caption, suggestedName(suffix), filter, confirmOverwrite});
+    if (!path.isEmpty())
+        lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool RecordActions::startRecording(const QString& path) {
+    const bool ok = recorder_.openLog(QFile::encodeName(path).toStdString());
+    recordedReadings_ = 0;
+    logFailure_ = ok ? QString() : QString::fromStdString(recorder_.logError());
+    recordingName_ = !ok ? QString()
+                     : path == QLatin1String("-")
+                         ? text(QT_TRANSLATE_NOOP("kv::MainWindow", "standard output"))
+                         : QFileInfo(path).fileName();
+    recordAction_->setText(ok ? stopRecordingText() : recordText());
+    emit changed();
+    return ok;
+}
+
+void RecordActions::stopRecording() {
+    recorder_.closeLog();
+    recordingName_.clear();
+    recordAction_->setText(recordText());
+    emit changed();
+}
+
+void RecordActions::logFailed(const QString& reason) {
+    logFailure_ = reason;
+    recordingName_.clear();
+    recordAction_->setText(recordText());
+    emit changed();
+}
+
+void RecordActions::readingKept() {
+    if (recorder_.running() && recorder_.logging())
+        ++recordedReadings_;
+}
+
+void RecordActions::recordClick() {
+    if (recorder_.logging()) {
+        stopRecording();
+        return;
+    }
+    // The file is appended to, so there is nothing to confirm.
+    const QString path = chooseFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Record to file")),
+                                    "csv", csvFilter(), false);
+    if (!path.isEmpty())
+        startRecording(path);
+}
+
+void RecordActions::saveReadingsClick() {
+    const QString path = chooseFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save readings")),
+                                    "csv", csvFilter(), true);
+    if (path.isEmpty())
+        return;
+    std::string error;
+    if (!recorder_.exportCsv(QFile::encodeName(path).toStdString(), error))
+        errors_.report(QString::fromStdString(error));
+}
+
+void RecordActions::savePictureClick() {
+    const QString path =
+        chooseFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save picture")), "png",
+                   text(QT_TRANSLATE_NOOP("kv::MainWindow", "PNG pictures (*.png)")), true);
+    if (path.isEmpty())
+        return;
+    const QImage picture = picture_ ? picture_() : QImage();
+    if (picture.isNull() || !picture.save(path, "PNG"))
+        errors_.report(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Cannot write %1.")).arg(path));
+}
+
+void RecordActions::copyReadingClick() {
+    QGuiApplication::clipboard()->setText(readingText_ ? readingText_() : QString());
+}
+
+} // namespace kv

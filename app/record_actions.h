@@ -1,0 +1,105 @@
+#pragma once
+
+#include "record/recorder.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+
+class QAction;
+class QComboBox;
+class QPoint;
+class QWidget;
+
+namespace kv {
+
+class ErrorReporter;
+
+// The commands of the record in a window: record to a file, save the readings, save a
+// picture and copy the reading, each with its key, and a context menu on the controls given
+// to it that shows them below the session's statistics. What the footer says of the
+// recording comes from here too.
+class RecordActions : public QObject {
+    Q_OBJECT
+public:
+    // What is asked when a file is needed.
+    struct FileQuestion {
+        QString caption;
+        QString suggested; // a file name, in the folder last chosen
+        QString filter;    // "CSV files (*.csv)"
+        // False where the file is appended to: nothing in it is replaced.
+        bool confirmOverwrite = true;
+    };
+
+    // The keys work in `host`, whose dialogs they are; all references must outlive the
+    // actions. `readingText` gives the reading as shown ("01,234 V-DC"), `picture` the
+    // window's picture.
+    RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& errors,
+                  std::function<QString()> readingText, std::function<QImage()> picture);
+
+    // A right click on these shows the menu; the first also shows the statistics as its
+    // tooltip. The port box's Ctrl+C copies the reading while nothing is selected in it.
+    void addMenuTo(std::initializer_list<QWidget*> controls);
+    void copyFrom(QComboBox& portBox);
+
+    // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
+    // "Record to file..." does with the file chosen. False when the file cannot be opened:
+    // logFailure() says why.
+    bool startRecording(const QString& path);
+    void stopRecording();
+    // The log could not be written on: the recording ends with the reason.
+    void logFailed(const QString& reason);
+    // A reading or an overload went into the record (and its log, while recording).
+    void readingKept();
+
+    bool recording() const { return recorder_.logging(); }
+    const QString& recordingName() const { return recordingName_; }
+    std::int64_t recordedReadings() const { return recordedReadings_; }
+    // Why the last recording failed to begin or to go on; empty once the next one begins.
+    const QString& logFailure() const { return logFailure_; }
+
+    // Asks for a file; empty when the user cancels. The platform's save dialog, which has an
+    // existing file confirmed, unless replaced.
+    std::function<QString(const FileQuestion& question)> askFile;
+
+signals:
+    // What the footer shows of the recording has changed.
+    void changed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* add(const QString& text, const QKeySequence& key, void (RecordActions::*command)());
+    void showMenu(QWidget* control, const QPoint& at);
+    QString statisticsText() const;
+    QString askForFile(const FileQuestion& question);
+    // askFile with a suggested name; remembers the folder chosen.
+    QString chooseFile(const QString& caption, const char* suffix, const QString& filter,
+                       bool confirmOverwrite);
+    void recordClick();
+    void saveReadingsClick();
+    void savePictureClick();
+    void copyReadingClick();
+
+    QWidget& host_;
+    Recorder& recorder_;
+    ErrorReporter& errors_;
+    std::function<QString()> readingText_;
+    std::function<QImage()> picture_;
+    QAction* recordAction_ = nullptr;
+    QAction* saveReadingsAction_ = nullptr;
+    QAction* savePictureAction_ = nullptr;
+    QAction* copyAction_ = nullptr;
+    QWidget* tooltipControl_ = nullptr;
+    QComboBox* portBox_ = nullptr;
+
+    QString recordingName_;             // the log's file name, while recording
+    std::int64_t recordedReadings_ = 0; // readings and overloads written to it
+    QString logFailure_;
+    QString lastFolder_; // where the last file was chosen
+};
+
+} // namespace kv
