@@ -3,7 +3,6 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "app/simulated_meter.h"
-#include "format/number_format.h"
 #include "gauges/value_indicator.h"
 #include "meter/meter_protocol.h"
 #include "serial/serial_link.h"
@@ -22,15 +21,6 @@ using namespace std::chrono_literals;
 
 class SimulatedMeter : public ::testing::Test {
 protected:
-    SimulatedMeter() {
-        setDecimalChar(',');
-        setGroupingChar('.');
-    }
-    ~SimulatedMeter() override {
-        setDecimalChar(savedDecimal);
-        setGroupingChar(savedGrouping);
-    }
-
     QString writeScript(const char* text) {
         const QString path = dir.filePath("meter.txt");
         QFile f(path);
@@ -39,8 +29,6 @@ protected:
         return path;
     }
 
-    char savedDecimal = decimalChar();
-    char savedGrouping = groupingChar();
     QTemporaryDir dir;
     std::string error;
 };
