@@ -127,40 +127,56 @@ TEST_F(Program, ARememberedPortThatTheSystemDoesNotListButThatIsThereIsListedAnd
     EXPECT_GT(meter.requestCount(), 0);
 }
 
-// The log into a pipe whose reader stops: the window polls on (the meter keeps being asked
-// long after the pipe is full), and once the reader reads again every line comes, in order.
+// The log into a pipe whose reader stops, with the window and without: the polls go on (the
+// meter keeps being asked long after the pipe is full), the logger tells how far behind the
+// log is, and once the reader reads again every line comes, in order.
 TEST_F(Program, AStoppedLogReaderHoldsUpNoPollAndGetsEveryLineInOrderWhenItReadsAgain) {
     kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
     ASSERT_TRUE(meter.start());
+    const QString device = QString::fromStdString(meter.devicePath());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
     const QString fifo = dir.filePath("log.fifo");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    fcntl(reader, F_SETPIPE_SZ, 4096); // full after about seventy lines
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, {"--port", QString::fromStdString(meter.devicePath()), "--log", fifo,
-                      "--snapshot", dir.filePath("w.png"), "--readings", "140"});
-    // Nothing is read meanwhile.
-    for (int i = 0; i < 3000 && meter.requestCount() < 110 && p.state() != QProcess::NotRunning;
-         ++i)
-        QThread::msleep(10);
-    EXPECT_GE(meter.requestCount(), 110) << "the polls stopped when the pipe was full";
+    for (const bool window : {true, false}) {
+        SCOPED_TRACE(window ? "with the window" : "without a window");
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        fcntl(reader, F_SETPIPE_SZ, 4096); // full after about seventy lines
+        QProcess p;
+        p.setProcessEnvironment(env);
+        const QStringList common{"--port", device, "--log", fifo, "--readings", "140"};
+        p.start(program, window ? common + QStringList{"--snapshot", dir.filePath("w.png")}
+                                : QStringList{"--no-window"} + common);
+        // Nothing is read meanwhile.
+        const int before = meter.requestCount();
+        for (int i = 0;
+             i < 3000 && meter.requestCount() < before + 110 && p.state() != QProcess::NotRunning;
+             ++i)
+            QThread::msleep(10);
+        EXPECT_GE(meter.requestCount(), before + 110) << "the polls stopped when the pipe was full";
 
-    std::string text;
-    fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
-    char buf[4096];
-    for (ssize_t n; (n = ::read(reader, buf, sizeof buf)) > 0;)
-        text.append(buf, static_cast<std::size_t>(n));
-    ::close(reader);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    const auto rows = kv::test::readStrictCsv(text);
-    ASSERT_TRUE(rows) << text;
-    ASSERT_EQ(rows->size(), 141u) << "the header and every reading";
-    for (std::size_t i = 2; i < rows->size(); ++i)
-        ASSERT_LT(std::stod((*rows)[i - 1][1]), std::stod((*rows)[i][1])) << "in order, line " << i;
+        std::string text;
+        fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
+        char buf[4096];
+        for (ssize_t n; (n = ::read(reader, buf, sizeof buf)) > 0;)
+            text.append(buf, static_cast<std::size_t>(n));
+        ::close(reader);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString told = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), 0) << told.toStdString();
+        if (!window) {
+            EXPECT_TRUE(QRegularExpression("The log is \\d+ s behind: its reader does not keep up")
+                            .match(told)
+                            .hasMatch())
+                << told.toStdString();
+        }
+        const auto rows = kv::test::readStrictCsv(text);
+        ASSERT_TRUE(rows) << text;
+        ASSERT_EQ(rows->size(), 141u) << "the header and every reading";
+        for (std::size_t i = 2; i < rows->size(); ++i)
+            ASSERT_LT(std::stod((*rows)[i - 1][1]), std::stod((*rows)[i][1]))
+                << "in order, line " << i;
+    }
     meter.stop();
 }
 
