@@ -2,8 +2,8 @@
 
 #include "app/error_reporter.h"
 #include "app/footer.h"
+#include "app/port_box.h"
 #include "app/port_memory.h"
-#include "app/port_text.h"
 #include "app/snapshot.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
@@ -157,17 +157,7 @@ void MainWindow::formCreate() {
         atRest.unit = anz_->signalSettings().valueUnit();
         atRest.format = anz_->signalSettings().valueFormat();
         session_.setCurrent(atRest);
-        // Each item carries its entry (its place in the list), so that the entry picked is
-        // the one opened, wherever it is listed.
-        for (std::size_t i = 0; i < ports_.size(); ++i) {
-            const PortEntry& e = ports_[i];
-            comSel_->addItem(portEntryFromName(QString::fromStdString(e.name)),
-                             static_cast<qulonglong>(i));
-            comSel_->setItemData(comSel_->count() - 1, QString::fromStdString(e.tooltip()),
-                                 Qt::ToolTipRole);
-        }
-        if (comSel_->count() > 0)
-            comSel_->setCurrentIndex(std::max(findPort(ports_, startPort_), 0));
+        fillPortBox(*comSel_, ports_, findPort(ports_, startPort_));
         session_.poller().cycle().requestValue = 0;
     });
 }
@@ -175,24 +165,12 @@ void MainWindow::formCreate() {
 void MainWindow::openClick() {
     errors_.guard([this] {
         portConfirmed_ = false;
-        openedPort_ = chosenPort();
+        openedPort_ = chosenPortName(*comSel_, ports_);
         recorder_.start(wallClockMs());
         openFailure_ = session_.open(openedPort_).value_or(QString());
         showFooter();
         session_.start();
     });
-}
-
-std::string MainWindow::chosenPort() const {
-    // An item as it was picked opens its own entry; a number typed into the box keeps its
-    // three lowest bits.
-    const int index = comSel_->currentIndex();
-    if (index >= 0 && comSel_->itemText(index) == comSel_->currentText()) {
-        const auto entry = comSel_->itemData(index).toULongLong();
-        if (entry < ports_.size())
-            return ports_[entry].name;
-    }
-    return "COM" + std::to_string(portNumberFromText(comSel_->currentText()));
 }
 
 void MainWindow::button1Click() {

@@ -114,9 +114,6 @@ private:
     void createControls();
     void createShortcuts();
     void formCreate();
-    // The port Start opens: the entry of the item picked in the port box, or the port
-    // "COM<n>" of a number typed into it.
-    std::string chosenPort() const;
     void confirmPort();
     // A reading or an overload from the session: the displays, the footer, the count.
     void showReading(const Reading& reading);
