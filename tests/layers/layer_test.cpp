@@ -33,6 +33,7 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
       "app"}},
+    {"fuzz", {"core", "format", "serial", "meter", "record"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
       "app"}},
