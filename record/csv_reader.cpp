@@ -316,10 +316,17 @@ bool CsvReader::readAvailable(ReadingStore& store, const std::atomic<bool>* canc
         return false;
     struct stat st {};
     const std::uint64_t size = ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-    if (!chunk_)
-        chunk_.reset(new char[kChunk]); // not cleared: every byte used is read into it first
+    // Big enough for what the file holds now, up to kChunk; not cleared, since every byte used
+    // is read into it first.
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - std::min(size, offset_))) +
+        kLongestLine;
+    if (chunkSize_ < wanted) {
+        chunk_.reset(new char[wanted]);
+        chunkSize_ = wanted;
+    }
     while (!(cancel && cancel->load(std::memory_order_relaxed))) {
-        const ssize_t n = ::pread(fd_, chunk_.get(), kChunk, static_cast<off_t>(offset_));
+        const ssize_t n = ::pread(fd_, chunk_.get(), chunkSize_, static_cast<off_t>(offset_));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -100,6 +100,7 @@ private:
     std::vector<std::string_view> fields_;
     std::deque<std::string> owned_; // quoted fields, unquoted
     std::unique_ptr<char[]> chunk_; // what one read brings
+    std::size_t chunkSize_ = 0;
 };
 
 } // namespace kv
