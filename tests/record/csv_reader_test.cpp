@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -101,6 +103,49 @@ TEST(CsvReading, ASavedRecordingOpensToTheSameRowsAndSavesToTheSameBytes) {
     EXPECT_EQ(again.summary(), recorder.summary());
     ASSERT_TRUE(again.exportCsv(folder / "b.csv", error)) << error;
     EXPECT_EQ(readFile(folder / "b.csv"), readFile(folder / "a.csv"));
+}
+
+// Rows written around offset changes read back to the instants they were taken at, and
+// carry the offset the C library gives for that instant.
+TEST(CsvReading, TimesAroundOffsetChangesReadBackToTheSameInstants) {
+    const struct {
+        const char* zone;
+        TimeMs at; // an offset change, UTC
+    } cases[] = {
+        {"Europe/Berlin", 1774746000000},       // 2026-03-29 01:00 UTC: +01:00 to +02:00
+        {"Europe/Berlin", 1792890000000},       // 2026-10-25 01:00 UTC: back to +01:00
+        {"Australia/Lord_Howe", 1775314800000}, // 2026-04-04 15:00 UTC: half an hour back
+        {"Asia/Kathmandu", 504901800000},       // 1986-01-01: +05:30 to +05:45
+        {"Africa/Monrovia", 63593070000},       // 1972: from -00:44:30 to UTC
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        test::TimeZone zone(c.zone);
+        Recorder recorder;
+        recorder.start(c.at - 3'600'000);
+        std::vector<TimeMs> times;
+        for (TimeMs t = c.at - 2'000'000; t < c.at + 2'000'000; t += 299'999)
+            times.push_back(t);
+        for (TimeMs t : times)
+            recorder.addReading(t, 1.0f, "V-DC", 240, 136);
+        std::string error;
+        ASSERT_TRUE(recorder.exportCsv(folder / "z.csv", error)) << error;
+        const auto read = readWhole(folder / "z.csv");
+        ASSERT_EQ(read->recording.rows.size(), times.size()) << c.zone << ": " << read->problems;
+        const auto rows = test::csvRowsOf(folder / "z.csv");
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            EXPECT_EQ(read->recording.rows[i].time, times[i]) << c.zone << " " << rows[i + 1][0];
+            const std::time_t seconds = static_cast<std::time_t>(times[i] / 1000);
+            std::tm tm{};
+            localtime_r(&seconds, &tm);
+            const long offset = tm.tm_gmtoff;
+            char expected[48];
+            std::snprintf(expected, sizeof expected, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
+                          std::labs(offset) / 3600, std::labs(offset) / 60 % 60);
+            EXPECT_NE(rows[i + 1][0].find(expected, 23), std::string::npos)
+                << c.zone << " " << rows[i + 1][0];
+        }
+    }
 }
 
 TEST(CsvReading, ColumnsByNameInAnyOrderWithExtrasACrlfAndAByteOrderMark) {
