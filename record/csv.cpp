@@ -18,6 +18,16 @@ void appendUnsigned(std::string& out, std::uint64_t value) {
     out.append(buf, res.ptr);
 }
 
+// `value` with exactly `width` digits, zeros in front (value < 10^width).
+void appendDigits(std::string& out, unsigned value, int width) {
+    char buf[10];
+    for (int i = width - 1; i >= 0; --i) {
+        buf[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(buf, static_cast<std::size_t>(width));
+}
+
 // The local zone's offset from UTC at `seconds`. The C library's answer costs more than the
 // rest of a line, so it is asked once per quarter of an hour of UTC: every zone of today
 // changes its offset only on such a boundary. Where an old zone changed it in between, the
@@ -74,17 +84,36 @@ void appendCsvTime(std::string& out, TimeMs time) {
     unsigned month = 0, day = 0;
     civilFromDays(days, year, month, day);
     const long offset = std::labs(gmtoff);
-    char buf[96];
-    int n = std::snprintf(buf, sizeof buf, "%04lld-%02u-%02uT%02d:%02d:%02d.%03d%c%02ld:%02ld",
-                          year, month, day, static_cast<int>(inDay / 3600),
-                          static_cast<int>(inDay / 60 % 60), static_cast<int>(inDay % 60), millis,
-                          gmtoff < 0 ? '-' : '+', offset / 3600, offset / 60 % 60);
+    // Written by hand: snprintf took most of a line's time.
+    if (year < 0 || year > 9999) {
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%04lld", year);
+        out.append(buf, static_cast<std::size_t>(n));
+    } else {
+        appendDigits(out, static_cast<unsigned>(year), 4);
+    }
+    out += '-';
+    appendDigits(out, month, 2);
+    out += '-';
+    appendDigits(out, day, 2);
+    out += 'T';
+    appendDigits(out, static_cast<unsigned>(inDay / 3600), 2);
+    out += ':';
+    appendDigits(out, static_cast<unsigned>(inDay / 60 % 60), 2);
+    out += ':';
+    appendDigits(out, static_cast<unsigned>(inDay % 60), 2);
+    out += '.';
+    appendDigits(out, static_cast<unsigned>(millis), 3);
+    out += gmtoff < 0 ? '-' : '+';
+    appendDigits(out, static_cast<unsigned>(offset / 3600), 2);
+    out += ':';
+    appendDigits(out, static_cast<unsigned>(offset / 60 % 60), 2);
     // The local mean time of old zones lies seconds off UTC: without them the text would
     // name another instant.
-    if (offset % 60 != 0)
-        n +=
-            std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), ":%02ld", offset % 60);
-    out.append(buf, static_cast<std::size_t>(n));
+    if (offset % 60 != 0) {
+        out += ':';
+        appendDigits(out, static_cast<unsigned>(offset % 60), 2);
+    }
 }
 
 // Seconds with three decimals, 12.300; negative when the clock was set back.
