@@ -19,7 +19,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
             r->report(e);
     } catch (...) {
         if (ErrorReporter* r = ErrorReporter::instance())
-            r->report(QStringLiteral("Unknown error"));
+            r->report(ErrorReporter::tr("Unknown error"));
     }
     return false;
 }

@@ -42,7 +42,7 @@ bool ErrorReporter::guard(const std::function<void()>& fn) {
     } catch (const std::exception& e) {
         report(e);
     } catch (...) {
-        report(QStringLiteral("Unknown error"));
+        report(tr("Unknown error"));
     }
     return false;
 }

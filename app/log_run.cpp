@@ -39,7 +39,7 @@ bool LogRun::start(int portNumber) {
     if (opened != 1) {
         error_ = link_.openFailure().text();
         if (error_.empty())
-            error_ = "Cannot open COM" + std::to_string(portNumber) + ".";
+            error_ = tr("Cannot open COM%1.").arg(portNumber).toStdString();
         link_.closePort();
         return false;
     }
@@ -78,7 +78,8 @@ void LogRun::outcome(const PollOutcome& o) {
     if (o.kind == PollOutcome::Kind::Garbled || o.kind == PollOutcome::Kind::Unlisted) {
         // Told once a run, as the window's footer tells it; the summary counts them all.
         if (++garbledRun_ == MeterPoller::kGarbledRunTold)
-            say(title_.toStdString() + ": The meter's replies are garbled: check the cable");
+            say(title_.toStdString() + ": " +
+                tr("The meter's replies are garbled: check the cable").toStdString());
         return;
     }
     if (o.kind != PollOutcome::Kind::Silence)

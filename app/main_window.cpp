@@ -44,9 +44,16 @@ constexpr ControlForm kFooterNote{8, 609, 356, 36, nullptr, {}, -1};
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
 
-const QString kCsvFilter = QStringLiteral("CSV files (*.csv)");
-const QString kRecordText = QStringLiteral("Record to file...");
-const QString kStopRecordingText = QStringLiteral("Stop recording");
+// Asked for when used, so that they come in the language installed by then.
+QString csvFilter() {
+    return MainWindow::tr("CSV files (*.csv)");
+}
+QString recordText() {
+    return MainWindow::tr("Record to file...");
+}
+QString stopRecordingText() {
+    return MainWindow::tr("Stop recording");
+}
 
 // "kv27500-20261208-140307.csv": a name of its own for every save.
 QString suggestedName(const char* suffix) {
@@ -194,7 +201,7 @@ void MainWindow::openClick() {
         openFailure_.clear();
         if (result != 1) {
             const std::string why = link_.openFailure().text();
-            openFailure_ = why.empty() ? QStringLiteral("Cannot open COM%1.").arg(portNumber_)
+            openFailure_ = why.empty() ? tr("Cannot open COM%1.").arg(portNumber_)
                                        : QString::fromStdString(why);
         }
         showFooter();
@@ -290,9 +297,9 @@ QString MainWindow::whyNoReadings() const {
     if (!openFailure_.isEmpty())
         return openFailure_;
     if (garbledRun_ >= MeterPoller::kGarbledRunTold)
-        return QStringLiteral("The meter's replies are garbled: check the cable");
+        return tr("The meter's replies are garbled: check the cable");
     if (silent_)
-        return QStringLiteral("No reply from the meter since %1")
+        return tr("No reply from the meter since %1")
             .arg(QDateTime::fromMSecsSinceEpoch(silentSinceMs_)
                      .toString(QStringLiteral("HH:mm:ss")));
     return {};
@@ -301,18 +308,16 @@ QString MainWindow::whyNoReadings() const {
 QString MainWindow::footerText() const {
     QString note = whyNoReadings();
     if (note.isEmpty() && overload_)
-        note = QStringLiteral("Overload: the meter shows OL");
+        note = tr("Overload: the meter shows OL");
     if (note.isEmpty())
         note = logFailure_;
     if (note.isEmpty() && recorder_.logging())
-        note = QStringLiteral("Recording to %1: %2 %3")
-                   .arg(recordingName_,
-                        QString::fromStdString(
-                            formatNumber("#,##0", static_cast<long double>(recordedReadings_))),
-                        recordedReadings_ == 1 ? QStringLiteral("reading")
-                                               : QStringLiteral("readings"));
+        note = (recordedReadings_ == 1 ? tr("Recording to %1: %2 reading")
+                                       : tr("Recording to %1: %2 readings"))
+                   .arg(recordingName_, QString::fromStdString(formatNumber(
+                                            "#,##0", static_cast<long double>(recordedReadings_))));
     if (note.isEmpty() && beyondFullScale_)
-        note = QStringLiteral("Beyond the needle's full scale of %1")
+        note = tr("Beyond the needle's full scale of %1")
                    .arg(QString::fromStdString(
                        formatNumber("0.###", analog_->signalSettings().valueTo())));
     return note;
@@ -349,14 +354,13 @@ void MainWindow::createRecordActions() {
         addAction(action);
         return action;
     };
-    recordAction_ = add(kRecordText, QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::recordClick);
-    saveReadingsAction_ = add(QStringLiteral("Save readings..."),
-                              QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveReadingsClick);
-    savePictureAction_ =
-        add(QStringLiteral("Save picture..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-            &MainWindow::savePictureClick);
-    copyAction_ = add(QStringLiteral("Copy reading"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                      &MainWindow::copyReadingClick);
+    recordAction_ = add(recordText(), QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::recordClick);
+    saveReadingsAction_ = add(tr("Save readings..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+                              &MainWindow::saveReadingsClick);
+    savePictureAction_ = add(tr("Save picture..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                             &MainWindow::savePictureClick);
+    copyAction_ =
+        add(tr("Copy reading"), QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::copyReadingClick);
 
     // The chart is left out: its right button scrolls.
     for (QWidget* control : std::initializer_list<QWidget*>{anz_, analog_, balken_, label2_}) {
@@ -371,7 +375,7 @@ void MainWindow::createRecordActions() {
     recorder_.onLogError = [this](const std::string& reason) {
         logFailure_ = QString::fromStdString(reason);
         recordingName_.clear();
-        recordAction_->setText(kRecordText);
+        recordAction_->setText(recordText());
         showFooter();
     };
 }
@@ -430,9 +434,9 @@ bool MainWindow::startRecording(const QString& path) {
     recordedReadings_ = 0;
     logFailure_ = ok ? QString() : QString::fromStdString(recorder_.logError());
     recordingName_ = !ok                          ? QString()
-                     : path == QLatin1String("-") ? QStringLiteral("standard output")
+                     : path == QLatin1String("-") ? tr("standard output")
                                                   : QFileInfo(path).fileName();
-    recordAction_->setText(ok ? kStopRecordingText : kRecordText);
+    recordAction_->setText(ok ? stopRecordingText() : recordText());
     showFooter();
     return ok;
 }
@@ -440,7 +444,7 @@ bool MainWindow::startRecording(const QString& path) {
 void MainWindow::stopRecording() {
     recorder_.closeLog();
     recordingName_.clear();
-    recordAction_->setText(kRecordText);
+    recordAction_->setText(recordText());
     showFooter();
 }
 
@@ -450,13 +454,13 @@ void MainWindow::recordClick() {
         return;
     }
     // The file is appended to, so there is nothing to confirm.
-    const QString path = chooseFile(QStringLiteral("Record to file"), "csv", kCsvFilter, false);
+    const QString path = chooseFile(tr("Record to file"), "csv", csvFilter(), false);
     if (!path.isEmpty())
         startRecording(path);
 }
 
 void MainWindow::saveReadingsClick() {
-    const QString path = chooseFile(QStringLiteral("Save readings"), "csv", kCsvFilter, true);
+    const QString path = chooseFile(tr("Save readings"), "csv", csvFilter(), true);
     if (path.isEmpty())
         return;
     std::string error;
@@ -465,13 +469,12 @@ void MainWindow::saveReadingsClick() {
 }
 
 void MainWindow::savePictureClick() {
-    const QString path = chooseFile(QStringLiteral("Save picture"), "png",
-                                    QStringLiteral("PNG pictures (*.png)"), true);
+    const QString path = chooseFile(tr("Save picture"), "png", tr("PNG pictures (*.png)"), true);
     if (path.isEmpty())
         return;
     const QImage picture = SnapshotRun::capture(*this);
     if (picture.isNull() || !picture.save(path, "PNG"))
-        errors_.report(QStringLiteral("Cannot write %1.").arg(path));
+        errors_.report(tr("Cannot write %1.").arg(path));
 }
 
 void MainWindow::copyReadingClick() {

@@ -1,5 +1,7 @@
 #include "app/simulated_meter.h"
 
+#include "core/translated.h"
+
 #include <QFile>
 
 namespace kv {
@@ -13,7 +15,8 @@ std::unique_ptr<sim::MeterSimulator> startSimulatedMeter(const QString& scriptPa
         QFile file(scriptPath);
         if (!file.open(QIODevice::ReadOnly)) {
             if (error)
-                *error = "cannot read " + scriptPath.toStdString();
+                *error = withArguments(translated("kv::SimulatedMeter", "cannot read %1"),
+                                       {scriptPath.toStdString()});
             return nullptr;
         }
         text = file.readAll().toStdString();
@@ -21,7 +24,8 @@ std::unique_ptr<sim::MeterSimulator> startSimulatedMeter(const QString& scriptPa
     sim::ParsedScript script = sim::parseSimScript(text);
     if (!script.ok()) {
         if (error)
-            *error = (scriptPath.isEmpty() ? std::string("demo") : scriptPath.toStdString()) +
+            *error = (scriptPath.isEmpty() ? translated("kv::SimulatedMeter", "demo")
+                                           : scriptPath.toStdString()) +
                      ": " + script.error;
         return nullptr;
     }
@@ -33,7 +37,8 @@ std::unique_ptr<sim::MeterSimulator> startSimulatedMeter(const QString& scriptPa
 }
 
 PortEntry simulatedMeterPort(const sim::MeterSimulator& meter) {
-    return PortTable::describeDevice(meter.linkPath(), "KV27500 simulator");
+    return PortTable::describeDevice(meter.linkPath(),
+                                     translated("kv::SimulatedMeter", "KV27500 simulator"));
 }
 
 } // namespace kv

@@ -23,7 +23,7 @@ SnapshotRun::SnapshotRun(MainWindow& window, QString file, int readings, int tim
     timeout_.setSingleShot(true);
     connect(&timeout_, &QTimer::timeout, this, [this] {
         const int got = window_.readings() - base_;
-        QString error = QStringLiteral("%1 of %2 readings came within %3 s; no picture taken")
+        QString error = tr("%1 of %2 readings came within %3 s; no picture taken")
                             .arg(got)
                             .arg(wanted_)
                             .arg(timeoutMs_ / 1000.0);
@@ -60,7 +60,7 @@ void SnapshotRun::save() {
         return;
     const QImage image = capture(window_);
     if (image.isNull() || !image.save(file_, "PNG")) {
-        finish(1, QStringLiteral("cannot write %1").arg(file_));
+        finish(1, tr("cannot write %1").arg(file_));
         return;
     }
     finish(0, QString());

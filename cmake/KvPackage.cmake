@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KV_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+# Qt's translations give its own dialog texts (the file dialog's buttons) in the language the
+# program speaks.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, qt6-translations-l10n")
 # The long description under the summary; CPack indents it and marks the empty line.
 set(CPACK_PACKAGE_DESCRIPTION "kv27500 polls a VELOMAX KV27500 handheld digital multimeter over a serial
 line about ten times a second and shows every reading as big digits, on a

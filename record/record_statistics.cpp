@@ -1,5 +1,6 @@
 #include "record/record_statistics.h"
 
+#include "core/translated.h"
 #include "record/csv.h"
 
 #include <algorithm>
@@ -34,41 +35,35 @@ void appendMean(std::string& out, double mean, std::size_t decimals) {
     out += text;
 }
 
-void appendCount(std::string& out, std::size_t n, const char* one, const char* many) {
-    out += std::to_string(n);
-    out += ' ';
-    out += n == 1 ? one : many;
+// "1 reading", "2 readings": English and German both tell one from many.
+std::string count(std::size_t n, const std::string& one, const std::string& many) {
+    return withArguments(n == 1 ? one : many, {std::to_string(n)});
 }
 
-void appendValue(std::string& out, const char* label, const std::string& unit,
-                 const std::string& number) {
-    out += ", ";
-    out += label;
-    out += ' ';
-    out += number;
-    if (!unit.empty()) {
-        out += ' ';
-        out += unit;
-    }
+// The number with its unit, when it has one.
+std::string valueText(const std::string& number, const std::string& unit) {
+    return unit.empty() ? number : number + ' ' + unit;
 }
 
 void appendPart(std::string& out, const UnitStatistics& s) {
-    appendCount(out, s.readings, "reading", "readings");
-    if (s.readings > 0) {
-        std::string number;
-        appendDecimal(number, s.minimum);
-        appendValue(out, "min", s.unit, number);
-        number.clear();
-        appendDecimal(number, s.maximum);
-        appendValue(out, "max", s.unit, number);
-        number.clear();
-        appendMean(number, s.mean, std::max(decimalsOf(s.minimum), decimalsOf(s.maximum)) + 1);
-        appendValue(out, "mean", s.unit, number);
+    const std::string readings = count(s.readings, translated("kv::RecordStatistics", "%1 reading"),
+                                       translated("kv::RecordStatistics", "%1 readings"));
+    const std::string gaps = count(s.gaps, translated("kv::RecordStatistics", "%1 gap"),
+                                   translated("kv::RecordStatistics", "%1 gaps"));
+    const std::string overloads =
+        count(s.overloads, translated("kv::RecordStatistics", "%1 overload"),
+              translated("kv::RecordStatistics", "%1 overloads"));
+    if (s.readings == 0) {
+        out += readings + ", " + gaps + ", " + overloads;
+        return;
     }
-    out += ", ";
-    appendCount(out, s.gaps, "gap", "gaps");
-    out += ", ";
-    appendCount(out, s.overloads, "overload", "overloads");
+    std::string minimum, maximum, mean;
+    appendDecimal(minimum, s.minimum);
+    appendDecimal(maximum, s.maximum);
+    appendMean(mean, s.mean, std::max(decimalsOf(s.minimum), decimalsOf(s.maximum)) + 1);
+    out += withArguments(translated("kv::RecordStatistics", "%1, min %2, max %3, mean %4, %5, %6"),
+                         {readings, valueText(minimum, s.unit), valueText(maximum, s.unit),
+                          valueText(mean, s.unit), gaps, overloads});
 }
 
 } // namespace
@@ -89,7 +84,8 @@ std::string summaryLine(const RecordStatistics& statistics) {
     }
     if (statistics.garbled > 0) {
         out += ", ";
-        appendCount(out, statistics.garbled, "garbled reply", "garbled replies");
+        out += count(statistics.garbled, translated("kv::RecordStatistics", "%1 garbled reply"),
+                     translated("kv::RecordStatistics", "%1 garbled replies"));
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "serial/port_table.h"
 
+#include "core/translated.h"
+
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -75,7 +77,7 @@ std::string PortEntry::tooltip() const {
     // A device given on the command line stays listed while it is away, so the user can
     // see why it does not answer.
     if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        t += " (not present)";
+        t = withArguments(translated("kv::PortEntry", "%1 (not present)"), {t});
     } else {
         const std::string real = resolvedPath(path);
         if (real != path)
@@ -84,11 +86,11 @@ std::string PortEntry::tooltip() const {
     if (!description.empty())
         t += "\n" + description;
     if (!manufacturer.empty())
-        t += "\nMaker: " + manufacturer;
+        t += "\n" + withArguments(translated("kv::PortEntry", "Maker: %1"), {manufacturer});
     if (hasUsbIdentity())
         t += "\nUSB " + hex4(vendorId) + ":" + hex4(productId);
     if (!serialNumber.empty())
-        t += "\nSerial number: " + serialNumber;
+        t += "\n" + withArguments(translated("kv::PortEntry", "Serial number: %1"), {serialNumber});
     return t;
 }
 

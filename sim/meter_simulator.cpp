@@ -1,5 +1,6 @@
 #include "sim/meter_simulator.h"
 
+#include "core/translated.h"
 #include "meter/meter_protocol.h"
 
 #include <cerrno>
@@ -92,7 +93,9 @@ bool MeterSimulator::placeLink(std::string* error) {
     struct stat st {};
     if (::lstat(linkPath_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         if (error)
-            *error = linkPath_ + " exists and is not a symbolic link";
+            *error = withArguments(
+                translated("kv::sim::MeterSimulator", "%1 exists and is not a symbolic link"),
+                {linkPath_});
         return false;
     }
     // Made aside and renamed into place, so a reader never finds the link half-made.

@@ -1,5 +1,6 @@
 #include "sim/sim_script.h"
 
+#include "core/translated.h"
 #include "meter/meter_protocol.h"
 
 #include <cctype>
@@ -45,23 +46,32 @@ std::string parseReply(std::string_view rest, SimStep& step) {
     int function = 0, range = 0;
     std::string_view f = nextWord(rest);
     if (!toInt(f, 0, 255, function))
-        return "function code must be a number from 0 to 255, not '" + std::string(f) + "'";
+        return withArguments(translated("kv::sim::SimScript",
+                                        "function code must be a number from 0 to 255, not '%1'"),
+                             {std::string(f)});
     std::string_view r = nextWord(rest);
     if (!toInt(r, 0, 255, range))
-        return "range code must be a number from 0 to 255, not '" + std::string(r) + "'";
+        return withArguments(
+            translated("kv::sim::SimScript", "range code must be a number from 0 to 255, not '%1'"),
+            {std::string(r)});
     if (rest.empty() || rest.front() != ' ')
-        return "expected a space and five digit characters after the range code";
+        return translated("kv::sim::SimScript",
+                          "expected a space and five digit characters after the range code");
     rest.remove_prefix(1);
     std::size_t n = 0;
     while (n < rest.size() && n < 5 && rest[n] != '\t' && rest[n] != '\r')
         ++n;
     std::string_view digits = rest.substr(0, n);
     if (digits.size() != 5 || !onlyBlanks(rest.substr(5)))
-        return "expected exactly five digit characters, not '" + std::string(rest) + "'";
+        return withArguments(
+            translated("kv::sim::SimScript", "expected exactly five digit characters, not '%1'"),
+            {std::string(rest)});
     for (char c : digits)
         if (!std::isdigit(static_cast<unsigned char>(c)) && c != '?' && c != ' ')
-            return "digit characters may only be 0-9, '?' or space, not '" + std::string(digits) +
-                   "'";
+            return withArguments(
+                translated("kv::sim::SimScript",
+                           "digit characters may only be 0-9, '?' or space, not '%1'"),
+                {std::string(digits)});
     step.kind = SimStep::Kind::Reply;
     step.bytes = meterReply(function, range, digits);
     return {};
@@ -72,7 +82,7 @@ std::string parseLine(std::string_view line, SimStep& step) {
     std::string_view word = nextWord(rest);
     if (word == "silent") {
         if (!onlyBlanks(rest))
-            return "'silent' takes nothing after it";
+            return translated("kv::sim::SimScript", "'silent' takes nothing after it");
         step.kind = SimStep::Kind::Silent;
         return {};
     }
@@ -81,7 +91,10 @@ std::string parseLine(std::string_view line, SimStep& step) {
         for (std::string_view b = nextWord(rest); !b.empty(); b = nextWord(rest)) {
             int v = 0;
             if (!toInt(b, 0, 255, v))
-                return "raw bytes must be numbers from 0 to 255, not '" + std::string(b) + "'";
+                return withArguments(
+                    translated("kv::sim::SimScript",
+                               "raw bytes must be numbers from 0 to 255, not '%1'"),
+                    {std::string(b)});
             step.bytes.push_back(static_cast<std::uint8_t>(v));
         }
         return {};
@@ -89,17 +102,19 @@ std::string parseLine(std::string_view line, SimStep& step) {
     if (word == "unplug") {
         std::string_view ms = nextWord(rest);
         if (!toInt(ms, 0, 3'600'000, step.unplugMs) || !onlyBlanks(rest))
-            return "'unplug' takes one time in milliseconds";
+            return translated("kv::sim::SimScript", "'unplug' takes one time in milliseconds");
         step.kind = SimStep::Kind::Unplug;
         return {};
     }
     if (word == "delay") {
         std::string_view ms = nextWord(rest);
         if (!toInt(ms, 0, 3'600'000, step.delayMs))
-            return "'delay' takes a time in milliseconds, then F R DDDDD";
+            return translated("kv::sim::SimScript",
+                              "'delay' takes a time in milliseconds, then F R DDDDD");
         // The reply follows the time after exactly one space, as on a line of its own.
         if (rest.empty() || rest.front() != ' ')
-            return "'delay' takes a time in milliseconds, then F R DDDDD";
+            return translated("kv::sim::SimScript",
+                              "'delay' takes a time in milliseconds, then F R DDDDD");
         rest.remove_prefix(1);
         return parseReply(rest, step);
     }
@@ -127,7 +142,8 @@ ParsedScript parseSimScript(std::string_view text) {
         std::string problem = parseLine(line, step);
         if (!problem.empty()) {
             result.steps.clear();
-            result.error = "line " + std::to_string(lineNumber) + ": " + problem;
+            result.error = withArguments(translated("kv::sim::SimScript", "line %1: %2"),
+                                         {std::to_string(lineNumber), problem});
             return result;
         }
         result.steps.push_back(std::move(step));

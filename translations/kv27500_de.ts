@@ -144,6 +144,103 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::ErrorReporter</name>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LogRun</name>
+    <message>
+        <source>Cannot open COM%1.</source>
+        <translation>COM%1 lässt sich nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s replies are garbled: check the cable</source>
+        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
+    </message>
+</context>
+<context>
+    <name>kv::MainWindow</name>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>Record to file...</source>
+        <translation>In Datei aufzeichnen...</translation>
+    </message>
+    <message>
+        <source>Stop recording</source>
+        <translation>Aufzeichnung beenden</translation>
+    </message>
+    <message>
+        <source>Cannot open COM%1.</source>
+        <translation>COM%1 lässt sich nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>No reply from the meter since %1</source>
+        <translation>Keine Antwort vom Messgerät seit %1</translation>
+    </message>
+    <message>
+        <source>Overload: the meter shows OL</source>
+        <translation>Überlauf: das Messgerät zeigt OL</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 reading</source>
+        <translation>Aufzeichnung in %1: %2 Messwert</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 readings</source>
+        <translation>Aufzeichnung in %1: %2 Messwerte</translation>
+    </message>
+    <message>
+        <source>Beyond the needle&apos;s full scale of %1</source>
+        <translation>Über dem Skalenendwert %1 des Zeigers</translation>
+    </message>
+    <message>
+        <source>Save readings...</source>
+        <translation>Messwerte speichern...</translation>
+    </message>
+    <message>
+        <source>Save picture...</source>
+        <translation>Bild speichern...</translation>
+    </message>
+    <message>
+        <source>Copy reading</source>
+        <translation>Messwert kopieren</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>Record to file</source>
+        <translation>In Datei aufzeichnen</translation>
+    </message>
+    <message>
+        <source>Save readings</source>
+        <translation>Messwerte speichern</translation>
+    </message>
+    <message>
+        <source>Save picture</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1.</source>
+        <translation>%1 lässt sich nicht schreiben.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s replies are garbled: check the cable</source>
+        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
+    </message>
+</context>
+<context>
     <name>kv::OpenFailure</name>
     <message>
         <source>Cannot open %1: no such device.</source>
@@ -171,10 +268,151 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::PortEntry</name>
+    <message>
+        <source>%1 (not present)</source>
+        <translation>%1 (nicht vorhanden)</translation>
+    </message>
+    <message>
+        <source>Maker: %1</source>
+        <translation>Hersteller: %1</translation>
+    </message>
+    <message>
+        <source>Serial number: %1</source>
+        <translation>Seriennummer: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kv::Program</name>
+    <message>
+        <source>simulator: %1</source>
+        <translation>Simulator: %1</translation>
+    </message>
+    <message>
+        <source>warning: %1 does not exist</source>
+        <translation>Warnung: %1 gibt es nicht</translation>
+    </message>
+</context>
+<context>
+    <name>kv::RecordStatistics</name>
+    <message>
+        <source>%1 reading</source>
+        <translation>%1 Messwert</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 Messwerte</translation>
+    </message>
+    <message>
+        <source>%1 gap</source>
+        <translation>%1 Lücke</translation>
+    </message>
+    <message>
+        <source>%1 gaps</source>
+        <translation>%1 Lücken</translation>
+    </message>
+    <message>
+        <source>%1 overload</source>
+        <translation>%1 Überlauf</translation>
+    </message>
+    <message>
+        <source>%1 overloads</source>
+        <translation>%1 Überläufe</translation>
+    </message>
+    <message>
+        <source>%1, min %2, max %3, mean %4, %5, %6</source>
+        <translation>%1, Min. %2, Max. %3, Mittel %4, %5, %6</translation>
+    </message>
+    <message>
+        <source>%1 garbled reply</source>
+        <translation>%1 verstümmelte Antwort</translation>
+    </message>
+    <message>
+        <source>%1 garbled replies</source>
+        <translation>%1 verstümmelte Antworten</translation>
+    </message>
+</context>
+<context>
     <name>kv::SerialLink</name>
     <message>
         <source>not a valid mode text</source>
         <translation>kein gültiger Modustext</translation>
+    </message>
+</context>
+<context>
+    <name>kv::SimulatedMeter</name>
+    <message>
+        <source>cannot read %1</source>
+        <translation>%1 lässt sich nicht lesen</translation>
+    </message>
+    <message>
+        <source>demo</source>
+        <translation>Demo</translation>
+    </message>
+    <message>
+        <source>KV27500 simulator</source>
+        <translation>KV27500-Simulator</translation>
+    </message>
+</context>
+<context>
+    <name>kv::SnapshotRun</name>
+    <message>
+        <source>%1 of %2 readings came within %3 s; no picture taken</source>
+        <translation>%1 von %2 Messwerten kamen binnen %3 s; kein Bild aufgenommen</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>%1 lässt sich nicht schreiben</translation>
+    </message>
+</context>
+<context>
+    <name>kv::sim::MeterSimulator</name>
+    <message>
+        <source>%1 exists and is not a symbolic link</source>
+        <translation>%1 gibt es schon, und es ist kein symbolischer Link</translation>
+    </message>
+</context>
+<context>
+    <name>kv::sim::SimScript</name>
+    <message>
+        <source>function code must be a number from 0 to 255, not &apos;%1&apos;</source>
+        <translation>der Funktionscode muss eine Zahl von 0 bis 255 sein, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>range code must be a number from 0 to 255, not &apos;%1&apos;</source>
+        <translation>der Bereichscode muss eine Zahl von 0 bis 255 sein, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>expected a space and five digit characters after the range code</source>
+        <translation>nach dem Bereichscode fehlen ein Leerzeichen und fünf Ziffernzeichen</translation>
+    </message>
+    <message>
+        <source>expected exactly five digit characters, not &apos;%1&apos;</source>
+        <translation>genau fünf Ziffernzeichen erwartet, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>digit characters may only be 0-9, &apos;?&apos; or space, not &apos;%1&apos;</source>
+        <translation>Ziffernzeichen dürfen nur 0-9, &apos;?&apos; oder Leerzeichen sein, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>&apos;silent&apos; takes nothing after it</source>
+        <translation>nach &apos;silent&apos; darf nichts folgen</translation>
+    </message>
+    <message>
+        <source>raw bytes must be numbers from 0 to 255, not &apos;%1&apos;</source>
+        <translation>Rohbytes müssen Zahlen von 0 bis 255 sein, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>&apos;unplug&apos; takes one time in milliseconds</source>
+        <translation>&apos;unplug&apos; braucht eine Zeit in Millisekunden</translation>
+    </message>
+    <message>
+        <source>&apos;delay&apos; takes a time in milliseconds, then F R DDDDD</source>
+        <translation>&apos;delay&apos; braucht eine Zeit in Millisekunden, dann F R DDDDD</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>Zeile %1: %2</translation>
     </message>
 </context>
 </TS>

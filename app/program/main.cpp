@@ -32,7 +32,9 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
         std::string error;
         simulator = kv::startSimulatedMeter(cl.simulateScript, &error);
         if (!simulator) {
-            std::fprintf(stderr, "%s: simulator: %s\n", qPrintable(title), error.c_str());
+            const QString why = QCoreApplication::translate("kv::Program", "simulator: %1")
+                                    .arg(QString::fromStdString(error));
+            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(why));
             return false;
         }
         devices.push_back(kv::simulatedMeterPort(*simulator));
@@ -40,8 +42,10 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
     for (const QString& device : cl.ports) {
         // Still listed (it may be plugged in later), but a typing error should not go unseen.
         if (!QFileInfo::exists(device))
-            std::fprintf(stderr, "%s: warning: %s does not exist\n", qPrintable(title),
-                         qPrintable(device));
+            std::fprintf(
+                stderr, "%s: %s\n", qPrintable(title),
+                qPrintable(QCoreApplication::translate("kv::Program", "warning: %1 does not exist")
+                               .arg(device)));
         devices.push_back(kv::PortTable::describeDevice(device.toStdString()));
     }
     return true;

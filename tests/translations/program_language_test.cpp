@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <future>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -49,6 +51,13 @@ class ProgramLanguage : public ::testing::Test {
 protected:
     Outcome german(const QStringList& args) { return runIn(kGerman, args, dir.path()); }
     Outcome english(const QStringList& args) { return runIn(kEnglish, args, dir.path()); }
+    // A file of the test's folder with the text.
+    QString file(const QString& name, const QString& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+        return f.fileName();
+    }
     QTemporaryDir dir;
 };
 
@@ -104,19 +113,66 @@ TEST_F(ProgramLanguage, HelpSpeaksTheLanguageButNamesTheSameOptionsAndKeys) {
         EXPECT_LE(line.size(), 80) << line.toStdString();
 }
 
-TEST_F(ProgramLanguage, AnUnopenablePortIsExplainedInTheUsersLanguage) {
+TEST_F(ProgramLanguage, TheFooterTheSummaryAndTheSimulatorSpeakTheUsersLanguage) {
+    // The footer's reason reaches stderr when a snapshot waits in vain; the logger ends with
+    // its summary line; a wrong simulator script is refused with the line it is on.
     const QString missing = "/dev/ttyUSB-kv27500-missing";
-    const QStringList args = {"--port",     missing, "--snapshot", dir.filePath("w.png"),
-                              "--readings", "1"};
-    const Outcome en = english(args);
-    const Outcome de = german(args);
-    EXPECT_EQ(en.status, 1);
-    EXPECT_EQ(de.status, 1);
-    EXPECT_TRUE(en.err.contains("kv27500: Cannot open " + missing + ": no such device.\n"))
-        << en.err.toStdString();
-    EXPECT_TRUE(de.err.contains("kv27500: " + missing +
-                                " lässt sich nicht öffnen: Gerät nicht vorhanden.\n"))
-        << de.err.toStdString();
+    const QString silent = file("silent.txt", "silent\n");
+    const QString readings =
+        file("readings.txt", "240 136 01234\n240 136 0?234\n" + QString("silent\n").repeated(12) +
+                                 "240 136 01500\n");
+    const QString wrong = file("wrong.txt", "silent now\n");
+    struct Case {
+        const char* what;
+        QStringList args;
+        QStringList english, german; // whole lines of stderr; %T stands for a time of day
+    };
+    const Case cases[] = {
+        {"an unopenable port",
+         {"--port", missing, "--snapshot", dir.filePath("a.png"), "--readings", "1"},
+         {"kv27500: warning: " + missing + " does not exist",
+          "kv27500: 0 of 1 readings came within 5.5 s; no picture taken",
+          "kv27500: Cannot open " + missing + ": no such device."},
+         {"kv27500: Warnung: " + missing + " gibt es nicht",
+          "kv27500: 0 von 1 Messwerten kamen binnen 5.5 s; kein Bild aufgenommen",
+          "kv27500: " + missing + " lässt sich nicht öffnen: Gerät nicht vorhanden."}},
+        {"a silent meter",
+         {"--simulate", silent, "--snapshot", dir.filePath("b.png"), "--readings", "1"},
+         {"kv27500: No reply from the meter since %T"},
+         {"kv27500: Keine Antwort vom Messgerät seit %T"}},
+        {"the logger's summary",
+         {"--no-window", "--simulate", readings, "--log", dir.filePath("c.csv"), "--readings", "3"},
+         {"2 readings, min 1.234 V-DC, max 1.5 V-DC, mean 1.367 V-DC, 1 gap, 1 overload"},
+         {"2 Messwerte, Min. 1.234 V-DC, Max. 1.5 V-DC, Mittel 1.367 V-DC, 1 Lücke, 1 Überlauf"}},
+        {"a wrong script",
+         {"--simulate", wrong, "--snapshot", dir.filePath("d.png"), "--readings", "1"},
+         {"kv27500: simulator: " + wrong + ": line 1: 'silent' takes nothing after it"},
+         {"kv27500: Simulator: " + wrong + ": Zeile 1: nach 'silent' darf nichts folgen"}},
+    };
+    // Every run at once: two of them wait out the snapshot's time.
+    std::vector<std::future<Outcome>> runs;
+    for (const Case& c : cases)
+        for (const QStringList* language : {&kEnglish, &kGerman})
+            runs.push_back(std::async(std::launch::async, [this, &c, language] {
+                return runIn(*language, c.args, dir.path());
+            }));
+    auto run = runs.begin();
+    for (const Case& c : cases) {
+        for (const QStringList* expected : {&c.english, &c.german}) {
+            const QString err = run++->get().err;
+            for (const QString& line : *expected) {
+                QStringList parts = line.split("%T");
+                for (QString& part : parts)
+                    part = QRegularExpression::escape(part);
+                const QRegularExpression pattern(
+                    "^" + parts.join("[0-2][0-9]:[0-5][0-9]:[0-5][0-9]") + "$",
+                    QRegularExpression::MultilineOption);
+                EXPECT_TRUE(pattern.match(err).hasMatch())
+                    << c.what << ": no line\n  " << line.toStdString() << "\nin\n"
+                    << err.toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(ProgramLanguage, ALogThatCannotBeWrittenIsExplainedInTheUsersLanguage) {
