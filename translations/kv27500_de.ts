@@ -144,6 +144,73 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::CsvReader</name>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>%1 lässt sich nicht öffnen: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 lässt sich nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a file</source>
+        <translation>%1 ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>%1 is empty</source>
+        <translation>%1 ist leer</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording of readings: its first line does not name the columns time and value</source>
+        <translation>%1 ist keine Aufzeichnung von Messwerten: ihre erste Zeile nennt die Spalten time und value nicht</translation>
+    </message>
+    <message>
+        <source>The header of %1 has no column &apos;%2&apos;</source>
+        <translation>Die Kopfzeile von %1 hat keine Spalte „%2“</translation>
+    </message>
+    <message>
+        <source>line %1 is longer than %2 characters</source>
+        <translation>Zeile %1 ist länger als %2 Zeichen</translation>
+    </message>
+    <message>
+        <source>line %1 is cut off: the file ends in the middle of it</source>
+        <translation>Zeile %1 ist abgeschnitten: die Datei endet mitten in ihr</translation>
+    </message>
+    <message>
+        <source>One line could not be read: %1</source>
+        <translation>Eine Zeile ließ sich nicht lesen: %1</translation>
+    </message>
+    <message>
+        <source>%1 lines could not be read; the first is %2</source>
+        <translation>%1 Zeilen ließen sich nicht lesen; die erste ist %2</translation>
+    </message>
+    <message>
+        <source>line %1: a quote is not closed where the field ends</source>
+        <translation>Zeile %1: ein Anführungszeichen ist am Ende des Feldes nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>line %1 has %2 fields where the header names %3</source>
+        <translation>Zeile %1 hat %2 Felder, die Kopfzeile nennt %3</translation>
+    </message>
+    <message>
+        <source>line %1: the time &apos;%2&apos; is not a time like 2026-12-08T14:03:07.125+01:00</source>
+        <translation>Zeile %1: die Zeit „%2“ ist keine Zeit wie 2026-12-08T14:03:07.125+01:00</translation>
+    </message>
+    <message>
+        <source>line %1: the status &apos;%2&apos; is none of ok, overload and gap</source>
+        <translation>Zeile %1: der Status „%2“ ist weder ok noch overload noch gap</translation>
+    </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; is not a number</source>
+        <translation>Zeile %1: der Wert „%2“ ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>line %1: the code &apos;%2&apos; is not a number from 0 to 255</source>
+        <translation>Zeile %1: der Code „%2“ ist keine Zahl von 0 bis 255</translation>
+    </message>
+</context>
+<context>
     <name>kv::ErrorReporter</name>
     <message>
         <source>Unknown error</source>
