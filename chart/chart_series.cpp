@@ -209,6 +209,27 @@ int ChartSeries::yPixel(int index) const {
     return verticalAxis_ ? verticalAxis_->valueToPixel(yAt(index)) : 0;
 }
 
+int ChartSeries::lastAtOrBeforeX(double x) const {
+    const int n = pointCount();
+    if (xIsTime()) {
+        const double t = std::floor(x);
+        if (!(t < double(std::numeric_limits<std::int64_t>::max())))
+            return n - 1;
+        if (!(t > double(std::numeric_limits<std::int64_t>::min())))
+            return -1;
+        return times_.firstAtOrAfter(std::int64_t(t) + 1) - 1;
+    }
+    int lo = 0, hi = n;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (!(xAt(mid) > x))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo - 1;
+}
+
 void ChartSeries::setSeriesColor(ColorValue v) {
     if (v == seriesColor_)
         return;

@@ -125,6 +125,8 @@ public:
     bool xIsTime() const { return xFromTimes_ && timed(); }
     // The first index whose X is not less than x (pointCount() when none); X must ascend.
     int firstAtOrAfterX(double x) const;
+    // The last index whose X is not greater than x (-1 when none).
+    int lastAtOrBeforeX(double x) const;
 
     static constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
 
