@@ -122,7 +122,9 @@ std::vector<ClockLabel> clockLabels(double fromUtc, double toUtc, std::int64_t s
     for (; out.size() < kMaxClockLabels; local += step) {
         const std::int64_t guess = local - startOffset;
         const std::int64_t utc = local - offsetAt(guess);
-        if (utc < from)
+        // A local hour that does not exist (the clocks jumped past it) lands where the
+        // label before it stands.
+        if (utc < from || (!out.empty() && utc <= out.back().utcMs))
             continue;
         if (utc > to)
             break;

@@ -95,11 +95,17 @@ void TrendChart::setTimeAxis(bool on) {
     if (saved_.valid)
         restoreZoom();
     timeAxis_ = on;
+    ChartPen& line = bottomAxis().axisPen();
     if (on) {
         bottomVisibleBefore_ = bottomAxis().visible();
+        bottomLineWidthBefore_ = line.width();
         bottomAxis().setVisible(true);
+        // A wide axis line would cover the row inside the frame where the readings on
+        // the range's minimum are drawn; the frame marks the edge already.
+        line.setWidth(1);
     } else {
         bottomAxis().setVisible(bottomVisibleBefore_);
+        line.setWidth(bottomLineWidthBefore_);
         bottomAxis().setClockLabels(false);
     }
     for (ChartSeries* s : seriesList())

@@ -166,6 +166,7 @@ private:
 
     bool timeAxis_ = false;
     bool bottomVisibleBefore_ = false;
+    int bottomLineWidthBefore_ = 2;
     RollingWindow window_ = RollingWindow::rwAll;
 
     bool hover_ = false;
