@@ -5,10 +5,9 @@
 namespace kv {
 
 std::size_t BreakList::firstAtOrAfter(int index) const {
-    return std::size_t(
-        std::lower_bound(breaks_.begin(), breaks_.end(), index,
-                         [](const Break& b, int i) { return b.index < i; }) -
-        breaks_.begin());
+    return std::size_t(std::lower_bound(breaks_.begin(), breaks_.end(), index,
+                                        [](const Break& b, int i) { return b.index < i; }) -
+                       breaks_.begin());
 }
 
 void BreakList::insertAt(int index, bool isBreak, BreakReason reason) {
@@ -32,8 +31,7 @@ bool BreakList::contains(int index) const {
 
 BreakReason BreakList::reasonAt(int index) const {
     const std::size_t k = firstAtOrAfter(index);
-    return k < breaks_.size() && breaks_[k].index == index ? breaks_[k].reason
-                                                            : BreakReason::brGap;
+    return k < breaks_.size() && breaks_[k].index == index ? breaks_[k].reason : BreakReason::brGap;
 }
 
 int BreakList::countIn(int first, int last) const {

@@ -346,19 +346,21 @@ void AxisBase::drawClockLabels(Canvas& c) {
         const double span = std::fabs(scaleSpan_);
         const bool seconds = clockShowsSeconds(span);
         const int timeWidth = c.textWidth(seconds ? "00:00:00" : "00:00");
-        const int dateWidth = c.textWidth(
-            clockDateText(localTime(static_cast<std::int64_t>(scaleMin_)), pattern));
+        const int dateWidth =
+            c.textWidth(clockDateText(localTime(static_cast<std::int64_t>(scaleMin_)), pattern));
         clockStep_ = chooseClockStep(span, axisLength_, timeWidth, dateWidth, labelsSeparation_);
         labels = kv::clockLabels(std::min(scaleMin_, scaleMax_), std::max(scaleMin_, scaleMax_),
-                             clockStep_, seconds, pattern, offset);
+                                 clockStep_, seconds, pattern, offset);
     }
     for (const ClockLabel& l : labels)
-        drawLabelAt(c, valueToPixel(double(l.utcMs)), [&l] { return l.text; }, textHeight);
+        drawLabelAt(
+            c, valueToPixel(double(l.utcMs)), [&l] { return l.text; }, textHeight);
     c.setTextAlign(HAlign::Left, VAlign::Top);
 }
 
 void AxisBase::drawLabel(Canvas& c, double v, int textHeight) {
-    drawLabelAt(c, valueToPixel(v), [&] { return labelText(v); }, textHeight);
+    drawLabelAt(
+        c, valueToPixel(v), [&] { return labelText(v); }, textHeight);
 }
 
 template <typename Text>

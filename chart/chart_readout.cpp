@@ -69,8 +69,9 @@ ColumnReadout readoutAt(const ChartSeries& s, int x) {
     // The column: pixels run one way along the points (the other way when inverted).
     const bool rising = !h->inverted();
     r.first = firstWhere(0, n, [&](int i) { return rising ? s.xPixel(i) >= x : s.xPixel(i) <= x; });
-    r.last = firstWhere(r.first, n, [&](int i) { return rising ? s.xPixel(i) > x : s.xPixel(i) < x; }) -
-             1;
+    r.last =
+        firstWhere(r.first, n, [&](int i) { return rising ? s.xPixel(i) > x : s.xPixel(i) < x; }) -
+        1;
     if (r.last < r.first) {
         r.first = r.last = -1;
         return r;
@@ -149,32 +150,33 @@ std::string readoutText(const ChartSeries& s, const ColumnReadout& r,
                withUnit(valueText(valueFormat, s.yAt(r.nearest)), s.unitAt(r.nearest));
     }
     const int first = std::max(0, s.drawnAtOrAfter(r.first));
-    return withArguments(
-        translated("TrendChart", "%1 min %2 max %3, %4 readings"),
-        {timeOrIndex(s, first, localOffset), valueText(valueFormat, r.minimum),
-         withUnit(valueText(valueFormat, r.maximum), s.unitAt(r.last)), std::to_string(r.count)});
+    return withArguments(translated("kv::TrendChart", "%1 min %2 max %3, %4 readings"),
+                         {timeOrIndex(s, first, localOffset), valueText(valueFormat, r.minimum),
+                          withUnit(valueText(valueFormat, r.maximum), s.unitAt(r.last)),
+                          std::to_string(r.count)});
 }
 
 std::string markersText(const ChartSeries& s, const MarkerStatistics& m,
                         const std::string& valueFormat) {
     if (m.from < 0)
         return {};
-    const std::string delta = m.timed ? "Δt " + durationText(m.deltaTimeMs)
-                                      : "Δn " + std::to_string(m.deltaIndex);
+    const std::string delta =
+        m.timed ? "Δt " + durationText(m.deltaTimeMs) : "Δn " + std::to_string(m.deltaIndex);
     const std::string unit = s.unitAt(m.to);
     auto value = [&](double v) { return valueText(valueFormat, v); };
     std::string text = withArguments(
-        translated("TrendChart", "%1 Δ %2 n %3 min %4 max %5 mean %6 σ %7"),
-        {delta, withUnit(value(m.deltaValue), unit), std::to_string(m.count),
-         value(m.minimum), value(m.maximum), value(m.mean), value(m.standardDeviation)});
+        translated("kv::TrendChart", "%1 Δ %2 n %3 min %4 max %5 mean %6 σ %7"),
+        {delta, withUnit(value(m.deltaValue), unit), std::to_string(m.count), value(m.minimum),
+         value(m.maximum), value(m.mean), value(m.standardDeviation)});
     if (m.gaps > 0)
-        text += " " + withArguments(translated("TrendChart", "gaps %1"), {std::to_string(m.gaps)});
+        text +=
+            " " + withArguments(translated("kv::TrendChart", "gaps %1"), {std::to_string(m.gaps)});
     if (m.overloads > 0)
-        text += " " + withArguments(translated("TrendChart", "overloads %1"),
-                                     {std::to_string(m.overloads)});
+        text += " " + withArguments(translated("kv::TrendChart", "overloads %1"),
+                                    {std::to_string(m.overloads)});
     if (m.unitChanges > 0)
-        text += " " + withArguments(translated("TrendChart", "unit changes %1"),
-                                     {std::to_string(m.unitChanges)});
+        text += " " + withArguments(translated("kv::TrendChart", "unit changes %1"),
+                                    {std::to_string(m.unitChanges)});
     return text;
 }
 

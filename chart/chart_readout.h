@@ -25,7 +25,7 @@ struct ColumnReadout {
     int count = 0;      // the column's readings, breaks left out
     double minimum = 0; // the column's extremes (dense only)
     double maximum = 0;
-    int cursorX = 0;    // where the cursor line stands: the reading's column or x
+    int cursorX = 0; // where the cursor line stands: the reading's column or x
 };
 
 // The readout of series `s` at pixel column x of its last layout. Needs points in
@@ -38,12 +38,12 @@ struct MarkerStatistics {
     int to = -1;
     int count = 0; // readings from..to, breaks left out
     double minimum = 0, maximum = 0, mean = 0;
-    double standardDeviation = 0; // of a sample (n - 1); 0 below two readings
+    double standardDeviation = 0;                 // of a sample (n - 1); 0 below two readings
     int gaps = 0, overloads = 0, unitChanges = 0; // breaks from..to, by reason
-    double deltaValue = 0;       // B's value less A's
-    bool timed = false;          // deltaTimeMs holds B's time less A's
+    double deltaValue = 0;                        // B's value less A's
+    bool timed = false;                           // deltaTimeMs holds B's time less A's
     std::int64_t deltaTimeMs = 0;
-    int deltaIndex = 0;          // B's index less A's
+    int deltaIndex = 0; // B's index less A's
 };
 
 // Statistics between markers a and b (point indices, either order), in one pass over the

@@ -142,9 +142,7 @@ public:
     // Extremes of the X and Y lists (0 for an empty series).
     virtual double maxX() const { return xIsTime() ? double(times_.back()) : xValues_.maximum(); }
     virtual double maxY() const { return yValues_.maximum(); }
-    virtual double minX() const {
-        return xIsTime() ? double(times_.front()) : xValues_.minimum();
-    }
+    virtual double minX() const { return xIsTime() ? double(times_.front()) : xValues_.minimum(); }
     virtual double minY() const { return yValues_.minimum(); }
 
     // The point's values through the bound axes' value-to-pixel mapping (0 when unbound).

@@ -32,10 +32,9 @@ std::int64_t systemLocalOffset(std::int64_t utcMs) {
 
 const std::vector<std::int64_t>& clockStepLadder() {
     static const std::vector<std::int64_t> ladder = {
-        1 * kSecondMs,  2 * kSecondMs,  5 * kSecondMs,  10 * kSecondMs, 15 * kSecondMs,
-        30 * kSecondMs, 1 * kMinuteMs,  2 * kMinuteMs,  5 * kMinuteMs,  10 * kMinuteMs,
-        15 * kMinuteMs, 30 * kMinuteMs, 1 * kHourMs,    2 * kHourMs,    3 * kHourMs,
-        6 * kHourMs,    12 * kHourMs,   1 * kDayMs};
+        1 * kSecondMs, 2 * kSecondMs, 5 * kSecondMs, 10 * kSecondMs, 15 * kSecondMs, 30 * kSecondMs,
+        1 * kMinuteMs, 2 * kMinuteMs, 5 * kMinuteMs, 10 * kMinuteMs, 15 * kMinuteMs, 30 * kMinuteMs,
+        1 * kHourMs,   2 * kHourMs,   3 * kHourMs,   6 * kHourMs,    12 * kHourMs,   1 * kDayMs};
     return ladder;
 }
 
@@ -70,8 +69,8 @@ std::string clockTimeText(std::int64_t localMs, bool seconds) {
     const std::int64_t ofDay = floorMod(localMs, kDayMs) / kSecondMs;
     char text[16];
     if (seconds)
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(ofDay / 3600),
-                      int(ofDay / 60 % 60), int(ofDay % 60));
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(ofDay / 3600), int(ofDay / 60 % 60),
+                      int(ofDay % 60));
     else
         std::snprintf(text, sizeof text, "%02d:%02d", int(ofDay / 3600), int(ofDay / 60 % 60));
     return text;
@@ -90,22 +89,20 @@ std::string clockDateText(std::int64_t localMs, const std::string& pattern) {
 
 std::string durationText(std::int64_t ms) {
     const bool negative = ms < 0;
-    const std::uint64_t a =
-        negative ? std::uint64_t(0) - std::uint64_t(ms) : std::uint64_t(ms);
+    const std::uint64_t a = negative ? std::uint64_t(0) - std::uint64_t(ms) : std::uint64_t(ms);
     char text[48];
     if (a >= 3600000)
         std::snprintf(text, sizeof text, "%s%llu:%02u:%02u.%03u", negative ? "-" : "",
                       static_cast<unsigned long long>(a / 3600000), unsigned(a / 60000 % 60),
                       unsigned(a / 1000 % 60), unsigned(a % 1000));
     else
-        std::snprintf(text, sizeof text, "%s%u:%02u.%03u", negative ? "-" : "",
-                      unsigned(a / 60000), unsigned(a / 1000 % 60), unsigned(a % 1000));
+        std::snprintf(text, sizeof text, "%s%u:%02u.%03u", negative ? "-" : "", unsigned(a / 60000),
+                      unsigned(a / 1000 % 60), unsigned(a % 1000));
     return text;
 }
 
-std::vector<ClockLabel> clockLabels(double fromUtc, double toUtc, std::int64_t step,
-                                    bool seconds, const std::string& datePattern,
-                                    const LocalOffset& offset) {
+std::vector<ClockLabel> clockLabels(double fromUtc, double toUtc, std::int64_t step, bool seconds,
+                                    const std::string& datePattern, const LocalOffset& offset) {
     std::vector<ClockLabel> out;
     if (step <= 0 || !(fromUtc <= toUtc) || !std::isfinite(fromUtc) || !std::isfinite(toUtc) ||
         std::fabs(fromUtc) > 1e17 || std::fabs(toUtc) > 1e17)

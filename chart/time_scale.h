@@ -52,8 +52,7 @@ struct ClockLabel {
 // The labels from fromUtc to toUtc (inclusive) on the multiples of step in local time. The
 // first label and every label at midnight carry the date, except that a first label not
 // itself at midnight leaves the date to a midnight label right after it.
-std::vector<ClockLabel> clockLabels(double fromUtc, double toUtc, std::int64_t step,
-                                    bool seconds, const std::string& datePattern,
-                                    const LocalOffset& offset);
+std::vector<ClockLabel> clockLabels(double fromUtc, double toUtc, std::int64_t step, bool seconds,
+                                    const std::string& datePattern, const LocalOffset& offset);
 
 } // namespace kv

@@ -136,22 +136,26 @@ void TrendChart::applyRollingWindow() {
     auto automatic = [](const AxisBase& a) {
         return a.automatic() || a.automaticMinimum() || a.automaticMaximum();
     };
-    for (AxisBase* a : {static_cast<AxisBase*>(&bottomAxis()), static_cast<AxisBase*>(&topAxis())}) {
-        const bool bound = std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
-            return s->active() && s->horizontalAxis() == a && s->pointCount() > 0;
-        });
+    for (AxisBase* a :
+         {static_cast<AxisBase*>(&bottomAxis()), static_cast<AxisBase*>(&topAxis())}) {
+        const bool bound =
+            std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
+                return s->active() && s->horizontalAxis() == a && s->pointCount() > 0;
+            });
         if (!automatic(*a) || !bound)
             continue;
-        const bool clock = std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
-            return s->active() && s->horizontalAxis() == a && s->xIsTime();
-        });
+        const bool clock =
+            std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
+                return s->active() && s->horizontalAxis() == a && s->xIsTime();
+            });
         const double newest = a->seriesExtreme(seriesList(), true);
-        const double span = clock ? double(rollingWindowMs(window_))
-                                  : double(rollingWindowReadings(window_) - 1);
+        const double span =
+            clock ? double(rollingWindowMs(window_)) : double(rollingWindowReadings(window_) - 1);
         a->adjustRangeTo(newest - span, newest);
     }
     // The value range of what the window shows, from the min/max index.
-    for (AxisBase* a : {static_cast<AxisBase*>(&leftAxis()), static_cast<AxisBase*>(&rightAxis())}) {
+    for (AxisBase* a :
+         {static_cast<AxisBase*>(&leftAxis()), static_cast<AxisBase*>(&rightAxis())}) {
         if (!automatic(*a))
             continue;
         bool found = false;
@@ -161,7 +165,8 @@ void TrendChart::applyRollingWindow() {
             if (!s->active() || s->verticalAxis() != a || !h || s->pointCount() == 0 ||
                 s->yValues().hasNaN() || s->xValues().order() != ValueListOrder::loAscending)
                 continue;
-            const int first = s->drawnAtOrAfter(s->firstAtOrAfterX(std::min(h->scaleMin(), h->scaleMax())));
+            const int first =
+                s->drawnAtOrAfter(s->firstAtOrAfterX(std::min(h->scaleMin(), h->scaleMax())));
             const int last = s->lastAtOrBeforeX(std::max(h->scaleMin(), h->scaleMax()));
             if (first < 0 || first > last)
                 continue;
@@ -315,7 +320,8 @@ void TrendChart::setMarker(int index) {
         markers_[1] = index;
         nextMarker_ = 0;
     }
-    stats_ = markerB() >= 0 ? kv::markerStatistics(*s, markers_[0], markers_[1]) : MarkerStatistics{};
+    stats_ =
+        markerB() >= 0 ? kv::markerStatistics(*s, markers_[0], markers_[1]) : MarkerStatistics{};
     requestRepaint();
     emit markersChanged(QString::fromStdString(markersText()));
 }

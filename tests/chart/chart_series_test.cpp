@@ -381,10 +381,10 @@ TEST(SeriesDrawing, ClipLeavesExactlyTheInsideOfTheFrame) {
     };
     // Plot (20, 10) to (220, 110). A line on the frame's top or bottom row is drawn one
     // row inside the frame; the row above the bottom frame row is inside as well.
-    const Row rows[] = {{true, 9, false, 0},     {true, 10, true, 11},   {true, 11, true, 11},
-                        {true, 60, true, 60},    {true, 108, true, 108}, {true, 109, true, 109},
-                        {true, 110, true, 109},  {true, 111, false, 0},  {false, 20, false, 0},
-                        {false, 21, true, 21},   {false, 219, true, 219}, {false, 220, false, 0}};
+    const Row rows[] = {{true, 9, false, 0},    {true, 10, true, 11},    {true, 11, true, 11},
+                        {true, 60, true, 60},   {true, 108, true, 108},  {true, 109, true, 109},
+                        {true, 110, true, 109}, {true, 111, false, 0},   {false, 20, false, 0},
+                        {false, 21, true, 21},  {false, 219, true, 219}, {false, 220, false, 0}};
     for (const Row& r : rows) {
         for (bool fast : {true, false}) {
             SeriesPlot p;

@@ -21,15 +21,15 @@ TEST(ClockStep, TheSmallestLadderStepWhoseLabelsKeepApart) {
         std::int64_t step;
     };
     const Case cases[] = {
-        {30e3, 400, 40, 50, 5 * kSecondMs},            // 1 s: 13 px, 2 s: 27 px, 5 s: 67 px
-        {1e3, 400, 40, 50, 1 * kSecondMs},             // the smallest step
-        {600e3, 400, 40, 50, 2 * kMinuteMs},           // 1 min: 40 px < 44
-        {3600e3, 400, 40, 50, 10 * kMinuteMs},         // 5 min: 33 px
-        {6 * 3600e3, 400, 25, 50, 30 * kMinuteMs},     // 15 min: 17 px < 28
-        {48 * 3600e3, 400, 25, 50, 6 * kHourMs},       // 3 h: 25 px < 28
-        {10 * 86400e3, 400, 25, 50, 2 * kDayMs},       // a day: 40 px, but dated labels need 55
-        {100 * 86400e3, 400, 25, 50, 20 * kDayMs},     // beyond the ladder: 2, 5, 10, 20 days
-        {0, 400, 40, 50, 1 * kSecondMs},               // nothing to divide
+        {30e3, 400, 40, 50, 5 * kSecondMs},        // 1 s: 13 px, 2 s: 27 px, 5 s: 67 px
+        {1e3, 400, 40, 50, 1 * kSecondMs},         // the smallest step
+        {600e3, 400, 40, 50, 2 * kMinuteMs},       // 1 min: 40 px < 44
+        {3600e3, 400, 40, 50, 10 * kMinuteMs},     // 5 min: 33 px
+        {6 * 3600e3, 400, 25, 50, 30 * kMinuteMs}, // 15 min: 17 px < 28
+        {48 * 3600e3, 400, 25, 50, 6 * kHourMs},   // 3 h: 25 px < 28
+        {10 * 86400e3, 400, 25, 50, 2 * kDayMs},   // a day: 40 px, but dated labels need 55
+        {100 * 86400e3, 400, 25, 50, 20 * kDayMs}, // beyond the ladder: 2, 5, 10, 20 days
+        {0, 400, 40, 50, 1 * kSecondMs},           // nothing to divide
         {30e3, 0, 40, 50, 1 * kSecondMs},
     };
     for (const Case& c : cases)

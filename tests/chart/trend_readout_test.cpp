@@ -2,8 +2,8 @@
 // the readout under the mouse, the two markers, and the two mends (readings on the range's
 // ends, a change of unit).
 #include "chart_fixture.h"
-#include "series_plot.h"
 #include "format/number_format.h"
+#include "series_plot.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -95,9 +95,9 @@ TEST(ClockAxis, LabelsForASpanOfSecondsShowSecondsOnFiveSecondSteps) {
     const QImage img = f.grab();
     const AxisBase& b = f.c().bottomAxis();
     EXPECT_EQ(b.clockStep(), 5 * kSecondMs);
-    EXPECT_EQ(b.labelTexts(), (std::vector<std::string>{"14:00:00\n09.12.2025", "14:00:05",
-                                                        "14:00:10", "14:00:15", "14:00:20",
-                                                        "14:00:25"}));
+    EXPECT_EQ(b.labelTexts(),
+              (std::vector<std::string>{"14:00:00\n09.12.2025", "14:00:05", "14:00:10", "14:00:15",
+                                        "14:00:20", "14:00:25"}));
     // The first point on the left edge, the last on the right; each label under its tick.
     EXPECT_EQ(f.series->xPixel(0), f.plot().left);
     EXPECT_EQ(f.series->xPixel(299), f.plot().right);
@@ -115,7 +115,7 @@ TEST(ClockAxis, LabelsForASpanOfSecondsShowSecondsOnFiveSecondSteps) {
 TEST(ClockAxis, LabelsForASpanOfHoursShowHoursAndMinutesAndTheDateAtMidnight) {
     ClockChart f;
     const std::int64_t start = kT0 + 9 * kHourMs; // 23:00
-    for (int i = 0; i <= 720; ++i)                 // two hours, every 10 s
+    for (int i = 0; i <= 720; ++i)                // two hours, every 10 s
         f.at(1 + (i % 7) * 0.01, start + i * 10000);
     for (int i = 1; i <= 4 * 360; ++i) // four more hours
         f.at(1.05, start + 2 * kHourMs + i * 10000);
@@ -345,7 +345,8 @@ TEST(Markers, TwoClicksMeasureBetweenThemSkippingBreaks) {
     for (int k : {1, 10}) {
         int blue = 0;
         for (int y = f.plot().top + 1; y < f.plot().bottom; ++y)
-            blue += (marked.pixel(f.series->xPixel(k), y) & 0xFFFFFF) == (test::rgbOf(clBlue) & 0xFFFFFF);
+            blue += (marked.pixel(f.series->xPixel(k), y) & 0xFFFFFF) ==
+                    (test::rgbOf(clBlue) & 0xFFFFFF);
         EXPECT_GT(blue, 20) << k;
     }
     bool textAbove = false;
