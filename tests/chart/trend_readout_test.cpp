@@ -398,10 +398,13 @@ TEST(Mend, ReadingsOnTheRangesEndsShowOneRowInsideTheFrame) {
     const QImage other = ramp.grab();
     EXPECT_EQ(ramp.chart->plotRect(), p);
     EXPECT_EQ(ramp.chart->leftAxis().tickList(), f.chart->leftAxis().tickList());
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (!(x > p.left && x < p.right && y > p.top && y < p.bottom))
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            if (!(x > p.left && x < p.right && y > p.top && y < p.bottom)) {
                 ASSERT_EQ(img.pixel(x, y), other.pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
     // Inside, only the line differs: the middle reading of the ramp at its own row.
     EXPECT_TRUE(black(other, f.series->xPixel(20), ramp.chart->leftAxis().valueToPixel(0.5)));
 }
