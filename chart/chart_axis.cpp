@@ -15,6 +15,8 @@ namespace {
 
 // Offsets this large fall back to the centre instead of overflowing the pixel maths.
 constexpr double kPixelOffsetLimit = 2147483647.0;
+// Room between clock labels, in percent of a label's width.
+constexpr int kClockLabelSeparation = 50;
 // More labels than this in one span draw none at all.
 constexpr double kMaxLabelSteps = 10000.0;
 
@@ -348,7 +350,9 @@ void AxisBase::drawClockLabels(Canvas& c) {
         const int timeWidth = c.textWidth(seconds ? "00:00:00" : "00:00");
         const int dateWidth =
             c.textWidth(clockDateText(localTime(static_cast<std::int64_t>(scaleMin_)), pattern));
-        clockStep_ = chooseClockStep(span, axisLength_, timeWidth, dateWidth, labelsSeparation_);
+        // Times read best with room between them: at least half a label's width.
+        clockStep_ = chooseClockStep(span, axisLength_, timeWidth, dateWidth,
+                                     std::max(labelsSeparation_, kClockLabelSeparation));
         labels = kv::clockLabels(std::min(scaleMin_, scaleMax_), std::max(scaleMin_, scaleMax_),
                                  clockStep_, seconds, pattern, offset);
     }
