@@ -213,10 +213,15 @@ TEST(RollingWindow, FollowsTheNewestReadingWithTheRangeOfWhatItShows) {
     EXPECT_EQ(x.scaleMin(), double(newest - kMinuteMs));
     EXPECT_DOUBLE_EQ(y.scaleMax(), 2.5);
 
-    // A zoom stops following; undoing it returns to the window.
+    // A zoom rectangle picks a time span and stops following; undoing it returns to the
+    // window.
     const Rect p = f.plot();
+    const double from = x.pixelToValue(p.left + 50), to = x.pixelToValue(p.left + 200);
     f.drag(p.left + 50, p.top + 20, p.left + 200, p.top + 150);
     f.grab();
+    EXPECT_EQ(x.scaleMin(), from);
+    EXPECT_EQ(x.scaleMax(), to);
+    EXPECT_NEAR(to - from, 150.0 / p.width() * kMinuteMs, 1.0);
     const double zoomedMax = x.scaleMax();
     f.at(1.5, newest + 100);
     f.grab();
