@@ -433,6 +433,29 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::TrendChart</name>
+    <message>
+        <source>%1 min %2 max %3, %4 readings</source>
+        <translation>%1 min %2 max %3, %4 Messwerte</translation>
+    </message>
+    <message>
+        <source>%1 Δ %2 n %3 min %4 max %5 mean %6 σ %7</source>
+        <translation>%1 Δ %2 n %3 min %4 max %5 Mittel %6 σ %7</translation>
+    </message>
+    <message>
+        <source>gaps %1</source>
+        <translation>Lücken %1</translation>
+    </message>
+    <message>
+        <source>overloads %1</source>
+        <translation>Überlast %1</translation>
+    </message>
+    <message>
+        <source>unit changes %1</source>
+        <translation>Einheitenwechsel %1</translation>
+    </message>
+</context>
+<context>
     <name>kv::sim::MeterSimulator</name>
     <message>
         <source>%1 exists and is not a symbolic link</source>
