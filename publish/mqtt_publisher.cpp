@@ -32,6 +32,9 @@ constexpr int kLastRetryMs = 8000;
 // system may go on trying for two minutes.
 constexpr TimeMs kStalledConnectMs = 5000;
 constexpr int kFlushMs = 1000;
+// The messages of a lost connection normally come back acknowledged at once after the next
+// connect; should the library never report some, new ones go out anyway after this.
+constexpr TimeMs kResendMs = 10000;
 constexpr int kDisconnectMs = 1000;
 
 TimeMs nowMs() {
@@ -108,6 +111,7 @@ struct MqttPublisher::Link {
     // Acknowledgements, under ackMutex, which is taken last and never held across a call into
     // the library: the library calls onPublish holding its own locks.
     void track(int mid, bool reading);
+    void forgetPending();
     void acknowledged(int mid);
     std::size_t inflight() const;
     std::size_t inflightReadings() const;
@@ -139,6 +143,7 @@ struct MqttPublisher::Link {
     bool quit = false;
     Phase phase = Phase::connecting;
     TimeMs downSince = 0;
+    TimeMs connectedAt = 0;
     int refusedCode = 0;
 
     std::atomic<int> connack{-1};
@@ -334,6 +339,13 @@ void MqttPublisher::Link::acknowledged(int mid) {
     pending.erase(it);
 }
 
+void MqttPublisher::Link::forgetPending() {
+    std::lock_guard<std::mutex> lock(ackMutex);
+    pending.clear();
+    early.clear();
+    pendingReadings = 0;
+}
+
 std::size_t MqttPublisher::Link::inflight() const {
     std::lock_guard<std::mutex> lock(ackMutex);
     return pending.size();
@@ -371,13 +383,17 @@ void MqttPublisher::Link::run() {
                     wasConnected = true;
                 if (rc != MOSQ_ERR_SUCCESS)
                     break;
-                bool stopping;
+                bool stopping, flushed;
                 {
                     std::lock_guard<std::mutex> lock(mutex);
                     stopping = quit;
+                    flushed = ready && queue.empty() && inflight() == 0;
                 }
                 if (stopping) {
-                    disconnect();
+                    // With messages left, the socket just closes, so that the broker publishes
+                    // the last will rather than keep a state that is no longer true.
+                    if (flushed)
+                        disconnect();
                     return;
                 }
             }
@@ -403,6 +419,7 @@ bool MqttPublisher::Link::afterLoop(TimeMs attemptStart) {
     bool changed = false;
     if (code == 0) {
         connected = true;
+        connectedAt = nowMs();
         refusedCode = 0;
         phase = Phase::publishing;
         changed = true;
@@ -414,7 +431,8 @@ bool MqttPublisher::Link::afterLoop(TimeMs attemptStart) {
     // Messages of the last connection go out again first, in their order; only then new
     // ones, beginning with the state the broker last had from us (it may since have
     // published the last will).
-    if (connected && !ready && inflight() == 0) {
+    if (connected && !ready && (inflight() == 0 || nowMs() - connectedAt > kResendMs)) {
+        forgetPending();
         ready = true;
         if (everReady && hasHandedState) {
             Entry e;
