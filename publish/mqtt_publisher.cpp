@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <mutex>
@@ -118,6 +119,7 @@ struct MqttPublisher::Link {
 
     static void onConnect(mosquitto*, void* link, int rc);
     static void onPublish(mosquitto*, void* link, int mid);
+    static void onLog(mosquitto*, void* link, int level, const char* text);
 
     Options options;
     MqttPublisher* owner;
@@ -147,6 +149,9 @@ struct MqttPublisher::Link {
     int refusedCode = 0;
 
     std::atomic<int> connack{-1};
+    // The library reported a failed TLS handshake since the last connection attempt; it
+    // may end such an attempt with MOSQ_ERR_TLS or with a plain socket error.
+    std::atomic<bool> tlsFailed{false};
 
     mutable std::mutex ackMutex;
     std::unordered_map<int, bool> pending; // mid -> is a reading
@@ -172,6 +177,8 @@ MqttPublisher::Link::Link(Options o, MqttPublisher* publisher)
     mosquitto_max_inflight_messages_set(mosq, kWindow);
     mosquitto_connect_callback_set(mosq, &Link::onConnect);
     mosquitto_publish_callback_set(mosq, &Link::onPublish);
+    if (options.url.tls)
+        mosquitto_log_callback_set(mosq, &Link::onLog);
     static const char kOffline[] = "offline";
     mosquitto_will_set(mosq, stateTopic.c_str(), static_cast<int>(sizeof kOffline - 1), kOffline, 1,
                        true);
@@ -364,11 +371,18 @@ void MqttPublisher::Link::onPublish(mosquitto*, void* link, int mid) {
     static_cast<Link*>(link)->acknowledged(mid);
 }
 
+void MqttPublisher::Link::onLog(mosquitto*, void* link, int level, const char* text) {
+    // Only whether it happened is kept: the library's messages are not for people.
+    if (level == MOSQ_LOG_ERR && std::strncmp(text, "OpenSSL Error", 13) == 0)
+        static_cast<Link*>(link)->tlsFailed.store(true);
+}
+
 void MqttPublisher::Link::run() {
     int retryMs = kFirstRetryMs;
     bool initialised = false;
     for (;;) {
         const TimeMs attemptStart = nowMs();
+        tlsFailed.store(false);
         // The first call sets the host and port; later ones keep them.
         int rc = initialised ? mosquitto_reconnect_async(mosq)
                              : mosquitto_connect_async(mosq, options.url.host.c_str(),
@@ -463,7 +477,7 @@ void MqttPublisher::Link::lost(int rc, bool wasConnected) {
         downSince = nowMs();
     if (refusedCode > 0)
         phase = Phase::refused;
-    else if (rc == MOSQ_ERR_TLS)
+    else if (rc == MOSQ_ERR_TLS || tlsFailed.load())
         phase = Phase::insecure;
     else
         phase = Phase::unreachable;
@@ -482,7 +496,9 @@ void MqttPublisher::Link::disconnect() {
 
 MqttPublisher::MqttPublisher(Options options, QObject* parent)
     : QObject(parent), link_(std::make_unique<Link>(std::move(options), this)) {
-    shownStatus_ = statusText();
+    // The first status comes from the event loop, once whoever made the publisher has
+    // connected to statusChanged.
+    link_->notify();
 }
 
 MqttPublisher::~MqttPublisher() {
