@@ -120,16 +120,18 @@ void BM_PublishToBroker(benchmark::State& state) {
     }
     std::int64_t i = 0;
     for (auto _ : state) {
-        publisher.publish(reading(i++));
+        const kv::PublishedReading r = reading(i++);
+        const auto begin = std::chrono::steady_clock::now();
+        publisher.publish(r);
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
         // As at the poll's pace: the broker has acknowledged the last before the next.
-        state.PauseTiming();
         if (!waitIdle(publisher))
             state.SkipWithError("a reading was not acknowledged");
-        state.ResumeTiming();
     }
     state.counters["dropped"] = static_cast<double>(publisher.dropped());
 }
-BENCHMARK(BM_PublishToBroker)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PublishToBroker)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Nobody listens on the port: every reading waits.
 void BM_PublishWhileUnreachable(benchmark::State& state) {

@@ -70,15 +70,9 @@ inline bool accepts(int port) {
 // retained messages persist across stop() and start().
 class Broker {
 public:
-    explicit Broker(const std::string& extra = {}, bool startNow = true) : port_(freePort()) {
-        std::ofstream(folder_ / "broker.conf")
-            << "user root\n" // stays who it is when the tests run as root
-            << "persistence true\npersistence_location " << (folder_ / "") << "\n"
-            << "log_dest file " << (folder_ / "broker.log") << "\n"
-            << "max_queued_messages 0\n"
-            << "listener " << port_ << " 127.0.0.1\n"
-            << (extra.find("password_file") == std::string::npos ? "allow_anonymous true\n" : "")
-            << extra;
+    explicit Broker(const std::string& extra = {}, bool startNow = true)
+        : extra_(extra), port_(freePort()) {
+        writeConfiguration();
         if (startNow)
             start();
     }
@@ -88,6 +82,39 @@ public:
     const Folder& folder() const { return folder_; }
 
     void start() {
+        // Another test may take the free port first; then this broker ends at once and
+        // begins again on another (only before any client knows the port).
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            launch();
+            if (pid_ > 0 || started_) {
+                started_ = true;
+                return;
+            }
+            port_ = freePort();
+            writeConfiguration();
+        }
+    }
+    void stop() {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    void writeConfiguration() {
+        std::ofstream(folder_ / "broker.conf")
+            << "user root\n" // stays who it is when the tests run as root
+            << "persistence true\npersistence_location " << (folder_ / "") << "\n"
+            << "log_dest file " << (folder_ / "broker.log") << "\n"
+            << "max_queued_messages 0\n"
+            << "listener " << port_ << " 127.0.0.1\n"
+            << (extra_.find("password_file") == std::string::npos ? "allow_anonymous true\n" : "")
+            << extra_;
+    }
+
+    void launch() {
         pid_ = fork();
         if (pid_ == 0) {
             // Its warnings (running as root) go to its log, not into the test's output.
@@ -99,20 +126,19 @@ public:
             _exit(127);
         }
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!accepts(port_) && std::chrono::steady_clock::now() < end)
+        while (!accepts(port_) && std::chrono::steady_clock::now() < end) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1; // it could not listen
+                return;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    void stop() {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+        }
     }
 
-private:
     Folder folder_;
+    std::string extra_;
     int port_;
+    bool started_ = false;
     pid_t pid_ = -1;
 };
 
