@@ -139,6 +139,9 @@ struct MqttPublisher::Link {
     State state = State::offline;
     bool hasHandedState = false;
     State handedState = State::offline;
+    // The newest state message the bound dropped: the broker learns it before what follows.
+    bool hasDroppedState = false;
+    State droppedState = State::offline;
     bool connected = false;
     bool ready = false; // connected, and what the last connection left is acknowledged
     bool everReady = false;
@@ -227,9 +230,13 @@ void MqttPublisher::Link::setState(State s) {
 
 void MqttPublisher::Link::enqueue(const Entry& entry) {
     if (options.queueLimit > 0 && queue.size() >= options.queueLimit) {
-        if (queue.front().kind == Kind::reading) {
+        const Entry& oldest = queue.front();
+        if (oldest.kind == Kind::reading) {
             --readingsQueued;
             ++dropped;
+        } else {
+            hasDroppedState = true;
+            droppedState = static_cast<State>(oldest.code);
         }
         queue.pop_front();
     }
@@ -443,17 +450,18 @@ bool MqttPublisher::Link::afterLoop(TimeMs attemptStart) {
         changed = true;
     }
     // Messages of the last connection go out again first, in their order; only then new
-    // ones, beginning with the state the broker last had from us (it may since have
-    // published the last will).
+    // ones, beginning with the newest state the bound dropped, or else the state the broker
+    // last had from us (it may since have published the last will).
     if (connected && !ready && (inflight() == 0 || nowMs() - connectedAt > kResendMs)) {
         forgetPending();
         ready = true;
-        if (everReady && hasHandedState) {
+        if (hasDroppedState || (everReady && hasHandedState)) {
             Entry e;
             e.kind = Kind::state;
-            e.code = static_cast<std::uint8_t>(handedState);
+            e.code = static_cast<std::uint8_t>(hasDroppedState ? droppedState : handedState);
             e.time = nowMs();
             queue.push_front(e);
+            hasDroppedState = false;
         }
         everReady = true;
     }

@@ -213,6 +213,8 @@ TEST(MqttPublisher, BeyondTheBoundTheOldestReadingsAreDroppedAndCounted) {
     ASSERT_TRUE(waitFor([&] { return sub.live("kv/bound/reading").size() >= 10; }));
     ASSERT_TRUE(waitFor([&] { return publisher.idle(); }));
     EXPECT_EQ(valuesOf(sub.live("kv/bound/reading")), range(15, 25));
+    // The state went with the oldest, yet the broker learns it before the readings.
+    EXPECT_EQ(sub.live("kv/bound/state"), std::vector<std::string>{"online"});
 }
 
 // The child publisher: its stdout and stderr together once it has told `until` or ended.
