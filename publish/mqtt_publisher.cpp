@@ -105,8 +105,9 @@ struct MqttPublisher::Link {
 
     // The network thread.
     void run();
-    bool afterLoop(TimeMs attemptStart);
-    void lost(int rc, bool wasConnected);
+    // The broker's answer to the connection if it came in this loop, else -1.
+    int afterLoop(TimeMs attemptStart);
+    void lost(int rc, bool wasConnected, bool refused);
     void disconnect();
 
     // Acknowledgements, under ackMutex, which is taken last and never held across a call into
@@ -397,11 +398,13 @@ void MqttPublisher::Link::run() {
         if (rc != MOSQ_ERR_INVAL)
             initialised = true;
         bool wasConnected = false;
+        bool refused = false;
         if (rc == MOSQ_ERR_SUCCESS) {
             for (;;) {
                 rc = mosquitto_loop(mosq, kLoopTimeoutMs, 1);
-                if (afterLoop(attemptStart))
-                    wasConnected = true;
+                const int answer = afterLoop(attemptStart);
+                wasConnected = wasConnected || answer == 0;
+                refused = refused || answer > 0;
                 if (rc != MOSQ_ERR_SUCCESS)
                     break;
                 bool stopping, flushed;
@@ -423,7 +426,7 @@ void MqttPublisher::Link::run() {
             std::lock_guard<std::mutex> lock(mutex);
             wasConnected = wasConnected || connected;
         }
-        lost(rc, wasConnected);
+        lost(rc, wasConnected, refused);
         if (wasConnected)
             retryMs = kFirstRetryMs;
         std::unique_lock<std::mutex> lock(mutex);
@@ -434,7 +437,7 @@ void MqttPublisher::Link::run() {
     }
 }
 
-bool MqttPublisher::Link::afterLoop(TimeMs attemptStart) {
+int MqttPublisher::Link::afterLoop(TimeMs attemptStart) {
     const int code = connack.exchange(-1);
     std::lock_guard<std::mutex> lock(mutex);
     bool changed = false;
@@ -473,17 +476,17 @@ bool MqttPublisher::Link::afterLoop(TimeMs attemptStart) {
     if (changed)
         notify();
     wake.notify_all();
-    return code == 0;
+    return code;
 }
 
-void MqttPublisher::Link::lost(int rc, bool wasConnected) {
+void MqttPublisher::Link::lost(int rc, bool wasConnected, bool refused) {
     std::lock_guard<std::mutex> lock(mutex);
     connected = false;
     ready = false;
     const Phase before = phase;
     if (wasConnected && phase == Phase::publishing)
         downSince = nowMs();
-    if (refusedCode > 0)
+    if (refused)
         phase = Phase::refused;
     else if (rc == MOSQ_ERR_TLS || tlsFailed.load())
         phase = Phase::insecure;

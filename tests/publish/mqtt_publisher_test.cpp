@@ -278,8 +278,11 @@ TEST(MqttPublisher, ABrokerWithAPasswordFileTakesTheRightPasswordOnlyAndNoneIsSh
     Child wrong({url(broker.port(), "kv/wrong", "meter")}, "KV_MQTT_PASSWORD", "Wr0ng-secret");
     EXPECT_TRUE(wrong.waitFor("MQTT: the broker refused the connection: not authorised\n"))
         << wrong.out.toStdString();
-    EXPECT_FALSE(wrong.out.contains("Wr0ng")) << wrong.out.toStdString();
     EXPECT_TRUE(sub.live("kv/wrong/reading").empty());
+    // A refusal is told only while the broker refuses.
+    broker.stop();
+    EXPECT_TRUE(wrong.waitFor("MQTT: 127.0.0.1 unreachable since ")) << wrong.out.toStdString();
+    EXPECT_FALSE(wrong.out.contains("Wr0ng")) << wrong.out.toStdString();
 }
 
 // A certificate authority and two broker certificates signed by it, one for 127.0.0.1 and
