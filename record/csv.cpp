@@ -68,8 +68,39 @@ void civilFromDays(long long z, long long& y, unsigned& m, unsigned& d) {
     y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
 }
 
-// ISO 8601 local time with milliseconds and the UTC offset.
-void appendCsvTime(std::string& out, TimeMs time) {
+// Seconds with three decimals, 12.300; negative when the clock was set back.
+void appendElapsed(std::string& out, TimeMs milliseconds) {
+    if (milliseconds < 0)
+        out += '-';
+    // Unsigned, so that the most negative value has a magnitude too.
+    const std::uint64_t magnitude = milliseconds < 0 ? 0 - static_cast<std::uint64_t>(milliseconds)
+                                                     : static_cast<std::uint64_t>(milliseconds);
+    appendUnsigned(out, magnitude / 1000);
+    const auto fraction = static_cast<unsigned>(magnitude % 1000);
+    out += '.';
+    out += static_cast<char>('0' + fraction / 100);
+    out += static_cast<char>('0' + fraction / 10 % 10);
+    out += static_cast<char>('0' + fraction % 10);
+}
+
+// The field as it is, or quoted with its quotes doubled.
+void appendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+} // namespace
+
+void appendLocalTime(std::string& out, TimeMs time) {
     const TimeMs seconds = floorDiv(time, 1000);
     const auto millis = static_cast<int>(time - seconds * 1000);
     // A time the C library cannot place in the local zone (years beyond its range) is
@@ -116,37 +147,7 @@ void appendCsvTime(std::string& out, TimeMs time) {
     }
 }
 
-// Seconds with three decimals, 12.300; negative when the clock was set back.
-void appendElapsed(std::string& out, TimeMs milliseconds) {
-    if (milliseconds < 0)
-        out += '-';
-    // Unsigned, so that the most negative value has a magnitude too.
-    const std::uint64_t magnitude = milliseconds < 0 ? 0 - static_cast<std::uint64_t>(milliseconds)
-                                                     : static_cast<std::uint64_t>(milliseconds);
-    appendUnsigned(out, magnitude / 1000);
-    const auto fraction = static_cast<unsigned>(magnitude % 1000);
-    out += '.';
-    out += static_cast<char>('0' + fraction / 100);
-    out += static_cast<char>('0' + fraction / 10 % 10);
-    out += static_cast<char>('0' + fraction % 10);
-}
-
-// The field as it is, or quoted with its quotes doubled.
-void appendCsvField(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
-const char* statusText(RowStatus status) {
+const char* rowStatusText(RowStatus status) {
     switch (status) {
     case RowStatus::ok:
         return "ok";
@@ -158,8 +159,6 @@ const char* statusText(RowStatus status) {
     return "";
 }
 
-} // namespace
-
 void appendDecimal(std::string& out, float value) {
     // Fixed notation keeps the shortest round trip but never switches to an exponent; the
     // largest float needs 39 digits, the smallest 45 decimals.
@@ -169,7 +168,7 @@ void appendDecimal(std::string& out, float value) {
 }
 
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start) {
-    appendCsvTime(out, row.time);
+    appendLocalTime(out, row.time);
     out += ',';
     appendElapsed(out, row.time - start);
     out += ',';
@@ -178,7 +177,7 @@ void appendCsvRow(std::string& out, const Row& row, const RowContext& context, T
     out += ',';
     appendCsvField(out, context.unit);
     out += ',';
-    out += statusText(row.status);
+    out += rowStatusText(row.status);
     out += ',';
     if (context.hasCodes) {
         appendUnsigned(out, context.function);

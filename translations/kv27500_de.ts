@@ -308,6 +308,88 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::MqttPublisher</name>
+    <message>
+        <source>it does not accept this protocol version</source>
+        <translation>er nimmt diese Protokollversion nicht an</translation>
+    </message>
+    <message>
+        <source>it rejected the client identifier</source>
+        <translation>er hat die Client-Kennung abgelehnt</translation>
+    </message>
+    <message>
+        <source>the service is unavailable</source>
+        <translation>der Dienst ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>bad user name or password</source>
+        <translation>falscher Benutzername oder falsches Passwort</translation>
+    </message>
+    <message>
+        <source>not authorised</source>
+        <translation>nicht berechtigt</translation>
+    </message>
+    <message>
+        <source>reason %1</source>
+        <translation>Grund %1</translation>
+    </message>
+    <message>
+        <source>MQTT: connecting to %1 as %2</source>
+        <translation>MQTT: verbinde mit %1 als %2</translation>
+    </message>
+    <message>
+        <source>MQTT: publishing to %1 as %2</source>
+        <translation>MQTT: veröffentliche auf %1 als %2</translation>
+    </message>
+    <message>
+        <source>MQTT: %1 unreachable since %2, %3 readings waiting</source>
+        <translation>MQTT: %1 seit %2 nicht erreichbar, %3 Messwerte warten</translation>
+    </message>
+    <message>
+        <source>MQTT: %1 unreachable since %2, %3 readings waiting, the oldest %4 dropped</source>
+        <translation>MQTT: %1 seit %2 nicht erreichbar, %3 Messwerte warten, die ältesten %4 verworfen</translation>
+    </message>
+    <message>
+        <source>MQTT: the broker refused the connection: %1</source>
+        <translation>MQTT: der Broker hat die Verbindung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>MQTT: no secure connection to %1: its certificate was refused, or it offers no TLS on port %2</source>
+        <translation>MQTT: keine sichere Verbindung zu %1: sein Zertifikat wurde abgelehnt, oder er bietet auf Port %2 kein TLS an</translation>
+    </message>
+</context>
+<context>
+    <name>kv::MqttUrl</name>
+    <message>
+        <source>The MQTT address is malformed: write it as mqtt://[USER@]HOST[:PORT]/TOPIC/PREFIX, or mqtts:// for TLS.</source>
+        <translation>Die MQTT-Adresse ist fehlerhaft: schreiben Sie sie als mqtt://[BENUTZER@]HOST[:PORT]/THEMA/PRÄFIX, oder mqtts:// für TLS.</translation>
+    </message>
+    <message>
+        <source>The MQTT address begins with %1://, but only mqtt:// and mqtts:// are known.</source>
+        <translation>Die MQTT-Adresse beginnt mit %1://, bekannt sind aber nur mqtt:// und mqtts://.</translation>
+    </message>
+    <message>
+        <source>The MQTT address holds a password; give it in KV_MQTT_PASSWORD or a password file instead.</source>
+        <translation>Die MQTT-Adresse enthält ein Passwort; geben Sie es stattdessen in KV_MQTT_PASSWORD oder einer Passwortdatei an.</translation>
+    </message>
+    <message>
+        <source>The MQTT port %1 is not a number from 1 to 65535.</source>
+        <translation>Der MQTT-Port %1 ist keine Zahl von 1 bis 65535.</translation>
+    </message>
+    <message>
+        <source>The MQTT address names no topic prefix after the host.</source>
+        <translation>Die MQTT-Adresse nennt nach dem Host kein Themenpräfix.</translation>
+    </message>
+    <message>
+        <source>The MQTT topic prefix %1 holds + or #, which only subscribers may use.</source>
+        <translation>Das MQTT-Themenpräfix %1 enthält + oder #, die nur Abonnenten verwenden dürfen.</translation>
+    </message>
+    <message>
+        <source>The MQTT topic prefix %1 has an empty level between its slashes.</source>
+        <translation>Das MQTT-Themenpräfix %1 hat eine leere Ebene zwischen seinen Schrägstrichen.</translation>
+    </message>
+</context>
+<context>
     <name>kv::OpenFailure</name>
     <message>
         <source>Cannot open %1: no such device.</source>

@@ -27,16 +27,17 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"meter", {"core", "format", "serial"}},
     {"sim", {"core", "serial", "meter"}},
     {"record", {"core"}},
+    {"publish", {"core", "record"}},
     {"app",
-     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim",
-      "record"}},
+     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
+      "publish"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "app"}},
+      "publish", "app"}},
     {"fuzz", {"core", "format", "serial", "meter", "record"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "app"}},
+      "publish", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -47,6 +48,9 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
 
 // Layers whose code is plain C++, usable without Qt.
 const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
+
+// Layers that use Qt Core alone, so that they run in a program without a display.
+const std::set<std::string> kCoreOnly = {"publish"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);
@@ -167,6 +171,17 @@ TEST(Layers, PlainLayersDoNotUseQt) {
     for (const std::string& layer : kPlain)
         for (const Include& inc : includesBelow(root() / layer))
             EXPECT_NE(inc.text.rfind('Q', 0), 0u) << where(inc);
+}
+
+TEST(Layers, CoreOnlyLayersLinkNoGuiOrWidgets) {
+    static const std::regex gui(R"(Qt6::(Gui|Widgets)\b)");
+    for (const std::string& layer : kCoreOnly) {
+        EXPECT_FALSE(std::regex_search(readAll(root() / layer / "CMakeLists.txt"), gui)) << layer;
+        for (const Include& inc : includesBelow(root() / layer))
+            EXPECT_TRUE(inc.text.rfind("QtGui", 0) != 0 && inc.text.rfind("QtWidgets", 0) != 0 &&
+                        inc.text.rfind("QWidget", 0) != 0)
+                << where(inc);
+    }
 }
 
 } // namespace
