@@ -18,28 +18,6 @@ void appendUnsigned(std::string& out, std::uint64_t value) {
     out.append(buf, res.ptr);
 }
 
-// ISO 8601 local time with milliseconds and the UTC offset.
-void appendCsvTime(std::string& out, TimeMs time) {
-    const TimeMs seconds = floorDiv(time, 1000);
-    const auto millis = static_cast<int>(time - seconds * 1000);
-    const auto t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    // A time the C library cannot place in the local zone (years beyond its range) is
-    // written in UTC, which is still a correct ISO 8601 time.
-    if (!localtime_r(&t, &tm) && !gmtime_r(&t, &tm)) {
-        tm = std::tm{};
-        tm.tm_year = 70;
-        tm.tm_mday = 1;
-    }
-    const long offset = std::labs(tm.tm_gmtoff) / 60;
-    char buf[96];
-    const int n =
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld",
-                      tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                      tm.tm_sec, millis, tm.tm_gmtoff < 0 ? '-' : '+', offset / 60, offset % 60);
-    out.append(buf, static_cast<std::size_t>(n));
-}
-
 // Seconds with three decimals, 12.300; negative when the clock was set back.
 void appendElapsed(std::string& out, TimeMs milliseconds) {
     if (milliseconds < 0)
@@ -83,6 +61,27 @@ const char* statusText(RowStatus status) {
 }
 
 } // namespace
+
+void appendCsvTime(std::string& out, TimeMs time) {
+    const TimeMs seconds = floorDiv(time, 1000);
+    const auto millis = static_cast<int>(time - seconds * 1000);
+    const auto t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    // A time the C library cannot place in the local zone (years beyond its range) is
+    // written in UTC, which is still a correct ISO 8601 time.
+    if (!localtime_r(&t, &tm) && !gmtime_r(&t, &tm)) {
+        tm = std::tm{};
+        tm.tm_year = 70;
+        tm.tm_mday = 1;
+    }
+    const long offset = std::labs(tm.tm_gmtoff) / 60;
+    char buf[96];
+    const int n =
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld",
+                      tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                      tm.tm_sec, millis, tm.tm_gmtoff < 0 ? '-' : '+', offset / 60, offset % 60);
+    out.append(buf, static_cast<std::size_t>(n));
+}
 
 void appendDecimal(std::string& out, float value) {
     // Fixed notation keeps the shortest round trip but never switches to an exponent; the

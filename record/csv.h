@@ -16,6 +16,9 @@ constexpr std::string_view kCsvHeader = "time,elapsed_s,value,unit,status,functi
 // The shortest plain decimal that reads back as the same single-precision value: a point,
 // never a comma, grouping or exponent, whatever the C locale says.
 void appendDecimal(std::string& out, float value);
+// The time of a row as the CSV writes it: ISO 8601 local time with milliseconds and the UTC
+// offset (2026-12-08T14:03:07.125+01:00), in the zone TZ names.
+void appendCsvTime(std::string& out, TimeMs time);
 // One whole line of `row`, whose session started at `start`: the time in ISO 8601 local
 // time with milliseconds and UTC offset (2026-12-08T14:03:07.125+01:00, in the zone TZ
 // names), the seconds since the start with three decimals, and fields quoted only where

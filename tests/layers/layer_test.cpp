@@ -27,15 +27,16 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"meter", {"core", "format", "serial"}},
     {"sim", {"core", "serial", "meter"}},
     {"record", {"core"}},
+    {"watch", {"core", "format", "record"}},
     {"app",
-     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim",
-      "record"}},
+     {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
+      "watch"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "app"}},
+      "watch", "app"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "app"}},
+      "watch", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -46,6 +47,9 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
 
 // Layers whose code is plain C++, usable without Qt.
 const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
+
+// Layers that may use Qt Core but nothing that draws.
+const std::set<std::string> kQtCoreOnly = {"watch"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);
@@ -166,6 +170,16 @@ TEST(Layers, PlainLayersDoNotUseQt) {
     for (const std::string& layer : kPlain)
         for (const Include& inc : includesBelow(root() / layer))
             EXPECT_NE(inc.text.rfind('Q', 0), 0u) << where(inc);
+}
+
+TEST(Layers, QtCoreLayersLinkNoQtModuleThatDraws) {
+    static const std::regex module(R"(\bQt6::([A-Za-z]+)\b)");
+    for (const std::string& layer : kQtCoreOnly) {
+        const std::string text = readAll(root() / layer / "CMakeLists.txt");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), module);
+             it != std::sregex_iterator(); ++it)
+            EXPECT_EQ((*it)[1].str(), "Core") << layer << "/CMakeLists.txt links " << it->str();
+    }
 }
 
 } // namespace
