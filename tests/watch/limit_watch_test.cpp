@@ -12,38 +12,33 @@ namespace {
 
 using test::reading;
 
-// Feeds the values and writes down what each crossing said, and every bell.
+// Feeds the readings; writes down each crossing as "side value", and counts the bells.
 struct Heard {
     std::vector<std::string> crossings;
     int bells = 0;
 };
 
 Heard feed(LimitWatch& watch, const std::vector<WatchedReading>& readings) {
-    Heard run;
+    Heard heard;
     watch.onCrossing = [&](const LimitCrossing& c) {
         char value[32];
         std::snprintf(value, sizeof value, "%g", double(c.reading.value));
-        run.crossings.push_back(std::string(limitSideName(c.side)) + " " + value);
+        heard.crossings.push_back(std::string(limitSideName(c.side)) + " " + value);
     };
-    watch.onBell = [&] { ++run.bells; };
+    watch.onBell = [&] { ++heard.bells; };
     for (const WatchedReading& r : readings)
         watch.feed(r);
-    return run;
+    return heard;
 }
 
-std::vector<WatchedReading> values(std::initializer_list<float> list, const char* unit = "V-DC") {
-    std::vector<WatchedReading> out;
-    for (float v : list)
-        out.push_back(reading(v, unit));
-    return out;
-}
+using Crossings = std::vector<std::string>;
 
 TEST(LimitCrossings, EachCrossingIsReportedOnceHoweverLongTheReadingStaysThere) {
     struct Case {
         const char* name;
         std::optional<float> lower, upper;
         std::vector<float> values;
-        std::vector<std::string> crossings;
+        Crossings crossings;
         int bells;
     } cases[] = {
         {"out above, back, out below, back",
@@ -89,57 +84,38 @@ TEST(LimitCrossings, EachCrossingIsReportedOnceHoweverLongTheReadingStaysThere) 
         std::vector<WatchedReading> rs;
         for (float v : c.values)
             rs.push_back(reading(v));
-        const Heard run = feed(watch, rs);
-        EXPECT_EQ(run.crossings, c.crossings) << c.name;
-        EXPECT_EQ(run.bells, c.bells) << c.name;
+        const Heard heard = feed(watch, rs);
+        EXPECT_EQ(heard.crossings, c.crossings) << c.name;
+        EXPECT_EQ(heard.bells, c.bells) << c.name;
     }
 }
 
 TEST(LimitCrossings, AnOverloadHasNoValueAndChangesNothing) {
     LimitWatch watch;
     watch.setLimits({1.0f, 12.0f, "V-DC"});
-    const Heard run =
+    const Heard heard =
         feed(watch, {reading(13), test::overload(), reading(14), test::overload(), reading(5)});
-    EXPECT_EQ(run.crossings, (std::vector<std::string>{"upper 13", "inside 5"}));
-}
-
-TEST(LimitCrossings, NewLimitsStartAfreshAndNoLimitsWatchNothing) {
-    LimitWatch watch;
-    watch.setLimits({1.0f, 12.0f, "V-DC"});
-    Heard run = feed(watch, values({13}));
-    watch.setLimits({1.0f, 20.0f, "V-DC"});
-    run = feed(watch, values({13, 25}));
-    EXPECT_EQ(run.crossings, (std::vector<std::string>{"upper 25"}));
-    watch.clear();
-    run = feed(watch, values({-5, 50}));
-    EXPECT_TRUE(run.crossings.empty());
-    EXPECT_EQ(watch.footerText(), "");
+    EXPECT_EQ(heard.crossings, (Crossings{"upper 13", "inside 5"}));
 }
 
 TEST(LimitSuspension, AnotherUnitSuspendsTheLimitsUntilTheirUnitComesBack) {
-    test::Separators german(',', '.');
     LimitWatch watch;
     watch.setLimits({1.0f, 12.0f, "V-DC"});
-    std::vector<WatchedReading> rs = values({13});
-    for (const WatchedReading& r : values({0.5f, 5000, 0}, "mVolt"))
-        rs.push_back(r);
-    Heard run = feed(watch, rs);
-    EXPECT_EQ(run.crossings, (std::vector<std::string>{"upper 13"}));
+    Heard heard = feed(watch, {reading(13), reading(0.5f, "mVolt"), reading(5000, "mVolt")});
+    EXPECT_EQ(heard.crossings, (Crossings{"upper 13"}));
     EXPECT_TRUE(watch.suspended());
     EXPECT_EQ(watch.footerText(), "Limits suspended: they are in V-DC, the meter shows mVolt");
 
-    // Back where it was before the unit changed: no new crossing; then back inside.
-    run = feed(watch, values({14, 5}));
+    // Back on the side it was before the unit changed: no new crossing; then back inside.
+    heard = feed(watch, {reading(14), reading(5)});
     EXPECT_FALSE(watch.suspended());
-    EXPECT_EQ(run.crossings, (std::vector<std::string>{"inside 5"}));
-    EXPECT_EQ(run.bells, 0);
-}
+    EXPECT_EQ(heard.crossings, (Crossings{"inside 5"}));
+    EXPECT_EQ(heard.bells, 0);
 
-TEST(LimitSuspension, LimitsWithoutAUnitTakeTheFirstReadingsUnit) {
-    LimitWatch watch;
+    // Limits given before the meter said anything are in the first reading's unit.
     watch.setLimits({1.0f, 12.0f, ""});
-    const Heard run = feed(watch, {reading(20, "mVolt"), reading(20, "V-DC")});
-    EXPECT_EQ(run.crossings, (std::vector<std::string>{"upper 20"}));
+    heard = feed(watch, {reading(20, "mVolt"), reading(20, "V-DC")});
+    EXPECT_EQ(heard.crossings, (Crossings{"upper 20"}));
     EXPECT_EQ(watch.limits().unit, "mVolt");
     EXPECT_TRUE(watch.suspended());
 }
@@ -156,6 +132,8 @@ TEST(LimitFooter, SaysWhichLimitIsExceededSinceWhenInTheReadingsDigits) {
     EXPECT_EQ(watch.footerText(), "Above the upper limit of 12,000 V-DC since 14:03:07");
     watch.feed(reading(0.25f, "V-DC", "0.0000", test::kAt140307 + 3600000));
     EXPECT_EQ(watch.footerText(), "Below the lower limit of 1,5000 V-DC since 15:03:07");
+    watch.clear();
+    EXPECT_EQ(watch.footerText(), "");
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace kv {
 namespace {
 
-// The record as a session with these readings of one unit leaves it.
+// The record a session with these readings of one unit leaves.
 RecordStatistics session(std::initializer_list<float> values, const char* unit = "mVolt") {
     Recorder recorder;
     recorder.start(test::kAt140307);
@@ -18,19 +18,19 @@ RecordStatistics session(std::initializer_list<float> values, const char* unit =
     return recorder.statistics();
 }
 
-TEST(StatisticsFooter, MinimumMaximumAndMeanShowTheDigitsOfTheReadings) {
+TEST(StatisticsFooter, ShowsTheReadingsDigitsInTheRegionalFormat) {
     test::Separators german(',', '.');
-    // A mean of 22.6543 must not claim a digit the meter never showed.
-    const RecordStatistics s = session({22.654f, 22.655f, 22.653f, 22.655f});
-    EXPECT_EQ(statisticsText(s.units[0], "00.000"),
+    // A mean of 22.6543 would claim a digit the meter never showed.
+    EXPECT_EQ(statisticsText(session({22.654f, 22.655f, 22.653f, 22.655f}), "mVolt", "00.000"),
               "4 readings, min 22,653 mVolt, max 22,655 mVolt, mean 22,654 mVolt");
-    // Without a picture, the decimals the values need, the same for all three.
-    EXPECT_EQ(statisticsText(session({1.5f, 2.25f, 3.0f}).units[0], ""),
+    // Without a picture, the decimals minimum and maximum need, the same for all three.
+    EXPECT_EQ(statisticsText(session({1.5f, 2.25f, 3.0f}), "mVolt", ""),
               "3 readings, min 1,5 mVolt, max 3,0 mVolt, mean 2,3 mVolt");
-}
+    EXPECT_EQ(statisticsText(session({7.0f}), "mVolt", "0.00"),
+              "1 reading, min 7,00 mVolt, max 7,00 mVolt, mean 7,00 mVolt");
+    // A unit the session has not seen yet: the meter has just switched to it.
+    EXPECT_EQ(statisticsText(session({7.0f}), "Ohm", "0.0"), "No readings in Ohm yet");
 
-TEST(StatisticsFooter, CountsInTheRegionalFormat) {
-    test::Separators german(',', '.');
     UnitStatistics many;
     many.unit = "V-DC";
     many.readings = 1234;
@@ -39,12 +39,6 @@ TEST(StatisticsFooter, CountsInTheRegionalFormat) {
     many.mean = 12.3456;
     EXPECT_EQ(statisticsText(many, "#,##0.00"),
               "1.234 readings, min -1,00 V-DC, max 1.000,00 V-DC, mean 12,35 V-DC");
-    EXPECT_EQ(statisticsText(session({7.0f}).units[0], "0.0"),
-              "1 reading, min 7,0 mVolt, max 7,0 mVolt, mean 7,0 mVolt");
-    // A unit the session has not seen yet (the meter just switched to it).
-    EXPECT_EQ(statisticsText(session({7.0f}), "Ohm", "0.0"), "No readings in Ohm yet");
-    EXPECT_EQ(statisticsText(session({7.0f}), "mVolt", "0.00"),
-              "1 reading, min 7,00 mVolt, max 7,00 mVolt, mean 7,00 mVolt");
 }
 
 TEST(StatisticsMenu, OneLineOfValuesAndOneOfGapsPerUnit) {
@@ -55,15 +49,14 @@ TEST(StatisticsMenu, OneLineOfValuesAndOneOfGapsPerUnit) {
     recorder.addReading(test::kAt140307 + 300, 120.25f, "mVolt", 2, 2);
     recorder.addGap();
     recorder.addGarbled();
-    const std::vector<std::string> lines =
-        statisticsLines(recorder.statistics(), "mVolt", "000.00");
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "1 reading, min 1.5 V-DC, max 1.5 V-DC, mean 1.5 V-DC",
-                         "Gaps: 0, overloads: 1",
-                         "1 reading, min 120.25 mVolt, max 120.25 mVolt, mean 120.25 mVolt",
-                         "Gaps: 1, overloads: 0",
-                         "Garbled replies: 1",
-                     }));
+    EXPECT_EQ(statisticsLines(recorder.statistics(), "mVolt", "000.00"),
+              (std::vector<std::string>{
+                  "1 reading, min 1.5 V-DC, max 1.5 V-DC, mean 1.5 V-DC",
+                  "Gaps: 0, overloads: 1",
+                  "1 reading, min 120.25 mVolt, max 120.25 mVolt, mean 120.25 mVolt",
+                  "Gaps: 1, overloads: 0",
+                  "Garbled replies: 1",
+              }));
     EXPECT_EQ(statisticsLines(RecordStatistics{}, "", ""),
               (std::vector<std::string>{"No readings yet"}));
 }
