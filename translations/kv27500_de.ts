@@ -218,6 +218,85 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::Hold</name>
+    <message>
+        <source>Hold: %1 since %2</source>
+        <translation>Gehalten: %1 seit %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LimitCommand</name>
+    <message>
+        <source>The limit command %1 is still running: this crossing starts no second one</source>
+        <translation>Der Grenzwertbefehl %1 läuft noch: diese Überschreitung startet keinen zweiten</translation>
+    </message>
+    <message>
+        <source>The limit command %1 crashed</source>
+        <translation>Der Grenzwertbefehl %1 ist abgestürzt</translation>
+    </message>
+    <message>
+        <source>The limit command %1 exited with status %2</source>
+        <translation>Der Grenzwertbefehl %1 endete mit Status %2</translation>
+    </message>
+    <message>
+        <source>The limit command %1 could not be started: %2</source>
+        <translation>Der Grenzwertbefehl %1 konnte nicht gestartet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LimitWatch</name>
+    <message>
+        <source>Limits suspended: they are in %1, the meter shows %2</source>
+        <translation>Grenzwerte ausgesetzt: sie gelten in %1, das Messgerät zeigt %2</translation>
+    </message>
+    <message>
+        <source>Above the upper limit of %1 since %2</source>
+        <translation>Über dem oberen Grenzwert von %1 seit %2</translation>
+    </message>
+    <message>
+        <source>Below the lower limit of %1 since %2</source>
+        <translation>Unter dem unteren Grenzwert von %1 seit %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::Limits</name>
+    <message>
+        <source>The lower limit is not a number: %1</source>
+        <translation>Der untere Grenzwert ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>The upper limit is not a number: %1</source>
+        <translation>Der obere Grenzwert ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>The lower limit %1 lies above the upper limit %2.</source>
+        <translation>Der untere Grenzwert %1 liegt über dem oberen Grenzwert %2.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LimitsDialog</name>
+    <message>
+        <source>Limits</source>
+        <translation>Grenzwerte</translation>
+    </message>
+    <message>
+        <source>Empty: no limit</source>
+        <translation>Leer: kein Grenzwert</translation>
+    </message>
+    <message>
+        <source>In %1; empty: no limit</source>
+        <translation>In %1; leer: kein Grenzwert</translation>
+    </message>
+    <message>
+        <source>&amp;Lower limit:</source>
+        <translation>&amp;Unterer Grenzwert:</translation>
+    </message>
+    <message>
+        <source>&amp;Upper limit:</source>
+        <translation>&amp;Oberer Grenzwert:</translation>
+    </message>
+</context>
+<context>
     <name>kv::LogRun</name>
     <message>
         <source>Cannot open COM%1.</source>
@@ -482,6 +561,17 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::Relative</name>
+    <message>
+        <source>Relative to %1</source>
+        <translation>Relativ zu %1</translation>
+    </message>
+    <message>
+        <source>Relative mode ended: the unit changed from %1 to %2</source>
+        <translation>Relativmodus beendet: die Einheit wechselte von %1 zu %2</translation>
+    </message>
+</context>
+<context>
     <name>kv::SerialLink</name>
     <message>
         <source>not a valid mode text</source>
@@ -512,6 +602,33 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>cannot write %1</source>
         <translation>%1 lässt sich nicht schreiben</translation>
+    </message>
+</context>
+<context>
+    <name>kv::Statistics</name>
+    <message>
+        <source>No readings in %1 yet</source>
+        <translation>Noch keine Messwerte in %1</translation>
+    </message>
+    <message>
+        <source>1 reading, min %1, max %2, mean %3</source>
+        <translation>1 Messwert, Min. %1, Max. %2, Mittel %3</translation>
+    </message>
+    <message>
+        <source>%1 readings, min %2, max %3, mean %4</source>
+        <translation>%1 Messwerte, Min. %2, Max. %3, Mittel %4</translation>
+    </message>
+    <message>
+        <source>Gaps: %1, overloads: %2</source>
+        <translation>Lücken: %1, Überlastungen: %2</translation>
+    </message>
+    <message>
+        <source>No readings yet</source>
+        <translation>Noch keine Messwerte</translation>
+    </message>
+    <message>
+        <source>Garbled replies: %1</source>
+        <translation>Verstümmelte Antworten: %1</translation>
     </message>
 </context>
 <context>

@@ -28,16 +28,17 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"sim", {"core", "serial", "meter"}},
     {"record", {"core"}},
     {"publish", {"core", "record"}},
+    {"watch", {"core", "format", "record"}},
     {"app",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "publish"}},
+      "publish", "watch"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "publish", "app"}},
+      "publish", "watch", "app"}},
     {"fuzz", {"core", "format", "serial", "meter", "record"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "publish", "app"}},
+      "publish", "watch", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -50,7 +51,7 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
 const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
 
 // Layers that use Qt Core alone, so that they run in a program without a display.
-const std::set<std::string> kCoreOnly = {"publish"};
+const std::set<std::string> kCoreOnly = {"publish", "watch"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);
