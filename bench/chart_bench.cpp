@@ -1,11 +1,14 @@
 // Cost of the trend chart as the readings pile up: adding one reading, one whole drawing
 // pass of the window's chart at its window size with N readings of a noisy walk, and a
-// month-long session (3e7 readings) appended one by one.
+// month-long session (3e7 readings) appended one by one; on the clock axis the pass with
+// all readings and with the last ten minutes shown, the readout under a moving mouse, and
+// the bytes a timed reading costs.
 #include "app/main_form.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -132,6 +135,21 @@ struct BenchChart {
         value += step(rng);
         series.appendPoint(value, {}, kv::clBlack);
     }
+    // n readings ten a second, each with its time, and a silence of a minute every
+    // `breakEvery` readings when that is not 0.
+    void addTimedReadings(int n, int breakEvery = 0) {
+        for (int i = 0; i < n; ++i) {
+            if (breakEvery > 0 && i % breakEvery == breakEvery / 2) {
+                series.appendBreak(kv::BreakReason::brGap, time);
+                time += 60000;
+                continue;
+            }
+            value += step(rng);
+            series.appendAt(value, time, kv::clBlack);
+            time += 100;
+        }
+    }
+    std::int64_t time = 1765288800000; // 2025-12-09 14:00 UTC
     double bytesPerPoint() const {
         return series.pointCount() ? double(series.storageBytes()) / series.pointCount() : 0.0;
     }
@@ -174,6 +192,103 @@ BENCHMARK(BM_ChartPass)
     ->Unit(benchmark::kMicrosecond);
 // Filling the chart takes seconds: one run with a fixed number of passes.
 BENCHMARK(BM_ChartPass)->Args({kMonth, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+kv::RollingWindow windowOf(std::int64_t arg) {
+    switch (arg) {
+    case 1:
+        return kv::RollingWindow::rwLastMinute;
+    case 2:
+        return kv::RollingWindow::rwLast10Minutes;
+    case 3:
+        return kv::RollingWindow::rwLastHour;
+    default:
+        return kv::RollingWindow::rwAll;
+    }
+}
+
+// Passes on the clock axis over N timed readings; the second argument picks the rolling
+// window (0 all, 2 the last ten minutes), the third breaks the line every so many readings.
+void BM_ClockPass(benchmark::State& state) {
+    BenchChart b;
+    b.addTimedReadings(int(state.range(0)), int(state.range(2)));
+    b.chart.setTimeAxis(true);
+    b.chart.setRollingWindow(windowOf(state.range(1)));
+    b.pass();
+    for (auto _ : state)
+        b.pass();
+    state.counters["bytes_per_point"] = b.bytesPerPoint();
+}
+BENCHMARK(BM_ClockPass)
+    ->Args({1000, 0, 0})
+    ->Args({1000000, 0, 0})
+    ->Args({1000, 2, 0})
+    ->Args({1000000, 2, 0})
+    ->Args({1000000, 0, 100000})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ClockPass)
+    ->Args({kMonth, 0, 0})
+    ->Args({kMonth, 2, 0})
+    ->Iterations(300)
+    ->Unit(benchmark::kMicrosecond);
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// From a mouse move over the plot to the readout on screen: the move finds the reading
+// under the pointer and the widget paints the face with cursor and label. The pointer
+// walks along the plot so that every move shows another reading or column.
+void BM_ReadoutMove(benchmark::State& state) {
+    BenchChart b;
+    b.addTimedReadings(int(state.range(0)));
+    b.chart.setTimeAxis(true);
+    b.chart.setRollingWindow(windowOf(state.range(1)));
+    b.chart.show();
+    QApplication::processEvents();
+    b.chart.repaint();
+    PaintCounter counter;
+    b.chart.installEventFilter(&counter);
+    const kv::Rect plot = b.chart.plotRect();
+    int x = plot.left + 1;
+    const int y = (plot.top + plot.bottom) / 2;
+    int shown = 0, dense = 0, moves = 0;
+    for (auto _ : state) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&b.chart, &move);
+        b.chart.repaint();
+        shown += b.chart.readoutShown();
+        dense += b.chart.readout().dense;
+        ++moves;
+        x = x + 7 < plot.right ? x + 7 : plot.left + 1;
+    }
+    b.chart.removeEventFilter(&counter);
+    state.counters["shown"] = moves ? double(shown) / moves : 0;
+    state.counters["dense"] = moves ? double(dense) / moves : 0;
+    state.counters["paints_per_move"] = moves ? double(counter.paints) / moves : 0;
+}
+BENCHMARK(BM_ReadoutMove)
+    ->Args({1000, 0})
+    ->Args({kMonth, 0})
+    ->Args({kMonth, 2})
+    ->Unit(benchmark::kMicrosecond);
+
+// What a timed reading costs the chart: value, time, index and the rest, per reading.
+void BM_TimedBytesPerPoint(benchmark::State& state) {
+    for (auto _ : state) {
+        BenchChart b;
+        b.addTimedReadings(int(state.range(0)));
+        b.pass();
+        state.counters["bytes_per_point"] = b.bytesPerPoint();
+    }
+}
+BENCHMARK(BM_TimedBytesPerPoint)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // One session: a chart drawn once (so the statistics and the range index are kept up by
 // every append from then on, as in the window), then n - 1 readings appended one by one,

@@ -87,6 +87,7 @@ void AxisPanel::paintContents(Canvas& c) {
     for (ChartSeries* s : series_)
         if (s->active())
             s->paintAllPoints(c, plotRect());
+    paintOverSeries(c);
 
     if (zoomDrag_.active)
         drawZoomFrame(c);
@@ -95,9 +96,13 @@ void AxisPanel::paintContents(Canvas& c) {
         onAfterDraw(*this);
 }
 
-void AxisPanel::layoutAxes(Canvas& c) {
+void AxisPanel::adjustAxisRanges() {
     for (AxisBase* a : axes())
         a->adjustRange(series_);
+}
+
+void AxisPanel::layoutAxes(Canvas& c) {
+    adjustAxisRanges();
     recalcPlotSize();
     Rect r = plotRect();
     for (AxisBase* a : axes()) {

@@ -59,6 +59,10 @@ protected:
     void paintContents(Canvas& c) override;
     virtual void paintTitles(Canvas&) {}
     virtual void paintBackWall(Canvas&) {}
+    // The ranges of every axis for the pass (first step of the layout).
+    virtual void adjustAxisRanges();
+    // Drawn after the series and before the rubber band.
+    virtual void paintOverSeries(Canvas&) {}
 
 private:
     void layoutAxes(Canvas& c);

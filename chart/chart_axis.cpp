@@ -4,6 +4,7 @@
 #include "core/rounding.h"
 #include "format/number_format.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -14,6 +15,8 @@ namespace {
 
 // Offsets this large fall back to the centre instead of overflowing the pixel maths.
 constexpr double kPixelOffsetLimit = 2147483647.0;
+// Room between clock labels, in percent of a label's width.
+constexpr int kClockLabelSeparation = 50;
 // More labels than this in one span draw none at all.
 constexpr double kMaxLabelSteps = 10000.0;
 
@@ -110,6 +113,14 @@ void AxisBase::adjustRange(const std::vector<ChartSeries*>& series) {
             break;
         }
     }
+}
+
+void AxisBase::adjustRangeTo(double minimum, double maximum) {
+    if (automatic_ || automaticMaximum_)
+        maximum_ = maximum;
+    if (automatic_ || automaticMinimum_)
+        minimum_ = minimum;
+    setScale(minimum_, maximum_);
 }
 
 int AxisBase::tickAreaWidth() const {
@@ -232,6 +243,8 @@ int AxisBase::labelColumnWidth(Canvas& c) const {
     if (horizontal_ == upright(labelsAngle_)) {
         // Labels stacked across the axis: one label height.
         c.setFont(labelsFont_);
+        if (clockLabels_)
+            return c.textHeight("W") * 2;
         int lines = 1;
         for (double v : {scaleMin_, scaleMax_})
             lines = std::max(lines, int(textLines(labelText(v)).size()));
@@ -260,6 +273,8 @@ void AxisBase::draw(Canvas& c, const Rect& plot, ColorValue panelColor) {
         axisLinePos_ = clampToInt(otherSide_ ? plot.right - by : plot.left + by);
 
     tickList_.clear();
+    labelTexts_.clear();
+    clockStep_ = 0;
     if (labelStyle_ != LabelStyle::talNone) {
         c.setFont(labelsFont_);
         c.setBrushStyle(BrushStyle::bsClear);
@@ -267,7 +282,10 @@ void AxisBase::draw(Canvas& c, const Rect& plot, ColorValue panelColor) {
         // A clear brush means no box behind the text, whatever the canvas was left with;
         // otherwise a label would blot out whatever it overlaps in the panel colour.
         c.setBackMode(BackMode::Transparent);
-        drawValueLabels(c, chooseLabelStep(maxLabelCount(c)));
+        if (clockLabels_)
+            drawClockLabels(c);
+        else
+            drawValueLabels(c, chooseLabelStep(maxLabelCount(c)));
     }
     drawTicks(c, plot);
 }
@@ -300,8 +318,57 @@ void AxisBase::drawValueLabels(Canvas& c, double step) {
     c.setTextAlign(HAlign::Left, VAlign::Top);
 }
 
+std::int64_t AxisBase::localTime(std::int64_t utcMs) const {
+    return utcMs + (clockOffset_ ? clockOffset_(utcMs) : systemLocalOffset(utcMs));
+}
+
+std::string AxisBase::effectiveDateFormat() const {
+    if (!clockDateFormat_.empty())
+        return clockDateFormat_;
+    return QLocale().dateFormat(QLocale::ShortFormat).toStdString();
+}
+
+void AxisBase::drawClockLabels(Canvas& c) {
+    if (!std::isfinite(scaleMin_) || !std::isfinite(scaleMax_) || std::fabs(scaleMin_) > 1e17 ||
+        std::fabs(scaleMax_) > 1e17)
+        return;
+    c.setFont(labelsFont_);
+    const int textHeight = c.textHeight("W");
+    const std::string pattern = effectiveDateFormat();
+    const LocalOffset offset = clockOffset_ ? clockOffset_ : LocalOffset(systemLocalOffset);
+    lastLabelPos_ = INT_MIN;
+    lastLabelText_.clear();
+    std::vector<ClockLabel> labels;
+    if (scaleSpan_ == 0) {
+        // One moment: its own label, in the middle.
+        const auto t = static_cast<std::int64_t>(std::llround(scaleMin_));
+        labels.push_back(ClockLabel{t, clockTimeText(localTime(t), true) + "\n" +
+                                           clockDateText(localTime(t), pattern)});
+    } else {
+        const double span = std::fabs(scaleSpan_);
+        const bool seconds = clockShowsSeconds(span);
+        const int timeWidth = c.textWidth(seconds ? "00:00:00" : "00:00");
+        const int dateWidth =
+            c.textWidth(clockDateText(localTime(static_cast<std::int64_t>(scaleMin_)), pattern));
+        // Times read best with room between them: at least half a label's width.
+        clockStep_ = chooseClockStep(span, axisLength_, timeWidth, dateWidth,
+                                     std::max(labelsSeparation_, kClockLabelSeparation));
+        labels = kv::clockLabels(std::min(scaleMin_, scaleMax_), std::max(scaleMin_, scaleMax_),
+                                 clockStep_, seconds, pattern, offset);
+    }
+    for (const ClockLabel& l : labels)
+        drawLabelAt(
+            c, valueToPixel(double(l.utcMs)), [&l] { return l.text; }, textHeight);
+    c.setTextAlign(HAlign::Left, VAlign::Top);
+}
+
 void AxisBase::drawLabel(Canvas& c, double v, int textHeight) {
-    const int pos = valueToPixel(v);
+    drawLabelAt(
+        c, valueToPixel(v), [&] { return labelText(v); }, textHeight);
+}
+
+template <typename Text>
+void AxisBase::drawLabelAt(Canvas& c, int pos, Text&& textOf, int textHeight) {
     if (!labelsOnAxis_ && !(pos > startPixel_ && pos < endPixel_))
         return;
     if (!tickOnLabelsOnly_)
@@ -310,13 +377,14 @@ void AxisBase::drawLabel(Canvas& c, double v, int textHeight) {
         return;
     if (tickOnLabelsOnly_)
         addTick(pos);
-    const std::string text = labelText(v);
+    const std::string text = textOf();
     // The walk may meet one value many times over (equal readings); the same text on the
     // same place needs drawing once.
     if (pos == lastLabelPos_ && text == lastLabelText_)
         return;
     lastLabelPos_ = pos;
     lastLabelText_ = text;
+    labelTexts_.push_back(text);
 
     const std::vector<std::string> lines = textLines(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -401,7 +469,8 @@ void AxisBase::drawTicks(Canvas& c, const Rect& plot) {
         eachDistinct(tickList_, [&](int p) { tickLine(c, p, -out, -out * tickInnerLength_); });
     }
 
-    if (!tickList_.empty()) {
+    // Clock steps do not divide into quarters that mean anything.
+    if (!tickList_.empty() && !clockLabels_) {
         const std::vector<int> minor = minorTickPositions();
         if (minorTicks_.visible()) {
             minorTicks_.applyTo(c);

@@ -2,9 +2,11 @@
 
 #include "canvas/canvas.h"
 #include "chart/chart_pen.h"
+#include "chart/time_scale.h"
 #include "core/settings_object.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -100,6 +102,24 @@ public:
     void setRoundFirstLabel(bool v) { assignIfChanged(roundFirstLabel_, v); }
     bool tickOnLabelsOnly() const { return tickOnLabelsOnly_; }
     void setTickOnLabelsOnly(bool v) { assignIfChanged(tickOnLabelsOnly_, v); }
+    // Values are milliseconds since the epoch, labelled with the local wall-clock time on
+    // steps of the clock ladder (see chooseClockStep), two lines high: the time, and the
+    // date on the first label and at midnight. No minor ticks.
+    bool clockLabels() const { return clockLabels_; }
+    void setClockLabels(bool v) { assignIfChanged(clockLabels_, v); }
+    // The date's pattern (QDate's); empty: the regional short date.
+    const std::string& clockDateFormat() const { return clockDateFormat_; }
+    void setClockDateFormat(const std::string& v) { assignIfChanged(clockDateFormat_, v); }
+    // Local time of the clock labels; unset: the regional settings' time zone.
+    const LocalOffset& clockOffset() const { return clockOffset_; }
+    void setClockOffset(LocalOffset v) {
+        clockOffset_ = std::move(v);
+        change();
+    }
+    // The local time of a moment on this axis.
+    std::int64_t localTime(std::int64_t utcMs) const;
+    // The date pattern in force.
+    std::string effectiveDateFormat() const;
 
     ChartPen& axisPen() { return axisPen_; }
     const ChartPen& axisPen() const { return axisPen_; }
@@ -145,6 +165,10 @@ public:
     int labelsPos() const { return labelsPos_; }
     bool dateTimeMode() const { return dateTimeMode_; }
     const std::vector<int>& tickList() const { return tickList_; }
+    // The texts of the labels drawn, in drawing order, each once per place.
+    const std::vector<std::string>& labelTexts() const { return labelTexts_; }
+    // The step of the clock labels drawn (0 without them).
+    std::int64_t clockStep() const { return clockStep_; }
 
     // --- Drawing pass
     // The extreme of the series bound to this axis (0 when none has points): active
@@ -173,12 +197,17 @@ public:
     int labelColumnWidth(Canvas& c) const;
     int tickAreaWidth() const;
 
+    // The range a chart chooses in place of the series' extremes: Minimum and Maximum
+    // where they are automatic, then the scale (as adjustRange does).
+    void adjustRangeTo(double minimum, double maximum);
     // Only the working values (for callers that lay out the axis themselves).
     void setScale(double minimum, double maximum);
 
 private:
     void drawValueLabels(Canvas& c, double step);
+    void drawClockLabels(Canvas& c);
     void drawLabel(Canvas& c, double v, int textHeight);
+    template <typename Text> void drawLabelAt(Canvas& c, int pos, Text&& text, int textHeight);
     void addTick(int pos);
     void drawTicks(Canvas& c, const Rect& plot);
     void tickLine(Canvas& c, int pos, int from, int length);
@@ -208,6 +237,9 @@ private:
     bool exactDateTime_ = true;
     bool roundFirstLabel_ = true;
     bool tickOnLabelsOnly_ = true;
+    bool clockLabels_ = false;
+    std::string clockDateFormat_;
+    LocalOffset clockOffset_;
     ChartPen axisPen_{clBlack, 2};
     ChartPen ticks_{clGray, 1};
     int tickLength_ = 4;
@@ -229,6 +261,8 @@ private:
     int axisLinePos_ = 0, labelsPos_ = 0;
     bool dateTimeMode_ = false;
     std::vector<int> tickList_;
+    std::vector<std::string> labelTexts_;
+    std::int64_t clockStep_ = 0;
     int lastLabelPos_ = 0;
     std::string lastLabelText_;
 };

@@ -47,8 +47,112 @@ int ChartSeries::storePoint(double x, double y, const std::string& label, ColorV
     yValues_.insertAt(index, yValues_.pendingValue());
     colors_.insertAt(index, color);
     labels_.insertAt(index, label);
+    storeNotes(index, color);
     pointAdded(index);
     return index;
+}
+
+void ChartSeries::storeNotes(int index, ColorValue color) {
+    const int before = pointCount() - 1; // points there were before this one
+    const std::int64_t t = pendingTime_;
+    pendingTime_ = kNoTime;
+    if (t != kNoTime && times_.count() < before) {
+        // The first timed point: the untimed ones before it are taken as read with it.
+        while (times_.count() < before)
+            times_.append(t);
+    }
+    if (times_.count() == before && (t != kNoTime || before > 0)) {
+        // A timed series stays timed: an untimed point takes the time before it.
+        const std::int64_t time =
+            t != kNoTime ? t : times_.at(std::clamp(index - 1, 0, before - 1));
+        if (index == before)
+            times_.append(time);
+        else
+            times_.insertAt(index, time);
+    }
+    breaks_.insertAt(index, color == clNone, pendingReason_);
+    pendingReason_ = BreakReason::brGap;
+    if (index < before)
+        units_.shiftFrom(index);
+}
+
+int ChartSeries::appendAt(double value, std::int64_t timeMs, ColorValue color) {
+    pendingTime_ = timeMs;
+    const int index = appendPoint(value, {}, color);
+    pendingTime_ = kNoTime;
+    return index;
+}
+
+int ChartSeries::appendBreak(BreakReason reason, std::int64_t timeMs) {
+    const int n = pointCount();
+    if (n == 0)
+        return -1;
+    pendingTime_ = timeMs;
+    pendingReason_ = reason;
+    const int index = appendPoint(mandatoryList().storedAt(n - 1), {}, clNone);
+    pendingTime_ = kNoTime;
+    pendingReason_ = BreakReason::brGap;
+    return index;
+}
+
+void ChartSeries::setUnit(const std::string& unit) {
+    if (unit == unit_)
+        return;
+    unit_ = unit;
+    if (pointCount() > 0)
+        appendBreak(BreakReason::brUnitChange);
+    units_.startAt(pointCount(), unit_);
+}
+
+void ChartSeries::setXFromTimes(bool v) {
+    if (v == xFromTimes_)
+        return;
+    xFromTimes_ = v;
+    if (timed())
+        requestRepaint();
+}
+
+int ChartSeries::drawnAtOrAfter(int index) const {
+    const int n = pointCount();
+    while (index >= 0 && index < n && breaks_.contains(index)) {
+        ColorValue color = 0;
+        const int end = colors_.runEnd(index, color);
+        // A null run in the colours skips all of its points at once.
+        index = color == clNone ? end + 1 : index + 1;
+    }
+    return index >= 0 && index < n ? index : -1;
+}
+
+int ChartSeries::drawnAtOrBefore(int index) const {
+    const int n = pointCount();
+    while (index >= 0 && index < n && breaks_.contains(index)) {
+        ColorValue color = 0;
+        colors_.runEnd(index, color);
+        index = color == clNone ? colors_.runStart(index) - 1 : index - 1;
+    }
+    return index >= 0 && index < n ? index : -1;
+}
+
+int ChartSeries::firstAtOrAfterX(double x) const {
+    const int n = pointCount();
+    if (xIsTime()) {
+        // Times are whole milliseconds.
+        const double t = std::ceil(x);
+        if (!(t > double(std::numeric_limits<std::int64_t>::min())))
+            return 0;
+        if (!(t < double(std::numeric_limits<std::int64_t>::max())))
+            return n;
+        return times_.firstAtOrAfter(std::int64_t(t));
+    }
+    int lo = 0, hi = n;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (xAt(mid) < x)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
 }
 
 void ChartSeries::pointAdded(int index) {
@@ -63,6 +167,13 @@ void ChartSeries::clearStorage() {
         list->removeAll();
     colors_.clear();
     labels_.clear();
+    times_.clear();
+    breaks_.clear();
+    units_.clear();
+    // The unit in force stays for the readings to come.
+    if (!unit_.empty())
+        units_.startAt(0, unit_);
+    ++generation_;
 }
 
 void ChartSeries::removeAllPoints() {
@@ -96,6 +207,27 @@ int ChartSeries::xPixel(int index) const {
 
 int ChartSeries::yPixel(int index) const {
     return verticalAxis_ ? verticalAxis_->valueToPixel(yAt(index)) : 0;
+}
+
+int ChartSeries::lastAtOrBeforeX(double x) const {
+    const int n = pointCount();
+    if (xIsTime()) {
+        const double t = std::floor(x);
+        if (!(t < double(std::numeric_limits<std::int64_t>::max())))
+            return n - 1;
+        if (!(t > double(std::numeric_limits<std::int64_t>::min())))
+            return -1;
+        return times_.firstAtOrAfter(std::int64_t(t) + 1) - 1;
+    }
+    int lo = 0, hi = n;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (!(xAt(mid) > x))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo - 1;
 }
 
 void ChartSeries::setSeriesColor(ColorValue v) {
@@ -133,7 +265,8 @@ void ChartSeries::requestRepaint() {
 
 std::size_t ChartSeries::storageBytes() const {
     return xValues_.storageBytes() + yValues_.storageBytes() + colors_.storageBytes() +
-           labels_.storageBytes();
+           labels_.storageBytes() + times_.storageBytes() + breaks_.storageBytes() +
+           units_.storageBytes();
 }
 
 void ChartSeries::beforeDraw() {
@@ -209,11 +342,19 @@ void ChartSeries::paintAllPoints(Canvas& c, const Rect& plotRect) {
         c.saveClip();
         // Inside the back wall's frame only.
         c.intersectClip(Rect{clampToInt(plotRect.left + 1LL), clampToInt(plotRect.top + 1LL),
-                             plotRect.right, clampToInt(plotRect.bottom - 1LL)});
+                             plotRect.right, plotRect.bottom});
         paintRange(c, firstVisible_, lastVisible_);
         c.restoreClip();
     }
     afterDraw();
+}
+
+int ChartSeries::insetRow(int y) const {
+    if (y == passRect_.top)
+        return clampToInt(y + 1LL);
+    if (y == passRect_.bottom)
+        return clampToInt(y - 1LL);
+    return y;
 }
 
 void ChartSeries::paintRange(Canvas& c, int first, int last) {
@@ -343,14 +484,14 @@ static Point edgeEntry(const ChartSeries& s, int index, int edgeX) {
         const double edgeValue = s.horizontalAxis()->pixelToValue(edgeX);
         y = y0 + (y1 - y0) * (edgeValue - x0) / (x1 - x0);
     }
-    const int py = s.verticalAxis() ? s.verticalAxis()->valueToPixel(y) : 0;
+    const int py = s.verticalAxis() ? s.drawnRow(s.verticalAxis()->valueToPixel(y)) : 0;
     return Point{edgeX, std::clamp(py, -kPixelLimit, kPixelLimit)};
 }
 
 void CustomSeries::paintPoint(Canvas& c, int index) {
     const ColorValue color = pointColor(index);
     const int x = xPixel(index);
-    const int y = yPixel(index);
+    const int y = insetRow(yPixel(index));
     if (ColumnReducer::inPixelRange(x) && ColumnReducer::inPixelRange(y)) {
         if (previousColor_ == clNone) {
             previousX_ = x;
@@ -483,7 +624,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
         return false;
 
     auto xp = [&](int i) { return hAxis->valueToPixel(xAt(i)); };
-    auto ypOf = [&](double stored) { return vAxis->valueToPixel(ys.scaled(stored)); };
+    auto ypOf = [&](double stored) { return insetRow(vAxis->valueToPixel(ys.scaled(stored))); };
     auto yp = [&](int i) { return ypOf(ys.storedAt(i)); };
 
     // The last index on the column that starts at `start`. Columns of one pass tend to

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "canvas/canvas.h"
+#include "chart/break_list.h"
 #include "chart/chart_pen.h"
 #include "chart/column_reducer.h"
+#include "chart/time_list.h"
 #include "chart/value_list.h"
 #include "core/settings_object.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -82,7 +86,53 @@ public:
     // Removes every point and releases all point storage; the next append gets X = 0.
     virtual void removeAllPoints();
 
-    virtual double xAt(int index) const { return xValues_.valueAt(index); }
+    // --- Times, breaks and units
+    // appendPoint for a reading taken at timeMs (milliseconds since the epoch). A series
+    // holds a time for every point or for none: the first timed point gives the points
+    // before it its time, and an untimed append to a timed series repeats the last time.
+    // Times never go back (see TimeList).
+    int appendAt(double value, std::int64_t timeMs, ColorValue color = ColorDefault);
+    // Breaks the line after the last point: a null point with the last point's value (so
+    // that it changes no range) and time, or timeMs when given. Nothing on an empty
+    // series, which has no line to break (-1).
+    int appendBreak(BreakReason reason, std::int64_t timeMs = kNoTime);
+    // The unit of the readings appended from now on. A change on a series with points
+    // breaks the line first: readings of two units are not to be joined.
+    void setUnit(const std::string& unit);
+    const std::string& unit() const { return unit_; }
+    // The unit point `index` was appended with.
+    const std::string& unitAt(int index) const { return units_.at(index); }
+
+    bool timed() const { return !times_.empty() && times_.count() == pointCount(); }
+    std::int64_t timeAt(int index) const { return times_.at(index); }
+    const TimeList& times() const { return times_; }
+    // Whether point `index` breaks the line (a null point), and why.
+    bool isBreak(int index) const { return breaks_.contains(index); }
+    BreakReason breakReason(int index) const { return breaks_.reasonAt(index); }
+    const BreakList& breaks() const { return breaks_; }
+    // The nearest point at or after (before) index that is not a break; -1 when none.
+    int drawnAtOrAfter(int index) const;
+    int drawnAtOrBefore(int index) const;
+    // Grows by one whenever all points are removed, so that whoever keeps point indices
+    // can tell they no longer name the same points.
+    unsigned generation() const { return generation_; }
+
+    // With this on, a timed series' X is the time of its points instead of the X list
+    // (the chart's clock axis sets it).
+    bool xFromTimes() const { return xFromTimes_; }
+    void setXFromTimes(bool v);
+    // True when X is the time now: xFromTimes() on a timed series.
+    bool xIsTime() const { return xFromTimes_ && timed(); }
+    // The first index whose X is not less than x (pointCount() when none); X must ascend.
+    int firstAtOrAfterX(double x) const;
+    // The last index whose X is not greater than x (-1 when none).
+    int lastAtOrBeforeX(double x) const;
+
+    static constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
+
+    virtual double xAt(int index) const {
+        return xIsTime() ? double(times_.at(index)) : xValues_.valueAt(index);
+    }
     virtual double yAt(int index) const { return yValues_.valueAt(index); }
     // The colour a point is drawn in: its own, or the series colour for ColorDefault
     // (a palette colour with colorEachPoint). clNone marks a null point.
@@ -90,9 +140,9 @@ public:
     virtual std::string pointLabel(int index) const;
 
     // Extremes of the X and Y lists (0 for an empty series).
-    virtual double maxX() const { return xValues_.maximum(); }
+    virtual double maxX() const { return xIsTime() ? double(times_.back()) : xValues_.maximum(); }
     virtual double maxY() const { return yValues_.maximum(); }
-    virtual double minX() const { return xValues_.minimum(); }
+    virtual double minX() const { return xIsTime() ? double(times_.front()) : xValues_.minimum(); }
     virtual double minY() const { return yValues_.minimum(); }
 
     // The point's values through the bound axes' value-to-pixel mapping (0 when unbound).
@@ -132,9 +182,13 @@ public:
     // Per-series preparation before all series are drawn (nothing for a line).
     virtual void prepareForDrawing() {}
     // Draws the visible points, clipped to the inside of the plot rectangle's frame.
+    // Points whose row is the frame's top or bottom row are drawn one row inside it, where
+    // they show; every other row stays as the axis maps it.
     virtual void paintAllPoints(Canvas& c, const Rect& plotRect);
     // Draws point `index` of the current pass (only valid inside paintAllPoints).
     virtual void paintPoint(Canvas& c, int index);
+    // The row a point on pixel row y is drawn on in the current pass (see paintAllPoints).
+    int drawnRow(int y) const { return insetRow(y); }
     // The index range of the last pass, -1 when nothing was drawn.
     int firstVisible() const { return firstVisible_; }
     int lastVisible() const { return lastVisible_; }
@@ -159,8 +213,11 @@ protected:
     virtual void paintRange(Canvas& c, int first, int last);
 
     void requestRepaint();
+    // Times, breaks and units of the point just stored at index.
+    void storeNotes(int index, ColorValue color);
     // The plot rectangle of the pass in progress.
     const Rect& passRect() const { return passRect_; }
+    int insetRow(int y) const;
     // Horizontal pixel of the edge the pass starts from (the right one when inverted).
     int startEdgePixel() const;
     // Visible index range for the pass (sets firstVisible_ and lastVisible_).
@@ -170,6 +227,9 @@ protected:
     ValueList yValues_{"Y", ValueListOrder::loNone};
     ColorList colors_;
     LabelList labels_;
+    TimeList times_;
+    BreakList breaks_;
+    UnitList units_;
     int firstVisible_ = -1;
     int lastVisible_ = -1;
 
@@ -182,6 +242,12 @@ private:
     AxisBase* verticalAxis_ = nullptr;
     std::function<void()> repaint_;
     Rect passRect_;
+    std::string unit_;
+    unsigned generation_ = 0;
+    bool xFromTimes_ = false;
+    // The time the add in progress carries (kNoTime: none), and the reason of a break.
+    std::int64_t pendingTime_ = kNoTime;
+    BreakReason pendingReason_ = BreakReason::brGap;
 };
 
 // A series drawn as a line from point to point (areas, stairs and pointers are kept as

@@ -1,6 +1,9 @@
 #include "chart/trend_chart.h"
 
+#include <QApplication>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -27,9 +30,407 @@ bool between(int v, int a, int b) {
     return v >= std::min(a, b) && v <= std::max(a, b);
 }
 
+// The readout label's background (the system's tool-tip yellow) and the markers' colour.
+constexpr ColorValue kReadoutBack = 0xE1FFFF;
+constexpr ColorValue kMarkerColor = clBlue;
+// Room between the label's text and its frame, and between label and cursor line.
+constexpr int kLabelPadding = 3;
+constexpr int kLabelOffset = 4;
+// Between the markers' line and the plot.
+constexpr int kMarkersLineGap = 2;
+
+QRect toQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+Rect united(const Rect& a, const Rect& b) {
+    if (a.width() <= 0 || a.height() <= 0)
+        return b;
+    if (b.width() <= 0 || b.height() <= 0)
+        return a;
+    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+Size measured(const FontSpec& font, const std::string& text) {
+    static QImage scratch(8, 8, QImage::Format_RGB32);
+    Canvas c(scratch);
+    c.setFont(font);
+    return c.textExtent(text);
+}
+
 } // namespace
 
-TrendChart::TrendChart(QWidget* parent) : ChartBase(parent) {}
+std::int64_t rollingWindowMs(RollingWindow w) {
+    switch (w) {
+    case RollingWindow::rwAll:
+        return 0;
+    case RollingWindow::rwLastMinute:
+        return kMinuteMs;
+    case RollingWindow::rwLast10Minutes:
+        return 10 * kMinuteMs;
+    case RollingWindow::rwLastHour:
+        return kHourMs;
+    }
+    return 0;
+}
+
+int rollingWindowReadings(RollingWindow w) {
+    // Ten readings a second, as the meter is polled.
+    return int(rollingWindowMs(w) / 100);
+}
+
+TrendChart::TrendChart(QWidget* parent) : ChartBase(parent) {
+    // Moves without a button pressed drive the readout.
+    setMouseTracking(true);
+}
+
+// ---------------------------------------------------------------------------------------
+// Clock axis and rolling window
+
+void TrendChart::setTimeAxis(bool on) {
+    if (on == timeAxis_)
+        return;
+    // A zoom's ranges are of the other kind of X.
+    if (saved_.valid)
+        restoreZoom();
+    timeAxis_ = on;
+    ChartPen& line = bottomAxis().axisPen();
+    if (on) {
+        bottomVisibleBefore_ = bottomAxis().visible();
+        bottomLineWidthBefore_ = line.width();
+        bottomAxis().setVisible(true);
+        // A wide axis line would cover the row inside the frame where the readings on
+        // the range's minimum are drawn; the frame marks the edge already.
+        line.setWidth(1);
+    } else {
+        bottomAxis().setVisible(bottomVisibleBefore_);
+        line.setWidth(bottomLineWidthBefore_);
+        bottomAxis().setClockLabels(false);
+    }
+    for (ChartSeries* s : seriesList())
+        s->setXFromTimes(on);
+    requestRepaint();
+}
+
+void TrendChart::setRollingWindow(RollingWindow w) {
+    if (w == window_)
+        return;
+    if (saved_.valid)
+        restoreZoom();
+    window_ = w;
+    requestRepaint();
+}
+
+void TrendChart::adjustAxisRanges() {
+    for (ChartSeries* s : seriesList())
+        s->setXFromTimes(timeAxis_);
+    const ChartSeries* read = readSeries();
+    bottomAxis().setClockLabels(timeAxis_ && read && read->timed());
+    AxisPanel::adjustAxisRanges();
+    if (window_ != RollingWindow::rwAll)
+        applyRollingWindow();
+}
+
+void TrendChart::applyRollingWindow() {
+    auto automatic = [](const AxisBase& a) {
+        return a.automatic() || a.automaticMinimum() || a.automaticMaximum();
+    };
+    for (AxisBase* a :
+         {static_cast<AxisBase*>(&bottomAxis()), static_cast<AxisBase*>(&topAxis())}) {
+        const bool bound =
+            std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
+                return s->active() && s->horizontalAxis() == a && s->pointCount() > 0;
+            });
+        if (!automatic(*a) || !bound)
+            continue;
+        const bool clock =
+            std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
+                return s->active() && s->horizontalAxis() == a && s->xIsTime();
+            });
+        const double newest = a->seriesExtreme(seriesList(), true);
+        const double span =
+            clock ? double(rollingWindowMs(window_)) : double(rollingWindowReadings(window_) - 1);
+        a->adjustRangeTo(newest - span, newest);
+    }
+    // The value range of what the window shows, from the min/max index.
+    for (AxisBase* a :
+         {static_cast<AxisBase*>(&leftAxis()), static_cast<AxisBase*>(&rightAxis())}) {
+        if (!automatic(*a))
+            continue;
+        bool found = false;
+        double lo = 0, hi = 0;
+        for (const ChartSeries* s : seriesList()) {
+            const AxisBase* h = s->horizontalAxis();
+            if (!s->active() || s->verticalAxis() != a || !h || s->pointCount() == 0 ||
+                s->yValues().hasNaN() || s->xValues().order() != ValueListOrder::loAscending)
+                continue;
+            const int first =
+                s->drawnAtOrAfter(s->firstAtOrAfterX(std::min(h->scaleMin(), h->scaleMax())));
+            const int last = s->lastAtOrBeforeX(std::max(h->scaleMin(), h->scaleMax()));
+            if (first < 0 || first > last)
+                continue;
+            const ValueList& ys = s->yValues();
+            const MinMaxIndex::Extremes e = ys.storedExtremes(first, last);
+            const double v0 = ys.scaled(e.min), v1 = ys.scaled(e.max);
+            const double smallest = std::min(v0, v1), largest = std::max(v0, v1);
+            lo = found ? std::min(lo, smallest) : smallest;
+            hi = found ? std::max(hi, largest) : largest;
+            found = true;
+        }
+        if (found)
+            a->adjustRangeTo(lo, hi);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Readout and markers
+
+ChartSeries* TrendChart::readSeries() const {
+    for (ChartSeries* s : seriesList())
+        if (s->active())
+            return s;
+    return nullptr;
+}
+
+std::string TrendChart::readoutText() const {
+    return readoutShown() ? readoutText_ : std::string();
+}
+
+std::string TrendChart::copyText() const {
+    const std::string markers = markersText();
+    return markers.empty() ? readoutText() : markers;
+}
+
+void TrendChart::hoverAt(int x, int y) {
+    const Rect& p = plotRect();
+    const bool inside = x > p.left && x < p.right && y > p.top && y < p.bottom && readSeries();
+    if (!inside) {
+        hoverOff();
+        return;
+    }
+    const Rect before = readoutRect();
+    hover_ = true;
+    hoverX_ = x;
+    hoverY_ = y;
+    refreshReadout();
+    const Rect dirty = united(before, readoutRect());
+    if (dirty.width() > 0 && dirty.height() > 0)
+        update(toQRect(dirty));
+}
+
+void TrendChart::hoverOff() {
+    if (!hover_)
+        return;
+    const Rect before = readoutRect();
+    const bool shown = readoutShown();
+    hover_ = false;
+    readout_ = ColumnReadout{};
+    readoutText_.clear();
+    if (before.width() > 0 && before.height() > 0)
+        update(toQRect(before));
+    if (shown)
+        emit readoutChanged(QString());
+}
+
+void TrendChart::refreshReadout() {
+    const std::string before = readoutText();
+    ChartSeries* s = readSeries();
+    readout_ = s ? readoutAt(*s, hoverX_) : ColumnReadout{};
+    readoutText_.clear();
+    overlayRect_ = Rect{};
+    if (s && readout_.found) {
+        const AxisBase& clock = bottomAxis();
+        readoutText_ = kv::readoutText(*s, readout_, leftAxis().axisValuesFormat(),
+                                       [&clock](std::int64_t t) { return clock.localTime(t) - t; });
+        overlayRect_ = overlayFor(readout_, readoutText_);
+    }
+    const std::string after = readoutText();
+    if (after != before)
+        emit readoutChanged(QString::fromStdString(after));
+}
+
+// The label beside the cursor line, right of it where it fits inside the plot, else left.
+Rect TrendChart::overlayFor(const ColumnReadout& r, const std::string& text) const {
+    const Rect& p = plotRect();
+    const Size size = measured(leftAxis().labelsFont(), text);
+    const int w = size.width + 2 * kLabelPadding, h = size.height + 2;
+    int left = r.cursorX + kLabelOffset;
+    if (left + w > p.right - 1)
+        left = r.cursorX - kLabelOffset - w;
+    left = std::max(left, p.left + 1);
+    const Rect label{left, p.top + 2, left + w, p.top + 2 + h};
+    const Rect line{r.cursorX, p.top + 1, r.cursorX + 1, p.bottom};
+    return united(label, r.cursorX > p.left && r.cursorX < p.right ? line : Rect{});
+}
+
+void TrendChart::drawOverlay(Canvas& c) const {
+    const Rect& p = plotRect();
+    const int x = readout_.cursorX;
+    c.setPenMode(PenMode::pmCopy);
+    if (x > p.left && x < p.right) {
+        c.setPenStyle(PenStyle::psSolid);
+        c.setPenWidth(1);
+        c.setPenColor(clGray);
+        c.line(x, p.top + 1, x, p.bottom);
+    }
+    const Size size = measured(leftAxis().labelsFont(), readoutText_);
+    const int w = size.width + 2 * kLabelPadding, h = size.height + 2;
+    int left = x + kLabelOffset;
+    if (left + w > p.right - 1)
+        left = x - kLabelOffset - w;
+    left = std::max(left, p.left + 1);
+    const Rect box{left, p.top + 2, left + w, p.top + 2 + h};
+    c.fillRect(box, kReadoutBack);
+    c.frameRect(box, clBlack);
+    c.setFont(leftAxis().labelsFont());
+    c.setBackMode(BackMode::Transparent);
+    c.setTextAlign(HAlign::Left, VAlign::Top);
+    c.textOut(box.left + kLabelPadding, box.top + 1, readoutText_);
+}
+
+bool TrendChart::markersValid() const {
+    const ChartSeries* s = readSeries();
+    return s && s == markerSeries_ && s->generation() == markerGeneration_;
+}
+
+int TrendChart::markerA() const {
+    return markersValid() && markers_[0] < readSeries()->pointCount() ? markers_[0] : -1;
+}
+
+int TrendChart::markerB() const {
+    return markersValid() && markers_[1] < readSeries()->pointCount() ? markers_[1] : -1;
+}
+
+void TrendChart::setMarker(int index) {
+    ChartSeries* s = readSeries();
+    if (!s || index < 0 || index >= s->pointCount())
+        return;
+    if (!markersValid()) {
+        markers_[0] = markers_[1] = -1;
+        nextMarker_ = 0;
+        markerSeries_ = s;
+        markerGeneration_ = s->generation();
+    }
+    if (nextMarker_ == 0) {
+        markers_[0] = index;
+        markers_[1] = -1;
+        nextMarker_ = 1;
+    } else {
+        markers_[1] = index;
+        nextMarker_ = 0;
+    }
+    stats_ =
+        markerB() >= 0 ? kv::markerStatistics(*s, markers_[0], markers_[1]) : MarkerStatistics{};
+    requestRepaint();
+    emit markersChanged(QString::fromStdString(markersText()));
+}
+
+void TrendChart::clearMarkers() {
+    const bool had = markerA() >= 0 || markerB() >= 0;
+    markers_[0] = markers_[1] = -1;
+    nextMarker_ = 0;
+    stats_ = MarkerStatistics{};
+    if (!had)
+        return;
+    requestRepaint();
+    emit markersChanged(QString());
+}
+
+MarkerStatistics TrendChart::markerStatistics() const {
+    return markerA() >= 0 && markerB() >= 0 ? stats_ : MarkerStatistics{};
+}
+
+std::string TrendChart::markersText() const {
+    const MarkerStatistics m = markerStatistics();
+    if (m.from < 0)
+        return {};
+    return kv::markersText(*readSeries(), m, leftAxis().axisValuesFormat());
+}
+
+void TrendChart::markerClick(int x) {
+    ChartSeries* s = readSeries();
+    if (!s)
+        return;
+    const ColumnReadout r = readoutAt(*s, x);
+    if (r.found)
+        setMarker(r.nearest);
+}
+
+void TrendChart::paintContents(Canvas& c) {
+    ChartBase::paintContents(c);
+    // The points under the mouse may have moved with the new layout.
+    if (hover_)
+        refreshReadout();
+}
+
+void TrendChart::paintTitles(Canvas& c) {
+    ChartBase::paintTitles(c);
+    const std::string text = markersText();
+    if (text.empty())
+        return;
+    // One line between the title and the plot, from the panel's left margin (the value
+    // labels take their column later).
+    Rect r = plotRect();
+    c.setFont(leftAxis().labelsFont());
+    c.setBackMode(BackMode::Transparent);
+    c.setTextAlign(HAlign::Left, VAlign::Top);
+    c.textOut(r.left, r.top, text);
+    r.top = clampToInt(static_cast<long long>(r.top) + c.textHeight("W") + kMarkersLineGap);
+    setPlotRect(r);
+    recalcPlotSize();
+}
+
+void TrendChart::paintOverSeries(Canvas& c) {
+    const ChartSeries* s = readSeries();
+    if (!s)
+        return;
+    const Rect& p = plotRect();
+    const char* names[] = {"A", "B"};
+    const int indices[] = {markerA(), markerB()};
+    for (int k = 0; k < 2; ++k) {
+        if (indices[k] < 0)
+            continue;
+        const int x = s->xPixel(indices[k]);
+        if (x <= p.left || x >= p.right)
+            continue;
+        c.setPenMode(PenMode::pmCopy);
+        c.setPenWidth(1);
+        c.setPenStyle(PenStyle::psDot);
+        c.setPenColor(kMarkerColor);
+        c.line(x, p.top + 1, x, p.bottom);
+        c.setPenStyle(PenStyle::psSolid);
+        FontSpec font = leftAxis().labelsFont();
+        font.bold = true;
+        font.color = kMarkerColor;
+        c.setFont(font);
+        c.setBackMode(BackMode::Transparent);
+        c.setTextAlign(HAlign::Left, VAlign::Top);
+        c.textOut(x + 2, p.top + 1, names[k]);
+    }
+}
+
+void TrendChart::paintEvent(QPaintEvent* e) {
+    if (!faceCurrent() && !paintingFace() && paintAllowed())
+        renderFace();
+    if (!readoutShown()) {
+        ChartBase::paintEvent(e);
+        return;
+    }
+    // The readout goes over a copy of the face, which keeps the chart's own pixels.
+    QImage shown = face().copy();
+    {
+        Canvas c(shown);
+        drawOverlay(c);
+    }
+    QPainter painter(this);
+    painter.drawImage(e->rect(), shown, e->rect());
+}
+
+void TrendChart::leaveEvent(QEvent* e) {
+    ChartBase::leaveEvent(e);
+    hoverOff();
+}
 
 // ---------------------------------------------------------------------------------------
 // Hit testing
@@ -284,10 +685,14 @@ void TrendChart::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
     const QPoint pos = e->position().toPoint();
     if (zoomDrag_.active) {
+        hoverOff();
         if (!zoomDrag_.isAt(pos.x(), pos.y()))
             changeZoomDrag([&pos](DragState& d) { d.moveTo(pos.x(), pos.y()); });
     } else if (scrollDrag_.active) {
+        hoverOff();
         scrollTo(pos.x(), pos.y());
+    } else {
+        hoverAt(pos.x(), pos.y());
     }
 }
 
@@ -337,8 +742,17 @@ void TrendChart::mouseReleaseEvent(QMouseEvent* e) {
             restoreZoom();
             requestRepaint();
             break;
-        case ZoomAction::zaNone:
+        case ZoomAction::zaNone: {
+            // A click, not a drag: the next marker. A click moves less than the platform's
+            // drag distance, which lies well below the zoom threshold, so that a short
+            // drag still does nothing.
+            const DragState& d = zoomDrag_;
+            const int slack = std::min(QApplication::startDragDistance(), kZoomDragThreshold);
+            if (std::abs(d.x1 - d.x0) < slack && std::abs(d.y1 - d.y0) < slack &&
+                insidePlot(d.x0, d.y0))
+                markerClick(d.x0);
             break;
+        }
         }
     }
     scrollDrag_.active = false;

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "chart/chart_base.h"
+#include "chart/chart_readout.h"
 
+#include <QString>
+#include <cstdint>
 #include <functional>
+#include <string>
 
 namespace kv {
 
@@ -24,13 +28,63 @@ struct ChartMouse {
     int y = 0;
 };
 
+// How much of the readings the chart shows while it follows the newest one.
+enum class RollingWindow { rwAll, rwLastMinute, rwLast10Minutes, rwLastHour };
+
+// The span of a window on the clock axis, in milliseconds, and on the index axis, in
+// readings (0 for rwAll: everything).
+std::int64_t rollingWindowMs(RollingWindow w);
+int rollingWindowReadings(RollingWindow w);
+
 // The line chart of the readings, with mouse zoom (left button: drag a rectangle towards
 // the lower right to zoom in, towards the upper left to go back to automatic ranges) and
 // scrolling (right button drag, wheel for the vertical axes). A zoom or a scroll fixes
 // the axis ranges, so new points are no longer followed until the zoom is undone.
+//
+// It reads off values as well: with the mouse over the plot a cursor line and a label
+// show the reading under it (a dense column's minimum, maximum and count); a left click
+// without a drag sets marker A at the nearest reading, the next one marker B, a third
+// starts again, and between two markers the line above the plot gives their statistics.
+// The X axis is the reading's index, or with timeAxis() its wall-clock time; a rolling
+// window shows only the newest minute, ten minutes or hour.
 class TrendChart : public ChartBase {
+    Q_OBJECT
 public:
     explicit TrendChart(QWidget* parent = nullptr);
+
+    // --- Clock axis and rolling window
+    // On: points of timed series stand at their time, and the bottom axis shows the
+    // clock under the plot. Off: the index chart. Switching undoes a zoom, whose ranges
+    // were of the other kind.
+    bool timeAxis() const { return timeAxis_; }
+    void setTimeAxis(bool on);
+    // The X range follows the newest reading over the window and the Y range is the
+    // automatic one of what the window shows. A zoom or scroll stops following; undoing
+    // it returns to the window. Choosing a window undoes a zoom.
+    RollingWindow rollingWindow() const { return window_; }
+    void setRollingWindow(RollingWindow w);
+
+    // --- Readout under the mouse
+    bool readoutShown() const { return hover_ && readout_.found; }
+    const ColumnReadout& readout() const { return readout_; }
+    // The readout label's text; empty while none is shown.
+    std::string readoutText() const;
+    // What Ctrl+C over the plot copies: the markers' line with both markers set, else the
+    // readout's text.
+    std::string copyText() const;
+    // Where cursor and label stand on screen (empty while none is shown).
+    Rect readoutRect() const { return readoutShown() ? overlayRect_ : Rect{}; }
+
+    // --- Markers
+    // Point indices of the markers, -1 where unset (and after the points were removed).
+    int markerA() const;
+    int markerB() const;
+    // Sets the next marker at point `index` of the first active series, as a click does.
+    void setMarker(int index);
+    void clearMarkers();
+    // The line between the markers; empty unless both are set.
+    std::string markersText() const;
+    MarkerStatistics markerStatistics() const;
 
     // The part under (x, y): a series' line, an axis, the title, the foot, the plot
     // rectangle (when a series is active) or the legend, first match in this order.
@@ -57,7 +111,17 @@ public:
     std::function<void(TrendChart&, AxisBase&, double& minimum, double& maximum, bool& allow)>
         onAllowScroll;
 
+signals:
+    void readoutChanged(const QString& text);
+    void markersChanged(const QString& text);
+
 protected:
+    void adjustAxisRanges() override;
+    void paintContents(Canvas& c) override;
+    void paintTitles(Canvas& c) override;
+    void paintOverSeries(Canvas& c) override;
+    void paintEvent(QPaintEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -85,9 +149,38 @@ private:
     static SavedAxis save(const AxisBase& a);
     void restore(AxisBase& a, const SavedAxis& s);
 
+    ChartSeries* readSeries() const;
+    bool markersValid() const;
+    void applyRollingWindow();
+    void hoverAt(int x, int y);
+    void hoverOff();
+    // Works the readout out again for the last mouse position; tells when it changed.
+    void refreshReadout();
+    Rect overlayFor(const ColumnReadout& r, const std::string& text) const;
+    void drawOverlay(Canvas& c) const;
+    void markerClick(int x);
+
     SavedAxisState saved_;
     bool zoomed_ = false;
     int wheelRemainder_ = 0;
+
+    bool timeAxis_ = false;
+    bool bottomVisibleBefore_ = false;
+    int bottomLineWidthBefore_ = 2;
+    RollingWindow window_ = RollingWindow::rwAll;
+
+    bool hover_ = false;
+    int hoverX_ = 0, hoverY_ = 0;
+    ColumnReadout readout_;
+    std::string readoutText_;
+    Rect overlayRect_;
+
+    int markers_[2] = {-1, -1};
+    int nextMarker_ = 0;
+    unsigned markerGeneration_ = 0;
+    const ChartSeries* markerSeries_ = nullptr;
+    // Worked out when the second marker is set: the markers stand on fixed points.
+    MarkerStatistics stats_;
 };
 
 } // namespace kv

@@ -251,6 +251,12 @@ int ColorList::runEnd(int index, ColorValue& color) const {
     return (r + 1 < runs_.size() ? runs_[r + 1].start : count_) - 1;
 }
 
+int ColorList::runStart(int index) const {
+    if (index < 0 || index >= count_)
+        return -1;
+    return runs_[runOf(index)].start;
+}
+
 // ---------------------------------------------------------------------------------------
 // LabelList
 

@@ -124,6 +124,8 @@ public:
     // The last index of the run of one colour that holds `index`, with that colour; -1
     // outside the list.
     int runEnd(int index, ColorValue& color) const;
+    // The first index of the run that holds `index`; -1 outside the list.
+    int runStart(int index) const;
     std::size_t storageBytes() const { return runs_.storageBytes(); }
 
 private:

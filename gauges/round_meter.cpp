@@ -91,7 +91,15 @@ void RoundMeter::setFontUnit(const FontSpec& f) {
 }
 
 void RoundMeter::setOptions(RoundMeterOptions s) {
+    using O = RoundMeterOption;
+    const bool flashingChanged = options_.contains(O::opLimit) != s.contains(O::opLimit) ||
+                                 options_.contains(O::opOverflow) != s.contains(O::opOverflow);
     options_ = s;
+    // Switching a flashing option must start or stop the flashing at once, not only at the
+    // next crossing of a limit or of the scale's end. The position is clamped by now; the
+    // overflow flags tell where the value lies.
+    if (flashingChanged && isLoaded())
+        flashCheck(overflowHigh() ? 1001 : overflowLow() ? -1 : ppt());
     if (updateLock() == 0)
         invalidate();
 }

@@ -18,26 +18,54 @@ void appendUnsigned(std::string& out, std::uint64_t value) {
     out.append(buf, res.ptr);
 }
 
-// ISO 8601 local time with milliseconds and the UTC offset.
-void appendCsvTime(std::string& out, TimeMs time) {
-    const TimeMs seconds = floorDiv(time, 1000);
-    const auto millis = static_cast<int>(time - seconds * 1000);
-    const auto t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    // A time the C library cannot place in the local zone (years beyond its range) is
-    // written in UTC, which is still a correct ISO 8601 time.
-    if (!localtime_r(&t, &tm) && !gmtime_r(&t, &tm)) {
-        tm = std::tm{};
-        tm.tm_year = 70;
-        tm.tm_mday = 1;
+// `value` with exactly `width` digits, zeros in front (value < 10^width).
+void appendDigits(std::string& out, unsigned value, int width) {
+    char buf[10];
+    for (int i = width - 1; i >= 0; --i) {
+        buf[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
     }
-    const long offset = std::labs(tm.tm_gmtoff) / 60;
-    char buf[96];
-    const int n =
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld",
-                      tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                      tm.tm_sec, millis, tm.tm_gmtoff < 0 ? '-' : '+', offset / 60, offset % 60);
-    out.append(buf, static_cast<std::size_t>(n));
+    out.append(buf, static_cast<std::size_t>(width));
+}
+
+// The local zone's offset from UTC at `seconds`. The C library's answer costs more than the
+// rest of a line, so it is asked once per quarter of an hour of UTC: every zone of today
+// changes its offset only on such a boundary. Where an old zone changed it in between, the
+// time written is still the same instant, given with the offset before the change.
+bool localOffset(std::time_t seconds, long& offset) {
+    struct Cached {
+        std::time_t window = -1;
+        long offset = 0;
+        std::string zone;
+    };
+    static thread_local Cached cached;
+    const char* tz = std::getenv("TZ");
+    const std::time_t window = static_cast<std::time_t>(floorDiv(seconds, 900));
+    if (window == cached.window && cached.zone == (tz ? tz : "")) {
+        offset = cached.offset;
+        return true;
+    }
+    std::tm tm{};
+    if (!localtime_r(&seconds, &tm))
+        return false;
+    cached.window = window;
+    cached.offset = tm.tm_gmtoff;
+    cached.zone = tz ? tz : "";
+    offset = tm.tm_gmtoff;
+    return true;
+}
+
+// Year, month and day of a count of days since 1970-01-01 (proleptic Gregorian).
+void civilFromDays(long long z, long long& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
 }
 
 // Seconds with three decimals, 12.300; negative when the clock was set back.
@@ -70,7 +98,56 @@ void appendCsvField(std::string& out, std::string_view text) {
     out += '"';
 }
 
-const char* statusText(RowStatus status) {
+} // namespace
+
+void appendLocalTime(std::string& out, TimeMs time) {
+    const TimeMs seconds = floorDiv(time, 1000);
+    const auto millis = static_cast<int>(time - seconds * 1000);
+    // A time the C library cannot place in the local zone (years beyond its range) is
+    // written in UTC, which is still a correct ISO 8601 time.
+    long gmtoff = 0;
+    if (!localOffset(static_cast<std::time_t>(seconds), gmtoff))
+        gmtoff = 0;
+    const long long local = seconds + gmtoff;
+    const long long days = floorDiv(local, 86400);
+    const long long inDay = local - days * 86400;
+    long long year = 0;
+    unsigned month = 0, day = 0;
+    civilFromDays(days, year, month, day);
+    const long offset = std::labs(gmtoff);
+    // Written by hand: snprintf took most of a line's time.
+    if (year < 0 || year > 9999) {
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%04lld", year);
+        out.append(buf, static_cast<std::size_t>(n));
+    } else {
+        appendDigits(out, static_cast<unsigned>(year), 4);
+    }
+    out += '-';
+    appendDigits(out, month, 2);
+    out += '-';
+    appendDigits(out, day, 2);
+    out += 'T';
+    appendDigits(out, static_cast<unsigned>(inDay / 3600), 2);
+    out += ':';
+    appendDigits(out, static_cast<unsigned>(inDay / 60 % 60), 2);
+    out += ':';
+    appendDigits(out, static_cast<unsigned>(inDay % 60), 2);
+    out += '.';
+    appendDigits(out, static_cast<unsigned>(millis), 3);
+    out += gmtoff < 0 ? '-' : '+';
+    appendDigits(out, static_cast<unsigned>(offset / 3600), 2);
+    out += ':';
+    appendDigits(out, static_cast<unsigned>(offset / 60 % 60), 2);
+    // The local mean time of old zones lies seconds off UTC: without them the text would
+    // name another instant.
+    if (offset % 60 != 0) {
+        out += ':';
+        appendDigits(out, static_cast<unsigned>(offset % 60), 2);
+    }
+}
+
+const char* rowStatusText(RowStatus status) {
     switch (status) {
     case RowStatus::ok:
         return "ok";
@@ -82,8 +159,6 @@ const char* statusText(RowStatus status) {
     return "";
 }
 
-} // namespace
-
 void appendDecimal(std::string& out, float value) {
     // Fixed notation keeps the shortest round trip but never switches to an exponent; the
     // largest float needs 39 digits, the smallest 45 decimals.
@@ -93,7 +168,7 @@ void appendDecimal(std::string& out, float value) {
 }
 
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start) {
-    appendCsvTime(out, row.time);
+    appendLocalTime(out, row.time);
     out += ',';
     appendElapsed(out, row.time - start);
     out += ',';
@@ -102,7 +177,7 @@ void appendCsvRow(std::string& out, const Row& row, const RowContext& context, T
     out += ',';
     appendCsvField(out, context.unit);
     out += ',';
-    out += statusText(row.status);
+    out += rowStatusText(row.status);
     out += ',';
     if (context.hasCodes) {
         appendUnsigned(out, context.function);

@@ -16,9 +16,13 @@ constexpr std::string_view kCsvHeader = "time,elapsed_s,value,unit,status,functi
 // The shortest plain decimal that reads back as the same single-precision value: a point,
 // never a comma, grouping or exponent, whatever the C locale says.
 void appendDecimal(std::string& out, float value);
-// One whole line of `row`, whose session started at `start`: the time in ISO 8601 local
-// time with milliseconds and UTC offset (2026-12-08T14:03:07.125+01:00, in the zone TZ
-// names), the seconds since the start with three decimals, and fields quoted only where
+// `time` in ISO 8601 local time with milliseconds and UTC offset
+// (2026-12-08T14:03:07.125+01:00, in the zone TZ names).
+void appendLocalTime(std::string& out, TimeMs time);
+// The status word of a row: ok, overload or gap.
+const char* rowStatusText(RowStatus status);
+// One whole line of `row`, whose session started at `start`: the time as appendLocalTime()
+// writes it, the seconds since the start with three decimals, and fields quoted only where
 // they hold a comma, quote, CR or LF.
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start);
 

@@ -114,4 +114,11 @@ void ReadingStore::clear() {
     contextIds_.clear();
 }
 
+void ReadingStore::swap(ReadingStore& other) noexcept {
+    blocks_.swap(other.blocks_);
+    std::swap(size_, other.size_);
+    contexts_.swap(other.contexts_);
+    contextIds_.swap(other.contextIds_);
+}
+
 } // namespace kv

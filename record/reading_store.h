@@ -60,6 +60,8 @@ public:
     void append(TimeMs time, RowStatus status, float value, std::uint32_t context);
     // Drops every row and context and gives their memory back.
     void clear();
+    // Exchanges the rows and contexts of two stores; nothing is copied.
+    void swap(ReadingStore& other) noexcept;
 
 private:
     struct Block;

@@ -58,6 +58,25 @@ bool Recorder::addGap() {
     return true;
 }
 
+void Recorder::adopt(Recording& recording) {
+    running_ = false;
+    rows_.clear();
+    rows_.swap(recording.rows);
+    tally_ = recording.tally;
+    recording.tally.clear();
+    start_ = recording.start;
+    lastContext_ = ReadingStore::kNoContext;
+}
+
+bool Recorder::readMore(CsvReader& reader) {
+    const std::size_t before = rows_.size();
+    const bool ok = reader.readAvailable(rows_);
+    tallyRows(tally_, rows_, before);
+    if (before == 0)
+        start_ = reader.start();
+    return ok;
+}
+
 std::string Recorder::csvLine(std::size_t index) const {
     const Row row = rows_[index];
     std::string line;

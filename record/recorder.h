@@ -3,6 +3,7 @@
 #include "record/log_writer.h"
 #include "record/reading_store.h"
 #include "record/record_statistics.h"
+#include "record/recording.h"
 
 #include <cstdint>
 #include <functional>
@@ -46,7 +47,15 @@ public:
     // row); it adds no row. False outside a session.
     bool addGarbled();
 
+    // Makes the record that of a recording read from a file: a stopped session that began at
+    // its start, with its rows and statistics, which `recording` gives up.
+    void adopt(Recording& recording);
+    // Appends what the file of an adopted recording gained since (see CsvReader); false when
+    // reading failed.
+    bool readMore(CsvReader& reader);
+
     const ReadingStore& rows() const { return rows_; }
+    TimeMs startTime() const { return start_; }
     RecordStatistics statistics() const { return tally_.result(); }
     std::string summary() const { return summaryLine(tally_.result()); }
     // The CSV line of row `index`, as the log and the export write it.

@@ -152,10 +152,156 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::CsvReader</name>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>%1 lässt sich nicht öffnen: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 lässt sich nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a file</source>
+        <translation>%1 ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>%1 is empty</source>
+        <translation>%1 ist leer</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording of readings: its first line does not name the columns time and value</source>
+        <translation>%1 ist keine Aufzeichnung von Messwerten: ihre erste Zeile nennt die Spalten time und value nicht</translation>
+    </message>
+    <message>
+        <source>The header of %1 has no column &apos;%2&apos;</source>
+        <translation>Die Kopfzeile von %1 hat keine Spalte „%2“</translation>
+    </message>
+    <message>
+        <source>line %1 is longer than %2 characters</source>
+        <translation>Zeile %1 ist länger als %2 Zeichen</translation>
+    </message>
+    <message>
+        <source>line %1 is cut off: the file ends in the middle of it</source>
+        <translation>Zeile %1 ist abgeschnitten: die Datei endet mitten in ihr</translation>
+    </message>
+    <message>
+        <source>One line could not be read: %1</source>
+        <translation>Eine Zeile ließ sich nicht lesen: %1</translation>
+    </message>
+    <message>
+        <source>%1 lines could not be read; the first is %2</source>
+        <translation>%1 Zeilen ließen sich nicht lesen; die erste ist %2</translation>
+    </message>
+    <message>
+        <source>line %1: a quote is not closed where the field ends</source>
+        <translation>Zeile %1: ein Anführungszeichen ist am Ende des Feldes nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>line %1 has %2 fields where the header names %3</source>
+        <translation>Zeile %1 hat %2 Felder, die Kopfzeile nennt %3</translation>
+    </message>
+    <message>
+        <source>line %1: the time &apos;%2&apos; is not a time like 2026-12-08T14:03:07.125+01:00</source>
+        <translation>Zeile %1: die Zeit „%2“ ist keine Zeit wie 2026-12-08T14:03:07.125+01:00</translation>
+    </message>
+    <message>
+        <source>line %1: the status &apos;%2&apos; is none of ok, overload and gap</source>
+        <translation>Zeile %1: der Status „%2“ ist weder ok noch overload noch gap</translation>
+    </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; is not a number</source>
+        <translation>Zeile %1: der Wert „%2“ ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>line %1: the code &apos;%2&apos; is not a number from 0 to 255</source>
+        <translation>Zeile %1: der Code „%2“ ist keine Zahl von 0 bis 255</translation>
+    </message>
+</context>
+<context>
     <name>kv::ErrorReporter</name>
     <message>
         <source>Unknown error</source>
         <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>kv::Hold</name>
+    <message>
+        <source>Hold: %1 since %2</source>
+        <translation>Gehalten: %1 seit %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LimitCommand</name>
+    <message>
+        <source>The limit command %1 is still running: this crossing starts no second one</source>
+        <translation>Der Grenzwertbefehl %1 läuft noch: diese Überschreitung startet keinen zweiten</translation>
+    </message>
+    <message>
+        <source>The limit command %1 crashed</source>
+        <translation>Der Grenzwertbefehl %1 ist abgestürzt</translation>
+    </message>
+    <message>
+        <source>The limit command %1 exited with status %2</source>
+        <translation>Der Grenzwertbefehl %1 endete mit Status %2</translation>
+    </message>
+    <message>
+        <source>The limit command %1 could not be started: %2</source>
+        <translation>Der Grenzwertbefehl %1 konnte nicht gestartet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LimitWatch</name>
+    <message>
+        <source>Limits suspended: they are in %1, the meter shows %2</source>
+        <translation>Grenzwerte ausgesetzt: sie gelten in %1, das Messgerät zeigt %2</translation>
+    </message>
+    <message>
+        <source>Above the upper limit of %1 since %2</source>
+        <translation>Über dem oberen Grenzwert von %1 seit %2</translation>
+    </message>
+    <message>
+        <source>Below the lower limit of %1 since %2</source>
+        <translation>Unter dem unteren Grenzwert von %1 seit %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::Limits</name>
+    <message>
+        <source>The lower limit is not a number: %1</source>
+        <translation>Der untere Grenzwert ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>The upper limit is not a number: %1</source>
+        <translation>Der obere Grenzwert ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>The lower limit %1 lies above the upper limit %2.</source>
+        <translation>Der untere Grenzwert %1 liegt über dem oberen Grenzwert %2.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LimitsDialog</name>
+    <message>
+        <source>Limits</source>
+        <translation>Grenzwerte</translation>
+    </message>
+    <message>
+        <source>Empty: no limit</source>
+        <translation>Leer: kein Grenzwert</translation>
+    </message>
+    <message>
+        <source>In %1; empty: no limit</source>
+        <translation>In %1; leer: kein Grenzwert</translation>
+    </message>
+    <message>
+        <source>&amp;Lower limit:</source>
+        <translation>&amp;Unterer Grenzwert:</translation>
+    </message>
+    <message>
+        <source>&amp;Upper limit:</source>
+        <translation>&amp;Oberer Grenzwert:</translation>
     </message>
 </context>
 <context>
@@ -280,6 +426,88 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::MqttPublisher</name>
+    <message>
+        <source>it does not accept this protocol version</source>
+        <translation>er nimmt diese Protokollversion nicht an</translation>
+    </message>
+    <message>
+        <source>it rejected the client identifier</source>
+        <translation>er hat die Client-Kennung abgelehnt</translation>
+    </message>
+    <message>
+        <source>the service is unavailable</source>
+        <translation>der Dienst ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>bad user name or password</source>
+        <translation>falscher Benutzername oder falsches Passwort</translation>
+    </message>
+    <message>
+        <source>not authorised</source>
+        <translation>nicht berechtigt</translation>
+    </message>
+    <message>
+        <source>reason %1</source>
+        <translation>Grund %1</translation>
+    </message>
+    <message>
+        <source>MQTT: connecting to %1 as %2</source>
+        <translation>MQTT: verbinde mit %1 als %2</translation>
+    </message>
+    <message>
+        <source>MQTT: publishing to %1 as %2</source>
+        <translation>MQTT: veröffentliche auf %1 als %2</translation>
+    </message>
+    <message>
+        <source>MQTT: %1 unreachable since %2, %3 readings waiting</source>
+        <translation>MQTT: %1 seit %2 nicht erreichbar, %3 Messwerte warten</translation>
+    </message>
+    <message>
+        <source>MQTT: %1 unreachable since %2, %3 readings waiting, the oldest %4 dropped</source>
+        <translation>MQTT: %1 seit %2 nicht erreichbar, %3 Messwerte warten, die ältesten %4 verworfen</translation>
+    </message>
+    <message>
+        <source>MQTT: the broker refused the connection: %1</source>
+        <translation>MQTT: der Broker hat die Verbindung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>MQTT: no secure connection to %1: its certificate was refused, or it offers no TLS on port %2</source>
+        <translation>MQTT: keine sichere Verbindung zu %1: sein Zertifikat wurde abgelehnt, oder er bietet auf Port %2 kein TLS an</translation>
+    </message>
+</context>
+<context>
+    <name>kv::MqttUrl</name>
+    <message>
+        <source>The MQTT address is malformed: write it as mqtt://[USER@]HOST[:PORT]/TOPIC/PREFIX, or mqtts:// for TLS.</source>
+        <translation>Die MQTT-Adresse ist fehlerhaft: schreiben Sie sie als mqtt://[BENUTZER@]HOST[:PORT]/THEMA/PRÄFIX, oder mqtts:// für TLS.</translation>
+    </message>
+    <message>
+        <source>The MQTT address begins with %1://, but only mqtt:// and mqtts:// are known.</source>
+        <translation>Die MQTT-Adresse beginnt mit %1://, bekannt sind aber nur mqtt:// und mqtts://.</translation>
+    </message>
+    <message>
+        <source>The MQTT address holds a password; give it in KV_MQTT_PASSWORD or a password file instead.</source>
+        <translation>Die MQTT-Adresse enthält ein Passwort; geben Sie es stattdessen in KV_MQTT_PASSWORD oder einer Passwortdatei an.</translation>
+    </message>
+    <message>
+        <source>The MQTT port %1 is not a number from 1 to 65535.</source>
+        <translation>Der MQTT-Port %1 ist keine Zahl von 1 bis 65535.</translation>
+    </message>
+    <message>
+        <source>The MQTT address names no topic prefix after the host.</source>
+        <translation>Die MQTT-Adresse nennt nach dem Host kein Themenpräfix.</translation>
+    </message>
+    <message>
+        <source>The MQTT topic prefix %1 holds + or #, which only subscribers may use.</source>
+        <translation>Das MQTT-Themenpräfix %1 enthält + oder #, die nur Abonnenten verwenden dürfen.</translation>
+    </message>
+    <message>
+        <source>The MQTT topic prefix %1 has an empty level between its slashes.</source>
+        <translation>Das MQTT-Themenpräfix %1 hat eine leere Ebene zwischen seinen Schrägstrichen.</translation>
+    </message>
+</context>
+<context>
     <name>kv::OpenFailure</name>
     <message>
         <source>Cannot open %1: no such device.</source>
@@ -372,6 +600,17 @@ zeigt sie mit der Statistik der Sitzung.
     </message>
 </context>
 <context>
+    <name>kv::Relative</name>
+    <message>
+        <source>Relative to %1</source>
+        <translation>Relativ zu %1</translation>
+    </message>
+    <message>
+        <source>Relative mode ended: the unit changed from %1 to %2</source>
+        <translation>Relativmodus beendet: die Einheit wechselte von %1 zu %2</translation>
+    </message>
+</context>
+<context>
     <name>kv::SerialLink</name>
     <message>
         <source>not a valid mode text</source>
@@ -402,6 +641,56 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>cannot write %1</source>
         <translation>%1 lässt sich nicht schreiben</translation>
+    </message>
+</context>
+<context>
+    <name>kv::Statistics</name>
+    <message>
+        <source>No readings in %1 yet</source>
+        <translation>Noch keine Messwerte in %1</translation>
+    </message>
+    <message>
+        <source>1 reading, min %1, max %2, mean %3</source>
+        <translation>1 Messwert, Min. %1, Max. %2, Mittel %3</translation>
+    </message>
+    <message>
+        <source>%1 readings, min %2, max %3, mean %4</source>
+        <translation>%1 Messwerte, Min. %2, Max. %3, Mittel %4</translation>
+    </message>
+    <message>
+        <source>Gaps: %1, overloads: %2</source>
+        <translation>Lücken: %1, Überlastungen: %2</translation>
+    </message>
+    <message>
+        <source>No readings yet</source>
+        <translation>Noch keine Messwerte</translation>
+    </message>
+    <message>
+        <source>Garbled replies: %1</source>
+        <translation>Verstümmelte Antworten: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kv::TrendChart</name>
+    <message>
+        <source>%1 min %2 max %3, %4 readings</source>
+        <translation>%1 min %2 max %3, %4 Messwerte</translation>
+    </message>
+    <message>
+        <source>%1 Δ %2 n %3 min %4 max %5 mean %6 σ %7</source>
+        <translation>%1 Δ %2 n %3 min %4 max %5 Mittel %6 σ %7</translation>
+    </message>
+    <message>
+        <source>gaps %1</source>
+        <translation>Lücken %1</translation>
+    </message>
+    <message>
+        <source>overloads %1</source>
+        <translation>Überlast %1</translation>
+    </message>
+    <message>
+        <source>unit changes %1</source>
+        <translation>Einheitenwechsel %1</translation>
     </message>
 </context>
 <context>

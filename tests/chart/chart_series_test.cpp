@@ -135,7 +135,7 @@ void expectInsideFrame(const SeriesPlot& p) {
         EXPECT_GT(q.x, p.plot.left);
         EXPECT_LT(q.x, p.plot.right);
         EXPECT_GT(q.y, p.plot.top);
-        EXPECT_LT(q.y, p.plot.bottom - 1);
+        EXPECT_LT(q.y, p.plot.bottom);
     }
 }
 
@@ -169,7 +169,8 @@ TEST(SeriesDrawing, TwoPointsJoinTheLeftAndRightEdgesInsideTheFrame) {
     EXPECT_EQ(p.image.pixel(120, 60) & 0xFFFFFF, 0u); // stored colour 0: black
     EXPECT_GE(inked(p.image).size(), 190u);
     EXPECT_EQ(p.series.previousX(), p.plot.right);
-    EXPECT_EQ(p.series.previousY(), p.plot.top);
+    // The maximum lies on the frame's top row and is drawn one row inside it.
+    EXPECT_EQ(p.series.previousY(), p.plot.top + 1);
 }
 
 TEST(SeriesDrawing, EqualReadingsLieOnTheVerticalMiddle) {
@@ -270,8 +271,8 @@ TEST(SeriesDrawing, LineNeverStartsWhereAnEarlierPassEnded) {
     SeriesPlot p;
     for (double y : {0.0, 0.0, 1000.0, 0.5, 0.5})
         p.series.appendPoint(y, "", 0);
-    p.draw(); // ends at the right edge, on the bottom row
-    EXPECT_EQ(p.series.previousY(), p.plot.bottom);
+    p.draw(); // ends at the right edge, on the bottom row, drawn one row inside the frame
+    EXPECT_EQ(p.series.previousY(), p.plot.bottom - 1);
     p.fix(1.5, 4, 0, 1);
     p.draw();
     EXPECT_EQ(p.series.firstVisible(), 2);
@@ -376,12 +377,14 @@ TEST(SeriesDrawing, ClipLeavesExactlyTheInsideOfTheFrame) {
         bool horizontal; // a horizontal line at `at`, else a vertical one
         int at;
         bool shown;
+        int drawnAt; // where it shows
     };
-    // Plot (20, 10) to (220, 110).
-    const Row rows[] = {{true, 10, false},  {true, 11, true},   {true, 60, true},
-                        {true, 108, true},  {true, 109, false}, {true, 110, false},
-                        {false, 20, false}, {false, 21, true},  {false, 219, true},
-                        {false, 220, false}};
+    // Plot (20, 10) to (220, 110). A line on the frame's top or bottom row is drawn one
+    // row inside the frame; the row above the bottom frame row is inside as well.
+    const Row rows[] = {{true, 9, false, 0},    {true, 10, true, 11},    {true, 11, true, 11},
+                        {true, 60, true, 60},   {true, 108, true, 108},  {true, 109, true, 109},
+                        {true, 110, true, 109}, {true, 111, false, 0},   {false, 20, false, 0},
+                        {false, 21, true, 21},  {false, 219, true, 219}, {false, 220, false, 0}};
     for (const Row& r : rows) {
         for (bool fast : {true, false}) {
             SeriesPlot p;
@@ -399,7 +402,7 @@ TEST(SeriesDrawing, ClipLeavesExactlyTheInsideOfTheFrame) {
             EXPECT_EQ(!px.empty(), r.shown)
                 << (r.horizontal ? "row " : "column ") << r.at << (fast ? " fast" : "");
             for (const Point& q : px)
-                EXPECT_EQ(r.horizontal ? q.y : q.x, r.at);
+                EXPECT_EQ(r.horizontal ? q.y : q.x, r.drawnAt);
         }
     }
 }

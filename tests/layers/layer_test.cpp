@@ -28,15 +28,18 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"sim", {"core", "serial", "meter"}},
     {"record", {"core"}},
     {"session", {"core", "serial", "meter", "record"}},
+    {"publish", {"core", "record"}},
+    {"watch", {"core", "format", "record"}},
     {"app",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session"}},
+      "session", "publish", "watch"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "app"}},
+      "session", "publish", "watch", "app"}},
+    {"fuzz", {"core", "format", "serial", "meter", "record"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "app"}},
+      "session", "publish", "watch", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -48,6 +51,9 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
 
 // Layers whose code is plain C++, usable without Qt.
 const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
+
+// Layers that use Qt Core alone, so that they run in a program without a display.
+const std::set<std::string> kCoreOnly = {"publish", "watch"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);
@@ -168,6 +174,17 @@ TEST(Layers, PlainLayersDoNotUseQt) {
     for (const std::string& layer : kPlain)
         for (const Include& inc : includesBelow(root() / layer))
             EXPECT_NE(inc.text.rfind('Q', 0), 0u) << where(inc);
+}
+
+TEST(Layers, CoreOnlyLayersLinkNoGuiOrWidgets) {
+    static const std::regex gui(R"(Qt6::(Gui|Widgets)\b)");
+    for (const std::string& layer : kCoreOnly) {
+        EXPECT_FALSE(std::regex_search(readAll(root() / layer / "CMakeLists.txt"), gui)) << layer;
+        for (const Include& inc : includesBelow(root() / layer))
+            EXPECT_TRUE(inc.text.rfind("QtGui", 0) != 0 && inc.text.rfind("QtWidgets", 0) != 0 &&
+                        inc.text.rfind("QWidget", 0) != 0)
+                << where(inc);
+    }
 }
 
 } // namespace

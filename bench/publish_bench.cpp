@@ -1,0 +1,180 @@
+// What publishing to an MQTT broker costs the poll: one MqttPublisher::publish() call on
+// the caller's thread, against a Mosquitto broker this program starts on 127.0.0.1 (the
+// Debian binary; skipped without it), each reading handed to the library at once (the
+// JSON, the reading and the retained last reading); the same call while the broker is
+// out of reach, when the reading only waits; and the heap bytes a waiting reading takes.
+#include "publish/mqtt_publisher.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+int freePort() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+    close(s);
+    return ntohs(a.sin_port);
+}
+
+// A broker on a free port with a configuration of its own, for as long as it lives.
+class Broker {
+public:
+    Broker() : port_(freePort()) {
+        char name[] = "/tmp/kv27500-bench-XXXXXX";
+        folder_ = mkdtemp(name) ? name : "/tmp";
+        const std::string conf = folder_ + "/broker.conf";
+        std::ofstream(conf) << "user root\nlistener " << port_
+                            << " 127.0.0.1\nallow_anonymous true\n";
+        if (access("/usr/sbin/mosquitto", X_OK) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execl("/usr/sbin/mosquitto", "mosquitto", "-c", conf.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~Broker() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        std::remove((folder_ + "/broker.conf").c_str());
+        rmdir(folder_.c_str());
+    }
+    bool running() const { return pid_ > 0; }
+    int port() const { return port_; }
+
+private:
+    int port_;
+    std::string folder_;
+    pid_t pid_ = -1;
+};
+
+kv::MqttPublisher::Options options(int port,
+                                   std::size_t limit = kv::MqttPublisher::kDefaultQueueLimit) {
+    kv::MqttPublisher::Options o;
+    o.url.host = "127.0.0.1";
+    o.url.port = port;
+    o.url.prefix = "bench/kv27500";
+    o.queueLimit = limit;
+    return o;
+}
+
+kv::PublishedReading reading(std::int64_t i) {
+    return {QDateTime::currentMSecsSinceEpoch(),
+            kv::RowStatus::ok,
+            static_cast<float>(1000 + i % 9000) / 1000.0f,
+            "V-DC",
+            240,
+            136,
+            true};
+}
+
+bool waitIdle(const kv::MqttPublisher& publisher) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!publisher.idle()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return true;
+}
+
+void BM_PublishToBroker(benchmark::State& state) {
+    Broker broker;
+    if (!broker.running()) {
+        state.SkipWithError("no /usr/sbin/mosquitto");
+        return;
+    }
+    kv::MqttPublisher publisher(options(broker.port()));
+    publisher.start();
+    if (!waitIdle(publisher)) {
+        state.SkipWithError("the broker did not answer");
+        return;
+    }
+    std::int64_t i = 0;
+    for (auto _ : state) {
+        const kv::PublishedReading r = reading(i++);
+        const auto begin = std::chrono::steady_clock::now();
+        publisher.publish(r);
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
+        // As at the poll's pace: the broker has acknowledged the last before the next.
+        if (!waitIdle(publisher))
+            state.SkipWithError("a reading was not acknowledged");
+    }
+    state.counters["dropped"] = static_cast<double>(publisher.dropped());
+}
+BENCHMARK(BM_PublishToBroker)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// Nobody listens on the port: every reading waits.
+void BM_PublishWhileUnreachable(benchmark::State& state) {
+    kv::MqttPublisher publisher(options(freePort(), 1'000'000'000));
+    publisher.start();
+    std::int64_t i = 0;
+    for (auto _ : state)
+        publisher.publish(reading(i++));
+    state.counters["waiting"] = static_cast<double>(publisher.waiting());
+}
+BENCHMARK(BM_PublishWhileUnreachable)->Unit(benchmark::kMicrosecond);
+
+// The heap the waiting readings take, over an hour's worth at ten a second.
+void BM_QueueBytesPerWaitingReading(benchmark::State& state) {
+    const std::int64_t count = state.range(0);
+    double bytesPerReading = 0;
+    for (auto _ : state) {
+        kv::MqttPublisher publisher(options(freePort()));
+        publisher.start();
+        publisher.publish(reading(0)); // the context table's first entry
+        const std::size_t before = mallinfo2().uordblks;
+        for (std::int64_t i = 1; i <= count; ++i)
+            publisher.publish(reading(i));
+        const std::size_t after = mallinfo2().uordblks;
+        bytesPerReading = static_cast<double>(after - before) / static_cast<double>(count);
+        if (publisher.waiting() != static_cast<std::size_t>(count + 1))
+            state.SkipWithError("readings did not wait");
+    }
+    state.counters["bytes/reading"] = bytesPerReading;
+}
+BENCHMARK(BM_QueueBytesPerWaitingReading)
+    ->Arg(36'000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "publish/mqtt_url.h"
+#include "publish/published_reading.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kv {
+
+// Publishes a meter's readings to an MQTT broker:
+//   PREFIX/reading  every reading, QoS 1, as appendReadingJson() writes it;
+//   PREFIX/state    retained: online, silent, overload, stopped, and offline as the last
+//                   will and when the publisher goes;
+//   PREFIX/last     retained: the newest reading, for a dashboard that connects later.
+// The network runs on a thread of its own; no call waits for the broker. While the broker
+// is out of reach the messages wait in order, about sixteen bytes a reading, and go out in
+// order when it is back; beyond queueLimit the oldest are dropped and counted.
+class MqttPublisher : public QObject {
+    Q_OBJECT
+
+public:
+    enum class State : std::uint8_t { online, silent, overload, stopped, offline };
+
+    // Two hours of readings at ten a second, the fastest the meter is polled.
+    static constexpr std::size_t kDefaultQueueLimit = 72000;
+
+    struct Options {
+        MqttUrl url;
+        // Sent with url.user, which MQTT requires for a password; never printed.
+        std::string password;
+        // TLS: the certificate authorities to trust instead of the system's store.
+        std::string caFile;
+        std::size_t queueLimit = kDefaultQueueLimit;
+        int keepAliveSeconds = 20;
+    };
+
+    explicit MqttPublisher(Options options, QObject* parent = nullptr);
+    // Publishes offline, gives the waiting messages up to a second to go out while the
+    // broker is connected, and disconnects.
+    ~MqttPublisher() override;
+    MqttPublisher(const MqttPublisher&) = delete;
+    MqttPublisher& operator=(const MqttPublisher&) = delete;
+
+    // The poll began: state online.
+    void start();
+    // One reading; an overload turns the state to overload, a gap to silent, a value back to
+    // online.
+    void publish(const PublishedReading& reading);
+    // The poll was stopped: state stopped.
+    void stop();
+
+    // "MQTT: publishing to HOST as PREFIX" and the like, for the footer or stderr.
+    QString statusText() const;
+    // Readings not yet acknowledged by the broker.
+    std::size_t waiting() const;
+    // Readings dropped, oldest first, because more than queueLimit messages waited.
+    std::uint64_t dropped() const;
+    // True while connected and nothing waits.
+    bool idle() const;
+
+signals:
+    void statusChanged(const QString& text);
+
+private:
+    struct Link;
+
+    void emitStatusIfChanged();
+
+    std::unique_ptr<Link> link_;
+    QString shownStatus_;
+};
+
+} // namespace kv

@@ -1,0 +1,66 @@
+#include "publish/published_reading.h"
+
+#include "record/csv.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace kv {
+
+namespace {
+
+void appendCode(std::string& out, bool has, std::uint8_t code) {
+    if (!has) {
+        out += "null";
+        return;
+    }
+    char buf[4];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(code));
+    out.append(buf, res.ptr);
+}
+
+// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
+void appendJsonString(std::string& out, const std::string& text) {
+    static const char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+} // namespace
+
+void appendReadingJson(std::string& out, const PublishedReading& reading) {
+    out += "{\"time\":\"";
+    appendLocalTime(out, reading.time);
+    out += "\",\"value\":";
+    if (reading.status == RowStatus::ok && std::isfinite(reading.value))
+        appendDecimal(out, reading.value);
+    else
+        out += "null";
+    out += ",\"unit\":";
+    appendJsonString(out, reading.unit);
+    out += ",\"status\":\"";
+    // A value that cannot be written is an overload, as the record keeps it.
+    out += rowStatusText(reading.status == RowStatus::ok && !std::isfinite(reading.value)
+                             ? RowStatus::overload
+                             : reading.status);
+    out += "\",\"function\":";
+    appendCode(out, reading.hasCodes, reading.function);
+    out += ",\"range\":";
+    appendCode(out, reading.hasCodes, reading.range);
+    out += '}';
+}
+
+} // namespace kv

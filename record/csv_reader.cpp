@@ -1,0 +1,526 @@
+#include "record/csv_reader.h"
+
+#include "core/translated.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;
+constexpr int kNoColumn = -1;
+
+std::string reasonOf(int error) {
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+// Digits at text[at..at+n) as a number; -1 when any is not a digit.
+int digitsAt(std::string_view text, std::size_t at, std::size_t n) {
+    if (at + n > text.size())
+        return -1;
+    int value = 0;
+    for (std::size_t i = at; i < at + n; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+bool leapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int daysInMonth(int y, int m) {
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && leapYear(y) ? 29 : days[m - 1];
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The shown part of a field in a message: a binary line must not fill the screen.
+std::string shown(std::string_view field) {
+    constexpr std::size_t kShown = 40;
+    std::string out(field.substr(0, kShown));
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '?';
+    if (field.size() > kShown)
+        out += "...";
+    return out;
+}
+
+} // namespace
+
+std::optional<TimeMs> parseCsvTime(std::string_view t) {
+    // 2026-12-08T14:03:07[.fraction](Z|+HH:MM[:SS])
+    const int year = digitsAt(t, 0, 4), month = digitsAt(t, 5, 2), day = digitsAt(t, 8, 2);
+    const int hour = digitsAt(t, 11, 2), minute = digitsAt(t, 14, 2), second = digitsAt(t, 17, 2);
+    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 60 || t[4] != '-' || t[7] != '-' ||
+        (t[10] != 'T' && t[10] != ' ') || t[13] != ':' || t[16] != ':')
+        return std::nullopt;
+    if (day > daysInMonth(year, month))
+        return std::nullopt;
+    std::size_t at = 19;
+    int millis = 0;
+    if (at < t.size() && (t[at] == '.' || t[at] == ',')) {
+        ++at;
+        int digits = 0;
+        while (at < t.size() && t[at] >= '0' && t[at] <= '9') {
+            if (digits < 3)
+                millis = millis * 10 + (t[at] - '0');
+            ++digits;
+            ++at;
+        }
+        if (digits == 0 || digits > 9)
+            return std::nullopt;
+        for (int d = digits; d < 3; ++d)
+            millis *= 10;
+    }
+    std::int64_t offsetSeconds = 0;
+    if (at < t.size() && t[at] == 'Z') {
+        ++at;
+    } else if (at < t.size() && (t[at] == '+' || t[at] == '-')) {
+        const int sign = t[at] == '-' ? -1 : 1;
+        const int oh = digitsAt(t, at + 1, 2), om = digitsAt(t, at + 4, 2);
+        if (oh < 0 || oh > 23 || om < 0 || om > 59 || at + 3 >= t.size() || t[at + 3] != ':')
+            return std::nullopt;
+        int os = 0;
+        at += 6;
+        if (at < t.size() && t[at] == ':') {
+            os = digitsAt(t, at + 1, 2);
+            if (os < 0 || os > 59)
+                return std::nullopt;
+            at += 3;
+        }
+        offsetSeconds = sign * (oh * 3600 + om * 60 + os);
+    } else {
+        return std::nullopt;
+    }
+    if (at != t.size())
+        return std::nullopt;
+    const std::int64_t days =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    const std::int64_t seconds = days * 86400 + hour * 3600 + minute * 60 + second - offsetSeconds;
+    return seconds * 1000 + millis;
+}
+
+// Where each known column stands in a line; kNoColumn for one the header lacks.
+struct CsvReader::Columns {
+    int time = kNoColumn, elapsed = kNoColumn, value = kNoColumn, unit = kNoColumn,
+        status = kNoColumn, function = kNoColumn, range = kNoColumn;
+    int needed = 0; // fields a line must have to reach every known column
+};
+
+namespace {
+
+// Splits one line into its fields: RFC 4180 quotes, with the quoted fields' text unquoted
+// into `owned`. False for a quote that does not close or text after a closing quote.
+bool splitFields(std::string_view line, std::vector<std::string_view>& fields,
+                 std::deque<std::string>& owned) {
+    fields.clear();
+    owned.clear();
+    if (line.find('"') == std::string_view::npos) {
+        std::size_t from = 0;
+        while (true) {
+            const std::size_t comma = line.find(',', from);
+            if (comma == std::string_view::npos) {
+                fields.push_back(line.substr(from));
+                return true;
+            }
+            fields.push_back(line.substr(from, comma - from));
+            from = comma + 1;
+        }
+    }
+    std::size_t i = 0;
+    while (true) {
+        if (i < line.size() && line[i] == '"') {
+            std::string& text = owned.emplace_back();
+            ++i;
+            while (true) {
+                if (i >= line.size())
+                    return false;
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        text += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                text += line[i++];
+            }
+            fields.push_back(text);
+            if (i == line.size())
+                return true;
+            if (line[i] != ',')
+                return false;
+            ++i;
+            continue;
+        }
+        const std::size_t comma = line.find(',', i);
+        const std::string_view field =
+            line.substr(i, comma == std::string_view::npos ? std::string_view::npos : comma - i);
+        if (field.find('"') != std::string_view::npos)
+            return false;
+        fields.push_back(field);
+        if (comma == std::string_view::npos)
+            return true;
+        i = comma + 1;
+    }
+}
+
+} // namespace
+
+CsvReader::CsvReader() = default;
+
+CsvReader::~CsvReader() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool CsvReader::open(const std::string& path) {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    device_ = inode_ = offset_ = lineNumber_ = 0;
+    pending_.clear();
+    skipping_ = false;
+    columns_.reset();
+    error_.clear();
+    rows_ = 0;
+    start_ = 0;
+    badLines_ = 0;
+    firstProblem_.clear();
+    haveContext_ = false;
+    path_ = path;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = withArguments(translated("kv::CsvReader", "%1 cannot be opened: %2"),
+                               {path, reasonOf(errno)});
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
+                               {path, reasonOf(errno)});
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error_ = withArguments(translated("kv::CsvReader", "%1 is a folder, not a file"), {path});
+        return false;
+    }
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+
+    // The header: the first line, which must be whole.
+    std::string head;
+    char buf[kLongestLine + 1];
+    while (head.size() <= kLongestLine) {
+        const ssize_t n = ::pread(fd_, buf, sizeof buf, static_cast<off_t>(head.size()));
+        if (n < 0) {
+            error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
+                                   {path, reasonOf(errno)});
+            return false;
+        }
+        if (n == 0)
+            break;
+        head.append(buf, static_cast<std::size_t>(n));
+        if (head.find('\n') != std::string::npos)
+            break;
+    }
+    if (head.empty()) {
+        error_ = withArguments(translated("kv::CsvReader", "%1 is empty"), {path});
+        return false;
+    }
+    const std::size_t end = head.find('\n');
+    std::string_view header(head.data(), std::min(end, head.size()));
+    if (header.substr(0, 3) == "\xEF\xBB\xBF") // the byte-order mark some spreadsheets write
+        header.remove_prefix(3);
+    if (!header.empty() && header.back() == '\r')
+        header.remove_suffix(1);
+
+    auto columns = std::make_unique<Columns>();
+    std::vector<std::string_view> fields;
+    std::deque<std::string> owned;
+    if (end != std::string::npos && splitFields(header, fields, owned)) {
+        const std::pair<const char*, int Columns::*> names[] = {
+            {"time", &Columns::time},     {"elapsed_s", &Columns::elapsed},
+            {"value", &Columns::value},   {"unit", &Columns::unit},
+            {"status", &Columns::status}, {"function", &Columns::function},
+            {"range", &Columns::range}};
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            for (const auto& [name, member] : names)
+                if (trimmed(fields[i]) == name && columns.get()->*member == kNoColumn)
+                    columns.get()->*member = static_cast<int>(i);
+    }
+    if (columns->time == kNoColumn && columns->value == kNoColumn) {
+        error_ = withArguments(
+            translated(
+                "kv::CsvReader",
+                "%1 is not a recording of readings: its first line does not name the columns "
+                "time and value"),
+            {path});
+        return false;
+    }
+    if (columns->time == kNoColumn || columns->value == kNoColumn) {
+        error_ = withArguments(translated("kv::CsvReader", "The header of %1 has no column '%2'"),
+                               {path, columns->time == kNoColumn ? "time" : "value"});
+        return false;
+    }
+    for (int Columns::*member : {&Columns::time, &Columns::elapsed, &Columns::value, &Columns::unit,
+                                 &Columns::status, &Columns::function, &Columns::range})
+        columns->needed = std::max(columns->needed, columns.get()->*member + 1);
+    columns_ = std::move(columns);
+    offset_ = end + 1;
+    lineNumber_ = 1;
+    return true;
+}
+
+bool CsvReader::readAvailable(ReadingStore& store, const std::atomic<bool>* cancel,
+                              const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
+    if (fd_ < 0 || !columns_)
+        return false;
+    struct stat st {};
+    const std::uint64_t size = ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    // Big enough for what the file holds now, up to kChunk; not cleared, since every byte used
+    // is read into it first.
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - std::min(size, offset_))) +
+        kLongestLine;
+    if (chunkSize_ < wanted) {
+        chunk_.reset(new char[wanted]);
+        chunkSize_ = wanted;
+    }
+    while (!(cancel && cancel->load(std::memory_order_relaxed))) {
+        const ssize_t n = ::pread(fd_, chunk_.get(), chunkSize_, static_cast<off_t>(offset_));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
+                                   {path_, reasonOf(errno)});
+            return false;
+        }
+        if (n == 0)
+            break;
+        offset_ += static_cast<std::uint64_t>(n);
+        std::string_view data(chunk_.get(), static_cast<std::size_t>(n));
+        while (!data.empty()) {
+            const std::size_t newline = data.find('\n');
+            const std::string_view piece = data.substr(0, newline);
+            if (skipping_) {
+                // The rest of a line that was already too long.
+            } else if (pending_.size() + piece.size() > kLongestLine) {
+                skipping_ = true;
+                pending_.clear();
+            } else if (newline != std::string_view::npos && pending_.empty()) {
+                ++lineNumber_;
+                line(piece, store);
+                data.remove_prefix(newline + 1);
+                continue;
+            } else {
+                pending_.append(piece);
+            }
+            if (newline == std::string_view::npos)
+                break;
+            ++lineNumber_;
+            if (skipping_) {
+                bad(withArguments(
+                    translated("kv::CsvReader", "line %1 is longer than %2 characters"),
+                    {std::to_string(lineNumber_), std::to_string(kLongestLine)}));
+                skipping_ = false;
+            } else {
+                line(pending_, store);
+            }
+            pending_.clear();
+            data.remove_prefix(newline + 1);
+        }
+        if (progress)
+            progress(offset_, std::max(size, offset_));
+    }
+    return true;
+}
+
+bool CsvReader::changedUnderneath() const {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0)
+        return true;
+    return static_cast<std::uint64_t>(st.st_dev) != device_ ||
+           static_cast<std::uint64_t>(st.st_ino) != inode_ ||
+           static_cast<std::uint64_t>(st.st_size) < offset_;
+}
+
+void CsvReader::finish() {
+    if (pending_.empty() && !skipping_)
+        return;
+    ++lineNumber_;
+    bad(withArguments(
+        translated("kv::CsvReader", "line %1 is cut off: the file ends in the middle of it"),
+        {std::to_string(lineNumber_)}));
+    pending_.clear();
+    skipping_ = false;
+}
+
+std::string CsvReader::problemsText() const {
+    if (badLines_ == 0)
+        return {};
+    if (badLines_ == 1)
+        return withArguments(translated("kv::CsvReader", "One line could not be read: %1"),
+                             {firstProblem_});
+    return withArguments(translated("kv::CsvReader", "%1 lines could not be read; the first is %2"),
+                         {std::to_string(badLines_), firstProblem_});
+}
+
+void CsvReader::bad(std::string text) {
+    if (badLines_++ == 0)
+        firstProblem_ = std::move(text);
+}
+
+void CsvReader::line(std::string_view text, ReadingStore& store) {
+    if (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    if (text.empty())
+        return; // a blank line holds nothing to lose
+    // Only a line that fails needs its number as text.
+    struct Number {
+        std::uint64_t n;
+        operator std::string() const { return std::to_string(n); }
+    } const number{lineNumber_};
+    std::vector<std::string_view>& fields = fields_;
+    if (!splitFields(text, fields, owned_)) {
+        bad(withArguments(
+            translated("kv::CsvReader", "line %1: a quote is not closed where the field ends"),
+            {number}));
+        return;
+    }
+    const Columns& c = *columns_;
+    if (static_cast<int>(fields.size()) < c.needed) {
+        bad(withArguments(
+            translated("kv::CsvReader", "line %1 has %2 fields where the header names %3"),
+            {number, std::to_string(fields.size()), std::to_string(c.needed)}));
+        return;
+    }
+    const auto field = [&](int column) {
+        return column == kNoColumn ? std::string_view() : fields[static_cast<std::size_t>(column)];
+    };
+
+    const std::optional<TimeMs> time = parseCsvTime(field(c.time));
+    if (!time) {
+        bad(withArguments(translated("kv::CsvReader", "line %1: the time '%2' is not a time like "
+                                                      "2026-12-08T14:03:07.125+01:00"),
+                          {number, shown(field(c.time))}));
+        return;
+    }
+    const std::string_view valueText = field(c.value);
+    RowStatus status = RowStatus::ok;
+    if (c.status != kNoColumn) {
+        const std::string_view s = field(c.status);
+        if (s == "ok")
+            status = RowStatus::ok;
+        else if (s == "overload")
+            status = RowStatus::overload;
+        else if (s == "gap")
+            status = RowStatus::gap;
+        else {
+            bad(withArguments(
+                translated("kv::CsvReader",
+                           "line %1: the status '%2' is none of ok, overload and gap"),
+                {number, shown(s)}));
+            return;
+        }
+    }
+    float value = std::numeric_limits<float>::quiet_NaN();
+    if (status == RowStatus::ok) {
+        float v = 0;
+        const auto [end, ec] =
+            std::from_chars(valueText.data(), valueText.data() + valueText.size(), v);
+        if (valueText.empty() || ec != std::errc() || end != valueText.data() + valueText.size() ||
+            !std::isfinite(v)) {
+            bad(withArguments(
+                translated("kv::CsvReader", "line %1: the value '%2' is not a number"),
+                {number, shown(valueText)}));
+            return;
+        }
+        value = v;
+    }
+    int codes[2] = {-1, -1};
+    const int codeColumns[2] = {c.function, c.range};
+    for (int i = 0; i < 2; ++i) {
+        const std::string_view code = field(codeColumns[i]);
+        if (code.empty())
+            continue;
+        int v = -1;
+        const auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), v);
+        if (ec != std::errc() || end != code.data() + code.size() || v < 0 || v > 255) {
+            bad(withArguments(
+                translated("kv::CsvReader", "line %1: the code '%2' is not a number from 0 to 255"),
+                {number, shown(code)}));
+            return;
+        }
+        codes[i] = v;
+    }
+    const std::string_view unit = field(c.unit);
+
+    // The context: no unit and no codes is the gap before a session's first reading.
+    std::uint32_t context = ReadingStore::kNoContext;
+    if (!(unit.empty() && codes[0] < 0 && codes[1] < 0)) {
+        const int function = std::max(codes[0], 0), range = std::max(codes[1], 0);
+        if (!haveContext_ || unit != lastUnit_ || function != lastFunction_ ||
+            range != lastRange_) {
+            lastUnit_.assign(unit);
+            lastFunction_ = function;
+            lastRange_ = range;
+            lastContext_ = store.contextOf(unit, static_cast<std::uint8_t>(function),
+                                           static_cast<std::uint8_t>(range));
+            haveContext_ = true;
+        }
+        context = lastContext_;
+    }
+
+    if (rows_ == 0) {
+        start_ = *time;
+        double elapsed = 0;
+        const std::string_view e = field(c.elapsed);
+        const auto [end, ec] = std::from_chars(e.data(), e.data() + e.size(), elapsed);
+        if (!e.empty() && ec == std::errc() && end == e.data() + e.size() &&
+            std::isfinite(elapsed) && std::fabs(elapsed) < 1e12)
+            start_ = *time - static_cast<TimeMs>(std::llround(elapsed * 1000.0));
+    }
+    store.append(*time, status, value, context);
+    ++rows_;
+}
+
+} // namespace kv
