@@ -111,6 +111,9 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             // At least a millisecond; at most a few thousand years, which no clock overflows.
             cl.durationMs =
                 std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
+        } else if (!isOption(arg) && !arg.startsWith(QLatin1Char('-')) && cl.openFile.isEmpty() &&
+                   !arg.isEmpty()) {
+            cl.openFile = arg;
         } else if (isQtOptionWithValue(arg)) {
             // Only left here when its value is missing: Qt would wait for one or ignore it.
             return fail(Text::tr("%1 needs a value").arg(arg));
@@ -118,13 +121,15 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             return fail(Text::tr("unknown argument: %1").arg(args[i]));
         }
     }
-    if (cl.snapshot() && !readingsGiven)
+    if (cl.snapshot() && !readingsGiven && !cl.openRecording())
         return fail(Text::tr("--snapshot needs --readings N"));
     if (cl.noWindow) {
         if (!cl.log())
             return fail(Text::tr("--no-window needs --log FILE.csv"));
         if (cl.snapshot())
             return fail(Text::tr("--snapshot cannot be used with --no-window"));
+        if (cl.openRecording())
+            return fail(Text::tr("a recording to open cannot be used with --no-window"));
         if (cl.ports.size() + (cl.simulate ? 1 : 0) != 1)
             return fail(Text::tr("--no-window reads one meter: give --port DEVICE once, "
                                  "or --simulate"));
@@ -133,7 +138,7 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         return fail(Text::tr("--duration is only used with --no-window"));
     if (readingsGiven && !cl.snapshot() && !cl.noWindow)
         return fail(Text::tr("--readings is only used with --snapshot or --no-window"));
-    if (cl.snapshot())
+    if (cl.snapshot() && !cl.openRecording())
         cl.autostart = true;
     return {cl, QString()};
 }
@@ -174,7 +179,7 @@ QString usageErrorText(const QString& title, const QString& invoked, const QStri
 
 QString usageText(const QString& program) {
     return Text::tr(
-               "Usage: %1 [options]\n"
+               "Usage: %1 [options] [FILE.csv]\n"
                "Shows the readings of a VELOMAX KV27500 multimeter on a serial line.\n"
                "\n"
                "Options:\n"
@@ -194,6 +199,9 @@ QString usageText(const QString& program) {
                "                        --readings N, after --duration, on Ctrl-C or on kill,\n"
                "                        and print a summary line on stderr\n"
                "  --duration SECONDS    with --no-window: log this long, then end\n"
+               "  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,\n"
+               "                        does) and follow it while it grows; with --snapshot\n"
+               "                        FILE.png: its picture, its summary line on stderr, exit\n"
                "  --help                show this text\n"
                "  --version             show the version\n"
                "Qt's own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.\n"

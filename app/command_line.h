@@ -20,6 +20,9 @@ struct CommandLine {
     std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
     bool help = false;
     bool version = false;
+    QString openFile; // a recording to show instead of a meter; empty: none
+
+    bool openRecording() const { return !openFile.isEmpty(); }
 
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }

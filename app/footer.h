@@ -21,6 +21,7 @@ struct FooterState {
     LogWriter::Backlog log; // of the log while recording
     bool beyondFullScale = false;
     float fullScale = 0;
+    QString openedFile; // what is shown of an opened file; empty: none is
 };
 
 // A log this far behind is told in the footer: its reader does not keep up.

@@ -10,6 +10,7 @@
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
+#include "meter/reading_decoder.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -57,6 +58,11 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     recordActions_->addMenuTo({label2_, anz_, analog_, balken_});
     recordActions_->copyFrom(*comSel_);
     connect(recordActions_.get(), &RecordActions::changed, this, [this] { showFooter(); });
+    recordingActions_ = std::make_unique<RecordingActions>(*this, recorder_, errors_);
+    recordActions_->addToMenu(recordingActions_->openAction());
+    connect(recordingActions_.get(), &RecordingActions::opened, this, [this] { showRecording(0); });
+    connect(recordingActions_.get(), &RecordingActions::grew, this, &MainWindow::showRecording);
+    connect(recordingActions_.get(), &RecordingActions::changed, this, [this] { showFooter(); });
 
     session_.setRecorder(&recorder_);
     session_.poller().cycle().label7 = mainform::kLabel7Text;
@@ -164,6 +170,7 @@ void MainWindow::formCreate() {
 
 void MainWindow::openClick() {
     errors_.guard([this] {
+        leaveRecording();
         portConfirmed_ = false;
         openedPort_ = chosenPortName(*comSel_, ports_);
         recorder_.start(wallClockMs());
@@ -224,6 +231,7 @@ FooterState MainWindow::footerState() const {
     f.log = recorder_.logBacklog();
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
+    f.openedFile = recordingActions_->footerText();
     return f;
 }
 
@@ -258,6 +266,62 @@ void MainWindow::confirmPort() {
     for (const PortEntry& e : ports_)
         if (e.name == openedPort_)
             emit portConfirmed(e);
+}
+
+void MainWindow::showRecording(std::size_t first) {
+    const ReadingStore& rows = recorder_.rows();
+    if (first == 0) {
+        session_.stop();
+        openFailure_.clear();
+        displays_->reset();
+        if (!showingFile_)
+            timeAxisBefore_ = chart1_->timeAxis();
+        showingFile_ = true;
+        chart1_->setTimeAxis(true);
+    }
+    for (std::size_t i = first; i < rows.size(); ++i) {
+        const Row row = rows[i];
+        const RowContext& context = rows.context(row.context);
+        // A gap before the first reading has no unit to change to.
+        if (context.hasCodes && context.unit != series1_->unit())
+            series1_->setUnit(context.unit);
+        if (row.status == RowStatus::ok)
+            series1_->appendAt(static_cast<double>(row.value), row.time, clBlack);
+        else
+            series1_->appendBreak(row.status == RowStatus::overload ? BreakReason::brOverload
+                                                                    : BreakReason::brGap,
+                                  row.time);
+    }
+    // The digits, the needle and the bar show the last reading or overload.
+    for (std::size_t i = rows.size(); i > first; --i) {
+        const Row row = rows[i - 1];
+        if (row.status == RowStatus::gap)
+            continue;
+        const RowContext& context = rows.context(row.context);
+        Reading last = session_.current();
+        last.status =
+            row.status == RowStatus::overload ? Reading::Status::overload : Reading::Status::ok;
+        if (!last.overload())
+            last.value = row.value;
+        last.unit = context.unit;
+        last.function = context.function;
+        last.range = context.range;
+        if (const RangeRow* r = findRangeRow(context.function, context.range))
+            last.format = r->format;
+        last.wallClockMs = row.time;
+        displays_->showHeld(last);
+        break;
+    }
+    showFooter();
+}
+
+void MainWindow::leaveRecording() {
+    recordingActions_->close();
+    if (!showingFile_)
+        return;
+    showingFile_ = false;
+    displays_->reset();
+    chart1_->setTimeAxis(timeAxisBefore_);
 }
 
 } // namespace kv

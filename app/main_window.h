@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "app/reading_displays.h"
 #include "app/record_actions.h"
+#include "app/recording_actions.h"
 #include "core/reading.h"
 #include "record/recorder.h"
 #include "serial/port_table.h"
@@ -100,6 +101,8 @@ public:
     const Recorder& recorder() const { return recorder_; }
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
+    // Opening a recording: the file's rows become the record shown, on the clock axis.
+    RecordingActions& recordingActions() { return *recordingActions_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -120,6 +123,11 @@ private:
     // The footer: its caption, or what the window has to tell.
     void showFooter();
     FooterState footerState() const;
+    // The record's rows from `first` on into the chart, and its last reading to the
+    // displays; from the first, what was shown before goes (polling stops as on Stop).
+    void showRecording(std::size_t first);
+    // Start after a file was shown: the chart's axis as it was.
+    void leaveRecording();
 
     // Held from before the first control is made: the displays draw in the light system
     // colours they were designed with under any desktop palette.
@@ -158,6 +166,9 @@ private:
     Recorder recorder_;
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
+    std::unique_ptr<RecordingActions> recordingActions_;
+    bool showingFile_ = false;
+    bool timeAxisBefore_ = false; // the chart's axis before a file was shown
 };
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #include "app/reading_displays.h"
 
+#include "chart/chart_series.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -28,6 +29,23 @@ void ReadingDisplays::show(const Reading& reading) {
         showOverload(displays());
     else
         updateDisplays(displays());
+    beyondFullScale_ = !overload_ && analog_.overflowHigh();
+}
+
+void ReadingDisplays::showHeld(const Reading& reading) {
+    LineSeries aside;
+    endSilence();
+    overload_ = reading.overload();
+    holdReading(anz_, reading);
+    anz_.setOverload(overload_);
+    const Displays d{anz_, analog_, balken_, aside};
+    // The bar takes the meter's deflection from before the meter moves: handed over twice,
+    // the bar shows this reading too.
+    if (overload_)
+        showOverload(d);
+    else
+        for (int i = 0; i < 2; ++i)
+            updateDisplays(d);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 

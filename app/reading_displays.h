@@ -25,6 +25,8 @@ public:
     // A reading, an overload or a reading of codes without a row: what the displays show of
     // it. Ends a silence.
     void show(const Reading& reading);
+    // As show(), but the chart is left alone: it has the reading's point already.
+    void showHeld(const Reading& reading);
     // The meter has fallen silent: the digits grey, one break in the line.
     void showSilence();
     // The digits in their own colour again.

@@ -112,6 +112,8 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
     for (const QString& line : statisticsText().split(QLatin1Char('\n')))
         menu->addAction(line)->setEnabled(false);
     menu->addSeparator();
+    for (QAction* action : otherActions_)
+        menu->addAction(action);
     menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
     menu->popup(control->mapToGlobal(at));
 }

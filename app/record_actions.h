@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -43,6 +44,8 @@ public:
     // tooltip. The port box's Ctrl+C copies the reading while nothing is selected in it.
     void addMenuTo(std::initializer_list<QWidget*> controls);
     void copyFrom(QComboBox& portBox);
+    // Shows `action` in the menu too, above the record's commands.
+    void addToMenu(QAction* action) { otherActions_.push_back(action); }
 
     // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
     // "Record to file..." does with the file chosen. False when the file cannot be opened:
@@ -100,6 +103,7 @@ private:
     std::int64_t recordedReadings_ = 0; // readings and overloads written to it
     QString logFailure_;
     QString lastFolder_; // where the last file was chosen
+    std::vector<QAction*> otherActions_;
 };
 
 } // namespace kv
