@@ -157,8 +157,12 @@ void RecordingActions::startLoad(std::unique_ptr<CsvReader> reader) {
 }
 
 void RecordingActions::showProgress() {
-    if (!load_ || !progress_ || progress_->wasCanceled())
+    if (!load_ || !progress_)
         return;
+    if (progress_->wasCanceled()) {
+        load_->cancel = true;
+        return;
+    }
     const std::uint64_t total = load_->total;
     if (total > 0)
         progress_->setValue(static_cast<int>(load_->done * kProgressSteps / total));

@@ -60,7 +60,19 @@ Mehr dazu mit &apos;%3 --help&apos;.
 </translation>
     </message>
     <message>
-        <source>Usage: %1 [options]
+        <source>--simulate needs a script file name, or none at all</source>
+        <translation>--simulate braucht einen Dateinamen für das Skript oder gar keinen</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>a recording to open cannot be used with --no-window</source>
+        <translation>eine Aufzeichnung zum Öffnen geht nicht mit --no-window</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [options] [FILE.csv]
 Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
 
 Options:
@@ -80,6 +92,9 @@ Options:
                         --readings N, after --duration, on Ctrl-C or on kill,
                         and print a summary line on stderr
   --duration SECONDS    with --no-window: log this long, then end
+  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,
+                        does) and follow it while it grows; with --snapshot
+                        FILE.png: its picture, its summary line on stderr, exit
   --help                show this text
   --version             show the version
 Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.
@@ -89,7 +104,7 @@ Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
 reading; a right click on the digits, the meter, the bar or the footer shows
 them with the session&apos;s statistics.
 </source>
-        <translation>Aufruf: %1 [Optionen]
+        <translation>Aufruf: %1 [Optionen] [FILE.csv]
 Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
 
 Optionen:
@@ -109,6 +124,10 @@ Optionen:
                         --readings N, nach --duration, bei Ctrl-C oder kill
                         enden und eine Zusammenfassung auf stderr ausgeben
   --duration SECONDS    mit --no-window: so lange aufzeichnen, dann enden
+  FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Messwerte öffnen,
+                        Ctrl+O) und ihr folgen, solange sie wächst; mit
+                        --snapshot FILE.png: ihr Bild, ihre Zusammenfassung auf
+                        stderr, dann enden
   --help                diesen Text zeigen
   --version             die Version zeigen
 Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
@@ -118,14 +137,6 @@ aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
 Messwert kopieren; ein Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile
 zeigt sie mit der Statistik der Sitzung.
 </translation>
-    </message>
-    <message>
-        <source>--simulate needs a script file name, or none at all</source>
-        <translation>--simulate braucht einen Dateinamen für das Skript oder gar keinen</translation>
-    </message>
-    <message>
-        <source>%1 needs a value</source>
-        <translation>%1 braucht einen Wert</translation>
     </message>
 </context>
 <context>
@@ -417,6 +428,30 @@ zeigt sie mit der Statistik der Sitzung.
         <source>%1, %2 lines dropped</source>
         <translation>%1, %2 Zeilen verloren</translation>
     </message>
+    <message>
+        <source>Open readings...</source>
+        <translation>Messwerte öffnen...</translation>
+    </message>
+    <message>
+        <source>Open readings</source>
+        <translation>Messwerte öffnen</translation>
+    </message>
+    <message>
+        <source>Reading %1...</source>
+        <translation>%1 wird gelesen...</translation>
+    </message>
+    <message>
+        <source>%1: no readings</source>
+        <translation>%1: keine Messwerte</translation>
+    </message>
+    <message>
+        <source>%1: %2 reading from %3 to %4</source>
+        <translation>%1: %2 Messwert von %3 bis %4</translation>
+    </message>
+    <message>
+        <source>%1: %2 readings from %3 to %4</source>
+        <translation>%1: %2 Messwerte von %3 bis %4</translation>
+    </message>
 </context>
 <context>
     <name>kv::MeterSession</name>
@@ -558,6 +593,10 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>warning: %1 does not exist</source>
         <translation>Warnung: %1 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>%1 lässt sich nicht schreiben</translation>
     </message>
 </context>
 <context>
