@@ -63,6 +63,8 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     connect(recordingActions_.get(), &RecordingActions::opened, this, [this] { showRecording(0); });
     connect(recordingActions_.get(), &RecordingActions::grew, this, &MainWindow::showRecording);
     connect(recordingActions_.get(), &RecordingActions::changed, this, [this] { showFooter(); });
+    connect(recordActions_.get(), &RecordActions::savingChanged, recordingActions_.get(),
+            &RecordingActions::setPaused);
 
     session_.setRecorder(&recorder_);
     session_.poller().cycle().label7 = mainform::kLabel7Text;
@@ -170,6 +172,8 @@ void MainWindow::formCreate() {
 
 void MainWindow::openClick() {
     errors_.guard([this] {
+        // Start empties the record: a save of it goes first.
+        recordActions_->finishSaving();
         leaveRecording();
         portConfirmed_ = false;
         openedPort_ = chosenPortName(*comSel_, ports_);

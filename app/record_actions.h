@@ -7,11 +7,13 @@
 #include <QString>
 #include <functional>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 class QAction;
 class QComboBox;
 class QPoint;
+class QThread;
 class QWidget;
 
 namespace kv {
@@ -39,6 +41,8 @@ public:
     // window's picture.
     RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& errors,
                   std::function<QString()> readingText, std::function<QImage()> picture);
+    // Waits for a save under way.
+    ~RecordActions() override;
 
     // A right click on these shows the menu; the first also shows the statistics as its
     // tooltip. The port box's Ctrl+C copies the reading while nothing is selected in it.
@@ -63,6 +67,13 @@ public:
     // Why the last recording failed to begin or to go on; empty once the next one begins.
     const QString& logFailure() const { return logFailure_; }
 
+    // Save readings of a record that does not change (after Stop, or a file shown) writes in
+    // a thread of its own, so that the window goes on meanwhile; the record must stay as it
+    // is until the save has ended (savingChanged).
+    bool saving() const { return saveThread_ != nullptr; }
+    // Waits for a save under way to end, and tells how it went.
+    void finishSaving();
+
     // Asks for a file; empty when the user cancels. The platform's save dialog, which has an
     // existing file confirmed, unless replaced.
     std::function<QString(const FileQuestion& question)> askFile;
@@ -70,6 +81,8 @@ public:
 signals:
     // What the footer shows of the recording has changed.
     void changed();
+    // A save in the background began (true) or ended (false).
+    void savingChanged(bool saving);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,6 +99,7 @@ private:
     void saveReadingsClick();
     void savePictureClick();
     void copyReadingClick();
+    void saveFinished();
 
     QWidget& host_;
     Recorder& recorder_;
@@ -104,6 +118,9 @@ private:
     QString logFailure_;
     QString lastFolder_; // where the last file was chosen
     std::vector<QAction*> otherActions_;
+    QThread* saveThread_ = nullptr;
+    bool saveOk_ = false;
+    std::string saveError_;
 };
 
 } // namespace kv

@@ -168,9 +168,21 @@ void RecordingActions::showProgress() {
         progress_->setValue(static_cast<int>(load_->done * kProgressSteps / total));
 }
 
+void RecordingActions::setPaused(bool paused) {
+    paused_ = paused;
+    if (!paused_ && finishedWhilePaused_) {
+        finishedWhilePaused_ = false;
+        loadFinished();
+    }
+}
+
 void RecordingActions::loadFinished() {
     if (!load_ || load_->thread->isRunning())
         return;
+    if (paused_) {
+        finishedWhilePaused_ = true;
+        return;
+    }
     load_->thread->wait();
     delete load_->thread;
     std::unique_ptr<Load> load = std::move(load_);
@@ -210,7 +222,7 @@ void RecordingActions::reportProblems() {
 }
 
 void RecordingActions::follow() {
-    if (!reader_ || load_)
+    if (!reader_ || load_ || paused_)
         return;
     if (reader_->changedUnderneath()) {
         // Another file now, or a shorter one: read it anew from its first line.
@@ -236,6 +248,7 @@ void RecordingActions::follow() {
 }
 
 void RecordingActions::close() {
+    finishedWhilePaused_ = false;
     followTimer_.stop();
     progressTimer_.stop();
     if (load_) {

@@ -37,6 +37,9 @@ public:
     ~RecordingActions() override;
 
     QAction* openAction() const { return openAction_; }
+    // While paused the record is left alone: the file is not followed and a load that ends
+    // is taken over only once the pause ends (a save reads the record meanwhile).
+    void setPaused(bool paused);
 
     // Opens the file and reads its header at once, then its rows in the background. False,
     // with the reader's sentence in `error`, when the file cannot be opened.
@@ -92,6 +95,8 @@ private:
     QTimer progressTimer_;
     QTimer followTimer_;
     QString lastFolder_;
+    bool paused_ = false;
+    bool finishedWhilePaused_ = false;
 };
 
 } // namespace kv

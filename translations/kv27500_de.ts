@@ -124,10 +124,9 @@ Optionen:
                         --readings N, nach --duration, bei Ctrl-C oder kill
                         enden und eine Zusammenfassung auf stderr ausgeben
   --duration SECONDS    mit --no-window: so lange aufzeichnen, dann enden
-  FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Messwerte öffnen,
-                        Ctrl+O) und ihr folgen, solange sie wächst; mit
-                        --snapshot FILE.png: ihr Bild, ihre Zusammenfassung auf
-                        stderr, dann enden
+  FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Ctrl+O) und ihr
+                        folgen, solange sie wächst; mit --snapshot FILE.png:
+                        ihr Bild, die Zusammenfassung auf stderr, dann Ende
   --help                diesen Text zeigen
   --version             die Version zeigen
 Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.

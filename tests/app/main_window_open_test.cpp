@@ -188,6 +188,7 @@ TEST_F(OpenReadings, SavedReadingsOpenToTheSameRowsAndSaveToTheSameBytes) {
     window->button1Click();
     saveAs = file("first.csv");
     press(Qt::CTRL | Qt::Key_S);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
     const std::string first = test::readFile(saveAs.toStdString());
     ASSERT_EQ(std::count(first.begin(), first.end(), '\n'), 7);
 
@@ -195,6 +196,8 @@ TEST_F(OpenReadings, SavedReadingsOpenToTheSameRowsAndSaveToTheSameBytes) {
     EXPECT_EQ(record().rows().size(), 6u);
     saveAs = file("again.csv");
     press(Qt::CTRL | Qt::Key_S);
+    EXPECT_TRUE(window->recordActions().saving()) << "a file shown is saved in the background";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
     EXPECT_EQ(test::readFile(saveAs.toStdString()), first);
     EXPECT_TRUE(boxes.empty());
 }

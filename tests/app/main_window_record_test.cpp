@@ -90,11 +90,11 @@ TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOther
 
     // Stopped from the menu, whose entry now says so.
     const QStringList entries = menuOf(window->label2(), "Stop recording");
-    ASSERT_EQ(entries.size(), 6);
+    ASSERT_EQ(entries.size(), 7);
     EXPECT_TRUE(entries[0].startsWith("(1003 readings, min 1.234 V-DC, max 1.5 V-DC"))
         << "the statistics first, not to be chosen";
-    EXPECT_EQ(entries.mid(1), QStringList({"-", "Stop recording", "Save readings...",
-                                           "Save picture...", "Copy reading"}));
+    EXPECT_EQ(entries.mid(1), QStringList({"-", "Open readings...", "Stop recording",
+                                           "Save readings...", "Save picture...", "Copy reading"}));
     EXPECT_EQ(footer(), kCaption);
     readings(3);
 
@@ -141,6 +141,7 @@ TEST_F(Recording, TheSessionOutlivesStopTheReadingIsCopiedAndThePictureSaved) {
     window->stopButton()->click();
     answer = file("after-stop.csv");
     press(Qt::CTRL | Qt::Key_S);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
     EXPECT_EQ(test::csvRowsOf(folder / "after-stop.csv").size(), 1u + 2u);
     window->openButton()->click();
     press(Qt::CTRL | Qt::Key_S);

@@ -73,13 +73,13 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
     EXPECT_EQ(english.menu,
               QStringList({"(1 reading, min 1.234 V-DC, max 1.234 V-DC, mean 1.234 V-DC, 0 gaps, "
                            "0 overloads)",
-                           "-", "Record to file...", "Save readings...", "Save picture...",
-                           "Copy reading"}));
+                           "-", "Open readings...", "Record to file...", "Save readings...",
+                           "Save picture...", "Copy reading"}));
     EXPECT_EQ(german.menu,
               QStringList({"(1 Messwert, Min. 1.234 V-DC, Max. 1.234 V-DC, Mittel 1.234 V-DC, "
                            "0 Lücken, 0 Überläufe)",
-                           "-", "In Datei aufzeichnen...", "Messwerte speichern...",
-                           "Bild speichern...", "Messwert kopieren"}));
+                           "-", "Messwerte öffnen...", "In Datei aufzeichnen...",
+                           "Messwerte speichern...", "Bild speichern...", "Messwert kopieren"}));
     const QStringList spec = {"Start", "Stop", "Exit", "COMPORT", "V-DC", "V-DC", "TrendChart"};
     EXPECT_EQ(english.spec, spec);
     EXPECT_EQ(german.spec, spec);
