@@ -186,6 +186,8 @@ void MainWindow::openClick() {
 
 void MainWindow::button1Click() {
     errors_.guard([this] {
+        // A file shown is no longer followed; its rows stay in the record, as a session's do.
+        leaveRecording();
         session_.stop();
         recorder_.stop();
         displays_->reset();

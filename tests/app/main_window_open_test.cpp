@@ -177,6 +177,14 @@ TEST_F(OpenReadings, AGrowingFileIsFollowedAndAReplacedOneIsReadAnew) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->series1().pointCount() == 2; }, 5000));
     EXPECT_EQ(window->series1().timeAt(0), kFirstMs + 100 * 100);
     EXPECT_TRUE(boxes.empty());
+
+    // Stop ends following it; its rows stay to be saved.
+    window->button1Click();
+    write(path, lines(102, 3), std::ios::app);
+    QTest::qWait(1200);
+    EXPECT_EQ(record().rows().size(), 2u);
+    EXPECT_EQ(window->series1().pointCount(), 0);
+    EXPECT_EQ(footer().indexOf("growing.csv"), -1);
 }
 
 TEST_F(OpenReadings, SavedReadingsOpenToTheSameRowsAndSaveToTheSameBytes) {
