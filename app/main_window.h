@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chart_actions.h"
 #include "app/footer.h"
 #include "app/main_form.h"
 #include "app/reading_displays.h"
@@ -100,6 +101,8 @@ public:
     const Recorder& recorder() const { return recorder_; }
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
+    // The chart's commands: the time axis, the rolling windows, the markers, Ctrl+C over it.
+    ChartActions& chartActions() { return *chartActions_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -158,6 +161,7 @@ private:
     Recorder recorder_;
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
+    std::unique_ptr<ChartActions> chartActions_;
 };
 
 } // namespace kv
