@@ -7,8 +7,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QSettings>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 #include <array>
 #include <memory>
 

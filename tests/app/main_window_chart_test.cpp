@@ -51,16 +51,13 @@ protected:
     }
     QImage shot() {
         QApplication::processEvents();
-        QImage i = test::onScreen(*window);
-        static int n = 0;
-        if (qEnvironmentVariableIsSet("KV_SHOTS"))
-            i.save(QString("/tmp/shot%1.png").arg(n++));
-        return i;
+        return test::onScreen(*window);
     }
     // The plot's inside (the frame left out), in the window.
     QRect plot() {
         const Rect r = chart().plotRect();
-        return QRect(r.left + 2, r.top + 2, r.width() - 4, r.height() - 4).translated(chart().pos());
+        return QRect(r.left + 2, r.top + 2, r.width() - 4, r.height() - 4)
+            .translated(chart().pos());
     }
     // The widest run of plot columns without a pixel of the (black) line, between such ones.
     int widestGap(const QImage& img) {
@@ -79,7 +76,8 @@ protected:
         return widest;
     }
     QPoint at(int index) {
-        return QPoint(series().xPixel(index), (chart().plotRect().top + chart().plotRect().bottom) / 2);
+        return QPoint(series().xPixel(index),
+                      (chart().plotRect().top + chart().plotRect().bottom) / 2);
     }
     void hover(int index) { QTest::mouseMove(&chart(), at(index)); }
     QAction* action(const QString& text) {
@@ -217,12 +215,14 @@ TEST_F(ChartInWindow, TwoClicksGiveTheMarkersLineAndCtrlCOverThePlotCopiesItEven
     EXPECT_EQ(chart().markerA(), 2);
     EXPECT_EQ(chart().markerB(), 12);
     // 1,25 V up over one second, eleven readings.
-    EXPECT_TRUE(markers.startsWith(QString::fromUtf8("Δt 0:01.000 Δ 1,25 V-DC n 11 min 1,25 max 2,5")))
+    EXPECT_TRUE(
+        markers.startsWith(QString::fromUtf8("Δt 0:01.000 Δ 1,25 V-DC n 11 min 1,25 max 2,5")))
         << markers.toStdString();
     const QImage marked = shot();
-    EXPECT_GT(test::countPixels(marked, plot().adjusted(0, -30, 0, 0),
-                                [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60; }),
-              0)
+    EXPECT_GT(
+        test::countPixels(marked, plot().adjusted(0, -30, 0, 0),
+                          [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60; }),
+        0)
         << "the markers in blue";
 
     // Ctrl+C over the plot with the focus in the port box: the markers' line.
