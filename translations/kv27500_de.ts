@@ -120,10 +120,9 @@ Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
 aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
 Messwert kopieren; ein Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile
 zeigt sie mit der Statistik der Sitzung.
-Diagramm: Ctrl+T Zeitachse, Ctrl+0 alle Messwerte, Ctrl+1 die letzte Minute,
-Ctrl+2 die letzten 10 Minuten, Ctrl+3 die letzte Stunde; ein Klick setzt eine
-Marke, Entf löscht die Marken; Ctrl+C über dem Diagramm kopiert die Anzeige
-oder die Marken.
+Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
+10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
+Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
     </message>
     <message>
