@@ -66,8 +66,7 @@ QImage windowWithTimeAxis() {
     kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0")}, errors);
     w.show();
     w.chartActions().setTimeAxis(true);
-    const std::int64_t t0 =
-        QDateTime(QDate(2026, 12, 8), QTime(14, 3, 0)).toMSecsSinceEpoch();
+    const std::int64_t t0 = QDateTime(QDate(2026, 12, 8), QTime(14, 3, 0)).toMSecsSinceEpoch();
     auto tell = [&](int i, std::int64_t t) {
         kv::Reading r;
         r.value = float(5.0 + 0.02 * std::sin(i * 0.007) + 0.001 * std::sin(i * 1.7));
