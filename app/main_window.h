@@ -47,6 +47,7 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 // Stop. A right click on the digits, the meter, the bar or the footer (the chart keeps its
 // right-button scroll) shows the session's statistics and the commands to record to a file,
 // save the readings or a picture and copy the reading, which also have keys of their own.
+// Below them the chart's commands: its time axis, its rolling windows and its markers.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
