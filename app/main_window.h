@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chart_actions.h"
 #include "app/footer.h"
 #include "app/main_form.h"
 #include "app/reading_displays.h"
@@ -47,6 +48,7 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 // Stop. A right click on the digits, the meter, the bar or the footer (the chart keeps its
 // right-button scroll) shows the session's statistics and the commands to record to a file,
 // save the readings or a picture and copy the reading, which also have keys of their own.
+// Below them the chart's commands: its time axis, its rolling windows and its markers.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -103,6 +105,8 @@ public:
     RecordActions& recordActions() { return *recordActions_; }
     // Opening a recording: the file's rows become the record shown, on the clock axis.
     RecordingActions& recordingActions() { return *recordingActions_; }
+    // The chart's commands: the time axis, the rolling windows, the markers, Ctrl+C over it.
+    ChartActions& chartActions() { return *chartActions_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -169,6 +173,7 @@ private:
     std::unique_ptr<RecordingActions> recordingActions_;
     bool showingFile_ = false;
     bool timeAxisBefore_ = false; // the chart's axis before a file was shown
+    std::unique_ptr<ChartActions> chartActions_;
 };
 
 } // namespace kv

@@ -123,6 +123,10 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
     for (QAction* action : otherActions_)
         menu->addAction(action);
     menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
+    if (!moreActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(moreActions_);
+    }
     menu->popup(control->mapToGlobal(at));
 }
 

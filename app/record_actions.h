@@ -3,6 +3,7 @@
 #include "record/recorder.h"
 
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -50,6 +51,8 @@ public:
     void copyFrom(QComboBox& portBox);
     // Shows `action` in the menu too, above the record's commands.
     void addToMenu(QAction* action) { otherActions_.push_back(action); }
+    // Further entries for the menu, shown below the record's own after a separator.
+    void addMenuActions(const QList<QAction*>& actions) { moreActions_ << actions; }
 
     // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
     // "Record to file..." does with the file chosen. False when the file cannot be opened:
@@ -112,6 +115,7 @@ private:
     QAction* copyAction_ = nullptr;
     QWidget* tooltipControl_ = nullptr;
     QComboBox* portBox_ = nullptr;
+    QList<QAction*> moreActions_;
 
     QString recordingName_;             // the log's file name, while recording
     std::int64_t recordedReadings_ = 0; // readings and overloads written to it

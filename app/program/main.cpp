@@ -1,5 +1,6 @@
 // kv27500: shows the readings of a VELOMAX KV27500 multimeter read over a serial line.
 #include "app/application.h"
+#include "app/chart_actions.h"
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/log_run.h"
@@ -166,6 +167,9 @@ int main(int argc, char** argv) {
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // The time axis as it was left.
+    kv::ChartMemory chartMemory;
+    kv::rememberChartChoices(window.chartActions(), chartMemory);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {
