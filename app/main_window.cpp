@@ -285,7 +285,7 @@ void MainWindow::showRecording(std::size_t first) {
         if (!showingFile_)
             timeAxisBefore_ = chart1_->timeAxis();
         showingFile_ = true;
-        chart1_->setTimeAxis(true);
+        chartActions_->setTimeAxis(true);
     }
     for (std::size_t i = first; i < rows.size(); ++i) {
         const Row row = rows[i];
@@ -329,7 +329,7 @@ void MainWindow::leaveRecording() {
         return;
     showingFile_ = false;
     displays_->reset();
-    chart1_->setTimeAxis(timeAxisBefore_);
+    chartActions_->setTimeAxis(timeAxisBefore_);
 }
 
 } // namespace kv
