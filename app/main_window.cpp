@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -286,8 +287,21 @@ void MainWindow::showRecording(std::size_t first) {
             timeAxisBefore_ = chart1_->timeAxis();
         showingFile_ = true;
         chartActions_->setTimeAxis(true);
+        fed_ = 0;
     }
-    for (std::size_t i = first; i < rows.size(); ++i) {
+    // The chart takes the rows a block at a time, between which the window goes on; a
+    // window not shown yet (the command line's picture) takes them all at once.
+    first = fed_;
+    const std::size_t end = isVisible() ? std::min(rows.size(), fed_ + kRowsAtOnce) : rows.size();
+    if (end < rows.size() && !feedPending_) {
+        feedPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            feedPending_ = false;
+            if (showingFile_)
+                errors_.guard([this] { showRecording(fed_); });
+        });
+    }
+    for (std::size_t i = first; i < end; ++i) {
         const Row row = rows[i];
         const RowContext& context = rows.context(row.context);
         // A gap before the first reading has no unit to change to.
@@ -300,6 +314,9 @@ void MainWindow::showRecording(std::size_t first) {
                                                                     : BreakReason::brGap,
                                   row.time);
     }
+    fed_ = end;
+    if (end < rows.size())
+        return;
     // The digits, the needle and the bar show the last reading or overload.
     for (std::size_t i = rows.size(); i > first; --i) {
         const Row row = rows[i - 1];

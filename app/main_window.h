@@ -173,6 +173,10 @@ private:
     std::unique_ptr<RecordingActions> recordingActions_;
     bool showingFile_ = false;
     bool timeAxisBefore_ = false; // the chart's axis before a file was shown
+    // The rows of a file shown that the chart has; the rest follows a block at a time.
+    static constexpr std::size_t kRowsAtOnce = 250000;
+    std::size_t fed_ = 0;
+    bool feedPending_ = false;
     std::unique_ptr<ChartActions> chartActions_;
 };
 
