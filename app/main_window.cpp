@@ -224,7 +224,15 @@ FooterState MainWindow::footerState() const {
     f.log = recorder_.logBacklog();
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
+    f.publishStatus = publishStatus_;
+    f.publishTrouble = publishTrouble_;
     return f;
+}
+
+void MainWindow::setPublishStatus(const QString& text, bool trouble) {
+    publishStatus_ = text;
+    publishTrouble_ = trouble;
+    showFooter();
 }
 
 QString MainWindow::whyNoReadings() const {

@@ -100,6 +100,9 @@ public:
     const Recorder& recorder() const { return recorder_; }
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
+    // What the publisher to a broker says, for the footer; trouble ranks it above the
+    // recording's count. Empty: nothing is published.
+    void setPublishStatus(const QString& text, bool trouble);
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -154,6 +157,8 @@ private:
     // Why the port would not open, told in the footer till the meter answers.
     QString openFailure_;
     QString footerNote_; // what the footer shows in place of its caption; empty: the caption
+    QString publishStatus_;
+    bool publishTrouble_ = false;
 
     Recorder recorder_;
     // Before the recorder goes: it acts on it.

@@ -641,6 +641,23 @@ bool MqttPublisher::idle() const {
     return link_->ready && link_->queue.empty() && link_->inflight() == 0;
 }
 
+MqttPublisher::Connection MqttPublisher::connection() const {
+    std::lock_guard<std::mutex> lock(link_->mutex);
+    switch (link_->phase) {
+    case Link::Phase::connecting:
+        return Connection::connecting;
+    case Link::Phase::publishing:
+        return Connection::publishing;
+    case Link::Phase::unreachable:
+        return Connection::unreachable;
+    case Link::Phase::refused:
+        return Connection::refused;
+    case Link::Phase::insecure:
+        return Connection::insecure;
+    }
+    return Connection::unreachable;
+}
+
 void MqttPublisher::emitStatusIfChanged() {
     const QString text = statusText();
     if (text == shownStatus_)
