@@ -232,6 +232,8 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, [&window] { window.openClick(); });
 
     const int status = app.exec();
+    // Polling ends with the program, as after Stop: the broker hears stopped, then offline.
+    window.session().stop();
     kv::ErrorReporter::setInstance(nullptr);
     if (simulator)
         simulator->stop();
