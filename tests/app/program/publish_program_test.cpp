@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -276,6 +277,45 @@ TEST_F(PublishingProgram, TheRightPasswordPublishesAWrongOneIsRefusedAndNeitherI
         << err.toStdString();
     EXPECT_TRUE(sub.live("bench/wrong/reading").empty());
     EXPECT_FALSE((out + err).contains("Wr0ng") || (out + err).contains("Rt7")) << err.toStdString();
+}
+
+// mqtts:// trusts the system's store, or the certificate authorities SSL_CERT_FILE names.
+TEST_F(PublishingProgram, TlsTrustsTheCertificateAuthorityTheEnvironmentNamesAndNoOther) {
+    kv::test::Folder f;
+    const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+    const std::string quiet = " 2>/dev/null >/dev/null";
+    ASSERT_EQ(std::system(("openssl req -x509" + key + " -days 2 -subj /CN=kv-ca -keyout " +
+                           (f / "ca.key") + " -out " + (f / "ca.crt") + quiet)
+                              .c_str()),
+              0);
+    std::ofstream(f / "san.ext") << "subjectAltName=IP:127.0.0.1\n";
+    ASSERT_EQ(std::system(("openssl req" + key + " -subj /CN=broker -keyout " + (f / "b.key") +
+                           " -out " + (f / "b.csr") + quiet + " && openssl x509 -req -in " +
+                           (f / "b.csr") + " -CA " + (f / "ca.crt") + " -CAkey " + (f / "ca.key") +
+                           " -CAcreateserial -days 2 -extfile " + (f / "san.ext") + " -out " +
+                           (f / "b.crt") + quiet)
+                              .c_str()),
+              0);
+    const int tlsPort = kv::test::freePort();
+    Broker broker("listener " + std::to_string(tlsPort) + " 127.0.0.1\ncertfile " + (f / "b.crt") +
+                  "\nkeyfile " + (f / "b.key") + "\n");
+    ASSERT_TRUE(waitFor([&] { return kv::test::accepts(tlsPort); }));
+    Subscriber sub(broker.port(), "bench/tls/#");
+    ASSERT_TRUE(waitFor([&] { return sub.subscribed(); }));
+    const QString address = "mqtts://127.0.0.1:" + QString::number(tlsPort) + "/bench/tls";
+
+    env.insert("SSL_CERT_FILE", QString::fromStdString(f / "ca.crt"));
+    EXPECT_EQ(run({"--no-window", "--simulate", "--duration", "1.5", "--mqtt", address}), 0);
+    EXPECT_TRUE(waitFor([&] { return sub.live("bench/tls/reading").size() >= 5; }));
+    EXPECT_TRUE(err.contains("MQTT: publishing to 127.0.0.1 as bench/tls\n")) << err.toStdString();
+
+    env.insert("SSL_CERT_FILE", "/dev/null");
+    const std::size_t before = sub.live("bench/tls/reading").size();
+    EXPECT_EQ(run({"--no-window", "--simulate", "--duration", "1.5", "--mqtt", address}), 0);
+    EXPECT_TRUE(err.contains("MQTT: no secure connection to 127.0.0.1: its certificate was "
+                             "refused"))
+        << err.toStdString();
+    EXPECT_EQ(sub.live("bench/tls/reading").size(), before);
 }
 
 TEST_F(PublishingProgram, EachBadAddressOrPasswordFileGetsItsOneLineAndStatus2) {
