@@ -214,7 +214,10 @@ QString usageText(const QString& program) {
                "Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,\n"
                "Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the\n"
                "reading; a right click on the digits, the meter, the bar or the footer shows\n"
-               "them with the session's statistics.\n")
+               "them with the session's statistics.\n"
+               "Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2\n"
+               "the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete\n"
+               "clears the markers; Ctrl+C over the plot copies the readout or the markers.\n")
                .arg(program) +
            Text::tr("\n"
                     "Publishing to an MQTT broker:\n"

@@ -56,6 +56,8 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     // The chart is left out: its right button scrolls.
     recordActions_->addMenuTo({label2_, anz_, analog_, balken_});
     recordActions_->copyFrom(*comSel_);
+    chartActions_ = std::make_unique<ChartActions>(*this, *chart1_);
+    recordActions_->addMenuActions(chartActions_->menuActions());
     connect(recordActions_.get(), &RecordActions::changed, this, [this] { showFooter(); });
 
     session_.setRecorder(&recorder_);
@@ -63,8 +65,8 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     session_.poller().setInterval(mainform::kTimer1Interval);
     connect(&session_, &MeterSession::reading, this, &MainWindow::showReading);
     connect(&session_, &MeterSession::overload, this, &MainWindow::showReading);
-    connect(&session_, &MeterSession::silenceBegan, this, [this] {
-        displays_->showSilence();
+    connect(&session_, &MeterSession::silenceBegan, this, [this](qint64 sinceMs) {
+        displays_->showSilence(sinceMs);
         showFooter();
     });
     connect(&session_, &MeterSession::silenceEnded, this, [this] { displays_->endSilence(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chart_actions.h"
 #include "app/footer.h"
 #include "app/main_form.h"
 #include "app/reading_displays.h"
@@ -46,6 +47,7 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 // Stop. A right click on the digits, the meter, the bar or the footer (the chart keeps its
 // right-button scroll) shows the session's statistics and the commands to record to a file,
 // save the readings or a picture and copy the reading, which also have keys of their own.
+// Below them the chart's commands: its time axis, its rolling windows and its markers.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -100,6 +102,8 @@ public:
     const Recorder& recorder() const { return recorder_; }
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
+    // The chart's commands: the time axis, the rolling windows, the markers, Ctrl+C over it.
+    ChartActions& chartActions() { return *chartActions_; }
     // What the publisher to a broker says, for the footer; trouble ranks it above the
     // recording's count. Empty: nothing is published.
     void setPublishStatus(const QString& text, bool trouble);
@@ -163,6 +167,7 @@ private:
     Recorder recorder_;
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
+    std::unique_ptr<ChartActions> chartActions_;
 };
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #include "app/reading_displays.h"
 
+#include "chart/chart_series.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -15,8 +16,8 @@ ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar
                                  LineSeries& series)
     : anz_(anz), analog_(analog), balken_(balken), series_(series) {}
 
-Displays ReadingDisplays::displays() const {
-    return Displays{anz_, analog_, balken_, series_};
+Displays ReadingDisplays::displays(std::int64_t timeMs) const {
+    return Displays{anz_, analog_, balken_, series_, timeMs};
 }
 
 void ReadingDisplays::show(const Reading& reading) {
@@ -24,14 +25,16 @@ void ReadingDisplays::show(const Reading& reading) {
     overload_ = reading.overload();
     holdReading(anz_, reading);
     anz_.setOverload(overload_);
+    // Readings of another unit are not joined to the line before them.
+    series_.setUnit(reading.unit);
     if (overload_)
-        showOverload(displays());
+        showOverload(displays(reading.wallClockMs));
     else
-        updateDisplays(displays());
+        updateDisplays(displays(reading.wallClockMs));
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 
-void ReadingDisplays::showSilence() {
+void ReadingDisplays::showSilence(std::int64_t sinceMs) {
     if (!silent_) {
         silent_ = true;
         FontSpec grey = anz_.fontValue();
@@ -39,7 +42,7 @@ void ReadingDisplays::showSilence() {
         grey.color = kSilentDigits;
         anz_.setFontValue(grey);
     }
-    breakChartLine(displays());
+    breakChartLine(displays(sinceMs), BreakReason::brGap);
 }
 
 void ReadingDisplays::endSilence() {

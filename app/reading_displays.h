@@ -25,8 +25,9 @@ public:
     // A reading, an overload or a reading of codes without a row: what the displays show of
     // it. Ends a silence.
     void show(const Reading& reading);
-    // The meter has fallen silent: the digits grey, one break in the line.
-    void showSilence();
+    // The meter has fallen silent: the digits grey, one break in the line (dated sinceMs
+    // when given: where the silence begins on the clock axis).
+    void showSilence(std::int64_t sinceMs = std::numeric_limits<std::int64_t>::min());
     // The digits in their own colour again.
     void endSilence();
     // What Stop shows: the chart emptied, the indicator, the meter and the bar at 0; units,
@@ -41,7 +42,7 @@ public:
     QString readingText() const;
 
 private:
-    Displays displays() const;
+    Displays displays(std::int64_t timeMs = std::numeric_limits<std::int64_t>::min()) const;
 
     ValueIndicator& anz_;
     Meter180& analog_;

@@ -113,6 +113,10 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
         menu->addAction(line)->setEnabled(false);
     menu->addSeparator();
     menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
+    if (!moreActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(moreActions_);
+    }
     menu->popup(control->mapToGlobal(at));
 }
 

@@ -3,6 +3,7 @@
 #include "record/recorder.h"
 
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -43,6 +44,8 @@ public:
     // tooltip. The port box's Ctrl+C copies the reading while nothing is selected in it.
     void addMenuTo(std::initializer_list<QWidget*> controls);
     void copyFrom(QComboBox& portBox);
+    // Further entries for the menu, shown below the record's own after a separator.
+    void addMenuActions(const QList<QAction*>& actions) { moreActions_ << actions; }
 
     // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
     // "Record to file..." does with the file chosen. False when the file cannot be opened:
@@ -95,6 +98,7 @@ private:
     QAction* copyAction_ = nullptr;
     QWidget* tooltipControl_ = nullptr;
     QComboBox* portBox_ = nullptr;
+    QList<QAction*> moreActions_;
 
     QString recordingName_;             // the log's file name, while recording
     std::int64_t recordedReadings_ = 0; // readings and overloads written to it

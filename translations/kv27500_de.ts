@@ -84,6 +84,9 @@ Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,
 Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
 reading; a right click on the digits, the meter, the bar or the footer shows
 them with the session&apos;s statistics.
+Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
+the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
+clears the markers; Ctrl+C over the plot copies the readout or the markers.
 </source>
         <translation>Aufruf: %1 [Optionen]
 Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
@@ -113,6 +116,9 @@ Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
 aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
 Messwert kopieren; ein Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile
 zeigt sie mit der Statistik der Sitzung.
+Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
+10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
+Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
     </message>
     <message>
@@ -412,6 +418,30 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>Copy reading</source>
         <translation>Messwert kopieren</translation>
+    </message>
+    <message>
+        <source>Time axis</source>
+        <translation>Zeitachse</translation>
+    </message>
+    <message>
+        <source>Show all</source>
+        <translation>Alles zeigen</translation>
+    </message>
+    <message>
+        <source>Last minute</source>
+        <translation>Letzte Minute</translation>
+    </message>
+    <message>
+        <source>Last 10 minutes</source>
+        <translation>Letzte 10 Minuten</translation>
+    </message>
+    <message>
+        <source>Last hour</source>
+        <translation>Letzte Stunde</translation>
+    </message>
+    <message>
+        <source>Clear markers</source>
+        <translation>Marken löschen</translation>
     </message>
     <message>
         <source>standard output</source>

@@ -1,5 +1,6 @@
 // kv27500: shows the readings of a VELOMAX KV27500 multimeter read over a serial line.
 #include "app/application.h"
+#include "app/chart_actions.h"
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/log_run.h"
@@ -203,6 +204,9 @@ int main(int argc, char** argv) {
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // The time axis as it was left.
+    kv::ChartMemory chartMemory;
+    kv::rememberChartChoices(window.chartActions(), chartMemory);
     // Goes before the window, whose session it listens to; its status shows in the footer.
     std::unique_ptr<kv::SessionPublisher> publisher;
     if (mqtt) {

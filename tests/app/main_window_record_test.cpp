@@ -90,11 +90,11 @@ TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOther
 
     // Stopped from the menu, whose entry now says so.
     const QStringList entries = menuOf(window->label2(), "Stop recording");
-    ASSERT_EQ(entries.size(), 6);
+    ASSERT_GE(entries.size(), 6); // the chart's entries follow
     EXPECT_TRUE(entries[0].startsWith("(1003 readings, min 1.234 V-DC, max 1.5 V-DC"))
         << "the statistics first, not to be chosen";
-    EXPECT_EQ(entries.mid(1), QStringList({"-", "Stop recording", "Save readings...",
-                                           "Save picture...", "Copy reading"}));
+    EXPECT_EQ(entries.mid(1, 5), QStringList({"-", "Stop recording", "Save readings...",
+                                              "Save picture...", "Copy reading"}));
     EXPECT_EQ(footer(), kCaption);
     readings(3);
 

@@ -74,12 +74,15 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
               QStringList({"(1 reading, min 1.234 V-DC, max 1.234 V-DC, mean 1.234 V-DC, 0 gaps, "
                            "0 overloads)",
                            "-", "Record to file...", "Save readings...", "Save picture...",
-                           "Copy reading"}));
-    EXPECT_EQ(german.menu,
-              QStringList({"(1 Messwert, Min. 1.234 V-DC, Max. 1.234 V-DC, Mittel 1.234 V-DC, "
-                           "0 Lücken, 0 Überläufe)",
-                           "-", "In Datei aufzeichnen...", "Messwerte speichern...",
-                           "Bild speichern...", "Messwert kopieren"}));
+                           "Copy reading", "-", "Time axis", "-", "Show all", "Last minute",
+                           "Last 10 minutes", "Last hour", "Clear markers"}));
+    EXPECT_EQ(
+        german.menu,
+        QStringList({"(1 Messwert, Min. 1.234 V-DC, Max. 1.234 V-DC, Mittel 1.234 V-DC, "
+                     "0 Lücken, 0 Überläufe)",
+                     "-", "In Datei aufzeichnen...", "Messwerte speichern...", "Bild speichern...",
+                     "Messwert kopieren", "-", "Zeitachse", "-", "Alles zeigen", "Letzte Minute",
+                     "Letzte 10 Minuten", "Letzte Stunde", "Marken löschen"}));
     const QStringList spec = {"Start", "Stop", "Exit", "COMPORT", "V-DC", "V-DC", "TrendChart"};
     EXPECT_EQ(english.spec, spec);
     EXPECT_EQ(german.spec, spec);
