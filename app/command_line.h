@@ -20,12 +20,15 @@ struct CommandLine {
     std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
     bool help = false;
     bool version = false;
-    QString openFile; // a recording to show instead of a meter; empty: none
+    QString mqttUrl;          // empty: nothing is published
+    QString mqttPasswordFile; // empty: the password comes from $KV_MQTT_PASSWORD, if at all
+    QString openFile;         // a recording to show instead of a meter; empty: none
 
     bool openRecording() const { return !openFile.isEmpty(); }
 
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }
+    bool mqtt() const { return !mqttUrl.isEmpty(); }
     // How long a snapshot run waits for its readings, in milliseconds.
     int snapshotTimeoutMs() const { return 5000 + readings * 500; }
 };

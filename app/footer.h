@@ -21,7 +21,9 @@ struct FooterState {
     LogWriter::Backlog log; // of the log while recording
     bool beyondFullScale = false;
     float fullScale = 0;
-    QString openedFile; // what is shown of an opened file; empty: none is
+    QString openedFile;          // what is shown of an opened file; empty: none is
+    QString publishStatus;       // what the publisher to a broker says; empty: none
+    bool publishTrouble = false; // the broker is out of reach or refused
 };
 
 // A log this far behind is told in the footer: its reader does not keep up.

@@ -241,7 +241,15 @@ FooterState MainWindow::footerState() const {
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
     f.openedFile = recordingActions_->footerText();
+    f.publishStatus = publishStatus_;
+    f.publishTrouble = publishTrouble_;
     return f;
+}
+
+void MainWindow::setPublishStatus(const QString& text, bool trouble) {
+    publishStatus_ = text;
+    publishTrouble_ = trouble;
+    showFooter();
 }
 
 QString MainWindow::whyNoReadings() const {
