@@ -1,6 +1,10 @@
 #include "app/command_line.h"
 
+#include "watch/limit_parsing.h"
+
 #include <QCoreApplication>
+#include <QLocale>
+#include <QProcess>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -40,6 +44,20 @@ bool isQtOptionWithValue(const QString& arg) {
         return false;
     const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
     return isOneOf(name, kQtOptionsWithValue);
+}
+
+// A limit as typed on the command line: a decimal point, or the decimal character of the
+// user's regional settings (which the number texts may not have taken yet).
+bool parseLimitArgument(QString text, LimitEnd end, std::optional<float>& value, QString& error) {
+    const QString regional = QLocale::system().decimalPoint();
+    if (regional.size() == 1 && regional != QLatin1String("."))
+        text.replace(regional, QStringLiteral("."));
+    std::string why;
+    if (!parseLimit(text.toStdString(), end, value, why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -111,6 +129,18 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             // At least a millisecond; at most a few thousand years, which no clock overflows.
             cl.durationMs =
                 std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
+        } else if (arg == QLatin1String("--lower") || arg == QLatin1String("--upper")) {
+            const bool lower = arg == QLatin1String("--lower");
+            QString text, error;
+            if (!takeValue(text) || text.trimmed().isEmpty())
+                return fail(lower ? Text::tr("--lower needs a number")
+                                  : Text::tr("--upper needs a number"));
+            if (!parseLimitArgument(text, lower ? LimitEnd::lower : LimitEnd::upper,
+                                    lower ? cl.limits.lower : cl.limits.upper, error))
+                return fail(error);
+        } else if (arg == QLatin1String("--on-limit")) {
+            if (!takeValue(cl.onLimit) || QProcess::splitCommand(cl.onLimit).isEmpty())
+                return fail(Text::tr("--on-limit needs a command"));
         } else if (isQtOptionWithValue(arg)) {
             // Only left here when its value is missing: Qt would wait for one or ignore it.
             return fail(Text::tr("%1 needs a value").arg(arg));
@@ -118,6 +148,14 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             return fail(Text::tr("unknown argument: %1").arg(args[i]));
         }
     }
+    if (cl.limits.lower && cl.limits.upper && *cl.limits.lower > *cl.limits.upper) {
+        std::string error;
+        Limits checked;
+        parseLimits(limitEditText(cl.limits.lower), limitEditText(cl.limits.upper), checked, error);
+        return fail(QString::fromStdString(error));
+    }
+    if (!cl.onLimit.isEmpty() && !cl.limits.any())
+        return fail(Text::tr("--on-limit needs --lower or --upper"));
     if (cl.snapshot() && !readingsGiven)
         return fail(Text::tr("--snapshot needs --readings N"));
     if (cl.noWindow) {
@@ -194,14 +232,21 @@ QString usageText(const QString& program) {
                "                        --readings N, after --duration, on Ctrl-C or on kill,\n"
                "                        and print a summary line on stderr\n"
                "  --duration SECONDS    with --no-window: log this long, then end\n"
+               "  --lower VALUE         the lower limit in the unit of the first reading (a\n"
+               "                        decimal point or the regional character)\n"
+               "  --upper VALUE         the upper limit, likewise\n"
+               "  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the\n"
+               "                        limits and once per return, with KV_LIMIT (upper,\n"
+               "                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME\n"
                "  --help                show this text\n"
                "  --version             show the version\n"
                "Qt's own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.\n"
                "\n"
                "Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,\n"
                "Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the\n"
-               "reading; a right click on the digits, the meter, the bar or the footer shows\n"
-               "them with the session's statistics.\n")
+               "reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the\n"
+               "digits, the meter, the bar or the footer shows them with the session's\n"
+               "statistics and \"Show statistics\" for the footer.\n")
         .arg(program);
 }
 

@@ -57,6 +57,10 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     recordActions_->addMenuTo({label2_, anz_, analog_, balken_});
     recordActions_->copyFrom(*comSel_);
     connect(recordActions_.get(), &RecordActions::changed, this, [this] { showFooter(); });
+    benchActions_ = std::make_unique<BenchActions>(*this, *analog_, recorder_, errors_);
+    recordActions_->addToMenu(benchActions_->actions());
+    recordActions_->statisticsLines = [this] { return benchActions_->statisticsLines(); };
+    connect(benchActions_.get(), &BenchActions::changed, this, [this] { showFooter(); });
 
     session_.setRecorder(&recorder_);
     session_.poller().cycle().label7 = mainform::kLabel7Text;
@@ -165,6 +169,7 @@ void MainWindow::formCreate() {
 void MainWindow::openClick() {
     errors_.guard([this] {
         portConfirmed_ = false;
+        benchActions_->releaseAll();
         openedPort_ = chosenPortName(*comSel_, ports_);
         recorder_.start(wallClockMs());
         openFailure_ = session_.open(openedPort_).value_or(QString());
@@ -177,6 +182,7 @@ void MainWindow::button1Click() {
     errors_.guard([this] {
         session_.stop();
         recorder_.stop();
+        benchActions_->releaseAll();
         displays_->reset();
         // The reading the decoder goes on from is the one the indicator now holds.
         Reading stopped = session_.current();
@@ -203,7 +209,11 @@ void MainWindow::showReading(const Reading& reading) {
         recordActions_->readingKept();
     // The meter answered: a port that would not open is no longer a reason.
     openFailure_.clear();
-    displays_->show(reading);
+    benchActions_->feed(reading);
+    if (benchActions_->shaping())
+        displays_->show(reading, benchActions_->display());
+    else
+        displays_->show(reading);
     showFooter();
     ++readings_;
     confirmPort();
@@ -222,6 +232,7 @@ FooterState MainWindow::footerState() const {
     f.recordingName = recordActions_->recordingName();
     f.recordedReadings = recordActions_->recordedReadings();
     f.log = recorder_.logBacklog();
+    f.bench = benchActions_->footerNote();
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
     return f;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/bench_actions.h"
 #include "app/footer.h"
 #include "app/main_form.h"
 #include "app/reading_displays.h"
@@ -101,6 +102,9 @@ public:
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
 
+    // Hold, relative, the limits and the statistics in the footer, and their menu entries.
+    BenchActions& benchActions() { return *benchActions_; }
+
 signals:
     // Exit was pressed: the port is closed, the program may end.
     void exitRequested();
@@ -158,6 +162,7 @@ private:
     Recorder recorder_;
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
+    std::unique_ptr<BenchActions> benchActions_;
 };
 
 } // namespace kv

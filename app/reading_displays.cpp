@@ -1,5 +1,6 @@
 #include "app/reading_displays.h"
 
+#include "chart/chart_series.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -28,6 +29,31 @@ void ReadingDisplays::show(const Reading& reading) {
         showOverload(displays());
     else
         updateDisplays(displays());
+    beyondFullScale_ = !overload_ && analog_.overflowHigh();
+}
+
+void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
+    endSilence();
+    Reading digits = measured;
+    digits.status = shown.digits.overload ? Reading::Status::overload : Reading::Status::ok;
+    digits.value = shown.digits.value;
+    digits.unit = shown.digits.unit;
+    digits.format = shown.digits.format;
+    overload_ = digits.overload();
+    holdReading(anz_, digits);
+    anz_.setOverload(overload_);
+    // As updateDisplays() and showOverload() do, with the needle's value for the meter and
+    // the bar and the measured one for the chart.
+    SignalSettings& meterSignal = analog_.signalSettings();
+    meterSignal.setValueUnit(anz_.signalSettings().valueUnit());
+    if (!overload_)
+        meterSignal.setValueTo(fullScaleFor(shown.needle, meterSignal.valueTo()));
+    balken_.setMax(meterSignal.digitalTo());
+    balken_.setPosition(overload_ ? balken_.max() : analog_.digit());
+    series_.appendPoint(static_cast<double>(measured.value), std::string(),
+                        measured.overload() ? clNone : clBlack);
+    const float from = meterSignal.valueFrom();
+    analog_.setValue(overload_ ? from + 2.0f * (meterSignal.valueTo() - from) : shown.needle);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 

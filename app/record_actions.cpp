@@ -113,10 +113,16 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
         menu->addAction(line)->setEnabled(false);
     menu->addSeparator();
     menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
+    if (!moreActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(moreActions_);
+    }
     menu->popup(control->mapToGlobal(at));
 }
 
 QString RecordActions::statisticsText() const {
+    if (statisticsLines)
+        return statisticsLines().join(QLatin1Char('\n'));
     // One line per unit.
     return QString::fromStdString(recorder_.summary())
         .replace(QStringLiteral("; "), QStringLiteral("\n"));

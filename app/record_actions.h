@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <initializer_list>
 
@@ -60,6 +61,11 @@ public:
     // Why the last recording failed to begin or to go on; empty once the next one begins.
     const QString& logFailure() const { return logFailure_; }
 
+    // The commands shown in the menu after the record's own, below a separator.
+    void addToMenu(const QList<QAction*>& actions) { moreActions_ += actions; }
+    // The menu's and the tooltip's statistics, one line each; unset: the record's summary.
+    std::function<QStringList()> statisticsLines;
+
     // Asks for a file; empty when the user cancels. The platform's save dialog, which has an
     // existing file confirmed, unless replaced.
     std::function<QString(const FileQuestion& question)> askFile;
@@ -95,6 +101,7 @@ private:
     QAction* copyAction_ = nullptr;
     QWidget* tooltipControl_ = nullptr;
     QComboBox* portBox_ = nullptr;
+    QList<QAction*> moreActions_;
 
     QString recordingName_;             // the log's file name, while recording
     std::int64_t recordedReadings_ = 0; // readings and overloads written to it

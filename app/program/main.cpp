@@ -62,7 +62,9 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         return 1;
     // The command line names one device: the table's first port.
     kv::SerialLink link(kv::PortTable(devices, {}));
-    kv::LogRun run(link, {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs},
+    kv::LogRun run(link,
+                   {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs,
+                    cl.limits, cl.onLimit},
                    title);
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
@@ -165,6 +167,17 @@ int main(int argc, char** argv) {
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // The limits and the statistics switch as last left, unless the command line gives
+    // limits for this run; what the user changes is kept.
+    kv::BenchMemory benchMemory;
+    kv::BenchActions& bench = window.benchActions();
+    bench.setLimits(cl.limits.any() ? cl.limits : benchMemory.limits());
+    bench.setStatisticsShown(benchMemory.statisticsShown());
+    bench.setLimitCommand(cl.onLimit);
+    QObject::connect(&bench, &kv::BenchActions::settingsChanged, [&benchMemory, &bench] {
+        benchMemory.setLimits(bench.limits());
+        benchMemory.setStatisticsShown(bench.statisticsShown());
+    });
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {
