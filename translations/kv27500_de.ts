@@ -60,6 +60,30 @@ Mehr dazu mit &apos;%3 --help&apos;.
 </translation>
     </message>
     <message>
+        <source>--simulate needs a script file name, or none at all</source>
+        <translation>--simulate braucht einen Dateinamen für das Skript oder gar keinen</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>--lower needs a number</source>
+        <translation>--lower braucht eine Zahl</translation>
+    </message>
+    <message>
+        <source>--upper needs a number</source>
+        <translation>--upper braucht eine Zahl</translation>
+    </message>
+    <message>
+        <source>--on-limit needs a command</source>
+        <translation>--on-limit braucht einen Befehl</translation>
+    </message>
+    <message>
+        <source>--on-limit needs --lower or --upper</source>
+        <translation>--on-limit braucht --lower oder --upper</translation>
+    </message>
+    <message>
         <source>Usage: %1 [options]
 Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
 
@@ -80,14 +104,21 @@ Options:
                         --readings N, after --duration, on Ctrl-C or on kill,
                         and print a summary line on stderr
   --duration SECONDS    with --no-window: log this long, then end
+  --lower VALUE         the lower limit in the unit of the first reading (a
+                        decimal point or the regional character)
+  --upper VALUE         the upper limit, likewise
+  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the
+                        limits and once per return, with KV_LIMIT (upper,
+                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME
   --help                show this text
   --version             show the version
 Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.
 
 Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,
 Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
-reading; a right click on the digits, the meter, the bar or the footer shows
-them with the session&apos;s statistics.
+reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the
+digits, the meter, the bar or the footer shows them with the session&apos;s
+statistics and &quot;Show statistics&quot; for the footer.
 </source>
         <translation>Aufruf: %1 [Optionen]
 Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
@@ -109,23 +140,22 @@ Optionen:
                         --readings N, nach --duration, bei Ctrl-C oder kill
                         enden und eine Zusammenfassung auf stderr ausgeben
   --duration SECONDS    mit --no-window: so lange aufzeichnen, dann enden
+  --lower VALUE         der untere Grenzwert in der Einheit des ersten Messwerts
+                        (mit Dezimalpunkt oder dem Zeichen der Region)
+  --upper VALUE         der obere Grenzwert, ebenso
+  --on-limit COMMAND    COMMAND (ohne Shell) bei jedem Verlassen der Grenzen und
+                        jeder Rückkehr ausführen, mit KV_LIMIT (upper, lower
+                        oder inside), KV_VALUE, KV_UNIT und KV_TIME
   --help                diesen Text zeigen
   --version             die Version zeigen
 Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
 
 Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
 aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
-Messwert kopieren; ein Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile
-zeigt sie mit der Statistik der Sitzung.
+Messwert kopieren, Ctrl+H Halten, Ctrl+D Relativ, Ctrl+L Grenzwerte; ein
+Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
+Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
 </translation>
-    </message>
-    <message>
-        <source>--simulate needs a script file name, or none at all</source>
-        <translation>--simulate braucht einen Dateinamen für das Skript oder gar keinen</translation>
-    </message>
-    <message>
-        <source>%1 needs a value</source>
-        <translation>%1 braucht einen Wert</translation>
     </message>
 </context>
 <context>
@@ -416,6 +446,22 @@ zeigt sie mit der Statistik der Sitzung.
     <message>
         <source>%1, %2 lines dropped</source>
         <translation>%1, %2 Zeilen verloren</translation>
+    </message>
+    <message>
+        <source>Hold</source>
+        <translation>Halten</translation>
+    </message>
+    <message>
+        <source>Relative</source>
+        <translation>Relativ</translation>
+    </message>
+    <message>
+        <source>Limits...</source>
+        <translation>Grenzwerte...</translation>
+    </message>
+    <message>
+        <source>Show statistics</source>
+        <translation>Statistik zeigen</translation>
     </message>
 </context>
 <context>
