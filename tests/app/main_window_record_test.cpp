@@ -90,11 +90,14 @@ TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOther
 
     // Stopped from the menu, whose entry now says so.
     const QStringList entries = menuOf(window->label2(), "Stop recording");
-    ASSERT_EQ(entries.size(), 6);
-    EXPECT_TRUE(entries[0].startsWith("(1003 readings, min 1.234 V-DC, max 1.5 V-DC"))
-        << "the statistics first, not to be chosen";
-    EXPECT_EQ(entries.mid(1), QStringList({"-", "Stop recording", "Save readings...",
-                                           "Save picture...", "Copy reading"}));
+    ASSERT_EQ(entries.size(), 12);
+    EXPECT_TRUE(entries[0].startsWith("(1.003 readings, min 01,234 V-DC, max 01,500 V-DC"))
+        << "the statistics first, in the regional format, not to be chosen: "
+        << entries[0].toStdString();
+    EXPECT_EQ(entries.mid(1),
+              QStringList({"(Gaps: 0, overloads: 1)", "-", "Stop recording", "Save readings...",
+                           "Save picture...", "Copy reading", "-", "Hold", "Relative",
+                           "Limits...", "Show statistics"}));
     EXPECT_EQ(footer(), kCaption);
     readings(3);
 
