@@ -96,8 +96,8 @@ TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOther
         << entries[0].toStdString();
     EXPECT_EQ(entries.mid(1),
               QStringList({"(Gaps: 0, overloads: 1)", "-", "Stop recording", "Save readings...",
-                           "Save picture...", "Copy reading", "-", "Hold", "Relative",
-                           "Limits...", "Show statistics"}));
+                           "Save picture...", "Copy reading", "-", "Hold", "Relative", "Limits...",
+                           "Show statistics"}));
     EXPECT_EQ(footer(), kCaption);
     readings(3);
 
