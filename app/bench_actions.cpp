@@ -240,6 +240,17 @@ void BenchMemory::setLimits(const Limits& limits) {
     s.setValue(kUnitKey, QString::fromStdString(limits.unit));
 }
 
+void BenchMemory::attach(BenchActions& bench, const Limits& given) {
+    const BenchMemory memory;
+    bench.setLimits(given.any() ? given : memory.limits());
+    bench.setStatisticsShown(memory.statisticsShown());
+    QObject::connect(&bench, &BenchActions::settingsChanged, &bench, [&bench] {
+        BenchMemory memory;
+        memory.setLimits(bench.limits());
+        memory.setStatisticsShown(bench.statisticsShown());
+    });
+}
+
 bool BenchMemory::statisticsShown() const {
     return settings().value(kStatisticsKey, false).toBool();
 }

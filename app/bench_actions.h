@@ -93,6 +93,11 @@ private:
 // (see PortMemory); hold and relative are not kept.
 class BenchMemory {
 public:
+    // Gives `bench` the remembered switch and limits, or `given` where it has any (limits
+    // given for one run), and from then on keeps what the user changes. The bench must
+    // outlive nothing here: the settings are read and written when needed.
+    static void attach(BenchActions& bench, const Limits& given);
+
     Limits limits() const;
     void setLimits(const Limits& limits);
     bool statisticsShown() const;

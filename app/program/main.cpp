@@ -169,15 +169,8 @@ int main(int argc, char** argv) {
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
     // The limits and the statistics switch as last left, unless the command line gives
     // limits for this run; what the user changes is kept.
-    kv::BenchMemory benchMemory;
-    kv::BenchActions& bench = window.benchActions();
-    bench.setLimits(cl.limits.any() ? cl.limits : benchMemory.limits());
-    bench.setStatisticsShown(benchMemory.statisticsShown());
-    bench.setLimitCommand(cl.onLimit);
-    QObject::connect(&bench, &kv::BenchActions::settingsChanged, [&benchMemory, &bench] {
-        benchMemory.setLimits(bench.limits());
-        benchMemory.setStatisticsShown(bench.statisticsShown());
-    });
+    kv::BenchMemory::attach(window.benchActions(), cl.limits);
+    window.benchActions().setLimitCommand(cl.onLimit);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {

@@ -17,7 +17,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -230,6 +232,33 @@ TEST_F(Bench, TheStatisticsInTheFooterFollowEveryReadingInTheRegionalFormat) {
     EXPECT_TRUE(menu().contains("[x] Show statistics"));
     menu("Show statistics");
     EXPECT_EQ(footer(), kCaption);
+}
+
+TEST_F(Bench, TheLimitsAndTheStatisticsSwitchAreRememberedAsTheProgramKeepsThemHoldIsNot) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    BenchMemory::attach(window->benchActions(), {});
+    volts({"01000"});
+    limitsByDialog("0,5", "2");
+    menu("Show statistics");
+    press(Qt::CTRL | Qt::Key_H);
+
+    window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{}, errors);
+    BenchMemory::attach(window->benchActions(), {});
+    const Limits& limits = window->benchActions().limits();
+    EXPECT_EQ(limits.lower, 0.5f);
+    EXPECT_EQ(limits.upper, 2.0f);
+    EXPECT_EQ(limits.unit, "V-DC");
+    EXPECT_TRUE(window->benchActions().statisticsShown());
+    EXPECT_TRUE(menu().contains("Hold")) << "a hold is for one run only";
+
+    // Limits given for one run are used, not kept.
+    Limits given;
+    given.upper = 7.0f;
+    window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{}, errors);
+    BenchMemory::attach(window->benchActions(), given);
+    EXPECT_EQ(window->benchActions().limits().upper, 7.0f);
+    EXPECT_EQ(BenchMemory().limits().upper, 2.0f);
 }
 
 } // namespace
