@@ -64,6 +64,7 @@ bool parseLimitArgument(QString text, LimitEnd end, std::optional<float>& value,
 CommandLineResult parseCommandLine(const QStringList& args) {
     CommandLine cl;
     bool readingsGiven = false;
+    QString limitTexts[2]; // --lower and --upper as typed
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString arg = args[i];
         QString inlineValue;
@@ -131,7 +132,8 @@ CommandLineResult parseCommandLine(const QStringList& args) {
                 std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
         } else if (arg == QLatin1String("--lower") || arg == QLatin1String("--upper")) {
             const bool lower = arg == QLatin1String("--lower");
-            QString text, error;
+            QString& text = limitTexts[lower ? 0 : 1];
+            QString error;
             if (!takeValue(text) || text.trimmed().isEmpty())
                 return fail(lower ? Text::tr("--lower needs a number")
                                   : Text::tr("--upper needs a number"));
@@ -148,12 +150,11 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             return fail(Text::tr("unknown argument: %1").arg(args[i]));
         }
     }
-    if (cl.limits.lower && cl.limits.upper && *cl.limits.lower > *cl.limits.upper) {
-        std::string error;
-        Limits checked;
-        parseLimits(limitEditText(cl.limits.lower), limitEditText(cl.limits.upper), checked, error);
-        return fail(QString::fromStdString(error));
-    }
+    if (cl.limits.lower && cl.limits.upper && *cl.limits.lower > *cl.limits.upper)
+        // The sentence of the limits' own check, with the numbers as typed.
+        return fail(QCoreApplication::translate("kv::Limits",
+                                                "The lower limit %1 lies above the upper limit %2.")
+                        .arg(limitTexts[0].trimmed(), limitTexts[1].trimmed()));
     if (!cl.onLimit.isEmpty() && !cl.limits.any())
         return fail(Text::tr("--on-limit needs --lower or --upper"));
     if (cl.snapshot() && !readingsGiven)
