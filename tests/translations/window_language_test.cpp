@@ -71,15 +71,15 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
     const WindowTexts english = windowTextsIn(QLocale(QLocale::English, QLocale::UnitedStates));
     const WindowTexts german = windowTextsIn(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(english.menu,
-              QStringList({"(1 reading, min 1.234 V-DC, max 1.234 V-DC, mean 1.234 V-DC, 0 gaps, "
-                           "0 overloads)",
-                           "-", "Record to file...", "Save readings...", "Save picture...",
-                           "Copy reading"}));
+              QStringList({"(1 reading, min 01.234 V-DC, max 01.234 V-DC, mean 01.234 V-DC)",
+                           "(Gaps: 0, overloads: 0)", "-", "Record to file...", "Save readings...",
+                           "Save picture...", "Copy reading", "-", "Hold", "Relative", "Limits...",
+                           "Show statistics"}));
     EXPECT_EQ(german.menu,
-              QStringList({"(1 Messwert, Min. 1.234 V-DC, Max. 1.234 V-DC, Mittel 1.234 V-DC, "
-                           "0 Lücken, 0 Überläufe)",
-                           "-", "In Datei aufzeichnen...", "Messwerte speichern...",
-                           "Bild speichern...", "Messwert kopieren"}));
+              QStringList({"(1 Messwert, Min. 01.234 V-DC, Max. 01.234 V-DC, Mittel 01.234 V-DC)",
+                           "(Lücken: 0, Überlastungen: 0)", "-", "In Datei aufzeichnen...",
+                           "Messwerte speichern...", "Bild speichern...", "Messwert kopieren", "-",
+                           "Halten", "Relativ", "Grenzwerte...", "Statistik zeigen"}));
     const QStringList spec = {"Start", "Stop", "Exit", "COMPORT", "V-DC", "V-DC", "TrendChart"};
     EXPECT_EQ(english.spec, spec);
     EXPECT_EQ(german.spec, spec);
