@@ -42,6 +42,8 @@ void tellOnStderr(const QString& line) {
 BenchActions::BenchActions(QWidget& host, RoundMeter& meter, const Recorder& recorder,
                            ErrorReporter& errors)
     : host_(host), recorder_(recorder), errors_(errors), band_(meter) {
+    separator_ = new QAction(&host_);
+    separator_->setSeparator(true);
     holdAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Hold")),
                       QKeySequence(Qt::CTRL | Qt::Key_H), true);
     connect(holdAction_, &QAction::triggered, this,
@@ -83,7 +85,7 @@ QAction* BenchActions::add(const QString& text, const QKeySequence& key, bool ch
 }
 
 QList<QAction*> BenchActions::actions() const {
-    return {holdAction_, relativeAction_, limitsAction_, statisticsAction_};
+    return {separator_, holdAction_, relativeAction_, limitsAction_, statisticsAction_};
 }
 
 void BenchActions::feed(const Reading& measured) {

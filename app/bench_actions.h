@@ -54,7 +54,7 @@ public:
     QString footerNote() const;
     // The menu's statistics lines, in the regional number format.
     QStringList statisticsLines() const;
-    // Hold, Relative, Limits... and Show statistics, for the context menu.
+    // Hold, Relative, Limits... and Show statistics, for the context menu, after a separator.
     QList<QAction*> actions() const;
 
 signals:
@@ -83,6 +83,7 @@ private:
     LimitCommand* command_ = nullptr;
     Reading last_; // the last measured reading
     bool anyReading_ = false;
+    QAction* separator_ = nullptr;
     QAction* holdAction_ = nullptr;
     QAction* relativeAction_ = nullptr;
     QAction* limitsAction_ = nullptr;

@@ -38,7 +38,7 @@ void updateDisplays(const Displays& d) {
     d.bar.setMax(meterSignal.digitalTo());
     d.bar.setPosition(d.meter.digit());
 
-    d.series.appendPoint(static_cast<double>(reading), std::string(), clBlack);
+    d.series.appendAt(static_cast<double>(reading), d.timeMs, clBlack);
 
     d.meter.setValue(reading);
 }
@@ -48,13 +48,18 @@ void showOverload(const Displays& d) {
     meterSignal.setValueUnit(d.indicator.signalSettings().valueUnit());
     d.bar.setMax(meterSignal.digitalTo());
     d.bar.setPosition(d.bar.max());
-    breakChartLine(d);
+    breakChartLine(d, BreakReason::brOverload);
     const float from = meterSignal.valueFrom();
     d.meter.setValue(from + 2.0f * (meterSignal.valueTo() - from));
 }
 
-void breakChartLine(const Displays& d) {
-    d.series.appendPoint(static_cast<double>(d.indicator.value()), std::string(), clNone);
+void breakChartLine(const Displays& d, BreakReason reason) {
+    // A break goes at the last point's value, which is the indicator's; an empty series
+    // still takes the null point, so that the value axis spans the indicator's value.
+    if (d.series.pointCount() == 0)
+        d.series.appendAt(static_cast<double>(d.indicator.value()), d.timeMs, clNone);
+    else
+        d.series.appendBreak(reason, d.timeMs);
 }
 
 void resetDisplays(const Displays& d) {

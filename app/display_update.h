@@ -1,6 +1,10 @@
 #pragma once
 
+#include "chart/break_list.h"
 #include "core/reading.h"
+
+#include <cstdint>
+#include <limits>
 
 namespace kv {
 
@@ -16,6 +20,9 @@ struct Displays {
     AnalogGauge& meter;
     LevelBar& bar;
     LineSeries& series;
+    // When the reading was taken (wall-clock milliseconds); the chart's points carry it.
+    // The lowest value: no time.
+    std::int64_t timeMs = std::numeric_limits<std::int64_t>::min();
 };
 
 // Puts a reading into the indicator, which holds and shows it: its picture format, its value
@@ -38,8 +45,8 @@ void updateDisplays(const Displays& d);
 void showOverload(const Displays& d);
 
 // One break in the chart's line: a null point, at the indicator's value so that the value
-// axis keeps its range.
-void breakChartLine(const Displays& d);
+// axis keeps its range, dated d.timeMs and kept with its reason.
+void breakChartLine(const Displays& d, BreakReason reason = BreakReason::brGap);
 
 // What Stop shows: the chart emptied, then indicator, meter and bar at 0. Units, formats,
 // the full scale and the bar's maximum stay.

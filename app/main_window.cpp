@@ -56,9 +56,11 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     // The chart is left out: its right button scrolls.
     recordActions_->addMenuTo({label2_, anz_, analog_, balken_});
     recordActions_->copyFrom(*comSel_);
+    chartActions_ = std::make_unique<ChartActions>(*this, *chart1_);
+    recordActions_->addMenuActions(chartActions_->menuActions());
     connect(recordActions_.get(), &RecordActions::changed, this, [this] { showFooter(); });
     benchActions_ = std::make_unique<BenchActions>(*this, *analog_, recorder_, errors_);
-    recordActions_->addToMenu(benchActions_->actions());
+    recordActions_->addMenuActions(benchActions_->actions());
     recordActions_->statisticsLines = [this] { return benchActions_->statisticsLines(); };
     connect(benchActions_.get(), &BenchActions::changed, this, [this] { showFooter(); });
 
@@ -67,8 +69,8 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     session_.poller().setInterval(mainform::kTimer1Interval);
     connect(&session_, &MeterSession::reading, this, &MainWindow::showReading);
     connect(&session_, &MeterSession::overload, this, &MainWindow::showReading);
-    connect(&session_, &MeterSession::silenceBegan, this, [this] {
-        displays_->showSilence();
+    connect(&session_, &MeterSession::silenceBegan, this, [this](qint64 sinceMs) {
+        displays_->showSilence(sinceMs);
         showFooter();
     });
     connect(&session_, &MeterSession::silenceEnded, this, [this] { displays_->endSilence(); });

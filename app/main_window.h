@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/bench_actions.h"
+#include "app/chart_actions.h"
 #include "app/footer.h"
 #include "app/main_form.h"
 #include "app/reading_displays.h"
@@ -47,6 +48,7 @@ QPoint centredTopLeft(const QRect& desktop, const QSize& size);
 // Stop. A right click on the digits, the meter, the bar or the footer (the chart keeps its
 // right-button scroll) shows the session's statistics and the commands to record to a file,
 // save the readings or a picture and copy the reading, which also have keys of their own.
+// Below them the chart's commands: its time axis, its rolling windows and its markers.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -101,6 +103,8 @@ public:
     const Recorder& recorder() const { return recorder_; }
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
+    // The chart's commands: the time axis, the rolling windows, the markers, Ctrl+C over it.
+    ChartActions& chartActions() { return *chartActions_; }
 
     // Hold, relative, the limits and the statistics in the footer, and their menu entries.
     BenchActions& benchActions() { return *benchActions_; }
@@ -163,6 +167,7 @@ private:
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
     std::unique_ptr<BenchActions> benchActions_;
+    std::unique_ptr<ChartActions> chartActions_;
 };
 
 } // namespace kv

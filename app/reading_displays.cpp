@@ -16,8 +16,8 @@ ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar
                                  LineSeries& series)
     : anz_(anz), analog_(analog), balken_(balken), series_(series) {}
 
-Displays ReadingDisplays::displays() const {
-    return Displays{anz_, analog_, balken_, series_};
+Displays ReadingDisplays::displays(std::int64_t timeMs) const {
+    return Displays{anz_, analog_, balken_, series_, timeMs};
 }
 
 void ReadingDisplays::show(const Reading& reading) {
@@ -25,10 +25,12 @@ void ReadingDisplays::show(const Reading& reading) {
     overload_ = reading.overload();
     holdReading(anz_, reading);
     anz_.setOverload(overload_);
+    // Readings of another unit are not joined to the line before them.
+    series_.setUnit(reading.unit);
     if (overload_)
-        showOverload(displays());
+        showOverload(displays(reading.wallClockMs));
     else
-        updateDisplays(displays());
+        updateDisplays(displays(reading.wallClockMs));
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 
@@ -50,14 +52,20 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
         meterSignal.setValueTo(fullScaleFor(shown.needle, meterSignal.valueTo()));
     balken_.setMax(meterSignal.digitalTo());
     balken_.setPosition(overload_ ? balken_.max() : analog_.digit());
-    series_.appendPoint(static_cast<double>(measured.value), std::string(),
-                        measured.overload() ? clNone : clBlack);
+    // The chart as show() feeds it, with the measured reading.
+    series_.setUnit(measured.unit);
+    if (!measured.overload())
+        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clBlack);
+    else if (series_.pointCount() == 0)
+        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clNone);
+    else
+        series_.appendBreak(BreakReason::brOverload, measured.wallClockMs);
     const float from = meterSignal.valueFrom();
     analog_.setValue(overload_ ? from + 2.0f * (meterSignal.valueTo() - from) : shown.needle);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 
-void ReadingDisplays::showSilence() {
+void ReadingDisplays::showSilence(std::int64_t sinceMs) {
     if (!silent_) {
         silent_ = true;
         FontSpec grey = anz_.fontValue();
@@ -65,7 +73,7 @@ void ReadingDisplays::showSilence() {
         grey.color = kSilentDigits;
         anz_.setFontValue(grey);
     }
-    breakChartLine(displays());
+    breakChartLine(displays(sinceMs), BreakReason::brGap);
 }
 
 void ReadingDisplays::endSilence() {

@@ -29,8 +29,9 @@ public:
     // A reading while hold or relative is on: the digits show `shown.digits`, the needle and
     // the bar `shown.needle`, while the chart collects the measured value.
     void show(const Reading& measured, const BenchDisplay& shown);
-    // The meter has fallen silent: the digits grey, one break in the line.
-    void showSilence();
+    // The meter has fallen silent: the digits grey, one break in the line (dated sinceMs
+    // when given: where the silence begins on the clock axis).
+    void showSilence(std::int64_t sinceMs = std::numeric_limits<std::int64_t>::min());
     // The digits in their own colour again.
     void endSilence();
     // What Stop shows: the chart emptied, the indicator, the meter and the bar at 0; units,
@@ -45,7 +46,7 @@ public:
     QString readingText() const;
 
 private:
-    Displays displays() const;
+    Displays displays(std::int64_t timeMs = std::numeric_limits<std::int64_t>::min()) const;
 
     ValueIndicator& anz_;
     Meter180& analog_;

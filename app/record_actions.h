@@ -3,6 +3,7 @@
 #include "record/recorder.h"
 
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -44,6 +45,8 @@ public:
     // tooltip. The port box's Ctrl+C copies the reading while nothing is selected in it.
     void addMenuTo(std::initializer_list<QWidget*> controls);
     void copyFrom(QComboBox& portBox);
+    // Further entries for the menu, shown below the record's own after a separator.
+    void addMenuActions(const QList<QAction*>& actions) { moreActions_ << actions; }
 
     // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
     // "Record to file..." does with the file chosen. False when the file cannot be opened:
@@ -61,8 +64,6 @@ public:
     // Why the last recording failed to begin or to go on; empty once the next one begins.
     const QString& logFailure() const { return logFailure_; }
 
-    // The commands shown in the menu after the record's own, below a separator.
-    void addToMenu(const QList<QAction*>& actions) { moreActions_ += actions; }
     // The menu's and the tooltip's statistics, one line each; unset: the record's summary.
     std::function<QStringList()> statisticsLines;
 

@@ -119,6 +119,9 @@ Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
 reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the
 digits, the meter, the bar or the footer shows them with the session&apos;s
 statistics and &quot;Show statistics&quot; for the footer.
+Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
+the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
+clears the markers; Ctrl+C over the plot copies the readout or the markers.
 </source>
         <translation>Aufruf: %1 [Optionen]
 Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
@@ -155,6 +158,9 @@ aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
 Messwert kopieren, Ctrl+H Halten, Ctrl+D Relativ, Ctrl+L Grenzwerte; ein
 Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
 Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
+Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
+10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
+Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
     </message>
 </context>
@@ -406,6 +412,30 @@ Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
     <message>
         <source>Copy reading</source>
         <translation>Messwert kopieren</translation>
+    </message>
+    <message>
+        <source>Time axis</source>
+        <translation>Zeitachse</translation>
+    </message>
+    <message>
+        <source>Show all</source>
+        <translation>Alles zeigen</translation>
+    </message>
+    <message>
+        <source>Last minute</source>
+        <translation>Letzte Minute</translation>
+    </message>
+    <message>
+        <source>Last 10 minutes</source>
+        <translation>Letzte 10 Minuten</translation>
+    </message>
+    <message>
+        <source>Last hour</source>
+        <translation>Letzte Stunde</translation>
+    </message>
+    <message>
+        <source>Clear markers</source>
+        <translation>Marken löschen</translation>
     </message>
     <message>
         <source>standard output</source>

@@ -1,5 +1,6 @@
 // kv27500: shows the readings of a VELOMAX KV27500 multimeter read over a serial line.
 #include "app/application.h"
+#include "app/chart_actions.h"
 #include "app/command_line.h"
 #include "app/error_reporter.h"
 #include "app/log_run.h"
@@ -167,6 +168,9 @@ int main(int argc, char** argv) {
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // The time axis as it was left.
+    kv::ChartMemory chartMemory;
+    kv::rememberChartChoices(window.chartActions(), chartMemory);
     // The limits and the statistics switch as last left, unless the command line gives
     // limits for this run; what the user changes is kept.
     kv::BenchMemory::attach(window.benchActions(), cl.limits);

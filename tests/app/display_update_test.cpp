@@ -166,6 +166,8 @@ TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNex
     EXPECT_EQ(analog.signalSettings().valueUnit(), "Hz");
     EXPECT_EQ(balken.position(), balken.max());
     EXPECT_EQ(series.pointColor(1), clNone) << "a break, not a fall to 0";
+    EXPECT_EQ(series.breakReason(1), BreakReason::brUnitChange) << "Hz are not joined to V";
+    EXPECT_EQ(series.breakReason(2), BreakReason::brOverload);
 
     displays.showSilence();
     displays.showSilence();
@@ -174,7 +176,8 @@ TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNex
     cycle(3.0f);
     EXPECT_EQ(anz.fontValue().color, own);
     EXPECT_FALSE(displays.overload());
-    EXPECT_EQ(series.pointCount(), 5) << "two breaks for the silence, told twice";
+    EXPECT_EQ(series.pointCount(), 7)
+        << "two breaks for the silence, told twice, and one as the unit goes back to V";
 }
 
 } // namespace

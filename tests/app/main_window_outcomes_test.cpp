@@ -146,8 +146,11 @@ TEST_F(Outcomes, AnOverloadShowsOLPinsAndFlashesTheNeedleFillsTheBarAndBreaksThe
     EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "Hz") << "the function's unit";
     EXPECT_TRUE(window->analog()->flashing());
     EXPECT_EQ(window->balken()->position(), window->balken()->max());
-    ASSERT_EQ(series().pointCount(), 2);
-    EXPECT_EQ(series().pointColor(1), clNone);
+    // The unit changed with the function: that breaks the line, then the overload does.
+    ASSERT_EQ(series().pointCount(), 3);
+    EXPECT_EQ(series().breakReason(1), BreakReason::brUnitChange);
+    EXPECT_EQ(series().pointColor(2), clNone);
+    EXPECT_EQ(series().breakReason(2), BreakReason::brOverload);
     EXPECT_EQ(footer(), "Overload: the meter shows OL");
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, Told::Overload);

@@ -6,7 +6,13 @@
 #include "sim/memory_meter.h"
 #include "tools/gallery/gallery.h"
 
+#include "chart/chart_series.h"
+#include "chart/trend_chart.h"
+#include "format/number_format.h"
+
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QMouseEvent>
 #include <cmath>
 #include <string>
 
@@ -48,6 +54,48 @@ QImage windowAfter(int readings, bool stop) {
     return kv::SnapshotRun::capture(w);
 }
 
+// The chart on its clock axis: two minutes of a drifting supply with a silence of twenty
+// seconds, two markers and the readout under the mouse (German separators).
+QImage windowWithTimeAxis() {
+    const char savedDecimal = kv::decimalChar();
+    const char savedGrouping = kv::groupingChar();
+    kv::setDecimalChar(',');
+    kv::setGroupingChar('.');
+    kv::MemoryMeter meter(rampReadings());
+    kv::ErrorReporter errors([](const QString&, const QString&) {});
+    kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0")}, errors);
+    w.show();
+    w.chartActions().setTimeAxis(true);
+    const std::int64_t t0 = QDateTime(QDate(2026, 12, 8), QTime(14, 3, 0)).toMSecsSinceEpoch();
+    auto tell = [&](int i, std::int64_t t) {
+        kv::Reading r;
+        r.value = float(5.0 + 0.02 * std::sin(i * 0.007) + 0.001 * std::sin(i * 1.7));
+        r.unit = "V-DC";
+        r.format = "00.000";
+        r.wallClockMs = t;
+        emit w.session().reading(r);
+    };
+    for (int i = 0; i < 600; ++i)
+        tell(i, t0 + 100 * i);
+    emit w.session().silenceBegan(t0 + 60000);
+    for (int i = 600; i < 1000; ++i)
+        tell(i, t0 + 20000 + 100 * i);
+    kv::TrendChart& chart = *w.chart1();
+    QCoreApplication::processEvents();
+    chart.setMarker(150);
+    chart.setMarker(800);
+    const QPointF at(w.series1().xPixel(450), chart.plotRect().bottom - 30);
+    QMouseEvent move(QEvent::MouseMove, at, chart.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&chart, &move);
+    QCoreApplication::processEvents();
+    QImage picture = kv::SnapshotRun::capture(w);
+    kv::setDecimalChar(savedDecimal);
+    kv::setGroupingChar(savedGrouping);
+    return picture;
+}
+
+KV_GALLERY("window-time-axis.png", windowWithTimeAxis);
 KV_GALLERY("window-idle.png", [] { return windowAfter(0, false); });
 KV_GALLERY("window-readings.png", [] { return windowAfter(60, false); });
 KV_GALLERY("window-stopped.png", [] { return windowAfter(60, true); });

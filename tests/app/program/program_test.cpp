@@ -511,3 +511,32 @@ TEST_F(Program, RememberedLimitsComeBackAndNoneLeaveTheDialAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+// The time axis left on in the settings comes back at the next start: the plot's frame
+// rises to make room for the clock labels under it.
+TEST_F(Program, TheTimeAxisLeftOnInTheSettingsComesBackAtTheNextStart) {
+    // The lowest row of the chart (client rows 344 to 606) that is dark all across the plot.
+    auto frameBottom = [](const QImage& img) {
+        for (int y = 606; y > 344; --y) {
+            int dark = 0;
+            for (int x = 60; x < 440; ++x)
+                dark += qGray(img.pixel(x, y)) < 80 ? 1 : 0;
+            if (dark > 360)
+                return y;
+        }
+        return -1;
+    };
+    const QStringList args{"--simulate", "--snapshot", dir.filePath("w.png"), "--readings", "20"};
+    ASSERT_EQ(run(args), 0) << err.toStdString();
+    const int indexChart = frameBottom(QImage(dir.filePath("w.png")));
+    QSettings(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat)
+        .setValue("chart/timeAxis", true);
+    ASSERT_EQ(run(args), 0) << err.toStdString();
+    const int clockChart = frameBottom(QImage(dir.filePath("w.png")));
+    EXPECT_GT(indexChart, 590);
+    EXPECT_LT(clockChart, indexChart - 20) << "room for two lines of labels";
+}
+
+} // namespace
