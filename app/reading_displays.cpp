@@ -1,6 +1,7 @@
 #include "app/reading_displays.h"
 
 #include "chart/chart_series.h"
+#include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -10,6 +11,23 @@ namespace kv {
 namespace {
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
+
+// The indicator makes its field as wide as the longer of a format's first section and the
+// rest, so a format with sections for positive, negative and zero values would widen it to
+// two numbers and push the digits out of sight. It gets the one section `value` is shown
+// in instead: the signed first one for a positive value, else the last, the plain digits,
+// which put a minus before a negative value themselves (a value that rounds to 0 is 0).
+std::string oneSection(const std::string& format, float& value) {
+    const std::size_t first = format.find(';');
+    if (first == std::string::npos)
+        return format;
+    const std::string text = formatNumber(format, static_cast<long double>(value));
+    if (!text.empty() && text.front() == '+')
+        return format.substr(0, first);
+    if (text.find('-') == std::string::npos)
+        value = 0.0f;
+    return format.substr(format.rfind(';') + 1);
+}
 } // namespace
 
 ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken,
@@ -40,7 +58,7 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     digits.status = shown.digits.overload ? Reading::Status::overload : Reading::Status::ok;
     digits.value = shown.digits.value;
     digits.unit = shown.digits.unit;
-    digits.format = shown.digits.format;
+    digits.format = oneSection(shown.digits.format, digits.value);
     overload_ = digits.overload();
     holdReading(anz_, digits);
     anz_.setOverload(overload_);

@@ -8,6 +8,7 @@
 #include "levelbar/level_bar.h"
 #include "meter/meter_protocol.h"
 #include "window_on_memory_meter.h"
+#include "window_pixels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -158,8 +159,12 @@ TEST_F(Bench, RelativeShowsTheSignedDifferenceUntilTheUnitChangesAndTheChartTheM
     EXPECT_NEAR(window->analog()->value(), 0.234f, 1e-4f) << "the needle: the difference's size";
     EXPECT_FLOAT_EQ(float(window->series1().yAt(1)), 1.0f);
     EXPECT_EQ(footer(), "Relative to 01,234 V-DC");
+    const QImage plain = screen();
     volts({"01534"});
     EXPECT_EQ(digits(), "+00,300");
+    // On screen: the digits with their sign stand where the digits stood, no smaller.
+    EXPECT_GT(test::countPixels(screen(), digitsArea(), test::isBlack),
+              test::countPixels(plain, digitsArea(), test::isBlack) * 2 / 3);
     volts({"01234"});
     EXPECT_EQ(digits(), "00,000") << "no sign for nothing";
 
