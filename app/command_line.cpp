@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "publish/mqtt_url.h"
 #include "watch/limit_parsing.h"
 
 #include <QCoreApplication>
@@ -143,6 +144,15 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         } else if (arg == QLatin1String("--on-limit")) {
             if (!takeValue(cl.onLimit) || QProcess::splitCommand(cl.onLimit).isEmpty())
                 return fail(Text::tr("--on-limit needs a command"));
+        } else if (arg == QLatin1String("--mqtt")) {
+            if (!takeValue(cl.mqttUrl) || cl.mqttUrl.isEmpty())
+                return fail(Text::tr("--mqtt needs an address: mqtt://[USER@]HOST[:PORT]/PREFIX"));
+            std::string error;
+            if (!parseMqttUrl(cl.mqttUrl.toStdString(), error))
+                return fail(QString::fromStdString(error));
+        } else if (arg == QLatin1String("--mqtt-password-file")) {
+            if (!takeValue(cl.mqttPasswordFile) || cl.mqttPasswordFile.isEmpty())
+                return fail(Text::tr("--mqtt-password-file needs a file name"));
         } else if (isQtOptionWithValue(arg)) {
             // Only left here when its value is missing: Qt would wait for one or ignore it.
             return fail(Text::tr("%1 needs a value").arg(arg));
@@ -160,14 +170,16 @@ CommandLineResult parseCommandLine(const QStringList& args) {
     if (cl.snapshot() && !readingsGiven)
         return fail(Text::tr("--snapshot needs --readings N"));
     if (cl.noWindow) {
-        if (!cl.log())
-            return fail(Text::tr("--no-window needs --log FILE.csv"));
+        if (!cl.log() && !cl.mqtt())
+            return fail(Text::tr("--no-window needs --log FILE.csv or --mqtt URL"));
         if (cl.snapshot())
             return fail(Text::tr("--snapshot cannot be used with --no-window"));
         if (cl.ports.size() + (cl.simulate ? 1 : 0) != 1)
             return fail(Text::tr("--no-window reads one meter: give --port DEVICE once, "
                                  "or --simulate"));
     }
+    if (!cl.mqttPasswordFile.isEmpty() && !cl.mqtt())
+        return fail(Text::tr("--mqtt-password-file is only used with --mqtt"));
     if (cl.durationMs > 0 && !cl.noWindow)
         return fail(Text::tr("--duration is only used with --no-window"));
     if (readingsGiven && !cl.snapshot() && !cl.noWindow)
@@ -251,7 +263,17 @@ QString usageText(const QString& program) {
                "Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2\n"
                "the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete\n"
                "clears the markers; Ctrl+C over the plot copies the readout or the markers.\n")
-        .arg(program);
+               .arg(program) +
+           Text::tr("\n"
+                    "Publishing to an MQTT broker:\n"
+                    "  --mqtt URL            publish every reading to the broker at\n"
+                    "                        mqtt://[USER@]HOST[:PORT]/PREFIX (mqtts:// for TLS)\n"
+                    "                        under PREFIX/reading, PREFIX/state and PREFIX/last;\n"
+                    "                        with the window or with --no-window, with --log or\n"
+                    "                        without; the password comes from $KV_MQTT_PASSWORD\n"
+                    "  --mqtt-password-file FILE\n"
+                    "                        with --mqtt: read the password from the first line\n"
+                    "                        of FILE instead\n");
 }
 
 } // namespace kv

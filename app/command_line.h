@@ -26,9 +26,12 @@ struct CommandLine {
     QString onLimit;
     bool help = false;
     bool version = false;
+    QString mqttUrl;          // empty: nothing is published
+    QString mqttPasswordFile; // empty: the password comes from $KV_MQTT_PASSWORD, if at all
 
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }
+    bool mqtt() const { return !mqttUrl.isEmpty(); }
     // How long a snapshot run waits for its readings, in milliseconds.
     int snapshotTimeoutMs() const { return 5000 + readings * 500; }
 };

@@ -37,6 +37,8 @@ QString footerText(const FooterState& s) {
         note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "Overload: the meter shows OL"));
     if (note.isEmpty())
         note = s.logFailure;
+    if (note.isEmpty() && s.publishTrouble)
+        note = s.publishStatus;
     if (note.isEmpty() && s.recording && s.log.behind >= kLogBehindTold) {
         const QString seconds =
             QString::number(std::chrono::duration_cast<std::chrono::seconds>(s.log.behind).count());
@@ -62,6 +64,8 @@ QString footerText(const FooterState& s) {
     if (note.isEmpty() && s.beyondFullScale)
         note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "Beyond the needle's full scale of %1"))
                    .arg(QString::fromStdString(formatNumber("0.###", s.fullScale)));
+    if (note.isEmpty())
+        note = s.publishStatus;
     return note;
 }
 

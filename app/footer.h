@@ -22,6 +22,8 @@ struct FooterState {
     QString bench;          // hold, relative, limits and statistics; empty: nothing to say
     bool beyondFullScale = false;
     float fullScale = 0;
+    QString publishStatus;       // what the publisher to a broker says; empty: none
+    bool publishTrouble = false; // the broker is out of reach or refused
 };
 
 // A log this far behind is told in the footer: its reader does not keep up.

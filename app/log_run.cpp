@@ -67,7 +67,8 @@ bool LogRun::start(int portNumber) {
         session_.close();
         return false;
     }
-    if (!recorder_.openLog(options_.logPath)) {
+    // Without a log the readings only go where the session's other listeners take them.
+    if (!options_.logPath.empty() && !recorder_.openLog(options_.logPath)) {
         error_ = recorder_.logError();
         session_.close();
         return false;

@@ -25,7 +25,7 @@ class LogRun : public QObject {
     Q_OBJECT
 public:
     struct Options {
-        std::string logPath;         // "-": standard output
+        std::string logPath;         // "-": standard output; empty: no log
         int readings = 0;            // readings and overloads before the end; 0: no limit
         std::int64_t durationMs = 0; // from the start of polling; 0: no limit
         Limits limits;               // watched on every reading; none: not watched

@@ -237,7 +237,15 @@ FooterState MainWindow::footerState() const {
     f.bench = benchActions_->footerNote();
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
+    f.publishStatus = publishStatus_;
+    f.publishTrouble = publishTrouble_;
     return f;
+}
+
+void MainWindow::setPublishStatus(const QString& text, bool trouble) {
+    publishStatus_ = text;
+    publishTrouble_ = trouble;
+    showFooter();
 }
 
 QString MainWindow::whyNoReadings() const {

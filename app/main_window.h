@@ -105,6 +105,9 @@ public:
     RecordActions& recordActions() { return *recordActions_; }
     // The chart's commands: the time axis, the rolling windows, the markers, Ctrl+C over it.
     ChartActions& chartActions() { return *chartActions_; }
+    // What the publisher to a broker says, for the footer; trouble ranks it above the
+    // recording's count. Empty: nothing is published.
+    void setPublishStatus(const QString& text, bool trouble);
 
     // Hold, relative, the limits and the statistics in the footer, and their menu entries.
     BenchActions& benchActions() { return *benchActions_; }
@@ -162,6 +165,8 @@ private:
     // Why the port would not open, told in the footer till the meter answers.
     QString openFailure_;
     QString footerNote_; // what the footer shows in place of its caption; empty: the caption
+    QString publishStatus_;
+    bool publishTrouble_ = false;
 
     Recorder recorder_;
     // Before the recorder goes: it acts on it.

@@ -3,7 +3,13 @@
 // Debian binary; skipped without it), each reading handed to the library at once (the
 // JSON, the reading and the retained last reading); the same call while the broker is
 // out of reach, when the reading only waits; and the heap bytes a waiting reading takes.
+// And the poll tick of a meter session with its readings published through the program's
+// SessionPublisher, beside the same tick publishing nothing.
+#include "app/session_publisher.h"
+#include "meter/meter_protocol.h"
 #include "publish/mqtt_publisher.h"
+#include "session/meter_session.h"
+#include "sim/memory_meter.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -166,6 +172,63 @@ BENCHMARK(BM_QueueBytesPerWaitingReading)
     ->Arg(36'000)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+// One poll tick of a meter session on the in-memory meter (the reply already waiting, the
+// reply wait 0): the request, the drain, the decoding and the reading told, and what its
+// listeners do with it; with `publishing` a SessionPublisher hands each reading to a broker.
+// Only the tick is timed; between ticks the broker acknowledges, as at the meter's pace.
+void runSessionTicks(benchmark::State& state, bool publishing) {
+    std::unique_ptr<Broker> broker;
+    kv::MemoryMeter meter([step = 0]() mutable {
+        step = (step + 37) % 9000;
+        return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
+    });
+    kv::MeterSession session(meter);
+    session.poller().setWaitMs(0);
+    if (session.open("COM1")) {
+        state.SkipWithError("the in-memory meter did not open");
+        return;
+    }
+    std::unique_ptr<kv::SessionPublisher> publisher;
+    if (publishing) {
+        broker = std::make_unique<Broker>();
+        if (!broker->running()) {
+            state.SkipWithError("no /usr/sbin/mosquitto");
+            return;
+        }
+        publisher = std::make_unique<kv::SessionPublisher>(session, options(broker->port()));
+    }
+    std::int64_t readings = 0;
+    QObject::connect(&session, &kv::MeterSession::reading, [&readings] { ++readings; });
+    session.start();
+    session.poller().stop(); // the ticks are driven here
+    if (publisher && !waitIdle(publisher->publisher())) {
+        state.SkipWithError("the broker did not answer");
+        return;
+    }
+    for (auto _ : state) {
+        const auto begin = std::chrono::steady_clock::now();
+        session.poller().pollOnce();
+        QCoreApplication::processEvents();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
+        if (publisher && !waitIdle(publisher->publisher()))
+            state.SkipWithError("a reading was not acknowledged");
+    }
+    state.counters["readings"] = static_cast<double>(readings);
+    if (publisher)
+        state.counters["dropped"] = static_cast<double>(publisher->publisher().dropped());
+}
+
+void BM_SessionTick(benchmark::State& state) {
+    runSessionTicks(state, false);
+}
+BENCHMARK(BM_SessionTick)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_SessionTickPublishing(benchmark::State& state) {
+    runSessionTicks(state, true);
+}
+BENCHMARK(BM_SessionTickPublishing)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

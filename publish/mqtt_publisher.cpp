@@ -32,6 +32,9 @@ constexpr int kLastRetryMs = 8000;
 // A connection attempt that has not finished by then counts as unreachable, though the
 // system may go on trying for two minutes.
 constexpr TimeMs kStalledConnectMs = 5000;
+// One that has not finished by then is given up and made again: the library may wait for
+// ever on a TLS handshake begun while the broker went down.
+constexpr TimeMs kAbandonConnectMs = 2 * kStalledConnectMs;
 constexpr int kFlushMs = 1000;
 // The messages of a lost connection normally come back acknowledged at once after the next
 // connect; should the library never report some, new ones go out anyway after this.
@@ -196,6 +199,11 @@ MqttPublisher::Link::Link(Options o, MqttPublisher* publisher)
                 mosquitto_tls_set(mosq, options.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
         else
             rc = mosquitto_int_option(mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        // The library keeps the TLS context it made for the first connection, but with its
+        // defaults on it refuses that context on every reconnect when no CA file was given:
+        // the system's store would work once and never again.
+        if (rc == MOSQ_ERR_SUCCESS)
+            rc = mosquitto_int_option(mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0);
         if (rc != MOSQ_ERR_SUCCESS) {
             phase = Phase::insecure;
             return;
@@ -407,6 +415,10 @@ void MqttPublisher::Link::run() {
                 refused = refused || answer > 0;
                 if (rc != MOSQ_ERR_SUCCESS)
                     break;
+                if (!wasConnected && !refused && nowMs() - attemptStart > kAbandonConnectMs) {
+                    rc = MOSQ_ERR_NO_CONN;
+                    break;
+                }
                 bool stopping, flushed;
                 {
                     std::lock_guard<std::mutex> lock(mutex);
@@ -639,6 +651,23 @@ std::uint64_t MqttPublisher::dropped() const {
 bool MqttPublisher::idle() const {
     std::lock_guard<std::mutex> lock(link_->mutex);
     return link_->ready && link_->queue.empty() && link_->inflight() == 0;
+}
+
+MqttPublisher::Connection MqttPublisher::connection() const {
+    std::lock_guard<std::mutex> lock(link_->mutex);
+    switch (link_->phase) {
+    case Link::Phase::connecting:
+        return Connection::connecting;
+    case Link::Phase::publishing:
+        return Connection::publishing;
+    case Link::Phase::unreachable:
+        return Connection::unreachable;
+    case Link::Phase::refused:
+        return Connection::refused;
+    case Link::Phase::insecure:
+        return Connection::insecure;
+    }
+    return Connection::unreachable;
 }
 
 void MqttPublisher::emitStatusIfChanged() {

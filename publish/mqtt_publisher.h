@@ -64,6 +64,10 @@ public:
     // True while connected and nothing waits.
     bool idle() const;
 
+    // How the link to the broker stands, as statusText() tells it.
+    enum class Connection : std::uint8_t { connecting, publishing, unreachable, refused, insecure };
+    Connection connection() const;
+
 signals:
     void statusChanged(const QString& text);
 

@@ -55,9 +55,11 @@ void MeterSession::start() {
     quiet_ = false;
     silenceReported_ = false;
     poller_.start();
+    emit started();
 }
 
 void MeterSession::stop() {
+    const bool wasPolling = poller_.isActive();
     poller_.stop();
     garbledRun_ = 0;
     quiet_ = false;
@@ -66,6 +68,8 @@ void MeterSession::stop() {
         silenceTold_ = false;
         emit silenceEnded();
     }
+    if (wasPolling)
+        emit stopped();
 }
 
 void MeterSession::close() {

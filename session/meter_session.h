@@ -85,6 +85,9 @@ signals:
     void pollFailed(const QString& message);
     // Any poll has completed, whatever it brought.
     void polled();
+    // start() began polling; stop() (or close()) ended it.
+    void started();
+    void stopped();
 
 private:
     void pollDone(PollResult result);

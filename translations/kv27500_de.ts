@@ -32,10 +32,6 @@
         <translation>--snapshot braucht --readings N</translation>
     </message>
     <message>
-        <source>--no-window needs --log FILE.csv</source>
-        <translation>--no-window braucht --log FILE.csv</translation>
-    </message>
-    <message>
         <source>--snapshot cannot be used with --no-window</source>
         <translation>--snapshot geht nicht zusammen mit --no-window</translation>
     </message>
@@ -161,6 +157,46 @@ Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
 Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
 10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
 Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
+</translation>
+    </message>
+    <message>
+        <source>--mqtt needs an address: mqtt://[USER@]HOST[:PORT]/PREFIX</source>
+        <translation>--mqtt braucht eine Adresse: mqtt://[USER@]HOST[:PORT]/PREFIX</translation>
+    </message>
+    <message>
+        <source>--mqtt-password-file needs a file name</source>
+        <translation>--mqtt-password-file braucht einen Dateinamen</translation>
+    </message>
+    <message>
+        <source>--no-window needs --log FILE.csv or --mqtt URL</source>
+        <translation>--no-window braucht --log FILE.csv oder --mqtt URL</translation>
+    </message>
+    <message>
+        <source>--mqtt-password-file is only used with --mqtt</source>
+        <translation>--mqtt-password-file gilt nur zusammen mit --mqtt</translation>
+    </message>
+    <message>
+        <source>
+Publishing to an MQTT broker:
+  --mqtt URL            publish every reading to the broker at
+                        mqtt://[USER@]HOST[:PORT]/PREFIX (mqtts:// for TLS)
+                        under PREFIX/reading, PREFIX/state and PREFIX/last;
+                        with the window or with --no-window, with --log or
+                        without; the password comes from $KV_MQTT_PASSWORD
+  --mqtt-password-file FILE
+                        with --mqtt: read the password from the first line
+                        of FILE instead
+</source>
+        <translation>
+Veröffentlichen über einen MQTT-Broker:
+  --mqtt URL            jeden Messwert an den Broker unter
+                        mqtt://[USER@]HOST[:PORT]/PREFIX senden (mqtts:// für
+                        TLS), als PREFIX/reading, PREFIX/state und PREFIX/last;
+                        mit Fenster oder mit --no-window, mit --log oder ohne;
+                        das Passwort kommt aus $KV_MQTT_PASSWORD
+  --mqtt-password-file FILE
+                        mit --mqtt: das Passwort stattdessen aus der ersten
+                        Zeile von FILE lesen
 </translation>
     </message>
 </context>
@@ -691,6 +727,13 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>not a valid mode text</source>
         <translation>kein gültiger Modustext</translation>
+    </message>
+</context>
+<context>
+    <name>kv::SessionPublisher</name>
+    <message>
+        <source>Cannot read the MQTT password file %1: %2</source>
+        <translation>Die MQTT-Passwortdatei %1 ist nicht lesbar: %2</translation>
     </message>
 </context>
 <context>

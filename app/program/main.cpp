@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/port_memory.h"
 #include "app/quit_signals.h"
+#include "app/session_publisher.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -52,11 +54,32 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
     return true;
 }
 
+// The publisher's options from the command line, or nothing: with --mqtt, the address and
+// password; `refused` tells what is wrong with them (one line, as for a wrong argument).
+std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl, bool& refused,
+                                                      const QString& title,
+                                                      const QString& invoked) {
+    refused = false;
+    if (!cl.mqtt())
+        return std::nullopt;
+    QString error;
+    auto options = kv::publisherOptions(cl.mqttUrl, cl.mqttPasswordFile, error);
+    if (!options) {
+        refused = true;
+        std::fputs(qPrintable(kv::usageErrorText(title, invoked, error)), stderr);
+    }
+    return options;
+}
+
 // --no-window: a core application alone, so that no display is needed or touched.
 int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QString& title) {
     QCoreApplication app(argc, argv);
     app.setApplicationName(title);
     kv::installTranslations(app);
+    bool refused = false;
+    const auto mqtt = mqttOptions(cl, refused, title, QString::fromLocal8Bit(argv[0]));
+    if (refused)
+        return 2;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
     std::vector<kv::PortEntry> devices;
     if (!namedDevices(cl, title, simulator, devices))
@@ -67,6 +90,17 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
                    {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs,
                     cl.limits, cl.onLimit},
                    title);
+    // Its status lines on stderr, once each time the connection turns; made before the run
+    // starts, so that the broker hears of its start.
+    std::unique_ptr<kv::SessionPublisher> publisher;
+    if (mqtt) {
+        publisher = std::make_unique<kv::SessionPublisher>(run.session(), *mqtt);
+        QObject::connect(publisher.get(), &kv::SessionPublisher::connectionChanged,
+                         [&title](const QString& text) {
+                             std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+                             std::fflush(stderr);
+                         });
+    }
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
@@ -131,6 +165,10 @@ int main(int argc, char** argv) {
     if (!parsed.options)
         return refuse(parsed);
     const kv::CommandLine& cl = *parsed.options;
+    bool refused = false;
+    const auto mqtt = mqttOptions(cl, refused, title, invoked);
+    if (refused)
+        return 2;
     app.setApplicationName(title);
     app.setApplicationVersion(QStringLiteral(KV_VERSION));
     app.setWindowIcon(QIcon(QStringLiteral(":/kv27500/kv27500.png")));
@@ -175,6 +213,13 @@ int main(int argc, char** argv) {
     // limits for this run; what the user changes is kept.
     kv::BenchMemory::attach(window.benchActions(), cl.limits);
     window.benchActions().setLimitCommand(cl.onLimit);
+    // Goes before the window, whose session it listens to; its status shows in the footer.
+    std::unique_ptr<kv::SessionPublisher> publisher;
+    if (mqtt) {
+        publisher = std::make_unique<kv::SessionPublisher>(window.session(), *mqtt);
+        QObject::connect(publisher.get(), &kv::SessionPublisher::statusChanged, &window,
+                         &kv::MainWindow::setPublishStatus);
+    }
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {
@@ -197,6 +242,8 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, [&window] { window.openClick(); });
 
     const int status = app.exec();
+    // Polling ends with the program, as after Stop: the broker hears stopped, then offline.
+    window.session().stop();
     kv::ErrorReporter::setInstance(nullptr);
     if (simulator)
         simulator->stop();

@@ -37,5 +37,27 @@ TEST(Footer, TellsTheMostImportantThingAndALogThatFallsBehindOrDrops) {
     setGroupingChar(grouping);
 }
 
+// Publishing to a broker: told when nothing else is, and above the recording's count while
+// the broker is out of reach, but never above the meter's own news.
+TEST(Footer, ThePublishersTroubleRanksAboveTheRecordingItsRoutineBelowEverything) {
+    FooterState s;
+    s.publishStatus = "MQTT: publishing to broker as lab/kv";
+    EXPECT_EQ(footerText(s), "MQTT: publishing to broker as lab/kv");
+    s.beyondFullScale = true;
+    s.fullScale = 10;
+    s.recording = true;
+    s.recordingName = "log.csv";
+    s.recordedReadings = 2;
+    EXPECT_EQ(footerText(s), "Recording to log.csv: 2 readings");
+    s.publishStatus = "MQTT: broker unreachable since 14:03:07, 12 readings waiting";
+    s.publishTrouble = true;
+    EXPECT_EQ(footerText(s), s.publishStatus);
+    s.logFailure = "Cannot write log.csv: no space left on device.";
+    EXPECT_EQ(footerText(s), s.logFailure);
+    s.logFailure.clear();
+    s.silent = true;
+    EXPECT_EQ(footerText(s).left(26), "No reply from the meter si");
+}
+
 } // namespace
 } // namespace kv
