@@ -12,19 +12,18 @@ namespace {
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
 
-// The indicator makes its field as wide as the longer of a format's first section and the
-// rest, so a format with sections for positive, negative and zero values would widen it to
-// two numbers and push the digits out of sight. It gets the one section `value` is shown
-// in instead: the signed first one for a positive value, else the last, the plain digits,
-// which put a minus before a negative value themselves (a value that rounds to 0 is 0).
+// The indicator makes its field as wide as its format's sample, centred where the window
+// puts it, and the window's form leaves no room right of the plain digits: a signed format
+// (sections for positive, negative and zero) would widen the field past the window's edge
+// and cut off the last digits. The digits get the plain last section instead, which puts a
+// minus before a negative difference and lets it take the room to the left, as a wide
+// reading does; a positive difference shows without its plus. A value that rounds to 0 is 0.
 std::string oneSection(const std::string& format, float& value) {
     const std::size_t first = format.find(';');
     if (first == std::string::npos)
         return format;
     const std::string text = formatNumber(format, static_cast<long double>(value));
-    if (!text.empty() && text.front() == '+')
-        return format.substr(0, first);
-    if (text.find('-') == std::string::npos)
+    if (text.find_first_of("+-") == std::string::npos)
         value = 0.0f;
     return format.substr(format.rfind(';') + 1);
 }
