@@ -153,6 +153,9 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         } else if (arg == QLatin1String("--mqtt-password-file")) {
             if (!takeValue(cl.mqttPasswordFile) || cl.mqttPasswordFile.isEmpty())
                 return fail(Text::tr("--mqtt-password-file needs a file name"));
+        } else if (!isOption(arg) && !arg.startsWith(QLatin1Char('-')) && cl.openFile.isEmpty() &&
+                   !arg.isEmpty()) {
+            cl.openFile = arg;
         } else if (isQtOptionWithValue(arg)) {
             // Only left here when its value is missing: Qt would wait for one or ignore it.
             return fail(Text::tr("%1 needs a value").arg(arg));
@@ -167,13 +170,15 @@ CommandLineResult parseCommandLine(const QStringList& args) {
                         .arg(limitTexts[0].trimmed(), limitTexts[1].trimmed()));
     if (!cl.onLimit.isEmpty() && !cl.limits.any())
         return fail(Text::tr("--on-limit needs --lower or --upper"));
-    if (cl.snapshot() && !readingsGiven)
+    if (cl.snapshot() && !readingsGiven && !cl.openRecording())
         return fail(Text::tr("--snapshot needs --readings N"));
     if (cl.noWindow) {
         if (!cl.log() && !cl.mqtt())
             return fail(Text::tr("--no-window needs --log FILE.csv or --mqtt URL"));
         if (cl.snapshot())
             return fail(Text::tr("--snapshot cannot be used with --no-window"));
+        if (cl.openRecording())
+            return fail(Text::tr("a recording to open cannot be used with --no-window"));
         if (cl.ports.size() + (cl.simulate ? 1 : 0) != 1)
             return fail(Text::tr("--no-window reads one meter: give --port DEVICE once, "
                                  "or --simulate"));
@@ -184,7 +189,7 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         return fail(Text::tr("--duration is only used with --no-window"));
     if (readingsGiven && !cl.snapshot() && !cl.noWindow)
         return fail(Text::tr("--readings is only used with --snapshot or --no-window"));
-    if (cl.snapshot())
+    if (cl.snapshot() && !cl.openRecording())
         cl.autostart = true;
     return {cl, QString()};
 }
@@ -225,7 +230,7 @@ QString usageErrorText(const QString& title, const QString& invoked, const QStri
 
 QString usageText(const QString& program) {
     return Text::tr(
-               "Usage: %1 [options]\n"
+               "Usage: %1 [options] [FILE.csv]\n"
                "Shows the readings of a VELOMAX KV27500 multimeter on a serial line.\n"
                "\n"
                "Options:\n"
@@ -251,6 +256,9 @@ QString usageText(const QString& program) {
                "  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the\n"
                "                        limits and once per return, with KV_LIMIT (upper,\n"
                "                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME\n"
+               "  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,\n"
+               "                        does) and follow it while it grows; with --snapshot\n"
+               "                        FILE.png: its picture, its summary line on stderr, exit\n"
                "  --help                show this text\n"
                "  --version             show the version\n"
                "Qt's own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.\n"

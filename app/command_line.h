@@ -28,6 +28,9 @@ struct CommandLine {
     bool version = false;
     QString mqttUrl;          // empty: nothing is published
     QString mqttPasswordFile; // empty: the password comes from $KV_MQTT_PASSWORD, if at all
+    QString openFile;         // a recording to show instead of a meter; empty: none
+
+    bool openRecording() const { return !openFile.isEmpty(); }
 
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }

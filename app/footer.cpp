@@ -32,6 +32,9 @@ QString whyNoReadings(const FooterState& s) {
 }
 
 QString footerText(const FooterState& s) {
+    // A file shown is what the window is about: no meter is polled meanwhile.
+    if (!s.openedFile.isEmpty())
+        return s.openedFile;
     QString note = whyNoReadings(s);
     if (note.isEmpty() && s.overload)
         note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "Overload: the meter shows OL"));

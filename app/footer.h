@@ -22,6 +22,7 @@ struct FooterState {
     QString bench;          // hold, relative, limits and statistics; empty: nothing to say
     bool beyondFullScale = false;
     float fullScale = 0;
+    QString openedFile;          // what is shown of an opened file; empty: none is
     QString publishStatus;       // what the publisher to a broker says; empty: none
     bool publishTrouble = false; // the broker is out of reach or refused
 };

@@ -10,12 +10,14 @@
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
+#include "meter/reading_decoder.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -63,6 +65,13 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     recordActions_->addMenuActions(benchActions_->actions());
     recordActions_->statisticsLines = [this] { return benchActions_->statisticsLines(); };
     connect(benchActions_.get(), &BenchActions::changed, this, [this] { showFooter(); });
+    recordingActions_ = std::make_unique<RecordingActions>(*this, recorder_, errors_);
+    recordActions_->addToMenu(recordingActions_->openAction());
+    connect(recordingActions_.get(), &RecordingActions::opened, this, [this] { showRecording(0); });
+    connect(recordingActions_.get(), &RecordingActions::grew, this, &MainWindow::showRecording);
+    connect(recordingActions_.get(), &RecordingActions::changed, this, [this] { showFooter(); });
+    connect(recordActions_.get(), &RecordActions::savingChanged, recordingActions_.get(),
+            &RecordingActions::setPaused);
 
     session_.setRecorder(&recorder_);
     session_.poller().cycle().label7 = mainform::kLabel7Text;
@@ -170,6 +179,9 @@ void MainWindow::formCreate() {
 
 void MainWindow::openClick() {
     errors_.guard([this] {
+        // Start empties the record: a save of it goes first.
+        recordActions_->finishSaving();
+        leaveRecording();
         portConfirmed_ = false;
         benchActions_->releaseAll();
         openedPort_ = chosenPortName(*comSel_, ports_);
@@ -182,6 +194,8 @@ void MainWindow::openClick() {
 
 void MainWindow::button1Click() {
     errors_.guard([this] {
+        // A file shown is no longer followed; its rows stay in the record, as a session's do.
+        leaveRecording();
         session_.stop();
         recorder_.stop();
         benchActions_->releaseAll();
@@ -237,6 +251,7 @@ FooterState MainWindow::footerState() const {
     f.bench = benchActions_->footerNote();
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
+    f.openedFile = recordingActions_->footerText();
     f.publishStatus = publishStatus_;
     f.publishTrouble = publishTrouble_;
     return f;
@@ -279,6 +294,78 @@ void MainWindow::confirmPort() {
     for (const PortEntry& e : ports_)
         if (e.name == openedPort_)
             emit portConfirmed(e);
+}
+
+void MainWindow::showRecording(std::size_t first) {
+    const ReadingStore& rows = recorder_.rows();
+    if (first == 0) {
+        session_.stop();
+        openFailure_.clear();
+        displays_->reset();
+        if (!showingFile_)
+            timeAxisBefore_ = chart1_->timeAxis();
+        showingFile_ = true;
+        chartActions_->setTimeAxis(true);
+        fed_ = 0;
+    }
+    // The chart takes the rows a block at a time, between which the window goes on; a
+    // window not shown yet (the command line's picture) takes them all at once.
+    first = fed_;
+    const std::size_t end = isVisible() ? std::min(rows.size(), fed_ + kRowsAtOnce) : rows.size();
+    if (end < rows.size() && !feedPending_) {
+        feedPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            feedPending_ = false;
+            if (showingFile_)
+                errors_.guard([this] { showRecording(fed_); });
+        });
+    }
+    for (std::size_t i = first; i < end; ++i) {
+        const Row row = rows[i];
+        const RowContext& context = rows.context(row.context);
+        // A gap before the first reading has no unit to change to.
+        if (context.hasCodes && context.unit != series1_->unit())
+            series1_->setUnit(context.unit);
+        if (row.status == RowStatus::ok)
+            series1_->appendAt(static_cast<double>(row.value), row.time, clBlack);
+        else
+            series1_->appendBreak(row.status == RowStatus::overload ? BreakReason::brOverload
+                                                                    : BreakReason::brGap,
+                                  row.time);
+    }
+    fed_ = end;
+    if (end < rows.size())
+        return;
+    // The digits, the needle and the bar show the last reading or overload.
+    for (std::size_t i = rows.size(); i > first; --i) {
+        const Row row = rows[i - 1];
+        if (row.status == RowStatus::gap)
+            continue;
+        const RowContext& context = rows.context(row.context);
+        Reading last = session_.current();
+        last.status =
+            row.status == RowStatus::overload ? Reading::Status::overload : Reading::Status::ok;
+        if (!last.overload())
+            last.value = row.value;
+        last.unit = context.unit;
+        last.function = context.function;
+        last.range = context.range;
+        if (const RangeRow* r = findRangeRow(context.function, context.range))
+            last.format = r->format;
+        last.wallClockMs = row.time;
+        displays_->showHeld(last);
+        break;
+    }
+    showFooter();
+}
+
+void MainWindow::leaveRecording() {
+    recordingActions_->close();
+    if (!showingFile_)
+        return;
+    showingFile_ = false;
+    displays_->reset();
+    chartActions_->setTimeAxis(timeAxisBefore_);
 }
 
 } // namespace kv

@@ -6,6 +6,7 @@
 #include "app/main_form.h"
 #include "app/reading_displays.h"
 #include "app/record_actions.h"
+#include "app/recording_actions.h"
 #include "core/reading.h"
 #include "record/recorder.h"
 #include "serial/port_table.h"
@@ -103,6 +104,8 @@ public:
     const Recorder& recorder() const { return recorder_; }
     // The commands of the record: recording to a file, saving, copying, and their menu.
     RecordActions& recordActions() { return *recordActions_; }
+    // Opening a recording: the file's rows become the record shown, on the clock axis.
+    RecordingActions& recordingActions() { return *recordingActions_; }
     // The chart's commands: the time axis, the rolling windows, the markers, Ctrl+C over it.
     ChartActions& chartActions() { return *chartActions_; }
     // What the publisher to a broker says, for the footer; trouble ranks it above the
@@ -131,6 +134,11 @@ private:
     // The footer: its caption, or what the window has to tell.
     void showFooter();
     FooterState footerState() const;
+    // The record's rows from `first` on into the chart, and its last reading to the
+    // displays; from the first, what was shown before goes (polling stops as on Stop).
+    void showRecording(std::size_t first);
+    // Start after a file was shown: the chart's axis as it was.
+    void leaveRecording();
 
     // Held from before the first control is made: the displays draw in the light system
     // colours they were designed with under any desktop palette.
@@ -172,6 +180,13 @@ private:
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
     std::unique_ptr<BenchActions> benchActions_;
+    std::unique_ptr<RecordingActions> recordingActions_;
+    bool showingFile_ = false;
+    bool timeAxisBefore_ = false; // the chart's axis before a file was shown
+    // The rows of a file shown that the chart has; the rest follows a block at a time.
+    static constexpr std::size_t kRowsAtOnce = 250000;
+    std::size_t fed_ = 0;
+    bool feedPending_ = false;
     std::unique_ptr<ChartActions> chartActions_;
 };
 

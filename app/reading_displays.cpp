@@ -82,6 +82,23 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 
+void ReadingDisplays::showHeld(const Reading& reading) {
+    LineSeries aside;
+    endSilence();
+    overload_ = reading.overload();
+    holdReading(anz_, reading);
+    anz_.setOverload(overload_);
+    const Displays d{anz_, analog_, balken_, aside, reading.wallClockMs};
+    // The bar takes the meter's deflection from before the meter moves: handed over twice,
+    // the bar shows this reading too.
+    if (overload_)
+        showOverload(d);
+    else
+        for (int i = 0; i < 2; ++i)
+            updateDisplays(d);
+    beyondFullScale_ = !overload_ && analog_.overflowHigh();
+}
+
 void ReadingDisplays::showSilence(std::int64_t sinceMs) {
     if (!silent_) {
         silent_ = true;

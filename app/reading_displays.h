@@ -29,6 +29,8 @@ public:
     // A reading while hold or relative is on: the digits show `shown.digits`, the needle and
     // the bar `shown.needle`, while the chart collects the measured value.
     void show(const Reading& measured, const BenchDisplay& shown);
+    // As show(), but the chart is left alone: it has the reading's point already.
+    void showHeld(const Reading& reading);
     // The meter has fallen silent: the digits grey, one break in the line (dated sinceMs
     // when given: where the silence begins on the clock axis).
     void showSilence(std::int64_t sinceMs = std::numeric_limits<std::int64_t>::min());

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QThread>
 #include <QWidget>
 
 namespace kv {
@@ -60,6 +61,13 @@ RecordActions::RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& e
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &RecordActions::savePictureClick);
     copyAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Copy reading")),
                       QKeySequence(Qt::CTRL | Qt::Key_C), &RecordActions::copyReadingClick);
+}
+
+RecordActions::~RecordActions() {
+    if (saveThread_) {
+        saveThread_->wait();
+        delete saveThread_;
+    }
 }
 
 QAction* RecordActions::add(const QString& text, const QKeySequence& key,
@@ -112,6 +120,8 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
     for (const QString& line : statisticsText().split(QLatin1Char('\n')))
         menu->addAction(line)->setEnabled(false);
     menu->addSeparator();
+    for (QAction* action : otherActions_)
+        menu->addAction(action);
     menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
     if (!moreActions_.isEmpty()) {
         menu->addSeparator();
@@ -195,9 +205,38 @@ void RecordActions::saveReadingsClick() {
                                     "csv", csvFilter(), true);
     if (path.isEmpty())
         return;
-    std::string error;
-    if (!recorder_.exportCsv(QFile::encodeName(path).toStdString(), error))
-        errors_.report(QString::fromStdString(error));
+    finishSaving();
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (recorder_.running()) {
+        std::string error;
+        if (!recorder_.exportCsv(file, error))
+            errors_.report(QString::fromStdString(error));
+        return;
+    }
+    saveThread_ =
+        QThread::create([this, file] { saveOk_ = recorder_.exportCsv(file, saveError_); });
+    // Queued to this thread: the worker has ended by the time it runs.
+    connect(saveThread_, &QThread::finished, this, &RecordActions::saveFinished,
+            Qt::QueuedConnection);
+    saveThread_->start();
+    emit savingChanged(true);
+}
+
+void RecordActions::saveFinished() {
+    if (!saveThread_ || saveThread_->isRunning())
+        return;
+    finishSaving();
+}
+
+void RecordActions::finishSaving() {
+    if (!saveThread_)
+        return;
+    saveThread_->wait();
+    delete saveThread_;
+    saveThread_ = nullptr;
+    if (!saveOk_)
+        errors_.report(QString::fromStdString(saveError_));
+    emit savingChanged(false);
 }
 
 void RecordActions::savePictureClick() {

@@ -9,10 +9,13 @@
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 class QAction;
 class QComboBox;
 class QPoint;
+class QThread;
 class QWidget;
 
 namespace kv {
@@ -40,11 +43,15 @@ public:
     // window's picture.
     RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& errors,
                   std::function<QString()> readingText, std::function<QImage()> picture);
+    // Waits for a save under way.
+    ~RecordActions() override;
 
     // A right click on these shows the menu; the first also shows the statistics as its
     // tooltip. The port box's Ctrl+C copies the reading while nothing is selected in it.
     void addMenuTo(std::initializer_list<QWidget*> controls);
     void copyFrom(QComboBox& portBox);
+    // Shows `action` in the menu too, above the record's commands.
+    void addToMenu(QAction* action) { otherActions_.push_back(action); }
     // Further entries for the menu, shown below the record's own after a separator.
     void addMenuActions(const QList<QAction*>& actions) { moreActions_ << actions; }
 
@@ -66,6 +73,12 @@ public:
 
     // The menu's and the tooltip's statistics, one line each; unset: the record's summary.
     std::function<QStringList()> statisticsLines;
+    // Save readings of a record that does not change (after Stop, or a file shown) writes in
+    // a thread of its own, so that the window goes on meanwhile; the record must stay as it
+    // is until the save has ended (savingChanged).
+    bool saving() const { return saveThread_ != nullptr; }
+    // Waits for a save under way to end, and tells how it went.
+    void finishSaving();
 
     // Asks for a file; empty when the user cancels. The platform's save dialog, which has an
     // existing file confirmed, unless replaced.
@@ -74,6 +87,8 @@ public:
 signals:
     // What the footer shows of the recording has changed.
     void changed();
+    // A save in the background began (true) or ended (false).
+    void savingChanged(bool saving);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +105,7 @@ private:
     void saveReadingsClick();
     void savePictureClick();
     void copyReadingClick();
+    void saveFinished();
 
     QWidget& host_;
     Recorder& recorder_;
@@ -108,6 +124,10 @@ private:
     std::int64_t recordedReadings_ = 0; // readings and overloads written to it
     QString logFailure_;
     QString lastFolder_; // where the last file was chosen
+    std::vector<QAction*> otherActions_;
+    QThread* saveThread_ = nullptr;
+    bool saveOk_ = false;
+    std::string saveError_;
 };
 
 } // namespace kv

@@ -227,7 +227,9 @@ bool CsvReader::open(const std::string& path) {
     firstProblem_.clear();
     haveContext_ = false;
     path_ = path;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a pipe or a terminal would hold the caller until a writer came; they
+    // fail on the first read instead, as they cannot be read from a position.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         error_ = withArguments(translated("kv::CsvReader", "%1 cannot be opened: %2"),
                                {path, reasonOf(errno)});

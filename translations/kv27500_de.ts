@@ -80,7 +80,11 @@ Mehr dazu mit &apos;%3 --help&apos;.
         <translation>--on-limit braucht --lower oder --upper</translation>
     </message>
     <message>
-        <source>Usage: %1 [options]
+        <source>a recording to open cannot be used with --no-window</source>
+        <translation>eine Aufzeichnung zum Öffnen geht nicht mit --no-window</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [options] [FILE.csv]
 Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
 
 Options:
@@ -106,6 +110,9 @@ Options:
   --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the
                         limits and once per return, with KV_LIMIT (upper,
                         lower or inside), KV_VALUE, KV_UNIT and KV_TIME
+  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,
+                        does) and follow it while it grows; with --snapshot
+                        FILE.png: its picture, its summary line on stderr, exit
   --help                show this text
   --version             show the version
 Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.
@@ -119,7 +126,7 @@ Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
 the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
 clears the markers; Ctrl+C over the plot copies the readout or the markers.
 </source>
-        <translation>Aufruf: %1 [Optionen]
+        <translation>Aufruf: %1 [Optionen] [FILE.csv]
 Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
 
 Optionen:
@@ -145,6 +152,9 @@ Optionen:
   --on-limit COMMAND    COMMAND (ohne Shell) bei jedem Verlassen der Grenzen und
                         jeder Rückkehr ausführen, mit KV_LIMIT (upper, lower
                         oder inside), KV_VALUE, KV_UNIT und KV_TIME
+  FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Ctrl+O) und ihr
+                        folgen, solange sie wächst; mit --snapshot FILE.png:
+                        ihr Bild, die Zusammenfassung auf stderr, dann Ende
   --help                diesen Text zeigen
   --version             die Version zeigen
 Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
@@ -526,6 +536,30 @@ Veröffentlichen über einen MQTT-Broker:
         <translation>Grenzwerte...</translation>
     </message>
     <message>
+        <source>Open readings...</source>
+        <translation>Messwerte öffnen...</translation>
+    </message>
+    <message>
+        <source>Open readings</source>
+        <translation>Messwerte öffnen</translation>
+    </message>
+    <message>
+        <source>Reading %1...</source>
+        <translation>%1 wird gelesen...</translation>
+    </message>
+    <message>
+        <source>%1: no readings</source>
+        <translation>%1: keine Messwerte</translation>
+    </message>
+    <message>
+        <source>%1: %2 reading from %3 to %4</source>
+        <translation>%1: %2 Messwert von %3 bis %4</translation>
+    </message>
+    <message>
+        <source>%1: %2 readings from %3 to %4</source>
+        <translation>%1: %2 Messwerte von %3 bis %4</translation>
+    </message>
+    <message>
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
     </message>
@@ -670,6 +704,10 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>warning: %1 does not exist</source>
         <translation>Warnung: %1 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>%1 lässt sich nicht schreiben</translation>
     </message>
 </context>
 <context>

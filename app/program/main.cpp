@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImage>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -228,10 +229,42 @@ int main(int argc, char** argv) {
             simulator->stop();
         return 1;
     }
+    // A recording named on the command line is what the window shows; a picture of it is
+    // taken of the whole file, read here and now.
+    if (cl.openRecording()) {
+        QString error;
+        kv::RecordingActions& recording = window.recordingActions();
+        const bool opened = cl.snapshot() ? recording.openNow(cl.openFile, error)
+                                          : recording.open(cl.openFile, error);
+        if (!opened) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(error));
+            if (simulator)
+                simulator->stop();
+            return 1;
+        }
+        if (cl.snapshot() && !recording.problems().isEmpty())
+            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(recording.problems()));
+    }
     window.show();
+    if (cl.openRecording() && cl.snapshot()) {
+        // Queued, so that the window has laid itself out and painted once.
+        QTimer::singleShot(0, &window, [&window, &cl, &title] {
+            const QImage picture = kv::SnapshotRun::capture(window);
+            if (picture.isNull() || !picture.save(cl.snapshotFile, "PNG")) {
+                std::fprintf(
+                    stderr, "%s: %s\n", qPrintable(title),
+                    qPrintable(QCoreApplication::translate("kv::Program", "cannot write %1")
+                                   .arg(cl.snapshotFile)));
+                QCoreApplication::exit(1);
+                return;
+            }
+            std::fprintf(stderr, "%s\n", window.recorder().summary().c_str());
+            QCoreApplication::exit(0);
+        });
+    }
 
     std::unique_ptr<kv::SnapshotRun> snapshot;
-    if (cl.snapshot())
+    if (cl.snapshot() && !cl.openRecording())
         snapshot = std::make_unique<kv::SnapshotRun>(window, cl.snapshotFile, cl.readings,
                                                      cl.snapshotTimeoutMs());
     if (snapshot)

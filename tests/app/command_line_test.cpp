@@ -55,7 +55,13 @@ TEST(CommandLine, UnknownArgumentsAreRefusedWithTheirName) {
     const CommandLineResult r = parseCommandLine({"--fast"});
     EXPECT_FALSE(r.options);
     EXPECT_TRUE(r.error.contains("--fast"));
-    EXPECT_FALSE(parseCommandLine({"stray"}).options);
+    // One argument that is no option is the recording to open; a second is refused.
+    EXPECT_EQ(parseOk({"log.csv"}).openFile, "log.csv");
+    EXPECT_FALSE(parseCommandLine({"log.csv", "stray"}).options);
+    EXPECT_FALSE(
+        parseCommandLine({"log.csv", "--no-window", "--log", "x.csv", "--simulate"}).options);
+    // A picture of a recording needs no readings and presses no Start.
+    EXPECT_FALSE(parseOk({"log.csv", "--snapshot", "p.png"}).autostart);
     EXPECT_TRUE(parseOk({"--help"}).help);
     EXPECT_TRUE(parseOk({"--version"}).version);
 }

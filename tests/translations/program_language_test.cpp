@@ -95,8 +95,9 @@ TEST_F(ProgramLanguage, HelpSpeaksTheLanguageButNamesTheSameOptionsAndKeys) {
     const Outcome de = german({"--help"});
     ASSERT_EQ(en.status, 0);
     ASSERT_EQ(de.status, 0);
-    EXPECT_TRUE(en.out.startsWith("Usage: kv27500 [options]\n")) << en.out.toStdString();
-    EXPECT_TRUE(de.out.startsWith("Aufruf: kv27500 [Optionen]\n")) << de.out.toStdString();
+    EXPECT_TRUE(en.out.startsWith("Usage: kv27500 [options] [FILE.csv]\n")) << en.out.toStdString();
+    EXPECT_TRUE(de.out.startsWith("Aufruf: kv27500 [Optionen] [FILE.csv]\n"))
+        << de.out.toStdString();
     // Options, keys and the meter's name are the same words in every language.
     const QRegularExpression word(R"((--[a-z-]+|Ctrl\+[A-Za-z+]+|F5|Esc|KV27500))");
     auto words = [&word](const QString& text) {

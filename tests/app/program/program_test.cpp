@@ -510,6 +510,79 @@ TEST_F(Program, RememberedLimitsComeBackAndNoneLeaveTheDialAsItWas) {
     EXPECT_GT(bandPixels(QImage(dir.filePath("w.png"))), 500);
 }
 
+// Dark pixels in the chart's plot: the line of the readings (the grid is grey).
+int linePixels(const QImage& picture) {
+    int dark = 0;
+    for (int y = 372; y < 560; ++y)
+        for (int x = 50; x < 445; ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            dark += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+        }
+    return dark;
+}
+
+TEST_F(Program, ALogOpensToAPictureWithTheLineAndTheLoggersOwnSummary) {
+    const QString log = dir.filePath("log.csv");
+    ASSERT_EQ(run({"--no-window", "--simulate", "--log", log, "--readings", "30"}), 0)
+        << err.toStdString();
+    const QString loggersSummary = err.trimmed().split('\n').last();
+    ASSERT_TRUE(loggersSummary.startsWith("30 readings")) << err.toStdString();
+
+    const QString picture = dir.filePath("log.png");
+    ASSERT_EQ(run({log, "--snapshot", picture}), 0) << err.toStdString();
+    EXPECT_EQ(err, loggersSummary + "\n");
+    EXPECT_GT(linePixels(QImage(picture)), 100);
+}
+
+TEST_F(Program, AFileThatCannotBeReadEndsWithOneLineSayingWhyAndNoPicture) {
+    const QString picture = dir.filePath("p.png");
+    auto write = [&](const char* name, const char* text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    const QString fifo = dir.filePath("fifo.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString missing = dir.filePath("missing.csv");
+    const QString empty = write("empty.csv", "");
+    const QString script = write("script.sh", "#!/bin/sh\necho hello\n");
+    const QString noValue = write("novalue.csv", "time,unit\n2026-12-08T14:03:00.000+01:00,V\n");
+    const std::pair<QString, QString> cases[] = {
+        {missing, missing + " cannot be opened: no such file or directory"},
+        {dir.path(), dir.path() + " is a folder, not a file"},
+        {empty, empty + " is empty"},
+        {script, script + " is not a recording of readings: its first line does not name the "
+                          "columns time and value"},
+        {noValue, "The header of " + noValue + " has no column 'value'"},
+    };
+    for (const auto& [file, sentence] : cases) {
+        EXPECT_EQ(run({file, "--snapshot", picture}), 1) << file.toStdString();
+        EXPECT_EQ(err, "kv27500: " + sentence + "\n");
+        EXPECT_FALSE(QFile::exists(picture));
+    }
+    // A pipe has no writer: told at once rather than waited for.
+    EXPECT_EQ(run({fifo, "--snapshot", picture}), 1);
+    EXPECT_TRUE(err.startsWith("kv27500: " + fifo + " cannot be read: ")) << err.toStdString();
+}
+
+TEST_F(Program, UnreadableLinesAreSkippedAndToldBeforeTheSummary) {
+    QFile f(dir.filePath("bad.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    // Reordered by a spreadsheet, with a column of its own.
+    f.write("value,note,time,unit\n"
+            "1.5,a,2026-12-08T14:03:00.000+01:00,V-DC\n"
+            "abc,b,2026-12-08T14:03:00.100+01:00,V-DC\n"
+            "2.5,c,2026-12-08T14:03:00.200+01:00,V-DC\n");
+    f.close();
+    ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+    const QStringList lines = err.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << err.toStdString();
+    EXPECT_EQ(lines[0], "kv27500: One line could not be read: line 3: the value 'abc' is not a "
+                        "number");
+    EXPECT_TRUE(lines[1].startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC")) << err.toStdString();
+}
+
 } // namespace
 
 namespace {
