@@ -1,8 +1,11 @@
 #include "app/command_line.h"
 
 #include "publish/mqtt_url.h"
+#include "watch/limit_parsing.h"
 
 #include <QCoreApplication>
+#include <QLocale>
+#include <QProcess>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -43,11 +46,26 @@ bool isQtOptionWithValue(const QString& arg) {
     const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
     return isOneOf(name, kQtOptionsWithValue);
 }
+
+// A limit as typed on the command line: a decimal point, or the decimal character of the
+// user's regional settings (which the number texts may not have taken yet).
+bool parseLimitArgument(QString text, LimitEnd end, std::optional<float>& value, QString& error) {
+    const QString regional = QLocale::system().decimalPoint();
+    if (regional.size() == 1 && regional != QLatin1String("."))
+        text.replace(regional, QStringLiteral("."));
+    std::string why;
+    if (!parseLimit(text.toStdString(), end, value, why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 CommandLineResult parseCommandLine(const QStringList& args) {
     CommandLine cl;
     bool readingsGiven = false;
+    QString limitTexts[2]; // --lower and --upper as typed
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString arg = args[i];
         QString inlineValue;
@@ -113,6 +131,19 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             // At least a millisecond; at most a few thousand years, which no clock overflows.
             cl.durationMs =
                 std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
+        } else if (arg == QLatin1String("--lower") || arg == QLatin1String("--upper")) {
+            const bool lower = arg == QLatin1String("--lower");
+            QString& text = limitTexts[lower ? 0 : 1];
+            QString error;
+            if (!takeValue(text) || text.trimmed().isEmpty())
+                return fail(lower ? Text::tr("--lower needs a number")
+                                  : Text::tr("--upper needs a number"));
+            if (!parseLimitArgument(text, lower ? LimitEnd::lower : LimitEnd::upper,
+                                    lower ? cl.limits.lower : cl.limits.upper, error))
+                return fail(error);
+        } else if (arg == QLatin1String("--on-limit")) {
+            if (!takeValue(cl.onLimit) || QProcess::splitCommand(cl.onLimit).isEmpty())
+                return fail(Text::tr("--on-limit needs a command"));
         } else if (arg == QLatin1String("--mqtt")) {
             if (!takeValue(cl.mqttUrl) || cl.mqttUrl.isEmpty())
                 return fail(Text::tr("--mqtt needs an address: mqtt://[USER@]HOST[:PORT]/PREFIX"));
@@ -132,6 +163,13 @@ CommandLineResult parseCommandLine(const QStringList& args) {
             return fail(Text::tr("unknown argument: %1").arg(args[i]));
         }
     }
+    if (cl.limits.lower && cl.limits.upper && *cl.limits.lower > *cl.limits.upper)
+        // The sentence of the limits' own check, with the numbers as typed.
+        return fail(QCoreApplication::translate("kv::Limits",
+                                                "The lower limit %1 lies above the upper limit %2.")
+                        .arg(limitTexts[0].trimmed(), limitTexts[1].trimmed()));
+    if (!cl.onLimit.isEmpty() && !cl.limits.any())
+        return fail(Text::tr("--on-limit needs --lower or --upper"));
     if (cl.snapshot() && !readingsGiven && !cl.openRecording())
         return fail(Text::tr("--snapshot needs --readings N"));
     if (cl.noWindow) {
@@ -212,6 +250,12 @@ QString usageText(const QString& program) {
                "                        --readings N, after --duration, on Ctrl-C or on kill,\n"
                "                        and print a summary line on stderr\n"
                "  --duration SECONDS    with --no-window: log this long, then end\n"
+               "  --lower VALUE         the lower limit in the unit of the first reading (a\n"
+               "                        decimal point or the regional character)\n"
+               "  --upper VALUE         the upper limit, likewise\n"
+               "  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the\n"
+               "                        limits and once per return, with KV_LIMIT (upper,\n"
+               "                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME\n"
                "  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,\n"
                "                        does) and follow it while it grows; with --snapshot\n"
                "                        FILE.png: its picture, its summary line on stderr, exit\n"
@@ -221,8 +265,9 @@ QString usageText(const QString& program) {
                "\n"
                "Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,\n"
                "Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the\n"
-               "reading; a right click on the digits, the meter, the bar or the footer shows\n"
-               "them with the session's statistics.\n"
+               "reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the\n"
+               "digits, the meter, the bar or the footer shows them with the session's\n"
+               "statistics and \"Show statistics\" for the footer.\n"
                "Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2\n"
                "the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete\n"
                "clears the markers; Ctrl+C over the plot copies the readout or the markers.\n")

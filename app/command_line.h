@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watch/limit_watch.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -18,6 +20,10 @@ struct CommandLine {
     QString logFile;  // "-": standard output; empty: no log
     bool noWindow = false;
     std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
+    // The limits of a bench run, in the unit of the first reading, and the command run on
+    // each crossing of them; empty: none.
+    Limits limits;
+    QString onLimit;
     bool help = false;
     bool version = false;
     QString mqttUrl;          // empty: nothing is published

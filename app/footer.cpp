@@ -53,6 +53,8 @@ QString footerText(const FooterState& s) {
                                             "The log is %1 s behind and full: %2 lines dropped"))
                          .arg(seconds, count(static_cast<std::int64_t>(s.log.dropped)));
     }
+    if (note.isEmpty())
+        note = s.bench;
     if (note.isEmpty() && s.recording) {
         note = (s.recordedReadings == 1
                     ? text(QT_TRANSLATE_NOOP("kv::MainWindow", "Recording to %1: %2 reading"))

@@ -19,6 +19,7 @@ struct FooterState {
     QString recordingName;
     std::int64_t recordedReadings = 0;
     LogWriter::Backlog log; // of the log while recording
+    QString bench;          // hold, relative, limits and statistics; empty: nothing to say
     bool beyondFullScale = false;
     float fullScale = 0;
     QString openedFile;          // what is shown of an opened file; empty: none is

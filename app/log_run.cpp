@@ -1,6 +1,7 @@
 #include "app/log_run.h"
 
 #include "app/footer.h"
+#include "watch/limit_command.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -19,8 +20,10 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
     session_.setRecorder(&recorder_);
     connect(&session_, &MeterSession::reading, this, [this](const Reading& r) {
         // Codes without a row give no reading to keep; the summary counts them as garbled.
-        if (r.status == Reading::Status::ok)
+        if (r.status == Reading::Status::ok) {
+            limits_.feed({r.value, r.unit, r.format, r.wallClockMs, false});
             counted();
+        }
     });
     connect(&session_, &MeterSession::garbledReplies, this, [this] {
         // Told once a run, as the window's footer tells it; the summary counts them all.
@@ -40,6 +43,16 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
         say(title_.toStdString() + ": " + error_);
         finish(1);
     });
+    limits_.setLimits(options_.limits);
+    if (!options_.onLimit.isEmpty()) {
+        limitCommand_ = new LimitCommand(options_.onLimit, this);
+        limits_.onCrossing = [this](const LimitCrossing& c) { limitCommand_->run(c); };
+        auto tell = [this](const QString& line) {
+            say(title_.toStdString() + ": " + line.toStdString());
+        };
+        connect(limitCommand_, &LimitCommand::failed, this, tell);
+        connect(limitCommand_, &LimitCommand::skipped, this, tell);
+    }
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { checkDeadline(); });
 }

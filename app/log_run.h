@@ -3,6 +3,7 @@
 #include "record/recorder.h"
 #include "serial/serial_io.h"
 #include "session/meter_session.h"
+#include "watch/limit_watch.h"
 
 #include <QObject>
 #include <QString>
@@ -18,6 +19,8 @@ namespace kv {
 // after a time (once the first poll is done, however short the time), or when told to. It
 // keeps the statistics for its summary line but not the rows, so its memory stays the same
 // however long it runs. It shows nothing and needs no display, only an event loop.
+class LimitCommand;
+
 class LogRun : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +28,8 @@ public:
         std::string logPath;         // "-": standard output; empty: no log
         int readings = 0;            // readings and overloads before the end; 0: no limit
         std::int64_t durationMs = 0; // from the start of polling; 0: no limit
+        Limits limits;               // watched on every reading; none: not watched
+        QString onLimit;             // run on every crossing of them (see LimitCommand)
     };
 
     // The link must outlive the run. `title` leads every message on stderr.
@@ -70,6 +75,8 @@ private:
     bool droppingTold_ = false;
     std::uint64_t droppedTold_ = 0;
     bool finished_ = false;
+    LimitWatch limits_;
+    LimitCommand* limitCommand_ = nullptr;
 };
 
 } // namespace kv

@@ -61,6 +61,10 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     chartActions_ = std::make_unique<ChartActions>(*this, *chart1_);
     recordActions_->addMenuActions(chartActions_->menuActions());
     connect(recordActions_.get(), &RecordActions::changed, this, [this] { showFooter(); });
+    benchActions_ = std::make_unique<BenchActions>(*this, *analog_, recorder_, errors_);
+    recordActions_->addMenuActions(benchActions_->actions());
+    recordActions_->statisticsLines = [this] { return benchActions_->statisticsLines(); };
+    connect(benchActions_.get(), &BenchActions::changed, this, [this] { showFooter(); });
     recordingActions_ = std::make_unique<RecordingActions>(*this, recorder_, errors_);
     recordActions_->addToMenu(recordingActions_->openAction());
     connect(recordingActions_.get(), &RecordingActions::opened, this, [this] { showRecording(0); });
@@ -179,6 +183,7 @@ void MainWindow::openClick() {
         recordActions_->finishSaving();
         leaveRecording();
         portConfirmed_ = false;
+        benchActions_->releaseAll();
         openedPort_ = chosenPortName(*comSel_, ports_);
         recorder_.start(wallClockMs());
         openFailure_ = session_.open(openedPort_).value_or(QString());
@@ -193,6 +198,7 @@ void MainWindow::button1Click() {
         leaveRecording();
         session_.stop();
         recorder_.stop();
+        benchActions_->releaseAll();
         displays_->reset();
         // The reading the decoder goes on from is the one the indicator now holds.
         Reading stopped = session_.current();
@@ -219,7 +225,11 @@ void MainWindow::showReading(const Reading& reading) {
         recordActions_->readingKept();
     // The meter answered: a port that would not open is no longer a reason.
     openFailure_.clear();
-    displays_->show(reading);
+    benchActions_->feed(reading);
+    if (benchActions_->shaping())
+        displays_->show(reading, benchActions_->display());
+    else
+        displays_->show(reading);
     showFooter();
     ++readings_;
     confirmPort();
@@ -238,6 +248,7 @@ FooterState MainWindow::footerState() const {
     f.recordingName = recordActions_->recordingName();
     f.recordedReadings = recordActions_->recordedReadings();
     f.log = recorder_.logBacklog();
+    f.bench = benchActions_->footerNote();
     f.beyondFullScale = displays_->beyondFullScale();
     f.fullScale = displays_->fullScale();
     f.openedFile = recordingActions_->footerText();

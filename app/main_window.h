@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/bench_actions.h"
 #include "app/chart_actions.h"
 #include "app/footer.h"
 #include "app/main_form.h"
@@ -111,6 +112,9 @@ public:
     // recording's count. Empty: nothing is published.
     void setPublishStatus(const QString& text, bool trouble);
 
+    // Hold, relative, the limits and the statistics in the footer, and their menu entries.
+    BenchActions& benchActions() { return *benchActions_; }
+
 signals:
     // Exit was pressed: the port is closed, the program may end.
     void exitRequested();
@@ -175,6 +179,7 @@ private:
     Recorder recorder_;
     // Before the recorder goes: it acts on it.
     std::unique_ptr<RecordActions> recordActions_;
+    std::unique_ptr<BenchActions> benchActions_;
     std::unique_ptr<RecordingActions> recordingActions_;
     bool showingFile_ = false;
     bool timeAxisBefore_ = false; // the chart's axis before a file was shown

@@ -1,6 +1,7 @@
 #include "app/reading_displays.h"
 
 #include "chart/chart_series.h"
+#include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -10,6 +11,22 @@ namespace kv {
 namespace {
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
+
+// The indicator makes its field as wide as its format's sample, centred where the window
+// puts it, and the window's form leaves no room right of the plain digits: a signed format
+// (sections for positive, negative and zero) would widen the field past the window's edge
+// and cut off the last digits. The digits get the plain last section instead, which puts a
+// minus before a negative difference and lets it take the room to the left, as a wide
+// reading does; a positive difference shows without its plus. A value that rounds to 0 is 0.
+std::string oneSection(const std::string& format, float& value) {
+    const std::size_t first = format.find(';');
+    if (first == std::string::npos)
+        return format;
+    const std::string text = formatNumber(format, static_cast<long double>(value));
+    if (text.find_first_of("+-") == std::string::npos)
+        value = 0.0f;
+    return format.substr(format.rfind(';') + 1);
+}
 } // namespace
 
 ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken,
@@ -31,6 +48,37 @@ void ReadingDisplays::show(const Reading& reading) {
         showOverload(displays(reading.wallClockMs));
     else
         updateDisplays(displays(reading.wallClockMs));
+    beyondFullScale_ = !overload_ && analog_.overflowHigh();
+}
+
+void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
+    endSilence();
+    Reading digits = measured;
+    digits.status = shown.digits.overload ? Reading::Status::overload : Reading::Status::ok;
+    digits.value = shown.digits.value;
+    digits.unit = shown.digits.unit;
+    digits.format = oneSection(shown.digits.format, digits.value);
+    overload_ = digits.overload();
+    holdReading(anz_, digits);
+    anz_.setOverload(overload_);
+    // As updateDisplays() and showOverload() do, with the needle's value for the meter and
+    // the bar and the measured one for the chart.
+    SignalSettings& meterSignal = analog_.signalSettings();
+    meterSignal.setValueUnit(anz_.signalSettings().valueUnit());
+    if (!overload_)
+        meterSignal.setValueTo(fullScaleFor(shown.needle, meterSignal.valueTo()));
+    balken_.setMax(meterSignal.digitalTo());
+    balken_.setPosition(overload_ ? balken_.max() : analog_.digit());
+    // The chart as show() feeds it, with the measured reading.
+    series_.setUnit(measured.unit);
+    if (!measured.overload())
+        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clBlack);
+    else if (series_.pointCount() == 0)
+        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clNone);
+    else
+        series_.appendBreak(BreakReason::brOverload, measured.wallClockMs);
+    const float from = meterSignal.valueFrom();
+    analog_.setValue(overload_ ? from + 2.0f * (meterSignal.valueTo() - from) : shown.needle);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 

@@ -3,6 +3,7 @@
 #include "app/display_update.h"
 #include "canvas/color.h"
 #include "core/reading.h"
+#include "watch/bench_watch.h"
 
 #include <QString>
 
@@ -25,6 +26,9 @@ public:
     // A reading, an overload or a reading of codes without a row: what the displays show of
     // it. Ends a silence.
     void show(const Reading& reading);
+    // A reading while hold or relative is on: the digits show `shown.digits`, the needle and
+    // the bar `shown.needle`, while the chart collects the measured value.
+    void show(const Reading& measured, const BenchDisplay& shown);
     // As show(), but the chart is left alone: it has the reading's point already.
     void showHeld(const Reading& reading);
     // The meter has fallen silent: the digits grey, one break in the line (dated sinceMs

@@ -131,6 +131,8 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
 }
 
 QString RecordActions::statisticsText() const {
+    if (statisticsLines)
+        return statisticsLines().join(QLatin1Char('\n'));
     // One line per unit.
     return QString::fromStdString(recorder_.summary())
         .replace(QStringLiteral("; "), QStringLiteral("\n"));

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -70,6 +71,8 @@ public:
     // Why the last recording failed to begin or to go on; empty once the next one begins.
     const QString& logFailure() const { return logFailure_; }
 
+    // The menu's and the tooltip's statistics, one line each; unset: the record's summary.
+    std::function<QStringList()> statisticsLines;
     // Save readings of a record that does not change (after Stop, or a file shown) writes in
     // a thread of its own, so that the window goes on meanwhile; the record must stay as it
     // is until the save has ended (savingChanged).

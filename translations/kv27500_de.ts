@@ -64,6 +64,22 @@ Mehr dazu mit &apos;%3 --help&apos;.
         <translation>%1 braucht einen Wert</translation>
     </message>
     <message>
+        <source>--lower needs a number</source>
+        <translation>--lower braucht eine Zahl</translation>
+    </message>
+    <message>
+        <source>--upper needs a number</source>
+        <translation>--upper braucht eine Zahl</translation>
+    </message>
+    <message>
+        <source>--on-limit needs a command</source>
+        <translation>--on-limit braucht einen Befehl</translation>
+    </message>
+    <message>
+        <source>--on-limit needs --lower or --upper</source>
+        <translation>--on-limit braucht --lower oder --upper</translation>
+    </message>
+    <message>
         <source>a recording to open cannot be used with --no-window</source>
         <translation>eine Aufzeichnung zum Öffnen geht nicht mit --no-window</translation>
     </message>
@@ -88,6 +104,12 @@ Options:
                         --readings N, after --duration, on Ctrl-C or on kill,
                         and print a summary line on stderr
   --duration SECONDS    with --no-window: log this long, then end
+  --lower VALUE         the lower limit in the unit of the first reading (a
+                        decimal point or the regional character)
+  --upper VALUE         the upper limit, likewise
+  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the
+                        limits and once per return, with KV_LIMIT (upper,
+                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME
   FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,
                         does) and follow it while it grows; with --snapshot
                         FILE.png: its picture, its summary line on stderr, exit
@@ -97,8 +119,9 @@ Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work 
 
 Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,
 Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
-reading; a right click on the digits, the meter, the bar or the footer shows
-them with the session&apos;s statistics.
+reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the
+digits, the meter, the bar or the footer shows them with the session&apos;s
+statistics and &quot;Show statistics&quot; for the footer.
 Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
 the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
 clears the markers; Ctrl+C over the plot copies the readout or the markers.
@@ -123,6 +146,12 @@ Optionen:
                         --readings N, nach --duration, bei Ctrl-C oder kill
                         enden und eine Zusammenfassung auf stderr ausgeben
   --duration SECONDS    mit --no-window: so lange aufzeichnen, dann enden
+  --lower VALUE         der untere Grenzwert in der Einheit des ersten Messwerts
+                        (mit Dezimalpunkt oder dem Zeichen der Region)
+  --upper VALUE         der obere Grenzwert, ebenso
+  --on-limit COMMAND    COMMAND (ohne Shell) bei jedem Verlassen der Grenzen und
+                        jeder Rückkehr ausführen, mit KV_LIMIT (upper, lower
+                        oder inside), KV_VALUE, KV_UNIT und KV_TIME
   FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Ctrl+O) und ihr
                         folgen, solange sie wächst; mit --snapshot FILE.png:
                         ihr Bild, die Zusammenfassung auf stderr, dann Ende
@@ -132,8 +161,9 @@ Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
 
 Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
 aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
-Messwert kopieren; ein Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile
-zeigt sie mit der Statistik der Sitzung.
+Messwert kopieren, Ctrl+H Halten, Ctrl+D Relativ, Ctrl+L Grenzwerte; ein
+Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
+Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
 Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
 10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
 Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
@@ -494,6 +524,18 @@ Veröffentlichen über einen MQTT-Broker:
         <translation>%1, %2 Zeilen verloren</translation>
     </message>
     <message>
+        <source>Hold</source>
+        <translation>Halten</translation>
+    </message>
+    <message>
+        <source>Relative</source>
+        <translation>Relativ</translation>
+    </message>
+    <message>
+        <source>Limits...</source>
+        <translation>Grenzwerte...</translation>
+    </message>
+    <message>
         <source>Open readings...</source>
         <translation>Messwerte öffnen...</translation>
     </message>
@@ -516,6 +558,10 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>%1: %2 readings from %3 to %4</source>
         <translation>%1: %2 Messwerte von %3 bis %4</translation>
+    </message>
+    <message>
+        <source>Show statistics</source>
+        <translation>Statistik zeigen</translation>
     </message>
 </context>
 <context>

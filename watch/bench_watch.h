@@ -42,6 +42,7 @@ public:
     const Relative& relative() const { return relative_; }
     // Set the limits here; onCrossing and onBell are raised from feed().
     LimitWatch& limits() { return limits_; }
+    const LimitWatch& limits() const { return limits_; }
 
     // The footer's notes in this order: hold, relative, limits; only those with something to
     // say.

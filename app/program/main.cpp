@@ -87,7 +87,9 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         return 1;
     // The command line names one device: the table's first port.
     kv::SerialLink link(kv::PortTable(devices, {}));
-    kv::LogRun run(link, {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs},
+    kv::LogRun run(link,
+                   {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs,
+                    cl.limits, cl.onLimit},
                    title);
     // Its status lines on stderr, once each time the connection turns; made before the run
     // starts, so that the broker hears of its start.
@@ -208,6 +210,10 @@ int main(int argc, char** argv) {
     // The time axis as it was left.
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(window.chartActions(), chartMemory);
+    // The limits and the statistics switch as last left, unless the command line gives
+    // limits for this run; what the user changes is kept.
+    kv::BenchMemory::attach(window.benchActions(), cl.limits);
+    window.benchActions().setLimitCommand(cl.onLimit);
     // Goes before the window, whose session it listens to; its status shows in the footer.
     std::unique_ptr<kv::SessionPublisher> publisher;
     if (mqtt) {

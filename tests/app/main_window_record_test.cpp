@@ -90,12 +90,13 @@ TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOther
 
     // Stopped from the menu, whose entry now says so.
     const QStringList entries = menuOf(window->label2(), "Stop recording");
-    ASSERT_GE(entries.size(), 7); // the chart's entries follow
-    EXPECT_TRUE(entries[0].startsWith("(1003 readings, min 1.234 V-DC, max 1.5 V-DC"))
-        << "the statistics first, not to be chosen";
-    EXPECT_EQ(entries.mid(1, 6),
-              QStringList({"-", "Open readings...", "Stop recording", "Save readings...",
-                           "Save picture...", "Copy reading"}));
+    ASSERT_GE(entries.size(), 8); // the chart's and the bench's entries follow
+    EXPECT_TRUE(entries[0].startsWith("(1.003 readings, min 01,234 V-DC, max 01,500 V-DC"))
+        << "the statistics first, in the regional format, not to be chosen: "
+        << entries[0].toStdString();
+    EXPECT_EQ(entries.mid(1, 7),
+              QStringList({"(Gaps: 0, overloads: 1)", "-", "Open readings...", "Stop recording",
+                           "Save readings...", "Save picture...", "Copy reading"}));
     EXPECT_EQ(footer(), kCaption);
     readings(3);
 

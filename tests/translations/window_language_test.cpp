@@ -71,18 +71,49 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
     const WindowTexts english = windowTextsIn(QLocale(QLocale::English, QLocale::UnitedStates));
     const WindowTexts german = windowTextsIn(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(english.menu,
-              QStringList({"(1 reading, min 1.234 V-DC, max 1.234 V-DC, mean 1.234 V-DC, 0 gaps, "
-                           "0 overloads)",
-                           "-", "Open readings...", "Record to file...", "Save readings...",
-                           "Save picture...", "Copy reading", "-", "Time axis", "-", "Show all",
-                           "Last minute", "Last 10 minutes", "Last hour", "Clear markers"}));
+              QStringList({"(1 reading, min 01.234 V-DC, max 01.234 V-DC, mean 01.234 V-DC)",
+                           "(Gaps: 0, overloads: 0)",
+                           "-",
+                           "Open readings...",
+                           "Record to file...",
+                           "Save readings...",
+                           "Save picture...",
+                           "Copy reading",
+                           "-",
+                           "Time axis",
+                           "-",
+                           "Show all",
+                           "Last minute",
+                           "Last 10 minutes",
+                           "Last hour",
+                           "Clear markers",
+                           "-",
+                           "Hold",
+                           "Relative",
+                           "Limits...",
+                           "Show statistics"}));
     EXPECT_EQ(german.menu,
-              QStringList({"(1 Messwert, Min. 1.234 V-DC, Max. 1.234 V-DC, Mittel 1.234 V-DC, "
-                           "0 Lücken, 0 Überläufe)",
-                           "-", "Messwerte öffnen...", "In Datei aufzeichnen...",
-                           "Messwerte speichern...", "Bild speichern...", "Messwert kopieren", "-",
-                           "Zeitachse", "-", "Alles zeigen", "Letzte Minute", "Letzte 10 Minuten",
-                           "Letzte Stunde", "Marken löschen"}));
+              QStringList({"(1 Messwert, Min. 01.234 V-DC, Max. 01.234 V-DC, Mittel 01.234 V-DC)",
+                           "(Lücken: 0, Überlastungen: 0)",
+                           "-",
+                           "Messwerte öffnen...",
+                           "In Datei aufzeichnen...",
+                           "Messwerte speichern...",
+                           "Bild speichern...",
+                           "Messwert kopieren",
+                           "-",
+                           "Zeitachse",
+                           "-",
+                           "Alles zeigen",
+                           "Letzte Minute",
+                           "Letzte 10 Minuten",
+                           "Letzte Stunde",
+                           "Marken löschen",
+                           "-",
+                           "Halten",
+                           "Relativ",
+                           "Grenzwerte...",
+                           "Statistik zeigen"}));
     const QStringList spec = {"Start", "Stop", "Exit", "COMPORT", "V-DC", "V-DC", "TrendChart"};
     EXPECT_EQ(english.spec, spec);
     EXPECT_EQ(german.spec, spec);

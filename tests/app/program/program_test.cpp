@@ -412,6 +412,104 @@ TEST_F(Program, AShiftingCuttingNoisyDeviceGetsOnlyTheValuesItSentIntoTheLog) {
     EXPECT_NE(err.indexOf(" garbled replies"), -1) << err.toStdString();
 }
 
+// A bench run: volts DC that leave the band above, come back and leave it below.
+QString benchScript(const QTemporaryDir& dir) {
+    const QString path = dir.filePath("bench.txt");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    for (const char* digits : {"01000", "05000", "01000", "00200"})
+        for (int i = 0; i < 4; ++i)
+            f.write(QByteArray("240 136 ") + digits + "\n");
+    return path;
+}
+
+TEST_F(Program, TheLimitCommandRunsOncePerCrossingWithItsEnvironmentWithAndWithoutAWindow) {
+    const QString script = benchScript(dir);
+    const QString command = dir.filePath("on-limit.sh");
+    QFile sh(command);
+    ASSERT_TRUE(sh.open(QIODevice::WriteOnly));
+    sh.write("#!/bin/sh\n"
+             "echo \"$KV_LIMIT|$KV_VALUE|$KV_UNIT|$KV_TIME\" >> \"$1\"\n"
+             "[ \"$KV_LIMIT\" != lower ]\n");
+    sh.close();
+    sh.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // German settings: the limit may have a decimal comma, the command still gets a point.
+    env.insert("LC_ALL", "de_DE.UTF-8");
+    env.insert("LANGUAGE", "en");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const bool window : {true, false}) {
+        SCOPED_TRACE(window ? "with a window" : "without a window");
+        const QString log = dir.filePath(window ? "window.csv" : "headless.csv");
+        const QString told = dir.filePath(window ? "window.txt" : "headless.txt");
+        QStringList args{
+            "--simulate", script,    "--log", log,          "--lower",
+            "0,5",        "--upper", "2",     "--on-limit", "\"" + command + "\" " + told};
+        args << (window ? QStringList{"--snapshot", dir.filePath("w.png"), "--readings", "16"}
+                        : QStringList{"--no-window", "--readings", "16"});
+        ASSERT_EQ(run(args), 0) << err.toStdString();
+        const auto rows = kv::test::readStrictCsv(fileText(log).toStdString());
+        ASSERT_TRUE(rows && rows->size() >= 17) << fileText(log).toStdString();
+        const auto time = [&](int row) { return QString::fromStdString((*rows)[row][0]); };
+        EXPECT_EQ(fileText(told).split('\n', Qt::SkipEmptyParts),
+                  QStringList({"upper|5|V-DC|" + time(5), "inside|1|V-DC|" + time(9),
+                               "lower|0.2|V-DC|" + time(13)}));
+        EXPECT_EQ(err.count("The limit command"), 1) << err.toStdString();
+        EXPECT_TRUE(err.contains("The limit command \"" + command + "\" " + told +
+                                 " exited with status 1\n"))
+            << err.toStdString();
+    }
+}
+
+TEST_F(Program, EachBadLimitOptionExitsTwoWithItsLine) {
+    const QString log = dir.filePath("x.csv");
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--lower", "abc"}, "The lower limit is not a number: abc"},
+        {{"--upper", "1,5"}, "The upper limit is not a number: 1,5"}, // not the regional one
+        {{"--lower", "3", "--upper", "2.5"}, "The lower limit 3 lies above the upper limit 2.5."},
+        {{"--lower"}, "--lower needs a number"},
+        {{"--upper", "--autostart"}, "--upper needs a number"},
+        {{"--on-limit", "true"}, "--on-limit needs --lower or --upper"},
+        {{"--upper", "2", "--on-limit", ""}, "--on-limit needs a command"},
+        {{"--no-window", "--simulate", "--log", log, "--upper", "x"},
+         "The upper limit is not a number: x"},
+    };
+    env.insert("LC_ALL", "C");
+    for (const auto& [args, line] : cases) {
+        EXPECT_EQ(run(args), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(err, "kv27500: " + line + "\nTry '" + program + " --help'.\n");
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_EQ(run({"--help"}), 0);
+    for (const char* listed :
+         {"--lower VALUE", "--upper VALUE", "--on-limit COMMAND", "Ctrl+H", "Ctrl+D", "Ctrl+L"})
+        EXPECT_TRUE(out.contains(listed)) << listed;
+}
+
+// The dial's band in a picture of the window.
+int bandPixels(const QImage& shot) {
+    int n = 0;
+    for (int y = 80; y < 328; ++y)
+        for (int x = 8; x < 464; ++x)
+            if (shot.pixelColor(x, y) == QColor(152, 220, 152))
+                ++n;
+    return n;
+}
+
+TEST_F(Program, RememberedLimitsComeBackAndNoneLeaveTheDialAsItWas) {
+    const QString script = benchScript(dir);
+    const QStringList args{"--simulate",          script,       "--snapshot",
+                           dir.filePath("w.png"), "--readings", "6"};
+    ASSERT_EQ(run(args), 0) << err.toStdString();
+    EXPECT_EQ(bandPixels(QImage(dir.filePath("w.png"))), 0);
+    QSettings memory(dir.filePath("config/kv27500/kv27500.conf"), QSettings::IniFormat);
+    memory.setValue("bench/upper", 2.0);
+    memory.setValue("bench/unit", "V-DC");
+    memory.sync();
+    ASSERT_EQ(run(args), 0) << err.toStdString();
+    EXPECT_GT(bandPixels(QImage(dir.filePath("w.png"))), 500);
+}
+
 // Dark pixels in the chart's plot: the line of the readings (the grid is grey).
 int linePixels(const QImage& picture) {
     int dark = 0;
