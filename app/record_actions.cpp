@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QThread>
 #include <QWidget>
+#include <memory>
 
 namespace kv {
 
@@ -208,13 +209,20 @@ void RecordActions::saveReadingsClick() {
     finishSaving();
     const std::string file = QFile::encodeName(path).toStdString();
     if (recorder_.running()) {
-        std::string error;
-        if (!recorder_.exportCsv(file, error))
-            errors_.report(QString::fromStdString(error));
-        return;
+        // The record grows while it is written: what it holds now is copied, which takes a
+        // pass over its memory instead of the seconds a month of lines takes, and written
+        // in the background like a record that does not change.
+        auto copy = std::make_shared<Recording>();
+        recorder_.copyTo(*copy);
+        saveThread_ = QThread::create([this, file, copy] {
+            Recorder snapshot;
+            snapshot.adopt(*copy);
+            saveOk_ = snapshot.exportCsv(file, saveError_);
+        });
+    } else {
+        saveThread_ =
+            QThread::create([this, file] { saveOk_ = recorder_.exportCsv(file, saveError_); });
     }
-    saveThread_ =
-        QThread::create([this, file] { saveOk_ = recorder_.exportCsv(file, saveError_); });
     // Queued to this thread: the worker has ended by the time it runs.
     connect(saveThread_, &QThread::finished, this, &RecordActions::saveFinished,
             Qt::QueuedConnection);

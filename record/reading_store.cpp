@@ -121,4 +121,25 @@ void ReadingStore::swap(ReadingStore& other) noexcept {
     contextIds_.swap(other.contextIds_);
 }
 
+void ReadingStore::copyFrom(const ReadingStore& other) {
+    if (&other == this)
+        return;
+    clear();
+    blocks_.reserve(other.blocks_.size());
+    for (std::size_t b = 0; b < other.blocks_.size(); ++b) {
+        const Block& from = *other.blocks_[b];
+        // Only the rows in use: the rest of the last block was never written.
+        const std::size_t rows = std::min(kBlockRows, other.size_ - b * kBlockRows);
+        blocks_.emplace_back(new Block);
+        Block& to = *blocks_.back();
+        std::copy_n(from.stamps, rows, to.stamps);
+        std::copy_n(from.values, rows, to.values);
+        to.contexts = from.contexts;
+        to.bases = from.bases;
+    }
+    size_ = other.size_;
+    contexts_ = other.contexts_;
+    contextIds_ = other.contextIds_;
+}
+
 } // namespace kv

@@ -68,6 +68,12 @@ void Recorder::adopt(Recording& recording) {
     lastContext_ = ReadingStore::kNoContext;
 }
 
+void Recorder::copyTo(Recording& out) const {
+    out.rows.copyFrom(rows_);
+    out.tally = tally_;
+    out.start = start_;
+}
+
 bool Recorder::readMore(CsvReader& reader) {
     const std::size_t before = rows_.size();
     const bool ok = reader.readAvailable(rows_);

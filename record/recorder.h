@@ -50,6 +50,8 @@ public:
     // Makes the record that of a recording read from a file: a stopped session that began at
     // its start, with its rows and statistics, which `recording` gives up.
     void adopt(Recording& recording);
+    // A copy of the record as it is now, for writing it out elsewhere while it goes on.
+    void copyTo(Recording& out) const;
     // Appends what the file of an adopted recording gained since (see CsvReader); false when
     // reading failed.
     bool readMore(CsvReader& reader);

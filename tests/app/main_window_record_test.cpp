@@ -125,6 +125,9 @@ TEST_F(Recording, AFileThatFailsEndsTheRecordingWithItsReasonWhileReadingsGoOn) 
     answer = file("saved.csv");
     press(Qt::CTRL | Qt::Key_S);
     EXPECT_TRUE(questions.back().confirmOverwrite);
+    EXPECT_TRUE(window->recordActions().saving()) << "a running record is saved in the background";
+    readings(1); // polling goes on meanwhile; the file holds the rows of the moment of Ctrl+S
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
     EXPECT_EQ(test::csvRowsOf(folder / "saved.csv").size(), 1u + 5u);
     EXPECT_TRUE(boxes.empty());
 }
@@ -147,6 +150,7 @@ TEST_F(Recording, TheSessionOutlivesStopTheReadingIsCopiedAndThePictureSaved) {
     EXPECT_EQ(test::csvRowsOf(folder / "after-stop.csv").size(), 1u + 2u);
     window->openButton()->click();
     press(Qt::CTRL | Qt::Key_S);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
     EXPECT_EQ(test::csvRowsOf(folder / "after-stop.csv").size(), 1u) << "Start begins anew";
 
     answer = file("w.png");

@@ -148,6 +148,27 @@ TEST(CsvReading, TimesAroundOffsetChangesReadBackToTheSameInstants) {
     }
 }
 
+// A copy taken while the record grows writes the same file as the record did then.
+TEST(CsvReading, ACopyOfARunningRecordSavesAsTheRecordItself) {
+    test::TimeZone zone("Europe/Berlin");
+    TempFolder folder;
+    Recorder recorder;
+    recorder.start(1796734987125);
+    for (int i = 0; i < 10000; ++i) // several blocks, units changing, a far jump in time
+        recorder.addReading(1796734987125 + i * 100 + (i > 7000 ? 864'000'000 : 0),
+                            static_cast<float>(i) / 8.0f, i % 3000 < 1500 ? "V-DC" : "mVolt", 240,
+                            static_cast<std::uint8_t>(136 + i / 3000));
+    std::string error;
+    ASSERT_TRUE(recorder.exportCsv(folder / "a.csv", error)) << error;
+    Recording copy;
+    recorder.copyTo(copy);
+    recorder.addReading(1796734987125, 1.0f, "V-DC", 240, 136); // the record goes on
+    Recorder saved;
+    saved.adopt(copy);
+    ASSERT_TRUE(saved.exportCsv(folder / "b.csv", error)) << error;
+    EXPECT_EQ(readFile(folder / "b.csv"), readFile(folder / "a.csv"));
+}
+
 TEST(CsvReading, ColumnsByNameInAnyOrderWithExtrasACrlfAndAByteOrderMark) {
     TempFolder folder;
     writeFile(folder / "s.csv", "\xEF\xBB\xBFnote,unit,value,time\r\n"
