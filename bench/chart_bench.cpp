@@ -4,6 +4,7 @@
 // all readings and with the last ten minutes shown, the readout under a moving mouse, and
 // the bytes a timed reading costs.
 #include "app/main_form.h"
+#include "bench/bench_main.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 
@@ -378,13 +379,5 @@ BENCHMARK(BM_ReadingAndPass)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosec
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kv::bench::runBenchmarks<QApplication>(argc, argv);
 }

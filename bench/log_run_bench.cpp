@@ -2,6 +2,7 @@
 // meter, each written to a log, and the heap in use before and after. The logger keeps its
 // statistics, not its rows, so its heap must stay where it was however long it runs.
 #include "app/log_run.h"
+#include "bench/bench_main.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 
@@ -25,7 +26,9 @@ void BM_LogRunMillionReadings(benchmark::State& state) {
             step = (step + 37) % 9000;
             return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
         });
-        kv::LogRun run(meter, {"/dev/null", 0, 0}, QStringLiteral("log_run_bench"));
+        kv::LogRun::Options options;
+        options.logPath = "/dev/null";
+        kv::LogRun run(meter, options, QStringLiteral("log_run_bench"));
         run.session().poller().setWaitMs(0);
         if (!run.start(1)) {
             state.SkipWithError(run.error().c_str());
@@ -54,11 +57,5 @@ BENCHMARK(BM_LogRunMillionReadings)->Arg(1'000'000)->Iterations(1)->Unit(benchma
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kv::bench::runBenchmarks<QCoreApplication>(argc, argv);
 }

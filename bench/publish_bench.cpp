@@ -6,10 +6,12 @@
 // And the poll tick of a meter session with its readings published through the program's
 // SessionPublisher, beside the same tick publishing nothing.
 #include "app/session_publisher.h"
+#include "bench/bench_main.h"
 #include "meter/meter_protocol.h"
 #include "publish/mqtt_publisher.h"
 #include "session/meter_session.h"
 #include "sim/memory_meter.h"
+#include "tests/publish/broker.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -31,56 +33,6 @@
 #include <thread>
 
 namespace {
-
-int freePort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-// A broker on a free port with a configuration of its own, for as long as it lives.
-class Broker {
-public:
-    Broker() : port_(freePort()) {
-        char name[] = "/tmp/kv27500-bench-XXXXXX";
-        folder_ = mkdtemp(name) ? name : "/tmp";
-        const std::string conf = folder_ + "/broker.conf";
-        std::ofstream(conf) << "user root\nlistener " << port_
-                            << " 127.0.0.1\nallow_anonymous true\n";
-        if (access("/usr/sbin/mosquitto", X_OK) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            execl("/usr/sbin/mosquitto", "mosquitto", "-c", conf.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~Broker() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        std::remove((folder_ + "/broker.conf").c_str());
-        rmdir(folder_.c_str());
-    }
-    bool running() const { return pid_ > 0; }
-    int port() const { return port_; }
-
-private:
-    int port_;
-    std::string folder_;
-    pid_t pid_ = -1;
-};
 
 kv::MqttPublisher::Options options(int port,
                                    std::size_t limit = kv::MqttPublisher::kDefaultQueueLimit) {
@@ -113,7 +65,7 @@ bool waitIdle(const kv::MqttPublisher& publisher) {
 }
 
 void BM_PublishToBroker(benchmark::State& state) {
-    Broker broker;
+    kv::test::Broker broker;
     if (!broker.running()) {
         state.SkipWithError("no /usr/sbin/mosquitto");
         return;
@@ -141,7 +93,7 @@ BENCHMARK(BM_PublishToBroker)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Nobody listens on the port: every reading waits.
 void BM_PublishWhileUnreachable(benchmark::State& state) {
-    kv::MqttPublisher publisher(options(freePort(), 1'000'000'000));
+    kv::MqttPublisher publisher(options(kv::test::freePort(), 1'000'000'000));
     publisher.start();
     std::int64_t i = 0;
     for (auto _ : state)
@@ -155,7 +107,7 @@ void BM_QueueBytesPerWaitingReading(benchmark::State& state) {
     const std::int64_t count = state.range(0);
     double bytesPerReading = 0;
     for (auto _ : state) {
-        kv::MqttPublisher publisher(options(freePort()));
+        kv::MqttPublisher publisher(options(kv::test::freePort()));
         publisher.start();
         publisher.publish(reading(0)); // the context table's first entry
         const std::size_t before = mallinfo2().uordblks;
@@ -178,7 +130,7 @@ BENCHMARK(BM_QueueBytesPerWaitingReading)
 // listeners do with it; with `publishing` a SessionPublisher hands each reading to a broker.
 // Only the tick is timed; between ticks the broker acknowledges, as at the meter's pace.
 void runSessionTicks(benchmark::State& state, bool publishing) {
-    std::unique_ptr<Broker> broker;
+    std::unique_ptr<kv::test::Broker> broker;
     kv::MemoryMeter meter([step = 0]() mutable {
         step = (step + 37) % 9000;
         return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
@@ -191,7 +143,7 @@ void runSessionTicks(benchmark::State& state, bool publishing) {
     }
     std::unique_ptr<kv::SessionPublisher> publisher;
     if (publishing) {
-        broker = std::make_unique<Broker>();
+        broker = std::make_unique<kv::test::Broker>();
         if (!broker->running()) {
             state.SkipWithError("no /usr/sbin/mosquitto");
             return;
@@ -233,11 +185,5 @@ BENCHMARK(BM_SessionTickPublishing)->UseManualTime()->Unit(benchmark::kMicroseco
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kv::bench::runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -7,6 +7,7 @@
 // wait is the protocol's 100 ms alone.
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "bench/bench_main.h"
 #include "chart/chart_series.h"
 #include "format/number_format.h"
 #include "meter/meter_protocol.h"
@@ -158,15 +159,7 @@ BENCHMARK(BM_PostedEventDelay)->UseManualTime()->Iterations(400)->Unit(benchmark
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     kv::setDecimalChar(',');
     kv::setGroupingChar('.');
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kv::bench::runBenchmarks<QApplication>(argc, argv);
 }

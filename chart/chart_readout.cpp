@@ -12,19 +12,6 @@ namespace kv {
 
 namespace {
 
-// The first index in lo..hi-1 where pred turns true (pred false then true along the
-// points); hi when it never does.
-template <typename Pred> int firstWhere(int lo, int hi, Pred pred) {
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (pred(mid))
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return lo;
-}
-
 std::string valueText(const std::string& format, double v) {
     return formatNumber(format, v);
 }

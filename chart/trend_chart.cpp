@@ -459,19 +459,8 @@ bool TrendChart::hitsSeries(ChartSeries& s, int x, int y, int& pointIndex) const
         };
         // The first point inside the band, and the first one beyond it: the segments
         // reaching into the band end between these two.
-        auto firstWhere = [n](int from, auto pred) {
-            int lo = from, hi = n;
-            while (lo < hi) {
-                const int mid = lo + (hi - lo) / 2;
-                if (pred(mid))
-                    hi = mid;
-                else
-                    lo = mid + 1;
-            }
-            return lo;
-        };
-        first = std::max(0, firstWhere(0, [&](int i) { return !beforeBand(i); }) - 1);
-        last = std::min(n - 1, firstWhere(first, pastBand));
+        first = std::max(0, firstWhere(0, n, [&](int i) { return !beforeBand(i); }) - 1);
+        last = std::min(n - 1, firstWhere(first, n, pastBand));
     }
     last = std::min(last, first + kMaxSegmentsTested);
     for (int i = std::max(first, 1); i <= last; ++i) {

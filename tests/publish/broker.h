@@ -79,6 +79,7 @@ public:
     ~Broker() { stop(); }
 
     int port() const { return port_; }
+    bool running() const { return pid_ > 0; }
     const Folder& folder() const { return folder_; }
 
     void start() {
