@@ -37,13 +37,7 @@ bool near(QRgb p, ColorValue c) {
 
 class Bench : public test::WindowOnMemoryMeter {
 protected:
-    Bench() {
-        window->openClick();
-        window->session().poller().stop(); // polls are driven by hand
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
+    Bench() { startShownAndActive(); }
     void press(QKeyCombination key) {
         // After a dialog the window is active again once the events say so.
         window->activateWindow();

@@ -31,11 +31,7 @@ protected:
             questions.push_back(q);
             return answer;
         };
-        window->openClick();
-        window->session().poller().stop(); // polls are driven by hand
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        startShownAndActive();
     }
     void press(QKeyCombination key) {
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());

@@ -5,6 +5,7 @@
 #include "format/number_format.h"
 #include "sim/memory_meter.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -28,6 +29,16 @@ protected:
         window.reset();
         setDecimalChar(savedDecimal);
         setGroupingChar(savedGrouping);
+    }
+
+    // Start with the polls driven by hand, and the window shown and active, so that keys
+    // reach it.
+    void startShownAndActive() {
+        window->openClick();
+        window->session().poller().stop();
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     // Start, then one poll per reply.

@@ -23,8 +23,8 @@ namespace {
 
 // What a person reads on the window after one reading of 1.234 V-DC, under `locale`.
 struct WindowTexts {
-    QStringList menu; // "(text)" for a disabled entry, "-" for a separator
-    QStringList spec; // the buttons, the port label, the units and the chart's title
+    QStringList menu;      // "(text)" for a disabled entry, "-" for a separator
+    QStringList metersOwn; // the buttons, the port label, the units and the chart's title
 };
 
 WindowTexts windowTextsIn(const QLocale& locale) {
@@ -53,11 +53,11 @@ WindowTexts windowTextsIn(const QLocale& locale) {
                                             : "(" + a->text() + ")");
         menu->close();
     }
-    texts.spec << window.openButton()->text() << window.stopButton()->text()
-               << window.exitButton()->text() << window.label1()->text()
-               << QString::fromStdString(window.anz()->signalSettings().valueUnit())
-               << QString::fromStdString(window.analog()->signalSettings().valueUnit())
-               << QString::fromStdString(window.chart1()->title().text().at(0));
+    texts.metersOwn << window.openButton()->text() << window.stopButton()->text()
+                    << window.exitButton()->text() << window.label1()->text()
+                    << QString::fromStdString(window.anz()->signalSettings().valueUnit())
+                    << QString::fromStdString(window.analog()->signalSettings().valueUnit())
+                    << QString::fromStdString(window.chart1()->title().text().at(0));
 
     // Back to the language the texts are written in.
     for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
@@ -114,9 +114,10 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
                            "Relativ",
                            "Grenzwerte...",
                            "Statistik zeigen"}));
-    const QStringList spec = {"Start", "Stop", "Exit", "COMPORT", "V-DC", "V-DC", "TrendChart"};
-    EXPECT_EQ(english.spec, spec);
-    EXPECT_EQ(german.spec, spec);
+    const QStringList metersOwn = {"Start", "Stop", "Exit",      "COMPORT",
+                                   "V-DC",  "V-DC", "TrendChart"};
+    EXPECT_EQ(english.metersOwn, metersOwn);
+    EXPECT_EQ(german.metersOwn, metersOwn);
 }
 
 } // namespace
