@@ -47,7 +47,6 @@ public:
     const Recorder& recorder() const { return recorder_; }
     MeterSession& session() { return session_; }
     const std::string& error() const { return error_; }
-    bool isFinished() const { return finished_; }
 
 signals:
     // Once, with the exit status.

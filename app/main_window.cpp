@@ -43,7 +43,7 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, ErrorReport
 
 MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::string& startPort,
                        ErrorReporter& errors, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), link_(link), ports_(std::move(ports)),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ports_(std::move(ports)),
       startPort_(startPort), errors_(errors), session_(link) {
     applyWindowForm(*this);
     if (QScreen* s = screen())

@@ -94,7 +94,6 @@ public:
 
     int openResult() const { return session_.cycle().openResult; }
     // The port table's name of the port Start opened last ("COM3"); empty before.
-    const std::string& openedPort() const { return openedPort_; }
     int readings() const { return readings_; }
     // Why no readings come, as the footer says it: the port could not be opened, or the
     // meter is silent; empty otherwise.
@@ -143,7 +142,6 @@ private:
     // Held from before the first control is made: the displays draw in the light system
     // colours they were designed with under any desktop palette.
     SystemPalettePin systemColors_{lightSystemPalette()};
-    SerialIo& link_;
     std::vector<PortEntry> ports_;
     std::string startPort_;
     ErrorReporter& errors_;

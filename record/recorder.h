@@ -57,7 +57,6 @@ public:
     bool readMore(CsvReader& reader);
 
     const ReadingStore& rows() const { return rows_; }
-    TimeMs startTime() const { return start_; }
     RecordStatistics statistics() const { return tally_.result(); }
     std::string summary() const { return summaryLine(tally_.result()); }
     // The CSV line of row `index`, as the log and the export write it.

@@ -41,7 +41,6 @@ public:
     // port. Nothing when it opened; otherwise why not, as a user reads it, which
     // openFailed() tells too. A port that is already open is closed first.
     std::optional<QString> open(const std::string& portName);
-    std::optional<QString> open(const PortEntry& entry) { return open(entry.name); }
     bool isOpen() const { return poller_.cycle().openResult == 1; }
     // Polls from waitMs() from now until stop(); with the port not open nothing is sent.
     void start();
