@@ -23,10 +23,6 @@ QString text(const char* source) {
     return QCoreApplication::translate("kv::MainWindow", source);
 }
 
-WatchedReading watched(const Reading& r) {
-    return WatchedReading{r.value, r.unit, r.format, r.wallClockMs, r.overload()};
-}
-
 bool sameLimits(const Limits& a, const Limits& b) {
     return a.lower == b.lower && a.upper == b.upper && a.unit == b.unit;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "chart/break_list.h"
+#include "chart/chart_series.h"
 #include "core/reading.h"
 
 #include <cstdint>
-#include <limits>
 
 namespace kv {
 
@@ -22,7 +22,7 @@ struct Displays {
     LineSeries& series;
     // When the reading was taken (wall-clock milliseconds); the chart's points carry it.
     // The lowest value: no time.
-    std::int64_t timeMs = std::numeric_limits<std::int64_t>::min();
+    std::int64_t timeMs = ChartSeries::kNoTime;
 };
 
 // Puts a reading into the indicator, which holds and shows it: its picture format, its value

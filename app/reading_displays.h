@@ -33,7 +33,7 @@ public:
     void showHeld(const Reading& reading);
     // The meter has fallen silent: the digits grey, one break in the line (dated sinceMs
     // when given: where the silence begins on the clock axis).
-    void showSilence(std::int64_t sinceMs = std::numeric_limits<std::int64_t>::min());
+    void showSilence(std::int64_t sinceMs = ChartSeries::kNoTime);
     // The digits in their own colour again.
     void endSilence();
     // What Stop shows: the chart emptied, the indicator, the meter and the bar at 0; units,
@@ -48,7 +48,7 @@ public:
     QString readingText() const;
 
 private:
-    Displays displays(std::int64_t timeMs = std::numeric_limits<std::int64_t>::min()) const;
+    Displays displays(std::int64_t timeMs = ChartSeries::kNoTime) const;
 
     ValueIndicator& anz_;
     Meter180& analog_;

@@ -49,15 +49,18 @@ QImage SnapshotRun::capture(MainWindow& window) {
     return window.grab(QRect(0, 0, mainform::kClientWidth, mainform::kClientHeight)).toImage();
 }
 
+QString SnapshotRun::saveImage(MainWindow& window, const QString& file) {
+    const QImage image = capture(window);
+    if (image.isNull() || !image.save(file, "PNG"))
+        return tr("cannot write %1").arg(file);
+    return {};
+}
+
 void SnapshotRun::save() {
     if (finished_)
         return;
-    const QImage image = capture(window_);
-    if (image.isNull() || !image.save(file_, "PNG")) {
-        finish(1, tr("cannot write %1").arg(file_));
-        return;
-    }
-    finish(0, QString());
+    const QString error = saveImage(window_, file_);
+    finish(error.isEmpty() ? 0 : 1, error);
 }
 
 void SnapshotRun::finish(int status, const QString& error) {

@@ -22,6 +22,9 @@ public:
 
     // The window's client area as it is on screen now.
     static QImage capture(MainWindow& window);
+    // Saves capture(window) as a PNG file; the reason, in the user's language, when it
+    // cannot, else empty.
+    static QString saveImage(MainWindow& window, const QString& file);
 
 signals:
     // Once, with the exit status.

@@ -2,6 +2,7 @@
 // log has), read back into rows and statistics as the window opens a file, beside what
 // `wc -l` takes on the same file in the same run (the floor a pass over the bytes costs);
 // and saving the 1e7 rows again. The file lies in the working folder, on a disk.
+#include "bench/heap.h"
 #include "record/csv_reader.h"
 #include "record/recorder.h"
 #include "record/recording.h"
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <malloc.h>
 #include <string>
 
 namespace {
@@ -45,15 +45,10 @@ const std::string& recordingFile() {
     return path;
 }
 
-std::size_t heapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
 void BM_OpenRecording1e7(benchmark::State& state) {
     const std::string& path = recordingFile();
     for (auto _ : state) {
-        const std::size_t before = heapInUse();
+        const std::size_t before = kv::bench::heapInUse();
         kv::CsvReader reader;
         kv::Recording recording;
         if (!reader.open(path) || !recording.read(reader)) {
@@ -63,8 +58,8 @@ void BM_OpenRecording1e7(benchmark::State& state) {
         reader.finish();
         benchmark::DoNotOptimize(recording.tally.result().readings);
         state.counters["rows"] = static_cast<double>(recording.rows.size());
-        state.counters["bytes/row"] =
-            static_cast<double>(heapInUse() - before) / static_cast<double>(recording.rows.size());
+        state.counters["bytes/row"] = static_cast<double>(kv::bench::heapInUse() - before) /
+                                      static_cast<double>(recording.rows.size());
         state.counters["bad lines"] = static_cast<double>(reader.badLines());
     }
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;

@@ -3,21 +3,15 @@
 // statistics, not its rows, so its heap must stay where it was however long it runs.
 #include "app/log_run.h"
 #include "bench/bench_main.h"
+#include "bench/heap.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <string>
 
 namespace {
-
-// Bytes the program holds on the heap now.
-double heapInUse() {
-    const struct mallinfo2 m = mallinfo2();
-    return static_cast<double>(m.uordblks + m.hblkhd);
-}
 
 void BM_LogRunMillionReadings(benchmark::State& state) {
     const long readings = state.range(0);
@@ -38,13 +32,13 @@ void BM_LogRunMillionReadings(benchmark::State& state) {
         // The first thousand settle what a run allocates once (the unit, the line buffer).
         for (int i = 0; i < 1000; ++i)
             run.session().poller().pollOnce();
-        const double before = heapInUse();
+        const auto before = static_cast<double>(kv::bench::heapInUse());
         for (long i = 1000; i < readings; ++i) {
             run.session().poller().pollOnce();
             meter.sent.clear(); // the meter's own record of requests is not the logger's
             meter.calls.clear();
         }
-        const double after = heapInUse();
+        const auto after = static_cast<double>(kv::bench::heapInUse());
         state.counters["heap before"] = before;
         state.counters["heap after"] = after;
         state.counters["heap growth"] = after - before;

@@ -1,6 +1,7 @@
 #include "chart/chart_series.h"
 
 #include "chart/chart_axis.h"
+#include "chart/first_where.h"
 
 #include <algorithm>
 #include <cmath>
@@ -144,15 +145,7 @@ int ChartSeries::firstAtOrAfterX(double x) const {
             return n;
         return times_.firstAtOrAfter(std::int64_t(t));
     }
-    int lo = 0, hi = n;
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (xAt(mid) < x)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
+    return firstWhere(0, n, [&](int i) { return !(xAt(i) < x); });
 }
 
 void ChartSeries::pointAdded(int index) {
@@ -219,15 +212,7 @@ int ChartSeries::lastAtOrBeforeX(double x) const {
             return -1;
         return times_.firstAtOrAfter(std::int64_t(t) + 1) - 1;
     }
-    int lo = 0, hi = n;
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (!(xAt(mid) > x))
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo - 1;
+    return firstWhere(0, n, [&](int i) { return xAt(i) > x; }) - 1;
 }
 
 void ChartSeries::setSeriesColor(ColorValue v) {

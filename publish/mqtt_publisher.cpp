@@ -91,7 +91,7 @@ void initLibrary() {
 } // namespace
 
 struct MqttPublisher::Link {
-    enum class Phase { connecting, publishing, unreachable, refused, insecure };
+    using Phase = MqttPublisher::Connection;
 
     Link(Options o, MqttPublisher* publisher);
     ~Link();
@@ -655,19 +655,7 @@ bool MqttPublisher::idle() const {
 
 MqttPublisher::Connection MqttPublisher::connection() const {
     std::lock_guard<std::mutex> lock(link_->mutex);
-    switch (link_->phase) {
-    case Link::Phase::connecting:
-        return Connection::connecting;
-    case Link::Phase::publishing:
-        return Connection::publishing;
-    case Link::Phase::unreachable:
-        return Connection::unreachable;
-    case Link::Phase::refused:
-        return Connection::refused;
-    case Link::Phase::insecure:
-        return Connection::insecure;
-    }
-    return Connection::unreachable;
+    return link_->phase;
 }
 
 void MqttPublisher::emitStatusIfChanged() {

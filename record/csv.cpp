@@ -167,6 +167,13 @@ void appendDecimal(std::string& out, float value) {
     out.append(buf, res.ptr);
 }
 
+std::size_t decimalsOf(float value) {
+    std::string text;
+    appendDecimal(text, value);
+    const std::size_t point = text.find('.');
+    return point == std::string::npos ? 0 : text.size() - point - 1;
+}
+
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start) {
     appendLocalTime(out, row.time);
     out += ',';

@@ -16,6 +16,8 @@ constexpr std::string_view kCsvHeader = "time,elapsed_s,value,unit,status,functi
 // The shortest plain decimal that reads back as the same single-precision value: a point,
 // never a comma, grouping or exponent, whatever the C locale says.
 void appendDecimal(std::string& out, float value);
+// The decimals appendDecimal() writes for `value`: 3 for 1.234, 0 for 12.
+std::size_t decimalsOf(float value);
 // `time` in ISO 8601 local time with milliseconds and UTC offset
 // (2026-12-08T14:03:07.125+01:00, in the zone TZ names).
 void appendLocalTime(std::string& out, TimeMs time);

@@ -13,13 +13,6 @@ namespace {
 
 constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
 
-std::size_t decimalsOf(float value) {
-    std::string text;
-    appendDecimal(text, value);
-    const std::size_t point = text.find('.');
-    return point == std::string::npos ? 0 : text.size() - point - 1;
-}
-
 void appendMean(std::string& out, double mean, std::size_t decimals) {
     char buf[128];
     const auto res = std::to_chars(buf, buf + sizeof buf, mean, std::chars_format::fixed,

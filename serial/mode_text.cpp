@@ -68,7 +68,11 @@ std::optional<SerialMode> parseModeText(std::string_view text) {
 }
 
 std::string meterModeText(int portNumber) {
-    return "COM" + std::to_string(portNumber) + ":9600,N,8,1";
+    return meterModeText("COM" + std::to_string(portNumber));
+}
+
+std::string meterModeText(const std::string& portName) {
+    return portName + ":9600,N,8,1";
 }
 
 } // namespace kv

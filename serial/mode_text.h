@@ -24,5 +24,7 @@ std::optional<SerialMode> parseModeText(std::string_view text);
 
 // The mode text the program opens its meter with: "COM<portNumber>:9600,N,8,1".
 std::string meterModeText(int portNumber);
+// The same for a port of the port table by its name: "COM3" becomes "COM3:9600,N,8,1".
+std::string meterModeText(const std::string& portName);
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #include "session/meter_session.h"
 
 #include "record/recorder.h"
+#include "serial/mode_text.h"
 
 #include <QCoreApplication>
 #include <cstdint>
@@ -8,11 +9,6 @@
 namespace kv {
 
 namespace {
-
-// The meter's line: "COM3" becomes "COM3:9600,N,8,1".
-std::string modeTextFor(const std::string& portName) {
-    return portName + ":9600,N,8,1";
-}
 
 // The send time-out the meter's port is opened with, in the link's steps of 10 ms.
 constexpr int kTimeoutSetting = 2;
@@ -35,7 +31,7 @@ MeterSession::~MeterSession() {
 }
 
 std::optional<QString> MeterSession::open(const std::string& portName) {
-    const int result = link_.openPort(modeTextFor(portName));
+    const int result = link_.openPort(meterModeText(portName));
     link_.setRts(1);
     link_.setTimeouts(kTimeoutSetting);
     poller_.cycle().openResult = result;

@@ -108,11 +108,8 @@ std::string parseLine(std::string_view line, SimStep& step) {
     }
     if (word == "delay") {
         std::string_view ms = nextWord(rest);
-        if (!toInt(ms, 0, 3'600'000, step.delayMs))
-            return translated("kv::sim::SimScript",
-                              "'delay' takes a time in milliseconds, then F R DDDDD");
         // The reply follows the time after exactly one space, as on a line of its own.
-        if (rest.empty() || rest.front() != ' ')
+        if (!toInt(ms, 0, 3'600'000, step.delayMs) || rest.empty() || rest.front() != ' ')
             return translated("kv::sim::SimScript",
                               "'delay' takes a time in milliseconds, then F R DDDDD");
         rest.remove_prefix(1);

@@ -705,10 +705,6 @@ Veröffentlichen über einen MQTT-Broker:
         <source>warning: %1 does not exist</source>
         <translation>Warnung: %1 gibt es nicht</translation>
     </message>
-    <message>
-        <source>cannot write %1</source>
-        <translation>%1 lässt sich nicht schreiben</translation>
-    </message>
 </context>
 <context>
     <name>kv::RecordStatistics</name>

@@ -18,13 +18,6 @@ std::string countText(std::size_t n) {
     return formatNumber("#,##0", static_cast<long double>(n));
 }
 
-std::size_t decimalsOf(float value) {
-    std::string text;
-    appendDecimal(text, value);
-    const std::size_t point = text.find('.');
-    return point == std::string::npos ? 0 : text.size() - point - 1;
-}
-
 // A picture with as many decimals as minimum and maximum need, the same for all three.
 std::string formatFor(const UnitStatistics& s) {
     const std::size_t decimals =

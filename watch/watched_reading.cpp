@@ -9,6 +9,10 @@
 
 namespace kv {
 
+WatchedReading watched(const Reading& r) {
+    return WatchedReading{r.value, r.unit, r.format, r.wallClockMs, r.overload()};
+}
+
 std::string valueText(float value, const std::string& format, const std::string& unit) {
     std::string number;
     if (format.empty()) {

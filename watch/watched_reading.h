@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/reading.h"
 #include "record/reading_store.h"
 
 #include <string>
@@ -15,6 +16,9 @@ struct WatchedReading {
     TimeMs time = 0;       // wall clock
     bool overload = false; // the meter showed OL: no value
 };
+
+// The measured reading as the watch takes it.
+WatchedReading watched(const Reading& reading);
 
 // The value in `format` with the regional separators, then the unit: "1,234 V-DC". An empty
 // format gives the shortest decimal that reads back as the value.

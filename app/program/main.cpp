@@ -27,6 +27,11 @@
 
 namespace {
 
+// One line of the program's own on stderr, after its title.
+void printLine(const QString& title, const QString& text) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+}
+
 // The devices the command line names, in its order, the simulator (started here) first.
 // False when the simulator cannot start.
 bool namedDevices(const kv::CommandLine& cl, const QString& title,
@@ -38,7 +43,7 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
         if (!simulator) {
             const QString why = QCoreApplication::translate("kv::Program", "simulator: %1")
                                     .arg(QString::fromStdString(error));
-            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(why));
+            printLine(title, why);
             return false;
         }
         devices.push_back(kv::simulatedMeterPort(*simulator));
@@ -98,7 +103,7 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         publisher = std::make_unique<kv::SessionPublisher>(run.session(), *mqtt);
         QObject::connect(publisher.get(), &kv::SessionPublisher::connectionChanged,
                          [&title](const QString& text) {
-                             std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+                             printLine(title, text);
                              std::fflush(stderr);
                          });
     }
@@ -112,7 +117,7 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     if (run.start(1))
         status = app.exec();
     else
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), run.error().c_str());
+        printLine(title, QString::fromStdString(run.error()));
     if (simulator)
         simulator->stop();
     return status;
@@ -224,7 +229,7 @@ int main(int argc, char** argv) {
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), window.recorder().logError().c_str());
+        printLine(title, QString::fromStdString(window.recorder().logError()));
         if (simulator)
             simulator->stop();
         return 1;
@@ -237,24 +242,21 @@ int main(int argc, char** argv) {
         const bool opened = cl.snapshot() ? recording.openNow(cl.openFile, error)
                                           : recording.open(cl.openFile, error);
         if (!opened) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(error));
+            printLine(title, error);
             if (simulator)
                 simulator->stop();
             return 1;
         }
         if (cl.snapshot() && !recording.problems().isEmpty())
-            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(recording.problems()));
+            printLine(title, recording.problems());
     }
     window.show();
     if (cl.openRecording() && cl.snapshot()) {
         // Queued, so that the window has laid itself out and painted once.
         QTimer::singleShot(0, &window, [&window, &cl, &title] {
-            const QImage picture = kv::SnapshotRun::capture(window);
-            if (picture.isNull() || !picture.save(cl.snapshotFile, "PNG")) {
-                std::fprintf(
-                    stderr, "%s: %s\n", qPrintable(title),
-                    qPrintable(QCoreApplication::translate("kv::Program", "cannot write %1")
-                                   .arg(cl.snapshotFile)));
+            const QString error = kv::SnapshotRun::saveImage(window, cl.snapshotFile);
+            if (!error.isEmpty()) {
+                printLine(title, error);
                 QCoreApplication::exit(1);
                 return;
             }
