@@ -12,15 +12,17 @@ namespace {
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
 
-// The indicator makes its field as wide as its format's sample, centred where the window
-// puts it, and the window's form leaves no room right of the plain digits: a signed format
-// (sections for positive, negative and zero) would widen the field past the window's edge
-// and cut off the last digits. The digits get the plain last section instead, which puts a
-// minus before a negative difference and lets it take the room to the left, as a wide
-// reading does; a positive difference shows without its plus. A value that rounds to 0 is 0.
+// The indicator makes its field as wide as its format's sample, and the window's form leaves
+// no room right of the plain digits: a signed format (sections for positive, negative and
+// zero) would widen the field past the window's edge and cut off the last digits. The
+// digits get the plain last section and the indicator's own plus sign instead, so a sign
+// takes the room to the left, as a wide reading does. A value that rounds to 0 is 0.
+bool hasSections(const std::string& format) {
+    return format.find(';') != std::string::npos;
+}
+
 std::string oneSection(const std::string& format, float& value) {
-    const std::size_t first = format.find(';');
-    if (first == std::string::npos)
+    if (!hasSections(format))
         return format;
     const std::string text = formatNumber(format, static_cast<long double>(value));
     if (text.find_first_of("+-") == std::string::npos)
@@ -40,6 +42,7 @@ Displays ReadingDisplays::displays(std::int64_t timeMs) const {
 void ReadingDisplays::show(const Reading& reading) {
     endSilence();
     overload_ = reading.overload();
+    anz_.setPlusSign(false);
     holdReading(anz_, reading);
     anz_.setOverload(overload_);
     // Readings of another unit are not joined to the line before them.
@@ -59,6 +62,7 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     digits.unit = shown.digits.unit;
     digits.format = oneSection(shown.digits.format, digits.value);
     overload_ = digits.overload();
+    anz_.setPlusSign(hasSections(shown.digits.format));
     holdReading(anz_, digits);
     anz_.setOverload(overload_);
     // As updateDisplays() and showOverload() do, with the needle's value for the meter and
@@ -86,6 +90,7 @@ void ReadingDisplays::showHeld(const Reading& reading) {
     LineSeries aside;
     endSilence();
     overload_ = reading.overload();
+    anz_.setPlusSign(false);
     holdReading(anz_, reading);
     anz_.setOverload(overload_);
     const Displays d{anz_, analog_, balken_, aside, reading.wallClockMs};
@@ -124,6 +129,7 @@ void ReadingDisplays::reset() {
     overload_ = false;
     beyondFullScale_ = false;
     anz_.setOverload(false);
+    anz_.setPlusSign(false);
     resetDisplays(displays());
 }
 

@@ -1,5 +1,7 @@
 #include "gauges/value_indicator.h"
 
+#include "format/number_format.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -90,10 +92,23 @@ void ValueIndicator::setOverload(bool on) {
     showValueField();
 }
 
+void ValueIndicator::setPlusSign(bool on) {
+    if (on == plusSign_)
+        return;
+    plusSign_ = on;
+    showValueField();
+}
+
 std::string ValueIndicator::fieldText() const {
     if (designing())
         return signalSettings().formatSample();
-    return overload_ ? std::string("OL") : valueText();
+    if (overload_)
+        return "OL";
+    // A value that rounds to what zero shows gets no sign: nothing is neither up nor down.
+    if (plusSign_ && value() > 0.0f &&
+        valueText() != formatNumber(signalSettings().valueFormat(), 0.0L))
+        return "+" + valueText();
+    return valueText();
 }
 
 void ValueIndicator::loaded() {

@@ -54,12 +54,17 @@ public:
     ValueIndicatorOptions options() const { return options_; }
     // The meter shows an overload: "OL" stands in place of the digits, the value stays.
     bool overload() const { return overload_; }
+    // A positive value is shown with a "+" before it (a difference, say). Like a minus, the
+    // sign takes room to the field's left and leaves the field sampled from the format.
+    bool plusSign() const { return plusSign_; }
 
     void setAutoSize(bool on);
     void setFontValue(const FontSpec& f);
     void setOptions(ValueIndicatorOptions s);
     // Redraws the value field at once, like a new value.
     void setOverload(bool on);
+    // Redraws the value field at once, like a new value.
+    void setPlusSign(bool on);
 
     void loaded() override;
     void paint(Canvas& canvas, const Rect& rect) override;
@@ -67,8 +72,9 @@ public:
     // Text metrics and needed size as of the last measuring (every paint measures).
     const IndicatorMetrics& metrics() const { return metrics_; }
     Size neededSize() const { return needed_; }
-    // The text the value field shows: the value in its picture format, "OL" during an
-    // overload, the format's sample while designing.
+    // The text the value field shows: the value in its picture format (with "+" before a
+    // positive one that does not look like zero, with plusSign()), "OL" during an overload,
+    // the format's sample while designing.
     std::string fieldText() const;
     // The area of the face the value text is drawn in, as of the last full paint (the
     // field as the picture format's sample sizes it; a wider text grows it to the left).
@@ -96,6 +102,7 @@ private:
                                       ValueIndicatorOption::opUnit};
 
     bool overload_ = false;
+    bool plusSign_ = false;
 
     IndicatorMetrics metrics_;
     Size needed_;

@@ -153,14 +153,32 @@ TEST_F(Bench, RelativeShowsTheSignedDifferenceUntilTheUnitChangesAndTheChartTheM
     EXPECT_NEAR(window->analog()->value(), 0.234f, 1e-4f) << "the needle: the difference's size";
     EXPECT_FLOAT_EQ(float(window->series1().yAt(1)), 1.0f);
     EXPECT_EQ(footer(), "Relative to 01,234 V-DC");
-    const QImage plain = screen();
     volts({"01534"});
-    // The plus would push the last digits past the window's edge.
-    EXPECT_EQ(digits(), "00,300");
-    // On screen: the digits stand where the digits stood, all of them.
-    EXPECT_GT(test::countPixels(screen(), digitsArea(), test::isBlack),
-              test::countPixels(plain, digitsArea(), test::isBlack) * 9 / 10);
-    volts({"01234"});
+    EXPECT_EQ(digits(), "+00,300");
+    const QImage up = screen();
+
+    // On screen: the digits of +0,300 stand where those of a plain 0,300 stand, every one
+    // inside the window, and the plus to their left.
+    press(Qt::CTRL | Qt::Key_D);
+    volts({"00300"});
+    ASSERT_EQ(digits(), "00,300");
+    const QImage plain = screen();
+    const Rect r = window->anz()->valueRect();
+    const QRect field = QRect(r.left, r.top, r.width(), r.height()).translated(digitsArea().topLeft());
+    const QRect area = digitsArea().intersected(window->rect());
+    const QRect digitsPlain = test::boundsOf(plain, area, test::isBlack);
+    const QRect digitsUp = test::boundsOf(up, area, test::isBlack);
+    EXPECT_LT(digitsPlain.right(), area.right()) << "the last digit inside the window";
+    // The plus takes the room left of the field (and the digits a pixel of their size where
+    // that is a little short); the digits keep their right edge and their height.
+    EXPECT_NEAR(digitsUp.right(), digitsPlain.right(), 1);
+    EXPECT_NEAR(digitsUp.top(), digitsPlain.top(), 1);
+    EXPECT_NEAR(digitsUp.bottom(), digitsPlain.bottom(), 1);
+    EXPECT_GE(digitsPlain.left(), field.left());
+    const QRect left(area.left(), field.top(), field.left() - area.left(), field.height());
+    EXPECT_GT(test::countPixels(up, left, test::isBlack), 100) << "the plus";
+    press(Qt::CTRL | Qt::Key_D);
+    volts({"00300"});
     EXPECT_EQ(digits(), "00,000") << "no sign for nothing";
 
     // Volts AC: a difference across units means nothing.

@@ -68,6 +68,16 @@ inline int countPixels(const QImage& img, const QRect& area, bool (*match)(QRgb)
     return n;
 }
 
+// The smallest rectangle holding every pixel of `area` that `match` takes; empty for none.
+inline QRect boundsOf(const QImage& img, const QRect& area, bool (*match)(QRgb)) {
+    QRect out;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (match(img.pixel(x, y)))
+                out |= QRect(x, y, 1, 1);
+    return out;
+}
+
 inline int blackPixels(const QImage& img, const QRect& area) {
     return countPixels(img, area, isBlack);
 }

@@ -423,6 +423,41 @@ TEST_F(ValueIndicatorTest, OverloadShowsOLInPlaceOfTheDigitsAtOnceAndKeepsTheVal
     EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "0045,6"));
 }
 
+TEST_F(ValueIndicatorTest, PlusSignGoesBeforeAPositiveValueAtOnceAndLeavesTheFieldAlone) {
+    auto* vi = makeMainWindowIndicator();
+    vi->loaded();
+    vi->setValue(12.3f);
+    form_->show();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    const Rect vr = vi->valueRect();
+    const int sample = vi->metrics().sampleWidth;
+
+    vi->setPlusSign(true);
+    EXPECT_FALSE(vi->faceDirty()) << "drawn by the value field's fast path";
+    EXPECT_EQ(vi->fieldText(), "+0012,3");
+    const struct {
+        float value;
+        const char* shown;
+    } cases[] = {{12.3f, "+0012,3"}, {-12.3f, "-0012,3"}, {0.0f, "0000,0"},
+                 {0.04f, "0000,0"},  {0.05f, "+0000,1"}, {-0.04f, "0000,0"}};
+    for (const auto& c : cases) {
+        vi->setValue(c.value);
+        EXPECT_EQ(vi->fieldText(), c.shown) << c.value;
+    }
+    vi->setOverload(true);
+    EXPECT_EQ(vi->fieldText(), "OL");
+    vi->setOverload(false);
+    vi->setValue(12.3f);
+    vi->renderFace();
+    EXPECT_EQ(vi->valueRect(), vr) << "the sign is not in the format's sample";
+    EXPECT_EQ(vi->metrics().sampleWidth, sample);
+    // The narrower text leaves the plus's pixels to a full paint.
+    vi->setPlusSign(false);
+    vi->renderFace();
+    EXPECT_EQ(areaOf(vi->face(), vr), expectedField(*vi, vr, "0012,3"));
+}
+
 TEST_F(ValueIndicatorTest, WithoutAutoSizeTheControlGrowsButNeverShrinks) {
     auto* vi = make();
     vi->setAutoSize(false);
