@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QStringList>
 
 namespace kv {
 
@@ -70,6 +71,83 @@ QString footerText(const FooterState& s) {
     if (note.isEmpty())
         note = s.publishStatus;
     return note;
+}
+
+namespace {
+// Between notes that share a line.
+const QString kBetween = QStringLiteral("  \u00b7  ");
+
+bool fits(const QString& text, const QFontMetrics& metrics, const QSize& room) {
+    const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20),
+                                              Qt::AlignLeft | Qt::TextWordWrap, text);
+    return needed.height() <= room.height();
+}
+
+// The notes side by side where two go on one line, in their order.
+QStringList packed(const QStringList& notes, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    for (const QString& note : notes) {
+        if (!lines.isEmpty() && metrics.horizontalAdvance(lines.back() + kBetween + note) <= width)
+            lines.back() += kBetween + note;
+        else
+            lines << note;
+    }
+    return lines;
+}
+} // namespace
+
+QString fittedFooter(const QString& note, const QFontMetrics& metrics, const QSize& room,
+                     bool* cut) {
+    if (cut)
+        *cut = false;
+    if (fits(note, metrics, room))
+        return note;
+    const auto joined = [](const QStringList& lines) { return lines.join(QLatin1Char('\n')); };
+    // The longest start of `line` that goes below `above` with the mark of what went; empty
+    // when not even its first word does. A shorter start never needs more room, so the
+    // number of words is found by halving.
+    const auto fittingStart = [&](const QStringList& above, const QString& line) {
+        const QStringList words = line.split(QLatin1Char(' '));
+        const auto start = [&](int n) {
+            return QStringList(words.mid(0, n)).join(QLatin1Char(' ')) + QStringLiteral(" \u2026");
+        };
+        if (!fits(joined(above + QStringList{start(1)}), metrics, room))
+            return QString();
+        int fitting = 1;
+        int tooMany = int(words.size());
+        while (tooMany - fitting > 1) {
+            const int n = fitting + (tooMany - fitting) / 2;
+            if (fits(joined(above + QStringList{start(n)}), metrics, room))
+                fitting = n;
+            else
+                tooMany = n;
+        }
+        return start(fitting);
+    };
+
+    QStringList kept;
+    for (const QString& line : packed(note.split(QLatin1Char('\n')), metrics, room.width())) {
+        if (fits(joined(kept + QStringList{line}), metrics, room)) {
+            kept << line;
+            continue;
+        }
+        if (cut)
+            *cut = true;
+        const QString start = fittingStart(kept, line);
+        if (!start.isEmpty()) {
+            kept << start;
+            return joined(kept);
+        }
+        // Not a word of it goes: the line above ends with the mark instead.
+        if (kept.isEmpty())
+            return metrics.elidedText(line, Qt::ElideRight, room.width());
+        const QString last = kept.takeLast();
+        const QString lastStart = fittingStart(kept, last);
+        kept << (lastStart.isEmpty() ? metrics.elidedText(last, Qt::ElideRight, room.width())
+                                     : lastStart);
+        return joined(kept);
+    }
+    return joined(kept);
 }
 
 } // namespace kv

@@ -2,6 +2,8 @@
 
 #include "record/log_writer.h"
 
+#include <QFontMetrics>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 
@@ -36,5 +38,13 @@ QString whyNoReadings(const FooterState& state);
 
 // The footer's note, most important first; empty when the footer shows its caption.
 QString footerText(const FooterState& state);
+
+// The note as it fits `room` in `metrics`, wrapped at words: its lines (one per note) as
+// they are when they fit; else notes side by side on a line where they go, and when even
+// that is too much, the lines that fit with "…" after the last one's words that still go.
+// *cut (when given) tells whether anything was left off: then the whole note belongs in
+// the footer's tooltip.
+QString fittedFooter(const QString& note, const QFontMetrics& metrics, const QSize& room,
+                     bool* cut = nullptr);
 
 } // namespace kv

@@ -26,8 +26,8 @@ namespace kv {
 namespace {
 
 // The footer while it tells something: wide enough for a reason that names a device path,
-// on two lines beside Exit if need be.
-constexpr ControlForm kFooterNote{8, 609, 356, 36, nullptr, {}, -1};
+// on up to three lines of the form's font beside Exit, between the chart and the bottom.
+constexpr ControlForm kFooterNote{8, 608, 356, 39, nullptr, {}, -1};
 
 } // namespace
 
@@ -64,6 +64,9 @@ MainWindow::MainWindow(SerialIo& link, std::vector<PortEntry> ports, const std::
     benchActions_ = std::make_unique<BenchActions>(*this, *analog_, recorder_, errors_);
     recordActions_->addMenuActions(benchActions_->actions());
     recordActions_->statisticsLines = [this] { return benchActions_->statisticsLines(); };
+    recordActions_->tooltipHead = [this] {
+        return footerCut_ && !footerNote_.isEmpty() ? footerNote_ : QString();
+    };
     connect(benchActions_.get(), &BenchActions::changed, this, [this] { showFooter(); });
     recordingActions_ = std::make_unique<RecordingActions>(*this, recorder_, errors_);
     recordActions_->addToMenu(recordingActions_->openAction());
@@ -284,7 +287,9 @@ void MainWindow::showFooter() {
         label2_->setWordWrap(true);
         applyForm(*label2_, kFooterNote);
     }
-    label2_->setText(note);
+    // What does not fit the footer's three lines is in its tooltip.
+    label2_->setText(
+        fittedFooter(note, label2_->fontMetrics(), label2_->contentsRect().size(), &footerCut_));
 }
 
 void MainWindow::confirmPort() {

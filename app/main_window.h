@@ -170,7 +170,8 @@ private:
 
     // Why the port would not open, told in the footer till the meter answers.
     QString openFailure_;
-    QString footerNote_; // what the footer shows in place of its caption; empty: the caption
+    QString footerNote_;     // what the footer shows in place of its caption; empty: the caption
+    bool footerCut_ = false; // the footer shows only part of its note
     QString publishStatus_;
     bool publishTrouble_ = false;
 

@@ -102,8 +102,11 @@ void RecordActions::copyFrom(QComboBox& portBox) {
 
 bool RecordActions::eventFilter(QObject* watched, QEvent* event) {
     // Asked for only when it shows, so that readings cost nothing for it.
-    if (watched == tooltipControl_ && event->type() == QEvent::ToolTip)
-        tooltipControl_->setToolTip(statisticsText());
+    if (watched == tooltipControl_ && event->type() == QEvent::ToolTip) {
+        const QString head = tooltipHead ? tooltipHead() : QString();
+        tooltipControl_->setToolTip(
+            head.isEmpty() ? statisticsText() : head + QStringLiteral("\n\n") + statisticsText());
+    }
     // The port box has Ctrl+C of its own; with nothing selected in it, the reading is copied.
     if (portBox_ && (watched == portBox_ || watched == portBox_->lineEdit()) &&
         event->type() == QEvent::KeyPress &&

@@ -73,6 +73,9 @@ public:
 
     // The menu's and the tooltip's statistics, one line each; unset: the record's summary.
     std::function<QStringList()> statisticsLines;
+    // What the tooltip tells before the statistics (the footer's whole note where the footer
+    // shows only part of it); unset or empty: the statistics alone.
+    std::function<QString()> tooltipHead;
     // Save readings of a record that does not change (after Stop, or a file shown) writes in
     // a thread of its own, so that the window goes on meanwhile; the record must stay as it
     // is until the save has ended (savingChanged).

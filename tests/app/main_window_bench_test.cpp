@@ -164,7 +164,8 @@ TEST_F(Bench, RelativeShowsTheSignedDifferenceUntilTheUnitChangesAndTheChartTheM
     ASSERT_EQ(digits(), "00,300");
     const QImage plain = screen();
     const Rect r = window->anz()->valueRect();
-    const QRect field = QRect(r.left, r.top, r.width(), r.height()).translated(digitsArea().topLeft());
+    const QRect field =
+        QRect(r.left, r.top, r.width(), r.height()).translated(digitsArea().topLeft());
     const QRect area = digitsArea().intersected(window->rect());
     const QRect digitsPlain = test::boundsOf(plain, area, test::isBlack);
     const QRect digitsUp = test::boundsOf(up, area, test::isBlack);
@@ -250,6 +251,61 @@ TEST_F(Bench, TheStatisticsInTheFooterFollowEveryReadingInTheRegionalFormat) {
     EXPECT_TRUE(menu().contains("[x] Show statistics"));
     menu("Show statistics");
     EXPECT_EQ(footer(), kCaption);
+}
+
+TEST_F(Bench, AllFourNotesAtOnceStayInsideTheWindow) {
+    volts({"01000"});
+    limitsByDialog("", "2,5");
+    menu("Show statistics");
+    volts({"03000"});
+    press(Qt::CTRL | Qt::Key_D);
+    volts({"03500"});
+    press(Qt::CTRL | Qt::Key_H);
+    volts({"03600"});
+
+    // Hold and relative share a line; every note is there, all inside the footer's room.
+    const QLabel* label = window->label2();
+    EXPECT_EQ(footer().count('\n'), 2) << footer().toStdString();
+    EXPECT_TRUE(footer().startsWith("Hold: +00,500 V-DC since ")) << footer().toStdString();
+    for (const char* note : {"Relative to 03,000 V-DC", "Above the upper limit of 02,500 V-DC",
+                             "4 readings, min 01,000 V-DC, max 03,600 V-DC, mean 02,775 V-DC"})
+        EXPECT_TRUE(footer().contains(note)) << note;
+    const auto inRoom = [&] {
+        const QRect needed = label->fontMetrics().boundingRect(
+            QRect(0, 0, label->width(), 1000), Qt::AlignLeft | Qt::TextWordWrap, footer());
+        return needed.height() <= label->contentsRect().height() &&
+               label->geometry().bottom() <= window->rect().bottom() &&
+               label->geometry().top() > window->chart1()->geometry().bottom();
+    };
+    EXPECT_TRUE(inRoom());
+
+    // Volts AC: relative ends and the limits are suspended, each saying so at length. What
+    // no longer goes is marked, and the whole note heads the footer's tooltip.
+    const auto tooltip = [&] {
+        QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(window->label2(), &ask);
+        return label->toolTip().split('\n');
+    };
+    EXPECT_FALSE(tooltip().join('\n').contains("Hold"))
+        << "the statistics alone while all is shown";
+    link.replies.push_back(meterReply(248, 144, "23012"));
+    window->timer1Timer();
+    EXPECT_TRUE(inRoom());
+    EXPECT_TRUE(footer().endsWith(QStringLiteral("\u2026"))) << footer().toStdString();
+    EXPECT_TRUE(footer().contains("Relative mode ended: the unit changed from V-DC to V-AC"));
+    const QStringList all = tooltip();
+    ASSERT_GE(all.size(), 4);
+    EXPECT_TRUE(all[0].startsWith("Hold: +00,500 V-DC since "));
+    EXPECT_EQ(all[2], "Limits suspended: they are in V-DC, the meter shows V-AC");
+    EXPECT_EQ(all[3], "1 reading, min 230,12 V-AC, max 230,12 V-AC, mean 230,12 V-AC");
+    EXPECT_TRUE(all.contains("Gaps: 0, overloads: 0")) << "then the statistics";
+
+    // All shown again: the tooltip has the statistics alone.
+    press(Qt::CTRL | Qt::Key_H);
+    menu("Show statistics");
+    EXPECT_FALSE(footer().endsWith(QStringLiteral("\u2026"))) << footer().toStdString();
+    EXPECT_FALSE(tooltip().join('\n').contains("Limits suspended"));
+    EXPECT_TRUE(tooltip().join('\n').contains("Gaps: 0, overloads: 0"));
 }
 
 TEST_F(Bench, TheLimitsAndTheStatisticsSwitchAreRememberedAsTheProgramKeepsThemHoldIsNot) {

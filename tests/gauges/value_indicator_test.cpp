@@ -440,7 +440,7 @@ TEST_F(ValueIndicatorTest, PlusSignGoesBeforeAPositiveValueAtOnceAndLeavesTheFie
         float value;
         const char* shown;
     } cases[] = {{12.3f, "+0012,3"}, {-12.3f, "-0012,3"}, {0.0f, "0000,0"},
-                 {0.04f, "0000,0"},  {0.05f, "+0000,1"}, {-0.04f, "0000,0"}};
+                 {0.04f, "0000,0"},  {0.05f, "+0000,1"},  {-0.04f, "0000,0"}};
     for (const auto& c : cases) {
         vi->setValue(c.value);
         EXPECT_EQ(vi->fieldText(), c.shown) << c.value;
