@@ -331,11 +331,11 @@ void MainWindow::showRecording(std::size_t first) {
         // A gap before the first reading has no unit to change to.
         if (context.hasCodes && context.unit != series1_->unit())
             series1_->setUnit(context.unit);
-        if (row.status == RowStatus::ok)
+        if (row.status == Reading::Status::ok)
             series1_->appendAt(static_cast<double>(row.value), row.time, clBlack);
         else
-            series1_->appendBreak(row.status == RowStatus::overload ? BreakReason::brOverload
-                                                                    : BreakReason::brGap,
+            series1_->appendBreak(row.status == Reading::Status::overload ? BreakReason::brOverload
+                                                                          : BreakReason::brGap,
                                   row.time);
     }
     fed_ = end;
@@ -344,12 +344,12 @@ void MainWindow::showRecording(std::size_t first) {
     // The digits, the needle and the bar show the last reading or overload.
     for (std::size_t i = rows.size(); i > first; --i) {
         const Row row = rows[i - 1];
-        if (row.status == RowStatus::gap)
+        if (row.status == Reading::Status::gap)
             continue;
         const RowContext& context = rows.context(row.context);
         Reading last = session_.current();
-        last.status =
-            row.status == RowStatus::overload ? Reading::Status::overload : Reading::Status::ok;
+        last.status = row.status == Reading::Status::overload ? Reading::Status::overload
+                                                              : Reading::Status::ok;
         if (!last.overload())
             last.value = row.value;
         last.unit = context.unit;

@@ -46,10 +46,10 @@ SessionPublisher::SessionPublisher(MeterSession& session, MqttPublisher::Options
     connect(&session_, &MeterSession::reading, this, [this](const Reading& r) {
         // Codes without a row are shown, not kept: the CSV has no line for them either.
         if (r.status == Reading::Status::ok)
-            publishReading(r, RowStatus::ok);
+            publishReading(r, Reading::Status::ok);
     });
     connect(&session_, &MeterSession::overload, this,
-            [this](const Reading& r) { publishReading(r, RowStatus::overload); });
+            [this](const Reading& r) { publishReading(r, Reading::Status::overload); });
     connect(&session_, &MeterSession::silenceBegan, this, [this] { publishGap(); });
     // A silence ends with a reading or an overload, which set the state, or with Stop.
 }
@@ -71,10 +71,10 @@ void SessionPublisher::began() {
         publisher_->start();
 }
 
-void SessionPublisher::publishReading(const Reading& r, RowStatus status) {
+void SessionPublisher::publishReading(const Reading& r, Reading::Status status) {
     last_.time = r.wallClockMs;
     last_.status = status;
-    last_.value = status == RowStatus::ok ? r.value : 0.0f;
+    last_.value = status == Reading::Status::ok ? r.value : 0.0f;
     last_.unit = r.unit;
     last_.function = static_cast<std::uint8_t>(r.function);
     last_.range = static_cast<std::uint8_t>(r.range);
@@ -84,7 +84,7 @@ void SessionPublisher::publishReading(const Reading& r, RowStatus status) {
 
 void SessionPublisher::publishGap() {
     PublishedReading gap = last_;
-    gap.status = RowStatus::gap;
+    gap.status = Reading::Status::gap;
     gap.value = 0;
     publisher_->publish(gap);
 }

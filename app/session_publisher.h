@@ -45,7 +45,7 @@ signals:
 
 private:
     void began();
-    void publishReading(const Reading& reading, RowStatus status);
+    void publishReading(const Reading& reading, Reading::Status status);
     void publishGap();
     void tellStatus(const QString& text);
 

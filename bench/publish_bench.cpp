@@ -46,7 +46,7 @@ kv::MqttPublisher::Options options(int port,
 
 kv::PublishedReading reading(std::int64_t i) {
     return {QDateTime::currentMSecsSinceEpoch(),
-            kv::RowStatus::ok,
+            kv::Reading::Status::ok,
             static_cast<float>(1000 + i % 9000) / 1000.0f,
             "V-DC",
             240,

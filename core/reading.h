@@ -5,14 +5,18 @@
 
 namespace kv {
 
+// Wall-clock time in milliseconds since 1970-01-01 00:00 UTC.
+using TimeMs = std::int64_t;
+
 // What the meter showed at one poll, as a value: the decoded number with the unit and
 // picture format it is shown in, the codes it was decoded from and when it was read. The
 // fields a frame does not determine keep what the reading before it had, so a reading is
 // always complete. Texts are UTF-8; the value carries no regional separator.
 struct Reading {
-    enum class Status {
+    enum class Status : std::uint8_t {
         ok,       // the value is the meter's
         overload, // the meter showed OL: the value is the last one and means nothing
+        gap,      // a silence of a second or more began here: no value
         unlisted, // the codes have no row: the value is the last one (0 for the digits
                   // 00000), to be shown but not kept as the meter's
     };

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     for (std::size_t i = 0; i < recording.rows.size(); ++i) {
         const kv::Row row = recording.rows[i];
-        if (row.status == kv::RowStatus::ok && !std::isfinite(row.value))
+        if (row.status == kv::Reading::Status::ok && !std::isfinite(row.value))
             __builtin_trap();
     }
     if ((reader.badLines() == 0) != reader.problemsText().empty())

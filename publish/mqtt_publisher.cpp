@@ -54,7 +54,7 @@ struct Entry {
     float value = 0;
     std::uint16_t context = 0;
     Kind kind = Kind::reading;
-    std::uint8_t code = 0; // the RowStatus of a reading, the State of a state message
+    std::uint8_t code = 0; // the Reading::Status of a reading, the State of a state message
 };
 static_assert(sizeof(Entry) == 16, "a waiting reading stays compact");
 
@@ -305,7 +305,7 @@ void MqttPublisher::Link::send(const Entry& e) {
     const Context& c = contexts[e.context];
     PublishedReading r;
     r.time = e.time;
-    r.status = static_cast<RowStatus>(e.code);
+    r.status = static_cast<Reading::Status>(e.code);
     r.value = e.value;
     r.unit = c.unit;
     r.function = c.function;
@@ -547,14 +547,16 @@ void MqttPublisher::publish(const PublishedReading& reading) {
     {
         std::lock_guard<std::mutex> lock(link_->mutex);
         switch (reading.status) {
-        case RowStatus::ok:
+        case Reading::Status::ok:
             link_->setState(State::online);
             break;
-        case RowStatus::overload:
+        case Reading::Status::overload:
             link_->setState(State::overload);
             break;
-        case RowStatus::gap:
+        case Reading::Status::gap:
             link_->setState(State::silent);
+            break;
+        case Reading::Status::unlisted: // shown, never kept
             break;
         }
         link_->enqueueReading(reading);

@@ -45,7 +45,7 @@ void appendReadingJson(std::string& out, const PublishedReading& reading) {
     out += "{\"time\":\"";
     appendLocalTime(out, reading.time);
     out += "\",\"value\":";
-    if (reading.status == RowStatus::ok && std::isfinite(reading.value))
+    if (reading.status == Reading::Status::ok && std::isfinite(reading.value))
         appendDecimal(out, reading.value);
     else
         out += "null";
@@ -53,8 +53,8 @@ void appendReadingJson(std::string& out, const PublishedReading& reading) {
     appendJsonString(out, reading.unit);
     out += ",\"status\":\"";
     // A value that cannot be written is an overload, as the record keeps it.
-    out += rowStatusText(reading.status == RowStatus::ok && !std::isfinite(reading.value)
-                             ? RowStatus::overload
+    out += rowStatusText(reading.status == Reading::Status::ok && !std::isfinite(reading.value)
+                             ? Reading::Status::overload
                              : reading.status);
     out += "\",\"function\":";
     appendCode(out, reading.hasCodes, reading.function);

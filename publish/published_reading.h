@@ -11,8 +11,8 @@ namespace kv {
 // overload and a gap (where a silence began) carry no value.
 struct PublishedReading {
     TimeMs time = 0;
-    RowStatus status = RowStatus::ok;
-    float value = 0;  // only for RowStatus::ok
+    Reading::Status status = Reading::Status::ok;
+    float value = 0;  // only for Reading::Status::ok
     std::string unit; // UTF-8; empty for a gap before the session's first reading
     std::uint8_t function = 0;
     std::uint8_t range = 0;

@@ -147,14 +147,16 @@ void appendLocalTime(std::string& out, TimeMs time) {
     }
 }
 
-const char* rowStatusText(RowStatus status) {
+const char* rowStatusText(Reading::Status status) {
     switch (status) {
-    case RowStatus::ok:
+    case Reading::Status::ok:
         return "ok";
-    case RowStatus::overload:
+    case Reading::Status::overload:
         return "overload";
-    case RowStatus::gap:
+    case Reading::Status::gap:
         return "gap";
+    case Reading::Status::unlisted: // shown, never kept
+        break;
     }
     return "";
 }
@@ -179,7 +181,7 @@ void appendCsvRow(std::string& out, const Row& row, const RowContext& context, T
     out += ',';
     appendElapsed(out, row.time - start);
     out += ',';
-    if (row.status == RowStatus::ok)
+    if (row.status == Reading::Status::ok)
         appendDecimal(out, row.value);
     out += ',';
     appendCsvField(out, context.unit);

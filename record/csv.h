@@ -22,7 +22,7 @@ std::size_t decimalsOf(float value);
 // (2026-12-08T14:03:07.125+01:00, in the zone TZ names).
 void appendLocalTime(std::string& out, TimeMs time);
 // The status word of a row: ok, overload or gap.
-const char* rowStatusText(RowStatus status);
+const char* rowStatusText(Reading::Status status);
 // One whole line of `row`, whose session started at `start`: the time as appendLocalTime()
 // writes it, the seconds since the start with three decimals, and fields quoted only where
 // they hold a comma, quote, CR or LF.

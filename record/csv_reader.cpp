@@ -447,15 +447,15 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
         return;
     }
     const std::string_view valueText = field(c.value);
-    RowStatus status = RowStatus::ok;
+    Reading::Status status = Reading::Status::ok;
     if (c.status != kNoColumn) {
         const std::string_view s = field(c.status);
         if (s == "ok")
-            status = RowStatus::ok;
+            status = Reading::Status::ok;
         else if (s == "overload")
-            status = RowStatus::overload;
+            status = Reading::Status::overload;
         else if (s == "gap")
-            status = RowStatus::gap;
+            status = Reading::Status::gap;
         else {
             bad(withArguments(
                 translated("kv::CsvReader",
@@ -465,7 +465,7 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
         }
     }
     float value = std::numeric_limits<float>::quiet_NaN();
-    if (status == RowStatus::ok) {
+    if (status == Reading::Status::ok) {
         float v = 0;
         const auto [end, ec] =
             std::from_chars(valueText.data(), valueText.data() + valueText.size(), v);

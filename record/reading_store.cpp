@@ -63,7 +63,7 @@ Row ReadingStore::operator[](std::size_t index) const {
     Row out;
     // The offset sits in the 30 high bits, so an arithmetic shift gives it back with its sign.
     out.time = runOf(block.bases, row).base + (static_cast<std::int32_t>(stamp) >> 2);
-    out.status = static_cast<RowStatus>(stamp & 3u);
+    out.status = static_cast<Reading::Status>(stamp & 3u);
     out.value = block.values[row];
     out.context = runOf(block.contexts, row).context;
     return out;
@@ -88,7 +88,7 @@ std::uint32_t ReadingStore::contextOf(std::string_view unit, std::uint8_t functi
     return it->second;
 }
 
-void ReadingStore::append(TimeMs time, RowStatus status, float value, std::uint32_t context) {
+void ReadingStore::append(TimeMs time, Reading::Status status, float value, std::uint32_t context) {
     const auto row = static_cast<std::uint32_t>(size_ & (kBlockRows - 1));
     if (row == 0)
         blocks_.emplace_back(new Block);
@@ -102,7 +102,8 @@ void ReadingStore::append(TimeMs time, RowStatus status, float value, std::uint3
     }
     block.stamps[row] =
         static_cast<std::uint32_t>(offset) << 2 | static_cast<std::uint32_t>(status);
-    block.values[row] = status == RowStatus::ok ? value : std::numeric_limits<float>::quiet_NaN();
+    block.values[row] =
+        status == Reading::Status::ok ? value : std::numeric_limits<float>::quiet_NaN();
     ++size_;
 }
 

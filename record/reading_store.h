@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/reading.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,15 +11,6 @@
 #include <vector>
 
 namespace kv {
-
-// Wall-clock time in milliseconds since 1970-01-01 00:00 UTC.
-using TimeMs = std::int64_t;
-
-enum class RowStatus : std::uint8_t {
-    ok,       // a reading with its value
-    overload, // the meter showed an overload: no value
-    gap,      // a silence of a second or more began here: no value
-};
 
 // What rows were measured with. Rows share these: they change only when the meter's
 // function switch or its range does.
@@ -30,7 +23,7 @@ struct RowContext {
 
 struct Row {
     TimeMs time = 0;
-    RowStatus status = RowStatus::ok;
+    Reading::Status status = Reading::Status::ok;
     float value = 0;           // NaN for overload and gap rows
     std::uint32_t context = 0; // ReadingStore::context(context)
 };
@@ -57,7 +50,7 @@ public:
 
     // The id of a context, made on first use. Ids stay valid until clear().
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
-    void append(TimeMs time, RowStatus status, float value, std::uint32_t context);
+    void append(TimeMs time, Reading::Status status, float value, std::uint32_t context);
     // Drops every row and context and gives their memory back.
     void clear();
     // Exchanges the rows and contexts of two stores; nothing is copied.

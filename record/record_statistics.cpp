@@ -100,20 +100,22 @@ void StatisticsTally::add(const Row& row, const RowContext& context) {
         s.first = row.time;
     s.last = row.time;
     switch (row.status) {
-    case RowStatus::ok:
+    case Reading::Status::ok:
         s.minimum = s.readings == 0 ? row.value : std::min(s.minimum, row.value);
         s.maximum = s.readings == 0 ? row.value : std::max(s.maximum, row.value);
         g.sum += row.value;
         ++s.readings;
         ++totals_.readings;
         break;
-    case RowStatus::overload:
+    case Reading::Status::overload:
         ++s.overloads;
         ++totals_.overloads;
         break;
-    case RowStatus::gap:
+    case Reading::Status::gap:
         ++s.gaps;
         ++totals_.gaps;
+        break;
+    case Reading::Status::unlisted: // shown, never kept
         break;
     }
 }

@@ -30,7 +30,8 @@ bool Recorder::addReading(TimeMs now, float value, std::string_view unit, std::u
                           std::uint8_t range) {
     if (!running_)
         return false;
-    const RowStatus status = std::isfinite(value) ? RowStatus::ok : RowStatus::overload;
+    const Reading::Status status =
+        std::isfinite(value) ? Reading::Status::ok : Reading::Status::overload;
     add(now, status, value, contextOf(unit, function, range));
     return true;
 }
@@ -39,7 +40,7 @@ bool Recorder::addOverload(TimeMs now, std::string_view unit, std::uint8_t funct
                            std::uint8_t range) {
     if (!running_)
         return false;
-    add(now, RowStatus::overload, 0, contextOf(unit, function, range));
+    add(now, Reading::Status::overload, 0, contextOf(unit, function, range));
     return true;
 }
 
@@ -53,7 +54,7 @@ bool Recorder::addGarbled() {
 bool Recorder::addGap() {
     if (!running_ || gapWritten_)
         return false;
-    add(quietSince_, RowStatus::gap, 0, lastContext_);
+    add(quietSince_, Reading::Status::gap, 0, lastContext_);
     gapWritten_ = true;
     return true;
 }
@@ -146,12 +147,12 @@ bool Recorder::exportCsv(const std::string& path, std::string& error) const {
     return file.ok();
 }
 
-void Recorder::add(TimeMs time, RowStatus status, float value, std::uint32_t context) {
+void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32_t context) {
     if (keepRows_)
         rows_.append(time, status, value, context);
     const Row row{time, status, value, context};
     tally_.add(row, rows_.context(context));
-    if (status != RowStatus::gap) {
+    if (status != Reading::Status::gap) {
         quietSince_ = time;
         gapWritten_ = false;
         lastContext_ = context;

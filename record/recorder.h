@@ -84,7 +84,7 @@ public:
     bool exportCsv(const std::string& path, std::string& error) const;
 
 private:
-    void add(TimeMs time, RowStatus status, float value, std::uint32_t context);
+    void add(TimeMs time, Reading::Status status, float value, std::uint32_t context);
     void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
 

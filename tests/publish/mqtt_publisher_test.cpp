@@ -30,9 +30,14 @@ MqttPublisher::Options options(int port, const std::string& prefix, bool tls = f
     return o;
 }
 
-PublishedReading reading(int i, RowStatus status = RowStatus::ok) {
-    return {
-        kStart + i * 100, status, status == RowStatus::ok ? i * 0.5f : 0, "V-DC", 240, 136, true};
+PublishedReading reading(int i, Reading::Status status = Reading::Status::ok) {
+    return {kStart + i * 100,
+            status,
+            status == Reading::Status::ok ? i * 0.5f : 0,
+            "V-DC",
+            240,
+            136,
+            true};
 }
 
 // The values of the readings that arrived, in their order (-1 for one without a value).
@@ -99,10 +104,10 @@ TEST(MqttPublisher, EveryReadingArrivesOnceInOrderAndTheStateFollowsThePoll) {
         publisher.start();
         for (int i = 0; i < 5; ++i)
             sent.push_back(reading(i));
-        sent.push_back(reading(5, RowStatus::overload));
+        sent.push_back(reading(5, Reading::Status::overload));
         for (int i = 6; i < 9; ++i)
             sent.push_back(reading(i));
-        sent.push_back({kStart + 900, RowStatus::gap, 0, "V-DC", 240, 136, true});
+        sent.push_back({kStart + 900, Reading::Status::gap, 0, "V-DC", 240, 136, true});
         for (int i = 10; i < 14; ++i)
             sent.push_back(reading(i));
         for (const PublishedReading& r : sent)
@@ -127,7 +132,7 @@ TEST(MqttPublisher, EveryReadingArrivesOnceInOrderAndTheStateFollowsThePoll) {
             r.time)
             << got[i];
         EXPECT_EQ(o["status"].toString().toStdString(), status[static_cast<int>(r.status)]);
-        if (r.status == RowStatus::ok)
+        if (r.status == Reading::Status::ok)
             EXPECT_EQ(o["value"].toDouble(), r.value) << got[i];
         else
             EXPECT_TRUE(o["value"].isNull()) << got[i];

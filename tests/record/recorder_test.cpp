@@ -48,7 +48,7 @@ TEST(RecorderSession, StopKeepsTheRowsAndStartBeginsAnEmptyRecord) {
     EXPECT_FALSE(rec.addReading(kStart + 30, 2, "V", 1, 1));
     EXPECT_FALSE(rec.addGap());
     ASSERT_EQ(rec.rows().size(), 2u);
-    EXPECT_EQ(rec.rows()[1].status, RowStatus::overload);
+    EXPECT_EQ(rec.rows()[1].status, Reading::Status::overload);
     EXPECT_EQ(rec.summary(), "1 reading, min 1 V, max 1 V, mean 1 V, 0 gaps, 1 overload");
     rec.start(kStart + 60000);
     EXPECT_TRUE(rec.rows().empty());
@@ -84,7 +84,9 @@ TEST(ReadingStore, RowsReadBackExactlyInLittleMemory) {
         return kStart + static_cast<TimeMs>(i) * 100 + (i % 5000 < 7 ? steps[i % 5000] : 0);
     };
     auto valueOf = [](std::size_t i) { return static_cast<float>(i % 100000) / 1000.0f; };
-    auto statusOf = [](std::size_t i) { return static_cast<RowStatus>(i % 1000 == 999 ? 1 : 0); };
+    auto statusOf = [](std::size_t i) {
+        return static_cast<Reading::Status>(i % 1000 == 999 ? 1 : 0);
+    };
     constexpr std::size_t kRows = 1'000'000;
     for (std::size_t i = 0; i < kRows; ++i)
         store.append(timeOf(i), statusOf(i), valueOf(i), i < 100000 && i % 2 ? ohms : volts);
@@ -93,7 +95,7 @@ TEST(ReadingStore, RowsReadBackExactlyInLittleMemory) {
         const Row row = store[i];
         ASSERT_EQ(row.time, timeOf(i)) << i;
         ASSERT_EQ(row.status, statusOf(i)) << i;
-        if (row.status == RowStatus::ok) {
+        if (row.status == Reading::Status::ok) {
             ASSERT_EQ(row.value, valueOf(i)) << i;
         }
         ASSERT_EQ(row.context, i < 100000 && i % 2 ? ohms : volts) << i;

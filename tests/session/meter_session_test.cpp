@@ -94,9 +94,9 @@ TEST(MeterSession, ASilenceIsToldOnceASecondAfterItBeganAndEndsWithTheNextReadin
 
     // The record heard it all first, its gap at the reading before the silence.
     ASSERT_EQ(recorder.rows().size(), 4u);
-    EXPECT_EQ(recorder.rows()[1].status, RowStatus::gap);
+    EXPECT_EQ(recorder.rows()[1].status, Reading::Status::gap);
     EXPECT_EQ(recorder.rows()[1].time, first.wallClockMs);
-    EXPECT_EQ(recorder.rows()[2].status, RowStatus::overload);
+    EXPECT_EQ(recorder.rows()[2].status, Reading::Status::overload);
     session.setRecorder(nullptr);
 }
 

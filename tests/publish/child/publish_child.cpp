@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
         std::fflush(stderr);
     });
     publisher.start();
-    publisher.publish(
-        {QDateTime::currentMSecsSinceEpoch(), kv::RowStatus::ok, 1.5f, "V-DC", 240, 136, true});
+    publisher.publish({QDateTime::currentMSecsSinceEpoch(), kv::Reading::Status::ok, 1.5f, "V-DC",
+                       240, 136, true});
     QTimer poll;
     bool told = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
