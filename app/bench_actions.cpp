@@ -89,7 +89,7 @@ void BenchActions::feed(const Reading& measured) {
     if (measured.status != Reading::Status::unlisted) {
         last_ = measured;
         anyReading_ = true;
-        watch_.feed(watched(measured));
+        watch_.feed(measured);
     }
     syncChecks();
     placeBand();

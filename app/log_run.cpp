@@ -21,7 +21,7 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
     connect(&session_, &MeterSession::reading, this, [this](const Reading& r) {
         // Codes without a row give no reading to keep; the summary counts them as garbled.
         if (r.status == Reading::Status::ok) {
-            limits_.feed(watched(r));
+            limits_.feed(r);
             counted();
         }
     });

@@ -357,7 +357,7 @@ void MainWindow::showRecording(std::size_t first) {
         last.range = context.range;
         if (const RangeRow* r = findRangeRow(context.function, context.range))
             last.format = r->format;
-        last.wallClockMs = row.time;
+        last.time = row.time;
         displays_->showHeld(last);
         break;
     }

@@ -48,16 +48,16 @@ void ReadingDisplays::show(const Reading& reading) {
     // Readings of another unit are not joined to the line before them.
     series_.setUnit(reading.unit);
     if (overload_)
-        showOverload(displays(reading.wallClockMs));
+        showOverload(displays(reading.time));
     else
-        updateDisplays(displays(reading.wallClockMs));
+        updateDisplays(displays(reading.time));
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
 }
 
 void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     endSilence();
     Reading digits = measured;
-    digits.status = shown.digits.overload ? Reading::Status::overload : Reading::Status::ok;
+    digits.status = shown.digits.status;
     digits.value = shown.digits.value;
     digits.unit = shown.digits.unit;
     digits.format = oneSection(shown.digits.format, digits.value);
@@ -76,11 +76,11 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     // The chart as show() feeds it, with the measured reading.
     series_.setUnit(measured.unit);
     if (!measured.overload())
-        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clBlack);
+        series_.appendAt(static_cast<double>(measured.value), measured.time, clBlack);
     else if (series_.pointCount() == 0)
-        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clNone);
+        series_.appendAt(static_cast<double>(measured.value), measured.time, clNone);
     else
-        series_.appendBreak(BreakReason::brOverload, measured.wallClockMs);
+        series_.appendBreak(BreakReason::brOverload, measured.time);
     const float from = meterSignal.valueFrom();
     analog_.setValue(overload_ ? from + 2.0f * (meterSignal.valueTo() - from) : shown.needle);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
@@ -93,7 +93,7 @@ void ReadingDisplays::showHeld(const Reading& reading) {
     anz_.setPlusSign(false);
     holdReading(anz_, reading);
     anz_.setOverload(overload_);
-    const Displays d{anz_, analog_, balken_, aside, reading.wallClockMs};
+    const Displays d{anz_, analog_, balken_, aside, reading.time};
     // The bar takes the meter's deflection from before the meter moves: handed over twice,
     // the bar shows this reading too.
     if (overload_)

@@ -63,7 +63,7 @@ bool SessionPublisher::trouble() const {
 
 void SessionPublisher::began() {
     // A gap before the first reading carries no unit and no codes.
-    last_ = PublishedReading();
+    last_ = Reading();
     last_.time = wallClockMs();
     last_.hasCodes = false;
     // A port that did not open is not polled, whatever start() did.
@@ -72,7 +72,7 @@ void SessionPublisher::began() {
 }
 
 void SessionPublisher::publishReading(const Reading& r, Reading::Status status) {
-    last_.time = r.wallClockMs;
+    last_.time = r.time;
     last_.status = status;
     last_.value = status == Reading::Status::ok ? r.value : 0.0f;
     last_.unit = r.unit;
@@ -83,7 +83,7 @@ void SessionPublisher::publishReading(const Reading& r, Reading::Status status) 
 }
 
 void SessionPublisher::publishGap() {
-    PublishedReading gap = last_;
+    Reading gap = last_;
     gap.status = Reading::Status::gap;
     gap.value = 0;
     publisher_->publish(gap);

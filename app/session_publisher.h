@@ -52,7 +52,7 @@ private:
     MeterSession& session_;
     std::unique_ptr<MqttPublisher> publisher_;
     // What a gap carries: the time, unit and codes of the reading before it.
-    PublishedReading last_;
+    Reading last_;
     QString toldKind_; // the last text told by connectionChanged, without its numbers
 };
 

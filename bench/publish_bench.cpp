@@ -44,14 +44,14 @@ kv::MqttPublisher::Options options(int port,
     return o;
 }
 
-kv::PublishedReading reading(std::int64_t i) {
-    return {QDateTime::currentMSecsSinceEpoch(),
-            kv::Reading::Status::ok,
-            static_cast<float>(1000 + i % 9000) / 1000.0f,
-            "V-DC",
-            240,
-            136,
-            true};
+kv::Reading reading(std::int64_t i) {
+    kv::Reading r;
+    r.time = QDateTime::currentMSecsSinceEpoch();
+    r.value = static_cast<float>(1000 + i % 9000) / 1000.0f;
+    r.unit = "V-DC";
+    r.function = 240;
+    r.range = 136;
+    return r;
 }
 
 bool waitIdle(const kv::MqttPublisher& publisher) {
@@ -78,7 +78,7 @@ void BM_PublishToBroker(benchmark::State& state) {
     }
     std::int64_t i = 0;
     for (auto _ : state) {
-        const kv::PublishedReading r = reading(i++);
+        const kv::Reading r = reading(i++);
         const auto begin = std::chrono::steady_clock::now();
         publisher.publish(r);
         const auto end = std::chrono::steady_clock::now();

@@ -99,7 +99,7 @@ struct MqttPublisher::Link {
     // All below with `mutex` held.
     void setState(State state);
     void enqueue(const Entry& entry);
-    void enqueueReading(const PublishedReading& reading);
+    void enqueueReading(const Reading& reading);
     void pump();
     void send(const Entry& entry);
     void hand(const std::string& topic, const std::string& payload, bool retain, bool reading);
@@ -254,7 +254,7 @@ void MqttPublisher::Link::enqueue(const Entry& entry) {
         ++readingsQueued;
 }
 
-void MqttPublisher::Link::enqueueReading(const PublishedReading& r) {
+void MqttPublisher::Link::enqueueReading(const Reading& r) {
     if (queue.empty() && contexts.size() > 256) {
         contexts.clear();
         contextIds.clear();
@@ -270,7 +270,8 @@ void MqttPublisher::Link::enqueueReading(const PublishedReading& r) {
             ++dropped; // as many different units and codes as never occur in one session
             return;
         }
-        contexts.push_back({r.unit, r.function, r.range, r.hasCodes});
+        contexts.push_back({r.unit, static_cast<std::uint8_t>(r.function),
+                            static_cast<std::uint8_t>(r.range), r.hasCodes});
         it = contextIds.emplace(key, static_cast<std::uint16_t>(contexts.size() - 1)).first;
     }
     Entry e;
@@ -303,7 +304,7 @@ void MqttPublisher::Link::send(const Entry& e) {
         return;
     }
     const Context& c = contexts[e.context];
-    PublishedReading r;
+    Reading r;
     r.time = e.time;
     r.status = static_cast<Reading::Status>(e.code);
     r.value = e.value;
@@ -542,7 +543,7 @@ void MqttPublisher::start() {
     link_->pump();
 }
 
-void MqttPublisher::publish(const PublishedReading& reading) {
+void MqttPublisher::publish(const Reading& reading) {
     bool down;
     {
         std::lock_guard<std::mutex> lock(link_->mutex);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "publish/mqtt_url.h"
-#include "publish/published_reading.h"
+#include "publish/reading_json.h"
 
 #include <QObject>
 #include <QString>
@@ -51,7 +51,7 @@ public:
     void start();
     // One reading; an overload turns the state to overload, a gap to silent, a value back to
     // online.
-    void publish(const PublishedReading& reading);
+    void publish(const Reading& reading);
     // The poll was stopped: state stopped.
     void stop();
 

@@ -123,7 +123,7 @@ void MeterSession::pollDone(PollResult result) {
 
 void MeterSession::tell(PollResult result) {
     Reading& r = poller_.cycle().reading;
-    r.wallClockMs = wallClockMs();
+    r.time = wallClockMs();
     r.monotonicNs = monotonicNs();
     if (silenceTold_) {
         silenceTold_ = false;
@@ -133,12 +133,12 @@ void MeterSession::tell(PollResult result) {
     const auto range = static_cast<std::uint8_t>(r.range);
     if (result == PollResult::Overload) {
         if (recorder_)
-            recorder_->addOverload(r.wallClockMs, r.unit, function, range);
+            recorder_->addOverload(r.time, r.unit, function, range);
         const Reading told = r; // a listener may put another reading in place
         emit overload(told);
     } else {
         if (recorder_ && result == PollResult::Reading)
-            recorder_->addReading(r.wallClockMs, r.value, r.unit, function, range);
+            recorder_->addReading(r.time, r.value, r.unit, function, range);
         const Reading told = r;
         emit reading(told);
     }

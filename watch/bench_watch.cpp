@@ -2,7 +2,7 @@
 
 namespace kv {
 
-BenchDisplay BenchWatch::feed(const WatchedReading& reading) {
+BenchDisplay BenchWatch::feed(const Reading& reading) {
     measured_ = reading;
     anyReading_ = true;
     limits_.feed(reading);

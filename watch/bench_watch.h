@@ -13,7 +13,7 @@ namespace kv {
 struct BenchDisplay {
     // For the digits: the measured reading, or in relative mode the difference with the
     // signed picture format (Relative), or while held the reading the hold keeps.
-    WatchedReading digits;
+    Reading digits;
     // For the needle and the bar: the value, or the difference's size in relative mode.
     float needle = 0;
     bool held = false;
@@ -26,7 +26,7 @@ struct BenchDisplay {
 class BenchWatch {
 public:
     // One measured reading; what the display shows for it.
-    BenchDisplay feed(const WatchedReading& reading);
+    BenchDisplay feed(const Reading& reading);
     // What the display shows now (after the last reading, or a hold or relative switched).
     const BenchDisplay& display() const { return held_ ? heldDisplay_ : latest_; }
 
@@ -52,7 +52,7 @@ private:
     Hold hold_;
     Relative relative_;
     LimitWatch limits_;
-    WatchedReading measured_; // the last reading as it came
+    Reading measured_; // the last reading as it came
     bool anyReading_ = false;
     BenchDisplay latest_;
     BenchDisplay heldDisplay_;

@@ -4,7 +4,7 @@
 
 namespace kv {
 
-void Hold::engage(const WatchedReading& shown, TimeMs now) {
+void Hold::engage(const Reading& shown, TimeMs now) {
     held_ = shown;
     since_ = now;
 }
@@ -13,7 +13,7 @@ void Hold::release() {
     held_.reset();
 }
 
-bool Hold::toggle(const WatchedReading& shown, TimeMs now) {
+bool Hold::toggle(const Reading& shown, TimeMs now) {
     if (active())
         release();
     else

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/watched_reading.h"
+#include "watch/reading_text.h"
 
 #include <optional>
 #include <string>
@@ -13,23 +13,21 @@ class Hold {
 public:
     bool active() const { return held_.has_value(); }
     // The reading the display keeps; only while active.
-    const WatchedReading& held() const { return *held_; }
+    const Reading& held() const { return *held_; }
     // What the display shows when `incoming` arrives: the held reading while active.
-    const WatchedReading& shown(const WatchedReading& incoming) const {
-        return held_ ? *held_ : incoming;
-    }
+    const Reading& shown(const Reading& incoming) const { return held_ ? *held_ : incoming; }
 
     // Keeps `shown`, the reading on display at `now`.
-    void engage(const WatchedReading& shown, TimeMs now);
+    void engage(const Reading& shown, TimeMs now);
     void release();
     // Engages when off, releases when on; whether it holds afterwards.
-    bool toggle(const WatchedReading& shown, TimeMs now);
+    bool toggle(const Reading& shown, TimeMs now);
 
     // "Hold: 1,234 V-DC since 14:03:07"; empty while off.
     std::string footerText() const;
 
 private:
-    std::optional<WatchedReading> held_;
+    std::optional<Reading> held_;
     TimeMs since_ = 0;
 };
 

@@ -48,7 +48,7 @@ bool LimitCommand::run(const LimitCrossing& crossing) {
         connect(process_, &QProcess::finished, this, &LimitCommand::onFinished);
         connect(process_, &QProcess::errorOccurred, this, &LimitCommand::onError);
     }
-    const WatchedReading& r = crossing.reading;
+    const Reading& r = crossing.reading;
     std::string value, time;
     appendDecimal(value, r.value);
     appendLocalTime(time, r.time);

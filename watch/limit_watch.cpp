@@ -40,7 +40,7 @@ void LimitWatch::setLimits(const Limits& limits) {
     format_.clear();
 }
 
-std::optional<LimitCrossing> LimitWatch::feed(const WatchedReading& reading) {
+std::optional<LimitCrossing> LimitWatch::feed(const Reading& reading) {
     if (!active())
         return std::nullopt;
     if (limits_.unit.empty())
@@ -51,7 +51,7 @@ std::optional<LimitCrossing> LimitWatch::feed(const WatchedReading& reading) {
         return std::nullopt;
     }
     suspended_ = false;
-    if (reading.overload || !std::isfinite(reading.value))
+    if (reading.overload() || !std::isfinite(reading.value))
         return std::nullopt;
     format_ = reading.format;
     const LimitSide side = sideOf(reading.value, limits_);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/watched_reading.h"
+#include "watch/reading_text.h"
 
 #include <functional>
 #include <optional>
@@ -25,7 +25,7 @@ struct Limits {
 // A reading that crossed out of the band, from one side to the other, or back into it.
 struct LimitCrossing {
     LimitSide side = LimitSide::inside; // where the reading went
-    WatchedReading reading;
+    Reading reading;
 };
 
 // Watches the readings against the limits and reports each crossing once, however many
@@ -46,7 +46,7 @@ public:
 
     // One reading: the crossing it makes, if any, also raised as onCrossing, and for one
     // out of the band, onBell. An overload has no value to compare and changes nothing.
-    std::optional<LimitCrossing> feed(const WatchedReading& reading);
+    std::optional<LimitCrossing> feed(const Reading& reading);
 
     // "Above the upper limit of 12,000 V-DC since 14:03:07", the like below, or why the
     // limits are suspended; empty while off or inside the band.

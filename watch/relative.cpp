@@ -35,10 +35,10 @@ std::string signedFormat(const std::string& format) {
     return "\"+\"" + first + ";\"-\"" + first + ";" + first;
 }
 
-bool Relative::begin(const WatchedReading& reference) {
+bool Relative::begin(const Reading& reference) {
     endedFrom_.clear();
     endedTo_.clear();
-    if (reference.overload || !std::isfinite(reference.value)) {
+    if (reference.overload() || !std::isfinite(reference.value)) {
         reference_.reset();
         return false;
     }
@@ -52,7 +52,7 @@ void Relative::end() {
     endedTo_.clear();
 }
 
-bool Relative::toggle(const WatchedReading& shown) {
+bool Relative::toggle(const Reading& shown) {
     if (active()) {
         end();
         return false;
@@ -60,7 +60,7 @@ bool Relative::toggle(const WatchedReading& shown) {
     return begin(shown);
 }
 
-std::optional<RelativeReading> Relative::apply(const WatchedReading& reading) {
+std::optional<RelativeReading> Relative::apply(const Reading& reading) {
     if (!reference_)
         return std::nullopt;
     if (reading.unit != reference_->unit) {
@@ -69,7 +69,7 @@ std::optional<RelativeReading> Relative::apply(const WatchedReading& reading) {
         reference_.reset();
         return std::nullopt;
     }
-    if (reading.overload)
+    if (reading.overload())
         return std::nullopt;
     RelativeReading out;
     out.difference = static_cast<float>(static_cast<double>(reading.value) - reference_->value);

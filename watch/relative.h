@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/watched_reading.h"
+#include "watch/reading_text.h"
 
 #include <optional>
 #include <string>
@@ -25,26 +25,26 @@ class Relative {
 public:
     bool active() const { return reference_.has_value(); }
     // The zero; only while active.
-    const WatchedReading& reference() const { return *reference_; }
+    const Reading& reference() const { return *reference_; }
 
     // Takes `reference` as the zero. An overload has no value to start from: refused.
-    bool begin(const WatchedReading& reference);
+    bool begin(const Reading& reference);
     // Ends it at the user's wish; any note on why it ended goes too.
     void end();
     // Begins when off (with `shown` as the zero), ends when on; whether it is on afterwards.
-    bool toggle(const WatchedReading& shown);
+    bool toggle(const Reading& shown);
 
     // The display for one reading while active. Nothing while off, for an overload (the
     // display shows the overload as ever), and for a reading in another unit, which ends
     // relative mode; footerText() then says why.
-    std::optional<RelativeReading> apply(const WatchedReading& reading);
+    std::optional<RelativeReading> apply(const Reading& reading);
 
     // "Relative to 1,234 V-DC" while active; after a unit change ended it, why it ended,
     // until it begins again or end() is called. Empty otherwise.
     std::string footerText() const;
 
 private:
-    std::optional<WatchedReading> reference_;
+    std::optional<Reading> reference_;
     std::string endedFrom_, endedTo_; // the units of the change that ended it
 };
 

@@ -3,7 +3,7 @@
 #include "core/translated.h"
 #include "format/number_format.h"
 #include "record/csv.h"
-#include "watch/watched_reading.h"
+#include "watch/reading_text.h"
 
 #include <algorithm>
 

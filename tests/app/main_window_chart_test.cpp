@@ -38,7 +38,7 @@ protected:
         r.value = float(value);
         r.unit = unit;
         r.format = "00.000";
-        r.wallClockMs = t;
+        r.time = t;
         emit window->session().reading(r);
     }
     // n readings, one each 100 ms from `from` on; the values climb by `step`.

@@ -63,10 +63,10 @@ protected:
     Outcomes() {
         MeterSession& s = window->session();
         QObject::connect(&s, &MeterSession::reading, [this](const kv::Reading& r) {
-            outcomes.push_back({Told::Reading, r.wallClockMs, r.unit, r.function, r.range});
+            outcomes.push_back({Told::Reading, r.time, r.unit, r.function, r.range});
         });
         QObject::connect(&s, &MeterSession::overload, [this](const kv::Reading& r) {
-            outcomes.push_back({Told::Overload, r.wallClockMs, r.unit, r.function, r.range});
+            outcomes.push_back({Told::Overload, r.time, r.unit, r.function, r.range});
         });
         QObject::connect(&s, &MeterSession::silenceBegan, [this](qint64 since) {
             outcomes.push_back({Told::Silence, since, {}, 0, 0});

@@ -3,11 +3,13 @@
 #include "broker.h"
 #include "support/wait.h"
 
+#include "support/kept_reading.h"
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -30,14 +32,9 @@ MqttPublisher::Options options(int port, const std::string& prefix, bool tls = f
     return o;
 }
 
-PublishedReading reading(int i, Reading::Status status = Reading::Status::ok) {
-    return {kStart + i * 100,
-            status,
-            status == Reading::Status::ok ? i * 0.5f : 0,
-            "V-DC",
-            240,
-            136,
-            true};
+Reading reading(int i, Reading::Status status = Reading::Status::ok) {
+    return test::keptReading(kStart + i * 100, status, status == Reading::Status::ok ? i * 0.5f : 0,
+                             "V-DC", 240, 136);
 }
 
 // The values of the readings that arrived, in their order (-1 for one without a value).
@@ -98,7 +95,7 @@ TEST(MqttPublisher, EveryReadingArrivesOnceInOrderAndTheStateFollowsThePoll) {
     Broker broker;
     Subscriber sub(broker.port(), "kv/bench/#");
     ASSERT_TRUE(waitFor([&] { return sub.subscribed(); }));
-    std::vector<PublishedReading> sent;
+    std::vector<Reading> sent;
     {
         MqttPublisher publisher(options(broker.port(), "kv/bench"));
         publisher.start();
@@ -107,10 +104,10 @@ TEST(MqttPublisher, EveryReadingArrivesOnceInOrderAndTheStateFollowsThePoll) {
         sent.push_back(reading(5, Reading::Status::overload));
         for (int i = 6; i < 9; ++i)
             sent.push_back(reading(i));
-        sent.push_back({kStart + 900, Reading::Status::gap, 0, "V-DC", 240, 136, true});
+        sent.push_back(test::keptReading(kStart + 900, Reading::Status::gap, 0, "V-DC", 240, 136));
         for (int i = 10; i < 14; ++i)
             sent.push_back(reading(i));
-        for (const PublishedReading& r : sent)
+        for (const Reading& r : sent)
             publisher.publish(r);
         publisher.stop();
         ASSERT_TRUE(waitFor([&] { return sub.live("kv/bench/state").size() == 6; }));
@@ -126,7 +123,7 @@ TEST(MqttPublisher, EveryReadingArrivesOnceInOrderAndTheStateFollowsThePoll) {
     const char* status[] = {"ok", "overload", "gap"};
     for (std::size_t i = 0; i < got.size(); ++i) {
         const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(got[i])).object();
-        const PublishedReading& r = sent[i];
+        const Reading& r = sent[i];
         EXPECT_EQ(
             QDateTime::fromString(o["time"].toString(), Qt::ISODateWithMs).toMSecsSinceEpoch(),
             r.time)

@@ -89,13 +89,13 @@ TEST(MeterSession, ASilenceIsToldOnceASecondAfterItBeganAndEndsWithTheNextReadin
     EXPECT_EQ(heard.readings[1].range, 230);
     EXPECT_GT(heard.readings[2].monotonicNs, first.monotonicNs);
     // Dated to the first request that went unanswered, and told a second later.
-    EXPECT_LT(std::abs(heard.silenceSince - first.wallClockMs), 100);
+    EXPECT_LT(std::abs(heard.silenceSince - first.time), 100);
     EXPECT_GE(heard.silenceToldAt - heard.silenceSince, MeterSession::kSilenceMs);
 
     // The record heard it all first, its gap at the reading before the silence.
     ASSERT_EQ(recorder.rows().size(), 4u);
     EXPECT_EQ(recorder.rows()[1].status, Reading::Status::gap);
-    EXPECT_EQ(recorder.rows()[1].time, first.wallClockMs);
+    EXPECT_EQ(recorder.rows()[1].time, first.time);
     EXPECT_EQ(recorder.rows()[2].status, Reading::Status::overload);
     session.setRecorder(nullptr);
 }

@@ -18,7 +18,7 @@ struct Heard {
     int bells = 0;
 };
 
-Heard feed(LimitWatch& watch, const std::vector<WatchedReading>& readings) {
+Heard feed(LimitWatch& watch, const std::vector<Reading>& readings) {
     Heard heard;
     watch.onCrossing = [&](const LimitCrossing& c) {
         char value[32];
@@ -26,7 +26,7 @@ Heard feed(LimitWatch& watch, const std::vector<WatchedReading>& readings) {
         heard.crossings.push_back(std::string(limitSideName(c.side)) + " " + value);
     };
     watch.onBell = [&] { ++heard.bells; };
-    for (const WatchedReading& r : readings)
+    for (const Reading& r : readings)
         watch.feed(r);
     return heard;
 }
@@ -81,7 +81,7 @@ TEST(LimitCrossings, EachCrossingIsReportedOnceHoweverLongTheReadingStaysThere) 
     for (const Case& c : cases) {
         LimitWatch watch;
         watch.setLimits({c.lower, c.upper, "V-DC"});
-        std::vector<WatchedReading> rs;
+        std::vector<Reading> rs;
         for (float v : c.values)
             rs.push_back(reading(v));
         const Heard heard = feed(watch, rs);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "format/separators.h"
-#include "watch/watched_reading.h"
+#include "watch/reading_text.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -36,9 +36,9 @@ private:
     std::optional<std::string> saved_;
 };
 
-inline WatchedReading reading(float value, const char* unit = "V-DC", const char* format = "0.000",
-                              TimeMs time = kAt140307) {
-    WatchedReading r;
+inline Reading reading(float value, const char* unit = "V-DC", const char* format = "0.000",
+                       TimeMs time = kAt140307) {
+    Reading r;
     r.value = value;
     r.unit = unit;
     r.format = format;
@@ -46,9 +46,9 @@ inline WatchedReading reading(float value, const char* unit = "V-DC", const char
     return r;
 }
 
-inline WatchedReading overload(const char* unit = "V-DC") {
-    WatchedReading r = reading(0, unit);
-    r.overload = true;
+inline Reading overload(const char* unit = "V-DC") {
+    Reading r = reading(0, unit);
+    r.status = Reading::Status::overload;
     return r;
 }
 

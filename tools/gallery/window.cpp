@@ -72,7 +72,7 @@ QImage windowWithTimeAxis() {
         r.value = float(5.0 + 0.02 * std::sin(i * 0.007) + 0.001 * std::sin(i * 1.7));
         r.unit = "V-DC";
         r.format = "00.000";
-        r.wallClockMs = t;
+        r.time = t;
         emit w.session().reading(r);
     };
     for (int i = 0; i < 600; ++i)

@@ -33,8 +33,13 @@ int main(int argc, char** argv) {
         std::fflush(stderr);
     });
     publisher.start();
-    publisher.publish({QDateTime::currentMSecsSinceEpoch(), kv::Reading::Status::ok, 1.5f, "V-DC",
-                       240, 136, true});
+    kv::Reading reading;
+    reading.time = QDateTime::currentMSecsSinceEpoch();
+    reading.value = 1.5f;
+    reading.unit = "V-DC";
+    reading.function = 240;
+    reading.range = 136;
+    publisher.publish(reading);
     QTimer poll;
     bool told = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {

@@ -1,4 +1,4 @@
-#include "publish/published_reading.h"
+#include "publish/reading_json.h"
 
 #include "record/csv.h"
 
@@ -9,13 +9,14 @@ namespace kv {
 
 namespace {
 
-void appendCode(std::string& out, bool has, std::uint8_t code) {
+void appendCode(std::string& out, bool has, int code) {
     if (!has) {
         out += "null";
         return;
     }
     char buf[4];
-    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(code));
+    const auto res = std::to_chars(buf, buf + sizeof buf,
+                                   static_cast<unsigned>(static_cast<std::uint8_t>(code)));
     out.append(buf, res.ptr);
 }
 
@@ -41,7 +42,7 @@ void appendJsonString(std::string& out, const std::string& text) {
 
 } // namespace
 
-void appendReadingJson(std::string& out, const PublishedReading& reading) {
+void appendReadingJson(std::string& out, const Reading& reading) {
     out += "{\"time\":\"";
     appendLocalTime(out, reading.time);
     out += "\",\"value\":";

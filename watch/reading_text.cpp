@@ -1,4 +1,4 @@
-#include "watch/watched_reading.h"
+#include "watch/reading_text.h"
 
 #include "core/rounding.h"
 #include "format/number_format.h"
@@ -8,10 +8,6 @@
 #include <ctime>
 
 namespace kv {
-
-WatchedReading watched(const Reading& r) {
-    return WatchedReading{r.value, r.unit, r.format, r.wallClockMs, r.overload()};
-}
 
 std::string valueText(float value, const std::string& format, const std::string& unit) {
     std::string number;
@@ -27,8 +23,8 @@ std::string valueText(float value, const std::string& format, const std::string&
     return unit.empty() ? number : number + ' ' + unit;
 }
 
-std::string readingText(const WatchedReading& reading) {
-    if (reading.overload)
+std::string readingText(const Reading& reading) {
+    if (reading.overload())
         return reading.unit.empty() ? std::string("OL") : "OL " + reading.unit;
     return valueText(reading.value, reading.format, reading.unit);
 }
