@@ -2,17 +2,14 @@
 
 #include "app/error_reporter.h"
 #include "app/limits_dialog.h"
-#include "record/recorder.h"
+#include "channel/channel_bench.h"
 #include "session/meter_poller.h"
-#include "watch/limit_command.h"
-#include "watch/statistics_text.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QSettings>
 #include <QWidget>
-#include <cstdio>
 
 namespace kv {
 
@@ -27,44 +24,33 @@ bool sameLimits(const Limits& a, const Limits& b) {
     return a.lower == b.lower && a.upper == b.upper && a.unit == b.unit;
 }
 
-void tellOnStderr(const QString& line) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                 qPrintable(line));
-    std::fflush(stderr);
-}
-
 } // namespace
 
-BenchActions::BenchActions(QWidget& host, RoundMeter& meter, const Recorder& recorder,
+BenchActions::BenchActions(QWidget& host, RoundMeter& meter, ChannelBench& bench,
                            ErrorReporter& errors)
-    : host_(host), recorder_(recorder), errors_(errors), band_(meter) {
+    : host_(host), bench_(bench), errors_(errors), band_(meter) {
     separator_ = new QAction(&host_);
     separator_->setSeparator(true);
     holdAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Hold")),
                       QKeySequence(Qt::CTRL | Qt::Key_H), true);
     connect(holdAction_, &QAction::triggered, this,
-            [this] { errors_.guard([this] { holdClick(); }); });
+            [this] { errors_.guard([this] { bench_.toggleHold(wallClockMs()); }); });
     relativeAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Relative")),
                           QKeySequence(Qt::CTRL | Qt::Key_D), true);
     connect(relativeAction_, &QAction::triggered, this,
-            [this] { errors_.guard([this] { relativeClick(); }); });
+            [this] { errors_.guard([this] { bench_.toggleRelative(); }); });
     limitsAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Limits...")),
                         QKeySequence(Qt::CTRL | Qt::Key_L), false);
     connect(limitsAction_, &QAction::triggered, this,
             [this] { errors_.guard([this] { limitsClick(); }); });
     statisticsAction_ =
         add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Show statistics")), QKeySequence(), true);
-    connect(statisticsAction_, &QAction::triggered, this, [this] {
-        emit changed();
-        emit settingsChanged();
-    });
+    connect(statisticsAction_, &QAction::triggered, this,
+            [this](bool on) { bench_.setStatisticsShown(on); });
 
-    watch_.limits().onBell = [this] { emit bell(); };
-    watch_.limits().onCrossing = [this](const LimitCrossing& crossing) {
-        if (command_)
-            command_->run(crossing);
-    };
-    connect(this, &BenchActions::bell, this, [] { QApplication::beep(); });
+    connect(&bench_, &ChannelBench::changed, this, &BenchActions::sync);
+    connect(&bench_, &ChannelBench::bell, this, [] { QApplication::beep(); });
+    sync();
 }
 
 BenchActions::~BenchActions() = default;
@@ -84,89 +70,28 @@ QList<QAction*> BenchActions::actions() const {
     return {separator_, holdAction_, relativeAction_, limitsAction_, statisticsAction_};
 }
 
-void BenchActions::feed(const Reading& measured) {
-    // Codes without a row carry no value of the meter's: nothing to hold, compare or watch.
-    if (measured.status != Reading::Status::unlisted) {
-        last_ = measured;
-        anyReading_ = true;
-        watch_.feed(measured);
-    }
-    syncChecks();
-    placeBand();
-}
-
-bool BenchActions::shaping() const {
-    return watch_.display().held || watch_.relative().active();
-}
-
-void BenchActions::releaseAll() {
-    watch_.releaseAll();
-    syncChecks();
-    placeBand();
-    emit changed();
-}
-
-void BenchActions::setLimits(const Limits& limits) {
-    watch_.limits().setLimits(limits);
-    placeBand();
-    emit changed();
-}
-
-bool BenchActions::statisticsShown() const {
-    return statisticsAction_->isChecked();
-}
-
-void BenchActions::setStatisticsShown(bool shown) {
-    statisticsAction_->setChecked(shown);
-    emit changed();
-}
-
-void BenchActions::setLimitCommand(const QString& commandLine) {
-    delete command_;
-    command_ = nullptr;
-    if (commandLine.isEmpty())
-        return;
-    command_ = new LimitCommand(commandLine, this);
-    connect(command_, &LimitCommand::failed, this, &tellOnStderr);
-    connect(command_, &LimitCommand::skipped, this, &tellOnStderr);
-}
-
-void BenchActions::holdClick() {
-    watch_.toggleHold(wallClockMs());
-    syncChecks();
-    emit changed();
-}
-
-void BenchActions::relativeClick() {
-    watch_.toggleRelative();
-    syncChecks();
-    placeBand();
-    emit changed();
-}
-
 void BenchActions::limitsClick() {
     // The limits are asked for in the unit the meter shows; limits in another unit are not
     // offered for editing there.
-    Limits current = limits();
-    if (anyReading_ && current.unit != last_.unit) {
+    Limits current = bench_.limits();
+    if (bench_.anyReading() && current.unit != bench_.lastReading().unit) {
         current = Limits{};
-        current.unit = last_.unit;
+        current.unit = bench_.lastReading().unit;
     }
     LimitsDialog dialog(current, &host_);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    setLimits(dialog.limits());
-    emit settingsChanged();
+    bench_.setLimits(dialog.limits());
 }
 
-void BenchActions::syncChecks() {
-    holdAction_->setChecked(watch_.display().held);
-    relativeAction_->setChecked(watch_.relative().active());
-}
-
-void BenchActions::placeBand() {
-    const LimitWatch& w = watch_.limits();
-    if (!w.active() || w.suspended() || watch_.relative().active()) {
+void BenchActions::sync() {
+    const BenchWatch& watch = bench_.watch();
+    holdAction_->setChecked(watch.display().held);
+    relativeAction_->setChecked(watch.relative().active());
+    statisticsAction_->setChecked(bench_.statisticsShown());
+    // The band on the meter while limits are on in the unit shown and not relative.
+    const LimitWatch& w = watch.limits();
+    if (!w.active() || w.suspended() || watch.relative().active()) {
         band_.remove();
         banded_.reset();
         return;
@@ -175,27 +100,6 @@ void BenchActions::placeBand() {
         return;
     band_.apply(w.limits().lower, w.limits().upper);
     banded_ = w.limits();
-}
-
-QString BenchActions::footerNote() const {
-    QStringList lines;
-    for (const std::string& line : watch_.footerTexts())
-        lines << QString::fromStdString(line);
-    if (statisticsShown()) {
-        const RecordStatistics statistics = recorder_.statistics();
-        lines << QString::fromStdString(anyReading_
-                                            ? statisticsText(statistics, last_.unit, last_.format)
-                                            : kv::statisticsLines(statistics, {}, {}).front());
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
-QStringList BenchActions::statisticsLines() const {
-    QStringList lines;
-    for (const std::string& line :
-         kv::statisticsLines(recorder_.statistics(), last_.unit, anyReading_ ? last_.format : ""))
-        lines << QString::fromStdString(line);
-    return lines;
 }
 
 namespace {
@@ -238,11 +142,11 @@ void BenchMemory::setLimits(const Limits& limits) {
     s.setValue(kUnitKey, QString::fromStdString(limits.unit));
 }
 
-void BenchMemory::attach(BenchActions& bench, const Limits& given) {
+void BenchMemory::attach(ChannelBench& bench, const Limits& given) {
     const BenchMemory memory;
     bench.setLimits(given.any() ? given : memory.limits());
     bench.setStatisticsShown(memory.statisticsShown());
-    QObject::connect(&bench, &BenchActions::settingsChanged, &bench, [&bench] {
+    QObject::connect(&bench, &ChannelBench::settingsChanged, &bench, [&bench] {
         BenchMemory memory;
         memory.setLimits(bench.limits());
         memory.setStatisticsShown(bench.statisticsShown());

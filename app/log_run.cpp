@@ -1,8 +1,5 @@
 #include "app/log_run.h"
 
-#include "app/footer.h"
-#include "watch/limit_command.h"
-
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
@@ -14,68 +11,53 @@ namespace {
 constexpr std::int64_t kLongestWaitMs = 3'600'000;
 } // namespace
 
-LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
-    : QObject(parent), options_(std::move(options)), title_(std::move(title)), session_(link) {
-    recorder_.setKeepRows(false);
-    session_.setRecorder(&recorder_);
-    connect(&session_, &MeterSession::reading, this, [this](const Reading& r) {
+LogRun::LogRun(Channel& channel, Options options, QString title, QObject* parent)
+    : QObject(parent), channel_(channel), options_(std::move(options)), title_(std::move(title)) {
+    channel_.record().setKeepRows(false);
+    connect(&channel_, &Channel::reading, this, [this](const Reading& r) {
         // Codes without a row give no reading to keep; the summary counts them as garbled.
-        if (r.status == Reading::Status::ok) {
-            limits_.feed(r);
+        if (r.kept())
             counted();
-        }
     });
-    connect(&session_, &MeterSession::garbledReplies, this, [this] {
-        // Told once a run, as the window's footer tells it; the summary counts them all.
-        say(title_.toStdString() + ": " +
-            tr("The meter's replies are garbled: check the cable").toStdString());
-    });
-    connect(&session_, &MeterSession::overload, this, [this] { counted(); });
-    connect(&session_, &MeterSession::pollFailed, this, &LogRun::pollError);
-    connect(&session_, &MeterSession::polled, this, [this] {
+    // Told once a run of them, as the window's footer tells it; the summary counts them all.
+    connect(&channel_.session(), &MeterSession::garbledReplies, this,
+            [this] { say(StatusNotes::garbledText()); });
+    connect(&channel_.session(), &MeterSession::pollFailed, this, &LogRun::pollError);
+    connect(&channel_.session(), &MeterSession::polled, this, [this] {
         polled_ = true;
         tellBacklog();
         if (deadlinePassed_)
             finish(0);
     });
-    connect(&session_, &MeterSession::logFailed, this, [this](const QString& reason) {
-        error_ = reason.toStdString();
-        say(title_.toStdString() + ": " + error_);
+    connect(&channel_, &Channel::logChanged, this, [this] {
+        // A log that failed to begin is start()'s to tell.
+        if (!running_ || finished_ || channel_.logging() || channel_.logFailure().isEmpty())
+            return;
+        error_ = channel_.logFailure().toStdString();
+        say(channel_.logFailure());
         finish(1);
     });
-    limits_.setLimits(options_.limits);
-    if (!options_.onLimit.isEmpty()) {
-        limitCommand_ = new LimitCommand(options_.onLimit, this);
-        limits_.onCrossing = [this](const LimitCrossing& c) { limitCommand_->run(c); };
-        auto tell = [this](const QString& line) {
-            say(title_.toStdString() + ": " + line.toStdString());
-        };
-        connect(limitCommand_, &LimitCommand::failed, this, tell);
-        connect(limitCommand_, &LimitCommand::skipped, this, tell);
-    }
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { checkDeadline(); });
 }
 
-LogRun::~LogRun() {
-    session_.setRecorder(nullptr);
-}
+LogRun::~LogRun() = default;
 
 bool LogRun::start(int portNumber) {
-    if (const auto failure = session_.open("COM" + std::to_string(portNumber))) {
-        error_ = failure->toStdString();
-        session_.close();
+    if (!channel_.openPort("COM" + std::to_string(portNumber))) {
+        error_ = channel_.notes().note(StatusNotes::Slot::openFailure).toStdString();
+        channel_.close();
         return false;
     }
-    // Without a log the readings only go where the session's other listeners take them.
-    if (!options_.logPath.empty() && !recorder_.openLog(options_.logPath)) {
-        error_ = recorder_.logError();
-        session_.close();
+    // Without a log the readings only go where the channel's other listeners take them.
+    if (!options_.logPath.isEmpty() && !channel_.startLog(options_.logPath)) {
+        error_ = channel_.logFailure().toStdString();
+        channel_.close();
         return false;
     }
-    recorder_.start(wallClockMs());
     polled_ = false;
-    session_.start();
+    running_ = true;
+    channel_.start();
     if (options_.durationMs > 0) {
         end_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.durationMs);
         checkDeadline();
@@ -88,17 +70,15 @@ void LogRun::finish(int status) {
         return;
     finished_ = true;
     deadline_.stop();
-    session_.close();
-    recorder_.stop();
-    const std::uint64_t dropped = recorder_.closeLog();
+    channel_.close();
+    Recorder& record = channel_.record();
+    record.stop();
+    const std::uint64_t dropped = record.closeLog();
     if (dropped > 0)
-        say(title_.toStdString() + ": " +
-            QCoreApplication::translate("kv::LogRun",
-                                        "%1 lines could not be written to the log: its reader "
-                                        "did not keep up")
-                .arg(dropped)
-                .toStdString());
-    say(recorder_.summary());
+        say(tr("%1 lines could not be written to the log: its reader did not keep up")
+                .arg(dropped));
+    std::fprintf(stderr, "%s\n", record.summary().c_str());
+    std::fflush(stderr);
     emit finished(status);
 }
 
@@ -114,42 +94,33 @@ void LogRun::counted() {
 void LogRun::tellBacklog() {
     // Told once as the log falls behind, once as it begins to drop lines, and once when it
     // has caught up again.
-    const LogWriter::Backlog log = recorder_.logBacklog();
+    const LogWriter::Backlog log = channel_.record().logBacklog();
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(log.behind).count();
-    auto tell = [this](const QString& line) {
-        say(title_.toStdString() + ": " + line.toStdString());
-    };
-    if (!behindTold_ && log.behind >= kLogBehindTold) {
+    if (!behindTold_ && log.behind >= StatusNotes::kLogBehindTold) {
         behindTold_ = true;
-        tell(QCoreApplication::translate("kv::LogRun",
-                                         "The log is %1 s behind: its reader does not keep up")
-                 .arg(seconds));
+        say(StatusNotes::logBehindText(seconds));
     }
     if (!droppingTold_ && log.dropped > droppedTold_) {
         droppingTold_ = true;
-        tell(QCoreApplication::translate(
-                 "kv::LogRun", "The log is %1 s behind and full: readings are dropped until its "
-                               "reader reads again")
-                 .arg(seconds));
+        say(tr("The log is %1 s behind and full: readings are dropped until its reader reads "
+               "again")
+                .arg(seconds));
     }
     if ((behindTold_ || droppingTold_) && log.lines == 0) {
         if (log.dropped > droppedTold_)
-            tell(QCoreApplication::translate("kv::LogRun",
-                                             "The log has caught up: %1 lines were dropped")
-                     .arg(log.dropped - droppedTold_));
+            say(tr("The log has caught up: %1 lines were dropped").arg(log.dropped - droppedTold_));
         else
-            tell(QCoreApplication::translate("kv::LogRun", "The log has caught up"));
+            say(tr("The log has caught up"));
         droppedTold_ = log.dropped;
         behindTold_ = droppingTold_ = false;
     }
 }
 
 void LogRun::pollError(const QString& message) {
-    const QString line = title_ + QStringLiteral(": ") + message;
-    if (line == lastPollError_)
+    if (message == lastPollError_)
         return;
-    lastPollError_ = line;
-    say(line.toStdString());
+    lastPollError_ = message;
+    say(message);
 }
 
 void LogRun::checkDeadline() {
@@ -165,8 +136,8 @@ void LogRun::checkDeadline() {
         finish(0);
 }
 
-void LogRun::say(const std::string& line) const {
-    std::fprintf(stderr, "%s\n", line.c_str());
+void LogRun::say(const QString& line) const {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title_), qPrintable(line));
     std::fflush(stderr);
 }
 

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "record/recorder.h"
-#include "serial/serial_io.h"
-#include "session/meter_session.h"
-#include "watch/limit_watch.h"
+#include "channel/channel.h"
 
 #include <QObject>
 #include <QString>
@@ -14,38 +11,33 @@
 
 namespace kv {
 
-// Records a meter without a window: a meter session on one port, every reading written to a
-// CSV log the moment it arrives, and the rules of its end: after a number of readings,
-// after a time (once the first poll is done, however short the time), or when told to. It
-// keeps the statistics for its summary line but not the rows, so its memory stays the same
-// however long it runs. It shows nothing and needs no display, only an event loop.
-class LimitCommand;
-
+// Records a channel's meter without a window: every reading written to a CSV log the moment
+// it arrives, and the rules of its end: after a number of readings, after a time (once the
+// first poll is done, however short the time), or when told to. The channel keeps the
+// statistics for its summary line but not the rows, so its memory stays the same however
+// long it runs. It shows nothing and needs no display, only an event loop; what it has to
+// say goes to stderr.
 class LogRun : public QObject {
     Q_OBJECT
 public:
     struct Options {
-        std::string logPath;         // "-": standard output; empty: no log
+        QString logPath;             // "-": standard output; empty: no log
         int readings = 0;            // readings and overloads before the end; 0: no limit
         std::int64_t durationMs = 0; // from the start of polling; 0: no limit
-        Limits limits;               // watched on every reading; none: not watched
-        QString onLimit;             // run on every crossing of them (see LimitCommand)
     };
 
-    // The link must outlive the run. `title` leads every message on stderr.
-    LogRun(SerialIo& link, Options options, QString title, QObject* parent = nullptr);
+    // The channel must outlive the run. `title` leads every message on stderr.
+    LogRun(Channel& channel, Options options, QString title, QObject* parent = nullptr);
     ~LogRun() override;
 
-    // Opens the port "COM<portNumber>" of the link, then the log (so a port that cannot be
-    // opened leaves no file behind), and polls. False, with the reason in error(), when
-    // either fails; nothing is polled then.
+    // Opens the port "COM<portNumber>" of the channel's link, then the log (so a port that
+    // cannot be opened leaves no file behind), and polls. False, with the reason in error(),
+    // when either fails; nothing is polled then.
     bool start(int portNumber);
     // Ends the run once: no further poll, the log closed, the summary line on stderr, then
     // finished(status).
     void finish(int status);
 
-    const Recorder& recorder() const { return recorder_; }
-    MeterSession& session() { return session_; }
     const std::string& error() const { return error_; }
 
 signals:
@@ -57,12 +49,11 @@ private:
     void pollError(const QString& message);
     void tellBacklog();
     void checkDeadline();
-    void say(const std::string& line) const;
+    void say(const QString& line) const;
 
+    Channel& channel_;
     Options options_;
     QString title_;
-    MeterSession session_;
-    Recorder recorder_;
     int readings_ = 0;
     QTimer deadline_;
     std::chrono::steady_clock::time_point end_{};
@@ -73,9 +64,8 @@ private:
     bool behindTold_ = false;
     bool droppingTold_ = false;
     std::uint64_t droppedTold_ = 0;
+    bool running_ = false; // between a start() that succeeded and finish()
     bool finished_ = false;
-    LimitWatch limits_;
-    LimitCommand* limitCommand_ = nullptr;
 };
 
 } // namespace kv

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
+#include <QShortcut>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
@@ -55,6 +57,69 @@ void setSignal(SignalSettings& s, const char* format, float from, float to) {
 
 } // namespace
 
+MainFormControls createMainForm(QWidget& window) {
+    using namespace mainform;
+    MainFormControls c;
+    // Creation order is stacking order: later controls lie above earlier ones.
+    c.analog = new Meter180(&window);
+    applyForm(*c.analog, kAnalog);
+    applyMeterSettings(*c.analog);
+    // The needle flashes while a reading lies beyond its scale, or the meter shows OL.
+    c.analog->setOptions(c.analog->options().with(RoundMeterOption::opOverflow));
+    c.analog->loaded();
+
+    c.label1 = new QLabel(&window);
+    applyForm(*c.label1, kLabel1);
+
+    c.anz = new ValueIndicator(&window);
+    applyForm(*c.anz, kAnz);
+    applyIndicatorSettings(*c.anz);
+    c.anz->loaded();
+
+    c.label2 = new QLabel(&window);
+    applyForm(*c.label2, kLabel2);
+
+    c.balken = new LevelBar(&window);
+    applyForm(*c.balken, kBalken);
+    applyBarSettings(*c.balken);
+
+    c.chart1 = new TrendChart(&window);
+    applyForm(*c.chart1, kChart1);
+    applyChartSettings(*c.chart1);
+    c.series1 = std::make_unique<LineSeries>();
+    applySeriesSettings(*c.series1);
+    c.chart1->addSeries(c.series1.get());
+
+    c.comSel = new QComboBox(&window);
+    c.comSel->setEditable(true);
+    c.comSel->setInsertPolicy(QComboBox::NoInsert);
+    applyForm(*c.comSel, kComSel);
+
+    c.open = new QPushButton(&window);
+    applyForm(*c.open, kOpen);
+    c.button2 = new QPushButton(&window);
+    applyForm(*c.button2, kButton2);
+    c.button1 = new QPushButton(&window);
+    applyForm(*c.button1, kButton1);
+
+    applyTabOrder({{&kComSel, c.comSel},
+                   {&kOpen, c.open},
+                   {&kButton2, c.button2},
+                   {&kChart1, c.chart1},
+                   {&kButton1, c.button1}});
+
+    // The tab order puts Exit where Stop is expected, so the commands have keys of their own
+    // that need no new caption; window-wide, so that they also work from the port box.
+    const std::pair<QKeySequence, QPushButton*> keys[] = {
+        {QKeySequence(Qt::Key_F5), c.open},
+        {QKeySequence(Qt::Key_Escape), c.button1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), c.button2}};
+    for (const auto& [key, button] : keys)
+        QObject::connect(new QShortcut(key, &window), &QShortcut::activated, button,
+                         &QPushButton::click);
+    return c;
+}
+
 QPalette lightSystemPalette() {
     const QColor face(0xEF, 0xEF, 0xEF);
     const QColor shadow(0x9F, 0x9F, 0x9F);
@@ -79,6 +144,8 @@ void applyWindowForm(QWidget& window) {
 }
 
 void applyForm(QWidget& control, const ControlForm& form) {
+    if (form.name)
+        control.setObjectName(QString::fromUtf8(form.name));
     control.setGeometry(form.left, form.top, form.width, form.height);
     if (form.font.name)
         control.setFont(toQFont(fontSpec(form.font)));

@@ -4,8 +4,12 @@
 
 #include <QPalette>
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
+class QComboBox;
+class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace kv {
@@ -41,6 +45,8 @@ struct ControlForm {
     FormFont font;
     // Position in the tab order; -1 for none.
     int tabOrder = -1;
+    // The control's name in the form, its object name; none when null.
+    const char* name = nullptr;
 };
 
 namespace mainform {
@@ -54,28 +60,40 @@ inline constexpr FormFont kFont{"MS Sans Serif", 11};
 // width, height, caption or text, own font and tab position. The indicator reaches 48 pixels
 // past the right edge of the client area, so only its left part shows. The tab positions
 // skip those of the hidden reply-frame boxes, which here are plain data.
-inline constexpr ControlForm kAnalog{8, 80, 456, 248, nullptr, {}, -1};
-inline constexpr ControlForm kLabel1{16, 6, 50, 14, "COMPORT", {"Arial", 11}, -1};
-inline constexpr ControlForm kAnz{225, 1, 294, 75, nullptr, {}, -1};
-inline constexpr ControlForm kLabel2{8, 618, 132, 14, "KV27500 meter display", {"Arial", 11}, -1};
-inline constexpr ControlForm kBalken{8, 326, 456, 17, nullptr, {}, -1};
-inline constexpr ControlForm kChart1{8, 344, 456, 263, nullptr, {}, 15};
-inline constexpr ControlForm kComSel{13, 22, 57, 21, "1", {}, 0};
-inline constexpr ControlForm kOpen{77, 6, 75, 25, "Start", {}, 1};
-inline constexpr ControlForm kButton2{372, 612, 92, 25, "Exit", {}, 14};
-inline constexpr ControlForm kButton1{77, 36, 75, 25, "Stop", {}, 16};
+inline constexpr ControlForm kAnalog{8, 80, 456, 248, nullptr, {}, -1, "analog"};
+inline constexpr ControlForm kLabel1{16, 6, 50, 14, "COMPORT", {"Arial", 11}, -1, "Label1"};
+inline constexpr ControlForm kAnz{225, 1, 294, 75, nullptr, {}, -1, "anz"};
+inline constexpr ControlForm kLabel2{8,  618,     132, 14, "KV27500 meter display", {"Arial", 11},
+                                     -1, "Label2"};
+inline constexpr ControlForm kBalken{8, 326, 456, 17, nullptr, {}, -1, "balken"};
+inline constexpr ControlForm kChart1{8, 344, 456, 263, nullptr, {}, 15, "Chart1"};
+inline constexpr ControlForm kComSel{13, 22, 57, 21, "1", {}, 0, "ComSel"};
+inline constexpr ControlForm kOpen{77, 6, 75, 25, "Start", {}, 1, "Open"};
+inline constexpr ControlForm kButton2{372, 612, 92, 25, "Exit", {}, 14, "Button2"};
+inline constexpr ControlForm kButton1{77, 36, 75, 25, "Stop", {}, 16, "Button1"};
 
 inline constexpr int kTimer1Interval = 1; // milliseconds; the timer is stored stopped
 
-// The hidden labels, kept as plain data: the value text's first content (Label7) and the
-// captions of the first four reply-frame slots (Label8 to Label11).
-inline constexpr const char* kLabel7Text = "Label7";
-inline constexpr const char* kLabel8Text = "Echo";
-inline constexpr const char* kLabel9Text = "Bereichsanzeige";
-inline constexpr const char* kLabel10Text = "Skalierung";
-inline constexpr const char* kLabel11Text = "n.b.";
-
 } // namespace mainform
+
+// The controls of the main window, made in the form's creation order (later ones lie above
+// earlier ones), placed, named and set as stored, with the keys of Start (F5), Stop (Esc)
+// and Exit (Ctrl+Q). The window owns the widgets as their parent; the series is the chart's
+// line, which the chart shows but does not own.
+struct MainFormControls {
+    Meter180* analog = nullptr;
+    QLabel* label1 = nullptr;
+    ValueIndicator* anz = nullptr;
+    QLabel* label2 = nullptr;
+    LevelBar* balken = nullptr;
+    TrendChart* chart1 = nullptr;
+    std::unique_ptr<LineSeries> series1;
+    QComboBox* comSel = nullptr;
+    QPushButton* open = nullptr;
+    QPushButton* button2 = nullptr;
+    QPushButton* button1 = nullptr;
+};
+MainFormControls createMainForm(QWidget& window);
 
 // The colours of a default light desktop, which the form and its controls were designed
 // with. The window resolves its displays' system colours through it and takes its text

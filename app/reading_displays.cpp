@@ -1,10 +1,13 @@
 #include "app/reading_displays.h"
 
+#include "channel/status_notes.h"
 #include "chart/chart_series.h"
 #include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
+
+#include <QCoreApplication>
 
 namespace kv {
 
@@ -32,8 +35,21 @@ std::string oneSection(const std::string& format, float& value) {
 } // namespace
 
 ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken,
-                                 LineSeries& series)
-    : anz_(anz), analog_(analog), balken_(balken), series_(series) {}
+                                 LineSeries& series, StatusNotes& notes)
+    : anz_(anz), analog_(analog), balken_(balken), series_(series), notes_(notes) {}
+
+void ReadingDisplays::note() {
+    notes_.set(StatusNotes::Slot::overload,
+               overload_ ? QCoreApplication::translate("kv::ReadingDisplays",
+                                                       "Overload: the meter shows OL")
+                         : QString());
+    notes_.set(StatusNotes::Slot::beyondFullScale,
+               beyondFullScale_
+                   ? QCoreApplication::translate("kv::ReadingDisplays",
+                                                 "Beyond the needle's full scale of %1")
+                         .arg(QString::fromStdString(formatNumber("0.###", fullScale())))
+                   : QString());
+}
 
 Displays ReadingDisplays::displays(std::int64_t timeMs) const {
     return Displays{anz_, analog_, balken_, series_, timeMs};
@@ -52,6 +68,7 @@ void ReadingDisplays::show(const Reading& reading) {
     else
         updateDisplays(displays(reading.time));
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
+    note();
 }
 
 void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
@@ -84,6 +101,7 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     const float from = meterSignal.valueFrom();
     analog_.setValue(overload_ ? from + 2.0f * (meterSignal.valueTo() - from) : shown.needle);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
+    note();
 }
 
 void ReadingDisplays::showHeld(const Reading& reading) {
@@ -102,6 +120,7 @@ void ReadingDisplays::showHeld(const Reading& reading) {
         for (int i = 0; i < 2; ++i)
             updateDisplays(d);
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
+    note();
 }
 
 void ReadingDisplays::showSilence(std::int64_t sinceMs) {
@@ -131,6 +150,7 @@ void ReadingDisplays::reset() {
     anz_.setOverload(false);
     anz_.setPlusSign(false);
     resetDisplays(displays());
+    note();
 }
 
 float ReadingDisplays::fullScale() const {

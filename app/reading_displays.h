@@ -12,16 +12,19 @@ namespace kv {
 class LevelBar;
 class LineSeries;
 class Meter180;
+class StatusNotes;
 class ValueIndicator;
 
 // The four displays of the reading, fed by a Reading: the indicator holds and shows it, the
 // meter follows it with a full scale by decade, the bar repeats the meter's deflection and
 // the series collects it. An overload shows OL, the needle pinned and flashing, a full bar
-// and a break in the line; a silence greys the digits and breaks the line once. The controls
-// must outlive it.
+// and a break in the line; a silence greys the digits and breaks the line once. An overload
+// on the digits and a reading beyond the needle's full scale are noted in `notes`. The
+// controls and the notes must outlive it.
 class ReadingDisplays {
 public:
-    ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken, LineSeries& series);
+    ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken, LineSeries& series,
+                    StatusNotes& notes);
 
     // A reading, an overload or a reading of codes without a row: what the displays show of
     // it. Ends a silence.
@@ -49,11 +52,14 @@ public:
 
 private:
     Displays displays(std::int64_t timeMs = ChartSeries::kNoTime) const;
+    // The notes of what the displays now show: an overload, a reading beyond full scale.
+    void note();
 
     ValueIndicator& anz_;
     Meter180& analog_;
     LevelBar& balken_;
     LineSeries& series_;
+    StatusNotes& notes_;
     bool overload_ = false;
     bool beyondFullScale_ = false;
     bool silent_ = false;

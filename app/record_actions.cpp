@@ -1,6 +1,7 @@
 #include "app/record_actions.h"
 
 #include "app/error_reporter.h"
+#include "channel/channel.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -47,9 +48,9 @@ QString suggestedName(const char* suffix) {
 
 } // namespace
 
-RecordActions::RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& errors,
+RecordActions::RecordActions(QWidget& host, Channel& channel, ErrorReporter& errors,
                              std::function<QString()> readingText, std::function<QImage()> picture)
-    : host_(host), recorder_(recorder), errors_(errors), readingText_(std::move(readingText)),
+    : host_(host), channel_(channel), errors_(errors), readingText_(std::move(readingText)),
       picture_(std::move(picture)) {
     askFile = [this](const FileQuestion& q) { return askForFile(q); };
     recordAction_ =
@@ -62,6 +63,14 @@ RecordActions::RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& e
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &RecordActions::savePictureClick);
     copyAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Copy reading")),
                       QKeySequence(Qt::CTRL | Qt::Key_C), &RecordActions::copyReadingClick);
+    connect(&channel_, &Channel::logChanged, this, &RecordActions::syncRecordAction);
+    syncRecordAction();
+    connect(this, &RecordActions::savingChanged, &channel_.recording(),
+            &RecordingSource::setPaused);
+}
+
+void RecordActions::syncRecordAction() {
+    recordAction_->setText(channel_.logging() ? stopRecordingText() : recordText());
 }
 
 RecordActions::~RecordActions() {
@@ -138,7 +147,7 @@ QString RecordActions::statisticsText() const {
     if (statisticsLines)
         return statisticsLines().join(QLatin1Char('\n'));
     // One line per unit.
-    return QString::fromStdString(recorder_.summary())
+    return QString::fromStdString(channel_.record().summary())
         .replace(QStringLiteral("; "), QStringLiteral("\n"));
 }
 
@@ -160,48 +169,16 @@ QString RecordActions::chooseFile(const QString& caption, const char* suffix, co
     return path;
 }
 
-bool RecordActions::startRecording(const QString& path) {
-    const bool ok = recorder_.openLog(QFile::encodeName(path).toStdString());
-    recordedReadings_ = 0;
-    logFailure_ = ok ? QString() : QString::fromStdString(recorder_.logError());
-    recordingName_ = !ok ? QString()
-                     : path == QLatin1String("-")
-                         ? text(QT_TRANSLATE_NOOP("kv::MainWindow", "standard output"))
-                         : QFileInfo(path).fileName();
-    recordAction_->setText(ok ? stopRecordingText() : recordText());
-    emit changed();
-    return ok;
-}
-
-void RecordActions::stopRecording() {
-    recorder_.closeLog();
-    recordingName_.clear();
-    recordAction_->setText(recordText());
-    emit changed();
-}
-
-void RecordActions::logFailed(const QString& reason) {
-    logFailure_ = reason;
-    recordingName_.clear();
-    recordAction_->setText(recordText());
-    emit changed();
-}
-
-void RecordActions::readingKept() {
-    if (recorder_.running() && recorder_.logging())
-        ++recordedReadings_;
-}
-
 void RecordActions::recordClick() {
-    if (recorder_.logging()) {
-        stopRecording();
+    if (channel_.logging()) {
+        channel_.stopLog();
         return;
     }
     // The file is appended to, so there is nothing to confirm.
     const QString path = chooseFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Record to file")),
                                     "csv", csvFilter(), false);
     if (!path.isEmpty())
-        startRecording(path);
+        channel_.startLog(path);
 }
 
 void RecordActions::saveReadingsClick() {
@@ -211,20 +188,21 @@ void RecordActions::saveReadingsClick() {
         return;
     finishSaving();
     const std::string file = QFile::encodeName(path).toStdString();
-    if (recorder_.running()) {
+    const Recorder& record = channel_.record();
+    if (record.running()) {
         // The record grows while it is written: what it holds now is copied, which takes a
         // pass over its memory instead of the seconds a month of lines takes, and written
         // in the background like a record that does not change.
         auto copy = std::make_shared<Recording>();
-        recorder_.copyTo(*copy);
+        record.copyTo(*copy);
         saveThread_ = QThread::create([this, file, copy] {
             Recorder snapshot;
             snapshot.adopt(*copy);
             saveOk_ = snapshot.exportCsv(file, saveError_);
         });
     } else {
-        saveThread_ =
-            QThread::create([this, file] { saveOk_ = recorder_.exportCsv(file, saveError_); });
+        saveThread_ = QThread::create(
+            [this, file, &record] { saveOk_ = record.exportCsv(file, saveError_); });
     }
     // Queued to this thread: the worker has ended by the time it runs.
     connect(saveThread_, &QThread::finished, this, &RecordActions::saveFinished,

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "record/recorder.h"
-
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -20,12 +18,12 @@ class QWidget;
 
 namespace kv {
 
+class Channel;
 class ErrorReporter;
 
-// The commands of the record in a window: record to a file, save the readings, save a
-// picture and copy the reading, each with its key, and a context menu on the controls given
-// to it that shows them below the session's statistics. What the footer says of the
-// recording comes from here too.
+// The commands of a channel's record in a window: record to a file, save the readings, save
+// a picture and copy the reading, each with its key, and a context menu on the controls given
+// to it that shows them below the session's statistics.
 class RecordActions : public QObject {
     Q_OBJECT
 public:
@@ -41,7 +39,7 @@ public:
     // The keys work in `host`, whose dialogs they are; all references must outlive the
     // actions. `readingText` gives the reading as shown ("01,234 V-DC"), `picture` the
     // window's picture.
-    RecordActions(QWidget& host, Recorder& recorder, ErrorReporter& errors,
+    RecordActions(QWidget& host, Channel& channel, ErrorReporter& errors,
                   std::function<QString()> readingText, std::function<QImage()> picture);
     // Waits for a save under way.
     ~RecordActions() override;
@@ -54,22 +52,6 @@ public:
     void addToMenu(QAction* action) { otherActions_.push_back(action); }
     // Further entries for the menu, shown below the record's own after a separator.
     void addMenuActions(const QList<QAction*>& actions) { moreActions_ << actions; }
-
-    // Appends every reading from now on to the CSV file at `path` ("-": standard output), as
-    // "Record to file..." does with the file chosen. False when the file cannot be opened:
-    // logFailure() says why.
-    bool startRecording(const QString& path);
-    void stopRecording();
-    // The log could not be written on: the recording ends with the reason.
-    void logFailed(const QString& reason);
-    // A reading or an overload went into the record (and its log, while recording).
-    void readingKept();
-
-    bool recording() const { return recorder_.logging(); }
-    const QString& recordingName() const { return recordingName_; }
-    std::int64_t recordedReadings() const { return recordedReadings_; }
-    // Why the last recording failed to begin or to go on; empty once the next one begins.
-    const QString& logFailure() const { return logFailure_; }
 
     // The menu's and the tooltip's statistics, one line each; unset: the record's summary.
     std::function<QStringList()> statisticsLines;
@@ -88,8 +70,6 @@ public:
     std::function<QString(const FileQuestion& question)> askFile;
 
 signals:
-    // What the footer shows of the recording has changed.
-    void changed();
     // A save in the background began (true) or ended (false).
     void savingChanged(bool saving);
 
@@ -110,8 +90,10 @@ private:
     void copyReadingClick();
     void saveFinished();
 
+    void syncRecordAction();
+
     QWidget& host_;
-    Recorder& recorder_;
+    Channel& channel_;
     ErrorReporter& errors_;
     std::function<QString()> readingText_;
     std::function<QImage()> picture_;
@@ -123,9 +105,6 @@ private:
     QComboBox* portBox_ = nullptr;
     QList<QAction*> moreActions_;
 
-    QString recordingName_;             // the log's file name, while recording
-    std::int64_t recordedReadings_ = 0; // readings and overloads written to it
-    QString logFailure_;
     QString lastFolder_; // where the last file was chosen
     std::vector<QAction*> otherActions_;
     QThread* saveThread_ = nullptr;

@@ -1,6 +1,7 @@
 #include "app/snapshot.h"
 
 #include "app/main_form.h"
+#include "channel/channel.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -9,10 +10,10 @@
 
 namespace kv {
 
-SnapshotRun::SnapshotRun(MainWindow& window, QString file, int readings, int timeoutMs,
-                         QObject* parent)
-    : QObject(parent), window_(window), file_(std::move(file)), wanted_(readings),
-      timeoutMs_(timeoutMs), base_(window.readings()) {
+SnapshotRun::SnapshotRun(MainWindow& window, Channel& channel, QString file, int readings,
+                         int timeoutMs, QObject* parent)
+    : QObject(parent), window_(window), channel_(channel), file_(std::move(file)),
+      wanted_(readings), timeoutMs_(timeoutMs), base_(window.readings()) {
     connect(&window_, &MainWindow::readingShown, this, &SnapshotRun::readingShown);
     timeout_.setSingleShot(true);
     connect(&timeout_, &QTimer::timeout, this, [this] {
@@ -23,7 +24,7 @@ SnapshotRun::SnapshotRun(MainWindow& window, QString file, int readings, int tim
                             .arg(timeoutMs_ / 1000.0);
         // The window's reason, on a line of its own: the port that would not open, or the
         // meter's silence.
-        const QString why = window_.whyNoReadings();
+        const QString why = channel_.notes().whyNoReadings();
         if (!why.isEmpty())
             error += QLatin1Char('\n') + why;
         finish(1, error);
@@ -37,7 +38,7 @@ void SnapshotRun::readingShown(int count) {
     if (count - base_ < wanted_)
         return;
     // Hold the picture still: no further polls, nothing reset.
-    window_.session().poller().stop();
+    channel_.session().poller().stop();
     timeout_.stop();
     // Queued, so the paints the last reading asked for run before the picture is taken.
     QMetaObject::invokeMethod(

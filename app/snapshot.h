@@ -8,13 +8,16 @@
 
 namespace kv {
 
+class Channel;
+
 // Saves a picture of the window once it has shown a number of readings, then finishes:
 // with 0 when the picture was written, with 1 when it could not be written or the readings
 // did not come in time (the reason goes to stderr).
 class SnapshotRun : public QObject {
     Q_OBJECT
 public:
-    SnapshotRun(MainWindow& window, QString file, int readings, int timeoutMs,
+    // The window shows the channel.
+    SnapshotRun(MainWindow& window, Channel& channel, QString file, int readings, int timeoutMs,
                 QObject* parent = nullptr);
 
     bool isFinished() const { return finished_; }
@@ -36,6 +39,7 @@ private:
     void finish(int status, const QString& error);
 
     MainWindow& window_;
+    Channel& channel_;
     QString file_;
     int wanted_;
     int timeoutMs_;

@@ -3,6 +3,7 @@
 // The main of a benchmark program that needs a Qt application object: App is
 // QCoreApplication, or QApplication for one that draws (then on the offscreen platform
 // unless QT_QPA_PLATFORM names another).
+#include <QByteArray>
 #include <QtGlobal>
 #include <benchmark/benchmark.h>
 

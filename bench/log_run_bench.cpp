@@ -22,19 +22,21 @@ void BM_LogRunMillionReadings(benchmark::State& state) {
         });
         kv::LogRun::Options options;
         options.logPath = "/dev/null";
-        kv::LogRun run(meter, options, QStringLiteral("log_run_bench"));
-        run.session().poller().setWaitMs(0);
+        kv::Channel channel(meter);
+        kv::LogRun run(channel, options, QStringLiteral("log_run_bench"));
+        kv::MeterPoller& poller = channel.session().poller();
+        poller.setWaitMs(0);
         if (!run.start(1)) {
             state.SkipWithError(run.error().c_str());
             return;
         }
-        run.session().poller().stop(); // the polls are driven here, back to back
+        poller.stop(); // the polls are driven here, back to back
         // The first thousand settle what a run allocates once (the unit, the line buffer).
         for (int i = 0; i < 1000; ++i)
-            run.session().poller().pollOnce();
+            poller.pollOnce();
         const auto before = static_cast<double>(kv::bench::heapInUse());
         for (long i = 1000; i < readings; ++i) {
-            run.session().poller().pollOnce();
+            poller.pollOnce();
             meter.sent.clear(); // the meter's own record of requests is not the logger's
             meter.calls.clear();
         }
@@ -42,7 +44,7 @@ void BM_LogRunMillionReadings(benchmark::State& state) {
         state.counters["heap before"] = before;
         state.counters["heap after"] = after;
         state.counters["heap growth"] = after - before;
-        state.counters["readings"] = static_cast<double>(run.recorder().statistics().readings);
+        state.counters["readings"] = static_cast<double>(channel.record().statistics().readings);
         run.finish(0);
     }
 }

@@ -4,9 +4,10 @@
 // JSON, the reading and the retained last reading); the same call while the broker is
 // out of reach, when the reading only waits; and the heap bytes a waiting reading takes.
 // And the poll tick of a meter session with its readings published through the program's
-// SessionPublisher, beside the same tick publishing nothing.
-#include "app/session_publisher.h"
+// channel, beside the same tick publishing nothing.
 #include "bench/bench_main.h"
+#include "channel/channel.h"
+#include "channel/channel_publisher.h"
 #include "meter/meter_protocol.h"
 #include "publish/mqtt_publisher.h"
 #include "session/meter_session.h"
@@ -127,7 +128,7 @@ BENCHMARK(BM_QueueBytesPerWaitingReading)
 
 // One poll tick of a meter session on the in-memory meter (the reply already waiting, the
 // reply wait 0): the request, the drain, the decoding and the reading told, and what its
-// listeners do with it; with `publishing` a SessionPublisher hands each reading to a broker.
+// listeners do with it; with `publishing` the channel's publisher hands each reading to a broker.
 // Only the tick is timed; between ticks the broker acknowledges, as at the meter's pace.
 void runSessionTicks(benchmark::State& state, bool publishing) {
     std::unique_ptr<kv::test::Broker> broker;
@@ -135,24 +136,26 @@ void runSessionTicks(benchmark::State& state, bool publishing) {
         step = (step + 37) % 9000;
         return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
     });
-    kv::MeterSession session(meter);
+    kv::Channel channel(meter);
+    kv::MeterSession& session = channel.session();
     session.poller().setWaitMs(0);
-    if (session.open("COM1")) {
+    if (!channel.openPort("COM1")) {
         state.SkipWithError("the in-memory meter did not open");
         return;
     }
-    std::unique_ptr<kv::SessionPublisher> publisher;
+    const kv::ChannelPublisher* publisher = nullptr;
     if (publishing) {
         broker = std::make_unique<kv::test::Broker>();
         if (!broker->running()) {
             state.SkipWithError("no /usr/sbin/mosquitto");
             return;
         }
-        publisher = std::make_unique<kv::SessionPublisher>(session, options(broker->port()));
+        channel.publishTo(options(broker->port()));
+        publisher = channel.publisher();
     }
     std::int64_t readings = 0;
-    QObject::connect(&session, &kv::MeterSession::reading, [&readings] { ++readings; });
-    session.start();
+    QObject::connect(&channel, &kv::Channel::reading, [&readings] { ++readings; });
+    channel.start();
     session.poller().stop(); // the ticks are driven here
     if (publisher && !waitIdle(publisher->publisher())) {
         state.SkipWithError("the broker did not answer");

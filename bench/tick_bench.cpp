@@ -8,7 +8,9 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "bench/bench_main.h"
+#include "channel/channel.h"
 #include "chart/chart_series.h"
+#include "chart/trend_chart.h"
 #include "format/number_format.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
@@ -43,27 +45,30 @@ kv::MemoryMeter::ReplySource walkingReadings() {
 void runPollTicks(benchmark::State& state, int points, const QString& logPath) {
     kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
-    kv::MainWindow window(meter, {}, errors);
-    window.session().poller().setWaitMs(0);
-    if (!logPath.isEmpty() && !window.recordActions().startRecording(logPath)) {
-        state.SkipWithError(window.recorder().logError().c_str());
+    kv::Channel channel(meter);
+    kv::MainWindow window(channel, {}, {}, errors);
+    kv::MeterPoller& poller = channel.session().poller();
+    poller.setWaitMs(0);
+    if (!logPath.isEmpty() && !channel.startLog(logPath)) {
+        state.SkipWithError(channel.record().logError().c_str());
         return;
     }
     window.show();
     window.openClick();
-    window.session().poller().stop(); // ticks are driven here
-    kv::LineSeries& series = window.series1();
+    poller.stop(); // ticks are driven here
+    auto& series = static_cast<kv::LineSeries&>(
+        *window.findChild<kv::TrendChart*>(QStringLiteral("Chart1"))->seriesList().front());
     for (int i = 0; i < points; ++i)
         series.appendPoint(1.0 + (i % 9000) / 1000.0, std::string(), kv::clBlack);
     // The first tick sets unit and full scale and paints everything once.
-    window.timer1Timer();
+    poller.pollOnce();
     QApplication::processEvents();
 
     // Counts the ticks after which the chart's drawing pass has drawn the new point (the
     // pass may run inside the tick, when the needle's immediate repaint flushes the window).
     int chartPasses = 0;
     for (auto _ : state) {
-        window.timer1Timer();
+        poller.pollOnce();
         QApplication::processEvents();
         chartPasses += series.lastVisible() == series.pointCount() - 1 ? 1 : 0;
     }
@@ -71,8 +76,8 @@ void runPollTicks(benchmark::State& state, int points, const QString& logPath) {
         benchmark::Counter(chartPasses, benchmark::Counter::kAvgIterations);
     state.counters["points"] = series.pointCount();
     state.counters["readings"] = window.readings();
-    if (!logPath.isEmpty() && !window.recorder().logging())
-        state.SkipWithError(window.recorder().logError().c_str());
+    if (!logPath.isEmpty() && !channel.record().logging())
+        state.SkipWithError(channel.record().logError().c_str());
 }
 
 void BM_PollTick(benchmark::State& state) {
@@ -119,7 +124,8 @@ double percentile(std::vector<double> v, double p) {
 void BM_PostedEventDelay(benchmark::State& state) {
     kv::MemoryMeter meter(walkingReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
-    kv::MainWindow window(meter, {}, errors);
+    kv::Channel channel(meter);
+    kv::MainWindow window(channel, {}, {}, errors);
     window.show();
     window.openClick();
     QElapsedTimer settle;

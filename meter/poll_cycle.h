@@ -32,9 +32,9 @@ enum class PollResult {
 // runs both with the wait between them on the calling thread, for tools and tests that want
 // a whole poll in one call.
 //
-// openResult, requestValue, the reply frame, label7 (the value text) and the current reading
-// are plain members so that their owner may show, reset or hand them around; they survive
-// Stop and Start.
+// openResult, requestValue, the reply frame, label7 (the value text), the slots' captions
+// label8..label11 and the current reading are plain members so that their owner may show,
+// reset or hand them around; they survive Stop and Start.
 class PollCycle {
 public:
     using Sleep = std::function<void(int milliseconds)>;
@@ -63,7 +63,13 @@ public:
     int openResult = 0;
     int requestValue = 0;
     ReplyFrame frame;
-    std::string label7; // the decoder's work text: the value text of the last frame
+    // The decoder's work text: the value text of the last frame (the form's text before).
+    std::string label7 = "Label7";
+    // The form's captions of the first four slots of the frame; nothing changes them.
+    std::string label8 = "Echo";
+    std::string label9 = "Bereichsanzeige";
+    std::string label10 = "Skalierung";
+    std::string label11 = "n.b.";
     // The reading as the last frame left it; its times are for the caller to set.
     Reading reading;
 

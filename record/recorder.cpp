@@ -59,6 +59,39 @@ bool Recorder::addGap() {
     return true;
 }
 
+std::optional<Reading> Recorder::keep(const Reading& reading) {
+    if (!reading.kept()) {
+        addGarbled();
+        return std::nullopt;
+    }
+    const auto function = static_cast<std::uint8_t>(reading.function);
+    const auto range = static_cast<std::uint8_t>(reading.range);
+    const bool added = reading.overload()
+                           ? addOverload(reading.time, reading.unit, function, range)
+                           : addReading(reading.time, reading.value, reading.unit, function, range);
+    if (!added)
+        return std::nullopt;
+    Reading kept = reading;
+    if (!std::isfinite(kept.value) && kept.status == Reading::Status::ok)
+        kept.status = Reading::Status::overload;
+    kept.hasCodes = true;
+    return kept;
+}
+
+std::optional<Reading> Recorder::keepGap() {
+    if (!addGap())
+        return std::nullopt;
+    const RowContext& context = rows_.context(lastContext_);
+    Reading gap;
+    gap.status = Reading::Status::gap;
+    gap.time = quietSince_;
+    gap.unit = context.unit;
+    gap.function = context.function;
+    gap.range = context.range;
+    gap.hasCodes = context.hasCodes;
+    return gap;
+}
+
 void Recorder::adopt(Recording& recording) {
     running_ = false;
     rows_.clear();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,13 @@ public:
     // Counts a reply that gave no reading to keep (a garbled one, or one whose codes have no
     // row); it adds no row. False outside a session.
     bool addGarbled();
+    // A reading of the meter into the running session, as one of the above takes it: a
+    // reading, an overload, or one whose codes have no row (counted as garbled). What the
+    // record kept, with the status it was kept with; nothing outside a session and for a
+    // reading that is not kept.
+    std::optional<Reading> keep(const Reading& reading);
+    // addGap(), and the gap row as a reading when it added one.
+    std::optional<Reading> keepGap();
 
     // Makes the record that of a recording read from a file: a stopped session that began at
     // its start, with its rows and statistics, which `recording` gives up.

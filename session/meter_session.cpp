@@ -1,6 +1,5 @@
 #include "session/meter_session.h"
 
-#include "record/recorder.h"
 #include "serial/mode_text.h"
 
 #include <QCoreApplication>
@@ -26,9 +25,7 @@ MeterSession::MeterSession(SerialIo& link, QObject* parent)
     connect(&poller_, &MeterPoller::failed, this, &MeterSession::pollFailed);
 }
 
-MeterSession::~MeterSession() {
-    setRecorder(nullptr);
-}
+MeterSession::~MeterSession() = default;
 
 std::optional<QString> MeterSession::open(const std::string& portName) {
     const int result = link_.openPort(meterModeText(portName));
@@ -73,20 +70,7 @@ void MeterSession::close() {
     link_.closePort();
 }
 
-void MeterSession::setRecorder(Recorder* recorder) {
-    if (recorder_)
-        recorder_->onLogError = nullptr;
-    recorder_ = recorder;
-    if (recorder_)
-        recorder_->onLogError = [this](const std::string& reason) {
-            emit logFailed(QString::fromStdString(reason));
-        };
-}
-
 void MeterSession::pollDone(PollResult result) {
-    // A log written off this thread tells its failure here, with or without a new row.
-    if (recorder_)
-        recorder_->checkLog();
     if (result == PollResult::NoReply) {
         if (!quiet_) {
             quiet_ = true;
@@ -97,9 +81,6 @@ void MeterSession::pollDone(PollResult result) {
         if (!silenceReported_ && quietFor >= std::chrono::milliseconds(kSilenceMs)) {
             silenceReported_ = true;
             silenceTold_ = true;
-            // The record dates its gap row to the last reading, where the silence began.
-            if (recorder_)
-                recorder_->addGap();
             emit silenceBegan(quietSinceMs_);
         }
     } else if (result != PollResult::NotOpen) {
@@ -107,8 +88,8 @@ void MeterSession::pollDone(PollResult result) {
         quiet_ = false;
         silenceReported_ = false;
         if (result == PollResult::Garbled || result == PollResult::Unlisted) {
-            if (recorder_)
-                recorder_->addGarbled();
+            if (result == PollResult::Garbled)
+                emit garbledReply();
             if (++garbledRun_ == kGarbledRunTold)
                 emit garbledReplies();
         } else if (result == PollResult::Reading || result == PollResult::Overload) {
@@ -129,19 +110,11 @@ void MeterSession::tell(PollResult result) {
         silenceTold_ = false;
         emit silenceEnded();
     }
-    const auto function = static_cast<std::uint8_t>(r.function);
-    const auto range = static_cast<std::uint8_t>(r.range);
-    if (result == PollResult::Overload) {
-        if (recorder_)
-            recorder_->addOverload(r.time, r.unit, function, range);
-        const Reading told = r; // a listener may put another reading in place
+    const Reading told = r; // a listener may put another reading in place
+    if (result == PollResult::Overload)
         emit overload(told);
-    } else {
-        if (recorder_ && result == PollResult::Reading)
-            recorder_->addReading(r.time, r.value, r.unit, function, range);
-        const Reading told = r;
+    else
         emit reading(told);
-    }
 }
 
 } // namespace kv

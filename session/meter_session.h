@@ -14,17 +14,14 @@
 
 namespace kv {
 
-class Recorder;
-
 // One meter on one port, without anything to show it on: opens the port as the meter wants
 // it (9600 baud, RTS on, the send time-out, held alone), polls it, and tells what the meter
-// said as readings, overloads and silences. A window shows what it tells; a logger writes
-// it down. A Recorder given to it keeps every reading, overload and silence.
+// said as readings, overloads and silences. A channel takes what it tells.
 //
 // A silence is a run of unanswered requests of kSilenceMs: told once, dated to the first
 // request that went unanswered, and over with the next reading or overload. A reading whose
-// codes have no row (status unlisted) is told like a reading, to be shown; the record only
-// counts it, as it counts a garbled reply, which is told by no reading at all.
+// codes have no row (status unlisted) is told like a reading, to be shown; a garbled reply
+// is told by garbledReply() alone.
 class MeterSession : public QObject {
     Q_OBJECT
 public:
@@ -66,20 +63,16 @@ public:
     bool silent() const { return silenceTold_; }
     std::int64_t silentSinceMs() const { return quietSinceMs_; }
 
-    // Every reading, overload and silence from now on goes into `recorder` as well (null:
-    // none), before anyone else hears of it; a log it cannot write is told by logFailed().
-    // The recorder must outlive the session or be taken back.
-    void setRecorder(Recorder* recorder);
-
 signals:
     void reading(const kv::Reading& reading);
     void overload(const kv::Reading& reading);
     void silenceBegan(qint64 sinceMs);
     void silenceEnded();
+    // A reply that was not a whole one: nothing was decoded.
+    void garbledReply();
     // The run of replies with nothing to keep has reached kGarbledRunTold.
     void garbledReplies();
     void openFailed(const QString& reason);
-    void logFailed(const QString& reason);
     // An error inside a poll: that poll ends, polling goes on.
     void pollFailed(const QString& message);
     // Any poll has completed, whatever it brought.
@@ -94,7 +87,6 @@ private:
 
     SerialIo& link_;
     MeterPoller poller_;
-    Recorder* recorder_ = nullptr;
 
     // The present run of unanswered requests: since when, and whether it was told.
     bool quiet_ = false;

@@ -2,6 +2,36 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE" sourcelanguage="en">
 <context>
+    <name>kv::Channel</name>
+    <message>
+        <source>standard output</source>
+        <translation>die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>The log is %1 s behind and full: %2 lines dropped</source>
+        <translation>Das Protokoll ist %1 s im Rückstand und voll: %2 Zeilen verloren</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 reading</source>
+        <translation>Aufzeichnung in %1: %2 Messwert</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 readings</source>
+        <translation>Aufzeichnung in %1: %2 Messwerte</translation>
+    </message>
+    <message>
+        <source>%1, %2 lines dropped</source>
+        <translation>%1, %2 Zeilen verloren</translation>
+    </message>
+</context>
+<context>
+    <name>kv::ChannelPublisher</name>
+    <message>
+        <source>Cannot read the MQTT password file %1: %2</source>
+        <translation>Die MQTT-Passwortdatei %1 ist nicht lesbar: %2</translation>
+    </message>
+</context>
+<context>
     <name>kv::CommandLine</name>
     <message>
         <source>--port needs a device</source>
@@ -389,16 +419,8 @@ Veröffentlichen über einen MQTT-Broker:
 <context>
     <name>kv::LogRun</name>
     <message>
-        <source>The meter&apos;s replies are garbled: check the cable</source>
-        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
-    </message>
-    <message>
         <source>%1 lines could not be written to the log: its reader did not keep up</source>
         <translation>%1 Zeilen konnten nicht ins Protokoll geschrieben werden: sein Leser kam nicht nach</translation>
-    </message>
-    <message>
-        <source>The log is %1 s behind: its reader does not keep up</source>
-        <translation>Das Protokoll ist %1 s im Rückstand: sein Leser kommt nicht nach</translation>
     </message>
     <message>
         <source>The log is %1 s behind and full: readings are dropped until its reader reads again</source>
@@ -426,26 +448,6 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>Stop recording</source>
         <translation>Aufzeichnung beenden</translation>
-    </message>
-    <message>
-        <source>No reply from the meter since %1</source>
-        <translation>Keine Antwort vom Messgerät seit %1</translation>
-    </message>
-    <message>
-        <source>Overload: the meter shows OL</source>
-        <translation>Überlauf: das Messgerät zeigt OL</translation>
-    </message>
-    <message>
-        <source>Recording to %1: %2 reading</source>
-        <translation>Aufzeichnung in %1: %2 Messwert</translation>
-    </message>
-    <message>
-        <source>Recording to %1: %2 readings</source>
-        <translation>Aufzeichnung in %1: %2 Messwerte</translation>
-    </message>
-    <message>
-        <source>Beyond the needle&apos;s full scale of %1</source>
-        <translation>Über dem Skalenendwert %1 des Zeigers</translation>
     </message>
     <message>
         <source>Save readings...</source>
@@ -484,10 +486,6 @@ Veröffentlichen über einen MQTT-Broker:
         <translation>Marken löschen</translation>
     </message>
     <message>
-        <source>standard output</source>
-        <translation>die Standardausgabe</translation>
-    </message>
-    <message>
         <source>Record to file</source>
         <translation>In Datei aufzeichnen</translation>
     </message>
@@ -506,22 +504,6 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>Cannot write %1.</source>
         <translation>%1 lässt sich nicht schreiben.</translation>
-    </message>
-    <message>
-        <source>The meter&apos;s replies are garbled: check the cable</source>
-        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
-    </message>
-    <message>
-        <source>The log is %1 s behind: its reader does not keep up</source>
-        <translation>Das Protokoll ist %1 s im Rückstand: sein Leser kommt nicht nach</translation>
-    </message>
-    <message>
-        <source>The log is %1 s behind and full: %2 lines dropped</source>
-        <translation>Das Protokoll ist %1 s im Rückstand und voll: %2 Zeilen verloren</translation>
-    </message>
-    <message>
-        <source>%1, %2 lines dropped</source>
-        <translation>%1, %2 Zeilen verloren</translation>
     </message>
     <message>
         <source>Hold</source>
@@ -546,18 +528,6 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>Reading %1...</source>
         <translation>%1 wird gelesen...</translation>
-    </message>
-    <message>
-        <source>%1: no readings</source>
-        <translation>%1: keine Messwerte</translation>
-    </message>
-    <message>
-        <source>%1: %2 reading from %3 to %4</source>
-        <translation>%1: %2 Messwert von %3 bis %4</translation>
-    </message>
-    <message>
-        <source>%1: %2 readings from %3 to %4</source>
-        <translation>%1: %2 Messwerte von %3 bis %4</translation>
     </message>
     <message>
         <source>Show statistics</source>
@@ -707,6 +677,17 @@ Veröffentlichen über einen MQTT-Broker:
     </message>
 </context>
 <context>
+    <name>kv::ReadingDisplays</name>
+    <message>
+        <source>Overload: the meter shows OL</source>
+        <translation>Überlauf: das Messgerät zeigt OL</translation>
+    </message>
+    <message>
+        <source>Beyond the needle&apos;s full scale of %1</source>
+        <translation>Über dem Skalenendwert %1 des Zeigers</translation>
+    </message>
+</context>
+<context>
     <name>kv::RecordStatistics</name>
     <message>
         <source>%1 reading</source>
@@ -746,6 +727,21 @@ Veröffentlichen über einen MQTT-Broker:
     </message>
 </context>
 <context>
+    <name>kv::RecordingSource</name>
+    <message>
+        <source>%1: no readings</source>
+        <translation>%1: keine Messwerte</translation>
+    </message>
+    <message>
+        <source>%1: %2 reading from %3 to %4</source>
+        <translation>%1: %2 Messwert von %3 bis %4</translation>
+    </message>
+    <message>
+        <source>%1: %2 readings from %3 to %4</source>
+        <translation>%1: %2 Messwerte von %3 bis %4</translation>
+    </message>
+</context>
+<context>
     <name>kv::Relative</name>
     <message>
         <source>Relative to %1</source>
@@ -761,13 +757,6 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>not a valid mode text</source>
         <translation>kein gültiger Modustext</translation>
-    </message>
-</context>
-<context>
-    <name>kv::SessionPublisher</name>
-    <message>
-        <source>Cannot read the MQTT password file %1: %2</source>
-        <translation>Die MQTT-Passwortdatei %1 ist nicht lesbar: %2</translation>
     </message>
 </context>
 <context>
@@ -821,6 +810,21 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>Garbled replies: %1</source>
         <translation>Verstümmelte Antworten: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kv::StatusNotes</name>
+    <message>
+        <source>The meter&apos;s replies are garbled: check the cable</source>
+        <translation>Die Antworten des Messgeräts sind verstümmelt: Kabel prüfen</translation>
+    </message>
+    <message>
+        <source>No reply from the meter since %1</source>
+        <translation>Keine Antwort vom Messgerät seit %1</translation>
+    </message>
+    <message>
+        <source>The log is %1 s behind: its reader does not keep up</source>
+        <translation>Das Protokoll ist %1 s im Rückstand: sein Leser kommt nicht nach</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 // kv27500: shows the readings of a VELOMAX KV27500 multimeter read over a serial line.
 #include "app/application.h"
+#include "app/bench_actions.h"
 #include "app/chart_actions.h"
 #include "app/command_line.h"
 #include "app/error_reporter.h"
@@ -7,10 +8,11 @@
 #include "app/main_window.h"
 #include "app/port_memory.h"
 #include "app/quit_signals.h"
-#include "app/session_publisher.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
+#include "channel/channel.h"
+#include "channel/channel_publisher.h"
 #include "serial/serial_link.h"
 
 #include <QCoreApplication>
@@ -92,21 +94,22 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         return 1;
     // The command line names one device: the table's first port.
     kv::SerialLink link(kv::PortTable(devices, {}));
-    kv::LogRun run(link,
-                   {QFile::encodeName(cl.logFile).toStdString(), cl.readings, cl.durationMs,
-                    cl.limits, cl.onLimit},
-                   title);
+    kv::Channel channel(link);
+    channel.bench().setLimits(cl.limits);
+    channel.bench().setLimitCommand(cl.onLimit);
+    QObject::connect(&channel, &kv::Channel::said,
+                     [&title](const QString& line) { printLine(title, line); });
     // Its status lines on stderr, once each time the connection turns; made before the run
     // starts, so that the broker hears of its start.
-    std::unique_ptr<kv::SessionPublisher> publisher;
     if (mqtt) {
-        publisher = std::make_unique<kv::SessionPublisher>(run.session(), *mqtt);
-        QObject::connect(publisher.get(), &kv::SessionPublisher::connectionChanged,
+        channel.publishTo(*mqtt);
+        QObject::connect(channel.publisher(), &kv::ChannelPublisher::connectionChanged,
                          [&title](const QString& text) {
                              printLine(title, text);
                              std::fflush(stderr);
                          });
     }
+    kv::LogRun run(channel, {cl.logFile, cl.readings, cl.durationMs}, title);
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
@@ -205,7 +208,8 @@ int main(int argc, char** argv) {
         explicitDevices.push_back(*remembered);
     const kv::PortTable table(explicitDevices, systemPorts);
     kv::SerialLink link(table);
-    kv::MainWindow window(link, table.entries(), startPort, errors);
+    kv::Channel channel(link);
+    kv::MainWindow window(channel, table.entries(), startPort, errors);
     QObject::connect(&window, &kv::MainWindow::portConfirmed,
                      [&portMemory, &simulatorPath](const kv::PortEntry& port) {
                          if (simulatorPath.empty() || port.path != simulatorPath)
@@ -217,19 +221,17 @@ int main(int argc, char** argv) {
     kv::rememberChartChoices(window.chartActions(), chartMemory);
     // The limits and the statistics switch as last left, unless the command line gives
     // limits for this run; what the user changes is kept.
-    kv::BenchMemory::attach(window.benchActions(), cl.limits);
-    window.benchActions().setLimitCommand(cl.onLimit);
-    // Goes before the window, whose session it listens to; its status shows in the footer.
-    std::unique_ptr<kv::SessionPublisher> publisher;
-    if (mqtt) {
-        publisher = std::make_unique<kv::SessionPublisher>(window.session(), *mqtt);
-        QObject::connect(publisher.get(), &kv::SessionPublisher::statusChanged, &window,
-                         &kv::MainWindow::setPublishStatus);
-    }
+    kv::BenchMemory::attach(channel.bench(), cl.limits);
+    channel.bench().setLimitCommand(cl.onLimit);
+    QObject::connect(&channel, &kv::Channel::said,
+                     [&title](const QString& line) { printLine(title, line); });
+    // Its status shows in the footer.
+    if (mqtt)
+        channel.publishTo(*mqtt);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
-    if (cl.log() && !window.recordActions().startRecording(cl.logFile)) {
-        printLine(title, QString::fromStdString(window.recorder().logError()));
+    if (cl.log() && !channel.startLog(cl.logFile)) {
+        printLine(title, channel.logFailure());
         if (simulator)
             simulator->stop();
         return 1;
@@ -238,7 +240,7 @@ int main(int argc, char** argv) {
     // taken of the whole file, read here and now.
     if (cl.openRecording()) {
         QString error;
-        kv::RecordingActions& recording = window.recordingActions();
+        kv::RecordingSource& recording = channel.recording();
         const bool opened = cl.snapshot() ? recording.openNow(cl.openFile, error)
                                           : recording.open(cl.openFile, error);
         if (!opened) {
@@ -253,21 +255,21 @@ int main(int argc, char** argv) {
     window.show();
     if (cl.openRecording() && cl.snapshot()) {
         // Queued, so that the window has laid itself out and painted once.
-        QTimer::singleShot(0, &window, [&window, &cl, &title] {
+        QTimer::singleShot(0, &window, [&window, &channel, &cl, &title] {
             const QString error = kv::SnapshotRun::saveImage(window, cl.snapshotFile);
             if (!error.isEmpty()) {
                 printLine(title, error);
                 QCoreApplication::exit(1);
                 return;
             }
-            std::fprintf(stderr, "%s\n", window.recorder().summary().c_str());
+            std::fprintf(stderr, "%s\n", channel.record().summary().c_str());
             QCoreApplication::exit(0);
         });
     }
 
     std::unique_ptr<kv::SnapshotRun> snapshot;
     if (cl.snapshot() && !cl.openRecording())
-        snapshot = std::make_unique<kv::SnapshotRun>(window, cl.snapshotFile, cl.readings,
+        snapshot = std::make_unique<kv::SnapshotRun>(window, channel, cl.snapshotFile, cl.readings,
                                                      cl.snapshotTimeoutMs());
     if (snapshot)
         QObject::connect(
@@ -278,7 +280,7 @@ int main(int argc, char** argv) {
 
     const int status = app.exec();
     // Polling ends with the program, as after Stop: the broker hears stopped, then offline.
-    window.session().stop();
+    channel.session().stop();
     kv::ErrorReporter::setInstance(nullptr);
     if (simulator)
         simulator->stop();

@@ -1,5 +1,6 @@
 #include "app/display_update.h"
 #include "app/reading_displays.h"
+#include "channel/status_notes.h"
 
 #include "chart/chart_series.h"
 #include "gauges/meter180.h"
@@ -69,7 +70,8 @@ protected:
     Meter180 analog{&parent};
     LevelBar balken{&parent};
     LineSeries series;
-    ReadingDisplays displays{anz, analog, balken, series};
+    StatusNotes notes;
+    ReadingDisplays displays{anz, analog, balken, series, notes};
     Reading reading;
 };
 

@@ -12,6 +12,7 @@
 #include "serial/serial_link.h"
 #include "sim/meter_simulator.h"
 #include "support/screen.h"
+#include "support/test_window.h"
 #include "window_pixels.h"
 
 #include <QComboBox>
@@ -45,7 +46,7 @@ protected:
         PortEntry device = PortTable::describeDevice(meter->devicePath(), "simulator");
         const PortTable table({device}, {});
         link = std::make_unique<SerialLink>(table);
-        window = std::make_unique<MainWindow>(*link, table.entries(), errors);
+        window = std::make_unique<test::TestWindow>(*link, table.entries(), errors);
         // The simulator answers within milliseconds; a shorter wait keeps the test quick
         // while leaving a loaded machine ample time for the reply.
         window->session().poller().setWaitMs(60);
@@ -78,7 +79,7 @@ protected:
     std::unique_ptr<SerialLink> link;
     std::vector<QString> boxes;
     ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<test::TestWindow> window;
     int exits = 0;
 };
 
@@ -90,7 +91,7 @@ TEST_F(EndToEnd, ScriptedRunThroughAllFourDisplaysThenStopStartAndExit) {
                 window->session().poller().stop(); // hold the picture after the script
         });
     window->openButton()->click();
-    ASSERT_EQ(window->openResult(), 1);
+    ASSERT_EQ(window->cycle().openResult, 1);
     ASSERT_TRUE(runUntil(kReadings)) << "only " << window->readings() << " readings";
     settle();
     EXPECT_EQ(window->readings(), kReadings);

@@ -1,63 +1,10 @@
-// The footer as a function of what the session and the record tell, most important first.
+// The footer's note fitted to its three lines.
 #include "app/footer.h"
-#include "format/number_format.h"
 
 #include <gtest/gtest.h>
 
 namespace kv {
 namespace {
-
-using namespace std::chrono_literals;
-
-TEST(Footer, TellsTheMostImportantThingAndALogThatFallsBehindOrDrops) {
-    const char grouping = groupingChar(); // counts are shown with the regional grouping
-    setGroupingChar(',');
-    FooterState s;
-    EXPECT_EQ(footerText(s), "") << "nothing to tell: the caption";
-    s.recording = true;
-    s.recordingName = "log.csv";
-    s.recordedReadings = 1234;
-    s.log.behind = 2999ms; // a moment's wait is no news
-    EXPECT_EQ(footerText(s), "Recording to log.csv: 1,234 readings");
-    s.log.behind = 65s;
-    EXPECT_EQ(footerText(s), "The log is 65 s behind: its reader does not keep up");
-    s.log.dropped = 12000;
-    EXPECT_EQ(footerText(s), "The log is 65 s behind and full: 12,000 lines dropped");
-    s.log.behind = 0ms; // the reader is back: the loss is still told
-    EXPECT_EQ(footerText(s), "Recording to log.csv: 1,234 readings, 12,000 lines dropped");
-
-    s.log.behind = 65s;
-    s.overload = true;
-    EXPECT_EQ(footerText(s), "Overload: the meter shows OL");
-    s.garbled = true;
-    EXPECT_EQ(footerText(s), "The meter's replies are garbled: check the cable");
-    s.openFailure = "Cannot open COM9.";
-    EXPECT_EQ(footerText(s), "Cannot open COM9.");
-    EXPECT_EQ(whyNoReadings(s), "Cannot open COM9.");
-    setGroupingChar(grouping);
-}
-
-// Publishing to a broker: told when nothing else is, and above the recording's count while
-// the broker is out of reach, but never above the meter's own news.
-TEST(Footer, ThePublishersTroubleRanksAboveTheRecordingItsRoutineBelowEverything) {
-    FooterState s;
-    s.publishStatus = "MQTT: publishing to broker as lab/kv";
-    EXPECT_EQ(footerText(s), "MQTT: publishing to broker as lab/kv");
-    s.beyondFullScale = true;
-    s.fullScale = 10;
-    s.recording = true;
-    s.recordingName = "log.csv";
-    s.recordedReadings = 2;
-    EXPECT_EQ(footerText(s), "Recording to log.csv: 2 readings");
-    s.publishStatus = "MQTT: broker unreachable since 14:03:07, 12 readings waiting";
-    s.publishTrouble = true;
-    EXPECT_EQ(footerText(s), s.publishStatus);
-    s.logFailure = "Cannot write log.csv: no space left on device.";
-    EXPECT_EQ(footerText(s), s.logFailure);
-    s.logFailure.clear();
-    s.silent = true;
-    EXPECT_EQ(footerText(s).left(26), "No reply from the meter si");
-}
 
 bool inRoom(const QString& text, const QFontMetrics& m, const QSize& room) {
     return m.boundingRect(QRect(0, 0, room.width(), 10000), Qt::AlignLeft | Qt::TextWordWrap, text)

@@ -6,6 +6,7 @@
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ QImage render(TrendChart& chart) {
 TEST(ChartStandIn, DrawsWhatTheWindowsChartDrawsEmptyAndWithReadings) {
     MemoryMeter link;
     ErrorReporter errors([](const QString&, const QString&) {});
-    MainWindow window(link, {}, errors);
+    test::TestWindow window(link, {}, errors);
     test::ConfiguredChart standIn;
     ASSERT_EQ(standIn.chart->size(), window.chart1()->size());
     EXPECT_EQ(standIn.render(), render(*window.chart1())) << "empty";

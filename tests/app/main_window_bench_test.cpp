@@ -1,5 +1,6 @@
 // The bench functions in the window, through its keys, its menu and its dialog: hold,
 // relative, limits with their band, flashing and bell, and the statistics in the footer.
+#include "app/bench_actions.h"
 #include "app/main_form.h"
 #include "chart/chart_series.h"
 #include "gauges/limit_band.h"
@@ -7,6 +8,7 @@
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
 #include "meter/meter_protocol.h"
+#include "support/test_window.h"
 #include "window_on_memory_meter.h"
 #include "window_pixels.h"
 
@@ -212,7 +214,7 @@ TEST_F(Bench, LimitsShowTheirBandFlashAboveStopInsideAndRingOncePerCrossing) {
 
     EXPECT_EQ(limitsByDialog("3", "2,5"), "The lower limit 3 lies above the upper limit 2,5.");
     EXPECT_EQ(limitsByDialog("", "2,5"), "");
-    QSignalSpy bells(&window->benchActions(), &BenchActions::bell);
+    QSignalSpy bells(&window->channel.bench(), &ChannelBench::bell);
     volts({"01000"});
     EXPECT_FALSE(window->analog()->flashing());
     double inside = 0, outside = 0;
@@ -239,7 +241,7 @@ TEST_F(Bench, LimitsShowTheirBandFlashAboveStopInsideAndRingOncePerCrossing) {
     EXPECT_EQ(bandPixels(LimitBand::kInsideColor), 0);
     volts({"01000"});
     EXPECT_GT(bandPixels(LimitBand::kInsideColor), 500);
-    EXPECT_EQ(window->benchActions().limits().upper, 2.5f);
+    EXPECT_EQ(window->channel.bench().limits().upper, 2.5f);
 }
 
 TEST_F(Bench, TheStatisticsInTheFooterFollowEveryReadingInTheRegionalFormat) {
@@ -311,27 +313,27 @@ TEST_F(Bench, AllFourNotesAtOnceStayInsideTheWindow) {
 TEST_F(Bench, TheLimitsAndTheStatisticsSwitchAreRememberedAsTheProgramKeepsThemHoldIsNot) {
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    BenchMemory::attach(window->benchActions(), {});
+    BenchMemory::attach(window->channel.bench(), {});
     volts({"01000"});
     limitsByDialog("0,5", "2");
     menu("Show statistics");
     press(Qt::CTRL | Qt::Key_H);
 
-    window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{}, errors);
-    BenchMemory::attach(window->benchActions(), {});
-    const Limits& limits = window->benchActions().limits();
+    window = std::make_unique<test::TestWindow>(link, std::vector<PortEntry>{}, errors);
+    BenchMemory::attach(window->channel.bench(), {});
+    const Limits& limits = window->channel.bench().limits();
     EXPECT_EQ(limits.lower, 0.5f);
     EXPECT_EQ(limits.upper, 2.0f);
     EXPECT_EQ(limits.unit, "V-DC");
-    EXPECT_TRUE(window->benchActions().statisticsShown());
+    EXPECT_TRUE(window->channel.bench().statisticsShown());
     EXPECT_TRUE(menu().contains("Hold")) << "a hold is for one run only";
 
     // Limits given for one run are used, not kept.
     Limits given;
     given.upper = 7.0f;
-    window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{}, errors);
-    BenchMemory::attach(window->benchActions(), given);
-    EXPECT_EQ(window->benchActions().limits().upper, 7.0f);
+    window = std::make_unique<test::TestWindow>(link, std::vector<PortEntry>{}, errors);
+    BenchMemory::attach(window->channel.bench(), given);
+    EXPECT_EQ(window->channel.bench().limits().upper, 7.0f);
     EXPECT_EQ(BenchMemory().limits().upper, 2.0f);
 }
 

@@ -5,6 +5,7 @@
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "support/screen.h"
+#include "support/test_window.h"
 #include "window_on_memory_meter.h"
 #include "window_pixels.h"
 
@@ -260,7 +261,7 @@ TEST_F(ChartInWindow, TheTimeAxisIsRememberedAndComesBackInTheNextWindow) {
 
     PortEntry e;
     e.name = "COM1";
-    MainWindow next(link, {e}, errors);
+    test::TestWindow next(link, {e}, errors);
     rememberChartChoices(next.chartActions(), memory);
     EXPECT_TRUE(next.chart1()->timeAxis());
     next.chartActions().setTimeAxis(false);

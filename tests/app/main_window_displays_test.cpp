@@ -9,6 +9,7 @@
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 #include "support/screen.h"
+#include "support/test_window.h"
 #include "window_on_memory_meter.h"
 #include "window_pixels.h"
 
@@ -112,19 +113,19 @@ TEST_F(MainWindowDisplays, TabOrderRunsFromThePortBoxOverStartAndExitToStop) {
 
 TEST_F(MainWindowDisplays, StartUpLeavesTheHiddenStorageAndTheIndicatorAtRest) {
     for (int n = 1; n <= 12; ++n)
-        EXPECT_EQ(window->frame().slot(n), "0") << n;
-    EXPECT_EQ(window->label7(), "Label7");
-    EXPECT_EQ(window->label8(), "Echo");
-    EXPECT_EQ(window->label9(), "Bereichsanzeige");
-    EXPECT_EQ(window->label10(), "Skalierung");
-    EXPECT_EQ(window->label11(), "n.b.");
+        EXPECT_EQ(window->cycle().frame.slot(n), "0") << n;
+    EXPECT_EQ(window->cycle().label7, "Label7");
+    EXPECT_EQ(window->cycle().label8, "Echo");
+    EXPECT_EQ(window->cycle().label9, "Bereichsanzeige");
+    EXPECT_EQ(window->cycle().label10, "Skalierung");
+    EXPECT_EQ(window->cycle().label11, "n.b.");
     EXPECT_EQ(window->anz()->value(), 0.0f);
     EXPECT_EQ(window->anz()->signalSettings().valueFormat(), "0000.0");
     EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "Volt");
     EXPECT_EQ(window->analog()->signalSettings().valueTo(), 10.0f);
     EXPECT_EQ(window->analog()->signalSettings().valueFrom(), 0.000001f);
     EXPECT_EQ(window->analog()->value(), 0.001f);
-    EXPECT_EQ(window->openResult(), 0);
+    EXPECT_EQ(window->cycle().openResult, 0);
     EXPECT_EQ(window->series1().pointCount(), 0);
 }
 
@@ -142,7 +143,7 @@ TEST_F(MainWindowDisplays, AReadingReachesAllFourDisplays) {
     ASSERT_EQ(window->series1().pointCount(), 1);
     EXPECT_FLOAT_EQ(static_cast<float>(window->series1().yAt(0)), 1.234f);
     EXPECT_EQ(window->readings(), 1);
-    EXPECT_EQ(window->label7(), "01,234");
+    EXPECT_EQ(window->cycle().label7, "01,234");
 
     run({meterReply(240, 136, "05000")});
     EXPECT_EQ(window->balken()->position(), 123);
@@ -170,7 +171,7 @@ TEST_F(MainWindowDisplays, StopClearsTheChartAndZeroesTheDisplaysButKeepsUnitsAn
     EXPECT_EQ(window->anz()->signalSettings().valueUnit(), "mVolt");
     EXPECT_EQ(window->analog()->signalSettings().valueUnit(), "mVolt");
     EXPECT_EQ(window->analog()->signalSettings().valueTo(), 100.0f);
-    EXPECT_EQ(window->frame().slot(2), "232") << "Stop leaves the frame";
+    EXPECT_EQ(window->cycle().frame.slot(2), "232") << "Stop leaves the frame";
     EXPECT_EQ(link.count("close"), 0);
 
     // Start again: the port is opened once more and the chart starts empty.
@@ -328,7 +329,7 @@ TEST(MainWindowErrors, ARecurringErrorShowsOneBoxAtATimeAndPollingGoesOn) {
         ticksWhileOpen += link.ticks - before;
         --open;
     });
-    MainWindow window(link, {}, errors);
+    test::TestWindow window(link, {}, errors);
     window.session().poller().setWaitMs(0);
     window.openClick();
     QElapsedTimer t;

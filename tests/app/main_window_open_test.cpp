@@ -89,7 +89,7 @@ protected:
     bool openedWithCtrlO(const QString& path) {
         answer = path;
         press(Qt::CTRL | Qt::Key_O);
-        return QTest::qWaitFor([this] { return !window->recordingActions().loading(); }, 20000);
+        return QTest::qWaitFor([this] { return !window->channel.recording().loading(); }, 20000);
     }
     const Recorder& record() const { return window->recorder(); }
     QString footer() const { return window->label2()->text(); }
@@ -218,7 +218,7 @@ TEST_F(OpenReadings, AFileThatCannotBeReadLeavesTheWindowAsItWasAndUnreadableLin
     ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 1; }, 5000));
     EXPECT_TRUE(boxes[0].endsWith(" is a folder, not a file.")) << boxes[0].toStdString();
     EXPECT_EQ(record().rows().size(), 2u);
-    EXPECT_FALSE(window->recordingActions().shown());
+    EXPECT_FALSE(window->channel.recording().shown());
 
     const QString path = file("bad.csv");
     write(path, header() + lines(0, 2) + "2026-12-08T14:03:00.200+01:00,0.2,abc,V-DC,ok,240,136\n" +
@@ -245,21 +245,21 @@ TEST_F(OpenReadings, CancelDuringALongLoadKeepsTheWindowAsItWas) {
     const bool shownOrRead = QTest::qWaitFor(
         [&] {
             progress = window->findChild<QProgressDialog*>();
-            return (progress && progress->isVisible()) || !window->recordingActions().loading();
+            return (progress && progress->isVisible()) || !window->channel.recording().loading();
         },
         20000);
     ASSERT_TRUE(shownOrRead);
-    if (!window->recordingActions().loading())
+    if (!window->channel.recording().loading())
         GTEST_SKIP() << "read before the progress dialog's half second was up";
     ASSERT_NE(progress, nullptr);
     QPushButton* cancel = progress->findChild<QPushButton*>();
     ASSERT_NE(cancel, nullptr);
     QTest::mouseClick(cancel, Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->recordingActions().loading(); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->channel.recording().loading(); }, 20000));
     EXPECT_EQ(record().rows().size(), 2u);
     EXPECT_EQ(window->series1().pointCount(), 2);
     EXPECT_TRUE(window->session().poller().isActive());
-    EXPECT_FALSE(window->recordingActions().shown());
+    EXPECT_FALSE(window->channel.recording().shown());
     EXPECT_TRUE(boxes.empty());
 
     // Read to its end, the chart takes the rows a block at a time, the window going on.

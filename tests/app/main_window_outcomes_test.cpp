@@ -14,6 +14,7 @@
 #include "meter/meter_protocol.h"
 #include "serial/serial_link.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 #include "window_on_memory_meter.h"
 #include "window_pixels.h"
 
@@ -268,15 +269,16 @@ protected:
         meter->stop();
     }
 
-    MainWindow& makeWindow(const std::vector<PortEntry>& entries) {
+    test::TestWindow& makeWindow(const std::vector<PortEntry>& entries) {
         const PortTable table(entries, {});
         links.push_back(std::make_unique<SerialLink>(table));
-        windows.push_back(std::make_unique<MainWindow>(*links.back(), table.entries(), errors));
-        MainWindow& w = *windows.back();
+        windows.push_back(
+            std::make_unique<test::TestWindow>(*links.back(), table.entries(), errors));
+        test::TestWindow& w = *windows.back();
         w.session().poller().setWaitMs(60);
         return w;
     }
-    static void start(MainWindow& w, int port) {
+    static void start(test::TestWindow& w, int port) {
         w.comSel()->setEditText(QString::number(port));
         w.openClick();
     }
@@ -290,7 +292,7 @@ protected:
 
     std::unique_ptr<sim::MeterSimulator> meter;
     std::vector<std::unique_ptr<SerialLink>> links;
-    std::vector<std::unique_ptr<MainWindow>> windows;
+    std::vector<std::unique_ptr<test::TestWindow>> windows;
     ErrorReporter errors{[](const QString&, const QString&) {}};
 };
 
@@ -298,7 +300,7 @@ TEST_F(OpenFailures, TheFooterSaysWhyUntilAStartThatWorks) {
     QTemporaryDir dir;
     const std::string missing = "/dev/ttyUSB-kv27500-missing";
     const std::string folder = dir.path().toStdString();
-    MainWindow& w =
+    test::TestWindow& w =
         makeWindow({PortTable::describeDevice(missing), PortTable::describeDevice("/dev/null"),
                     PortTable::describeDevice(folder), simulatedMeterPort(*meter)});
     w.show();
@@ -325,13 +327,13 @@ TEST_F(OpenFailures, TheFooterSaysWhyUntilAStartThatWorks) {
 }
 
 TEST_F(OpenFailures, ASecondWindowOnThePortInUseIsToldSoAndTheFirstKeepsReading) {
-    MainWindow& first = makeWindow({simulatedMeterPort(*meter)});
-    MainWindow& second = makeWindow({simulatedMeterPort(*meter)});
+    test::TestWindow& first = makeWindow({simulatedMeterPort(*meter)});
+    test::TestWindow& second = makeWindow({simulatedMeterPort(*meter)});
     start(first, 1);
     ASSERT_TRUE(runUntil([&] { return first.readings() >= 2; }));
 
     start(second, 1);
-    EXPECT_EQ(second.openResult(), 0);
+    EXPECT_EQ(second.cycle().openResult, 0);
     EXPECT_EQ(second.label2()->text().toStdString(),
               "Cannot open " + meter->linkPath() + ": in use by another program.");
     const int before = first.readings();

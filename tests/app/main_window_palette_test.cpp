@@ -5,6 +5,7 @@
 #include "app/snapshot.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,7 +26,7 @@ QImage windowPicture(const QPalette* dark, bool darkenFirst) {
     ErrorReporter errors([](const QString&, const QString&) {});
     PortEntry e;
     e.name = "COM1";
-    MainWindow w(link, {e}, errors);
+    test::TestWindow w(link, {e}, errors);
     w.session().poller().setWaitMs(0);
     if (dark && !darkenFirst)
         QApplication::setPalette(*dark);

@@ -3,6 +3,7 @@
 #include "chart/chart_series.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,7 +26,7 @@ PortEntry port(const char* name, const char* path) {
 class MainWindowCommands : public ::testing::Test {
 protected:
     void make(std::vector<PortEntry> ports) {
-        window = std::make_unique<MainWindow>(link, std::move(ports), errors);
+        window = std::make_unique<test::TestWindow>(link, std::move(ports), errors);
         window->session().poller().setWaitMs(0);
         QObject::connect(window.get(), &MainWindow::exitRequested, [this] { ++exits; });
     }
@@ -33,7 +34,7 @@ protected:
     MemoryMeter link;
     std::vector<QString> boxes;
     ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<test::TestWindow> window;
     int exits = 0;
 };
 
@@ -50,7 +51,7 @@ TEST_F(MainWindowCommands, PortBoxShowsEntriesWithoutPrefixFirstSelectedAndStart
     window->openButton()->click();
     EXPECT_EQ(link.calls,
               (std::vector<std::string>{"open COM1:9600,N,8,1", "rts 1", "timeouts 2"}));
-    EXPECT_EQ(window->openResult(), 1);
+    EXPECT_EQ(window->cycle().openResult, 1);
     EXPECT_TRUE(window->session().poller().isActive());
     EXPECT_EQ(window->session().poller().interval(), 1);
 }
@@ -88,7 +89,7 @@ TEST_F(MainWindowCommands, PortThatCannotBeOpenedStillRunsTheTimerAndPollsNothin
     link.replies.push_back(meterReply(240, 136, "01234"));
     window->openClick();
     EXPECT_TRUE(window->session().poller().isActive());
-    EXPECT_EQ(window->openResult(), 0);
+    EXPECT_EQ(window->cycle().openResult, 0);
     for (int i = 0; i < 3; ++i)
         window->timer1Timer();
     EXPECT_EQ(link.sent.size(), 0u);
@@ -120,7 +121,7 @@ TEST_F(MainWindowCommands, StartWhilePollingOpensAgainAndTheNewResultDecides) {
     // A second Start that fails replaces the open result: the ticks go idle.
     link.openResult = 0;
     window->openClick();
-    EXPECT_EQ(window->openResult(), 0);
+    EXPECT_EQ(window->cycle().openResult, 0);
     EXPECT_TRUE(window->session().poller().isActive());
     window->timer1Timer();
     EXPECT_EQ(window->readings(), 1);

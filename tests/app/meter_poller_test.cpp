@@ -6,6 +6,7 @@
 #include "gauges/value_indicator.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -66,7 +67,7 @@ protected:
 
     TimedMeter meter{[] { return meterReply(240, 136, "01234"); }};
     ErrorReporter errors{[](const QString&, const QString&) {}};
-    MainWindow window{meter, {}, errors};
+    test::TestWindow window{meter, {}, errors};
 };
 
 TEST_F(Polling, KeepsTheLinesTimingWhileTheEventLoopRuns) {

@@ -7,6 +7,7 @@
 #include "serial/serial_link.h"
 #include "sim/memory_meter.h"
 #include "sim/meter_simulator.h"
+#include "support/test_window.h"
 #include "support/wait.h"
 
 #include <QComboBox>
@@ -38,7 +39,7 @@ QString lifetime(std::vector<PortEntry> ports, int pick, bool answers) {
     MemoryMeter link;
     ErrorReporter errors([](const QString&, const QString&) {});
     PortMemory memory;
-    MainWindow w(link, std::move(ports), memory.lastPort(), errors);
+    test::TestWindow w(link, std::move(ports), errors, memory.lastPort());
     w.session().poller().setWaitMs(0);
     QObject::connect(&w, &MainWindow::portConfirmed,
                      [&memory](const PortEntry& p) { memory.setLastPort(portIdentity(p)); });
@@ -87,7 +88,7 @@ TEST(PortBox, AnEntryPickedPastTheSeventhOpensThatEntryAndATypedNumberKeepsThree
     const PortTable table(devices, {});
     SerialLink link(table);
     ErrorReporter errors([](const QString&, const QString&) {});
-    MainWindow w(link, table.entries(), errors);
+    test::TestWindow w(link, table.entries(), errors);
     w.session().poller().setWaitMs(20);
     // The meter whose number the window shows once a reading has come.
     const auto answering = [&w] {

@@ -7,6 +7,7 @@
 #include "serial/serial_link.h"
 #include "session/meter_poller.h"
 #include "sim/meter_simulator.h"
+#include "support/test_window.h"
 #include "support/wait.h"
 
 #include <QAction>
@@ -48,7 +49,7 @@ TEST(RecordEndToEnd, TheWindowsSavedReadingsAndTheWindowlessLogHoldTheSameRows) 
     SerialLink link(table);
     std::vector<QString> boxes;
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
-    MainWindow window(link, table.entries(), errors);
+    test::TestWindow window(link, table.entries(), errors);
     window.recordActions().askFile = [&](const RecordActions::FileQuestion&) {
         return QString::fromStdString(folder / "saved.csv");
     };

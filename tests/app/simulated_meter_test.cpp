@@ -6,6 +6,7 @@
 #include "gauges/value_indicator.h"
 #include "meter/meter_protocol.h"
 #include "serial/serial_link.h"
+#include "support/test_window.h"
 #include "support/wait.h"
 
 #include <QComboBox>
@@ -48,11 +49,11 @@ TEST_F(SimulatedMeter, ReadingsGoOnAfterTheMeterWasUnpluggedAndCameBack) {
     std::vector<QString> boxes;
     ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
     {
-        MainWindow window(link, table.entries(), errors);
+        test::TestWindow window(link, table.entries(), errors);
         window.session().poller().setWaitMs(60);
         ASSERT_EQ(window.comSel()->currentText(), "1");
         window.openClick();
-        ASSERT_EQ(window.openResult(), 1);
+        ASSERT_EQ(window.cycle().openResult, 1);
 
         // Polls at the program's own pace until the reading after the meter's return is in,
         // however slow the machine; the meter falls silent after it.

@@ -3,6 +3,7 @@
 #include "app/snapshot.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,7 +29,7 @@ protected:
 
     MemoryMeter link;
     ErrorReporter errors{[](const QString&, const QString&) {}};
-    MainWindow window{link, {}, errors};
+    test::TestWindow window{link, {}, errors};
     QTemporaryDir dir;
     std::vector<int> statuses;
 };
@@ -37,7 +38,7 @@ TEST_F(Snapshot, AfterTheReadingsThePictureOfTheClientAreaIsSavedAndTheRunEndsWi
     for (int i = 0; i < 10; ++i)
         link.replies.push_back(meterReply(240, 136, "0" + std::to_string(1000 + i * 500)));
     const QString file = dir.filePath("w.png");
-    SnapshotRun run(window, file, 3, 5000);
+    SnapshotRun run(window, window.channel, file, 3, 5000);
     QObject::connect(&run, &SnapshotRun::finished, [this](int s) { statuses.push_back(s); });
     window.show();
     window.openClick();
@@ -54,7 +55,7 @@ TEST_F(Snapshot, AfterTheReadingsThePictureOfTheClientAreaIsSavedAndTheRunEndsWi
 TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
     link.openResult = 0; // nothing will ever be read
     const QString file = dir.filePath("never.png");
-    SnapshotRun run(window, file, 3, 150);
+    SnapshotRun run(window, window.channel, file, 3, 150);
     QObject::connect(&run, &SnapshotRun::finished, [this](int s) { statuses.push_back(s); });
     window.openClick();
     runFor(run, 3000);
@@ -66,7 +67,7 @@ TEST_F(Snapshot, ReadingsThatDoNotComeInTimeEndTheRunWithAnError) {
 
 TEST_F(Snapshot, APictureThatCannotBeWrittenEndsTheRunWithAnError) {
     link.replies.push_back(meterReply(240, 136, "01234"));
-    SnapshotRun run(window, dir.filePath("missing/folder/w.png"), 1, 5000);
+    SnapshotRun run(window, window.channel, dir.filePath("missing/folder/w.png"), 1, 5000);
     QObject::connect(&run, &SnapshotRun::finished, [this](int s) { statuses.push_back(s); });
     window.openClick();
     runFor(run, 5000);

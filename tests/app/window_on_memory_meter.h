@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "format/number_format.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ protected:
         PortEntry e;
         e.name = "COM1";
         e.path = "/dev/ttyUSB0";
-        window = std::make_unique<MainWindow>(link, std::vector<PortEntry>{e}, errors);
+        window = std::make_unique<test::TestWindow>(link, std::vector<PortEntry>{e}, errors);
         window->session().poller().setWaitMs(0);
     }
     ~WindowOnMemoryMeter() override {
@@ -57,7 +58,7 @@ protected:
     MemoryMeter link;
     std::vector<QString> boxes;
     ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<test::TestWindow> window;
 };
 
 } // namespace kv::test

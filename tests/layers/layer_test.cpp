@@ -27,19 +27,20 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"meter", {"core", "format", "serial"}},
     {"sim", {"core", "serial", "meter"}},
     {"record", {"core"}},
-    {"session", {"core", "serial", "meter", "record"}},
+    {"session", {"core", "serial", "meter"}},
     {"publish", {"core", "record"}},
     {"watch", {"core", "format", "record"}},
+    {"channel", {"core", "format", "serial", "meter", "record", "session", "publish", "watch"}},
     {"app",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "publish", "watch"}},
+      "session", "publish", "watch", "channel"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "publish", "watch", "app"}},
+      "session", "publish", "watch", "channel", "app"}},
     {"fuzz", {"core", "format", "serial", "meter", "record"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "publish", "watch", "app"}},
+      "session", "publish", "watch", "channel", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -47,13 +48,14 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
     {"serial", {"sim"}},
     {"meter", {"sim"}},
     {"session", {"sim"}},
+    {"channel", {"sim"}},
 };
 
 // Layers whose code is plain C++, usable without Qt.
 const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
 
 // Layers that use Qt Core alone, so that they run in a program without a display.
-const std::set<std::string> kCoreOnly = {"publish", "watch"};
+const std::set<std::string> kCoreOnly = {"publish", "watch", "channel"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);

@@ -1,10 +1,8 @@
 // The meter session on the in-memory meter: the port opened as the meter wants it, and
-// readings, overloads and silences told in the order the meter gave them, with the record
-// fed from the same road.
+// readings, overloads and silences told in the order the meter gave them.
 #include "session/meter_session.h"
 
 #include "meter/meter_protocol.h"
-#include "record/recorder.h"
 #include "sim/memory_meter.h"
 #include "support/wait.h"
 
@@ -69,11 +67,8 @@ TEST(MeterSession, ASilenceIsToldOnceASecondAfterItBeganAndEndsWithTheNextReadin
     link.replies.push_back(meterReply(224, 136, "04700"));
     MeterSession session(link);
     session.poller().setWaitMs(20);
-    Recorder recorder;
-    session.setRecorder(&recorder);
     Heard heard(session);
     ASSERT_EQ(session.open("COM1"), std::nullopt);
-    recorder.start(QDateTime::currentMSecsSinceEpoch());
     session.start();
     ASSERT_TRUE(test::runEventsUntil([&] { return heard.readings.size() == 3; }, 20s));
     session.stop();
@@ -91,13 +86,6 @@ TEST(MeterSession, ASilenceIsToldOnceASecondAfterItBeganAndEndsWithTheNextReadin
     // Dated to the first request that went unanswered, and told a second later.
     EXPECT_LT(std::abs(heard.silenceSince - first.time), 100);
     EXPECT_GE(heard.silenceToldAt - heard.silenceSince, MeterSession::kSilenceMs);
-
-    // The record heard it all first, its gap at the reading before the silence.
-    ASSERT_EQ(recorder.rows().size(), 4u);
-    EXPECT_EQ(recorder.rows()[1].status, Reading::Status::gap);
-    EXPECT_EQ(recorder.rows()[1].time, first.time);
-    EXPECT_EQ(recorder.rows()[2].status, Reading::Status::overload);
-    session.setRecorder(nullptr);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "gauges/value_indicator.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +35,7 @@ WindowTexts windowTextsIn(const QLocale& locale) {
     PortEntry port;
     port.name = "COM1";
     port.path = "/dev/ttyUSB0";
-    MainWindow window(link, {port}, errors);
+    test::TestWindow window(link, {port}, errors);
     window.session().poller().setWaitMs(0);
     window.show();
     link.replies.push_back(meterReply(240, 136, "01234"));

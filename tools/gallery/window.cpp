@@ -1,7 +1,9 @@
 // The main window: at rest, after a run of readings, and after Stop.
+#include "app/chart_actions.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "app/snapshot.h"
+#include "channel/channel.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 #include "tools/gallery/gallery.h"
@@ -40,13 +42,16 @@ kv::PortEntry port(const char* name, const char* path) {
 QImage windowAfter(int readings, bool stop) {
     kv::MemoryMeter meter(rampReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
-    kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0"), port("COM2", "/dev/ttyS0")}, errors);
-    w.session().poller().setWaitMs(0);
+    kv::Channel channel(meter);
+    kv::MainWindow w(channel, {port("COM1", "/dev/ttyUSB0"), port("COM2", "/dev/ttyS0")}, {},
+                     errors);
+    kv::MeterPoller& poller = channel.session().poller();
+    poller.setWaitMs(0);
     if (readings > 0) {
         w.openClick();
-        w.session().poller().stop();
+        poller.stop();
         for (int i = 0; i < readings; ++i)
-            w.timer1Timer();
+            poller.pollOnce();
     }
     if (stop)
         w.button1Click();
@@ -63,7 +68,8 @@ QImage windowWithTimeAxis() {
     kv::setGroupingChar('.');
     kv::MemoryMeter meter(rampReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
-    kv::MainWindow w(meter, {port("COM1", "/dev/ttyUSB0")}, errors);
+    kv::Channel channel(meter);
+    kv::MainWindow w(channel, {port("COM1", "/dev/ttyUSB0")}, {}, errors);
     w.show();
     w.chartActions().setTimeAxis(true);
     const std::int64_t t0 = QDateTime(QDate(2026, 12, 8), QTime(14, 3, 0)).toMSecsSinceEpoch();
@@ -73,18 +79,20 @@ QImage windowWithTimeAxis() {
         r.unit = "V-DC";
         r.format = "00.000";
         r.time = t;
-        emit w.session().reading(r);
+        emit channel.session().reading(r);
     };
     for (int i = 0; i < 600; ++i)
         tell(i, t0 + 100 * i);
-    emit w.session().silenceBegan(t0 + 60000);
+    // As the session tells a silence: its start, and its end with the next reading.
+    emit channel.session().silenceBegan(t0 + 60000);
+    emit channel.session().silenceEnded();
     for (int i = 600; i < 1000; ++i)
         tell(i, t0 + 20000 + 100 * i);
-    kv::TrendChart& chart = *w.chart1();
+    kv::TrendChart& chart = *w.findChild<kv::TrendChart*>("Chart1");
     QCoreApplication::processEvents();
     chart.setMarker(150);
     chart.setMarker(800);
-    const QPointF at(w.series1().xPixel(450), chart.plotRect().bottom - 30);
+    const QPointF at(chart.seriesList().front()->xPixel(450), chart.plotRect().bottom - 30);
     QMouseEvent move(QEvent::MouseMove, at, chart.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(&chart, &move);

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/test_window.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -127,7 +128,7 @@ TEST_F(ApplicationNotify, ClosingTheWindowFromOutsideEndsTheLoopWithoutClosingTh
     link.replies.push_back(meterReply(240, 136, "01234"));
     int exits = 0;
     {
-        MainWindow window(link, {}, reporter);
+        test::TestWindow window(link, {}, reporter);
         window.session().poller().setWaitMs(0);
         QObject::connect(&window, &kv::MainWindow::exitRequested, [&] { ++exits; });
         window.show();

@@ -2,7 +2,6 @@
 
 #include "core/reading.h"
 #include "publish/mqtt_publisher.h"
-#include "session/meter_session.h"
 
 #include <QObject>
 #include <QString>
@@ -18,18 +17,21 @@ namespace kv {
 std::optional<MqttPublisher::Options> publisherOptions(const QString& url,
                                                        const QString& passwordFile, QString& error);
 
-// Publishes what a meter session tells to an MQTT broker: every reading and overload, a gap
-// where a silence began (dated, as in the CSV, to the last reading before it), the state
-// online when polling begins on an open port and stopped when it ends. The publisher goes
-// with this object, telling the broker offline as it goes; so a program that ends leaves
-// stopped followed by offline, a killed one offline by its last will.
-class SessionPublisher : public QObject {
+// Publishes what a channel keeps to an MQTT broker: every reading, overload and gap as the
+// record keeps it, the state online when polling begins on an open port and stopped when it
+// ends. The publisher goes with this object, telling the broker offline as it goes; so a
+// program that ends leaves stopped followed by offline, a killed one offline by its last will.
+class ChannelPublisher : public QObject {
     Q_OBJECT
 public:
-    // The session must outlive this object.
-    SessionPublisher(MeterSession& session, MqttPublisher::Options options,
-                     QObject* parent = nullptr);
-    ~SessionPublisher() override;
+    explicit ChannelPublisher(MqttPublisher::Options options, QObject* parent = nullptr);
+    ~ChannelPublisher() override;
+
+    // Polling began (on a port that opened: `polled`), or ended.
+    void began(bool polled);
+    void ended();
+    // A reading the record kept.
+    void publish(const Reading& kept);
 
     const MqttPublisher& publisher() const { return *publisher_; }
     QString statusText() const { return publisher_->statusText(); }
@@ -44,15 +46,9 @@ signals:
     void connectionChanged(const QString& text);
 
 private:
-    void began();
-    void publishReading(const Reading& reading, Reading::Status status);
-    void publishGap();
     void tellStatus(const QString& text);
 
-    MeterSession& session_;
     std::unique_ptr<MqttPublisher> publisher_;
-    // What a gap carries: the time, unit and codes of the reading before it.
-    Reading last_;
     QString toldKind_; // the last text told by connectionChanged, without its numbers
 };
 

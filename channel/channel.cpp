@@ -1,0 +1,199 @@
+#include "channel/channel.h"
+
+#include "channel/channel_publisher.h"
+#include "format/number_format.h"
+#include "session/meter_poller.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+
+namespace kv {
+
+namespace {
+QString count(std::int64_t n) {
+    return QString::fromStdString(formatNumber("#,##0", static_cast<long double>(n)));
+}
+} // namespace
+
+Channel::Channel(SerialIo& link, QObject* parent)
+    : QObject(parent), session_(link), recording_(record_), bench_(record_) {
+    connect(&session_, &MeterSession::reading, this, &Channel::take);
+    connect(&session_, &MeterSession::overload, this, &Channel::take);
+    connect(&session_, &MeterSession::silenceBegan, this, &Channel::silence);
+    connect(&session_, &MeterSession::silenceEnded, this, [this] {
+        notes_.clear(StatusNotes::Slot::silence);
+        emit silenceEnded();
+    });
+    connect(&session_, &MeterSession::garbledReply, this, [this] { record_.addGarbled(); });
+    connect(&session_, &MeterSession::garbledReplies, this,
+            [this] { notes_.set(StatusNotes::Slot::garbled, StatusNotes::garbledText()); });
+    connect(&session_, &MeterSession::polled, this, [this] {
+        // A log written off this thread tells its failure here, with or without a new row.
+        record_.checkLog();
+        updateLogNotes();
+    });
+    record_.onLogError = [this](const std::string& reason) {
+        logFailed(QString::fromStdString(reason));
+    };
+
+    connect(&bench_, &ChannelBench::changed, this, &Channel::updateBenchNote);
+    connect(&bench_, &ChannelBench::commandSaid, this, &Channel::said);
+
+    connect(&recording_, &RecordingSource::opened, this, &Channel::showFile);
+    connect(&recording_, &RecordingSource::changed, this,
+            [this] { notes_.set(StatusNotes::Slot::openedFile, recording_.footerText()); });
+}
+
+Channel::~Channel() {
+    // The parts go one by one; none is to hear of another's going.
+    recording_.disconnect(this);
+    record_.onLogError = nullptr;
+}
+
+bool Channel::openPort(const std::string& portName) {
+    const std::optional<QString> failure = session_.open(portName);
+    notes_.set(StatusNotes::Slot::openFailure, failure.value_or(QString()));
+    return !failure;
+}
+
+void Channel::start() {
+    recording_.close();
+    bench_.releaseAll();
+    record_.start(wallClockMs());
+    notes_.clear(StatusNotes::Slot::garbled);
+    session_.start();
+    emit recordChanged();
+}
+
+bool Channel::start(const std::string& portName) {
+    const bool opened = openPort(portName);
+    start();
+    return opened;
+}
+
+void Channel::stop() {
+    // A file shown is no longer followed; its rows stay in the record, as a session's do.
+    recording_.close();
+    session_.stop();
+    record_.stop();
+    bench_.releaseAll();
+    notes_.clear(StatusNotes::Slot::garbled);
+    // The reading the decoder goes on from is the one the displays now hold: 0.
+    Reading rest = session_.current();
+    rest.value = 0.0f;
+    session_.setCurrent(rest);
+    emit stopped();
+    emit recordChanged();
+}
+
+void Channel::close() {
+    session_.close();
+}
+
+void Channel::take(const Reading& reading) {
+    // The meter answered: a port that would not open is no longer a reason, and a reading
+    // or an overload ends a run of garbled replies.
+    notes_.clear(StatusNotes::Slot::openFailure);
+    if (!session_.garbled())
+        notes_.clear(StatusNotes::Slot::garbled);
+    const std::optional<Reading> kept = record_.keep(reading);
+    if (kept && logging())
+        ++logged_;
+    if (kept && publisher_)
+        publisher_->publish(*kept);
+    bench_.feed(reading);
+    updateLogNotes();
+    emit this->reading(reading);
+    if (kept)
+        emit this->kept(*kept);
+}
+
+void Channel::silence(qint64 sinceMs) {
+    // The record dates its gap row to the last reading, where the silence began.
+    if (const std::optional<Reading> gap = record_.keepGap()) {
+        if (publisher_)
+            publisher_->publish(*gap);
+        emit kept(*gap);
+    }
+    notes_.set(StatusNotes::Slot::silence, StatusNotes::silenceText(sinceMs));
+    emit silenceBegan(sinceMs);
+}
+
+void Channel::showFile() {
+    // The file's rows are the record now: no meter is polled meanwhile.
+    session_.stop();
+    notes_.clear(StatusNotes::Slot::openFailure);
+    notes_.clear(StatusNotes::Slot::garbled);
+    emit stopped();
+    emit recordChanged();
+}
+
+bool Channel::startLog(const QString& path) {
+    const bool ok = record_.openLog(QFile::encodeName(path).toStdString());
+    logged_ = 0;
+    logFailure_ = ok ? QString() : QString::fromStdString(record_.logError());
+    logName_ = !ok                          ? QString()
+               : path == QLatin1String("-") ? tr("standard output")
+                                            : QFileInfo(path).fileName();
+    updateLogNotes();
+    emit logChanged();
+    return ok;
+}
+
+void Channel::stopLog() {
+    record_.closeLog();
+    logName_.clear();
+    updateLogNotes();
+    emit logChanged();
+}
+
+void Channel::logFailed(const QString& reason) {
+    logFailure_ = reason;
+    logName_.clear();
+    updateLogNotes();
+    emit logChanged();
+}
+
+void Channel::updateLogNotes() {
+    notes_.set(StatusNotes::Slot::logFailure, logFailure_);
+    const bool recording = logging();
+    const LogWriter::Backlog log = record_.logBacklog();
+    QString behind;
+    if (recording && log.behind >= StatusNotes::kLogBehindTold) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(log.behind).count();
+        behind = log.dropped == 0 ? StatusNotes::logBehindText(seconds)
+                                  : tr("The log is %1 s behind and full: %2 lines dropped")
+                                        .arg(seconds)
+                                        .arg(count(static_cast<std::int64_t>(log.dropped)));
+    }
+    notes_.set(StatusNotes::Slot::logBehind, behind);
+    QString note;
+    if (recording) {
+        note =
+            (logged_ == 1 ? tr("Recording to %1: %2 reading") : tr("Recording to %1: %2 readings"))
+                .arg(logName_, count(logged_));
+        if (log.dropped > 0)
+            note =
+                tr("%1, %2 lines dropped").arg(note, count(static_cast<std::int64_t>(log.dropped)));
+    }
+    notes_.set(StatusNotes::Slot::recording, note);
+}
+
+void Channel::updateBenchNote() {
+    notes_.set(StatusNotes::Slot::bench, bench_.footerNote());
+}
+
+void Channel::publishTo(MqttPublisher::Options options) {
+    publisher_ = std::make_unique<ChannelPublisher>(std::move(options));
+    connect(publisher_.get(), &ChannelPublisher::statusChanged, this,
+            [this](const QString& text, bool trouble) {
+                notes_.set(StatusNotes::Slot::publishTrouble, trouble ? text : QString());
+                notes_.set(StatusNotes::Slot::publishStatus, text);
+            });
+    connect(&session_, &MeterSession::started, publisher_.get(),
+            [this] { publisher_->began(session_.isOpen()); });
+    connect(&session_, &MeterSession::stopped, publisher_.get(), [this] { publisher_->ended(); });
+}
+
+} // namespace kv

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "channel/channel_bench.h"
+#include "channel/recording_source.h"
+#include "channel/status_notes.h"
+#include "core/reading.h"
+#include "publish/mqtt_publisher.h"
+#include "record/recorder.h"
+#include "serial/serial_io.h"
+#include "session/meter_session.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kv {
+
+class ChannelPublisher;
+
+// One stream of readings with everything that follows a reading, without anything to show
+// it on: its source (the meter on a port, or a recording being shown), its one record of
+// kept readings with the log, the bench functions, publishing to a broker and the notes on
+// its status. A window shows a channel; the headless logger writes one down. Whoever listens
+// hears every reading the same way, by signals, after the record, the bench and the
+// publisher have taken it.
+class Channel : public QObject {
+    Q_OBJECT
+public:
+    // The link must outlive the channel.
+    explicit Channel(SerialIo& link, QObject* parent = nullptr);
+    ~Channel() override;
+
+    // --- The meter
+    MeterSession& session() { return session_; }
+    const MeterSession& session() const { return session_; }
+    // Opens the port of the link's table named `portName` ("COM3"), closing it first when
+    // it is open. False when it did not open; the notes say why till the meter answers.
+    bool openPort(const std::string& portName);
+    // A file shown goes, hold and relative end, the record begins anew and polling begins on
+    // the port opened (a port that did not open is polled idly, as the meter's program does).
+    void start();
+    // Start as its button does: openPort(), then start(). Whether the port opened.
+    bool start(const std::string& portName);
+    // Stop: polling ends (a file shown is no longer followed), the record keeps its rows,
+    // hold and relative end; the poll cycle's reading goes on from 0, as the displays show.
+    void stop();
+    // stop(), then the port closes.
+    void close();
+
+    // --- The record
+    Recorder& record() { return record_; }
+    const Recorder& record() const { return record_; }
+    // Appends every kept reading from now on to the CSV file at `path` ("-": standard output).
+    // False when it cannot be opened: logFailure() says why.
+    bool startLog(const QString& path);
+    void stopLog();
+    bool logging() const { return record_.logging(); }
+    // The log's file name ("standard output" for "-"), while logging.
+    const QString& logName() const { return logName_; }
+    // Why the last log failed to begin or to go on; empty once the next one begins.
+    const QString& logFailure() const { return logFailure_; }
+    // A file shown as the record instead of the meter's readings.
+    RecordingSource& recording() { return recording_; }
+    const RecordingSource& recording() const { return recording_; }
+
+    // --- The bench functions
+    ChannelBench& bench() { return bench_; }
+    const ChannelBench& bench() const { return bench_; }
+
+    // --- Publishing: every kept reading from now on also goes to the broker.
+    void publishTo(MqttPublisher::Options options);
+    const ChannelPublisher* publisher() const { return publisher_.get(); }
+
+    // --- What the channel has to tell
+    StatusNotes& notes() { return notes_; }
+    const StatusNotes& notes() const { return notes_; }
+
+signals:
+    // A reading, an overload or a reading of codes without a row, as the meter measured it,
+    // for the displays (which ask bench() what to show of it).
+    void reading(const kv::Reading& reading);
+    // A row the record kept: a reading, an overload or the gap where a silence began.
+    void kept(const kv::Reading& row);
+    void silenceBegan(qint64 sinceMs);
+    void silenceEnded();
+    // Stop, or a file shown in place of the meter's readings: the displays go to rest.
+    void stopped();
+    // Start, or Stop, changed the record: it is empty now, or no longer grows.
+    void recordChanged();
+    // A log began, ended or failed.
+    void logChanged();
+    // A line for standard error: the limit command failed or was skipped, the connection to
+    // the broker turned.
+    void said(const QString& line);
+
+private:
+    void take(const Reading& reading);
+    void silence(qint64 sinceMs);
+    void logFailed(const QString& reason);
+    void updateLogNotes();
+    void updateBenchNote();
+    void showFile();
+
+    // First made, last gone: every part below writes its notes here.
+    StatusNotes notes_;
+    MeterSession session_;
+    Recorder record_;
+    RecordingSource recording_;
+    ChannelBench bench_;
+    std::unique_ptr<ChannelPublisher> publisher_;
+    QString logName_;
+    QString logFailure_;
+    std::int64_t logged_ = 0; // readings and overloads written to the log
+};
+
+} // namespace kv
