@@ -66,6 +66,12 @@ TEST(CommandLine, UnknownArgumentsAreRefusedWithTheirName) {
     EXPECT_TRUE(parseOk({"--version"}).version);
 }
 
+TEST(CommandLine, ASnapshotOfVeryManyReadingsWaitsAsLongAsATimerCan) {
+    for (const char* n : {"5000000", "2147483647"})
+        EXPECT_EQ(parseOk({"--snapshot", "a.png", "--readings", n}).snapshotTimeoutMs(), 2147483647)
+            << n;
+}
+
 TEST(PortText, LeadingNumberMaskedToThreeBits) {
     struct Case {
         const char* text;
