@@ -202,6 +202,28 @@ TEST_F(Program, LogOptionsThatCannotWorkTogetherGetOneLineAndStatusTwo) {
         EXPECT_TRUE(out.contains(option)) << option;
 }
 
+// A value given twice would have lost one of them unseen; a value given to an option that
+// takes none would have been ignored, whatever it said.
+TEST_F(Program, ASecondValueOrAValueForAFlagGetsOneLineAndStatusTwoAndNothingRuns) {
+    const QString log = dir.filePath("b.csv");
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--no-window", "--simulate", "--readings", "1", "--log", "-", "--log", log},
+         "--log is given twice"},
+        {{"--simulate", "--snapshot", dir.filePath("w.png"), "--readings", "1", "--log", log,
+          "--simulate", dir.filePath("other.txt")},
+         "--simulate is given twice"},
+        {{"--simulate", "--log", log, "--readings", "1", "--no-window=no"},
+         "--no-window takes no value"},
+    };
+    for (const auto& [args, line] : cases) {
+        EXPECT_EQ(run(args), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(err, "kv27500: " + line + "\nTry '" + program + " --help'.\n");
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_FALSE(QFile::exists(dir.filePath("w.png")));
+}
+
 // Half a second a reading is more than an int holds for such counts: the deadline must
 // neither go negative (Qt warns and sets none) nor wrap round to a few seconds. The log shows
 // the readings still coming in well after those.
