@@ -3,10 +3,13 @@
 #include "publish/mqtt_url.h"
 #include "watch/limit_parsing.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHash>
 #include <QLocale>
 #include <QProcess>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -60,135 +63,314 @@ bool parseLimitArgument(QString text, LimitEnd end, std::optional<float>& value,
     }
     return true;
 }
+
+// How an option takes its value.
+enum class Takes { nothing, value, optionalValue };
+
+// Puts an option's value into the command line. False when the value is unusable, with
+// `error` saying why, or left empty for the option's own sentence.
+using Apply = bool (*)(CommandLine& cl, const QString& value, QString& error);
+
+// One option: what follows it and what it sets. A new option adds a row.
+struct Option {
+    const char* name; // without its dashes
+    char letter;      // its one-dash short form; 0: none
+    Takes takes;
+    bool repeatable;   // every value counts; otherwise a second one is refused
+    const char* needs; // why a missing, empty or unusable value is refused
+    Apply apply;
+};
+
+// What most options do: turn on, keep their text, or read a limit.
+template <bool CommandLine::*flag> bool turnOn(CommandLine& cl, const QString&, QString&) {
+    cl.*flag = true;
+    return true;
+}
+template <QString CommandLine::*field>
+bool keepText(CommandLine& cl, const QString& value, QString&) {
+    cl.*field = value;
+    return true;
+}
+template <LimitEnd end> bool keepLimit(CommandLine& cl, const QString& text, QString& error) {
+    return !text.trimmed().isEmpty() &&
+           parseLimitArgument(text, end, end == LimitEnd::lower ? cl.limits.lower : cl.limits.upper,
+                              error);
+}
+
+constexpr Option kOptions[] = {
+    {"help", 'h', Takes::nothing, false, nullptr, turnOn<&CommandLine::help>},
+    {"version", 0, Takes::nothing, false, nullptr, turnOn<&CommandLine::version>},
+    // An empty name names no file, and is not taken for the demo either: it is refused
+    // before it gets here, where an empty value stands for no script.
+    {"simulate", 0, Takes::optionalValue, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--simulate needs a script file name, or none at all"),
+     [](CommandLine& cl, const QString& script, QString&) {
+         cl.simulate = true;
+         cl.simulateScript = script;
+         return true;
+     }},
+    {"port", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--port needs a device"),
+     [](CommandLine& cl, const QString& device, QString&) {
+         cl.ports << device;
+         return true;
+     }},
+    {"autostart", 0, Takes::nothing, false, nullptr, turnOn<&CommandLine::autostart>},
+    {"snapshot", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--snapshot needs a file name"),
+     keepText<&CommandLine::snapshotFile>},
+    {"readings", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--readings needs a whole number of at least 1"),
+     [](CommandLine& cl, const QString& n, QString&) {
+         bool ok = false;
+         cl.readings = n.toInt(&ok);
+         return ok && cl.readings >= 1;
+     }},
+    {"log", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--log needs a file name, or - for standard output"),
+     keepText<&CommandLine::logFile>},
+    {"no-window", 0, Takes::nothing, false, nullptr, turnOn<&CommandLine::noWindow>},
+    {"duration", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--duration needs a number of seconds above 0"),
+     [](CommandLine& cl, const QString& text, QString&) {
+         bool ok = false;
+         const double seconds = text.toDouble(&ok);
+         if (!ok || !std::isfinite(seconds) || seconds <= 0)
+             return false;
+         // At least a millisecond; at most a few thousand years, which no clock overflows.
+         cl.durationMs = std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
+         return true;
+     }},
+    {"lower", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--lower needs a number"), keepLimit<LimitEnd::lower>},
+    {"upper", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--upper needs a number"), keepLimit<LimitEnd::upper>},
+    {"on-limit", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--on-limit needs a command"),
+     [](CommandLine& cl, const QString& command, QString&) {
+         cl.onLimit = command;
+         return !QProcess::splitCommand(command).isEmpty();
+     }},
+    {"mqtt", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine",
+                       "--mqtt needs an address: mqtt://[USER@]HOST[:PORT]/PREFIX"),
+     [](CommandLine& cl, const QString& url, QString& error) {
+         cl.mqttUrl = url;
+         std::string why;
+         if (parseMqttUrl(url.toStdString(), why))
+             return true;
+         error = QString::fromStdString(why);
+         return false;
+     }},
+    {"mqtt-password-file", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file needs a file name"),
+     keepText<&CommandLine::mqttPasswordFile>},
+};
+
+// The recording to open, counted among the options in the rules below.
+constexpr char kRecording[] = "FILE.csv";
+
+// What a rule asks of the others when its option is given.
+enum class Asks { oneOf, noneOf, exactlyOne };
+
+// Which options go together: checked in this order once every argument is read. A new
+// option adds a row.
+struct Rule {
+    const char* option;
+    Asks asks;
+    std::array<const char*, 2> others; // counted by how often each is given
+    const char* sentence;
+};
+
+constexpr Rule kRules[] = {
+    {"on-limit",
+     Asks::oneOf,
+     {"lower", "upper"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--on-limit needs --lower or --upper")},
+    {"snapshot",
+     Asks::oneOf,
+     {"readings", kRecording},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--snapshot needs --readings N")},
+    {"no-window",
+     Asks::oneOf,
+     {"log", "mqtt"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--no-window needs --log FILE.csv or --mqtt URL")},
+    {"no-window",
+     Asks::noneOf,
+     {"snapshot"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--snapshot cannot be used with --no-window")},
+    {"no-window",
+     Asks::noneOf,
+     {kRecording},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "a recording to open cannot be used with --no-window")},
+    {"no-window",
+     Asks::exactlyOne,
+     {"port", "simulate"},
+     QT_TRANSLATE_NOOP("kv::CommandLine",
+                       "--no-window reads one meter: give --port DEVICE once, or --simulate")},
+    {"mqtt-password-file",
+     Asks::oneOf,
+     {"mqtt"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file is only used with --mqtt")},
+    {"duration",
+     Asks::oneOf,
+     {"no-window"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--duration is only used with --no-window")},
+    {"readings",
+     Asks::oneOf,
+     {"snapshot", "no-window"},
+     QT_TRANSLATE_NOOP("kv::CommandLine",
+                       "--readings is only used with --snapshot or --no-window")},
+};
+
+QString text(const char* sentence) {
+    return QCoreApplication::translate("kv::CommandLine", sentence);
+}
+
+const Option* findOption(const QString& name) {
+    for (const Option& option : kOptions)
+        if (name == QLatin1String(option.name))
+            return &option;
+    return nullptr;
+}
+
+// "-h" and the like.
+const Option* findLetter(const QString& arg) {
+    if (arg.size() != 2 || arg[0] != QLatin1Char('-'))
+        return nullptr;
+    for (const Option& option : kOptions)
+        if (option.letter && arg[1] == QLatin1Char(option.letter))
+            return &option;
+    return nullptr;
+}
+
+bool keeps(const Rule& rule, const QHash<QString, int>& given) {
+    if (given.value(QLatin1String(rule.option)) == 0)
+        return true;
+    int others = 0;
+    for (const char* other : rule.others)
+        if (other)
+            others += given.value(QLatin1String(other));
+    switch (rule.asks) {
+    case Asks::oneOf:
+        return others > 0;
+    case Asks::noneOf:
+        return others == 0;
+    case Asks::exactlyOne:
+        return others == 1;
+    }
+    return false;
+}
+
+// The arguments as QCommandLineParser is to read them: every option by its long name with
+// its value after "=", the recording to open after "--". Qt's parser takes whatever follows
+// an option for its value, even another option, and knows no optional value; this pass
+// decides what a value is, and stops at the first argument it cannot take.
+struct Arguments {
+    QStringList normalised;
+    QString fault; // why that argument is wrong; empty when every one was taken
+};
+
+Arguments normalise(const QStringList& args) {
+    Arguments out;
+    out.normalised << QStringLiteral("kv27500"); // where the parser expects the program
+    QString recording;
+    auto unknown = [&out](const QString& arg, const QString& name) {
+        // Qt's own options are only left here when their value is missing: Qt would wait
+        // for one or ignore them.
+        out.fault = isQtOptionWithValue(name) ? Text::tr("%1 needs a value").arg(name)
+                                              : Text::tr("unknown argument: %1").arg(arg);
+    };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (!isOption(arg)) {
+            if (const Option* option = findLetter(arg)) {
+                out.normalised << QLatin1String("--") + QLatin1String(option->name);
+            } else if (!arg.startsWith(QLatin1Char('-')) && !arg.isEmpty() && recording.isEmpty()) {
+                recording = arg;
+            } else {
+                unknown(arg, arg);
+                break;
+            }
+            continue;
+        }
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        const QString name = eq > 0 ? arg.left(eq) : arg;
+        const Option* option = findOption(name.mid(2));
+        if (!option) {
+            unknown(arg, name);
+            break;
+        }
+        if (option->takes == Takes::nothing) {
+            if (eq > 0) {
+                out.fault = Text::tr("%1 takes no value").arg(name);
+                break;
+            }
+            out.normalised << name;
+            continue;
+        }
+        // A value either follows "=" or is the next argument, unless that looks like an
+        // option.
+        bool given = eq > 0;
+        QString value = given ? arg.mid(eq + 1) : QString();
+        if (!given && i + 1 < args.size() && !isOption(args[i + 1]) &&
+            !isQtOptionWithValue(args[i + 1])) {
+            value = args[++i];
+            given = true;
+        }
+        if (given ? value.isEmpty() : option->takes == Takes::value) {
+            out.fault = text(option->needs);
+            break;
+        }
+        out.normalised << name + QLatin1Char('=') + value;
+    }
+    if (!recording.isEmpty())
+        out.normalised << QStringLiteral("--") << recording;
+    return out;
+}
 } // namespace
 
 CommandLineResult parseCommandLine(const QStringList& args) {
+    const Arguments arguments = normalise(args);
+    QCommandLineParser parser;
+    for (const Option& option : kOptions)
+        parser.addOption(QCommandLineOption(
+            QString::fromLatin1(option.name), QString(),
+            option.takes == Takes::nothing ? QString() : QStringLiteral("value")));
+    // Cannot fail: every name is known, every value attached. Its English messages are
+    // never shown.
+    const bool read = parser.parse(arguments.normalised);
+    Q_ASSERT(read);
+    Q_UNUSED(read);
+
+    // The options in the order given: the first wrong one is the one told.
     CommandLine cl;
-    bool readingsGiven = false;
-    QString limitTexts[2]; // --lower and --upper as typed
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString arg = args[i];
-        QString inlineValue;
-        bool hasInline = false;
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        if (isOption(arg) && eq > 0) {
-            inlineValue = arg.mid(eq + 1);
-            arg = arg.left(eq);
-            hasInline = true;
-        }
-        // A value either follows "=" or is the next argument.
-        auto takeValue = [&](QString& out) {
-            if (hasInline) {
-                out = inlineValue;
-                return true;
-            }
-            if (i + 1 < args.size() && !isOption(args[i + 1]) &&
-                !isQtOptionWithValue(args[i + 1])) {
-                out = args[++i];
-                return true;
-            }
-            return false;
-        };
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            cl.help = true;
-        } else if (arg == QLatin1String("--version")) {
-            cl.version = true;
-        } else if (arg == QLatin1String("--simulate")) {
-            cl.simulate = true;
-            // The script is optional: a following option is not taken for it. An empty name
-            // names no file, and is not taken for the demo either.
-            if (takeValue(cl.simulateScript) && cl.simulateScript.isEmpty())
-                return fail(Text::tr("--simulate needs a script file name, or none at all"));
-        } else if (arg == QLatin1String("--port")) {
-            QString device;
-            if (!takeValue(device) || device.isEmpty())
-                return fail(Text::tr("--port needs a device"));
-            cl.ports << device;
-        } else if (arg == QLatin1String("--autostart")) {
-            cl.autostart = true;
-        } else if (arg == QLatin1String("--snapshot")) {
-            if (!takeValue(cl.snapshotFile) || cl.snapshotFile.isEmpty())
-                return fail(Text::tr("--snapshot needs a file name"));
-        } else if (arg == QLatin1String("--readings")) {
-            QString n;
-            bool ok = false;
-            if (takeValue(n))
-                cl.readings = n.toInt(&ok);
-            if (!ok || cl.readings < 1)
-                return fail(Text::tr("--readings needs a whole number of at least 1"));
-            readingsGiven = true;
-        } else if (arg == QLatin1String("--log")) {
-            if (!takeValue(cl.logFile) || cl.logFile.isEmpty())
-                return fail(Text::tr("--log needs a file name, or - for standard output"));
-        } else if (arg == QLatin1String("--no-window")) {
-            cl.noWindow = true;
-        } else if (arg == QLatin1String("--duration")) {
-            QString text;
-            bool ok = false;
-            const double seconds = takeValue(text) ? text.toDouble(&ok) : 0.0;
-            if (!ok || !std::isfinite(seconds) || seconds <= 0)
-                return fail(Text::tr("--duration needs a number of seconds above 0"));
-            // At least a millisecond; at most a few thousand years, which no clock overflows.
-            cl.durationMs =
-                std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
-        } else if (arg == QLatin1String("--lower") || arg == QLatin1String("--upper")) {
-            const bool lower = arg == QLatin1String("--lower");
-            QString& text = limitTexts[lower ? 0 : 1];
-            QString error;
-            if (!takeValue(text) || text.trimmed().isEmpty())
-                return fail(lower ? Text::tr("--lower needs a number")
-                                  : Text::tr("--upper needs a number"));
-            if (!parseLimitArgument(text, lower ? LimitEnd::lower : LimitEnd::upper,
-                                    lower ? cl.limits.lower : cl.limits.upper, error))
-                return fail(error);
-        } else if (arg == QLatin1String("--on-limit")) {
-            if (!takeValue(cl.onLimit) || QProcess::splitCommand(cl.onLimit).isEmpty())
-                return fail(Text::tr("--on-limit needs a command"));
-        } else if (arg == QLatin1String("--mqtt")) {
-            if (!takeValue(cl.mqttUrl) || cl.mqttUrl.isEmpty())
-                return fail(Text::tr("--mqtt needs an address: mqtt://[USER@]HOST[:PORT]/PREFIX"));
-            std::string error;
-            if (!parseMqttUrl(cl.mqttUrl.toStdString(), error))
-                return fail(QString::fromStdString(error));
-        } else if (arg == QLatin1String("--mqtt-password-file")) {
-            if (!takeValue(cl.mqttPasswordFile) || cl.mqttPasswordFile.isEmpty())
-                return fail(Text::tr("--mqtt-password-file needs a file name"));
-        } else if (!isOption(arg) && !arg.startsWith(QLatin1Char('-')) && cl.openFile.isEmpty() &&
-                   !arg.isEmpty()) {
-            cl.openFile = arg;
-        } else if (isQtOptionWithValue(arg)) {
-            // Only left here when its value is missing: Qt would wait for one or ignore it.
-            return fail(Text::tr("%1 needs a value").arg(arg));
-        } else {
-            return fail(Text::tr("unknown argument: %1").arg(args[i]));
-        }
+    QHash<QString, int> given; // how often each option came, and the recording to open
+    for (const QString& name : parser.optionNames()) {
+        const Option& option = *findOption(name);
+        const int earlier = given[name]++;
+        const bool valued = option.takes != Takes::nothing;
+        if (earlier > 0 && valued && !option.repeatable)
+            return fail(Text::tr("%1 is given twice").arg(QLatin1String("--") + name));
+        QString error;
+        if (!option.apply(cl, valued ? parser.values(name).at(earlier) : QString(), error))
+            return fail(error.isEmpty() ? text(option.needs) : error);
     }
+    if (!arguments.fault.isEmpty())
+        return fail(arguments.fault);
+    if (!parser.positionalArguments().isEmpty()) {
+        cl.openFile = parser.positionalArguments().constFirst();
+        given[QLatin1String(kRecording)] = 1;
+    }
+
     if (cl.limits.lower && cl.limits.upper && *cl.limits.lower > *cl.limits.upper)
         // The sentence of the limits' own check, with the numbers as typed.
         return fail(QCoreApplication::translate("kv::Limits",
                                                 "The lower limit %1 lies above the upper limit %2.")
-                        .arg(limitTexts[0].trimmed(), limitTexts[1].trimmed()));
-    if (!cl.onLimit.isEmpty() && !cl.limits.any())
-        return fail(Text::tr("--on-limit needs --lower or --upper"));
-    if (cl.snapshot() && !readingsGiven && !cl.openRecording())
-        return fail(Text::tr("--snapshot needs --readings N"));
-    if (cl.noWindow) {
-        if (!cl.log() && !cl.mqtt())
-            return fail(Text::tr("--no-window needs --log FILE.csv or --mqtt URL"));
-        if (cl.snapshot())
-            return fail(Text::tr("--snapshot cannot be used with --no-window"));
-        if (cl.openRecording())
-            return fail(Text::tr("a recording to open cannot be used with --no-window"));
-        if (cl.ports.size() + (cl.simulate ? 1 : 0) != 1)
-            return fail(Text::tr("--no-window reads one meter: give --port DEVICE once, "
-                                 "or --simulate"));
-    }
-    if (!cl.mqttPasswordFile.isEmpty() && !cl.mqtt())
-        return fail(Text::tr("--mqtt-password-file is only used with --mqtt"));
-    if (cl.durationMs > 0 && !cl.noWindow)
-        return fail(Text::tr("--duration is only used with --no-window"));
-    if (readingsGiven && !cl.snapshot() && !cl.noWindow)
-        return fail(Text::tr("--readings is only used with --snapshot or --no-window"));
+                        .arg(parser.value(QStringLiteral("lower")).trimmed(),
+                             parser.value(QStringLiteral("upper")).trimmed()));
+    for (const Rule& rule : kRules)
+        if (!keeps(rule, given))
+            return fail(text(rule.sentence));
     if (cl.snapshot() && !cl.openRecording())
         cl.autostart = true;
     return {cl, QString()};

@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace kv {
@@ -35,8 +37,12 @@ struct CommandLine {
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }
     bool mqtt() const { return !mqttUrl.isEmpty(); }
-    // How long a snapshot run waits for its readings, in milliseconds.
-    int snapshotTimeoutMs() const { return 5000 + readings * 500; }
+    // How long a snapshot run waits for its readings, in milliseconds: five seconds and half
+    // a second a reading, but no longer than a timer waits (about 24 days).
+    int snapshotTimeoutMs() const {
+        return static_cast<int>(std::min<std::int64_t>(5000 + std::int64_t{readings} * 500,
+                                                       std::numeric_limits<int>::max()));
+    }
 };
 
 struct CommandLineResult {

@@ -239,6 +239,14 @@ Veröffentlichen über einen MQTT-Broker:
                         Zeile von FILE lesen
 </translation>
     </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 nimmt keinen Wert an</translation>
+    </message>
+    <message>
+        <source>%1 is given twice</source>
+        <translation>%1 ist zweimal angegeben</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvFile</name>

@@ -66,6 +66,71 @@ TEST(CommandLine, UnknownArgumentsAreRefusedWithTheirName) {
     EXPECT_TRUE(parseOk({"--version"}).version);
 }
 
+// Each wrong command line is told by the sentence of its first wrong argument, in the order
+// given, before the options that do not go together.
+TEST(CommandLine, EachWrongCommandLineIsToldByItsFirstFault) {
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--log", "-", "--log", "b.csv"}, "--log is given twice"},
+        {{"--simulate", "--simulate=run.txt"}, "--simulate is given twice"},
+        {{"--snapshot", "a.png", "--readings", "2", "--readings=3"}, "--readings is given twice"},
+        {{"--no-window=no", "--simulate", "--log", "x.csv"}, "--no-window takes no value"},
+        {{"--help=me"}, "--help takes no value"},
+        {{"--readings", "x", "--fast"}, "--readings needs a whole number of at least 1"},
+        {{"--fast=1", "--readings", "x"}, "unknown argument: --fast=1"},
+        {{"a.csv", "b.csv", "--port"}, "unknown argument: b.csv"},
+        {{"--log", "-", "--fast", "--log", "b.csv"}, "unknown argument: --fast"},
+        {{"--port", "--autostart"}, "--port needs a device"},
+        {{"--port="}, "--port needs a device"},
+        {{"--log", ""}, "--log needs a file name, or - for standard output"},
+        {{"--simulate="}, "--simulate needs a script file name, or none at all"},
+        {{"--lower", " "}, "--lower needs a number"},
+        {{"--on-limit", "  ", "--upper", "1"}, "--on-limit needs a command"},
+        {{"--duration", "inf", "--no-window"}, "--duration needs a number of seconds above 0"},
+        {{"--"}, "unknown argument: --"},
+        {{"-"}, "unknown argument: -"},
+        {{""}, "unknown argument: "},
+        {{"-x"}, "unknown argument: -x"},
+        {{"--simulate", "-platform"}, "-platform needs a value"},
+        {{"--no-window", "--log", "x.csv", "--port", "a", "--port", "b"},
+         "--no-window reads one meter: give --port DEVICE once, or --simulate"},
+        {{"--no-window", "--log", "x.csv", "--port", "a", "--simulate"},
+         "--no-window reads one meter: give --port DEVICE once, or --simulate"},
+        {{"--no-window", "--simulate", "--mqtt", "mqtt://h/p", "--snapshot", "a.png", "--readings",
+          "1"},
+         "--snapshot cannot be used with --no-window"},
+        {{"--mqtt-password-file", "pw"}, "--mqtt-password-file is only used with --mqtt"},
+        {{"--duration", "3"}, "--duration is only used with --no-window"},
+        // The limits first, then the options that do not go together.
+        {{"--readings", "3", "--lower", "2", "--upper", "1"},
+         "The lower limit 2 lies above the upper limit 1."},
+    };
+    for (const auto& [args, error] : cases) {
+        const CommandLineResult r = parseCommandLine(args);
+        EXPECT_FALSE(r.options) << args.join(' ').toStdString();
+        EXPECT_EQ(r.error, error) << args.join(' ').toStdString();
+    }
+}
+
+TEST(CommandLine, ValuesThatOnlyLookLikeOptionsAreTaken) {
+    const CommandLine cl = parseOk(
+        {"--log", "-", "--simulate", "-", "--lower", "-3", "--port=--odd", "--upper=-1e-3"});
+    EXPECT_EQ(cl.logFile, "-");
+    EXPECT_EQ(cl.simulateScript, "-");
+    EXPECT_EQ(cl.limits.lower, -3.0f);
+    EXPECT_EQ(cl.limits.upper, -1e-3f);
+    EXPECT_EQ(cl.ports, QStringList{"--odd"});
+    const CommandLine h = parseOk({"--port", "-h", "-h", "--mqtt", "mqtt://h/a=b"});
+    EXPECT_EQ(h.ports, QStringList{"-h"});
+    EXPECT_TRUE(h.help);
+    EXPECT_EQ(h.mqttUrl, "mqtt://h/a=b");
+}
+
+TEST(CommandLine, ASnapshotOfVeryManyReadingsWaitsAsLongAsATimerCan) {
+    for (const char* n : {"5000000", "2147483647"})
+        EXPECT_EQ(parseOk({"--snapshot", "a.png", "--readings", n}).snapshotTimeoutMs(), 2147483647)
+            << n;
+}
+
 TEST(PortText, LeadingNumberMaskedToThreeBits) {
     struct Case {
         const char* text;

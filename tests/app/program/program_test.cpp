@@ -202,6 +202,66 @@ TEST_F(Program, LogOptionsThatCannotWorkTogetherGetOneLineAndStatusTwo) {
         EXPECT_TRUE(out.contains(option)) << option;
 }
 
+// A value given twice would have lost one of them unseen; a value given to an option that
+// takes none would have been ignored, whatever it said.
+TEST_F(Program, ASecondValueOrAValueForAFlagGetsOneLineAndStatusTwoAndNothingRuns) {
+    const QString log = dir.filePath("b.csv");
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--no-window", "--simulate", "--readings", "1", "--log", "-", "--log", log},
+         "--log is given twice"},
+        {{"--simulate", "--snapshot", dir.filePath("w.png"), "--readings", "1", "--log", log,
+          "--simulate", dir.filePath("other.txt")},
+         "--simulate is given twice"},
+        {{"--simulate", "--log", log, "--readings", "1", "--no-window=no"},
+         "--no-window takes no value"},
+    };
+    for (const auto& [args, line] : cases) {
+        EXPECT_EQ(run(args), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(err, "kv27500: " + line + "\nTry '" + program + " --help'.\n");
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_FALSE(QFile::exists(dir.filePath("w.png")));
+}
+
+// Half a second a reading is more than an int holds for such counts: the deadline must
+// neither go negative (Qt warns and sets none) nor wrap round to a few seconds. The log shows
+// the readings still coming in well after those.
+TEST_F(Program, ASnapshotOfVeryManyReadingsKeepsWaitingForThem) {
+    struct Run {
+        QString count;
+        QString log;
+        QProcess process;
+    } runs[2];
+    runs[0].count = "5000000";
+    runs[1].count = "2147483647";
+    for (Run& r : runs) {
+        r.log = dir.filePath(r.count + ".csv");
+        r.process.setProcessEnvironment(env);
+        r.process.start(program, {"--simulate", "--log", r.log, "--snapshot",
+                                  dir.filePath(r.count + ".png"), "--readings", r.count});
+        ASSERT_TRUE(r.process.waitForStarted());
+    }
+    auto running = [](QProcess& p) {
+        p.waitForFinished(0); // notices an end
+        return p.state() == QProcess::Running;
+    };
+    // Sixty readings: six seconds at ten a second, beyond the wrapped deadline of 4.5 s.
+    auto waiting = [&](Run& r) { return running(r.process) && fileText(r.log).count('\n') < 61; };
+    for (int i = 0; i < 6000 && (waiting(runs[0]) || waiting(runs[1])); ++i)
+        QThread::msleep(10);
+    for (Run& r : runs) {
+        SCOPED_TRACE(r.count.toStdString());
+        EXPECT_TRUE(running(r.process));
+        EXPECT_GE(fileText(r.log).count('\n'), 61);
+        r.process.kill();
+        r.process.waitForFinished();
+        const QString told = r.process.readAllStandardError();
+        EXPECT_EQ(told, "") << told.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath(r.count + ".png")));
+    }
+}
+
 // The rows a summary line counts: readings, gaps and overloads of every unit.
 int rowsCounted(const QString& summary) {
     int n = 0;
