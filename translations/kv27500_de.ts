@@ -339,6 +339,89 @@ Veröffentlichen über einen MQTT-Broker:
     </message>
 </context>
 <context>
+    <name>kv::Derivation</name>
+    <message>
+        <source>%1 gives no readings.</source>
+        <translation>%1 liefert keine Messwerte.</translation>
+    </message>
+    <message>
+        <source>%1 has given no reading in the last 1.5 s.</source>
+        <translation>%1 hat in den letzten 1,5 s keinen Messwert geliefert.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not one of the expressions X*Y, X/Y, X+Y, X-Y, X*NUMBER, X/NUMBER and integral(X).</source>
+        <translation>&quot;%1&quot; ist keiner der Ausdrücke X*Y, X/Y, X+Y, X-Y, X*ZAHL, X/ZAHL und integral(X).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; can be read in more than one way: put blanks around the minus that subtracts.</source>
+        <translation>&quot;%1&quot; lässt sich auf mehr als eine Weise lesen: setzen Sie Leerzeichen um das Minus, das subtrahiert.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; divides by 0.</source>
+        <translation>&quot;%1&quot; teilt durch 0.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is neither a channel name nor a number.</source>
+        <translation>&quot;%1&quot; ist weder ein Kanalname noch eine Zahl.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a channel name: a name has up to 16 letters, digits, _ and -, the first a letter.</source>
+        <translation>&quot;%1&quot; ist kein Kanalname: ein Name hat bis zu 16 Buchstaben, Ziffern, _ und -, zuerst einen Buchstaben.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not of the form NAME=EXPRESSION.</source>
+        <translation>&quot;%1&quot; hat nicht die Form NAME=AUSDRUCK.</translation>
+    </message>
+    <message>
+        <source>Two channels are named &quot;%1&quot;.</source>
+        <translation>Zwei Kanäle heißen &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>The derived channel &quot;%1&quot; uses &quot;%2&quot;, which is no channel.</source>
+        <translation>Der abgeleitete Kanal &quot;%1&quot; verwendet &quot;%2&quot;, der kein Kanal ist.</translation>
+    </message>
+    <message>
+        <source>The derived channels depend on themselves in a cycle: %1.</source>
+        <translation>Die abgeleiteten Kanäle hängen im Kreis von sich selbst ab: %1.</translation>
+    </message>
+    <message>
+        <source>A reading without a unit cannot be computed with.</source>
+        <translation>Mit einem Messwert ohne Einheit lässt sich nicht rechnen.</translation>
+    </message>
+    <message>
+        <source>A diode test gives no quantity to compute with.</source>
+        <translation>Ein Diodentest liefert keine Größe, mit der sich rechnen lässt.</translation>
+    </message>
+    <message>
+        <source>Readings in dBm are levels on a logarithmic scale: only the difference of two has a meaning.</source>
+        <translation>Messwerte in dBm sind Pegel auf einer logarithmischen Skala: nur die Differenz zweier hat eine Bedeutung.</translation>
+    </message>
+    <message>
+        <source>Readings in %1 and %2 do not combine: one is DC, the other AC.</source>
+        <translation>Messwerte in %1 und %2 lassen sich nicht verbinden: einer ist DC, der andere AC.</translation>
+    </message>
+    <message>
+        <source>Readings in %1 and %2 cannot be added: their units differ.</source>
+        <translation>Messwerte in %1 und %2 lassen sich nicht addieren: ihre Einheiten unterscheiden sich.</translation>
+    </message>
+    <message>
+        <source>Readings in %1 and %2 cannot be subtracted: their units differ.</source>
+        <translation>Messwerte in %1 und %2 lassen sich nicht subtrahieren: ihre Einheiten unterscheiden sich.</translation>
+    </message>
+    <message>
+        <source>Readings in %1 and %2 do not multiply to a unit.</source>
+        <translation>Das Produkt von Messwerten in %1 und %2 hat keine Einheit.</translation>
+    </message>
+    <message>
+        <source>Readings in %1 divided by readings in %2 give no unit.</source>
+        <translation>Messwerte in %1 geteilt durch Messwerte in %2 ergeben keine Einheit.</translation>
+    </message>
+    <message>
+        <source>The integral of readings in %1 means nothing.</source>
+        <translation>Das Integral von Messwerten in %1 bedeutet nichts.</translation>
+    </message>
+</context>
+<context>
     <name>kv::ErrorReporter</name>
     <message>
         <source>Unknown error</source>

@@ -1,6 +1,7 @@
 // A derived channel's rows as its inputs' rows come in: pairing by time, units, gaps,
 // overloads, the integral, and derived channels of derived ones.
 #include "channel/derivation.h"
+#include "core/translated.h"
 #include "format/number_format.h"
 #include "format/separators.h"
 
@@ -300,6 +301,24 @@ TEST(DerivedChain, TheEnergyOfAPowerFromTwoMetersIsItsIntegral) {
     for (const Reading& r : energy)
         gaps += r.status == Status::gap;
     EXPECT_EQ(gaps, 2u);
+}
+
+TEST(DerivedTexts, ReasonsAndErrorsAreInTheUsersLanguage) {
+    struct Marked {
+        Marked() {
+            setTranslation([](const char* context, const char* text) {
+                return std::string(context) + ": <" + text + ">";
+            });
+        }
+        ~Marked() { setTranslation(nullptr); }
+    } marked;
+    Derivation p = derivation("P=U*f");
+    p.feed(0, row(0, 2, "V-DC"));
+    EXPECT_EQ(p.reason(), "kv::Derivation: <f has given no reading in the last 1.5 s.>");
+    p.feed(1, row(100, 50, "Hz"));
+    EXPECT_EQ(p.reason(), "kv::Derivation: <Readings in V-DC and Hz do not multiply to a unit.>");
+    EXPECT_EQ(parseDerivation("P=U/0", '.').error, "kv::Derivation: <\"U/0\" divides by 0.>");
+    EXPECT_EQ(checkChannels({"U", "U"}, {}), "kv::Derivation: <Two channels are named \"U\".>");
 }
 
 } // namespace
