@@ -583,6 +583,61 @@ TEST_F(Program, UnreadableLinesAreSkippedAndToldBeforeTheSummary) {
     EXPECT_TRUE(lines[1].startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC")) << err.toStdString();
 }
 
+// A header is the whole first line, however long, and with or without its line end.
+TEST_F(Program, AHeaderWithoutItsLineEndOrLongerThanARowIsRead) {
+    auto write = [&](const char* name, const std::string& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+        return f.fileName();
+    };
+    const QString picture = dir.filePath("p.png");
+    for (const char* header : {"time,value", "time,elapsed_s,value,unit,status,function,range"}) {
+        ASSERT_EQ(run({write("bare.csv", header), "--snapshot", picture}), 0) << header;
+        EXPECT_EQ(err.toStdString(), "0 readings, 0 gaps, 0 overloads\n") << header;
+    }
+    // A spreadsheet's own columns ahead of ours, seven kilobytes of names; the rows stay short.
+    std::string wide, empties;
+    for (int i = 0; i < 500; ++i) {
+        wide += "comment_" + std::to_string(i) + ",";
+        empties += ",";
+    }
+    const QString file =
+        write("wide.csv", wide + "time,value,unit\n" + empties +
+                              "2026-12-08T14:03:00.000+01:00,1.5,V-DC\n" + empties +
+                              "2026-12-08T14:03:00.100+01:00,2.5,V-DC\n");
+    ASSERT_EQ(run({file, "--snapshot", picture}), 0) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC, mean 2 V-DC"))
+        << err.toStdString();
+    EXPECT_GT(linePixels(QImage(picture)), 100);
+}
+
+// A recording without the unit and the codes holds readings all the same, in an empty unit;
+// only a row marked gap is a gap.
+TEST_F(Program, RowsWithoutAUnitAreReadingsAndOnlyAGapRowIsAGap) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"time,value\n"
+         "2026-12-08T14:03:00.000+01:00,1.5\n"
+         "2026-12-08T14:03:00.100+01:00,2.5\n",
+         "2 readings, min 1.5, max 2.5, mean 2, 0 gaps, 0 overloads\n"},
+        {"time,value,status\n"
+         "2026-12-08T14:03:00.000+01:00,,gap\n"
+         "2026-12-08T14:03:00.100+01:00,1.5,ok\n"
+         "2026-12-08T14:03:01.300+01:00,,gap\n"
+         "2026-12-08T14:03:01.400+01:00,,overload\n"
+         "2026-12-08T14:03:01.500+01:00,3.5,ok\n",
+         "2 readings, min 1.5, max 3.5, mean 2.5, 2 gaps, 1 overload\n"},
+    };
+    for (const auto& [text, summary] : cases) {
+        QFile f(dir.filePath("plain.csv"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << text;
+        EXPECT_EQ(err.toStdString(), summary);
+    }
+}
+
 } // namespace
 
 namespace {
