@@ -169,8 +169,10 @@ struct MqttPublisher::Link {
 };
 
 MqttPublisher::Link::Link(Options o, MqttPublisher* publisher)
-    : options(std::move(o)), owner(publisher), readingTopic(options.url.prefix + "/reading"),
-      stateTopic(options.url.prefix + "/state"), lastTopic(options.url.prefix + "/last") {
+    : options(std::move(o)), owner(publisher),
+      readingTopic(options.url.prefix + std::string(MqttUrl::kReadingTopic)),
+      stateTopic(options.url.prefix + std::string(MqttUrl::kStateTopic)),
+      lastTopic(options.url.prefix + std::string(MqttUrl::kLastTopic)) {
     tzset(); // the JSON's local time follows TZ as it is now
     initLibrary();
     downSince = nowMs();

@@ -1,6 +1,7 @@
 // The built program publishing to a Mosquitto broker of the test's own, as a user runs it:
 // what arrives at a subscriber, set against the CSV log the same run writes. CTest names the
 // program in $KV27500.
+#include "publish/mqtt_url.h"
 #include "tests/publish/broker.h"
 
 #include <QDateTime>
@@ -332,8 +333,29 @@ TEST_F(PublishingProgram, TlsTrustsTheCertificateAuthorityTheEnvironmentNamesAnd
     EXPECT_EQ(sub.live("bench/tls/reading").size(), before);
 }
 
+// The longest prefix the address may have: its topics still arrive.
+TEST_F(PublishingProgram, APrefixAsLongAsMqttAllowsArrives) {
+    Broker broker;
+    const QString prefix = "bench/" + QString(kv::MqttUrl::kLongestPrefix - 6, 'x');
+    Subscriber sub(broker.port(), prefix.toStdString() + "/#", "sub-long");
+    ASSERT_TRUE(waitFor([&] { return sub.subscribed(); }));
+    ASSERT_EQ(
+        run({"--no-window", "--simulate", "--duration", "2", "--mqtt", url(broker.port(), prefix)}),
+        0)
+        << err.left(200).toStdString();
+    EXPECT_TRUE(waitFor([&] { return sub.live(prefix.toStdString() + "/reading").size() >= 5; }));
+    EXPECT_TRUE(waitFor([&] { return sub.live(prefix.toStdString() + "/state").size() >= 2; }));
+}
+
 TEST_F(PublishingProgram, EachBadAddressOrPasswordFileGetsItsOneLineAndStatus2) {
+    // A topic holds at most 65535 bytes of UTF-8; "/reading" takes eight of them.
+    const QString tooLong = QString(32764, QChar(0xe4)); // 65528 bytes in 32764 characters
+    const QStringList running = {"--no-window", "--simulate", "--duration", "1", "--mqtt"};
     const std::vector<std::pair<QStringList, QString>> cases = {
+        {running + QStringList{"mqtt://127.0.0.1/$SYS/kv"}, "prefix $SYS/kv begins with $"},
+        {running + QStringList{"mqtt://127.0.0.1/$bench"}, "prefix $bench begins with $"},
+        {running + QStringList{"mqtt://127.0.0.1/" + tooLong},
+         "prefix is 65528 bytes long, but MQTT allows at most 65527 here"},
         {{"--mqtt", "broker/readings"}, "The MQTT address is malformed"},
         {{"--mqtt", "http://broker/readings"}, "begins with http://"},
         {{"--mqtt", "mqtt://broker"}, "names no topic prefix"},
