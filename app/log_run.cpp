@@ -1,6 +1,7 @@
 #include "app/log_run.h"
 
 #include "app/footer.h"
+#include "app/session_publisher.h"
 #include "watch/limit_command.h"
 
 #include <QCoreApplication>
@@ -98,7 +99,15 @@ void LogRun::finish(int status) {
                                         "did not keep up")
                 .arg(dropped)
                 .toStdString());
-    say(recorder_.summary());
+    std::string summary = recorder_.summary();
+    if (const std::uint64_t lost = publisher_ ? publisher_->unpublished() : 0) {
+        const QString line = QString::fromStdString(summary);
+        summary =
+            (lost == 1 ? tr("%1, one reading never published").arg(line)
+                       : tr("%1, %2 readings never published").arg(line, QString::number(lost)))
+                .toStdString();
+    }
+    say(summary);
     emit finished(status);
 }
 

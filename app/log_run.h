@@ -20,6 +20,7 @@ namespace kv {
 // keeps the statistics for its summary line but not the rows, so its memory stays the same
 // however long it runs. It shows nothing and needs no display, only an event loop.
 class LimitCommand;
+class SessionPublisher;
 
 class LogRun : public QObject {
     Q_OBJECT
@@ -43,6 +44,9 @@ public:
     // Ends the run once: no further poll, the log closed, the summary line on stderr, then
     // finished(status).
     void finish(int status);
+
+    // The summary tells the readings that never reached its broker; null: none.
+    void setPublisher(SessionPublisher* publisher) { publisher_ = publisher; }
 
     const Recorder& recorder() const { return recorder_; }
     MeterSession& session() { return session_; }
@@ -76,6 +80,7 @@ private:
     bool finished_ = false;
     LimitWatch limits_;
     LimitCommand* limitCommand_ = nullptr;
+    SessionPublisher* publisher_ = nullptr;
 };
 
 } // namespace kv

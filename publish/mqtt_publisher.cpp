@@ -35,7 +35,6 @@ constexpr TimeMs kStalledConnectMs = 5000;
 // One that has not finished by then is given up and made again: the library may wait for
 // ever on a TLS handshake begun while the broker went down.
 constexpr TimeMs kAbandonConnectMs = 2 * kStalledConnectMs;
-constexpr int kFlushMs = 1000;
 // The messages of a lost connection normally come back acknowledged at once after the next
 // connect; should the library never report some, new ones go out anyway after this.
 constexpr TimeMs kResendMs = 10000;
@@ -104,6 +103,8 @@ struct MqttPublisher::Link {
     void send(const Entry& entry);
     void hand(const std::string& topic, const std::string& payload, bool retain, bool reading);
     std::size_t waitingLocked() const;
+    // Waits up to `wait` for what waits to be acknowledged, while connected.
+    void flush(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds wait);
     void notify();
 
     // The network thread.
@@ -337,6 +338,12 @@ std::size_t MqttPublisher::Link::waitingLocked() const {
     return readingsQueued + inflightReadings();
 }
 
+void MqttPublisher::Link::flush(std::unique_lock<std::mutex>& lock,
+                                std::chrono::milliseconds wait) {
+    pump();
+    wake.wait_for(lock, wait, [this] { return !ready || (queue.empty() && inflight() == 0); });
+}
+
 void MqttPublisher::Link::notify() {
     MqttPublisher* o = owner;
     QMetaObject::invokeMethod(
@@ -530,10 +537,7 @@ MqttPublisher::~MqttPublisher() {
     {
         std::unique_lock<std::mutex> lock(link_->mutex);
         link_->setState(State::offline);
-        link_->pump();
-        link_->wake.wait_for(lock, std::chrono::milliseconds(kFlushMs), [this] {
-            return !link_->ready || (link_->queue.empty() && link_->inflight() == 0);
-        });
+        link_->flush(lock, kLastFlush);
     }
     link_.reset();
 }
@@ -650,6 +654,12 @@ std::size_t MqttPublisher::waiting() const {
 std::uint64_t MqttPublisher::dropped() const {
     std::lock_guard<std::mutex> lock(link_->mutex);
     return link_->dropped;
+}
+
+std::uint64_t MqttPublisher::unpublished() {
+    std::unique_lock<std::mutex> lock(link_->mutex);
+    link_->flush(lock, kLastFlush);
+    return link_->waitingLocked() + link_->dropped;
 }
 
 bool MqttPublisher::idle() const {

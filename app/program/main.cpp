@@ -101,6 +101,7 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     std::unique_ptr<kv::SessionPublisher> publisher;
     if (mqtt) {
         publisher = std::make_unique<kv::SessionPublisher>(run.session(), *mqtt);
+        run.setPublisher(publisher.get());
         QObject::connect(publisher.get(), &kv::SessionPublisher::connectionChanged,
                          [&title](const QString& text) {
                              printLine(title, text);

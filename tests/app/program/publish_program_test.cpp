@@ -333,6 +333,31 @@ TEST_F(PublishingProgram, TlsTrustsTheCertificateAuthorityTheEnvironmentNamesAnd
     EXPECT_EQ(sub.live("bench/tls/reading").size(), before);
 }
 
+// A run that ends while no broker answers tells in its summary how many readings never left;
+// one whose broker took them all does not.
+TEST_F(PublishingProgram, TheSummaryCountsTheReadingsThatNeverReachedTheBroker) {
+    const int away = kv::test::freePort();
+    const QString log = dir.filePath("away.csv");
+    ASSERT_EQ(run({"--no-window", "--simulate", "--log", log, "--duration", "2", "--mqtt",
+                   url(away, "bench/away")}),
+              0)
+        << err.toStdString();
+    const QString summary = err.trimmed().split('\n').last();
+    const auto rows = static_cast<int>(expectedFromLog(log).size());
+    EXPECT_GE(rows, 10);
+    EXPECT_TRUE(summary.startsWith(QString::number(rows) + " readings, ")) << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(", " + QString::number(rows) + " readings never published"))
+        << summary.toStdString();
+
+    Broker broker;
+    ASSERT_EQ(run({"--no-window", "--simulate", "--duration", "2", "--mqtt",
+                   url(broker.port(), "bench/there")}),
+              0)
+        << err.toStdString();
+    EXPECT_FALSE(err.contains("never published")) << err.toStdString();
+    EXPECT_TRUE(err.trimmed().split('\n').last().endsWith(" overloads")) << err.toStdString();
+}
+
 // The longest prefix the address may have: its topics still arrive.
 TEST_F(PublishingProgram, APrefixAsLongAsMqttAllowsArrives) {
     Broker broker;
