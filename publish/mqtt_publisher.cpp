@@ -27,8 +27,10 @@ namespace {
 // Messages handed to the library and not yet acknowledged; the library's own window.
 constexpr int kWindow = 20;
 constexpr int kLoopTimeoutMs = 250;
+// A broker that comes back is found within the longest pause: readings wait meanwhile, and
+// a run that ends before the next attempt would leave them all behind.
 constexpr int kFirstRetryMs = 250;
-constexpr int kLastRetryMs = 8000;
+constexpr int kLastRetryMs = 2000;
 // A connection attempt that has not finished by then counts as unreachable, though the
 // system may go on trying for two minutes.
 constexpr TimeMs kStalledConnectMs = 5000;
@@ -103,7 +105,8 @@ struct MqttPublisher::Link {
     void send(const Entry& entry);
     void hand(const std::string& topic, const std::string& payload, bool retain, bool reading);
     std::size_t waitingLocked() const;
-    // Waits up to `wait` for what waits to be acknowledged, while connected.
+    // Waits up to `wait` for what waits to be acknowledged; without a connection, until an
+    // attempt made at once has failed.
     void flush(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds wait);
     void notify();
 
@@ -151,6 +154,8 @@ struct MqttPublisher::Link {
     bool ready = false; // connected, and what the last connection left is acknowledged
     bool everReady = false;
     bool quit = false;
+    bool retryNow = false;         // flush(): the next attempt goes without its pause
+    std::uint64_t failedTries = 0; // connections lost or never made
     Phase phase = Phase::connecting;
     TimeMs downSince = 0;
     TimeMs connectedAt = 0;
@@ -341,7 +346,14 @@ std::size_t MqttPublisher::Link::waitingLocked() const {
 void MqttPublisher::Link::flush(std::unique_lock<std::mutex>& lock,
                                 std::chrono::milliseconds wait) {
     pump();
-    wake.wait_for(lock, wait, [this] { return !ready || (queue.empty() && inflight() == 0); });
+    if (queue.empty() && inflight() == 0)
+        return;
+    const std::uint64_t failedBefore = failedTries;
+    retryNow = true;
+    wake.notify_all();
+    wake.wait_for(lock, wait, [&] {
+        return failedTries != failedBefore || (ready && queue.empty() && inflight() == 0);
+    });
 }
 
 void MqttPublisher::Link::notify() {
@@ -451,9 +463,11 @@ void MqttPublisher::Link::run() {
         if (wasConnected)
             retryMs = kFirstRetryMs;
         std::unique_lock<std::mutex> lock(mutex);
-        wake.wait_for(lock, std::chrono::milliseconds(retryMs), [this] { return quit; });
+        wake.wait_for(lock, std::chrono::milliseconds(retryMs),
+                      [this] { return quit || retryNow; });
         if (quit)
             return;
+        retryNow = false;
         retryMs = std::min(retryMs * 2, kLastRetryMs);
     }
 }
@@ -504,6 +518,7 @@ void MqttPublisher::Link::lost(int rc, bool wasConnected, bool refused) {
     std::lock_guard<std::mutex> lock(mutex);
     connected = false;
     ready = false;
+    ++failedTries;
     const Phase before = phase;
     if (wasConnected && phase == Phase::publishing)
         downSince = nowMs();
