@@ -2,6 +2,7 @@
 
 #include "app/error_reporter.h"
 #include "app/limits_dialog.h"
+#include "record/error_output.h"
 #include "record/recorder.h"
 #include "session/meter_poller.h"
 #include "watch/limit_command.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QSettings>
 #include <QWidget>
-#include <cstdio>
 
 namespace kv {
 
@@ -28,9 +28,8 @@ bool sameLimits(const Limits& a, const Limits& b) {
 }
 
 void tellOnStderr(const QString& line) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                 qPrintable(line));
-    std::fflush(stderr);
+    writeErrorLine(
+        (QCoreApplication::applicationName() + QStringLiteral(": ") + line).toStdString());
 }
 
 } // namespace
@@ -127,8 +126,7 @@ void BenchActions::setLimitCommand(const QString& commandLine) {
     if (commandLine.isEmpty())
         return;
     command_ = new LimitCommand(commandLine, this);
-    connect(command_, &LimitCommand::failed, this, &tellOnStderr);
-    connect(command_, &LimitCommand::skipped, this, &tellOnStderr);
+    connect(command_, &LimitCommand::told, this, &tellOnStderr);
 }
 
 void BenchActions::holdClick() {

@@ -2,11 +2,11 @@
 
 #include "app/footer.h"
 #include "app/session_publisher.h"
+#include "record/error_output.h"
 #include "watch/limit_command.h"
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <cstdio>
 
 namespace kv {
 
@@ -51,8 +51,7 @@ LogRun::LogRun(SerialIo& link, Options options, QString title, QObject* parent)
         auto tell = [this](const QString& line) {
             say(title_.toStdString() + ": " + line.toStdString());
         };
-        connect(limitCommand_, &LimitCommand::failed, this, tell);
-        connect(limitCommand_, &LimitCommand::skipped, this, tell);
+        connect(limitCommand_, &LimitCommand::told, this, tell);
     }
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { checkDeadline(); });
@@ -90,6 +89,8 @@ void LogRun::finish(int status) {
     finished_ = true;
     deadline_.stop();
     session_.close();
+    if (limitCommand_)
+        limitCommand_->stop();
     recorder_.stop();
     const std::uint64_t dropped = recorder_.closeLog();
     if (dropped > 0)
@@ -175,8 +176,7 @@ void LogRun::checkDeadline() {
 }
 
 void LogRun::say(const std::string& line) const {
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    writeErrorLine(line);
 }
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #include "record/csv_file.h"
 
+#include "core/error_reason.h"
 #include "core/translated.h"
 #include "record/csv.h"
 
@@ -8,7 +9,6 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -56,13 +56,6 @@ private:
     sigset_t old_{};
 };
 
-std::string reasonOf(int error) {
-    std::string text = std::strerror(error);
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    return text;
-}
-
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -74,6 +67,10 @@ std::string folderOf(const std::string& path) {
 
 CsvFile::CsvFile(const std::string& path, Mode mode) : path_(path) {
     open(mode);
+}
+
+CsvFile::CsvFile(int fd) : fd_(fd) {
+    inspect();
 }
 
 CsvFile::~CsvFile() {
@@ -161,17 +158,22 @@ void CsvFile::open(Mode mode) {
         ownsFd_ = true;
         fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     }
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) {
-        fail(errno);
+    if (!inspect())
         return;
-    }
-    regular_ = S_ISREG(st.st_mode);
-    pipe_ = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
-    if (mode == Mode::append && regular_ && st.st_size > 0)
+    struct stat st {};
+    if (mode == Mode::append && regular_ && fstat(fd_, &st) == 0 && st.st_size > 0)
         completeLastLine(st.st_size);
     else
         write(kCsvHeader);
+}
+
+bool CsvFile::inspect() {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0)
+        return fail(errno);
+    regular_ = S_ISREG(st.st_mode);
+    pipe_ = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+    return true;
 }
 
 void CsvFile::completeLastLine(std::int64_t size) {
@@ -196,7 +198,7 @@ void CsvFile::completeLastLine(std::int64_t size) {
 }
 
 bool CsvFile::fail(int error) {
-    return fail(reasonOf(error));
+    return fail(errorReason(error));
 }
 
 bool CsvFile::fail(const std::string& reason) {

@@ -22,6 +22,9 @@ public:
     };
 
     CsvFile(const std::string& path, Mode mode);
+    // A descriptor the caller keeps open, such as standard error, written to as it stands:
+    // no header, nothing completed.
+    explicit CsvFile(int fd);
     ~CsvFile();
     CsvFile(const CsvFile&) = delete;
     CsvFile& operator=(const CsvFile&) = delete;
@@ -44,6 +47,8 @@ public:
 
 private:
     void open(Mode mode);
+    // Learns what kind of file the descriptor is; false when it cannot tell (closed then).
+    bool inspect();
     void completeLastLine(std::int64_t size);
     bool fail(int error);
     bool fail(const std::string& reason);

@@ -1,5 +1,6 @@
 #include "record/csv_reader.h"
 
+#include "core/error_reason.h"
 #include "core/translated.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <limits>
@@ -21,13 +21,6 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 constexpr int kNoColumn = -1;
-
-std::string reasonOf(int error) {
-    std::string text = std::strerror(error);
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    return text;
-}
 
 // Digits at text[at..at+n) as a number; -1 when any is not a digit.
 int digitsAt(std::string_view text, std::size_t at, std::size_t n) {
@@ -232,13 +225,13 @@ bool CsvReader::open(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         error_ = withArguments(translated("kv::CsvReader", "%1 cannot be opened: %2"),
-                               {path, reasonOf(errno)});
+                               {path, errorReason(errno)});
         return false;
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
-                               {path, reasonOf(errno)});
+                               {path, errorReason(errno)});
         return false;
     }
     if (S_ISDIR(st.st_mode)) {
@@ -261,7 +254,7 @@ bool CsvReader::open(const std::string& path) {
             continue;
         if (n < 0) {
             error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
-                                   {path, reasonOf(errno)});
+                                   {path, errorReason(errno)});
             return false;
         }
         if (n == 0)
@@ -344,7 +337,7 @@ bool CsvReader::readAvailable(ReadingStore& store, const std::atomic<bool>* canc
             if (errno == EINTR)
                 continue;
             error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
-                                   {path_, reasonOf(errno)});
+                                   {path_, errorReason(errno)});
             return false;
         }
         if (n == 0)

@@ -11,6 +11,7 @@
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
+#include "record/error_output.h"
 #include "serial/serial_link.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,7 @@ namespace {
 
 // One line of the program's own on stderr, after its title.
 void printLine(const QString& title, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    kv::writeErrorLine((title + QStringLiteral(": ") + text).toStdString());
 }
 
 // The devices the command line names, in its order, the simulator (started here) first.
@@ -51,10 +52,9 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
     for (const QString& device : cl.ports) {
         // Still listed (it may be plugged in later), but a typing error should not go unseen.
         if (!QFileInfo::exists(device))
-            std::fprintf(
-                stderr, "%s: %s\n", qPrintable(title),
-                qPrintable(QCoreApplication::translate("kv::Program", "warning: %1 does not exist")
-                               .arg(device)));
+            printLine(title,
+                      QCoreApplication::translate("kv::Program", "warning: %1 does not exist")
+                          .arg(device));
         devices.push_back(kv::PortTable::describeDevice(device.toStdString()));
     }
     return true;
@@ -72,7 +72,7 @@ std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl,
     auto options = kv::publisherOptions(cl.mqttUrl, cl.mqttPasswordFile, error);
     if (!options) {
         refused = true;
-        std::fputs(qPrintable(kv::usageErrorText(title, invoked, error)), stderr);
+        kv::writeErrorLines(kv::usageErrorText(title, invoked, error).toStdString());
     }
     return options;
 }
@@ -103,10 +103,7 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         publisher = std::make_unique<kv::SessionPublisher>(run.session(), *mqtt);
         run.setPublisher(publisher.get());
         QObject::connect(publisher.get(), &kv::SessionPublisher::connectionChanged,
-                         [&title](const QString& text) {
-                             printLine(title, text);
-                             std::fflush(stderr);
-                         });
+                         [&title](const QString& text) { printLine(title, text); });
     }
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
@@ -133,7 +130,7 @@ int main(int argc, char** argv) {
     const QString invoked = QString::fromLocal8Bit(argv[0]);
     const QString title = kv::ErrorReporter::titleFromProgramPath(invoked);
     auto refuse = [&](const kv::CommandLineResult& wrong) {
-        std::fputs(qPrintable(kv::usageErrorText(title, invoked, wrong.error)), stderr);
+        kv::writeErrorLines(kv::usageErrorText(title, invoked, wrong.error).toStdString());
         return 2;
     };
 
@@ -261,7 +258,7 @@ int main(int argc, char** argv) {
                 QCoreApplication::exit(1);
                 return;
             }
-            std::fprintf(stderr, "%s\n", window.recorder().summary().c_str());
+            kv::writeErrorLine(window.recorder().summary());
             QCoreApplication::exit(0);
         });
     }
