@@ -64,6 +64,11 @@ QString footerText(const FooterState& s) {
         if (s.log.dropped > 0)
             note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "%1, %2 lines dropped"))
                        .arg(note, count(static_cast<std::int64_t>(s.log.dropped)));
+        if (s.log.renewed > 0)
+            note = text(QT_TRANSLATE_NOOP("kv::MainWindow",
+                                          "%1, begun anew: the file was moved, removed or "
+                                          "emptied"))
+                       .arg(note);
     }
     if (note.isEmpty() && s.beyondFullScale)
         note = text(QT_TRANSLATE_NOOP("kv::MainWindow", "Beyond the needle's full scale of %1"))

@@ -123,7 +123,7 @@ void LogRun::counted() {
 
 void LogRun::tellBacklog() {
     // Told once as the log falls behind, once as it begins to drop lines, and once when it
-    // has caught up again.
+    // has caught up again; and each time its file is begun anew.
     const LogWriter::Backlog log = recorder_.logBacklog();
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(log.behind).count();
     auto tell = [this](const QString& line) {
@@ -141,6 +141,13 @@ void LogRun::tellBacklog() {
                  "kv::LogRun", "The log is %1 s behind and full: readings are dropped until its "
                                "reader reads again")
                  .arg(seconds));
+    }
+    if (log.renewed > renewedTold_) {
+        renewedTold_ = log.renewed;
+        tell(QCoreApplication::translate("kv::LogRun",
+                                         "The log %1 was moved, removed or emptied: it goes on "
+                                         "at that name, from a new header")
+                 .arg(QString::fromStdString(options_.logPath)));
     }
     if ((behindTold_ || droppingTold_) && log.lines == 0) {
         if (log.dropped > droppedTold_)

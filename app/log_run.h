@@ -44,6 +44,8 @@ public:
     // Ends the run once: no further poll, the log closed, the summary line on stderr, then
     // finished(status).
     void finish(int status);
+    // Opens the log file at its name again (see Recorder::reopenLog); false without one.
+    bool reopenLog() { return recorder_.reopenLog(); }
 
     // The summary tells the readings that never reached its broker; null: none.
     void setPublisher(SessionPublisher* publisher) { publisher_ = publisher; }
@@ -77,6 +79,7 @@ private:
     bool behindTold_ = false;
     bool droppingTold_ = false;
     std::uint64_t droppedTold_ = 0;
+    std::uint64_t renewedTold_ = 0;
     bool finished_ = false;
     LimitWatch limits_;
     LimitCommand* limitCommand_ = nullptr;

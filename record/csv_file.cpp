@@ -80,6 +80,22 @@ CsvFile::~CsvFile() {
 bool CsvFile::write(std::string_view text) {
     if (fd_ < 0)
         return false;
+    if (followsName_ && !followName())
+        return false;
+    if (!put(text))
+        return false;
+    // Writes into a deleted file succeed and go nowhere.
+    struct stat st {};
+    if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0) {
+        if (!followsName_)
+            return fail(translated("kv::CsvFile", "the file was deleted"));
+        // Removed while it was written: the text goes into the new file at the name.
+        return followName() && put(text);
+    }
+    return true;
+}
+
+bool CsvFile::put(std::string_view text) {
     PipeSignalHeld held(pipe_);
     std::size_t done = 0;
     while (done < text.size()) {
@@ -99,10 +115,31 @@ bool CsvFile::write(std::string_view text) {
             (void)ftruncate(fd_, st.st_size - static_cast<off_t>(done));
         return fail(error);
     }
-    // Writes into a deleted file succeed and go nowhere.
-    struct stat st {};
-    if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0)
-        return fail(translated("kv::CsvFile", "the file was deleted"));
+    return true;
+}
+
+bool CsvFile::followName() {
+    struct stat ours {
+    }, named{};
+    if (fstat(fd_, &ours) != 0)
+        return fail(errno);
+    if (::stat(path_.c_str(), &named) == 0 && named.st_dev == ours.st_dev &&
+        named.st_ino == ours.st_ino) {
+        if (ours.st_size > 0)
+            return true;
+        // Emptied, as a rotator that copies the file does: its header comes first again.
+        ++renewed_;
+        return put(kCsvHeader);
+    }
+    // Moved away or removed: a file of its own at the name, with its header.
+    close();
+    open(Mode::append);
+    if (fd_ < 0)
+        return false;
+    // Its writer writes a file on disk at once, and would wait for a pipe's reader.
+    if (!regular_)
+        return fail(translated("kv::CsvFile", "something other than a file took its name"));
+    ++renewed_;
     return true;
 }
 
@@ -160,11 +197,12 @@ void CsvFile::open(Mode mode) {
     }
     if (!inspect())
         return;
+    followsName_ = mode == Mode::append && regular_ && path_ != "-";
     struct stat st {};
     if (mode == Mode::append && regular_ && fstat(fd_, &st) == 0 && st.st_size > 0)
         completeLastLine(st.st_size);
     else
-        write(kCsvHeader);
+        put(kCsvHeader);
 }
 
 bool CsvFile::inspect() {
@@ -194,7 +232,7 @@ void CsvFile::completeLastLine(std::int64_t size) {
     // An odd number of quotes means the writer stopped inside a quoted field.
     const auto quotes =
         std::count(tail.begin() + static_cast<std::ptrdiff_t>(lineStart), tail.end(), '"');
-    write(quotes % 2 ? "\"\n" : "\n");
+    put(quotes % 2 ? "\"\n" : "\n");
 }
 
 bool CsvFile::fail(int error) {

@@ -99,6 +99,7 @@ bool Recorder::openLog(const std::string& path) {
         return false;
     }
     log_ = std::make_unique<LogWriter>(std::move(log));
+    logPath_ = path;
     return true;
 }
 
@@ -106,15 +107,38 @@ std::uint64_t Recorder::closeLog() {
     std::uint64_t dropped = 0;
     if (log_) {
         log_->close();
-        dropped = log_->backlog().dropped;
+        dropped = logBacklog().dropped;
     }
     log_.reset();
+    reopened_ = {};
     logError_.clear();
     return dropped;
 }
 
+bool Recorder::reopenLog() {
+    if (!log_ || logPath_ == "-")
+        return false;
+    log_->close();
+    const LogWriter::Backlog before = logBacklog();
+    log_.reset();
+    reopened_.dropped = before.dropped;
+    reopened_.renewed = before.renewed;
+    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append);
+    if (!log->ok()) {
+        logFailed(log->error());
+        return true;
+    }
+    log_ = std::make_unique<LogWriter>(std::move(log));
+    return true;
+}
+
 LogWriter::Backlog Recorder::logBacklog() const {
-    return log_ ? log_->backlog() : LogWriter::Backlog{};
+    if (!log_)
+        return LogWriter::Backlog{};
+    LogWriter::Backlog b = log_->backlog();
+    b.dropped += reopened_.dropped;
+    b.renewed += reopened_.renewed;
+    return b;
 }
 
 void Recorder::checkLog() {

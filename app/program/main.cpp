@@ -22,6 +22,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -109,8 +110,14 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
         Qt::QueuedConnection);
-    // Ctrl-C, a kill or a closed terminal end the log like its limits do.
-    kv::QuitOnSignals quitOnSignals([&run](int) { run.finish(0); });
+    // Ctrl-C, a kill or a closed terminal end the log like its limits do; SIGHUP, a log
+    // rotator's call, opens a log file anew at its name instead.
+    kv::QuitOnSignals quitOnSignals([&run](int signal) {
+        if (signal != SIGHUP || !run.reopenLog())
+            run.finish(0);
+    });
+    if (!cl.logFile.isEmpty() && cl.logFile != QLatin1String("-"))
+        quitOnSignals.setRepeating(SIGHUP);
     int status = 1;
     if (run.start(1))
         status = app.exec();

@@ -216,6 +216,13 @@ int rowsCounted(const QString& summary) {
     return n;
 }
 
+// The rows of a log so far, without its header.
+int loggedRowCount(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? std::max(0, static_cast<int>(f.readAll().count('\n')) - 1)
+                                       : 0;
+}
+
 TEST_F(Program, AnEmptyScriptNameOrAQtOptionWithoutItsValueIsAnsweredAtOnce) {
     env.insert("QT_QPA_PLATFORM", "offscreen"); // a window that shows would be the fault
     for (const QStringList& args : {QStringList{"--simulate", ""}, QStringList{"--simulate="},
@@ -272,6 +279,76 @@ TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm
     EXPECT_EQ(all->size(), first->size() + rowsCounted(summary)) << summary.toStdString();
     for (std::size_t i = 1; i < all->size(); ++i)
         ASSERT_NE((*all)[i][0], "time") << "a header in the middle, line " << i;
+}
+
+// A log under a log rotator: moved away, removed (another name keeps it) and reopened on
+// SIGHUP. Each file holds its header and whole rows; together they hold every reading, in
+// order, each once.
+TEST_F(Program, ALogMovedOrRemovedGoesOnInANewFileAtItsNameWithNoRowLostOrTwice) {
+    const QString log = dir.filePath("log.csv");
+    QProcess p;
+    ASSERT_TRUE(startUntilLines(p, {"--no-window", "--simulate", "--log", log}, log, 10));
+    auto grows = [&](int rows) {
+        for (int i = 0; i < 3000 && p.state() != QProcess::NotRunning; ++i) {
+            if (loggedRowCount(log) >= rows)
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
+    };
+    ASSERT_TRUE(QFile::rename(log, log + ".1"));
+    ASSERT_TRUE(grows(5)) << "no new file at the name";
+    ASSERT_EQ(::link(QFile::encodeName(log).constData(), QFile::encodeName(log + ".2").constData()),
+              0);
+    ASSERT_TRUE(QFile::remove(log));
+    ASSERT_TRUE(grows(5)) << "no new file at the name";
+    const int before = loggedRowCount(log);
+    ::kill(static_cast<pid_t>(p.processId()), SIGHUP);
+    EXPECT_TRUE(grows(before + 5)) << "SIGHUP ended the logger";
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString told = p.readAllStandardError();
+    EXPECT_EQ(told.count("kv27500: The log " + log +
+                         " was moved, removed or emptied: it goes on at that name, from a new "
+                         "header\n"),
+              2)
+        << told.toStdString();
+
+    std::vector<std::string> times;
+    for (const QString& file : {log + ".1", log + ".2", log}) {
+        const auto rows = kv::test::readStrictCsv(fileText(file).toStdString());
+        ASSERT_TRUE(rows && rows->size() > 5) << file.toStdString();
+        EXPECT_EQ((*rows)[0][0], "time") << file.toStdString();
+        for (std::size_t i = 1; i < rows->size(); ++i)
+            times.push_back((*rows)[i][0]);
+    }
+    EXPECT_EQ(static_cast<int>(times.size()), rowsCounted(told.trimmed().split('\n').last()))
+        << told.toStdString();
+    for (std::size_t i = 1; i < times.size(); ++i)
+        ASSERT_LT(times[i - 1], times[i]) << "row " << i << " out of order or twice";
+}
+
+// A log emptied under the logger, as a rotator that copies it does, gets its header again
+// and stays a recording the program can open.
+TEST_F(Program, ALogEmptiedUnderTheLoggerGetsItsHeaderAgain) {
+    const QString log = dir.filePath("log.csv");
+    QProcess p;
+    ASSERT_TRUE(startUntilLines(p, {"--no-window", "--simulate", "--log", log}, log, 10));
+    QFile(log).resize(0);
+    for (int i = 0; i < 3000 && loggedRowCount(log) < 5; ++i)
+        QThread::msleep(10);
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardError().contains("was moved, removed or emptied"));
+    const auto rows = kv::test::readStrictCsv(fileText(log).toStdString());
+    ASSERT_TRUE(rows && rows->size() > 5) << fileText(log).toStdString();
+    EXPECT_EQ((*rows)[0][0], "time");
+    for (std::size_t i = 1; i < rows->size(); ++i)
+        ASSERT_NE((*rows)[i][0], "time") << "a header in the middle, line " << i;
+    EXPECT_EQ(run({log, "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+    EXPECT_EQ(rowsCounted(err), static_cast<int>(rows->size()) - 1) << err.toStdString();
 }
 
 // The value, unit, status, function and range of each row after the header.
@@ -489,13 +566,6 @@ TEST_F(Program, EachBadLimitOptionExitsTwoWithItsLine) {
     for (const char* listed :
          {"--lower VALUE", "--upper VALUE", "--on-limit COMMAND", "Ctrl+H", "Ctrl+D", "Ctrl+L"})
         EXPECT_TRUE(out.contains(listed)) << listed;
-}
-
-// The rows of a log so far, without its header.
-int loggedRowCount(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? std::max(0, static_cast<int>(f.readAll().count('\n')) - 1)
-                                       : 0;
 }
 
 // A meter whose every reading crosses a limit of 3: 1 V and 5 V by turns.
