@@ -119,13 +119,10 @@ bool CsvFile::put(std::string_view text) {
 }
 
 bool CsvFile::followName() {
-    struct stat ours {
-    }, named{};
-    if (fstat(fd_, &ours) != 0)
-        return fail(errno);
-    if (::stat(path_.c_str(), &named) == 0 && named.st_dev == ours.st_dev &&
-        named.st_ino == ours.st_ino) {
-        if (ours.st_size > 0)
+    struct stat named {};
+    if (::stat(path_.c_str(), &named) == 0 && static_cast<std::uint64_t>(named.st_dev) == device_ &&
+        static_cast<std::uint64_t>(named.st_ino) == inode_) {
+        if (named.st_size > 0)
             return true;
         // Emptied, as a rotator that copies the file does: its header comes first again.
         ++renewed_;
@@ -211,6 +208,8 @@ bool CsvFile::inspect() {
         return fail(errno);
     regular_ = S_ISREG(st.st_mode);
     pipe_ = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+    device_ = static_cast<std::uint64_t>(st.st_dev);
+    inode_ = static_cast<std::uint64_t>(st.st_ino);
     return true;
 }
 

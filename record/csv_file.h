@@ -70,6 +70,7 @@ private:
     bool regular_ = false; // a file on disk, not a pipe, terminal or device
     bool pipe_ = false;    // a reader that may go away
     bool followsName_ = false;
+    std::uint64_t device_ = 0, inode_ = 0; // of the file, to tell it from another at its name
     std::uint64_t renewed_ = 0;
 };
 
