@@ -98,8 +98,8 @@ bool Recorder::openLog(const std::string& path) {
         logError_ = log->error();
         return false;
     }
+    logPath_ = log->regular() && path != "-" ? path : std::string();
     log_ = std::make_unique<LogWriter>(std::move(log));
-    logPath_ = path;
     return true;
 }
 
@@ -110,13 +110,14 @@ std::uint64_t Recorder::closeLog() {
         dropped = logBacklog().dropped;
     }
     log_.reset();
+    logPath_.clear();
     reopened_ = {};
     logError_.clear();
     return dropped;
 }
 
 bool Recorder::reopenLog() {
-    if (!log_ || logPath_ == "-")
+    if (!log_ || logPath_.empty())
         return false;
     log_->close();
     const LogWriter::Backlog before = logBacklog();

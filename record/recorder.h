@@ -70,8 +70,9 @@ public:
     // drop, in all.
     std::uint64_t closeLog();
     // Closes the log and opens the file at its name again, as a log rotator asks for: a new
-    // one, with its header, when none is there. False without a log to reopen (none, or
-    // standard output); a file that cannot be opened fails the log (onLogError).
+    // one, with its header, when none is there. False without a file on disk to reopen
+    // (no log, standard output, a pipe); a file that cannot be opened fails the log
+    // (onLogError).
     bool reopenLog();
     bool logging() const { return log_ != nullptr; }
     // How far the log is behind, and what it has dropped and how often it was begun anew
@@ -105,7 +106,7 @@ private:
     std::uint32_t lastContext_ = ReadingStore::kNoContext;
 
     std::unique_ptr<LogWriter> log_;
-    std::string logPath_;
+    std::string logPath_;         // empty unless the log is a file on disk at a name
     LogWriter::Backlog reopened_; // what the writers before reopenLog() dropped and renewed
     std::string logError_;
     std::string line_; // reused, so a row costs no allocation
