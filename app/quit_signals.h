@@ -10,8 +10,9 @@ namespace kv {
 // Turns SIGINT, SIGTERM and SIGHUP into an orderly end of the event loop, so the program's
 // own clean-up runs (the simulated meter removes its link) instead of the process dying
 // where it stands. Each handler fires once and then gives way to the default, unless made
-// repeating: a second Ctrl-C ends a program whose loop no longer answers. One instance at a time;
-// the previous handlers come back when it is destroyed. A signal ignored at start stays ignored.
+// repeating: a second Ctrl-C ends a program whose loop no longer answers. One instance at a
+// time; the previous handlers come back when it is destroyed. A signal ignored at start
+// stays ignored.
 class QuitOnSignals : public QObject {
     Q_OBJECT
 public:
