@@ -1,8 +1,9 @@
 #include "app/log_run.h"
 
+#include "record/error_output.h"
+
 #include <QCoreApplication>
 #include <algorithm>
-#include <cstdio>
 
 namespace kv {
 
@@ -77,8 +78,13 @@ void LogRun::finish(int status) {
     if (dropped > 0)
         say(tr("%1 lines could not be written to the log: its reader did not keep up")
                 .arg(dropped));
-    std::fprintf(stderr, "%s\n", record.summary().c_str());
-    std::fflush(stderr);
+    QString summary = QString::fromStdString(record.summary());
+    if (const std::uint64_t lost =
+            channel_.publisher() ? channel_.publisher()->unpublished() : 0)
+        summary = lost == 1 ? tr("%1, one reading never published").arg(summary)
+                            : tr("%1, %2 readings never published")
+                                  .arg(summary, QString::number(lost));
+    writeErrorLine(summary.toStdString());
     emit finished(status);
 }
 
@@ -93,7 +99,7 @@ void LogRun::counted() {
 
 void LogRun::tellBacklog() {
     // Told once as the log falls behind, once as it begins to drop lines, and once when it
-    // has caught up again.
+    // has caught up again; and each time its file is begun anew.
     const LogWriter::Backlog log = channel_.record().logBacklog();
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(log.behind).count();
     if (!behindTold_ && log.behind >= StatusNotes::kLogBehindTold) {
@@ -105,6 +111,12 @@ void LogRun::tellBacklog() {
         say(tr("The log is %1 s behind and full: readings are dropped until its reader reads "
                "again")
                 .arg(seconds));
+    }
+    if (log.renewed > renewedTold_) {
+        renewedTold_ = log.renewed;
+        say(tr("The log %1 was moved, removed or emptied: it goes on at that name, from a new "
+               "header")
+                .arg(options_.logPath));
     }
     if ((behindTold_ || droppingTold_) && log.lines == 0) {
         if (log.dropped > droppedTold_)
@@ -137,8 +149,7 @@ void LogRun::checkDeadline() {
 }
 
 void LogRun::say(const QString& line) const {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title_), qPrintable(line));
-    std::fflush(stderr);
+    writeErrorLine((title_ + QStringLiteral(": ") + line).toStdString());
 }
 
 } // namespace kv

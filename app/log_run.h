@@ -37,6 +37,8 @@ public:
     // Ends the run once: no further poll, the log closed, the summary line on stderr, then
     // finished(status).
     void finish(int status);
+    // Opens the log file at its name again (see Recorder::reopenLog); false without one.
+    bool reopenLog() { return channel_.record().reopenLog(); }
 
     const std::string& error() const { return error_; }
 
@@ -64,6 +66,7 @@ private:
     bool behindTold_ = false;
     bool droppingTold_ = false;
     std::uint64_t droppedTold_ = 0;
+    std::uint64_t renewedTold_ = 0;
     bool running_ = false; // between a start() that succeeded and finish()
     bool finished_ = false;
 };

@@ -44,6 +44,18 @@ QuitOnSignals::QuitOnSignals(std::function<void(int)> handler, QObject* parent)
     active_ = true;
 }
 
+void QuitOnSignals::setRepeating(int signal) {
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        if (!active_ || kSignals[i] != signal || g_previous[i].sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
 QuitOnSignals::~QuitOnSignals() {
     if (!active_)
         return;

@@ -2,11 +2,11 @@
 
 #include "app/main_form.h"
 #include "channel/channel.h"
+#include "record/error_output.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
-#include <cstdio>
 
 namespace kv {
 
@@ -72,7 +72,7 @@ void SnapshotRun::finish(int status, const QString& error) {
     timeout_.stop();
     if (!error.isEmpty())
         for (const QString& line : error.split(QLatin1Char('\n')))
-            std::fprintf(stderr, "kv27500: %s\n", qPrintable(line));
+            writeErrorLine(QStringLiteral("kv27500: %1").arg(line).toStdString());
     emit finished(status);
 }
 

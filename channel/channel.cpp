@@ -89,6 +89,7 @@ void Channel::stop() {
 
 void Channel::close() {
     session_.close();
+    bench_.stopCommand();
 }
 
 void Channel::take(const Reading& reading) {
@@ -176,6 +177,8 @@ void Channel::updateLogNotes() {
         if (log.dropped > 0)
             note =
                 tr("%1, %2 lines dropped").arg(note, count(static_cast<std::int64_t>(log.dropped)));
+        if (log.renewed > 0)
+            note = tr("%1, begun anew: the file was moved, removed or emptied").arg(note);
     }
     notes_.set(StatusNotes::Slot::recording, note);
 }

@@ -72,6 +72,7 @@ public:
     // --- Publishing: every kept reading from now on also goes to the broker.
     void publishTo(MqttPublisher::Options options);
     const ChannelPublisher* publisher() const { return publisher_.get(); }
+    ChannelPublisher* publisher() { return publisher_.get(); }
 
     // --- What the channel has to tell
     StatusNotes& notes() { return notes_; }

@@ -57,8 +57,12 @@ void ChannelBench::setLimitCommand(const QString& commandLine) {
     if (commandLine.isEmpty())
         return;
     command_ = new LimitCommand(commandLine, this);
-    connect(command_, &LimitCommand::failed, this, &ChannelBench::commandSaid);
-    connect(command_, &LimitCommand::skipped, this, &ChannelBench::commandSaid);
+    connect(command_, &LimitCommand::told, this, &ChannelBench::commandSaid);
+}
+
+void ChannelBench::stopCommand() {
+    if (command_)
+        command_->stop();
 }
 
 void ChannelBench::setStatisticsShown(bool shown) {

@@ -45,6 +45,9 @@ public:
     void setLimits(const Limits& limits);
     // Runs `commandLine` on every crossing (see LimitCommand); empty: none.
     void setLimitCommand(const QString& commandLine);
+    // Ends a limit command still running, as the channel closes, with its skipped crossings
+    // told.
+    void stopCommand();
     // The footer shows the statistics of the current unit.
     bool statisticsShown() const { return statisticsShown_; }
     void setStatisticsShown(bool shown);

@@ -34,6 +34,8 @@ public:
     void publish(const Reading& kept);
 
     const MqttPublisher& publisher() const { return *publisher_; }
+    // The readings that never reached the broker, once those on their way had their time.
+    std::uint64_t unpublished() { return publisher_->unpublished(); }
     QString statusText() const { return publisher_->statusText(); }
     // The broker is out of reach, refused us, or gave no secure connection.
     bool trouble() const;

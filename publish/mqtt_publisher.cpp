@@ -27,15 +27,16 @@ namespace {
 // Messages handed to the library and not yet acknowledged; the library's own window.
 constexpr int kWindow = 20;
 constexpr int kLoopTimeoutMs = 250;
+// A broker that comes back is found within the longest pause: readings wait meanwhile, and
+// a run that ends before the next attempt would leave them all behind.
 constexpr int kFirstRetryMs = 250;
-constexpr int kLastRetryMs = 8000;
+constexpr int kLastRetryMs = 2000;
 // A connection attempt that has not finished by then counts as unreachable, though the
 // system may go on trying for two minutes.
 constexpr TimeMs kStalledConnectMs = 5000;
 // One that has not finished by then is given up and made again: the library may wait for
 // ever on a TLS handshake begun while the broker went down.
 constexpr TimeMs kAbandonConnectMs = 2 * kStalledConnectMs;
-constexpr int kFlushMs = 1000;
 // The messages of a lost connection normally come back acknowledged at once after the next
 // connect; should the library never report some, new ones go out anyway after this.
 constexpr TimeMs kResendMs = 10000;
@@ -104,6 +105,9 @@ struct MqttPublisher::Link {
     void send(const Entry& entry);
     void hand(const std::string& topic, const std::string& payload, bool retain, bool reading);
     std::size_t waitingLocked() const;
+    // Waits up to `wait` for what waits to be acknowledged; without a connection, until an
+    // attempt made at once has failed.
+    void flush(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds wait);
     void notify();
 
     // The network thread.
@@ -150,6 +154,8 @@ struct MqttPublisher::Link {
     bool ready = false; // connected, and what the last connection left is acknowledged
     bool everReady = false;
     bool quit = false;
+    bool retryNow = false;         // flush(): the next attempt goes without its pause
+    std::uint64_t failedTries = 0; // connections lost or never made
     Phase phase = Phase::connecting;
     TimeMs downSince = 0;
     TimeMs connectedAt = 0;
@@ -169,8 +175,10 @@ struct MqttPublisher::Link {
 };
 
 MqttPublisher::Link::Link(Options o, MqttPublisher* publisher)
-    : options(std::move(o)), owner(publisher), readingTopic(options.url.prefix + "/reading"),
-      stateTopic(options.url.prefix + "/state"), lastTopic(options.url.prefix + "/last") {
+    : options(std::move(o)), owner(publisher),
+      readingTopic(options.url.prefix + std::string(MqttUrl::kReadingTopic)),
+      stateTopic(options.url.prefix + std::string(MqttUrl::kStateTopic)),
+      lastTopic(options.url.prefix + std::string(MqttUrl::kLastTopic)) {
     tzset(); // the JSON's local time follows TZ as it is now
     initLibrary();
     downSince = nowMs();
@@ -336,6 +344,19 @@ std::size_t MqttPublisher::Link::waitingLocked() const {
     return readingsQueued + inflightReadings();
 }
 
+void MqttPublisher::Link::flush(std::unique_lock<std::mutex>& lock,
+                                std::chrono::milliseconds wait) {
+    pump();
+    if (queue.empty() && inflight() == 0)
+        return;
+    const std::uint64_t failedBefore = failedTries;
+    retryNow = true;
+    wake.notify_all();
+    wake.wait_for(lock, wait, [&] {
+        return failedTries != failedBefore || (ready && queue.empty() && inflight() == 0);
+    });
+}
+
 void MqttPublisher::Link::notify() {
     MqttPublisher* o = owner;
     QMetaObject::invokeMethod(
@@ -443,9 +464,11 @@ void MqttPublisher::Link::run() {
         if (wasConnected)
             retryMs = kFirstRetryMs;
         std::unique_lock<std::mutex> lock(mutex);
-        wake.wait_for(lock, std::chrono::milliseconds(retryMs), [this] { return quit; });
+        wake.wait_for(lock, std::chrono::milliseconds(retryMs),
+                      [this] { return quit || retryNow; });
         if (quit)
             return;
+        retryNow = false;
         retryMs = std::min(retryMs * 2, kLastRetryMs);
     }
 }
@@ -496,6 +519,7 @@ void MqttPublisher::Link::lost(int rc, bool wasConnected, bool refused) {
     std::lock_guard<std::mutex> lock(mutex);
     connected = false;
     ready = false;
+    ++failedTries;
     const Phase before = phase;
     if (wasConnected && phase == Phase::publishing)
         downSince = nowMs();
@@ -529,10 +553,7 @@ MqttPublisher::~MqttPublisher() {
     {
         std::unique_lock<std::mutex> lock(link_->mutex);
         link_->setState(State::offline);
-        link_->pump();
-        link_->wake.wait_for(lock, std::chrono::milliseconds(kFlushMs), [this] {
-            return !link_->ready || (link_->queue.empty() && link_->inflight() == 0);
-        });
+        link_->flush(lock, kLastFlush);
     }
     link_.reset();
 }
@@ -649,6 +670,12 @@ std::size_t MqttPublisher::waiting() const {
 std::uint64_t MqttPublisher::dropped() const {
     std::lock_guard<std::mutex> lock(link_->mutex);
     return link_->dropped;
+}
+
+std::uint64_t MqttPublisher::unpublished() {
+    std::unique_lock<std::mutex> lock(link_->mutex);
+    link_->flush(lock, kLastFlush);
+    return link_->waitingLocked() + link_->dropped;
 }
 
 bool MqttPublisher::idle() const {

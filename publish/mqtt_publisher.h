@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,8 +41,11 @@ public:
         int keepAliveSeconds = 20;
     };
 
+    // How long the messages that wait as publishing ends may take to go out.
+    static constexpr std::chrono::milliseconds kLastFlush{1000};
+
     explicit MqttPublisher(Options options, QObject* parent = nullptr);
-    // Publishes offline, gives the waiting messages up to a second to go out while the
+    // Publishes offline, gives the waiting messages up to kLastFlush to go out while the
     // broker is connected, and disconnects.
     ~MqttPublisher() override;
     MqttPublisher(const MqttPublisher&) = delete;
@@ -61,6 +65,9 @@ public:
     std::size_t waiting() const;
     // Readings dropped, oldest first, because more than queueLimit messages waited.
     std::uint64_t dropped() const;
+    // Gives what waits up to kLastFlush to reach the broker while it is connected, then
+    // tells the readings that never reached it: those still waiting and those dropped.
+    std::uint64_t unpublished();
     // True while connected and nothing waits.
     bool idle() const;
 

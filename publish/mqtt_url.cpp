@@ -3,6 +3,7 @@
 #include "core/translated.h"
 
 #include <cctype>
+#include <string>
 
 namespace kv {
 
@@ -121,6 +122,19 @@ std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error) {
     if (prefix.empty() || prefix == "/")
         return fail(error, translated("kv::MqttUrl",
                                       "The MQTT address names no topic prefix after the host."));
+    // The broker would drop what it cannot deliver, with no word to the publisher.
+    if (prefix.size() > MqttUrl::kLongestPrefix)
+        return fail(error,
+                    withArguments(
+                        translated("kv::MqttUrl", "The MQTT topic prefix is %1 bytes long, "
+                                                  "but MQTT allows at most %2 here."),
+                        {std::to_string(prefix.size()), std::to_string(MqttUrl::kLongestPrefix)}));
+    if (prefix.front() == '$')
+        return fail(error,
+                    withArguments(translated("kv::MqttUrl",
+                                             "The MQTT topic prefix %1 begins with $, which the "
+                                             "broker keeps for topics of its own."),
+                                  {std::string(prefix)}));
     if (prefix.find_first_of("+#") != std::string_view::npos)
         return fail(
             error, withArguments(translated("kv::MqttUrl", "The MQTT topic prefix %1 holds + or #, "
@@ -133,6 +147,7 @@ std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error) {
                     withArguments(translated("kv::MqttUrl", "The MQTT topic prefix %1 has an empty "
                                                             "level between its slashes."),
                                   {std::string(prefix)}));
+    // NUL is forbidden in a topic, and no other control character belongs in one.
     for (char c : prefix)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             return fail(error, malformed());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,12 +13,21 @@ namespace kv {
 struct MqttUrl {
     static constexpr int kPlainPort = 1883;
     static constexpr int kTlsPort = 8883;
+    // What the publisher puts after the prefix.
+    static constexpr std::string_view kReadingTopic = "/reading";
+    static constexpr std::string_view kStateTopic = "/state";
+    static constexpr std::string_view kLastTopic = "/last";
+    // The bytes of UTF-8 MQTT allows in a topic; the prefix leaves room for the longest
+    // of the publisher's own.
+    static constexpr std::size_t kLongestTopic = 65535;
+    static constexpr std::size_t kLongestPrefix =
+        kLongestTopic - std::max({kReadingTopic.size(), kStateTopic.size(), kLastTopic.size()});
 
     bool tls = false;
     std::string user; // empty: no user name
     std::string host; // an IPv6 address without its brackets
     int port = kPlainPort;
-    std::string prefix; // the topics are prefix + "/reading", "/state", "/last"
+    std::string prefix; // the topics are prefix + kReadingTopic, kStateTopic, kLastTopic
 };
 
 // The address in `text`, or nothing with one sentence for people in `error`. The

@@ -1,5 +1,6 @@
 #include "record/csv_file.h"
 
+#include "core/error_reason.h"
 #include "core/translated.h"
 #include "record/csv.h"
 
@@ -8,7 +9,6 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -56,13 +56,6 @@ private:
     sigset_t old_{};
 };
 
-std::string reasonOf(int error) {
-    std::string text = std::strerror(error);
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    return text;
-}
-
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -76,6 +69,10 @@ CsvFile::CsvFile(const std::string& path, Mode mode) : path_(path) {
     open(mode);
 }
 
+CsvFile::CsvFile(int fd) : fd_(fd) {
+    inspect();
+}
+
 CsvFile::~CsvFile() {
     close();
 }
@@ -83,6 +80,22 @@ CsvFile::~CsvFile() {
 bool CsvFile::write(std::string_view text) {
     if (fd_ < 0)
         return false;
+    if (followsName_ && !followName())
+        return false;
+    if (!put(text))
+        return false;
+    // Writes into a deleted file succeed and go nowhere.
+    struct stat st {};
+    if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0) {
+        if (!followsName_)
+            return fail(translated("kv::CsvFile", "the file was deleted"));
+        // Removed while it was written: the text goes into the new file at the name.
+        return followName() && put(text);
+    }
+    return true;
+}
+
+bool CsvFile::put(std::string_view text) {
     PipeSignalHeld held(pipe_);
     std::size_t done = 0;
     while (done < text.size()) {
@@ -102,10 +115,28 @@ bool CsvFile::write(std::string_view text) {
             (void)ftruncate(fd_, st.st_size - static_cast<off_t>(done));
         return fail(error);
     }
-    // Writes into a deleted file succeed and go nowhere.
-    struct stat st {};
-    if (regular_ && fstat(fd_, &st) == 0 && st.st_nlink == 0)
-        return fail(translated("kv::CsvFile", "the file was deleted"));
+    return true;
+}
+
+bool CsvFile::followName() {
+    struct stat named {};
+    if (::stat(path_.c_str(), &named) == 0 && static_cast<std::uint64_t>(named.st_dev) == device_ &&
+        static_cast<std::uint64_t>(named.st_ino) == inode_) {
+        if (named.st_size > 0)
+            return true;
+        // Emptied, as a rotator that copies the file does: its header comes first again.
+        ++renewed_;
+        return put(kCsvHeader);
+    }
+    // Moved away or removed: a file of its own at the name, with its header.
+    close();
+    open(Mode::append);
+    if (fd_ < 0)
+        return false;
+    // Its writer writes a file on disk at once, and would wait for a pipe's reader.
+    if (!regular_)
+        return fail(translated("kv::CsvFile", "something other than a file took its name"));
+    ++renewed_;
     return true;
 }
 
@@ -161,17 +192,25 @@ void CsvFile::open(Mode mode) {
         ownsFd_ = true;
         fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     }
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) {
-        fail(errno);
+    if (!inspect())
         return;
-    }
-    regular_ = S_ISREG(st.st_mode);
-    pipe_ = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
-    if (mode == Mode::append && regular_ && st.st_size > 0)
+    followsName_ = mode == Mode::append && regular_ && path_ != "-";
+    struct stat st {};
+    if (mode == Mode::append && regular_ && fstat(fd_, &st) == 0 && st.st_size > 0)
         completeLastLine(st.st_size);
     else
-        write(kCsvHeader);
+        put(kCsvHeader);
+}
+
+bool CsvFile::inspect() {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0)
+        return fail(errno);
+    regular_ = S_ISREG(st.st_mode);
+    pipe_ = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+    device_ = static_cast<std::uint64_t>(st.st_dev);
+    inode_ = static_cast<std::uint64_t>(st.st_ino);
+    return true;
 }
 
 void CsvFile::completeLastLine(std::int64_t size) {
@@ -192,11 +231,11 @@ void CsvFile::completeLastLine(std::int64_t size) {
     // An odd number of quotes means the writer stopped inside a quoted field.
     const auto quotes =
         std::count(tail.begin() + static_cast<std::ptrdiff_t>(lineStart), tail.end(), '"');
-    write(quotes % 2 ? "\"\n" : "\n");
+    put(quotes % 2 ? "\"\n" : "\n");
 }
 
 bool CsvFile::fail(int error) {
-    return fail(reasonOf(error));
+    return fail(errorReason(error));
 }
 
 bool CsvFile::fail(const std::string& reason) {

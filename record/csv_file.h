@@ -16,12 +16,18 @@ public:
     enum class Mode {
         // Keeps what the file holds: the header goes only into a new or empty file, and a
         // last line that a killed writer left unfinished is ended first, so rows stay whole.
+        // A file on disk follows its name, as a log does under a log rotator: moved away or
+        // removed, a new file takes the next lines at the name; emptied, it gets its header
+        // again.
         append,
         // Starts the file anew with the header.
         replace,
     };
 
     CsvFile(const std::string& path, Mode mode);
+    // A descriptor the caller keeps open, such as standard error, written to as it stands:
+    // no header, nothing completed.
+    explicit CsvFile(int fd);
     ~CsvFile();
     CsvFile(const CsvFile&) = delete;
     CsvFile& operator=(const CsvFile&) = delete;
@@ -33,6 +39,8 @@ public:
     const std::string& path() const { return path_; }
     // A file on disk, not a pipe, a terminal, a socket or a device.
     bool regular() const { return regular_; }
+    // How often an appended file was begun anew at its name (see Mode::append).
+    std::uint64_t renewed() const { return renewed_; }
 
     // False when this or an earlier write failed.
     bool write(std::string_view text);
@@ -44,6 +52,12 @@ public:
 
 private:
     void open(Mode mode);
+    // Learns what kind of file the descriptor is; false when it cannot tell (closed then).
+    bool inspect();
+    // Writes all of `text`, or fails.
+    bool put(std::string_view text);
+    // Begins the file anew when it is no longer the one at its name, or has been emptied.
+    bool followName();
     void completeLastLine(std::int64_t size);
     bool fail(int error);
     bool fail(const std::string& reason);
@@ -55,6 +69,9 @@ private:
     bool ownsFd_ = false;
     bool regular_ = false; // a file on disk, not a pipe, terminal or device
     bool pipe_ = false;    // a reader that may go away
+    bool followsName_ = false;
+    std::uint64_t device_ = 0, inode_ = 0; // of the file, to tell it from another at its name
+    std::uint64_t renewed_ = 0;
 };
 
 } // namespace kv

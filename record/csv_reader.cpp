@@ -1,5 +1,6 @@
 #include "record/csv_reader.h"
 
+#include "core/error_reason.h"
 #include "core/translated.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <limits>
@@ -21,13 +21,6 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 constexpr int kNoColumn = -1;
-
-std::string reasonOf(int error) {
-    std::string text = std::strerror(error);
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    return text;
-}
 
 // Digits at text[at..at+n) as a number; -1 when any is not a digit.
 int digitsAt(std::string_view text, std::size_t at, std::size_t n) {
@@ -232,13 +225,13 @@ bool CsvReader::open(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         error_ = withArguments(translated("kv::CsvReader", "%1 cannot be opened: %2"),
-                               {path, reasonOf(errno)});
+                               {path, errorReason(errno)});
         return false;
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
-                               {path, reasonOf(errno)});
+                               {path, errorReason(errno)});
         return false;
     }
     if (S_ISDIR(st.st_mode)) {
@@ -248,27 +241,37 @@ bool CsvReader::open(const std::string& path) {
     device_ = st.st_dev;
     inode_ = st.st_ino;
 
-    // The header: the first line, which must be whole.
+    // The header: the first line, up to its line end or the end of the file. A spreadsheet
+    // may have added columns enough to make it far longer than a row.
     std::string head;
-    char buf[kLongestLine + 1];
-    while (head.size() <= kLongestLine) {
-        const ssize_t n = ::pread(fd_, buf, sizeof buf, static_cast<off_t>(head.size()));
+    std::size_t end = std::string::npos;
+    while (end == std::string::npos && head.size() <= kLongestHeader) {
+        const std::size_t from = head.size();
+        head.resize(from + kLongestLine);
+        const ssize_t n = ::pread(fd_, head.data() + from, kLongestLine, static_cast<off_t>(from));
+        head.resize(from + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
             error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
-                                   {path, reasonOf(errno)});
+                                   {path, errorReason(errno)});
             return false;
         }
         if (n == 0)
             break;
-        head.append(buf, static_cast<std::size_t>(n));
-        if (head.find('\n') != std::string::npos)
-            break;
+        end = head.find('\n', from);
     }
     if (head.empty()) {
         error_ = withArguments(translated("kv::CsvReader", "%1 is empty"), {path});
         return false;
     }
-    const std::size_t end = head.find('\n');
+    if (end == std::string::npos && head.size() > kLongestHeader) {
+        error_ = withArguments(translated("kv::CsvReader",
+                                          "%1 is not a recording of readings: its first line is "
+                                          "longer than %2 characters"),
+                               {path, std::to_string(kLongestHeader)});
+        return false;
+    }
     std::string_view header(head.data(), std::min(end, head.size()));
     if (header.substr(0, 3) == "\xEF\xBB\xBF") // the byte-order mark some spreadsheets write
         header.remove_prefix(3);
@@ -278,7 +281,7 @@ bool CsvReader::open(const std::string& path) {
     auto columns = std::make_unique<Columns>();
     std::vector<std::string_view> fields;
     std::deque<std::string> owned;
-    if (end != std::string::npos && splitFields(header, fields, owned)) {
+    if (splitFields(header, fields, owned)) {
         const std::pair<const char*, int Columns::*> names[] = {
             {"time", &Columns::time},     {"elapsed_s", &Columns::elapsed},
             {"value", &Columns::value},   {"unit", &Columns::unit},
@@ -307,7 +310,8 @@ bool CsvReader::open(const std::string& path) {
                                  &Columns::status, &Columns::function, &Columns::range})
         columns->needed = std::max(columns->needed, columns.get()->*member + 1);
     columns_ = std::move(columns);
-    offset_ = end + 1;
+    // A header without its line end is the whole file: what follows later starts a line.
+    offset_ = end == std::string::npos ? head.size() : end + 1;
     lineNumber_ = 1;
     return true;
 }
@@ -333,7 +337,7 @@ bool CsvReader::readAvailable(ReadingStore& store, const std::atomic<bool>* canc
             if (errno == EINTR)
                 continue;
             error_ = withArguments(translated("kv::CsvReader", "%1 cannot be read: %2"),
-                                   {path_, reasonOf(errno)});
+                                   {path_, errorReason(errno)});
             return false;
         }
         if (n == 0)

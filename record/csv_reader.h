@@ -33,14 +33,17 @@ class CsvReader {
 public:
     // Longer lines are not the program's and are skipped as unreadable.
     static constexpr std::size_t kLongestLine = 4096;
+    // The header may name many columns of a spreadsheet's own; longer is no recording.
+    static constexpr std::size_t kLongestHeader = std::size_t{1} << 20;
 
     CsvReader();
     ~CsvReader();
     CsvReader(const CsvReader&) = delete;
     CsvReader& operator=(const CsvReader&) = delete;
 
-    // Opens the file and reads its header. False, with error(), for a file that is missing,
-    // a folder, empty, or without a header naming `time` and `value`.
+    // Opens the file and reads its header, which may lack its line end. False, with error(),
+    // for a file that is missing, a folder, empty, or without a header naming `time` and
+    // `value`.
     bool open(const std::string& path);
 
     // Appends the rows of every whole line the file holds beyond what was read to `store`

@@ -25,9 +25,11 @@ LogWriter::~LogWriter() {
 
 bool LogWriter::write(std::string_view lines) {
     if (file_ && file_->regular()) {
-        if (file_->write(lines))
-            return true;
+        const bool written = file_->write(lines);
         const std::lock_guard<std::mutex> lock(mutex_);
+        renewed_ = file_->renewed();
+        if (written)
+            return true;
         failed_ = true;
         error_ = file_->error();
         return false;
@@ -71,6 +73,7 @@ LogWriter::Backlog LogWriter::backlog() const {
     Backlog b;
     b.lines = waiting_.size();
     b.dropped = dropped_;
+    b.renewed = renewed_;
     if (!waiting_.empty())
         b.behind = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
                                                                          waiting_.front().since);

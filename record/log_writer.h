@@ -43,11 +43,13 @@ public:
     void close();
 
     // How the log stands: lines waiting, how long the oldest of them has waited, lines
-    // dropped so far.
+    // dropped so far, and how often its file was begun anew at its name (see
+    // CsvFile::Mode::append).
     struct Backlog {
         std::size_t lines = 0;
         std::chrono::milliseconds behind{0};
         std::uint64_t dropped = 0;
+        std::uint64_t renewed = 0;
     };
     Backlog backlog() const;
     // A write failed: the file is closed, and why is in error().
@@ -70,6 +72,7 @@ private:
     std::deque<Waiting> waiting_; // every line not yet written, taken or not, oldest first
     std::size_t bytes_ = 0;       // of those lines
     std::uint64_t dropped_ = 0;
+    std::uint64_t renewed_ = 0;
     bool closing_ = false;
     bool failed_ = false;
     std::string error_;

@@ -139,7 +139,9 @@ RecordStatistics StatisticsTally::result() const {
 }
 
 std::size_t StatisticsTally::groupOf(const Row& row, const RowContext& context) {
-    if (!context.hasCodes)
+    // Only a gap before the first reading has neither unit nor codes; a recording without
+    // those columns has readings in an empty unit.
+    if (!context.hasCodes && row.status == Reading::Status::gap)
         return kNoGroup;
     if (row.context < groupOfContext_.size() && groupOfContext_[row.context] != kNoGroup)
         return groupOfContext_[row.context];

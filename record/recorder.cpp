@@ -131,6 +131,7 @@ bool Recorder::openLog(const std::string& path) {
         logError_ = log->error();
         return false;
     }
+    logPath_ = log->regular() && path != "-" ? path : std::string();
     log_ = std::make_unique<LogWriter>(std::move(log));
     return true;
 }
@@ -139,15 +140,39 @@ std::uint64_t Recorder::closeLog() {
     std::uint64_t dropped = 0;
     if (log_) {
         log_->close();
-        dropped = log_->backlog().dropped;
+        dropped = logBacklog().dropped;
     }
     log_.reset();
+    logPath_.clear();
+    reopened_ = {};
     logError_.clear();
     return dropped;
 }
 
+bool Recorder::reopenLog() {
+    if (!log_ || logPath_.empty())
+        return false;
+    log_->close();
+    const LogWriter::Backlog before = logBacklog();
+    log_.reset();
+    reopened_.dropped = before.dropped;
+    reopened_.renewed = before.renewed;
+    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append);
+    if (!log->ok()) {
+        logFailed(log->error());
+        return true;
+    }
+    log_ = std::make_unique<LogWriter>(std::move(log));
+    return true;
+}
+
 LogWriter::Backlog Recorder::logBacklog() const {
-    return log_ ? log_->backlog() : LogWriter::Backlog{};
+    if (!log_)
+        return LogWriter::Backlog{};
+    LogWriter::Backlog b = log_->backlog();
+    b.dropped += reopened_.dropped;
+    b.renewed += reopened_.renewed;
+    return b;
 }
 
 void Recorder::checkLog() {

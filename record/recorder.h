@@ -77,8 +77,14 @@ public:
     // Writes what waits (see LogWriter::close) and closes the log; the lines the log had to
     // drop, in all.
     std::uint64_t closeLog();
+    // Closes the log and opens the file at its name again, as a log rotator asks for: a new
+    // one, with its header, when none is there. False without a file on disk to reopen
+    // (no log, standard output, a pipe); a file that cannot be opened fails the log
+    // (onLogError).
+    bool reopenLog();
     bool logging() const { return log_ != nullptr; }
-    // How far the log is behind, and what it has dropped; all 0 without a log.
+    // How far the log is behind, and what it has dropped and how often it was begun anew
+    // since openLog(); all 0 without a log.
     LogWriter::Backlog logBacklog() const;
     // Tells a write that failed since the last row (onLogError), as the next row would.
     void checkLog();
@@ -108,6 +114,8 @@ private:
     std::uint32_t lastContext_ = ReadingStore::kNoContext;
 
     std::unique_ptr<LogWriter> log_;
+    std::string logPath_;         // empty unless the log is a file on disk at a name
+    LogWriter::Backlog reopened_; // what the writers before reopenLog() dropped and renewed
     std::string logError_;
     std::string line_; // reused, so a row costs no allocation
 };

@@ -270,6 +270,10 @@ Veröffentlichen über einen MQTT-Broker:
         <source>Cannot write %1: %2.</source>
         <translation>%1 lässt sich nicht schreiben: %2.</translation>
     </message>
+    <message>
+        <source>something other than a file took its name</source>
+        <translation>etwas anderes als eine Datei trägt nun ihren Namen</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvReader</name>
@@ -336,6 +340,10 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>line %1: the code &apos;%2&apos; is not a number from 0 to 255</source>
         <translation>Zeile %1: der Code „%2“ ist keine Zahl von 0 bis 255</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording of readings: its first line is longer than %2 characters</source>
+        <translation>%1 ist keine Aufzeichnung von Messwerten: ihre erste Zeile ist länger als %2 Zeichen</translation>
     </message>
 </context>
 <context>
@@ -438,10 +446,6 @@ Veröffentlichen über einen MQTT-Broker:
 <context>
     <name>kv::LimitCommand</name>
     <message>
-        <source>The limit command %1 is still running: this crossing starts no second one</source>
-        <translation>Der Grenzwertbefehl %1 läuft noch: diese Überschreitung startet keinen zweiten</translation>
-    </message>
-    <message>
         <source>The limit command %1 crashed</source>
         <translation>Der Grenzwertbefehl %1 ist abgestürzt</translation>
     </message>
@@ -452,6 +456,18 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>The limit command %1 could not be started: %2</source>
         <translation>Der Grenzwertbefehl %1 konnte nicht gestartet werden: %2</translation>
+    </message>
+    <message>
+        <source>The limit command %1 wrote %2 bytes more, which were left out</source>
+        <translation>Der Grenzwertbefehl %1 schrieb %2 Bytes mehr, die weggelassen wurden</translation>
+    </message>
+    <message>
+        <source>The limit command %1 was still running at one more crossing, which started no second run</source>
+        <translation>Der Grenzwertbefehl %1 lief bei einer weiteren Überschreitung noch, die keinen zweiten Lauf startete</translation>
+    </message>
+    <message>
+        <source>The limit command %1 was still running at %2 more crossings, which started no second run</source>
+        <translation>Der Grenzwertbefehl %1 lief bei %2 weiteren Überschreitungen noch, die keinen zweiten Lauf starteten</translation>
     </message>
 </context>
 <context>
@@ -524,6 +540,18 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>The log has caught up</source>
         <translation>Das Protokoll hat aufgeholt</translation>
+    </message>
+    <message>
+        <source>%1, one reading never published</source>
+        <translation>%1, ein Messwert nie veröffentlicht</translation>
+    </message>
+    <message>
+        <source>%1, %2 readings never published</source>
+        <translation>%1, %2 Messwerte nie veröffentlicht</translation>
+    </message>
+    <message>
+        <source>The log %1 was moved, removed or emptied: it goes on at that name, from a new header</source>
+        <translation>Das Protokoll %1 wurde verschoben, entfernt oder geleert: es geht unter diesem Namen weiter, mit neuer Kopfzeile</translation>
     </message>
 </context>
 <context>
@@ -624,6 +652,10 @@ Veröffentlichen über einen MQTT-Broker:
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
     </message>
+    <message>
+        <source>%1, begun anew: the file was moved, removed or emptied</source>
+        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
+    </message>
 </context>
 <context>
     <name>kv::MeterSession</name>
@@ -712,6 +744,14 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>The MQTT topic prefix %1 has an empty level between its slashes.</source>
         <translation>Das MQTT-Themenpräfix %1 hat eine leere Ebene zwischen seinen Schrägstrichen.</translation>
+    </message>
+    <message>
+        <source>The MQTT topic prefix is %1 bytes long, but MQTT allows at most %2 here.</source>
+        <translation>Das MQTT-Themenpräfix ist %1 Bytes lang, MQTT erlaubt hier aber höchstens %2.</translation>
+    </message>
+    <message>
+        <source>The MQTT topic prefix %1 begins with $, which the broker keeps for topics of its own.</source>
+        <translation>Das MQTT-Themenpräfix %1 beginnt mit $, das der Broker seinen eigenen Themen vorbehält.</translation>
     </message>
 </context>
 <context>

@@ -3,50 +3,25 @@
 #include "record/csv.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
+#include <QProcess>
 #include <QProcessEnvironment>
-#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace kv {
 
 LimitCommand::LimitCommand(const QString& commandLine, QObject* parent)
     : QObject(parent), commandLine_(commandLine), words_(QProcess::splitCommand(commandLine)) {}
 
-LimitCommand::~LimitCommand() {
-    if (process_ && process_->state() != QProcess::NotRunning) {
-        process_->disconnect(this);
-        process_->kill();
-        process_->waitForFinished(1000);
-    }
-}
-
-bool LimitCommand::running() const {
-    return process_ && process_->state() != QProcess::NotRunning;
-}
+LimitCommand::~LimitCommand() = default;
 
 bool LimitCommand::run(const LimitCrossing& crossing) {
     if (!valid())
         return false;
     if (running()) {
-        emit skipped(QCoreApplication::translate(
-                         "kv::LimitCommand",
-                         "The limit command %1 is still running: this crossing starts no "
-                         "second one")
-                         .arg(commandLine_));
+        ++skipped_;
         return false;
-    }
-    if (!process_) {
-        process_ = new QProcess(this);
-        // The command's messages reach the user on standard error, its output too: standard
-        // output may be the CSV log, which a stray line would break. It reads nothing.
-        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_->setStandardInputFile(QProcess::nullDevice());
-        connect(process_, &QProcess::readyReadStandardOutput, this, [this] {
-            const QByteArray out = process_->readAllStandardOutput();
-            std::fwrite(out.constData(), 1, std::size_t(out.size()), stderr);
-            std::fflush(stderr);
-        });
-        connect(process_, &QProcess::finished, this, &LimitCommand::onFinished);
-        connect(process_, &QProcess::errorOccurred, this, &LimitCommand::onError);
     }
     const Reading& r = crossing.reading;
     std::string value, time;
@@ -57,31 +32,77 @@ bool LimitCommand::run(const LimitCrossing& crossing) {
     env.insert(QStringLiteral("KV_VALUE"), QString::fromStdString(value));
     env.insert(QStringLiteral("KV_UNIT"), QString::fromStdString(r.unit));
     env.insert(QStringLiteral("KV_TIME"), QString::fromStdString(time));
-    process_->setProcessEnvironment(env);
-    process_->start(words_.first(), words_.mid(1));
+    std::vector<std::string> environment;
+    for (const QString& entry : env.toStringList())
+        environment.push_back(entry.toStdString());
+    std::vector<std::string> arguments;
+    for (const QString& word : words_.mid(1))
+        arguments.push_back(word.toStdString());
+
+    // The run calls back on its own thread; its end is taken up on this object's, and only
+    // while it is still the run that goes (stop() may have ended it, another begun).
+    const std::uint64_t generation = ++generation_;
+    run_ = std::make_unique<CommandRun>(words_.first().toStdString(), arguments, environment,
+                                        [this, generation](const CommandRun::Outcome& outcome) {
+                                            QMetaObject::invokeMethod(
+                                                this,
+                                                [this, generation, outcome] {
+                                                    if (generation_ == generation && run_)
+                                                        ended(outcome);
+                                                },
+                                                Qt::QueuedConnection);
+                                        });
+    if (!run_->startError().empty()) {
+        const QString why = QString::fromStdString(run_->startError());
+        run_.reset();
+        emit told(QCoreApplication::translate("kv::LimitCommand",
+                                              "The limit command %1 could not be started: %2")
+                      .arg(commandLine_, why));
+    }
     return true;
 }
 
-void LimitCommand::onFinished(int exitCode, QProcess::ExitStatus status) {
-    const bool crashed = status == QProcess::CrashExit;
-    if (crashed)
-        emit failed(QCoreApplication::translate("kv::LimitCommand", "The limit command %1 crashed")
-                        .arg(commandLine_));
-    else if (exitCode != 0)
-        emit failed(QCoreApplication::translate("kv::LimitCommand",
-                                                "The limit command %1 exited with status %2")
-                        .arg(commandLine_)
-                        .arg(exitCode));
-    emit finished(exitCode, crashed);
+void LimitCommand::stop() {
+    if (!run_)
+        return;
+    run_.reset();
+    tellSkipped();
 }
 
-void LimitCommand::onError(QProcess::ProcessError error) {
-    // A crash also ends in finished(); only a start that failed ends here alone.
-    if (error != QProcess::FailedToStart)
-        return;
-    emit failed(QCoreApplication::translate("kv::LimitCommand",
-                                            "The limit command %1 could not be started: %2")
-                    .arg(commandLine_, process_->errorString()));
+void LimitCommand::ended(const CommandRun::Outcome& outcome) {
+    run_.reset();
+    if (outcome.leftOut > 0)
+        emit told(
+            QCoreApplication::translate(
+                "kv::LimitCommand", "The limit command %1 wrote %2 bytes more, which were left out")
+                .arg(commandLine_)
+                .arg(outcome.leftOut));
+    if (outcome.crashed)
+        emit told(QCoreApplication::translate("kv::LimitCommand", "The limit command %1 crashed")
+                      .arg(commandLine_));
+    else if (outcome.exitCode != 0)
+        emit told(QCoreApplication::translate("kv::LimitCommand",
+                                              "The limit command %1 exited with status %2")
+                      .arg(commandLine_)
+                      .arg(outcome.exitCode));
+    tellSkipped();
+    emit finished(outcome.exitCode, outcome.crashed);
+}
+
+void LimitCommand::tellSkipped() {
+    const int skipped = skipped_;
+    skipped_ = 0;
+    if (skipped == 1)
+        emit told(QCoreApplication::translate("kv::LimitCommand",
+                                              "The limit command %1 was still running at one "
+                                              "more crossing, which started no second run")
+                      .arg(commandLine_));
+    else if (skipped > 1)
+        emit told(QCoreApplication::translate("kv::LimitCommand",
+                                              "The limit command %1 was still running at %2 "
+                                              "more crossings, which started no second run")
+                      .arg(commandLine_)
+                      .arg(skipped));
 }
 
 } // namespace kv

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "watch/command_run.h"
 #include "watch/limit_watch.h"
 
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <memory>
 
 namespace kv {
 
@@ -17,7 +19,9 @@ namespace kv {
 //   KV_UNIT   its unit
 //   KV_TIME   its time as the CSV writes it
 // A run never waits for anything, so the readings go on while the command works; a crossing
-// that comes while the last run still goes is not started twice.
+// that comes while the last run still goes is not started twice. What the command writes
+// reaches standard error as CommandRun passes it on; standard output may be the CSV log,
+// which a stray line would break.
 class LimitCommand : public QObject {
     Q_OBJECT
 public:
@@ -27,28 +31,31 @@ public:
 
     // Whether the command line names a program at all.
     bool valid() const { return !words_.isEmpty(); }
-    bool running() const;
+    bool running() const { return run_ != nullptr; }
 
     // Starts the command for `crossing`; false when it still runs from the last crossing
-    // (skipped() tells so) or the command line is empty.
+    // (counted, and told once that run ends) or the command line is empty.
     bool run(const LimitCrossing& crossing);
+    // Ends a run that still goes, as the program ends, and tells the crossings it skipped.
+    void stop();
 
 signals:
     // A run ended: its exit status, and whether it ended normally.
     void finished(int exitCode, bool crashed);
-    // A run failed: exited with a status other than 0, crashed, or could not start. One
-    // sentence for people, for standard error or the footer.
-    void failed(const QString& text);
-    // A crossing came while the last run still went, so no run was started for it.
-    void skipped(const QString& text);
+    // One sentence for people, for standard error or the footer: a run failed (exited with
+    // a status other than 0, crashed, or could not start), left output out, or skipped
+    // crossings while it went. At most one of each per run.
+    void told(const QString& text);
 
 private:
-    void onFinished(int exitCode, QProcess::ExitStatus status);
-    void onError(QProcess::ProcessError error);
+    void ended(const CommandRun::Outcome& outcome);
+    void tellSkipped();
 
     QString commandLine_;
     QStringList words_;
-    QProcess* process_ = nullptr;
+    std::unique_ptr<CommandRun> run_;
+    std::uint64_t generation_ = 0; // of run_, so that the end of an earlier run is not its
+    int skipped_ = 0;              // crossings that came while run_ went
 };
 
 } // namespace kv

@@ -13,6 +13,7 @@
 #include "app/translation.h"
 #include "channel/channel.h"
 #include "channel/channel_publisher.h"
+#include "record/error_output.h"
 #include "serial/serial_link.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -31,7 +33,7 @@ namespace {
 
 // One line of the program's own on stderr, after its title.
 void printLine(const QString& title, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    kv::writeErrorLine((title + QStringLiteral(": ") + text).toStdString());
 }
 
 // The devices the command line names, in its order, the simulator (started here) first.
@@ -53,10 +55,9 @@ bool namedDevices(const kv::CommandLine& cl, const QString& title,
     for (const QString& device : cl.ports) {
         // Still listed (it may be plugged in later), but a typing error should not go unseen.
         if (!QFileInfo::exists(device))
-            std::fprintf(
-                stderr, "%s: %s\n", qPrintable(title),
-                qPrintable(QCoreApplication::translate("kv::Program", "warning: %1 does not exist")
-                               .arg(device)));
+            printLine(title,
+                      QCoreApplication::translate("kv::Program", "warning: %1 does not exist")
+                          .arg(device));
         devices.push_back(kv::PortTable::describeDevice(device.toStdString()));
     }
     return true;
@@ -74,7 +75,7 @@ std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl,
     auto options = kv::publisherOptions(cl.mqttUrl, cl.mqttPasswordFile, error);
     if (!options) {
         refused = true;
-        std::fputs(qPrintable(kv::usageErrorText(title, invoked, error)), stderr);
+        kv::writeErrorLines(kv::usageErrorText(title, invoked, error).toStdString());
     }
     return options;
 }
@@ -104,18 +105,21 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     if (mqtt) {
         channel.publishTo(*mqtt);
         QObject::connect(channel.publisher(), &kv::ChannelPublisher::connectionChanged,
-                         [&title](const QString& text) {
-                             printLine(title, text);
-                             std::fflush(stderr);
-                         });
+                         [&title](const QString& text) { printLine(title, text); });
     }
     kv::LogRun run(channel, {cl.logFile, cl.readings, cl.durationMs}, title);
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
         Qt::QueuedConnection);
-    // Ctrl-C, a kill or a closed terminal end the log like its limits do.
-    kv::QuitOnSignals quitOnSignals([&run](int) { run.finish(0); });
+    // Ctrl-C, a kill or a closed terminal end the log like its limits do; SIGHUP, a log
+    // rotator's call, opens a log file anew at its name instead.
+    kv::QuitOnSignals quitOnSignals([&run](int signal) {
+        if (signal != SIGHUP || !run.reopenLog())
+            run.finish(0);
+    });
+    if (!cl.logFile.isEmpty() && cl.logFile != QLatin1String("-"))
+        quitOnSignals.setRepeating(SIGHUP);
     int status = 1;
     if (run.start(1))
         status = app.exec();
@@ -135,7 +139,7 @@ int main(int argc, char** argv) {
     const QString invoked = QString::fromLocal8Bit(argv[0]);
     const QString title = kv::ErrorReporter::titleFromProgramPath(invoked);
     auto refuse = [&](const kv::CommandLineResult& wrong) {
-        std::fputs(qPrintable(kv::usageErrorText(title, invoked, wrong.error)), stderr);
+        kv::writeErrorLines(kv::usageErrorText(title, invoked, wrong.error).toStdString());
         return 2;
     };
 
@@ -262,7 +266,7 @@ int main(int argc, char** argv) {
                 QCoreApplication::exit(1);
                 return;
             }
-            std::fprintf(stderr, "%s\n", channel.record().summary().c_str());
+            kv::writeErrorLine(channel.record().summary());
             QCoreApplication::exit(0);
         });
     }

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -111,10 +112,18 @@ TEST_F(Recording, AFileThatFailsEndsTheRecordingWithItsReasonWhileReadingsGoOn) 
     press(Qt::CTRL | Qt::Key_R);
     readings(2);
     EXPECT_EQ(footer(), "Recording to gone.csv: 2 readings");
+    // Removed, as a log rotator does: the next rows go into a new file at the name.
     QFile::remove(answer);
     readings(3);
-    EXPECT_EQ(footer(), "Cannot write " + answer + ": the file was deleted.");
-    EXPECT_EQ(window->series1().pointCount(), 5) << "polling goes on";
+    EXPECT_EQ(footer(), "Recording to gone.csv: 5 readings, begun anew: the file was moved, "
+                        "removed or emptied");
+    EXPECT_EQ(test::csvRowsOf(answer.toStdString()).size(), 1u + 3u);
+    // A folder at the name takes nothing.
+    QFile::remove(answer);
+    ASSERT_TRUE(QDir().mkdir(answer));
+    readings(1);
+    EXPECT_EQ(footer(), "Cannot write " + answer + ": is a directory.");
+    EXPECT_EQ(window->series1().pointCount(), 6) << "polling goes on";
     EXPECT_TRUE(menuOf(window->anz()).contains("Record to file..."));
 
     // Every reading is still in memory; Ctrl+S saves them.
@@ -124,7 +133,7 @@ TEST_F(Recording, AFileThatFailsEndsTheRecordingWithItsReasonWhileReadingsGoOn) 
     EXPECT_TRUE(window->recordActions().saving()) << "a running record is saved in the background";
     readings(1); // polling goes on meanwhile; the file holds the rows of the moment of Ctrl+S
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
-    EXPECT_EQ(test::csvRowsOf(folder / "saved.csv").size(), 1u + 5u);
+    EXPECT_EQ(test::csvRowsOf(folder / "saved.csv").size(), 1u + 6u);
     EXPECT_TRUE(boxes.empty());
 }
 

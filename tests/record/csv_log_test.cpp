@@ -189,12 +189,15 @@ TEST(CsvLog, FailuresAreReportedAndTheRecordKeepsEveryReading) {
               std::vector<std::string>{"Cannot write " + dir / "pipe" + ": broken pipe."});
     EXPECT_FALSE(rec.logging());
 
-    // A log file deleted under the writer would swallow every later row.
+    // A log file removed under the writer, as a log rotator does: a new one at the name
+    // takes the next rows, header first.
     ASSERT_TRUE(rec.openLog(dir / "log.csv"));
     rec.addReading(kWinter + 400, 5, "V-DC", 240, 136);
     std::remove((dir / "log.csv").c_str());
     rec.addReading(kWinter + 500, 6, "V-DC", 240, 136);
-    EXPECT_EQ(reported.back(), "Cannot write " + dir / "log.csv" + ": the file was deleted.");
+    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_EQ(csvRowsOf(dir / "log.csv").size(), 2u);
+    EXPECT_EQ(rec.logBacklog().renewed, 1u);
 
     // A disk that fills in the middle of a line: the part that got in is taken back.
     TimeZone tz("UTC");

@@ -81,32 +81,38 @@ TEST(LimitCommandRuns, OncePerCrossingWithTheCrossingsEnvironment) {
                               }));
 }
 
-TEST(LimitCommandRuns, NotStartedTwiceWhileTheLastRunGoesOn) {
+TEST(LimitCommandRuns, NotStartedTwiceWhileTheLastRunGoesOnAndToldSoOnceItEnds) {
     CommandTarget target;
     LimitCommand command(target.commandLine());
-    QSignalSpy skipped(&command, &LimitCommand::skipped);
+    QSignalSpy told(&command, &LimitCommand::told);
     target.closeGate();
     // run() comes back while the command waits: it never blocks the readings.
     EXPECT_TRUE(command.run({LimitSide::above, reading(13)}));
     EXPECT_TRUE(command.running());
     ASSERT_TRUE(test::runEventsUntil([&] { return target.lines().size() == 1; }, 20s));
     EXPECT_FALSE(command.run({LimitSide::inside, reading(5)}));
-    ASSERT_EQ(skipped.size(), 1);
-    EXPECT_TRUE(skipped[0][0].toString().startsWith("The limit command "));
+    EXPECT_FALSE(command.run({LimitSide::above, reading(14)}));
+    EXPECT_EQ(told.size(), 0) << "said once the run ends, not at every crossing";
     target.openGate();
     ASSERT_TRUE(finishes(command));
     EXPECT_EQ(target.lines().size(), 1);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0][0].toString(),
+              QStringLiteral("The limit command %1 was still running at 2 more crossings, which "
+                             "started no second run")
+                  .arg(target.commandLine()));
     // Once it has ended, the next crossing runs it again.
     EXPECT_TRUE(command.run({LimitSide::below, reading(0)}));
     ASSERT_TRUE(finishes(command));
     EXPECT_EQ(target.lines().size(), 2);
+    EXPECT_EQ(told.size(), 1);
 }
 
 TEST(LimitCommandFailures, AStatusOtherThanZeroAndAMissingProgramAreTold) {
     CommandTarget target;
     for (int status : {0, 3}) {
         LimitCommand command(target.commandLine(status));
-        QSignalSpy failed(&command, &LimitCommand::failed);
+        QSignalSpy failed(&command, &LimitCommand::told);
         command.run({LimitSide::above, reading(13)});
         ASSERT_TRUE(finishes(command));
         const QStringList expected =
@@ -120,7 +126,7 @@ TEST(LimitCommandFailures, AStatusOtherThanZeroAndAMissingProgramAreTold) {
     }
 
     LimitCommand missing(QStringLiteral("/nonexistent/kv-limit-target"));
-    QSignalSpy notStarted(&missing, &LimitCommand::failed);
+    QSignalSpy notStarted(&missing, &LimitCommand::told);
     missing.run({LimitSide::above, reading(13)});
     ASSERT_TRUE(test::runEventsUntil([&] { return notStarted.size() > 0; }, 20s));
     EXPECT_TRUE(notStarted[0][0].toString().startsWith(

@@ -2,19 +2,24 @@
 // and what it leaves behind. CTest names the program in $KV27500.
 #include "meter/meter_protocol.h"
 #include "sim/meter_simulator.h"
+#include "sim/sim_script.h"
 #include "tests/record/strict_csv.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <random>
 #include <set>
@@ -271,6 +276,13 @@ int rowsCounted(const QString& summary) {
     return n;
 }
 
+// The rows of a log so far, without its header.
+int loggedRowCount(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? std::max(0, static_cast<int>(f.readAll().count('\n')) - 1)
+                                       : 0;
+}
+
 TEST_F(Program, AnEmptyScriptNameOrAQtOptionWithoutItsValueIsAnsweredAtOnce) {
     env.insert("QT_QPA_PLATFORM", "offscreen"); // a window that shows would be the fault
     for (const QStringList& args : {QStringList{"--simulate", ""}, QStringList{"--simulate="},
@@ -327,6 +339,76 @@ TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm
     EXPECT_EQ(all->size(), first->size() + rowsCounted(summary)) << summary.toStdString();
     for (std::size_t i = 1; i < all->size(); ++i)
         ASSERT_NE((*all)[i][0], "time") << "a header in the middle, line " << i;
+}
+
+// A log under a log rotator: moved away, removed (another name keeps it) and reopened on
+// SIGHUP. Each file holds its header and whole rows; together they hold every reading, in
+// order, each once.
+TEST_F(Program, ALogMovedOrRemovedGoesOnInANewFileAtItsNameWithNoRowLostOrTwice) {
+    const QString log = dir.filePath("log.csv");
+    QProcess p;
+    ASSERT_TRUE(startUntilLines(p, {"--no-window", "--simulate", "--log", log}, log, 10));
+    auto grows = [&](int rows) {
+        for (int i = 0; i < 3000 && p.state() != QProcess::NotRunning; ++i) {
+            if (loggedRowCount(log) >= rows)
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
+    };
+    ASSERT_TRUE(QFile::rename(log, log + ".1"));
+    ASSERT_TRUE(grows(5)) << "no new file at the name";
+    ASSERT_EQ(::link(QFile::encodeName(log).constData(), QFile::encodeName(log + ".2").constData()),
+              0);
+    ASSERT_TRUE(QFile::remove(log));
+    ASSERT_TRUE(grows(5)) << "no new file at the name";
+    const int before = loggedRowCount(log);
+    ::kill(static_cast<pid_t>(p.processId()), SIGHUP);
+    EXPECT_TRUE(grows(before + 5)) << "SIGHUP ended the logger";
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString told = p.readAllStandardError();
+    EXPECT_EQ(told.count("kv27500: The log " + log +
+                         " was moved, removed or emptied: it goes on at that name, from a new "
+                         "header\n"),
+              2)
+        << told.toStdString();
+
+    std::vector<std::string> times;
+    for (const QString& file : {log + ".1", log + ".2", log}) {
+        const auto rows = kv::test::readStrictCsv(fileText(file).toStdString());
+        ASSERT_TRUE(rows && rows->size() > 5) << file.toStdString();
+        EXPECT_EQ((*rows)[0][0], "time") << file.toStdString();
+        for (std::size_t i = 1; i < rows->size(); ++i)
+            times.push_back((*rows)[i][0]);
+    }
+    EXPECT_EQ(static_cast<int>(times.size()), rowsCounted(told.trimmed().split('\n').last()))
+        << told.toStdString();
+    for (std::size_t i = 1; i < times.size(); ++i)
+        ASSERT_LT(times[i - 1], times[i]) << "row " << i << " out of order or twice";
+}
+
+// A log emptied under the logger, as a rotator that copies it does, gets its header again
+// and stays a recording the program can open.
+TEST_F(Program, ALogEmptiedUnderTheLoggerGetsItsHeaderAgain) {
+    const QString log = dir.filePath("log.csv");
+    QProcess p;
+    ASSERT_TRUE(startUntilLines(p, {"--no-window", "--simulate", "--log", log}, log, 10));
+    QFile(log).resize(0);
+    for (int i = 0; i < 3000 && loggedRowCount(log) < 5; ++i)
+        QThread::msleep(10);
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardError().contains("was moved, removed or emptied"));
+    const auto rows = kv::test::readStrictCsv(fileText(log).toStdString());
+    ASSERT_TRUE(rows && rows->size() > 5) << fileText(log).toStdString();
+    EXPECT_EQ((*rows)[0][0], "time");
+    for (std::size_t i = 1; i < rows->size(); ++i)
+        ASSERT_NE((*rows)[i][0], "time") << "a header in the middle, line " << i;
+    EXPECT_EQ(run({log, "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+    EXPECT_EQ(rowsCounted(err), static_cast<int>(rows->size()) - 1) << err.toStdString();
 }
 
 // The value, unit, status, function and range of each row after the header.
@@ -546,6 +628,170 @@ TEST_F(Program, EachBadLimitOptionExitsTwoWithItsLine) {
         EXPECT_TRUE(out.contains(listed)) << listed;
 }
 
+// A meter whose every reading crosses a limit of 3: 1 V and 5 V by turns.
+std::unique_ptr<kv::sim::MeterSimulator> crossingMeter() {
+    auto meter = std::make_unique<kv::sim::MeterSimulator>(
+        kv::sim::parseSimScript("240 136 01000\n240 136 05000\n").steps, true);
+    return meter->start() ? std::move(meter) : nullptr;
+}
+
+// A command that writes far more than anyone reads, into a standard error nobody reads: the
+// readings go on at the meter's pace, and SIGTERM ends the run at once with a whole log.
+TEST_F(Program, AChattyLimitCommandHoldsUpNoPollWhenNobodyReadsStandardError) {
+    const QString fifo = dir.filePath("stderr.fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    fcntl(reader, F_SETPIPE_SZ, 4096); // full after the first run's first lines
+    const QString log = dir.filePath("log.csv");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(fifo);
+    p.start(program, {"--no-window", "--simulate", "--log", log, "--upper", "3", "--on-limit",
+                      "seq 1 100000"});
+    ASSERT_TRUE(p.waitForStarted());
+    // The demo crosses 3 V after about twenty readings.
+    for (int i = 0; i < 1000 && loggedRowCount(log) < 30; ++i)
+        QThread::msleep(10);
+    const int before = loggedRowCount(log);
+    QThread::msleep(5000);
+    const int during = loggedRowCount(log) - before;
+    EXPECT_GE(during, 38) << "readings in five seconds; the demo meter gives 9.8 a second";
+    p.terminate();
+    const bool ended = p.waitForFinished(5000);
+    EXPECT_TRUE(ended) << "SIGTERM was not heeded";
+    p.kill();
+    p.waitForFinished();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    const auto rows = kv::test::readStrictCsv(fileText(log).toStdString());
+    ASSERT_TRUE(rows) << "not whole lines";
+    EXPECT_GE(rows->size(), static_cast<std::size_t>(before + during));
+    char buf[4096];
+    EXPECT_GT(::read(reader, buf, sizeof buf), 0) << "the command's output came";
+    ::close(reader);
+}
+
+// Each run's output reaches standard error up to its first 64 KiB in whole lines, and one
+// line tells how much more there was.
+TEST_F(Program, ALimitCommandsOutputIsCutAtItsFirst64KiBWithOneLineForTheRest) {
+    // What seq 1 3000000 writes, and the lines of it that fit in 64 KiB.
+    std::uint64_t total = 0, kept = 0;
+    int keptLines = 0;
+    for (int i = 1; i <= 3000000; ++i) {
+        const std::uint64_t line = std::to_string(i).size() + 1;
+        total += line;
+        if (kept + line <= 64 * 1024 && keptLines == i - 1) {
+            kept += line;
+            keptLines = i;
+        }
+    }
+    const QString told = dir.filePath("stderr.txt");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(told);
+    p.start(program, {"--no-window", "--simulate", "--log", dir.filePath("log.csv"), "--upper", "3",
+                      "--on-limit", "seq 1 3000000", "--duration", "6"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    ASSERT_LT(QFileInfo(told).size(), 1 << 20) << "the output was not cut";
+    const QStringList lines = fileText(told).split('\n', Qt::SkipEmptyParts);
+    const QString leftOut = QString("kv27500: The limit command seq 1 3000000 wrote %1 bytes "
+                                    "more, which were left out")
+                                .arg(total - kept);
+    int runs = 0, i = 0;
+    while (i < lines.size() && lines[i] == "1") {
+        for (int n = 1; n <= keptLines; ++n, ++i)
+            ASSERT_EQ(lines.value(i), QString::number(n)) << "run " << runs << ", line " << i;
+        ASSERT_EQ(lines.value(i++), leftOut);
+        ++runs;
+        if (lines.value(i).contains("was still running at"))
+            ++i;
+    }
+    EXPECT_GE(runs, 1);
+    EXPECT_EQ(i, lines.size() - 1) << lines.value(i).toStdString();
+    EXPECT_EQ(rowsCounted(lines.value(i)), loggedRowCount(dir.filePath("log.csv")));
+}
+
+// Whatever the command does (not start, end at once, take its time), the program holds the
+// same descriptors from one crossing to the next.
+TEST_F(Program, TheLimitCommandLeavesNoDescriptorBehindWhateverItDoes) {
+    const auto meter = crossingMeter();
+    ASSERT_TRUE(meter);
+    const QString device = QString::fromStdString(meter->devicePath());
+    for (const char* command : {"/nonexistent/kv-limit-command", "seq 1 100", "sleep 0.3"}) {
+        SCOPED_TRACE(command);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, {"--no-window", "--port", device, "--log", dir.filePath("log.csv"),
+                          "--upper", "3", "--on-limit", command});
+        ASSERT_TRUE(p.waitForStarted());
+        // The fewest over a moment: a run that goes holds the end of its output pipe, and
+        // may still go at every look.
+        auto descriptors = [&] {
+            int fewest = 1 << 20;
+            for (int i = 0; i < 40; ++i) {
+                const QDir fds(QString("/proc/%1/fd").arg(p.processId()));
+                fewest = std::min(fewest,
+                                  static_cast<int>(fds.entryList(QDir::AllEntries | QDir::System |
+                                                                 QDir::NoDotAndDotDot)
+                                                       .size()));
+                QThread::msleep(15);
+            }
+            return fewest;
+        };
+        QThread::msleep(1000);
+        const int early = descriptors();
+        QThread::msleep(2500);
+        const int later = descriptors();
+        EXPECT_LE(later, early + 1) << "after about 25 more crossings";
+        p.terminate();
+        EXPECT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().right(300).toStdString();
+    }
+}
+
+// A command that takes longer than the readings take to cross: it is run once at a time, and
+// each run tells once, as it ends, how many crossings came meanwhile.
+TEST_F(Program, ALimitCommandStillRunningIsToldOncePerRunWithTheCrossingsItSkipped) {
+    const auto meter = crossingMeter();
+    ASSERT_TRUE(meter);
+    const QString runs = dir.filePath("runs.txt"), log = dir.filePath("log.csv");
+    ASSERT_EQ(run({"--no-window", "--port", QString::fromStdString(meter->devicePath()), "--log",
+                   log, "--readings", "40", "--upper", "3", "--on-limit",
+                   "sh -c \"echo run >> " + runs + "; sleep 1\""}),
+              0)
+        << err.toStdString();
+    const auto rows = kv::test::readStrictCsv(fileText(log).toStdString());
+    ASSERT_TRUE(rows && rows->size() == 41);
+    int crossings = 0;
+    for (std::size_t i = 1; i < rows->size(); ++i) {
+        const bool above = std::stod((*rows)[i][2]) > 3;
+        const bool before = i > 1 && std::stod((*rows)[i - 1][2]) > 3;
+        crossings += above != before;
+    }
+    const int started = fileText(runs).count("run\n");
+    int skipped = 0, toldLines = 0;
+    static const QRegularExpression still(
+        "The limit command sh -c \"echo run >> .*; sleep 1\" was still running at (one|\\d+) "
+        "more crossings?, which started no second run");
+    for (const QString& line : err.split('\n', Qt::SkipEmptyParts)) {
+        const auto m = still.match(line);
+        if (!line.contains("still running"))
+            continue;
+        ++toldLines;
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        skipped += m.captured(1) == "one" ? 1 : m.captured(1).toInt();
+    }
+    EXPECT_GE(started, 2);
+    EXPECT_LE(toldLines, started + 1) << err.toStdString();
+    // A run begun by the last reading may end with the program before it says so itself.
+    EXPECT_GE(started + skipped, crossings - 1) << err.toStdString();
+    EXPECT_LE(started + skipped, crossings) << err.toStdString();
+}
+
 // The dial's band in a picture of the window.
 int bandPixels(const QImage& shot) {
     int n = 0;
@@ -641,6 +887,61 @@ TEST_F(Program, UnreadableLinesAreSkippedAndToldBeforeTheSummary) {
     EXPECT_EQ(lines[0], "kv27500: One line could not be read: line 3: the value 'abc' is not a "
                         "number");
     EXPECT_TRUE(lines[1].startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC")) << err.toStdString();
+}
+
+// A header is the whole first line, however long, and with or without its line end.
+TEST_F(Program, AHeaderWithoutItsLineEndOrLongerThanARowIsRead) {
+    auto write = [&](const char* name, const std::string& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+        return f.fileName();
+    };
+    const QString picture = dir.filePath("p.png");
+    for (const char* header : {"time,value", "time,elapsed_s,value,unit,status,function,range"}) {
+        ASSERT_EQ(run({write("bare.csv", header), "--snapshot", picture}), 0) << header;
+        EXPECT_EQ(err.toStdString(), "0 readings, 0 gaps, 0 overloads\n") << header;
+    }
+    // A spreadsheet's own columns ahead of ours, seven kilobytes of names; the rows stay short.
+    std::string wide, empties;
+    for (int i = 0; i < 500; ++i) {
+        wide += "comment_" + std::to_string(i) + ",";
+        empties += ",";
+    }
+    const QString file =
+        write("wide.csv", wide + "time,value,unit\n" + empties +
+                              "2026-12-08T14:03:00.000+01:00,1.5,V-DC\n" + empties +
+                              "2026-12-08T14:03:00.100+01:00,2.5,V-DC\n");
+    ASSERT_EQ(run({file, "--snapshot", picture}), 0) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC, mean 2 V-DC"))
+        << err.toStdString();
+    EXPECT_GT(linePixels(QImage(picture)), 100);
+}
+
+// A recording without the unit and the codes holds readings all the same, in an empty unit;
+// only a row marked gap is a gap.
+TEST_F(Program, RowsWithoutAUnitAreReadingsAndOnlyAGapRowIsAGap) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"time,value\n"
+         "2026-12-08T14:03:00.000+01:00,1.5\n"
+         "2026-12-08T14:03:00.100+01:00,2.5\n",
+         "2 readings, min 1.5, max 2.5, mean 2, 0 gaps, 0 overloads\n"},
+        {"time,value,status\n"
+         "2026-12-08T14:03:00.000+01:00,,gap\n"
+         "2026-12-08T14:03:00.100+01:00,1.5,ok\n"
+         "2026-12-08T14:03:01.300+01:00,,gap\n"
+         "2026-12-08T14:03:01.400+01:00,,overload\n"
+         "2026-12-08T14:03:01.500+01:00,3.5,ok\n",
+         "2 readings, min 1.5, max 3.5, mean 2.5, 2 gaps, 1 overload\n"},
+    };
+    for (const auto& [text, summary] : cases) {
+        QFile f(dir.filePath("plain.csv"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << text;
+        EXPECT_EQ(err.toStdString(), summary);
+    }
 }
 
 } // namespace
