@@ -48,9 +48,10 @@ public:
     // For `area` (logical) of `onto`: logical size area's, device pixels onto's.
     Bitmap(const Canvas& onto, const Rect& area);
     void setSize(int width, int height); // contents undefined afterwards; one pixel per pixel
-    // Logical size.
-    int width() const { return size_.width; }
-    int height() const { return size_.height; }
+    // Logical size; a bitmap of one pixel per pixel is as large as its image, also when the
+    // image is replaced through image().
+    int width() const { return grid_.isUnit() ? image_.width() : size_.width; }
+    int height() const { return grid_.isUnit() ? image_.height() : size_.height; }
     const DeviceGrid& grid() const { return grid_; }
     QImage& image() { return image_; }
     const QImage& image() const { return image_; }

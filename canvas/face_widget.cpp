@@ -27,7 +27,7 @@ const QImage& FaceWidget::renderFace() {
 
 const QImage& FaceWidget::renderFace(double ratio) {
     prepareFace(); // may resize the widget, and with it the face
-    render(width(), height(), faceRatioFor(ratio));
+    drawFace(width(), height(), faceRatioFor(ratio));
     return face_;
 }
 
@@ -47,10 +47,10 @@ void FaceWidget::invalidate() {
 }
 
 void FaceWidget::renderFaceAt(int width, int height) {
-    render(width, height, face_.devicePixelRatio());
+    drawFace(width, height, face_.devicePixelRatio());
 }
 
-void FaceWidget::render(int width, int height, double ratio) {
+void FaceWidget::drawFace(int width, int height, double ratio) {
     // Until the paint completes the face shows neither the old picture nor the new one.
     faceDirty_ = true;
     fitFace(faceSizeFor(width, height, ratio), ratio);
@@ -106,7 +106,7 @@ void FaceWidget::paintEvent(QPaintEvent* event) {
     if ((!faceCurrent() || face_.devicePixelRatio() != ratio) && !paintingFace_ && paintAllowed()) {
         p.end();
         prepareFace(); // may resize the widget, and with it the face
-        render(width(), height(), ratio);
+        drawFace(width(), height(), ratio);
         p.begin(this);
     }
     if (face_.devicePixelRatio() == 1.0) {

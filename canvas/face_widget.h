@@ -103,7 +103,7 @@ protected:
 private:
     // The ratio of a face for a device of `deviceRatio`.
     double faceRatioFor(double deviceRatio) const;
-    void render(int width, int height, double ratio);
+    void drawFace(int width, int height, double ratio);
     // The face's image size for a widget of width x height at `ratio`.
     static QSize faceSizeFor(int width, int height, double ratio);
     void fitFace(const QSize& size, double ratio);
