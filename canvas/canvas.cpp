@@ -745,12 +745,29 @@ void Canvas::pie(const Rect& r, Point start, Point end) {
         path.arcTo(centreBox(r, 1), from, span);
         path.closeSubpath();
         applyMode();
-        if (brushStyle_ == BrushStyle::bsSolid && brushColor_ != clNone)
-            painter_->fillPath(path, QBrush(drawColor(brushColor_)));
-        if (penStyle_ != PenStyle::psClear && penColor_ != clNone) {
+        const bool filled = brushStyle_ == BrushStyle::bsSolid && brushColor_ != clNone;
+        const bool outlined = penStyle_ != PenStyle::psClear && penColor_ != clNone;
+        if (outlined)
             applyPen();
-            painter_->strokePath(path, painter_->pen());
+        if (ringClip_) {
+            // Cut to the ring as shapes, so its curves come out smooth: the painter's own
+            // clip would cut along device pixels.
+            const QPen pen = painter_->pen();
+            const QPainterPath clipPath = painter_->clipPath();
+            painter_->setClipRect(ringClip_->boundingRect().adjusted(-1, -1, 1, 1));
+            if (filled)
+                painter_->fillPath(path.intersected(*ringClip_), QBrush(drawColor(brushColor_)));
+            if (outlined)
+                painter_->fillPath(
+                    QPainterPathStroker(pen).createStroke(path).intersected(*ringClip_),
+                    pen.brush());
+            painter_->setClipPath(clipPath);
+            return;
         }
+        if (filled)
+            painter_->fillPath(path, QBrush(drawColor(brushColor_)));
+        if (outlined)
+            painter_->strokePath(path, painter_->pen());
         return;
     }
     // Drawn as a polygon of whole pixels, so the outline reaches the bounding box and the
@@ -820,8 +837,8 @@ ColorValue Canvas::pixel(int x, int y) const {
 void Canvas::saveClip() {
     // A shape clip is kept as a path, the curves of a ring as curves.
     if (shapes_)
-        shapeClipStack_.push_back(
-            {painter_->hasClipping() ? painter_->clipPath() : QPainterPath(), shapeClipBox_});
+        shapeClipStack_.push_back({painter_->hasClipping() ? painter_->clipPath() : QPainterPath(),
+                                   shapeClipBox_, ringClip_});
     else
         clipStack_.push_back(painter_->clipRegion());
     clipEnabledStack_.push_back(painter_->hasClipping());
@@ -840,6 +857,7 @@ void Canvas::restoreClip() {
         else
             removeClip();
         shapeClipBox_ = saved.box;
+        ringClip_ = saved.ring;
         return;
     } else {
         const QRegion region = clipStack_.back();
@@ -854,6 +872,7 @@ void Canvas::restoreClip() {
 
 void Canvas::intersectClip(const Rect& r) {
     if (shapes_) {
+        ringClip_.reset();
         clipShapes(r, painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
         shapeClipBox_ = boxOf(intersected(shapeClipBox_, r));
         return;
@@ -868,6 +887,7 @@ void Canvas::intersectClip(const Rect& r) {
 
 void Canvas::setClipRect(const Rect& r) {
     if (shapes_) {
+        ringClip_.reset();
         clipShapes(r, Qt::ReplaceClip);
         shapeClipBox_ = boxOf(intersected(r, Rect{0, 0, width(), height()}));
         return;
@@ -922,6 +942,7 @@ void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point
         if (inner.width() > 0 && inner.height() > 0)
             ring = ring.subtracted(path(inner));
         painter_->setClipPath(ring);
+        ringClip_ = ring;
         const Rect box{clampToInt(static_cast<long long>(outer.left) - origin.x),
                        clampToInt(static_cast<long long>(outer.top) - origin.y),
                        clampToInt(static_cast<long long>(outer.right) - origin.x),
@@ -942,6 +963,7 @@ QRect Canvas::figureWindow() const {
 }
 
 void Canvas::updateClipRecord() {
+    ringClip_.reset();
     if (shapes_)
         shapeClipBox_ = image_ && image_->isNull() ? Rect{} : Rect{0, 0, width(), height()};
     else
