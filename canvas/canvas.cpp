@@ -745,29 +745,12 @@ void Canvas::pie(const Rect& r, Point start, Point end) {
         path.arcTo(centreBox(r, 1), from, span);
         path.closeSubpath();
         applyMode();
-        const bool filled = brushStyle_ == BrushStyle::bsSolid && brushColor_ != clNone;
-        const bool outlined = penStyle_ != PenStyle::psClear && penColor_ != clNone;
-        if (outlined)
-            applyPen();
-        if (ringClip_) {
-            // Cut to the ring as shapes, so its curves come out smooth: the painter's own
-            // clip would cut along device pixels.
-            const QPen pen = painter_->pen();
-            const QPainterPath clipPath = painter_->clipPath();
-            painter_->setClipRect(ringClip_->boundingRect().adjusted(-1, -1, 1, 1));
-            if (filled)
-                painter_->fillPath(path.intersected(*ringClip_), QBrush(drawColor(brushColor_)));
-            if (outlined)
-                painter_->fillPath(
-                    QPainterPathStroker(pen).createStroke(path).intersected(*ringClip_),
-                    pen.brush());
-            painter_->setClipPath(clipPath);
-            return;
-        }
-        if (filled)
+        if (brushStyle_ == BrushStyle::bsSolid && brushColor_ != clNone)
             painter_->fillPath(path, QBrush(drawColor(brushColor_)));
-        if (outlined)
+        if (penStyle_ != PenStyle::psClear && penColor_ != clNone) {
+            applyPen();
             painter_->strokePath(path, painter_->pen());
+        }
         return;
     }
     // Drawn as a polygon of whole pixels, so the outline reaches the bounding box and the
@@ -837,8 +820,8 @@ ColorValue Canvas::pixel(int x, int y) const {
 void Canvas::saveClip() {
     // A shape clip is kept as a path, the curves of a ring as curves.
     if (shapes_)
-        shapeClipStack_.push_back({painter_->hasClipping() ? painter_->clipPath() : QPainterPath(),
-                                   shapeClipBox_, ringClip_});
+        shapeClipStack_.push_back(
+            {painter_->hasClipping() ? painter_->clipPath() : QPainterPath(), shapeClipBox_});
     else
         clipStack_.push_back(painter_->clipRegion());
     clipEnabledStack_.push_back(painter_->hasClipping());
@@ -857,7 +840,6 @@ void Canvas::restoreClip() {
         else
             removeClip();
         shapeClipBox_ = saved.box;
-        ringClip_ = saved.ring;
         return;
     } else {
         const QRegion region = clipStack_.back();
@@ -872,7 +854,6 @@ void Canvas::restoreClip() {
 
 void Canvas::intersectClip(const Rect& r) {
     if (shapes_) {
-        ringClip_.reset();
         clipShapes(r, painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
         shapeClipBox_ = boxOf(intersected(shapeClipBox_, r));
         return;
@@ -887,7 +868,6 @@ void Canvas::intersectClip(const Rect& r) {
 
 void Canvas::setClipRect(const Rect& r) {
     if (shapes_) {
-        ringClip_.reset();
         clipShapes(r, Qt::ReplaceClip);
         shapeClipBox_ = boxOf(intersected(r, Rect{0, 0, width(), height()}));
         return;
@@ -942,7 +922,6 @@ void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point
         if (inner.width() > 0 && inner.height() > 0)
             ring = ring.subtracted(path(inner));
         painter_->setClipPath(ring);
-        ringClip_ = ring;
         const Rect box{clampToInt(static_cast<long long>(outer.left) - origin.x),
                        clampToInt(static_cast<long long>(outer.top) - origin.y),
                        clampToInt(static_cast<long long>(outer.right) - origin.x),
@@ -963,7 +942,6 @@ QRect Canvas::figureWindow() const {
 }
 
 void Canvas::updateClipRecord() {
-    ringClip_.reset();
     if (shapes_)
         shapeClipBox_ = image_ && image_->isNull() ? Rect{} : Rect{0, 0, width(), height()};
     else

@@ -243,7 +243,6 @@ private:
     struct SavedShapeClip {
         QPainterPath path;
         Rect box;
-        std::optional<QPainterPath> ring;
     };
     std::vector<SavedShapeClip> shapeClipStack_; // the clips saved while drawing shapes
     uchar* bits_ = nullptr;
@@ -251,9 +250,6 @@ private:
     ClipRecord clip_;
     // The clip's logical bounding box while drawing shapes, kept by the clip operations.
     Rect shapeClipBox_;
-    // While the clip is a ring of ellipses (drawing shapes): the ring, which pies are cut
-    // to as shapes.
-    std::optional<QPainterPath> ringClip_;
     mutable QFont qfont_;
     mutable std::optional<QFontMetrics> metrics_;
     mutable bool fontStale_ = true;

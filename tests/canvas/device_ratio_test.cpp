@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPicture>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -201,6 +202,42 @@ TEST(ShapesAtARatio, ClipAndPixelsAreInLogicalPixels) {
     EXPECT_EQ(c.pixel(31, 31), clWhite);
     // The clip's device pixels: logical 5 and 15 at 1.5 fall on device 8 and 23.
     EXPECT_EQ(pixelsOf(img, img.rect(), Qt::red), 15 * 15);
+}
+
+TEST(ShapesAtARatio, PiesCutToARingAreSmoothAlongBothCurves) {
+    for (double ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        QImage img = imageAt({100, 100}, ratio);
+        {
+            Canvas c(img);
+            c.saveClip();
+            c.selectEllipseRingRegion(Rect{10, 10, 90, 91}, Rect{25, 25, 75, 75}, Point{0, 0});
+            c.setBrushColor(clRed);
+            c.setPenColor(clRed);
+            c.pie(Rect{10, 10, 90, 90}, Point{90, 50}, Point{10, 50}); // the upper half
+            c.restoreClip();
+            c.fillRect(Rect{0, 95, 100, 100}, clBlue); // the clip is back to the whole
+        }
+        auto at = [&](int x, int y) { return img.pixelColor(int(x * ratio), int(y * ratio)); };
+        EXPECT_EQ(at(50, 20), QColor(Qt::red));   // in the ring
+        EXPECT_EQ(at(50, 35), QColor(Qt::white)); // inside the inner ellipse
+        EXPECT_EQ(at(50, 5), QColor(Qt::white));  // outside the outer one
+        EXPECT_EQ(at(50, 70), QColor(Qt::white)); // the lower half
+        EXPECT_EQ(at(50, 97), QColor(Qt::blue));
+        // Shades between the band and the dial along the inner curve, which the ring alone
+        // cuts: the pixels within two logical pixels of it, above the middle.
+        int smoothed = 0;
+        for (int y = 0; y < int(46 * ratio); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const double d = std::hypot((x + 0.5) / ratio - 50, (y + 0.5) / ratio - 50);
+                if (d > 23 && d < 27)
+                    smoothed += pixelsBetween(img, QRect(x, y, 1, 1), Qt::red, Qt::white);
+            }
+        if (ratio == 1.0)
+            EXPECT_EQ(smoothed, 0);
+        else
+            EXPECT_GT(smoothed, 60); // some 140 device pixels of curve
+    }
 }
 
 TEST(BitmapForArea, DrawnBackItLandsOnTheCanvassOwnPixels) {
