@@ -1,11 +1,11 @@
 #include "canvas/face_widget.h"
 
 #include <QEvent>
-#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -96,13 +96,12 @@ bool FaceWidget::event(QEvent* event) {
 }
 
 void FaceWidget::paintEvent(QPaintEvent* event) {
-    // The ratio of the device this paint goes to: the window's backing store, or the
-    // picture a grab takes. A painter tells it; it is ended again before a full paint,
-    // which may resize the widget.
+    // The device pixels per logical pixel of the device this paint goes to: the window's
+    // backing store, or the picture a grab takes. The painter's mapping to the device tells
+    // it; the painter is ended again before a full paint, which may resize the widget.
     QPainter p(this);
-    const QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-    const double ratio =
-        faceRatioFor(target ? target->devicePixelRatio() : p.device()->devicePixelRatio());
+    const QTransform toDevice = p.deviceTransform();
+    const double ratio = faceRatioFor(std::hypot(toDevice.m11(), toDevice.m12()));
     if ((!faceCurrent() || face_.devicePixelRatio() != ratio) && !paintingFace_ && paintAllowed()) {
         p.end();
         prepareFace(); // may resize the widget, and with it the face
