@@ -1,7 +1,7 @@
 #include "chart/chart_series.h"
 
 #include "chart/chart_axis.h"
-#include "chart/first_where.h"
+#include "core/first_where.h"
 
 #include <algorithm>
 #include <cmath>
