@@ -78,7 +78,8 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     if (!measured.overload())
         series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clBlack);
     else if (series_.pointCount() == 0)
-        series_.appendAt(static_cast<double>(measured.value), measured.wallClockMs, clNone);
+        series_.appendBreakAt(static_cast<double>(measured.value), BreakReason::brOverload,
+                              measured.wallClockMs);
     else
         series_.appendBreak(BreakReason::brOverload, measured.wallClockMs);
     const float from = meterSignal.valueFrom();

@@ -88,9 +88,13 @@ int ChartSeries::appendBreak(BreakReason reason, std::int64_t timeMs) {
     const int n = pointCount();
     if (n == 0)
         return -1;
+    return appendBreakAt(mandatoryList().storedAt(n - 1), reason, timeMs);
+}
+
+int ChartSeries::appendBreakAt(double value, BreakReason reason, std::int64_t timeMs) {
     pendingTime_ = timeMs;
     pendingReason_ = reason;
-    const int index = appendPoint(mandatoryList().storedAt(n - 1), {}, clNone);
+    const int index = appendPoint(value, {}, clNone);
     pendingTime_ = kNoTime;
     pendingReason_ = BreakReason::brGap;
     return index;

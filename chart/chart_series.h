@@ -96,6 +96,9 @@ public:
     // that it changes no range) and time, or timeMs when given. Nothing on an empty
     // series, which has no line to break (-1).
     int appendBreak(BreakReason reason, std::int64_t timeMs = kNoTime);
+    // A null point at `value` for `reason`: where there is no point to take the value from
+    // (an empty series), the line starts broken at a value of the caller's.
+    int appendBreakAt(double value, BreakReason reason, std::int64_t timeMs = kNoTime);
     // The unit of the readings appended from now on. A change on a series with points
     // breaks the line first: readings of two units are not to be joined.
     void setUnit(const std::string& unit);
