@@ -8,13 +8,6 @@ namespace kv {
 
 namespace {
 
-constexpr std::size_t kBlockShift = 12;
-constexpr std::size_t kBlockRows = std::size_t{1} << kBlockShift;
-// A row's time is kept as a signed 29-bit millisecond offset from its block's time base
-// (about three days either way), with the kind of row in the three low bits.
-constexpr int kKindBits = 3;
-constexpr std::uint32_t kKindMask = (1u << kKindBits) - 1;
-constexpr TimeMs kOffsetLimit = TimeMs{1} << (31 - kKindBits);
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
 struct ContextRun {
@@ -50,6 +43,9 @@ bool hasValue(ReadingStore::Kind kind) {
 
 } // namespace
 
+// The reach of a time offset: 29 bits with their sign, beside the three of the kind.
+constexpr TimeMs kOffsetLimit = TimeMs{1} << 28;
+
 // Left uninitialised on purpose: a new block costs an allocation, not a pass over 32 KiB.
 struct ReadingStore::Block {
     std::uint32_t stamps[kBlockRows];
@@ -67,11 +63,9 @@ ReadingStore::~ReadingStore() = default;
 Row ReadingStore::operator[](std::size_t index) const {
     const Block& block = *blocks_[index >> kBlockShift];
     const auto row = static_cast<std::uint32_t>(index & (kBlockRows - 1));
-    const std::uint32_t stamp = block.stamps[row];
     Row out;
-    // The offset sits in the high bits, so an arithmetic shift gives it back with its sign.
-    out.time = runOf(block.bases, row)->base + (static_cast<std::int32_t>(stamp) >> kKindBits);
-    const auto kind = static_cast<Kind>(stamp & kKindMask);
+    out.time = timeAt(index);
+    const Kind kind = kindAt(index);
     out.unitChange = kind == Kind::unitChange;
     out.status = out.unitChange ? Reading::Status::gap : static_cast<Reading::Status>(kind);
     out.value = block.values[row];
@@ -79,23 +73,9 @@ Row ReadingStore::operator[](std::size_t index) const {
     return out;
 }
 
-TimeMs ReadingStore::timeAt(std::size_t index) const {
+TimeMs ReadingStore::baseOf(std::size_t index) const {
     const Block& block = *blocks_[index >> kBlockShift];
-    const auto row = static_cast<std::uint32_t>(index & (kBlockRows - 1));
-    const std::int32_t offset = static_cast<std::int32_t>(block.stamps[row]) >> kKindBits;
-    // Nearly every block has a single time base.
-    const TimeMs base =
-        block.bases.size() == 1 ? block.bases[0].base : runOf(block.bases, row)->base;
-    return base + offset;
-}
-
-ReadingStore::Kind ReadingStore::kindAt(std::size_t index) const {
-    const Block& block = *blocks_[index >> kBlockShift];
-    return static_cast<Kind>(block.stamps[index & (kBlockRows - 1)] & kKindMask);
-}
-
-float ReadingStore::valueAt(std::size_t index) const {
-    return blocks_[index >> kBlockShift]->values[index & (kBlockRows - 1)];
+    return runOf(block.bases, static_cast<std::uint32_t>(index & (kBlockRows - 1)))->base;
 }
 
 const std::string& ReadingStore::unitInForce(std::size_t index) const {
@@ -120,12 +100,6 @@ const std::string& ReadingStore::unitInForce(std::size_t index) const {
     }
 }
 
-const float* ReadingStore::Values::contiguous(std::size_t first, std::size_t count) const {
-    if (count == 0 || (first >> kBlockShift) != ((first + count - 1) >> kBlockShift))
-        return nullptr;
-    return store->blocks_[first >> kBlockShift]->values + (first & (kBlockRows - 1));
-}
-
 MinMaxIndex::Extremes ReadingStore::valueExtremes(std::size_t first, std::size_t last) const {
     return index_.range(Values{this}, first, last);
 }
@@ -136,7 +110,8 @@ long ReadingStore::findFirstValue(std::size_t first, std::size_t last,
 }
 
 std::size_t ReadingStore::memoryBytes() const {
-    std::size_t bytes = blocks_.capacity() * sizeof(blocks_[0]);
+    std::size_t bytes =
+        blocks_.capacity() * sizeof(blocks_[0]) + heads_.capacity() * sizeof(BlockHead);
     for (const auto& block : blocks_)
         bytes += sizeof(Block) + block->contexts.capacity() * sizeof(ContextRun) +
                  block->bases.capacity() * sizeof(TimeBase);
@@ -172,14 +147,17 @@ void ReadingStore::append(TimeMs time, Reading::Status status, float value, std:
 
 void ReadingStore::appendRow(TimeMs time, Kind kind, float value, std::uint32_t context) {
     const auto row = static_cast<std::uint32_t>(size_ & (kBlockRows - 1));
-    if (row == 0)
+    if (row == 0) {
         blocks_.emplace_back(new Block);
+        heads_.push_back({blocks_.back()->stamps, blocks_.back()->values, time, true});
+    }
     Block& block = *blocks_.back();
     if (row == 0 || block.contexts.back().context != context)
         block.contexts.push_back({row, context});
     TimeMs offset = row == 0 ? kOffsetLimit : time - block.bases.back().base;
     if (offset < -kOffsetLimit || offset >= kOffsetLimit) {
         block.bases.push_back({row, time});
+        heads_.back().oneBase = block.bases.size() == 1;
         offset = 0;
     }
     block.stamps[row] =
@@ -196,6 +174,7 @@ void ReadingStore::appendRow(TimeMs time, Kind kind, float value, std::uint32_t 
 void ReadingStore::clear() {
     blocks_.clear();
     blocks_.shrink_to_fit();
+    std::vector<BlockHead>().swap(heads_);
     size_ = 0;
     contexts_.assign(1, RowContext{});
     contextIds_.clear();
@@ -210,6 +189,7 @@ void ReadingStore::clear() {
 
 void ReadingStore::swap(ReadingStore& other) noexcept {
     blocks_.swap(other.blocks_);
+    heads_.swap(other.heads_);
     std::swap(size_, other.size_);
     contexts_.swap(other.contexts_);
     contextIds_.swap(other.contextIds_);
@@ -226,6 +206,7 @@ void ReadingStore::copyFrom(const ReadingStore& other) {
         return;
     clear();
     blocks_.reserve(other.blocks_.size());
+    heads_.reserve(other.heads_.size());
     for (std::size_t b = 0; b < other.blocks_.size(); ++b) {
         const Block& from = *other.blocks_[b];
         // Only the rows in use: the rest of the last block was never written.
@@ -236,6 +217,7 @@ void ReadingStore::copyFrom(const ReadingStore& other) {
         std::copy_n(from.values, rows, to.values);
         to.contexts = from.contexts;
         to.bases = from.bases;
+        heads_.push_back({to.stamps, to.values, other.heads_[b].base, other.heads_[b].oneBase});
     }
     size_ = other.size_;
     contexts_ = other.contexts_;

@@ -74,9 +74,11 @@ public:
 
     // Parts of row `index` (< size()), for readers that need no whole Row.
     TimeMs timeAt(std::size_t index) const;
-    Kind kindAt(std::size_t index) const;
+    Kind kindAt(std::size_t index) const { return Kind(stampAt(index) & kKindMask); }
     // NaN where the row has no value.
-    float valueAt(std::size_t index) const;
+    float valueAt(std::size_t index) const {
+        return heads_[index >> kBlockShift].values[index & (kBlockRows - 1)];
+    }
     // The unit of the last row with codes at or before `index`: the unit the readings are
     // taken in there. Empty when there is none.
     const std::string& unitInForce(std::size_t index) const;
@@ -105,16 +107,40 @@ public:
     void copyFrom(const ReadingStore& other);
 
 private:
+    static constexpr std::size_t kBlockShift = 12;
+    static constexpr std::size_t kBlockRows = std::size_t{1} << kBlockShift;
+    // A row's time is kept as a signed 29-bit millisecond offset from its block's time base
+    // (about three days either way), with the kind of row in the three low bits.
+    static constexpr int kKindBits = 3;
+    static constexpr std::uint32_t kKindMask = (1u << kKindBits) - 1;
+
     struct Block;
+    // What reading a row needs of its block, apart from the blocks: a search over millions
+    // of rows touches the rows' own memory and little else.
+    struct BlockHead {
+        const std::uint32_t* stamps;
+        const float* values;
+        TimeMs base;  // the time base of the block's first row
+        bool oneBase; // ... and of all its rows
+    };
+    std::uint32_t stampAt(std::size_t index) const {
+        return heads_[index >> kBlockShift].stamps[index & (kBlockRows - 1)];
+    }
+    TimeMs baseOf(std::size_t index) const;
     // The values as the index reads them.
     struct Values {
         const ReadingStore* store;
         double operator[](std::size_t index) const { return store->valueAt(index); }
-        const float* contiguous(std::size_t first, std::size_t count) const;
+        const float* contiguous(std::size_t first, std::size_t count) const {
+            if (count == 0 || (first >> kBlockShift) != ((first + count - 1) >> kBlockShift))
+                return nullptr;
+            return store->heads_[first >> kBlockShift].values + (first & (kBlockRows - 1));
+        }
     };
     void appendRow(TimeMs time, Kind kind, float value, std::uint32_t context);
 
     std::vector<std::unique_ptr<Block>> blocks_;
+    std::vector<BlockHead> heads_; // one per block
     std::size_t size_ = 0;
     std::vector<RowContext> contexts_;
     std::unordered_map<std::string, std::uint32_t> contextIds_;
@@ -126,5 +152,13 @@ private:
     std::uint32_t lastCoded_ = kNoContext;
     std::string lastUnit_; // of the last row with codes; kept by clear()
 };
+
+inline TimeMs ReadingStore::timeAt(std::size_t index) const {
+    const BlockHead& head = heads_[index >> kBlockShift];
+    // The offset sits in the high bits, so an arithmetic shift gives it back with its sign.
+    const std::int32_t offset =
+        static_cast<std::int32_t>(head.stamps[index & (kBlockRows - 1)]) >> kKindBits;
+    return (head.oneBase ? head.base : baseOf(index)) + offset;
+}
 
 } // namespace kv

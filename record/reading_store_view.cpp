@@ -244,8 +244,8 @@ int ReadingStoreView::runEnd(int index) const {
 MinMaxIndex::Extremes ReadingStoreView::yExtremes(int first, int last) const {
     MinMaxIndex::Extremes e = store_.valueExtremes(rowOf(first), rowOf(last));
     // Breaks stand at readings inside the range, but for those before its first reading,
-    // which stand where the first point does.
-    if (isBreak(first)) {
+    // which stand where the first point does. A reading has a value.
+    if (std::isnan(store_.valueAt(rowOf(first))) && isBreak(first)) {
         const double v = y(first);
         e.take(v, v);
     }
@@ -257,7 +257,7 @@ int ReadingStoreView::findFirstY(int first, int last, const MinMaxIndex::BlockTe
         return -1;
     // As in yExtremes: only breaks before the range's first reading stand at a value of
     // their own, that of the first point.
-    if (isBreak(first)) {
+    if (std::isnan(store_.valueAt(rowOf(first))) && isBreak(first)) {
         const double v = y(first);
         if (test(v, v))
             return first;
