@@ -219,6 +219,8 @@ void ChartSeries::setSamples(const SeriesSamples* samples, ColorValue color) {
         return;
     const unsigned before = generation();
     clearStorage();
+    if (samples)
+        units_.clear(); // the samples name their own units
     samples_ = samples;
     samplesColor_ = color;
     // From here on indices name other points.

@@ -286,6 +286,7 @@ TEST(BoundSeries, AppendsAreRefusedAndTheSamplesStayWithTheirOwner) {
     ReadingStore store;
     ReadingStoreView view(store);
     LineSeries series;
+    series.setUnit("V-DC");
     series.appendPoint(1.5);
     const unsigned generation = series.generation();
     series.setSamples(&view);
