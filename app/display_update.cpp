@@ -57,7 +57,7 @@ void breakChartLine(const Displays& d, BreakReason reason) {
     // A break goes at the last point's value, which is the indicator's; an empty series
     // still takes the null point, so that the value axis spans the indicator's value.
     if (d.series.pointCount() == 0)
-        d.series.appendAt(static_cast<double>(d.indicator.value()), d.timeMs, clNone);
+        d.series.appendBreakAt(static_cast<double>(d.indicator.value()), reason, d.timeMs);
     else
         d.series.appendBreak(reason, d.timeMs);
 }

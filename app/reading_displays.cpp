@@ -95,7 +95,8 @@ void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
     if (!measured.overload())
         series_.appendAt(static_cast<double>(measured.value), measured.time, clBlack);
     else if (series_.pointCount() == 0)
-        series_.appendAt(static_cast<double>(measured.value), measured.time, clNone);
+        series_.appendBreakAt(static_cast<double>(measured.value), BreakReason::brOverload,
+                              measured.time);
     else
         series_.appendBreak(BreakReason::brOverload, measured.time);
     const float from = meterSignal.valueFrom();

@@ -2,11 +2,15 @@
 // pass of the window's chart at its window size with N readings of a noisy walk, and a
 // month-long session (3e7 readings) appended one by one; on the clock axis the pass with
 // all readings and with the last ten minutes shown, the readout under a moving mouse, and
-// the bytes a timed reading costs.
+// the bytes a timed reading costs. The ...FromStore benchmarks do the same with the chart
+// drawing a session's record through a view (ReadingStoreView), where a reading is stored
+// once, and BM_BytesPerKeptReading gives what a reading costs the record and the chart
+// together then.
 #include "app/main_form.h"
 #include "bench/bench_main.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
+#include "record/reading_store_view.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -106,19 +110,28 @@ constexpr int kMonth = 30000000;
 constexpr int kChartWidth = kv::mainform::kChart1.width;
 constexpr int kChartHeight = kv::mainform::kChart1.height;
 
-// The window's chart with its one series.
+// The window's chart with its one series, which keeps the readings itself or, fromStore,
+// draws them from a session's store through a view.
 struct BenchChart {
     kv::LineSeries series;
     kv::TrendChart chart;
     std::mt19937 rng{27500};
     std::normal_distribution<double> step{0.0, 0.01};
     double value = 1.234;
+    kv::ReadingStore store;
+    kv::ReadingStoreView view{store};
+    const std::uint32_t volts = store.contextOf("V-DC", 240, 136);
+    const bool fromStore;
 
-    BenchChart() {
+    explicit BenchChart(bool fromStore = false) : fromStore(fromStore) {
         chart.resize(kChartWidth, kChartHeight);
         kv::applyChartSettings(chart);
         kv::applySeriesSettings(series);
         chart.addSeries(&series);
+        if (fromStore) {
+            series.setSamples(&view);
+            view.onChange = [this] { series.samplesChanged(); };
+        }
     }
     ~BenchChart() { chart.removeSeries(&series); }
 
@@ -127,22 +140,45 @@ struct BenchChart {
     void addReadings(int n, int breakEvery = 0) {
         for (int i = 0; i < n; ++i) {
             if (breakEvery > 0 && i % breakEvery == breakEvery / 2)
-                series.appendPoint(value, {}, kv::clNone);
+                addBreak();
             else
                 addReading();
         }
     }
     void addReading() {
         value += step(rng);
-        series.appendPoint(value, {}, kv::clBlack);
+        if (fromStore) {
+            store.append(time, kv::Reading::Status::ok, float(value), volts);
+            time += 100;
+            view.rowsAppended();
+        } else {
+            series.appendPoint(value, {}, kv::clBlack);
+        }
+    }
+    void addBreak() {
+        if (fromStore) {
+            store.append(time, kv::Reading::Status::gap, 0, volts);
+            view.rowsAppended();
+        } else {
+            series.appendPoint(value, {}, kv::clNone);
+        }
     }
     // n readings ten a second, each with its time, and a silence of a minute every
     // `breakEvery` readings when that is not 0.
     void addTimedReadings(int n, int breakEvery = 0) {
         for (int i = 0; i < n; ++i) {
             if (breakEvery > 0 && i % breakEvery == breakEvery / 2) {
-                series.appendBreak(kv::BreakReason::brGap, time);
+                if (fromStore) {
+                    store.append(time, kv::Reading::Status::gap, 0, volts);
+                    view.rowsAppended();
+                } else {
+                    series.appendBreak(kv::BreakReason::brGap, time);
+                }
                 time += 60000;
+                continue;
+            }
+            if (fromStore) {
+                addReading();
                 continue;
             }
             value += step(rng);
@@ -151,8 +187,12 @@ struct BenchChart {
         }
     }
     std::int64_t time = 1765288800000; // 2025-12-09 14:00 UTC
+    // The chart's bytes a point; from a store, the store's and the view's as well.
     double bytesPerPoint() const {
-        return series.pointCount() ? double(series.storageBytes()) / series.pointCount() : 0.0;
+        std::size_t bytes = series.storageBytes();
+        if (fromStore)
+            bytes += store.memoryBytes() + view.storageBytes();
+        return series.pointCount() ? double(bytes) / series.pointCount() : 0.0;
     }
     // One whole drawing pass of the chart at its window size.
     void pass() {
@@ -164,35 +204,52 @@ struct BenchChart {
     kv::Canvas target{window};
 };
 
-void BM_AppendPoint(benchmark::State& state) {
-    BenchChart b;
+void appendPoint(benchmark::State& state, bool fromStore) {
+    BenchChart b(fromStore);
     for (auto _ : state)
         b.addReading();
     state.counters["points"] = b.series.pointCount();
     state.counters["bytes_per_point"] = b.bytesPerPoint();
 }
+void BM_AppendPoint(benchmark::State& state) {
+    appendPoint(state, false);
+}
+void BM_AppendPointToStore(benchmark::State& state) {
+    appendPoint(state, true);
+}
 BENCHMARK(BM_AppendPoint);
+BENCHMARK(BM_AppendPointToStore);
 
 // Passes over N readings; the second argument breaks the line every so many readings, as
 // silences and overloads do.
-void BM_ChartPass(benchmark::State& state) {
-    BenchChart b;
+void chartPass(benchmark::State& state, bool fromStore) {
+    BenchChart b(fromStore);
     b.addReadings(int(state.range(0)), int(state.range(1)));
     b.pass(); // settle the label column
     for (auto _ : state)
         b.pass();
     state.counters["bytes_per_point"] = b.bytesPerPoint();
 }
-BENCHMARK(BM_ChartPass)
-    ->Args({1000, 0})
-    ->Args({10000, 0})
-    ->Args({100000, 0})
-    ->Args({1000000, 0})
-    ->Args({100000, 100000})
-    ->Args({1000000, 100000})
-    ->Unit(benchmark::kMicrosecond);
+void BM_ChartPass(benchmark::State& state) {
+    chartPass(state, false);
+}
+void BM_ChartPassFromStore(benchmark::State& state) {
+    chartPass(state, true);
+}
+void chartPassArgs(benchmark::internal::Benchmark* b) {
+    b->Args({1000, 0})
+        ->Args({10000, 0})
+        ->Args({100000, 0})
+        ->Args({1000000, 0})
+        ->Args({100000, 100000})
+        ->Args({1000000, 100000})
+        ->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_ChartPass)->Apply(chartPassArgs);
+BENCHMARK(BM_ChartPassFromStore)->Apply(chartPassArgs);
 // Filling the chart takes seconds: one run with a fixed number of passes.
 BENCHMARK(BM_ChartPass)->Args({kMonth, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ChartPassFromStore)->Args({kMonth, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
 
 kv::RollingWindow windowOf(std::int64_t arg) {
     switch (arg) {
@@ -209,8 +266,8 @@ kv::RollingWindow windowOf(std::int64_t arg) {
 
 // Passes on the clock axis over N timed readings; the second argument picks the rolling
 // window (0 all, 2 the last ten minutes), the third breaks the line every so many readings.
-void BM_ClockPass(benchmark::State& state) {
-    BenchChart b;
+void clockPass(benchmark::State& state, bool fromStore) {
+    BenchChart b(fromStore);
     b.addTimedReadings(int(state.range(0)), int(state.range(2)));
     b.chart.setTimeAxis(true);
     b.chart.setRollingWindow(windowOf(state.range(1)));
@@ -219,18 +276,27 @@ void BM_ClockPass(benchmark::State& state) {
         b.pass();
     state.counters["bytes_per_point"] = b.bytesPerPoint();
 }
-BENCHMARK(BM_ClockPass)
-    ->Args({1000, 0, 0})
-    ->Args({1000000, 0, 0})
-    ->Args({1000, 2, 0})
-    ->Args({1000000, 2, 0})
-    ->Args({1000000, 0, 100000})
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ClockPass)
-    ->Args({kMonth, 0, 0})
-    ->Args({kMonth, 2, 0})
-    ->Iterations(300)
-    ->Unit(benchmark::kMicrosecond);
+void BM_ClockPass(benchmark::State& state) {
+    clockPass(state, false);
+}
+void BM_ClockPassFromStore(benchmark::State& state) {
+    clockPass(state, true);
+}
+void clockPassArgs(benchmark::internal::Benchmark* b) {
+    b->Args({1000, 0, 0})
+        ->Args({1000000, 0, 0})
+        ->Args({1000, 2, 0})
+        ->Args({1000000, 2, 0})
+        ->Args({1000000, 0, 100000})
+        ->Unit(benchmark::kMicrosecond);
+}
+void clockMonthArgs(benchmark::internal::Benchmark* b) {
+    b->Args({kMonth, 0, 0})->Args({kMonth, 2, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_ClockPass)->Apply(clockPassArgs);
+BENCHMARK(BM_ClockPassFromStore)->Apply(clockPassArgs);
+BENCHMARK(BM_ClockPass)->Apply(clockMonthArgs);
+BENCHMARK(BM_ClockPassFromStore)->Apply(clockMonthArgs);
 
 // Counts the paint events a widget receives.
 struct PaintCounter : QObject {
@@ -245,8 +311,8 @@ struct PaintCounter : QObject {
 // From a mouse move over the plot to the readout on screen: the move finds the reading
 // under the pointer and the widget paints the face with cursor and label. The pointer
 // walks along the plot so that every move shows another reading or column.
-void BM_ReadoutMove(benchmark::State& state) {
-    BenchChart b;
+void readoutMove(benchmark::State& state, bool fromStore) {
+    BenchChart b(fromStore);
     b.addTimedReadings(int(state.range(0)));
     b.chart.setTimeAxis(true);
     b.chart.setRollingWindow(windowOf(state.range(1)));
@@ -274,11 +340,17 @@ void BM_ReadoutMove(benchmark::State& state) {
     state.counters["dense"] = moves ? double(dense) / moves : 0;
     state.counters["paints_per_move"] = moves ? double(counter.paints) / moves : 0;
 }
-BENCHMARK(BM_ReadoutMove)
-    ->Args({1000, 0})
-    ->Args({kMonth, 0})
-    ->Args({kMonth, 2})
-    ->Unit(benchmark::kMicrosecond);
+void BM_ReadoutMove(benchmark::State& state) {
+    readoutMove(state, false);
+}
+void BM_ReadoutMoveFromStore(benchmark::State& state) {
+    readoutMove(state, true);
+}
+void readoutArgs(benchmark::internal::Benchmark* b) {
+    b->Args({1000, 0})->Args({kMonth, 0})->Args({kMonth, 2})->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_ReadoutMove)->Apply(readoutArgs);
+BENCHMARK(BM_ReadoutMoveFromStore)->Apply(readoutArgs);
 
 // What a timed reading costs the chart: value, time, index and the rest, per reading.
 void BM_TimedBytesPerPoint(benchmark::State& state) {
@@ -290,6 +362,38 @@ void BM_TimedBytesPerPoint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TimedBytesPerPoint)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// What a kept reading costs the record and the chart together when the chart draws the
+// record's store: the store with its index, the chart's view and the series' drawing state,
+// after N readings arrived one by one as in a session, the chart drawn now and then. Also
+// what the heap grew by, all told.
+void BM_BytesPerKeptReading(benchmark::State& state) {
+    const int n = int(state.range(0));
+    for (auto _ : state) {
+        heap::startCounting();
+        double perReading = 0;
+        {
+            BenchChart b(true);
+            b.chart.setTimeAxis(true);
+            b.pass();
+            for (int i = 0; i < n; ++i) {
+                b.addReading();
+                if (i % 100000 == 0)
+                    b.pass();
+            }
+            b.pass();
+            heap::counting = false;
+            perReading = b.bytesPerPoint();
+        }
+        state.counters["bytes_per_kept_reading"] = perReading;
+        state.counters["heap_per_kept_reading"] = double(heap::peak.load()) / n;
+    }
+}
+BENCHMARK(BM_BytesPerKeptReading)
+    ->Arg(1000000)
+    ->Arg(kMonth)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // One session: a chart drawn once (so the statistics and the range index are kept up by
 // every append from then on, as in the window), then n - 1 readings appended one by one,

@@ -1,6 +1,8 @@
 // Cost of keeping a reading: into memory alone, and with its CSV line written to a log file
 // on disk as the window's log does it (time in the local zone, one write call per line);
-// and the memory a record of 1,000,000 readings holds.
+// the memory a record of 1,000,000 readings holds; and the pass the chart's view of a store
+// makes over a recording read from a file.
+#include "record/reading_store_view.h"
 #include "record/recorder.h"
 
 #include <benchmark/benchmark.h>
@@ -63,6 +65,30 @@ void BM_RecordMemory(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RecordMemory)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// A recording of N readings, a silence every 10,000, shown: the view looks at every row once.
+void BM_ViewOfAFile(benchmark::State& state) {
+    const auto readings = static_cast<long>(state.range(0));
+    kv::Recorder rec;
+    rec.start(kStart);
+    for (long i = 0; i < readings; ++i) {
+        addWalkingReading(rec, i);
+        if (i % 10000 == 9999)
+            rec.addGap();
+    }
+    kv::ReadingStoreView view(rec.rows());
+    view.setLeadingBreaks(kv::ReadingStoreView::LeadingBreaks::hidden);
+    for (auto _ : state) {
+        view.storeReset();
+        benchmark::DoNotOptimize(view.count());
+    }
+    state.counters["time_per_row"] = benchmark::Counter(
+        static_cast<double>(rec.rows().size()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["view_bytes/row"] =
+        static_cast<double>(view.storageBytes()) / static_cast<double>(rec.rows().size());
+}
+BENCHMARK(BM_ViewOfAFile)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,17 +1,12 @@
 #pragma once
 
+#include "core/series_samples.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
 namespace kv {
-
-// Why the line of a series is broken at a point.
-enum class BreakReason {
-    brGap,        // the meter fell silent
-    brOverload,   // the meter showed an overload
-    brUnitChange, // the readings after it are of another unit or function
-};
 
 // The null points of a series (where the line breaks) with their reasons, sorted by
 // index. Breaks are few, so they are kept one entry each, and a range query is two

@@ -34,7 +34,7 @@ ColumnReadout readoutAt(const ChartSeries& s, int x) {
     const AxisBase* h = s.horizontalAxis();
     const int n = s.pointCount();
     if (!h || n == 0 || s.xValues().order() != ValueListOrder::loAscending ||
-        !(s.xIsTime() || (s.xValues().multiplier() >= 0 && !s.xValues().hasNaN())))
+        !(s.xIsTime() || (s.xValues().multiplier() >= 0 && !s.xHasNaN())))
         return r;
 
     // The nearest reading by X value, the breaks passed over.
@@ -63,16 +63,16 @@ ColumnReadout readoutAt(const ChartSeries& s, int x) {
         r.first = r.last = -1;
         return r;
     }
-    r.count = (r.last - r.first + 1) - s.breaks().countIn(r.first, r.last);
+    r.count = (r.last - r.first + 1) - s.breaksIn(r.first, r.last);
     const ValueList& ys = s.yValues();
-    if (r.count < kDenseColumn || ys.hasNaN())
+    if (r.count < kDenseColumn || s.yHasNaN())
         return r;
     // A break holds the value of the point before it, which is on the column unless the
     // break leads it.
     const int a = s.drawnAtOrAfter(r.first);
     if (a < 0 || a > r.last)
         return r;
-    const MinMaxIndex::Extremes e = ys.storedExtremes(a, r.last);
+    const MinMaxIndex::Extremes e = s.storedYExtremes(a, r.last);
     const double lo = ys.scaled(e.min), hi = ys.scaled(e.max);
     r.minimum = std::min(lo, hi);
     r.maximum = std::max(lo, hi);
@@ -96,7 +96,6 @@ MarkerStatistics markerStatistics(const ChartSeries& s, int a, int b) {
 
     // Welford's running mean and sum of squared deviations: readings like 230.0001 with
     // tiny spread keep their digits.
-    const ValueList& ys = s.yValues();
     double mean = 0, squares = 0;
     for (int i = m.from; i <= m.to;) {
         if (s.isBreak(i)) {
@@ -106,7 +105,7 @@ MarkerStatistics markerStatistics(const ChartSeries& s, int a, int b) {
             i = next;
             continue;
         }
-        const double v = ys.valueAt(i);
+        const double v = s.yAt(i);
         if (m.count == 0) {
             m.minimum = m.maximum = v;
         } else {
@@ -121,10 +120,9 @@ MarkerStatistics markerStatistics(const ChartSeries& s, int a, int b) {
     }
     m.mean = mean;
     m.standardDeviation = m.count > 1 ? std::sqrt(std::max(0.0, squares / (m.count - 1))) : 0.0;
-    const BreakList& br = s.breaks();
-    m.gaps = br.countIn(m.from, m.to, BreakReason::brGap);
-    m.overloads = br.countIn(m.from, m.to, BreakReason::brOverload);
-    m.unitChanges = br.countIn(m.from, m.to, BreakReason::brUnitChange);
+    m.gaps = s.breaksIn(m.from, m.to, BreakReason::brGap);
+    m.overloads = s.breaksIn(m.from, m.to, BreakReason::brOverload);
+    m.unitChanges = s.breaksIn(m.from, m.to, BreakReason::brUnitChange);
     return m;
 }
 

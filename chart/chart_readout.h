@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chart/first_where.h"
 #include "chart/time_scale.h"
+#include "core/first_where.h"
 
 #include <cstdint>
 #include <string>

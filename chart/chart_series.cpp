@@ -1,7 +1,7 @@
 #include "chart/chart_series.h"
 
 #include "chart/chart_axis.h"
-#include "chart/first_where.h"
+#include "core/first_where.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +40,9 @@ int ChartSeries::appendPoint(double value, const std::string& label, ColorValue 
 }
 
 int ChartSeries::storePoint(double x, double y, const std::string& label, ColorValue color) {
+    // The samples' owner adds to them, not the series.
+    if (samples_)
+        return -1;
     xValues_.setPendingValue(x);
     yValues_.setPendingValue(y);
     if (onBeforeAdd && !onBeforeAdd(*this))
@@ -86,11 +89,15 @@ int ChartSeries::appendAt(double value, std::int64_t timeMs, ColorValue color) {
 
 int ChartSeries::appendBreak(BreakReason reason, std::int64_t timeMs) {
     const int n = pointCount();
-    if (n == 0)
+    if (n == 0 || samples_)
         return -1;
+    return appendBreakAt(mandatoryList().storedAt(n - 1), reason, timeMs);
+}
+
+int ChartSeries::appendBreakAt(double value, BreakReason reason, std::int64_t timeMs) {
     pendingTime_ = timeMs;
     pendingReason_ = reason;
-    const int index = appendPoint(mandatoryList().storedAt(n - 1), {}, clNone);
+    const int index = appendPoint(value, {}, clNone);
     pendingTime_ = kNoTime;
     pendingReason_ = BreakReason::brGap;
     return index;
@@ -100,6 +107,8 @@ void ChartSeries::setUnit(const std::string& unit) {
     if (unit == unit_)
         return;
     unit_ = unit;
+    if (samples_)
+        return;
     if (pointCount() > 0)
         appendBreak(BreakReason::brUnitChange);
     units_.startAt(pointCount(), unit_);
@@ -114,6 +123,8 @@ void ChartSeries::setXFromTimes(bool v) {
 }
 
 int ChartSeries::drawnAtOrAfter(int index) const {
+    if (samples_)
+        return samples_->drawnAtOrAfter(index);
     const int n = pointCount();
     while (index >= 0 && index < n && breaks_.contains(index)) {
         ColorValue color = 0;
@@ -125,6 +136,8 @@ int ChartSeries::drawnAtOrAfter(int index) const {
 }
 
 int ChartSeries::drawnAtOrBefore(int index) const {
+    if (samples_)
+        return samples_->drawnAtOrBefore(index);
     const int n = pointCount();
     while (index >= 0 && index < n && breaks_.contains(index)) {
         ColorValue color = 0;
@@ -143,9 +156,105 @@ int ChartSeries::firstAtOrAfterX(double x) const {
             return 0;
         if (!(t < double(std::numeric_limits<std::int64_t>::max())))
             return n;
-        return times_.firstAtOrAfter(std::int64_t(t));
+        return samples_ ? samples_->firstAtOrAfterTime(std::int64_t(t))
+                        : times_.firstAtOrAfter(std::int64_t(t));
     }
     return firstWhere(0, n, [&](int i) { return !(xAt(i) < x); });
+}
+
+int ChartSeries::breaksIn(int first, int last) const {
+    return samples_ ? samples_->breaksIn(first, last) : breaks_.countIn(first, last);
+}
+
+int ChartSeries::breaksIn(int first, int last, BreakReason reason) const {
+    return samples_ ? samples_->breaksIn(first, last, reason)
+                    : breaks_.countIn(first, last, reason);
+}
+
+MinMaxIndex::Extremes ChartSeries::storedYExtremes(int first, int last) const {
+    return samples_ ? samples_->yExtremes(first, last) : yValues_.storedExtremes(first, last);
+}
+
+int ChartSeries::findFirstStoredY(int first, int last, const MinMaxIndex::BlockTest& test) const {
+    return samples_ ? samples_->findFirstY(first, last, test)
+                    : yValues_.findFirstStored(first, last, test);
+}
+
+double ChartSeries::maxX() const {
+    if (xIsTime())
+        return double(timeAt(pointCount() - 1));
+    return samples_ ? samplesExtreme(xValues_, true) : xValues_.maximum();
+}
+
+double ChartSeries::minX() const {
+    if (xIsTime())
+        return double(timeAt(0));
+    return samples_ ? samplesExtreme(xValues_, false) : xValues_.minimum();
+}
+
+double ChartSeries::maxY() const {
+    return samples_ ? samplesExtreme(yValues_, true) : yValues_.maximum();
+}
+
+double ChartSeries::minY() const {
+    return samples_ ? samplesExtreme(yValues_, false) : yValues_.minimum();
+}
+
+// An extreme of the samples drawn from elsewhere, through the list's multiplier as the own
+// lists' statistics are read: of their indices for X, of their values for Y.
+double ChartSeries::samplesExtreme(const ValueList& list, bool largest) const {
+    const int n = pointCount();
+    if (n == 0)
+        return 0.0;
+    const MinMaxIndex::Extremes e = &list == &yValues_ ? samples_->yExtremes(0, n - 1)
+                                                       : MinMaxIndex::Extremes{0, double(n - 1)};
+    if (e.empty())
+        return 0.0;
+    const double a = list.scaled(e.min), b = list.scaled(e.max);
+    return largest ? std::max(a, b) : std::min(a, b);
+}
+
+void ChartSeries::setSamples(const SeriesSamples* samples, ColorValue color) {
+    if (samples == samples_ && color == samplesColor_)
+        return;
+    const unsigned before = generation();
+    clearStorage();
+    if (samples)
+        units_.clear(); // the samples name their own units
+    samples_ = samples;
+    samplesColor_ = color;
+    // From here on indices name other points.
+    generation_ = before + 1u - (samples ? samples->generation() : 0u);
+    requestRepaint();
+}
+
+void ChartSeries::samplesChanged() {
+    requestRepaint();
+}
+
+ColorValue ChartSeries::storedColor(int index) const {
+    if (samples_)
+        return samples_->isBreak(index) ? clNone : samplesColor_;
+    return colors_.at(index);
+}
+
+int ChartSeries::colorRunEnd(int index, ColorValue& color) const {
+    if (!samples_)
+        return colors_.runEnd(index, color);
+    if (index < 0 || index >= pointCount())
+        return -1;
+    color = storedColor(index);
+    return samples_->runEnd(index);
+}
+
+bool ChartSeries::uniformColor(int first, int last, ColorValue& color) const {
+    if (!samples_)
+        return colors_.uniform(first, last, color);
+    ColorValue c = 0;
+    if (first < 0 || first > last || last >= pointCount() || colorRunEnd(first, c) < last)
+        return false;
+    color = c;
+    return true;
 }
 
 void ChartSeries::pointAdded(int index) {
@@ -170,6 +279,8 @@ void ChartSeries::clearStorage() {
 }
 
 void ChartSeries::removeAllPoints() {
+    if (samples_)
+        return;
     clearStorage();
     if (onClearValues)
         onClearValues(*this);
@@ -178,9 +289,9 @@ void ChartSeries::removeAllPoints() {
 }
 
 ColorValue ChartSeries::pointColor(int index) const {
-    if (index < 0 || index >= colors_.count())
+    if (index < 0 || index >= pointCount())
         return seriesColor_;
-    const ColorValue c = colors_.at(index);
+    const ColorValue c = storedColor(index);
     if (c != ColorDefault)
         return c;
     if (colorEachPoint_)
@@ -210,7 +321,9 @@ int ChartSeries::lastAtOrBeforeX(double x) const {
             return n - 1;
         if (!(t > double(std::numeric_limits<std::int64_t>::min())))
             return -1;
-        return times_.firstAtOrAfter(std::int64_t(t) + 1) - 1;
+        return (samples_ ? samples_->firstAtOrAfterTime(std::int64_t(t) + 1)
+                         : times_.firstAtOrAfter(std::int64_t(t) + 1)) -
+               1;
     }
     return firstWhere(0, n, [&](int i) { return xAt(i) > x; }) - 1;
 }
@@ -287,8 +400,8 @@ void ChartSeries::computeVisibleRange() {
 
     // First index whose X is not less than v; X read back in index order only
     // ascends when the list ascends and the multiplier is not negative.
-    const bool ascending = xValues_.order() == ValueListOrder::loAscending &&
-                           xValues_.multiplier() >= 0 && !xValues_.hasNaN();
+    const bool ascending =
+        xValues_.order() == ValueListOrder::loAscending && xValues_.multiplier() >= 0 && !xHasNaN();
     auto firstNotLess = [&](double v) -> int {
         if (ascending) {
             int lo = 0, hi = n;
@@ -522,7 +635,7 @@ void CustomSeries::drawSegment(Canvas& c, int x, int y, ColorValue color) {
 // having drawn nothing, otherwise.
 bool CustomSeries::paintPiecesColumnWise(Canvas& c, int first, int last) {
     ColorValue stored = 0;
-    if (colors_.uniform(std::max(0, first - 1), last, stored))
+    if (uniformColor(std::max(0, first - 1), last, stored))
         return paintColumns(c, first, last, true);
     if (!drawsForward())
         return false;
@@ -535,7 +648,7 @@ bool CustomSeries::paintPiecesColumnWise(Canvas& c, int first, int last) {
     ColorValue pieceColor = clNone;
     for (int s = first; s <= last;) {
         ColorValue color = 0;
-        const int e = std::min(last, colors_.runEnd(s, color));
+        const int e = std::min(last, colorRunEnd(s, color));
         if (e < s)
             return false;
         if (color != clNone) {
@@ -552,7 +665,7 @@ bool CustomSeries::paintPiecesColumnWise(Canvas& c, int first, int last) {
     // and never from a point of another colour.
     bool enter = false;
     if (first > 0) {
-        const ColorValue before = colors_.at(first - 1);
+        const ColorValue before = storedColor(first - 1);
         if (before != clNone && before != pieceColor)
             return false;
         enter = before != clNone;
@@ -581,7 +694,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
 
     // One colour for every point drawn and for the one the line enters from.
     ColorValue stored = 0;
-    if (!colors_.uniform(enterFromEdge ? std::max(0, first - 1) : first, last, stored))
+    if (!uniformColor(enterFromEdge ? std::max(0, first - 1) : first, last, stored))
         return false;
     if (stored == ColorDefault && colorEachPoint())
         return false;
@@ -593,7 +706,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
     // points, and Y pixels whose column extremes come from the value extremes.
     const ValueList& xs = xValues_;
     const ValueList& ys = yValues_;
-    if (xs.order() != ValueListOrder::loAscending || xs.hasNaN() || ys.hasNaN() ||
+    if (xs.order() != ValueListOrder::loAscending || xHasNaN() || yHasNaN() ||
         !(xs.multiplier() >= 0) || !std::isfinite(xs.multiplier()) ||
         !std::isfinite(ys.multiplier()) || hAxis->inverted() || hAxis->scaleSpan() < 0 ||
         hAxis->axisLength() < 0)
@@ -604,13 +717,13 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
     };
     if (!usable(hAxis, xAt(first)) || !usable(hAxis, xAt(last)))
         return false;
-    const MinMaxIndex::Extremes all = ys.storedExtremes(first, last);
+    const MinMaxIndex::Extremes all = storedYExtremes(first, last);
     if (!usable(vAxis, ys.scaled(all.min)) || !usable(vAxis, ys.scaled(all.max)))
         return false;
 
     auto xp = [&](int i) { return hAxis->valueToPixel(xAt(i)); };
     auto ypOf = [&](double stored) { return insetRow(vAxis->valueToPixel(ys.scaled(stored))); };
-    auto yp = [&](int i) { return ypOf(ys.storedAt(i)); };
+    auto yp = [&](int i) { return ypOf(storedY(i)); };
 
     // The last index on the column that starts at `start`. Columns of one pass tend to
     // hold about as many points as the one before, so that guess is tried first; from
@@ -682,7 +795,7 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
         ColumnReducer::Column col{column, yp(a), yp(b), 0, 0};
         col.low = col.high = col.first;
         if (b > a) {
-            const MinMaxIndex::Extremes e = ys.storedExtremes(a, b);
+            const MinMaxIndex::Extremes e = storedYExtremes(a, b);
             const int p1 = ypOf(e.min), p2 = ypOf(e.max);
             col.low = std::min(p1, p2);
             col.high = std::max(p1, p2);
@@ -692,11 +805,11 @@ bool CustomSeries::paintColumns(Canvas& c, int first, int last, bool enterFromEd
     // a..b is the last column now.
     reducer.endLine([&](int row) {
         // Blocks are tested by their extremes only, which is enough for an extreme row.
-        const int reached = ys.findFirstStored(
+        const int reached = findFirstStoredY(
             a, b, [&](double mn, double mx) { return ypOf(mn) == row || ypOf(mx) == row; });
         if (reached < 0 || reached >= b)
             return false;
-        const MinMaxIndex::Extremes rest = ys.storedExtremes(reached + 1, b);
+        const MinMaxIndex::Extremes rest = storedYExtremes(reached + 1, b);
         return ypOf(rest.min) != row || ypOf(rest.max) != row;
     });
 

@@ -6,6 +6,7 @@
 #include "chart/column_reducer.h"
 #include "chart/time_list.h"
 #include "chart/value_list.h"
+#include "core/series_samples.h"
 #include "core/settings_object.h"
 
 #include <cstddef>
@@ -68,6 +69,10 @@ private:
 // The chart that shows the series binds it with setAxes() and setRepaintHandler(); the
 // series asks for a repaint after every change of its points and draws itself in the
 // chart's drawing pass through paintAllPoints().
+//
+// The points are the series' own (its value lists, colours, labels, times, breaks and
+// units), or those of samples kept elsewhere (setSamples), which it draws where they are.
+// Drawing, the readout and the markers read both alike through the queries below.
 class ChartSeries {
 public:
     ChartSeries();
@@ -76,7 +81,7 @@ public:
     ChartSeries& operator=(const ChartSeries&) = delete;
 
     // --- Points
-    int pointCount() const { return xValues_.count(); }
+    int pointCount() const { return samples_ ? samples_->count() : xValues_.count(); }
     // Adds `value` to the mandatory list; the other coordinate is the point count.
     int appendPoint(double value, const std::string& label = {}, ColorValue color = ColorDefault);
     // Adds a point where the X order puts it. Returns its index, or -1 when onBeforeAdd
@@ -84,7 +89,22 @@ public:
     virtual int storePoint(double x, double y, const std::string& label = {},
                            ColorValue color = ColorDefault);
     // Removes every point and releases all point storage; the next append gets X = 0.
+    // Samples drawn from elsewhere stay: their owner removes them.
     virtual void removeAllPoints();
+
+    // --- Points kept elsewhere
+    // Draws `samples` (which must outlive the binding) in place of the series' own points,
+    // which are dropped: the series keeps no copy of them. Their X is the index (the time on
+    // a clock axis), points that break the line are null points, and the others take
+    // `color` as a stored colour (ColorDefault: the series colour). While bound, every
+    // append is refused (-1) and setUnit() only names the unit; the samples' owner changes
+    // them and tells the series through samplesChanged(). nullptr goes back to the
+    // series' own points, empty.
+    void setSamples(const SeriesSamples* samples, ColorValue color = clBlack);
+    const SeriesSamples* samples() const { return samples_; }
+    // The samples changed (points added, or replaced: see SeriesSamples::generation()); the
+    // chart is redrawn.
+    void samplesChanged();
 
     // --- Times, breaks and units
     // appendPoint for a reading taken at timeMs (milliseconds since the epoch). A series
@@ -96,26 +116,44 @@ public:
     // that it changes no range) and time, or timeMs when given. Nothing on an empty
     // series, which has no line to break (-1).
     int appendBreak(BreakReason reason, std::int64_t timeMs = kNoTime);
+    // A null point at `value` for `reason`: where there is no point to take the value from
+    // (an empty series), the line starts broken at a value of the caller's.
+    int appendBreakAt(double value, BreakReason reason, std::int64_t timeMs = kNoTime);
     // The unit of the readings appended from now on. A change on a series with points
     // breaks the line first: readings of two units are not to be joined.
     void setUnit(const std::string& unit);
     const std::string& unit() const { return unit_; }
     // The unit point `index` was appended with.
-    const std::string& unitAt(int index) const { return units_.at(index); }
+    const std::string& unitAt(int index) const {
+        return samples_ ? samples_->unitAt(index) : units_.at(index);
+    }
 
-    bool timed() const { return !times_.empty() && times_.count() == pointCount(); }
-    std::int64_t timeAt(int index) const { return times_.at(index); }
+    bool timed() const {
+        return samples_ ? samples_->count() > 0 : !times_.empty() && times_.count() == pointCount();
+    }
+    std::int64_t timeAt(int index) const {
+        return samples_ ? samples_->time(index) : times_.at(index);
+    }
+    // The series' own times and breaks (empty while samples are drawn).
     const TimeList& times() const { return times_; }
-    // Whether point `index` breaks the line (a null point), and why.
-    bool isBreak(int index) const { return breaks_.contains(index); }
-    BreakReason breakReason(int index) const { return breaks_.reasonAt(index); }
     const BreakList& breaks() const { return breaks_; }
+    // Whether point `index` breaks the line (a null point), and why.
+    bool isBreak(int index) const {
+        return samples_ ? samples_->isBreak(index) : breaks_.contains(index);
+    }
+    BreakReason breakReason(int index) const {
+        return samples_ ? samples_->breakReason(index) : breaks_.reasonAt(index);
+    }
+    // Breaks among points first..last (inclusive), of every reason or of one.
+    int breaksIn(int first, int last) const;
+    int breaksIn(int first, int last, BreakReason reason) const;
     // The nearest point at or after (before) index that is not a break; -1 when none.
     int drawnAtOrAfter(int index) const;
     int drawnAtOrBefore(int index) const;
-    // Grows by one whenever all points are removed, so that whoever keeps point indices
-    // can tell they no longer name the same points.
-    unsigned generation() const { return generation_; }
+    // Grows whenever all points are removed or replaced (other samples, or samples
+    // replaced by their owner), so that whoever keeps point indices can tell they no
+    // longer name the same points.
+    unsigned generation() const { return generation_ + (samples_ ? samples_->generation() : 0u); }
 
     // With this on, a timed series' X is the time of its points instead of the X list
     // (the chart's clock axis sets it).
@@ -131,19 +169,32 @@ public:
     static constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
 
     virtual double xAt(int index) const {
-        return xIsTime() ? double(times_.at(index)) : xValues_.valueAt(index);
+        return xIsTime() ? double(timeAt(index)) : xValues_.scaled(storedX(index));
     }
-    virtual double yAt(int index) const { return yValues_.valueAt(index); }
+    virtual double yAt(int index) const { return yValues_.scaled(storedY(index)); }
     // The colour a point is drawn in: its own, or the series colour for ColorDefault
     // (a palette colour with colorEachPoint). clNone marks a null point.
     virtual ColorValue pointColor(int index) const;
     virtual std::string pointLabel(int index) const;
 
     // Extremes of the X and Y lists (0 for an empty series).
-    virtual double maxX() const { return xIsTime() ? double(times_.back()) : xValues_.maximum(); }
-    virtual double maxY() const { return yValues_.maximum(); }
-    virtual double minX() const { return xIsTime() ? double(times_.front()) : xValues_.minimum(); }
-    virtual double minY() const { return yValues_.minimum(); }
+    virtual double maxX() const;
+    virtual double maxY() const;
+    virtual double minX() const;
+    virtual double minY() const;
+
+    // --- Range queries over Y as stored (before the Y list's multiplier)
+    double storedY(int index) const {
+        return samples_ ? samples_->y(index) : yValues_.storedAt(index);
+    }
+    // True when a stored X or Y is not a number (the range queries are then unusable).
+    bool xHasNaN() const { return !samples_ && xValues_.hasNaN(); }
+    bool yHasNaN() const { return samples_ ? samples_->hasNaN() : yValues_.hasNaN(); }
+    // Extremes of the stored Y of points first..last (inclusive).
+    MinMaxIndex::Extremes storedYExtremes(int first, int last) const;
+    // The first of points first..last whose stored Y v passes test(v, v); test is also
+    // asked about whole blocks (see MinMaxIndex::findFirst). -1 when none.
+    int findFirstStoredY(int first, int last, const MinMaxIndex::BlockTest& test) const;
 
     // The point's values through the bound axes' value-to-pixel mapping (0 when unbound).
     virtual int xPixel(int index) const;
@@ -155,6 +206,8 @@ public:
     virtual SeriesMargins horizontalMargins() const { return {}; }
     virtual SeriesMargins verticalMargins() const { return {}; }
 
+    // The value lists: the series' own points, and the settings (order, multiplier, date
+    // and time) that apply to samples drawn from elsewhere as well.
     ValueList& xValues() { return xValues_; }
     ValueList& yValues() { return yValues_; }
     const ValueList& xValues() const { return xValues_; }
@@ -194,7 +247,7 @@ public:
     int lastVisible() const { return lastVisible_; }
 
     // Heap bytes held for the points (values, colours, labels, the drawing index and
-    // whatever the drawing keeps between passes).
+    // whatever the drawing keeps between passes); not those of samples kept elsewhere.
     virtual std::size_t storageBytes() const;
 
     // --- Events (each called only when set)
@@ -215,6 +268,14 @@ protected:
     void requestRepaint();
     // Times, breaks and units of the point just stored at index.
     void storeNotes(int index, ColorValue color);
+    double storedX(int index) const { return samples_ ? double(index) : xValues_.storedAt(index); }
+    // Point colours as stored (before ColorDefault is resolved), as runs of one colour:
+    // the colour of index with the last index of its run; -1 outside the points.
+    ColorValue storedColor(int index) const;
+    int colorRunEnd(int index, ColorValue& color) const;
+    // The colour first..last share, when they do.
+    bool uniformColor(int first, int last, ColorValue& color) const;
+    double samplesExtreme(const ValueList& list, bool largest) const;
     // The plot rectangle of the pass in progress.
     const Rect& passRect() const { return passRect_; }
     int insetRow(int y) const;
@@ -245,6 +306,8 @@ private:
     std::string unit_;
     unsigned generation_ = 0;
     bool xFromTimes_ = false;
+    const SeriesSamples* samples_ = nullptr;
+    ColorValue samplesColor_ = clBlack;
     // The time the add in progress carries (kNoTime: none), and the reason of a break.
     std::int64_t pendingTime_ = kNoTime;
     BreakReason pendingReason_ = BreakReason::brGap;

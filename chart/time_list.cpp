@@ -1,5 +1,7 @@
 #include "chart/time_list.h"
 
+#include "core/first_where.h"
+
 #include <algorithm>
 
 namespace kv {
@@ -51,22 +53,8 @@ std::int64_t TimeList::wideAt(std::size_t index) const {
 }
 
 int TimeList::firstAtOrAfter(std::int64_t t) const {
-    // Every group from the first whose base is not before t lies wholly at or after t, so
-    // the answer is in the group before it, or is that group's first point.
-    const std::size_t g =
-        std::size_t(std::lower_bound(bases_.begin(), bases_.end(), t) - bases_.begin());
-    if (g == 0)
-        return 0;
-    int lo = int((g - 1) * kGroup);
-    int hi = int(std::min(offsets_.size(), g * kGroup));
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (at(mid) < t)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
+    // A group's base is its first time.
+    return firstTimeAtOrAfter(bases_, int(kGroup), count(), t, [this](int i) { return at(i); });
 }
 
 std::size_t TimeList::storageBytes() const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chart/block_array.h"
+#include "core/block_array.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -163,7 +163,7 @@ void TrendChart::applyRollingWindow() {
         for (const ChartSeries* s : seriesList()) {
             const AxisBase* h = s->horizontalAxis();
             if (!s->active() || s->verticalAxis() != a || !h || s->pointCount() == 0 ||
-                s->yValues().hasNaN() || s->xValues().order() != ValueListOrder::loAscending)
+                s->yHasNaN() || s->xValues().order() != ValueListOrder::loAscending)
                 continue;
             const int first =
                 s->drawnAtOrAfter(s->firstAtOrAfterX(std::min(h->scaleMin(), h->scaleMax())));
@@ -171,7 +171,7 @@ void TrendChart::applyRollingWindow() {
             if (first < 0 || first > last)
                 continue;
             const ValueList& ys = s->yValues();
-            const MinMaxIndex::Extremes e = ys.storedExtremes(first, last);
+            const MinMaxIndex::Extremes e = s->storedYExtremes(first, last);
             const double v0 = ys.scaled(e.min), v1 = ys.scaled(e.max);
             const double smallest = std::min(v0, v1), largest = std::max(v0, v1);
             lo = found ? std::min(lo, smallest) : smallest;

@@ -77,7 +77,7 @@ void ValueList::insertAt(int index, double v) {
         if (!stale_)
             applyAppendedToStatistics(scaled(v));
         if (indexBuilt_ && !implicit_ && !hasNaN())
-            index_.append(values_, values_.size());
+            index_.append(v);
         else
             indexBuilt_ = false;
     } else {

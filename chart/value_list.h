@@ -1,8 +1,8 @@
 #pragma once
 
 #include "canvas/color.h"
-#include "chart/block_array.h"
-#include "chart/min_max_index.h"
+#include "core/block_array.h"
+#include "core/min_max_index.h"
 
 #include <cstddef>
 #include <functional>

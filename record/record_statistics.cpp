@@ -84,6 +84,8 @@ std::string summaryLine(const RecordStatistics& statistics) {
 }
 
 void StatisticsTally::add(const Row& row, const RowContext& context) {
+    if (!keptRow(row))
+        return;
     if (totals_.readings + totals_.gaps + totals_.overloads == 0)
         totals_.first = row.time;
     totals_.last = row.time;

@@ -51,6 +51,18 @@ bool Recorder::addGarbled() {
     return true;
 }
 
+bool Recorder::addUnlisted(TimeMs now, float value, std::string_view unit, std::uint8_t function,
+                           std::uint8_t range) {
+    if (!running_)
+        return false;
+    tally_.addGarbled();
+    // Only shown: the log, the statistics and the silence that a gap row dates go on from
+    // the readings that are kept.
+    if (keepRows_)
+        rows_.append(now, Reading::Status::unlisted, value, contextOf(unit, function, range));
+    return true;
+}
+
 bool Recorder::addGap() {
     if (!running_ || gapWritten_)
         return false;
@@ -60,12 +72,13 @@ bool Recorder::addGap() {
 }
 
 std::optional<Reading> Recorder::keep(const Reading& reading) {
-    if (!reading.kept()) {
-        addGarbled();
-        return std::nullopt;
-    }
     const auto function = static_cast<std::uint8_t>(reading.function);
     const auto range = static_cast<std::uint8_t>(reading.range);
+    if (!reading.kept()) {
+        // Shown, but never one of the record's readings.
+        addUnlisted(reading.time, reading.value, reading.unit, function, range);
+        return std::nullopt;
+    }
     const bool added = reading.overload()
                            ? addOverload(reading.time, reading.unit, function, range)
                            : addReading(reading.time, reading.value, reading.unit, function, range);
@@ -120,7 +133,8 @@ bool Recorder::readMore(CsvReader& reader) {
 std::string Recorder::csvLine(std::size_t index) const {
     const Row row = rows_[index];
     std::string line;
-    appendCsvRow(line, row, rows_.context(row.context), start_);
+    if (keptRow(row))
+        appendCsvRow(line, row, rows_.context(row.context), start_);
     return line;
 }
 
@@ -195,12 +209,16 @@ bool Recorder::exportCsv(const std::string& path, std::string& error) const {
     chunk.reserve(kChunk + 256);
     for (std::size_t i = 0; i < rows_.size() && file.ok(); ++i) {
         const Row row = rows_[i];
+        if (!keptRow(row))
+            continue;
         appendCsvRow(chunk, row, rows_.context(row.context), start_);
-        if (chunk.size() >= kChunk || i + 1 == rows_.size()) {
+        if (chunk.size() >= kChunk) {
             file.write(chunk);
             chunk.clear();
         }
     }
+    if (!chunk.empty() && file.ok())
+        file.write(chunk);
     error = file.error();
     return file.ok();
 }

@@ -54,6 +54,12 @@ public:
     std::optional<Reading> keep(const Reading& reading);
     // addGap(), and the gap row as a reading when it added one.
     std::optional<Reading> keepGap();
+    // A reading whose codes have no row in the meter's table, in place of addGarbled() for
+    // it: counted alike, and added as an unlisted row, so that whoever shows the rows shows
+    // it, though it is never one of the record's readings (no CSV line, no statistics).
+    // False outside a session.
+    bool addUnlisted(TimeMs now, float value, std::string_view unit, std::uint8_t function,
+                     std::uint8_t range);
 
     // Makes the record that of a recording read from a file: a stopped session that began at
     // its start, with its rows and statistics, which `recording` gives up.
@@ -64,10 +70,12 @@ public:
     // reading failed.
     bool readMore(CsvReader& reader);
 
+    // Every row, also those that are not the record's readings (see keptRow()).
     const ReadingStore& rows() const { return rows_; }
     RecordStatistics statistics() const { return tally_.result(); }
     std::string summary() const { return summaryLine(tally_.result()); }
-    // The CSV line of row `index`, as the log and the export write it.
+    // The CSV line of row `index`, as the log and the export write it; empty for a row that
+    // is not kept.
     std::string csvLine(std::size_t index) const;
 
     // Appends every later row to the CSV file at `path` ("-": standard output); see

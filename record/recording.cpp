@@ -14,7 +14,8 @@ bool Recording::read(CsvReader& reader, const std::atomic<bool>* cancel,
 void tallyRows(StatisticsTally& tally, const ReadingStore& rows, std::size_t first) {
     for (std::size_t i = first; i < rows.size(); ++i) {
         const Row row = rows[i];
-        tally.add(row, rows.context(row.context));
+        if (keptRow(row))
+            tally.add(row, rows.context(row.context));
     }
 }
 

@@ -23,7 +23,7 @@ struct Recording {
               const std::function<void(std::uint64_t, std::uint64_t)>& progress = {});
 };
 
-// Tallies the rows of `rows` from `first` on.
+// Tallies the kept rows of `rows` from `first` on.
 void tallyRows(StatisticsTally& tally, const ReadingStore& rows, std::size_t first);
 
 } // namespace kv

@@ -182,5 +182,22 @@ TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNex
         << "two breaks for the silence, told twice, and one as the unit goes back to V";
 }
 
+// On an empty chart (after Stop) the line starts broken: at the indicator's value, and for
+// the reason it is broken, which the markers count.
+TEST_F(DisplayUpdate, ALeadingBreakKeepsItsReason) {
+    reading.status = Reading::Status::overload;
+    displays.show(reading);
+    displays.reset();
+    displays.show(reading);
+    ASSERT_EQ(series.pointCount(), 1);
+    EXPECT_EQ(series.pointColor(0), clNone);
+    EXPECT_EQ(series.breakReason(0), BreakReason::brOverload);
+    EXPECT_EQ(series.yAt(0), 0.0);
+    displays.reset();
+    displays.showSilence(1234);
+    EXPECT_EQ(series.breakReason(0), BreakReason::brGap);
+    EXPECT_EQ(series.timeAt(0), 1234);
+}
+
 } // namespace
 } // namespace kv

@@ -1,5 +1,5 @@
-#include "chart/min_max_index.h"
 #include "chart/value_list.h"
+#include "core/min_max_index.h"
 
 #include <gtest/gtest.h>
 
@@ -219,61 +219,6 @@ TEST(ValueListRangeQueries, NaNIsReportedSoTheIndexIsNotTrusted) {
     EXPECT_TRUE(l.hasNaN());
     l.removeAll();
     EXPECT_FALSE(l.hasNaN());
-}
-
-// ---------------------------------------------------------------------------------------
-
-TEST(MinMaxIndex, RangesAndSearchesMatchAPlainScan) {
-    std::mt19937 rng(11);
-    for (std::size_t n : {1u, 2u, 31u, 32u, 33u, 255u, 256u, 257u, 2049u, 20000u}) {
-        MinMaxIndex::Values data;
-        MinMaxIndex idx;
-        std::uniform_real_distribution<double> dist(-100, 100);
-        for (std::size_t i = 0; i < n; ++i) {
-            // Long flat stretches and single spikes as well as noise.
-            const double v = (i / 300) % 2 ? std::round(dist(rng) / 40) : dist(rng);
-            data.push_back(v);
-            idx.append(data, data.size());
-        }
-        MinMaxIndex rebuilt;
-        rebuilt.rebuild(data, data.size());
-        std::uniform_int_distribution<std::size_t> pick(0, n - 1);
-        for (int q = 0; q < 300; ++q) {
-            std::size_t a = pick(rng), b = pick(rng);
-            if (a > b)
-                std::swap(a, b);
-            double mn = data[a], mx = data[a];
-            for (std::size_t i = a; i <= b; ++i) {
-                mn = std::min(mn, data[i]);
-                mx = std::max(mx, data[i]);
-            }
-            for (const MinMaxIndex* x : {&idx, &rebuilt}) {
-                const auto e = x->range(data, a, b);
-                ASSERT_EQ(e.min, mn) << n << " " << a << ".." << b;
-                ASSERT_EQ(e.max, mx) << n << " " << a << ".." << b;
-            }
-            const double threshold = dist(rng) * 1.05;
-            long expected = -1;
-            for (std::size_t i = a; i <= b; ++i)
-                if (data[i] >= threshold) {
-                    expected = long(i);
-                    break;
-                }
-            const long found =
-                idx.findFirst(data, a, b, [&](double, double hi) { return hi >= threshold; });
-            ASSERT_EQ(found, expected) << n << " " << a << ".." << b;
-        }
-    }
-    EXPECT_EQ(MinMaxIndex().findFirst({}, 0, 0, [](double, double) { return true; }), -1);
-}
-
-TEST(MinMaxIndex, CostsUnderOneByteAValue) {
-    MinMaxIndex::Values data;
-    for (int i = 0; i < 100000; ++i)
-        data.push_back(1.0);
-    MinMaxIndex idx;
-    idx.rebuild(data, data.size());
-    EXPECT_LT(idx.storageBytes(), data.size());
 }
 
 // ---------------------------------------------------------------------------------------

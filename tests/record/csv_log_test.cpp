@@ -55,7 +55,9 @@ TEST(CsvLog, ASessionWithEveryKindOfRowReadsBackStrictlyFromLogAndExport) {
     std::string error;
     ASSERT_TRUE(rec.exportCsv(dir / "export.csv", error)) << error;
     EXPECT_EQ(readFile(dir / "export.csv"), readFile(dir / "log.csv"));
-    EXPECT_EQ(rec.csvLine(3), "2026-12-08T13:03:09.125+00:00,2.000,,°C,overload,192,200\n");
+    // Row 3 marks the change of unit: no reading, no line.
+    EXPECT_EQ(rec.csvLine(3), "");
+    EXPECT_EQ(rec.csvLine(4), "2026-12-08T13:03:09.125+00:00,2.000,,°C,overload,192,200\n");
 }
 
 TEST(CsvLog, TimeCarriesMillisecondsAndTheOffsetOfTheZoneInForce) {

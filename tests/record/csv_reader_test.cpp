@@ -105,6 +105,55 @@ TEST(CsvReading, ASavedRecordingOpensToTheSameRowsAndSavesToTheSameBytes) {
     EXPECT_EQ(readFile(folder / "b.csv"), readFile(folder / "a.csv"));
 }
 
+// Readings whose codes have no row, and the marks where the unit changes, are rows of the
+// record to show it, but no file, statistics or count sees them.
+TEST(CsvReading, UnlistedReadingsAndUnitMarksLeaveFilesStatisticsAndCountsAlone) {
+    test::TimeZone zone("UTC");
+    TempFolder folder;
+    Recorder recorder;
+    ASSERT_TRUE(recorder.openLog(folder / "log.csv")) << recorder.logError();
+    const TimeMs t0 = 1796734987125;
+    recorder.start(t0);
+    recorder.addReading(t0 + 100, 1.5f, "V-DC", 240, 136);
+    recorder.addUnlisted(t0 + 200, 1.5f, "°C", 192, 201);
+    recorder.addReading(t0 + 300, 2.5f, "V-DC", 240, 136);
+    recorder.addReading(t0 + 400, 30, "mA-DC", 176, 128);
+    recorder.addUnlisted(t0 + 450, 31, "mA-DC", 176, 129);
+    recorder.addOverload(t0 + 500, "mA-DC", 176, 128);
+    recorder.addGap(); // dated to the overload, the last reading kept
+    recorder.closeLog();
+    EXPECT_EQ(recorder.rows().size(), 10u) << "five readings, two unlisted, three marks";
+    EXPECT_EQ(recorder.rows()[2].value, 1.5f);
+    EXPECT_EQ(recorder.csvLine(2), "");
+    EXPECT_EQ(readFile(folder / "log.csv"),
+              std::string(kHeader) + "2026-12-08T13:03:07.225+00:00,0.100,1.5,V-DC,ok,240,136\n"
+                                     "2026-12-08T13:03:07.425+00:00,0.300,2.5,V-DC,ok,240,136\n"
+                                     "2026-12-08T13:03:07.525+00:00,0.400,30,mA-DC,ok,176,128\n"
+                                     "2026-12-08T13:03:07.625+00:00,0.500,,mA-DC,overload,176,128\n"
+                                     "2026-12-08T13:03:07.625+00:00,0.500,,mA-DC,gap,176,128\n");
+    std::string error;
+    ASSERT_TRUE(recorder.exportCsv(folder / "export.csv", error)) << error;
+    EXPECT_EQ(readFile(folder / "export.csv"), readFile(folder / "log.csv"));
+    const std::string summary = "2 readings, min 1.5 V-DC, max 2.5 V-DC, mean 2 V-DC, 0 gaps, "
+                                "0 overloads; 1 reading, min 30 mA-DC, max 30 mA-DC, mean 30 "
+                                "mA-DC, 1 gap, 1 overload";
+    EXPECT_EQ(recorder.summary(), summary + ", 2 garbled replies");
+
+    // Read back: the readings, with a mark where their unit changes.
+    CsvReader reader;
+    ASSERT_TRUE(reader.open(folder / "export.csv"));
+    Recording recording;
+    ASSERT_TRUE(recording.read(reader));
+    EXPECT_EQ(reader.rowsRead(), 5u);
+    EXPECT_EQ(recording.rows.size(), 6u);
+    EXPECT_TRUE(recording.rows[2].unitChange);
+    EXPECT_EQ(summaryLine(recording.tally.result()), summary);
+    Recorder again;
+    again.adopt(recording);
+    ASSERT_TRUE(again.exportCsv(folder / "again.csv", error)) << error;
+    EXPECT_EQ(readFile(folder / "again.csv"), readFile(folder / "log.csv"));
+}
+
 // Rows written around offset changes read back to the instants they were taken at, and
 // carry the offset the C library gives for that instant.
 TEST(CsvReading, TimesAroundOffsetChangesReadBackToTheSameInstants) {

@@ -1,4 +1,4 @@
-#include "chart/block_array.h"
+#include "core/block_array.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,269 @@
+#include "record/reading_store_view.h"
+
+#include "core/first_where.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kv {
+
+namespace {
+
+using Kind = ReadingStore::Kind;
+
+bool breaks(Kind kind) {
+    return kind == Kind::overload || kind == Kind::gap || kind == Kind::unitChange;
+}
+
+BreakReason reasonOf(Kind kind) {
+    switch (kind) {
+    case Kind::overload:
+        return BreakReason::brOverload;
+    case Kind::unitChange:
+        return BreakReason::brUnitChange;
+    case Kind::ok:
+    case Kind::gap:
+    case Kind::unlisted:
+        break;
+    }
+    return BreakReason::brGap;
+}
+
+} // namespace
+
+ReadingStoreView::ReadingStoreView(const ReadingStore& store) : store_(store) {
+    rebuild();
+}
+
+void ReadingStoreView::setFirstRow(std::size_t row) {
+    row = std::min(row, store_.size());
+    if (row == firstRow_)
+        return;
+    firstRow_ = row;
+    rebuild();
+    changed();
+}
+
+void ReadingStoreView::setLeadingBreaks(LeadingBreaks v) {
+    if (v == leading_)
+        return;
+    leading_ = v;
+    rebuild();
+    changed();
+}
+
+void ReadingStoreView::setRestValue(double v) {
+    if (v == rest_)
+        return;
+    rest_ = v;
+    changed();
+}
+
+void ReadingStoreView::rowsAppended() {
+    if (store_.size() < seen_) {
+        // Emptied without a word: what was seen is gone, as after storeReset().
+        firstRow_ = 0;
+        rebuild();
+    } else if (store_.size() == seen_) {
+        return;
+    } else {
+        take(store_.size());
+    }
+    changed();
+}
+
+void ReadingStoreView::storeReset() {
+    firstRow_ = 0;
+    rebuild();
+    changed();
+}
+
+void ReadingStoreView::changed() {
+    if (onChange)
+        onChange();
+}
+
+void ReadingStoreView::rebuild() {
+    ++generation_;
+    begin_ = seen_ = firstRow_;
+    begun_ = false;
+    count_ = 0;
+    latest_ = 0;
+    std::vector<BreakRun>().swap(breaks_);
+    std::vector<Hold>().swap(holds_);
+    std::vector<TimeMs>().swap(groupTimes_);
+    take(store_.size());
+}
+
+void ReadingStoreView::take(std::size_t end) {
+    // Point indices are ints; rows beyond their reach are not shown.
+    end = std::min(end, begin_ + std::size_t(std::numeric_limits<int>::max()));
+    for (std::size_t row = seen_; row < end; ++row) {
+        const Kind kind = store_.kindAt(row);
+        const bool isBreak = breaks(kind);
+        if (!begun_) {
+            // A unit-change mark before the line starts keeps nothing apart.
+            if (kind == Kind::unitChange || (isBreak && leading_ == LeadingBreaks::hidden)) {
+                begin_ = row + 1;
+                continue;
+            }
+            begun_ = true;
+            begin_ = row;
+        }
+        const int i = int(row - begin_);
+        TimeMs t = store_.timeAt(row);
+        if (i > 0 && t < latest_) {
+            if (!holds_.empty() && holds_.back().last == i - 1)
+                holds_.back().last = i;
+            else
+                holds_.push_back({i, i, latest_});
+            t = latest_;
+        }
+        latest_ = t;
+        if (i % kTimeGroup == 0)
+            groupTimes_.push_back(t);
+        if (isBreak) {
+            const BreakReason reason = reasonOf(kind);
+            if (!breaks_.empty() && breaks_.back().last == i - 1 &&
+                breaks_.back().reason == reason) {
+                breaks_.back().last = i;
+            } else {
+                BreakRun run{i, i, reason, {0, 0, 0}};
+                if (!breaks_.empty()) {
+                    const BreakRun& b = breaks_.back();
+                    for (int r = 0; r < 3; ++r)
+                        run.before[r] = b.before[r];
+                    run.before[int(b.reason)] += b.last - b.first + 1;
+                }
+                breaks_.push_back(run);
+            }
+        }
+        count_ = i + 1;
+    }
+    seen_ = std::max(seen_, end);
+}
+
+std::size_t ReadingStoreView::storageBytes() const {
+    return breaks_.capacity() * sizeof(BreakRun) + holds_.capacity() * sizeof(Hold) +
+           groupTimes_.capacity() * sizeof(TimeMs);
+}
+
+double ReadingStoreView::y(int index) const {
+    const float v = store_.valueAt(rowOf(index));
+    if (!std::isnan(v) || !isBreak(index))
+        return double(v);
+    // A break stands where the line was: at the last reading before it.
+    const int before = runStart(index) - 1;
+    return before >= 0 ? double(store_.valueAt(rowOf(before))) : rest_;
+}
+
+std::int64_t ReadingStoreView::time(int index) const {
+    if (!holds_.empty()) {
+        const auto it = std::upper_bound(holds_.begin(), holds_.end(), index,
+                                         [](int i, const Hold& h) { return i < h.first; });
+        if (it != holds_.begin() && std::prev(it)->last >= index)
+            return std::prev(it)->time;
+    }
+    return store_.timeAt(rowOf(index));
+}
+
+int ReadingStoreView::firstAtOrAfterTime(std::int64_t t) const {
+    return firstTimeAtOrAfter(groupTimes_, kTimeGroup, count_, t,
+                              [this](int i) { return time(i); });
+}
+
+const std::string& ReadingStoreView::unitAt(int index) const {
+    return store_.unitInForce(rowOf(index));
+}
+
+bool ReadingStoreView::isBreak(int index) const {
+    return breaks(store_.kindAt(rowOf(index)));
+}
+
+BreakReason ReadingStoreView::breakReason(int index) const {
+    return reasonOf(store_.kindAt(rowOf(index)));
+}
+
+const ReadingStoreView::BreakRun* ReadingStoreView::runAtOrBefore(int index) const {
+    const auto it = std::upper_bound(breaks_.begin(), breaks_.end(), index,
+                                     [](int i, const BreakRun& r) { return i < r.first; });
+    return it == breaks_.begin() ? nullptr : &*std::prev(it);
+}
+
+int ReadingStoreView::breaksThrough(int index, int reason) const {
+    const BreakRun* r = runAtOrBefore(index);
+    if (!r)
+        return 0;
+    const int inRun = std::min(index, r->last) - r->first + 1;
+    if (reason >= 0)
+        return r->before[reason] + (int(r->reason) == reason ? inRun : 0);
+    return r->before[0] + r->before[1] + r->before[2] + inRun;
+}
+
+int ReadingStoreView::breaksIn(int first, int last) const {
+    if (first > last)
+        return 0;
+    return breaksThrough(last, -1) - breaksThrough(first - 1, -1);
+}
+
+int ReadingStoreView::breaksIn(int first, int last, BreakReason reason) const {
+    if (first > last)
+        return 0;
+    return breaksThrough(last, int(reason)) - breaksThrough(first - 1, int(reason));
+}
+
+int ReadingStoreView::runStart(int index) const {
+    if (index < 0 || index >= count_)
+        return -1;
+    const BreakRun* r = runAtOrBefore(index);
+    if (!r)
+        return 0;
+    if (r->last < index)
+        return r->last + 1; // a reading: its run starts after the breaks before it
+    // Runs of other reasons may join this one.
+    while (r != breaks_.data() && (r - 1)->last + 1 == r->first)
+        --r;
+    return r->first;
+}
+
+int ReadingStoreView::runEnd(int index) const {
+    if (index < 0 || index >= count_)
+        return -1;
+    const BreakRun* r = runAtOrBefore(index);
+    const BreakRun* end = breaks_.data() + breaks_.size();
+    if (!r || r->last < index) {
+        const BreakRun* next = r ? r + 1 : breaks_.data();
+        return next != end ? next->first - 1 : count_ - 1;
+    }
+    while (r + 1 != end && r->last + 1 == (r + 1)->first)
+        ++r;
+    return r->last;
+}
+
+MinMaxIndex::Extremes ReadingStoreView::yExtremes(int first, int last) const {
+    MinMaxIndex::Extremes e = store_.valueExtremes(rowOf(first), rowOf(last));
+    // Breaks stand at readings inside the range, but for those before its first reading,
+    // which stand where the first point does. A reading has a value.
+    if (std::isnan(store_.valueAt(rowOf(first))) && isBreak(first)) {
+        const double v = y(first);
+        e.take(v, v);
+    }
+    return e;
+}
+
+int ReadingStoreView::findFirstY(int first, int last, const MinMaxIndex::BlockTest& test) const {
+    if (first > last)
+        return -1;
+    // As in yExtremes: only breaks before the range's first reading stand at a value of
+    // their own, that of the first point.
+    if (std::isnan(store_.valueAt(rowOf(first))) && isBreak(first)) {
+        const double v = y(first);
+        if (test(v, v))
+            return first;
+    }
+    const long row = store_.findFirstValue(rowOf(first), rowOf(last), test);
+    return row < 0 ? -1 : int(std::size_t(row) - begin_);
+}
+
+} // namespace kv

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "core/series_samples.h"
+#include "record/reading_store.h"
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+namespace kv {
+
+// The rows of a ReadingStore from a first row on, as the points a chart series draws
+// (ChartSeries::setSamples), so that a reading is stored once: the view keeps no values or
+// times, only what drawing needs besides them, which grows with the breaks and the clock's
+// steps back rather than with the rows.
+//
+// Every row is a point. A reading (ok or unlisted) is drawn at its value; an overload, a
+// gap and a unit-change mark break the line and stand at the value of the last reading
+// before them. Break rows before the first reading are null points at the rest value, or
+// are left out (leadingBreaks()); a unit-change mark there is always left out, as there is
+// no line yet to keep apart from. Times are those of the rows, except that a time before
+// the latest one so far (a clock set back) is held at it, so that the points stay in time
+// order.
+//
+// The store's owner tells the view when the store grew, or was cleared or replaced; the
+// view reads nothing else by itself.
+class ReadingStoreView final : public SeriesSamples {
+public:
+    // How break rows before the first reading show.
+    enum class LeadingBreaks {
+        shown,  // as null points at the rest value: a live line starts broken
+        hidden, // not at all: a recording read from a file starts at its first reading
+    };
+
+    explicit ReadingStoreView(const ReadingStore& store);
+    ReadingStoreView(const ReadingStoreView&) = delete;
+    ReadingStoreView& operator=(const ReadingStoreView&) = delete;
+
+    // --- What it shows
+    // The store row the view starts from; rows before it are not shown. Setting it (held
+    // to the store's size) makes new points: the generation grows.
+    std::size_t firstRow() const { return firstRow_; }
+    void setFirstRow(std::size_t row);
+    LeadingBreaks leadingBreaks() const { return leading_; }
+    void setLeadingBreaks(LeadingBreaks v);
+    // Where leading breaks stand (0 unless set).
+    double restValue() const { return rest_; }
+    void setRestValue(double v);
+    // The store row of point index.
+    std::size_t rowOf(int index) const { return begin_ + std::size_t(index); }
+
+    // --- What the store's owner tells it
+    // The store has rows beyond those the view has seen: they become points.
+    void rowsAppended();
+    // The store was cleared or replaced: the view starts again from its first row, 0.
+    void storeReset();
+
+    // Called after the points changed (rows appended, first row, options, rest value);
+    // a chart series drawing them wants ChartSeries::samplesChanged().
+    std::function<void()> onChange;
+
+    // Heap bytes the view holds.
+    std::size_t storageBytes() const;
+
+    // --- SeriesSamples
+    int count() const override { return count_; }
+    double y(int index) const override;
+    std::int64_t time(int index) const override;
+    int firstAtOrAfterTime(std::int64_t t) const override;
+    const std::string& unitAt(int index) const override;
+    bool isBreak(int index) const override;
+    BreakReason breakReason(int index) const override;
+    int breaksIn(int first, int last) const override;
+    int breaksIn(int first, int last, BreakReason reason) const override;
+    int runStart(int index) const override;
+    int runEnd(int index) const override;
+    MinMaxIndex::Extremes yExtremes(int first, int last) const override;
+    int findFirstY(int first, int last, const MinMaxIndex::BlockTest& test) const override;
+    bool hasNaN() const override { return store_.hasNaNValue(); }
+    unsigned generation() const override { return generation_; }
+
+private:
+    // Consecutive breaks of one reason, with the breaks of each reason before them.
+    struct BreakRun {
+        int first;
+        int last;
+        BreakReason reason;
+        int before[3];
+    };
+    // Points first..last whose rows are dated before an earlier point: they take its time.
+    struct Hold {
+        int first;
+        int last;
+        TimeMs time;
+    };
+    // Points per entry of groupTimes_.
+    static constexpr int kTimeGroup = 4096;
+
+    void rebuild();
+    void take(std::size_t end);
+    void changed();
+    // The last run starting at or before index; nullptr when none does.
+    const BreakRun* runAtOrBefore(int index) const;
+    // Breaks of points 0..index (of `reason`, or of all with reason < 0).
+    int breaksThrough(int index, int reason) const;
+
+    const ReadingStore& store_;
+    std::size_t firstRow_ = 0;
+    std::size_t begin_ = 0; // the row of point 0
+    bool begun_ = false;    // point 0 is found: the rows left out before it are past
+    std::size_t seen_ = 0;  // rows looked at
+    int count_ = 0;
+    LeadingBreaks leading_ = LeadingBreaks::shown;
+    double rest_ = 0;
+    unsigned generation_ = 0;
+    std::vector<BreakRun> breaks_;   // ascending
+    std::vector<Hold> holds_;        // ascending
+    std::vector<TimeMs> groupTimes_; // time of point k * kTimeGroup
+    TimeMs latest_ = 0;              // the latest time so far
+};
+
+} // namespace kv
