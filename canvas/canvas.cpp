@@ -62,6 +62,34 @@ double ellipseAngle(const Rect& r, Point p) {
     return std::atan2(-dy / b, dx / a) * 180.0 / kPi;
 }
 
+// Where an arc from the direction of `start` to that of `end` begins on the ellipse
+// inscribed in r, and how far it runs counter-clockwise: above 0, at most a full turn,
+// which equal directions give. Degrees.
+std::pair<double, double> arcAngles(const Rect& r, Point start, Point end) {
+    const double a0 = ellipseAngle(r, start);
+    double span = ellipseAngle(r, end) - a0;
+    while (span <= 0.0)
+        span += 360.0;
+    while (span > 360.0)
+        span -= 360.0;
+    return {a0, span};
+}
+
+// The box of the curve through the centres of r's outermost pixels, for a shape's outline:
+// a pen of even width runs along the pixels' corners instead, as its straight lines do.
+QRectF centreBox(const Rect& r, int penWidth) {
+    const double inset = penWidth % 2 ? 0.5 : 0.0;
+    return QRectF(r.left + inset, r.top + inset, double(r.right) - r.left - 1,
+                  double(r.bottom) - r.top - 1);
+}
+
+// A figure small enough to be drawn as a curve; larger ones (reaching far beyond any
+// canvas) are traced pixel by pixel within the canvas, as on a plain image.
+bool modestFigure(const Rect& r) {
+    constexpr int kModest = 1 << 16;
+    return r.left > -kModest && r.top > -kModest && r.right < kModest && r.bottom < kModest;
+}
+
 // How far p lies outside `window` (0 inside), along the axis where it lies farther.
 double outside(double x, double y, const QRect& window) {
     const double dx = std::max({window.left() - x, x - window.right(), 0.0});
@@ -79,12 +107,7 @@ double outside(double x, double y, const QRect& window) {
 // (its strokes and the fills it bounds are the same there) and an ellipse far larger than
 // the canvas costs about as many points as the canvas's edges.
 std::vector<Point> arcPoints(const Rect& r, Point start, Point end, const QRect& window) {
-    const double a0 = ellipseAngle(r, start);
-    double span = ellipseAngle(r, end) - a0;
-    while (span <= 0.0)
-        span += 360.0;
-    while (span > 360.0)
-        span -= 360.0;
+    const auto [a0, span] = arcAngles(r, start, end);
     const EllipseFrame e(r);
     const double t0 = a0 * kPi / 180.0;
     const double sweep = span * kPi / 180.0;
@@ -201,10 +224,26 @@ Bitmap::Bitmap(int width, int height) {
     setSize(width, height);
 }
 
+Bitmap::Bitmap(const Canvas& onto, const Rect& area) {
+    if (onto.grid().isUnit()) {
+        setSize(area.width(), area.height());
+        return;
+    }
+    grid_ = onto.grid().forArea(area);
+    size_ = Size{std::max(0, area.width()), std::max(0, area.height())};
+    const Size device = grid_.deviceSize(size_);
+    image_ = QImage(device.width, device.height, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(grid_.ratio());
+    image_.fill(Qt::white);
+}
+
 void Bitmap::setSize(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);
-    if (image_.width() == width && image_.height() == height && !image_.isNull())
+    grid_ = DeviceGrid();
+    size_ = Size{width, height};
+    if (image_.width() == width && image_.height() == height && !image_.isNull() &&
+        image_.devicePixelRatio() == 1.0)
         return;
     image_ = QImage(width, height, QImage::Format_RGB32);
     image_.fill(Qt::white);
@@ -219,24 +258,59 @@ Canvas::Canvas(QImage& target) : image_(&target) {
     const bool empty = target.isNull();
     if (empty)
         standIn_ = QImage(1, 1, QImage::Format_RGB32);
-    painter_ = std::make_unique<QPainter>(empty ? &standIn_ : &target);
-    painter_->setRenderHint(QPainter::Antialiasing, false);
-    painter_->setRenderHint(QPainter::TextAntialiasing, false);
-    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (empty) {
+    ownPainter_ = std::make_unique<QPainter>(empty ? &standIn_ : &target);
+    painter_ = ownPainter_.get();
+    const DeviceGrid grid(empty ? 1.0 : target.devicePixelRatio());
+    const QSizeF logical = target.deviceIndependentSize();
+    begin(grid, empty ? Size{} : Size{qRound(logical.width()), qRound(logical.height())});
+}
+
+Canvas::Canvas(Bitmap& target) : image_(&target.image()) {
+    const bool empty = image_->isNull();
+    if (empty)
+        standIn_ = QImage(1, 1, QImage::Format_RGB32);
+    ownPainter_ = std::make_unique<QPainter>(empty ? &standIn_ : image_);
+    painter_ = ownPainter_.get();
+    begin(empty ? DeviceGrid() : target.grid(),
+          empty ? Size{} : Size{target.width(), target.height()});
+}
+
+Canvas::Canvas(QPainter& painter, Size size) : painter_(&painter) {
+    painter_->save();
+    const QPaintDevice* device = painter_->device();
+    shapes_ = true;
+    begin(DeviceGrid(device ? device->devicePixelRatio() : 1.0), size);
+}
+
+void Canvas::begin(const DeviceGrid& grid, Size size) {
+    grid_ = grid;
+    size_ = size;
+    shapes_ = shapes_ || !grid_.isUnit();
+    painter_->setRenderHint(QPainter::Antialiasing, shapes_);
+    painter_->setRenderHint(QPainter::TextAntialiasing, shapes_);
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, shapes_);
+    if (image_ && !grid_.shift().isNull()) {
+        // The image's own ratio scales the painter already; the shift comes on top.
+        painter_->translate(grid_.shift() / grid_.ratio());
+    }
+    if (image_ && image_->isNull()) {
         painter_->setClipRect(QRect());
-    } else if (target.devicePixelRatio() == 1.0) {
+    } else if (image_ && !shapes_) {
         // The painter has detached the image; this is the buffer it draws into, pixel for
         // pixel as long as no device pixel ratio scales the painter's coordinates.
-        bits_ = target.bits();
-        bytesPerLine_ = target.bytesPerLine();
+        bits_ = image_->bits();
+        bytesPerLine_ = image_->bytesPerLine();
     }
     updateClipRecord();
 }
 
 Canvas::~Canvas() {
-    if (painter_->isActive())
-        painter_->end();
+    if (ownPainter_) {
+        if (ownPainter_->isActive())
+            ownPainter_->end();
+    } else {
+        painter_->restore();
+    }
 }
 
 void Canvas::setPenColor(ColorValue c) {
@@ -344,6 +418,10 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
             painter_->drawPolyline(poly);
         return;
     }
+    if (shapes_) {
+        strokeShape(pts, closed);
+        return;
+    }
     const ThinPath path{pts, closed, penStyle_ == PenStyle::psDot};
     if (writesDirectly()) {
         writeThinPath(path, clip_, PixelBuffer{bits_, bytesPerLine_}, drawColor(penColor_).rgb(),
@@ -359,6 +437,102 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
     painter_->setPen(pen);
     applyMode();
     painter_->drawPoints(dots);
+}
+
+void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
+    applyMode();
+    const QColor colour = drawColor(penColor_);
+    const bool dotted = penStyle_ == PenStyle::psDot;
+    const size_t segments = closed ? pts.size() : pts.size() - 1;
+    const auto straight = [&](size_t i) {
+        const Point& a = pts[i];
+        const Point& b = pts[(i + 1) % pts.size()];
+        return a.x == b.x || a.y == b.y;
+    };
+    bool allStraight = !dotted;
+    for (size_t i = 0; allStraight && i < segments; ++i)
+        allStraight = straight(i);
+    if (allStraight) {
+        // Each segment covers its pixels from the start one up to, not including, the end
+        // one: the rectangle of those pixels, on whole device pixels.
+        for (size_t i = 0; i < segments; ++i) {
+            const Point& a = pts[i];
+            const Point& b = pts[(i + 1) % pts.size()];
+            if (a == b)
+                continue;
+            Rect r{a.x, a.y, a.x + 1, a.y + 1};
+            if (b.x > a.x)
+                r.right = b.x;
+            else if (b.x < a.x)
+                r.left = b.x + 1;
+            if (b.y > a.y)
+                r.bottom = b.y;
+            else if (b.y < a.y)
+                r.top = b.y + 1;
+            fillSnapped(r, colour);
+        }
+        return;
+    }
+    // Through the pixel centres; an open path starts half a pixel before its first centre
+    // and stops half a pixel before its last, which it leaves out.
+    QPolygonF poly = pixelCentres(pts);
+    poly.erase(std::unique(poly.begin(), poly.end()), poly.end());
+    if (poly.size() < 2)
+        return;
+    QPainterPath path;
+    if (closed) {
+        path.addPolygon(poly);
+        path.closeSubpath();
+    } else {
+        const auto halfStep = [](QPointF from, QPointF to) {
+            const QPointF d = to - from;
+            const double length = std::hypot(d.x(), d.y());
+            return d * (0.5 / length);
+        };
+        poly.first() -= halfStep(poly[0], poly[1]);
+        poly.last() -= halfStep(poly[poly.size() - 2], poly.last());
+        path.addPolygon(poly);
+    }
+    QPen pen(colour, 1.0);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    if (dotted)
+        pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
+    painter_->strokePath(path, pen);
+}
+
+void Canvas::fillSnapped(const Rect& r, const QColor& c) {
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    if (!image_) {
+        painter_->fillRect(grid_.snapped(r), c);
+        return;
+    }
+    // In device pixels: a logical rectangle mapped there lands a hair off the pixel edges,
+    // which antialiasing would show as a faint seam.
+    const QTransform logical = painter_->worldTransform();
+    painter_->setWorldTransform(deviceTransform());
+    painter_->fillRect(toQRect(grid_.toDevice(r)), c);
+    painter_->setWorldTransform(logical);
+}
+
+QTransform Canvas::deviceTransform() const {
+    return QTransform::fromScale(1 / grid_.ratio(), 1 / grid_.ratio());
+}
+
+void Canvas::clipShapes(const Rect& r, Qt::ClipOperation op) {
+    if (r.width() <= 0 || r.height() <= 0) {
+        painter_->setClipRect(QRect(), Qt::ReplaceClip);
+        return;
+    }
+    if (!image_) {
+        painter_->setClipRect(grid_.snapped(r), op);
+        return;
+    }
+    const QTransform logical = painter_->worldTransform();
+    painter_->setWorldTransform(deviceTransform());
+    painter_->setClipRect(toQRect(grid_.toDevice(r)), op);
+    painter_->setWorldTransform(logical);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -378,10 +552,21 @@ void Canvas::textOut(int x, int y, const std::string& utf8) {
     const int left = nearby(leftEdge);
     const int top = nearby(vAlign_ == VAlign::Bottom ? static_cast<long long>(y) - h : y);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (backMode_ == BackMode::Opaque)
-        painter_->fillRect(QRect(left, top, w, h), drawColor(brushColor_));
+    if (backMode_ == BackMode::Opaque) {
+        if (shapes_)
+            fillSnapped(Rect{left, top, clampToInt(left + static_cast<long long>(w)),
+                             clampToInt(top + static_cast<long long>(h))},
+                        drawColor(brushColor_));
+        else
+            painter_->fillRect(QRect(left, top, w, h), drawColor(brushColor_));
+    }
     if (!painterHasFont_) {
-        painter_->setFont(qfont_);
+        // Shapes take the glyphs' outlines at the device's resolution, smoothed; the
+        // advances, and so every position, stay those of the metrics.
+        QFont font = qfont_;
+        if (shapes_)
+            font.setStyleStrategy(QFont::PreferAntialias);
+        painter_->setFont(font);
         painterHasFont_ = true;
     }
     painter_->setPen(drawColor(font_.color));
@@ -405,7 +590,28 @@ void Canvas::fillRect(const Rect& r, ColorValue c) {
     if (r.width() <= 0 || r.height() <= 0)
         return;
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter_->fillRect(toQRect(r), drawColor(c));
+    if (shapes_)
+        fillSnapped(r, drawColor(c));
+    else
+        painter_->fillRect(toQRect(r), drawColor(c));
+}
+
+void Canvas::fillDeviceRect(const Rect& d, ColorValue c) {
+    if (!shapes_) {
+        fillRect(d, c);
+        return;
+    }
+    if (d.width() <= 0 || d.height() <= 0)
+        return;
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (!image_) {
+        painter_->fillRect(grid_.toLogical(d), drawColor(c));
+        return;
+    }
+    const QTransform logical = painter_->worldTransform();
+    painter_->setWorldTransform(deviceTransform());
+    painter_->fillRect(toQRect(d), drawColor(c));
+    painter_->setWorldTransform(logical);
 }
 
 void Canvas::rectangle(const Rect& r) {
@@ -418,7 +624,10 @@ void Canvas::rectangle(const Rect& r) {
         const Rect in{r.left + inset, r.top + inset, r.right - inset, r.bottom - inset};
         if (in.width() > 0 && in.height() > 0 && brushColor_ != clNone) {
             applyMode();
-            painter_->fillRect(toQRect(in), drawColor(brushColor_));
+            if (shapes_)
+                fillSnapped(in, drawColor(brushColor_));
+            else
+                painter_->fillRect(toQRect(in), drawColor(brushColor_));
         }
     }
     if (!outlined)
@@ -444,6 +653,13 @@ void Canvas::frameRect(const Rect& r, ColorValue c) {
         return;
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QColor q = drawColor(c);
+    if (shapes_) {
+        fillSnapped(Rect{r.left, r.top, r.right, r.top + 1}, q);
+        fillSnapped(Rect{r.left, r.bottom - 1, r.right, r.bottom}, q);
+        fillSnapped(Rect{r.left, r.top, r.left + 1, r.bottom}, q);
+        fillSnapped(Rect{r.right - 1, r.top, r.right, r.bottom}, q);
+        return;
+    }
     painter_->fillRect(QRect(r.left, r.top, r.width(), 1), q);
     painter_->fillRect(QRect(r.left, r.bottom - 1, r.width(), 1), q);
     painter_->fillRect(QRect(r.left, r.top, 1, r.height()), q);
@@ -492,19 +708,51 @@ void Canvas::ellipse(const Rect& r) {
         // single pixel and lets flat ones stick out sideways.
         if (penColor_ != clNone) {
             applyMode();
-            painter_->fillRect(toQRect(r), drawColor(penColor_));
+            if (shapes_)
+                fillSnapped(r, drawColor(penColor_));
+            else
+                painter_->fillRect(toQRect(r), drawColor(penColor_));
         }
+        return;
+    }
+    if (shapes_ && !modestFigure(r)) {
+        // Too large to trace as a curve: the outline's pixels, as on a plain image.
+        const std::vector<Point> pts =
+            arcPoints(r, Point{r.right, 0}, Point{r.right, 0}, figureWindow());
+        fillPolygon(pts);
+        strokePath(pts, true);
         return;
     }
     applyPen();
     applyBrush();
     applyMode();
-    painter_->drawEllipse(ellipseBox(r));
+    if (shapes_)
+        painter_->drawEllipse(centreBox(r, effectivePenWidth()));
+    else
+        painter_->drawEllipse(ellipseBox(r));
 }
 
 void Canvas::pie(const Rect& r, Point start, Point end) {
     if (r.width() <= 0 || r.height() <= 0)
         return;
+    if (shapes_ && modestFigure(r)) {
+        // The radii run through the centre pixel's centre, the curve through the centres of
+        // the outermost pixels.
+        const auto [from, span] = arcAngles(r, start, end);
+        const Point c = centrePixel(r);
+        QPainterPath path;
+        path.moveTo(c.x + 0.5, c.y + 0.5);
+        path.arcTo(centreBox(r, 1), from, span);
+        path.closeSubpath();
+        applyMode();
+        if (brushStyle_ == BrushStyle::bsSolid && brushColor_ != clNone)
+            painter_->fillPath(path, QBrush(drawColor(brushColor_)));
+        if (penStyle_ != PenStyle::psClear && penColor_ != clNone) {
+            applyPen();
+            painter_->strokePath(path, painter_->pen());
+        }
+        return;
+    }
     // Drawn as a polygon of whole pixels, so the outline reaches the bounding box and the
     // radii run through the centre pixel, as with the other figures.
     std::vector<Point> pts = arcPoints(r, start, end, figureWindow());
@@ -516,6 +764,23 @@ void Canvas::pie(const Rect& r, Point start, Point end) {
 void Canvas::arc(const Rect& r, Point start, Point end) {
     if (r.width() <= 0 || r.height() <= 0 || penStyle_ == PenStyle::psClear)
         return;
+    if (shapes_ && modestFigure(r)) {
+        if (penColor_ == clNone)
+            return;
+        const auto [from, span] = arcAngles(r, start, end);
+        const QRectF box = centreBox(r, effectivePenWidth());
+        QPainterPath path;
+        path.arcMoveTo(box, from);
+        path.arcTo(box, from, span);
+        applyPen();
+        QPen pen = painter_->pen();
+        // Both end pixels stay, as with the pixels of a plain image.
+        if (effectivePenWidth() == 1)
+            pen.setCapStyle(Qt::SquareCap);
+        applyMode();
+        painter_->strokePath(path, pen);
+        return;
+    }
     const std::vector<Point> pts = arcPoints(r, start, end, figureWindow());
     if (pts.size() < 2)
         return;
@@ -530,41 +795,69 @@ void Canvas::arc(const Rect& r, Point start, Point end) {
 }
 
 void Canvas::setPixel(int x, int y, ColorValue c) {
-    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height() || c == clNone)
+    if (x < 0 || y < 0 || x >= width() || y >= height() || c == clNone)
         return;
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter_->fillRect(QRect(x, y, 1, 1), drawColor(c));
+    if (shapes_)
+        fillSnapped(Rect{x, y, x + 1, y + 1}, drawColor(c));
+    else
+        painter_->fillRect(QRect(x, y, 1, 1), drawColor(c));
 }
 
 ColorValue Canvas::pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
+    if (!image_ || x < 0 || y < 0 || x >= width() || y >= height())
         return clNone;
-    return fromQColor(QColor::fromRgb(image_->pixel(x, y)));
+    // The device pixel at the logical pixel's top-left corner.
+    const int dx = grid_.edgeX(x), dy = grid_.edgeY(y);
+    if (dx < 0 || dy < 0 || dx >= image_->width() || dy >= image_->height())
+        return clNone;
+    return fromQColor(QColor::fromRgb(image_->pixel(dx, dy)));
 }
 
 // ---------------------------------------------------------------------------------------
 // Clipping
 
 void Canvas::saveClip() {
-    clipStack_.push_back(painter_->clipRegion());
+    // A shape clip is kept as a path, the curves of a ring as curves.
+    if (shapes_)
+        shapeClipStack_.push_back(
+            {painter_->hasClipping() ? painter_->clipPath() : QPainterPath(), shapeClipBox_});
+    else
+        clipStack_.push_back(painter_->clipRegion());
     clipEnabledStack_.push_back(painter_->hasClipping());
 }
 
 void Canvas::restoreClip() {
-    if (clipStack_.empty())
+    if (clipEnabledStack_.empty())
         return;
-    const QRegion region = clipStack_.back();
     const bool enabled = clipEnabledStack_.back();
-    clipStack_.pop_back();
     clipEnabledStack_.pop_back();
-    if (enabled)
-        painter_->setClipRegion(region);
-    else
-        removeClip();
+    if (shapes_) {
+        const SavedShapeClip saved = shapeClipStack_.back();
+        shapeClipStack_.pop_back();
+        if (enabled)
+            painter_->setClipPath(saved.path);
+        else
+            removeClip();
+        shapeClipBox_ = saved.box;
+        return;
+    } else {
+        const QRegion region = clipStack_.back();
+        clipStack_.pop_back();
+        if (enabled)
+            painter_->setClipRegion(region);
+        else
+            removeClip();
+    }
     updateClipRecord();
 }
 
 void Canvas::intersectClip(const Rect& r) {
+    if (shapes_) {
+        clipShapes(r, painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+        shapeClipBox_ = boxOf(intersected(shapeClipBox_, r));
+        return;
+    }
     const QRect q = r.width() > 0 && r.height() > 0 ? toQRect(r) : QRect();
     if (painter_->hasClipping())
         painter_->setClipRegion(painter_->clipRegion().intersected(q));
@@ -574,6 +867,11 @@ void Canvas::intersectClip(const Rect& r) {
 }
 
 void Canvas::setClipRect(const Rect& r) {
+    if (shapes_) {
+        clipShapes(r, Qt::ReplaceClip);
+        shapeClipBox_ = boxOf(intersected(r, Rect{0, 0, width(), height()}));
+        return;
+    }
     const QRect q = r.width() > 0 && r.height() > 0 ? toQRect(r) : QRect();
     painter_->setClipRegion(QRegion(q));
     updateClipRecord();
@@ -584,22 +882,53 @@ void Canvas::clearClip() {
     updateClipRecord();
 }
 
+Rect Canvas::boxOf(const Rect& r) {
+    return r.width() > 0 && r.height() > 0 ? r : Rect{};
+}
+
 void Canvas::removeClip() {
     // Qt's raster engine, once clipping is switched off with setClipping(false), leaves
     // the next region set on the painter unapplied to fills and text while reporting it
     // in force. Clipping to the whole image draws the same and never switches it off.
-    painter_->setClipRect(QRect(0, 0, width(), height()));
+    if (shapes_)
+        painter_->setClipRect(QRectF(-1, -1, width() + 2.0, height() + 2.0));
+    else
+        painter_->setClipRect(QRect(0, 0, width(), height()));
 }
 
 void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin) {
     // Built in this canvas's coordinates and only where it can show: the current clip.
     const QRectF window =
-        QRectF(clip_.rect()).adjusted(-kFigureMargin, -kFigureMargin, kFigureMargin, kFigureMargin);
+        QRectF(toQRect(clipBox()))
+            .adjusted(-kFigureMargin, -kFigureMargin, kFigureMargin, kFigureMargin);
     auto region = [&](const Rect& r) {
         const QRectF box(double(r.left) - origin.x, double(r.top) - origin.y,
                          double(r.right) - r.left, double(r.bottom) - r.top);
         return QRegion(ellipsePolygon(box, window), Qt::OddEvenFill);
     };
+    if (shapes_) {
+        auto path = [&](const Rect& r) {
+            const QRectF box(double(r.left) - origin.x, double(r.top) - origin.y,
+                             double(r.right) - r.left, double(r.bottom) - r.top);
+            QPainterPath p;
+            if (modestFigure(r))
+                p.addEllipse(box);
+            else
+                p.addPolygon(ellipsePolygon(box, window));
+            return p;
+        };
+        const bool some = outer.width() > 0 && outer.height() > 0;
+        QPainterPath ring = some ? path(outer) : QPainterPath();
+        if (inner.width() > 0 && inner.height() > 0)
+            ring = ring.subtracted(path(inner));
+        painter_->setClipPath(ring);
+        const Rect box{clampToInt(static_cast<long long>(outer.left) - origin.x),
+                       clampToInt(static_cast<long long>(outer.top) - origin.y),
+                       clampToInt(static_cast<long long>(outer.right) - origin.x),
+                       clampToInt(static_cast<long long>(outer.bottom) - origin.y)};
+        shapeClipBox_ = some ? boxOf(intersected(box, Rect{0, 0, width(), height()})) : Rect{};
+        return;
+    }
     QRegion ring = outer.width() > 0 && outer.height() > 0 ? region(outer) : QRegion();
     if (inner.width() > 0 && inner.height() > 0)
         ring -= region(inner);
@@ -609,11 +938,14 @@ void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point
 
 QRect Canvas::figureWindow() const {
     const int m = kFigureMargin + effectivePenWidth();
-    return clip_.rect().adjusted(-m, -m, m, m);
+    return toQRect(clipBox()).adjusted(-m, -m, m, m);
 }
 
 void Canvas::updateClipRecord() {
-    clip_.update(*painter_, QRect(0, 0, width(), height()));
+    if (shapes_)
+        shapeClipBox_ = image_ && image_->isNull() ? Rect{} : Rect{0, 0, width(), height()};
+    else
+        clip_.update(*painter_, QRect(0, 0, width(), height()));
 }
 
 bool Canvas::writesDirectly() const {
@@ -626,15 +958,44 @@ bool Canvas::writesDirectly() const {
 }
 
 Rect Canvas::clipBox() const {
-    return fromQRect(clip_.rect());
+    return shapes_ ? shapeClipBox_ : fromQRect(clip_.rect());
 }
 
 // ---------------------------------------------------------------------------------------
 // Off-screen bitmaps
 
+void Canvas::blit(const Rect& to, const QImage& src, const QRectF& from,
+                  QPainter::CompositionMode mode) {
+    painter_->setCompositionMode(mode);
+    if (image_) {
+        // Straight onto the device pixels: the image's own ratio scales the painter, this
+        // scales it back.
+        const QTransform logical = painter_->worldTransform();
+        painter_->setWorldTransform(deviceTransform());
+        painter_->drawImage(QRectF(to.left, to.top, to.width(), to.height()), src, from);
+        painter_->setWorldTransform(logical);
+    } else {
+        painter_->drawImage(grid_.toLogical(to), src, from);
+    }
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 void Canvas::draw(int x, int y, const QImage& src) {
     if (src.isNull())
         return;
+    if (shapes_) {
+        if (src.devicePixelRatio() == grid_.ratio()) {
+            const int dx = grid_.edgeX(x), dy = grid_.edgeY(y);
+            blit(Rect{dx, dy, clampToInt(dx + static_cast<long long>(src.width())),
+                      clampToInt(dy + static_cast<long long>(src.height()))},
+                 src, QRectF(src.rect()), QPainter::CompositionMode_Source);
+            return;
+        }
+        painter_->setCompositionMode(QPainter::CompositionMode_Source);
+        painter_->drawImage(QRectF(QPointF(x, y), src.deviceIndependentSize()), src);
+        painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return;
+    }
     painter_->setCompositionMode(QPainter::CompositionMode_Source);
     painter_->drawImage(QPoint(nearby(x), nearby(y)), src);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -643,6 +1004,17 @@ void Canvas::draw(int x, int y, const QImage& src) {
 void Canvas::stretchDraw(const Rect& dest, const QImage& src) {
     if (src.isNull() || dest.width() <= 0 || dest.height() <= 0)
         return;
+    if (shapes_) {
+        const Rect d = grid_.toDevice(dest);
+        if (src.width() == d.width() && src.height() == d.height()) {
+            blit(d, src, QRectF(src.rect()), QPainter::CompositionMode_Source);
+            return;
+        }
+        painter_->setCompositionMode(QPainter::CompositionMode_Source);
+        painter_->drawImage(grid_.snapped(dest), src);
+        painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return;
+    }
     painter_->setCompositionMode(QPainter::CompositionMode_Source);
     painter_->drawImage(toQRect(dest), src);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -658,10 +1030,10 @@ void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
         return;
     }
     const QRgb keyRgb = toQColor(key).rgb() & 0x00FFFFFFu;
-    const QImage::Format f = image_->format();
     if (bits_ && clip_.isRect() && src.format() == QImage::Format_RGB32 &&
         src.constBits() != bits_ &&
-        (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied)) {
+        (image_->format() == QImage::Format_RGB32 ||
+         image_->format() == QImage::Format_ARGB32_Premultiplied)) {
         // The common case, an opaque bitmap under a plain clip, needs no masked copy.
         const QRect area = QRect(x, y, src.width(), src.height()).intersected(clip_.rect());
         for (int row = area.top(); row <= area.bottom(); ++row) {
@@ -685,8 +1057,18 @@ void Canvas::drawTransparent(int x, int y, const QImage& src, ColorValue key) {
                 line[col] |= 0xFF000000u;
         }
     }
+    if (shapes_ && masked.devicePixelRatio() == grid_.ratio()) {
+        const int dx = grid_.edgeX(x), dy = grid_.edgeY(y);
+        blit(Rect{dx, dy, clampToInt(dx + static_cast<long long>(masked.width())),
+                  clampToInt(dy + static_cast<long long>(masked.height()))},
+             masked, QRectF(masked.rect()), QPainter::CompositionMode_SourceOver);
+        return;
+    }
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter_->drawImage(QPoint(x, y), masked);
+    if (shapes_)
+        painter_->drawImage(QRectF(QPointF(x, y), masked.deviceIndependentSize()), masked);
+    else
+        painter_->drawImage(QPoint(x, y), masked);
 }
 
 void Canvas::copyRect(const Rect& dest, const QImage& from, const Rect& src) {
@@ -694,7 +1076,14 @@ void Canvas::copyRect(const Rect& dest, const QImage& from, const Rect& src) {
         src.height() <= 0)
         return;
     painter_->setCompositionMode(QPainter::CompositionMode_Source);
-    painter_->drawImage(toQRect(dest), from, toQRect(src));
+    if (shapes_) {
+        // Both rectangles are logical; `from` is read at its own ratio.
+        const double k = from.devicePixelRatio();
+        painter_->drawImage(grid_.snapped(dest), from,
+                            QRectF(src.left * k, src.top * k, src.width() * k, src.height() * k));
+    } else {
+        painter_->drawImage(toQRect(dest), from, toQRect(src));
+    }
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

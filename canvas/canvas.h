@@ -2,13 +2,16 @@
 
 #include "canvas/clip_record.h"
 #include "canvas/color.h"
+#include "canvas/device_grid.h"
 #include "canvas/font_resolution.h"
+#include "canvas/geometry.h"
 #include "core/rounding.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRegion>
 #include <climits>
 #include <functional>
@@ -19,41 +22,6 @@
 #include <vector>
 
 namespace kv {
-
-// Left, Top, Right, Bottom in pixels. A filled rectangle covers columns Left..Right-1
-// and rows Top..Bottom-1.
-struct Rect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    // Saturated: a rectangle wider or higher than the int range reports INT_MAX.
-    constexpr int width() const { return clampToInt(static_cast<long long>(right) - left); }
-    constexpr int height() const { return clampToInt(static_cast<long long>(bottom) - top); }
-    constexpr bool operator==(const Rect& o) const {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-    constexpr bool operator!=(const Rect& o) const { return !(*this == o); }
-};
-
-// r moved in by k on every side (out for a negative k), held to the int range.
-constexpr Rect shrinkRect(const Rect& r, long long k) {
-    return Rect{clampToInt(r.left + k), clampToInt(r.top + k), clampToInt(r.right - k),
-                clampToInt(r.bottom - k)};
-}
-
-// The part of a that lies within b; empty (right <= left or bottom <= top) when none does.
-constexpr Rect intersected(const Rect& a, const Rect& b) {
-    return Rect{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-                a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-}
-
-struct Point {
-    int x = 0, y = 0;
-    constexpr bool operator==(const Point& o) const { return x == o.x && y == o.y; }
-    constexpr bool operator!=(const Point& o) const { return !(*this == o); }
-};
-
-struct Size {
-    int width = 0, height = 0;
-};
 
 enum class PenStyle { psSolid, psDot, psClear };
 enum class PenMode { pmCopy, pmNotXor };
@@ -67,22 +35,34 @@ enum class BackMode { Transparent, Opaque };
 // where an image of the whole would need gigabytes.
 constexpr int kMaxFaceSide = 4096;
 
-// Off-screen bitmap: an RGB32 image with a size.
+class Canvas;
+
+// Off-screen bitmap: an RGB32 image with a size. A plain bitmap has one image pixel per
+// logical pixel; one made for an area of a canvas has that canvas's device pixels, so that
+// what is drawn into it lands on the canvas's own pixels when it is drawn back at the
+// area's corner.
 class Bitmap {
 public:
     Bitmap() = default;
     Bitmap(int width, int height);
-    void setSize(int width, int height); // contents undefined afterwards
-    int width() const { return image_.width(); }
-    int height() const { return image_.height(); }
+    // For `area` (logical) of `onto`: logical size area's, device pixels onto's.
+    Bitmap(const Canvas& onto, const Rect& area);
+    void setSize(int width, int height); // contents undefined afterwards; one pixel per pixel
+    // Logical size; a bitmap of one pixel per pixel is as large as its image, also when the
+    // image is replaced through image().
+    int width() const { return grid_.isUnit() ? image_.width() : size_.width; }
+    int height() const { return grid_.isUnit() ? image_.height() : size_.height; }
+    const DeviceGrid& grid() const { return grid_; }
     QImage& image() { return image_; }
     const QImage& image() const { return image_; }
 
 private:
     QImage image_;
+    Size size_;
+    DeviceGrid grid_;
 };
 
-// Drawing state and operations over an image, with GDI-like conventions:
+// Drawing state and operations in logical pixels, with GDI-like conventions:
 // - fillRect covers L..R-1 x T..B-1 with the brush colour (even when the brush is clear);
 // - rectangle/ellipse/polygon/pie: outline with the pen, inside with the brush;
 //   rectangle's outline lies on the outermost pixels of L..R-1 x T..B-1;
@@ -94,19 +74,39 @@ private:
 //   one pixel are solid with round ends and joins (the end point is then covered);
 // - pmNotXor applies to lines, outlines and figure fills, not to fillRect, text or
 //   bitmaps; a one-pixel figure drawn twice in it leaves the image as it was.
-// Every coordinate is in the image's own pixels. The canvas never antialiases. A canvas
-// over an empty image draws nothing.
+//
+// Two ways of drawing share these conventions. Over an image of device pixel ratio 1 (and
+// over a plain bitmap) every logical pixel is one image pixel and the canvas sets exactly
+// the pixels the conventions name, never antialiasing. Over an image of another ratio, a
+// bitmap made for such an image, or a painter on any paint device, the same figures are
+// drawn as shapes at the device's resolution, antialiased: a pixel of the conventions is
+// the square it covers, a line runs through the centres of its pixels, text is drawn from
+// the outlines of its glyphs. Sizes and positions, text metrics included, are the same in
+// both, so a control lays itself out alike at every ratio. Rectangles lie on whole device
+// pixels (see DeviceGrid), so fills, frames and straight lines stay sharp.
+//
+// A canvas over an empty image draws nothing.
 class Canvas {
 public:
     explicit Canvas(QImage& target);
-    explicit Canvas(Bitmap& target) : Canvas(target.image()) {}
+    explicit Canvas(Bitmap& target);
+    // Draws through `painter`, already active on any paint device, on a surface of the
+    // given logical size. Raster parts (gradient ramps, bitmaps) are built at the device's
+    // pixel ratio. The painter's state is restored when the canvas goes.
+    Canvas(QPainter& painter, Size size);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    QImage& target() { return *image_; }
-    int width() const { return image_->width(); }
-    int height() const { return image_->height(); }
+    // The image drawn on; null for a canvas over a painter.
+    QImage* image() { return image_; }
+    const QImage* image() const { return image_; }
+    // Logical size.
+    int width() const { return size_.width; }
+    int height() const { return size_.height; }
+    const DeviceGrid& grid() const { return grid_; }
+    // Whether figures are drawn as antialiased shapes rather than pixel by pixel.
+    bool drawsShapes() const { return shapes_; }
 
     // Pen
     void setPenColor(ColorValue c);
@@ -166,19 +166,26 @@ public:
     void selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point origin);
     Rect clipBox() const;
 
-    // Off-screen bitmaps
+    // Off-screen bitmaps. An image whose device pixel ratio is the canvas's is put on the
+    // canvas's device pixels as they are; any other is scaled to its logical size.
     void draw(int x, int y, const QImage& src);
     void draw(int x, int y, const Bitmap& src) { draw(x, y, src.image()); }
+    // An image as large as dest on the device is put there pixel for pixel; any other is
+    // scaled to fit.
     void stretchDraw(const Rect& dest, const QImage& src);
     void drawTransparent(int x, int y, const QImage& src, ColorValue key);
     // Copy the part `src` of `from` to `dest` (same size), like CopyRect.
     void copyRect(const Rect& dest, const QImage& from, const Rect& src);
+    // Fills a rectangle given in device pixels, for ramps that are worked out per device
+    // pixel; fillRect where one logical pixel is one device pixel.
+    void fillDeviceRect(const Rect& device, ColorValue c);
 
     // Clipping set on the painter directly bypasses the canvas's own record of the clip,
     // which its one-pixel strokes rely on; use the clipping operations above.
     QPainter& painter() { return *painter_; }
 
 private:
+    void begin(const DeviceGrid& grid, Size size);
     void applyPen();
     void applyBrush();
     void applyMode();
@@ -186,6 +193,9 @@ private:
     // One-pixel pens are rasterised here so that every pixel is drawn exactly once and the
     // end pixel is left out; wider pens go through Qt with round ends and joins.
     void strokePath(const std::vector<Point>& pts, bool closed);
+    // The same path as a shape: straight one-pixel paths as the rectangles of their pixels,
+    // others as a line of one pixel's width through the pixel centres.
+    void strokeShape(const std::vector<Point>& pts, bool closed);
     void fillPolygon(const std::vector<Point>& pts);
     QColor drawColor(ColorValue c) const;
     // One-pixel strokes in copy (or, on RGB32, not-XOR) mode are written straight into the
@@ -198,10 +208,25 @@ private:
     QRect figureWindow() const;
     // QFont resolution and metrics are costly; both are kept until the face changes.
     void ensureFont() const;
+    // Puts `from` of src onto the device pixels `to` (same size when drawn pixel for pixel).
+    void blit(const Rect& to, const QImage& src, const QRectF& from,
+              QPainter::CompositionMode mode);
+    // Fills a logical rectangle laid onto whole device pixels.
+    void fillSnapped(const Rect& r, const QColor& c);
+    // Clips shapes to a logical rectangle laid onto whole device pixels.
+    void clipShapes(const Rect& r, Qt::ClipOperation op);
+    // From logical coordinates back to device pixels, on top of the image's own ratio.
+    QTransform deviceTransform() const;
+    // r, or the empty rectangle when r is empty.
+    static Rect boxOf(const Rect& r);
 
-    QImage* image_;
+    QImage* image_ = nullptr;
     QImage standIn_;
-    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<QPainter> ownPainter_;
+    QPainter* painter_ = nullptr;
+    DeviceGrid grid_;
+    Size size_;
+    bool shapes_ = false;
     ColorValue penColor_ = clBlack;
     int penWidth_ = 1;
     PenStyle penStyle_ = PenStyle::psSolid;
@@ -215,9 +240,16 @@ private:
     Point penPos_;
     std::vector<QRegion> clipStack_;
     std::vector<bool> clipEnabledStack_;
+    struct SavedShapeClip {
+        QPainterPath path;
+        Rect box;
+    };
+    std::vector<SavedShapeClip> shapeClipStack_; // the clips saved while drawing shapes
     uchar* bits_ = nullptr;
     qsizetype bytesPerLine_ = 0;
     ClipRecord clip_;
+    // The clip's logical bounding box while drawing shapes, kept by the clip operations.
+    Rect shapeClipBox_;
     mutable QFont qfont_;
     mutable std::optional<QFontMetrics> metrics_;
     mutable bool fontStale_ = true;

@@ -5,24 +5,34 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 
-FaceWidget::FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette)
-    : QWidget(parent), kind_(kind), followsPalette_(followsPalette) {
+FaceWidget::FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette,
+                       FaceResolution resolution)
+    : QWidget(parent), kind_(kind), followsPalette_(followsPalette), resolution_(resolution) {
     // An opaque face covers every pixel of the control, so the parent need not paint
     // underneath.
     if (kind_ != FaceKind::Transparent)
         setAttribute(Qt::WA_OpaquePaintEvent);
-    fitFace(faceSizeFor(width(), height()));
+    fitFace(faceSizeFor(width(), height(), 1.0), 1.0);
 }
 
 FaceWidget::~FaceWidget() = default;
 
 const QImage& FaceWidget::renderFace() {
+    return renderFace(devicePixelRatio());
+}
+
+const QImage& FaceWidget::renderFace(double ratio) {
     prepareFace(); // may resize the widget, and with it the face
-    renderFaceAt(width(), height());
+    drawFace(width(), height(), faceRatioFor(ratio));
     return face_;
+}
+
+double FaceWidget::faceRatioFor(double deviceRatio) const {
+    return resolution_ == FaceResolution::Device && deviceRatio > 0 ? deviceRatio : 1.0;
 }
 
 ColorValue FaceWidget::backgroundColor() const {
@@ -37,9 +47,13 @@ void FaceWidget::invalidate() {
 }
 
 void FaceWidget::renderFaceAt(int width, int height) {
+    drawFace(width, height, face_.devicePixelRatio());
+}
+
+void FaceWidget::drawFace(int width, int height, double ratio) {
     // Until the paint completes the face shows neither the old picture nor the new one.
     faceDirty_ = true;
-    fitFace(faceSizeFor(width, height));
+    fitFace(faceSizeFor(width, height, ratio), ratio);
     if (kind_ == FaceKind::Transparent)
         face_.fill(Qt::transparent);
     // A painter may throw (a picture format the formatter refuses); the face then stays
@@ -58,7 +72,7 @@ void FaceWidget::renderFaceAt(int width, int height) {
 }
 
 bool FaceWidget::faceCurrent() const {
-    return !faceDirty_ && face_.size() == faceSizeFor(width(), height());
+    return !faceDirty_ && face_.size() == faceSizeFor(width(), height(), face_.devicePixelRatio());
 }
 
 void FaceWidget::showFace(const Rect& r) {
@@ -68,18 +82,47 @@ void FaceWidget::showFace(const Rect& r) {
         repaint(r.left, r.top, r.width(), r.height());
 }
 
+bool FaceWidget::event(QEvent* event) {
+    // Moved to a screen of another ratio: the face is drawn afresh for it. (The window
+    // system repaints the window then too; the mark keeps fast paths off the old face.)
+    const bool ratioMayChange =
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        event->type() == QEvent::DevicePixelRatioChange ||
+#endif
+        event->type() == QEvent::ScreenChangeInternal;
+    if (ratioMayChange && faceRatioFor(devicePixelRatio()) != face_.devicePixelRatio())
+        invalidate();
+    return QWidget::event(event);
+}
+
 void FaceWidget::paintEvent(QPaintEvent* event) {
-    if (!faceCurrent() && !paintingFace_ && paintAllowed())
-        renderFace();
+    // The device pixels per logical pixel of the device this paint goes to: the window's
+    // backing store, or the picture a grab takes. The painter's mapping to the device tells
+    // it; the painter is ended again before a full paint, which may resize the widget.
     QPainter p(this);
-    p.drawImage(event->rect(), face_, event->rect());
+    const QTransform toDevice = p.deviceTransform();
+    const double ratio = faceRatioFor(std::hypot(toDevice.m11(), toDevice.m12()));
+    if ((!faceCurrent() || face_.devicePixelRatio() != ratio) && !paintingFace_ && paintAllowed()) {
+        p.end();
+        prepareFace(); // may resize the widget, and with it the face
+        drawFace(width(), height(), ratio);
+        p.begin(this);
+    }
+    if (face_.devicePixelRatio() == 1.0) {
+        p.drawImage(event->rect(), face_, event->rect());
+        return;
+    }
+    // Pixel for pixel on a device of the face's ratio.
+    p.setClipRect(event->rect());
+    p.drawImage(QPointF(0, 0), face_);
 }
 
 void FaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Hidden widgets get resize events on every grab; only a real change of size makes the
     // kept face unusable.
-    if (faceSizeFor(event->size().width(), event->size().height()) != face_.size())
+    if (faceSizeFor(event->size().width(), event->size().height(), face_.devicePixelRatio()) !=
+        face_.size())
         faceDirty_ = true;
 }
 
@@ -90,15 +133,21 @@ void FaceWidget::changeEvent(QEvent* event) {
         invalidate();
 }
 
-QSize FaceWidget::faceSizeFor(int width, int height) {
-    return QSize(std::clamp(width, 1, kMaxFaceSide), std::clamp(height, 1, kMaxFaceSide));
+QSize FaceWidget::faceSizeFor(int width, int height, double ratio) {
+    // Beyond 200 % the largest face holds fewer logical pixels: its memory stays that of a
+    // face of twice the largest side at 200 %.
+    const int side = std::min(kMaxFaceSide, int(2 * kMaxFaceSide / std::max(ratio, 1.0)));
+    const Size device =
+        DeviceGrid(ratio).deviceSize(Size{std::clamp(width, 1, side), std::clamp(height, 1, side)});
+    return QSize(std::max(device.width, 1), std::max(device.height, 1));
 }
 
-void FaceWidget::fitFace(const QSize& size) {
-    if (face_.size() == size)
+void FaceWidget::fitFace(const QSize& size, double ratio) {
+    if (face_.size() == size && face_.devicePixelRatio() == ratio)
         return;
     face_ = QImage(size, kind_ == FaceKind::OpaqueRgb ? QImage::Format_RGB32
                                                       : QImage::Format_ARGB32_Premultiplied);
+    face_.setDevicePixelRatio(ratio);
     face_.fill(kind_ == FaceKind::Transparent ? QColor(Qt::transparent)
                                               : toQColor(backgroundColor()));
 }

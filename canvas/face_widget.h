@@ -22,9 +22,25 @@ enum class FaceKind {
     OpaqueRgb,
 };
 
+// How many image pixels a face has per logical pixel.
+enum class FaceResolution {
+    // One: on a screen scaled by the desktop the window system enlarges the face. For a
+    // control that still draws and reads its face pixel by pixel.
+    Logical,
+    // The device pixel ratio of the device the face is shown on: on a screen at 200 % the
+    // face has four pixels for each logical one and its figures are drawn as sharp shapes
+    // at that resolution (see Canvas).
+    Device,
+};
+
 // A widget that keeps its picture, the face, in an image of its size for its whole life
 // and copies it to the screen. A control larger than kMaxFaceSide (a value font of
-// thousands of pixels with automatic sizing) keeps and shows the top-left part of that size.
+// thousands of pixels with automatic sizing) keeps and shows the top-left part of that size,
+// and at ratios above 2 the part of twice kMaxFaceSide device pixels.
+//
+// A face of the device's resolution follows the device: a paint on a device of another
+// ratio (the window moved to another screen, a picture of the window taken at another
+// ratio) draws the face afresh for it before showing it.
 //
 // A full paint is requested with invalidate() and runs at the next paint event: first
 // prepareFace() (measuring, automatic sizing), then the face is fitted to the widget and
@@ -38,11 +54,15 @@ class FaceWidget : public QWidget {
 public:
     // `followsPalette`: the face shows the parent's colour, so a palette or parent change
     // repaints it.
-    FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette = false);
+    FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette = false,
+               FaceResolution resolution = FaceResolution::Logical);
     ~FaceWidget() override;
 
-    // Runs a full paint into the face now, whatever paintAllowed() says, and returns it.
+    // Runs a full paint into the face now, whatever paintAllowed() says, and returns it:
+    // at the widget's device pixel ratio, or at `ratio` (a picture for a device of that
+    // ratio); a face of logical resolution always at 1. The image carries its ratio.
     const QImage& renderFace();
+    const QImage& renderFace(double ratio);
     const QImage& face() const { return face_; }
     // True while the face waits for a full paint.
     bool faceDirty() const { return faceDirty_; }
@@ -63,7 +83,8 @@ protected:
     // Marks the face for a full paint and asks the window system for one.
     void invalidate();
     // A full paint into a face of width x height, which may differ from the widget's size
-    // (a picture drawn for another canvas); the next paint event then fits it back.
+    // (a picture drawn for another canvas), at the face's present ratio; the next paint
+    // event then fits it back.
     void renderFaceAt(int width, int height);
     // True when the face shows the current state at the widget's size, so that a fast path
     // may draw on it instead of asking for a full paint.
@@ -74,16 +95,22 @@ protected:
     void showFace(const Rect& r);
     bool paintingFace() const { return paintingFace_; }
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    static QSize faceSizeFor(int width, int height);
-    void fitFace(const QSize& size);
+    // The ratio of a face for a device of `deviceRatio`.
+    double faceRatioFor(double deviceRatio) const;
+    void drawFace(int width, int height, double ratio);
+    // The face's image size for a widget of width x height at `ratio`.
+    static QSize faceSizeFor(int width, int height, double ratio);
+    void fitFace(const QSize& size, double ratio);
 
     FaceKind kind_;
     bool followsPalette_;
+    FaceResolution resolution_;
     bool faceDirty_ = true;
     bool paintingFace_ = false;
     QImage face_;

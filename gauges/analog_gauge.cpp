@@ -38,12 +38,44 @@ int digitToPpt(int digit, int digitalFrom, int digitalSpan) {
     return roundToInt(1000.0 / digitalSpan * (double(digit) - digitalFrom));
 }
 
-AnalogGauge::AnalogGauge(QWidget* parent, bool designing) : GaugeControl(parent, designing) {
+AnalogGauge::AnalogGauge(QObject* parent, bool designing) : QObject(parent), designing_(designing) {
     // Both flags start set so that this first check sees the defaults as a change.
     updateLimits();
 }
 
 AnalogGauge::~AnalogGauge() = default;
+
+void AnalogGauge::beginUpdate() {
+    ++updateLock_;
+}
+
+void AnalogGauge::endUpdate() {
+    --updateLock_;
+    if (updateLock_ < 0)
+        updateLock_ = 0;
+    if (updateLock_ == 0)
+        paramChange();
+}
+
+void AnalogGauge::paramChange() {
+    if (updateLock_ == 0)
+        settingsChange();
+}
+
+void AnalogGauge::faceChange() {
+    valueStale_ = true;
+    emit faceChanged();
+}
+
+void AnalogGauge::refreshValue() {
+    if (valueStale_)
+        valueChange();
+}
+
+QString AnalogGauge::toolTip() const {
+    // The tool tip breaks its lines at line feeds.
+    return QString::fromStdString(hint_).replace(QChar('\r'), QChar('\n'));
+}
 
 void AnalogGauge::setValue(float v) {
     if (v == value_)
@@ -130,9 +162,21 @@ void AnalogGauge::settingsChange() {
     digit_ = valueToDigit(value_);
     if (onSettingsChange)
         onSettingsChange(*this);
+    faceChange();
 }
 
 void AnalogGauge::valueChange() {
+    // A new minimum or maximum runs this again from inside; the flag holds until the
+    // outermost run is done, and is released when the update throws.
+    struct Running {
+        bool& flag;
+        bool outer;
+        ~Running() {
+            if (outer)
+                flag = false;
+        }
+    } running{updatingValue_, !updatingValue_};
+    updatingValue_ = true;
     const auto& ss = signalSettings_;
     valueText_ = formatNumber(ss.valueFormat(), static_cast<long double>(value_));
     ppt_ = digitToPpt(digit_, ss.digitalFrom(), ss.digitalSpan());
@@ -191,12 +235,13 @@ void AnalogGauge::valueChange() {
 
     if (hintOptions_.contains(HintOption::hoAutoHint) && !designing()) {
         hint_ = composeHint();
-        // The tool tip breaks its lines at line feeds.
-        setToolTip(QString::fromStdString(hint_).replace(QChar('\r'), QChar('\n')));
+        emit hintChanged();
     }
 
     if (onValueChange)
         onValueChange(*this);
+    valueStale_ = false;
+    emit valueUpdated();
 }
 
 void AnalogGauge::overflowChange(int) {}
@@ -294,12 +339,6 @@ void AnalogGauge::updateLimits() {
     limitChange();
     if (onLimit)
         onLimit(*this, lower, upper);
-}
-
-void drawNameAtBottom(Canvas& canvas, Rect& r, Size extent, int shift, const std::string& text) {
-    r.bottom = clampToInt(static_cast<long long>(r.bottom) - extent.height);
-    canvas.textOut(clampToInt(r.left + (static_cast<long long>(r.width()) - extent.width) / 2),
-                   clampToInt(static_cast<long long>(r.bottom) + shift), text);
 }
 
 } // namespace kv

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "canvas/canvas.h"
+#include "canvas/font_resolution.h"
 #include "core/enum_set.h"
 #include "core/reading_holder.h"
-#include "gauges/gauge_control.h"
 #include "gauges/min_max.h"
 #include "gauges/sector_settings.h"
 #include "gauges/signal_settings.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <string>
@@ -36,24 +36,33 @@ int digitToPpt(int digit, int digitalFrom, int digitalSpan);
 // so a time reads as the clock shows it: "HH:mm:ss t" gives "HH:mm:ss". Quoted text stays.
 QString longTimeFormatWithoutZone(const QString& format);
 
-// A name line of a gauge: takes its height off the bottom of r and stands there centred,
-// moved down by `shift`; held to the int range for a rectangle near its ends.
-void drawNameAtBottom(Canvas& canvas, Rect& r, Size extent, int shift, const std::string& text);
-
 // The model every gauge shares: a value in engineering units mapped onto a digit of a
 // digital range and a per-mille position, two limits, three sectors, minimum and maximum,
-// an automatic hint and the change events. It paints nothing itself.
+// an automatic hint and the change events. It holds no widget and paints nothing; the
+// gauges' painters draw from it, and the widget that owns it listens to its signals.
 //
 // Lifecycle: a subclass takes the update lock in its constructor; the owner sets the
-// properties and then calls loaded(), which wires the settings objects to the control and
+// properties and then calls loaded(), which wires the settings objects to the model and
 // (in the subclass) releases the lock, so the derived values are computed once.
-class AnalogGauge : public GaugeControl, public ReadingHolder {
+//
+// Update lock: while beginUpdate() is outstanding, paramChange() does nothing, so a batch
+// of property changes recomputes once at endUpdate(); the owning widget holds its full
+// paints back meanwhile.
+class AnalogGauge : public QObject, public ReadingHolder {
+    Q_OBJECT
 public:
     static constexpr ColorValue kFlashColorOff = clYellow;
     static constexpr ColorValue kFlashColorOn = clRed;
 
-    explicit AnalogGauge(QWidget* parent = nullptr, bool designing = false);
+    // A designing gauge shows sample content instead of live values.
+    explicit AnalogGauge(QObject* parent = nullptr, bool designing = false);
     ~AnalogGauge() override;
+
+    void beginUpdate();
+    // Releases one level of the lock (never below 0); at 0 it runs paramChange().
+    void endUpdate();
+    int updateLock() const { return updateLock_; }
+    bool designing() const { return designing_; }
 
     int digit() const { return digit_; }
     float limitUpper() const { return limitUpper_; }
@@ -109,8 +118,10 @@ public:
     int maxPpt() const { return maxPpt_; }
     ColorValue flashColorOff() const { return kFlashColorOff; }
     ColorValue flashColorOn() const { return kFlashColorOn; }
-    // The last composed hint (also the control's tool tip), UTF-8, lines split by CR.
+    // The last composed hint, UTF-8, lines split by CR.
     const std::string& hint() const { return hint_; }
+    // The hint as the control's tool tip shows it, lines split by line feeds.
+    QString toolTip() const;
     // The hint text for the current state, whatever the options' hoAutoHint.
     std::string composeHint() const;
 
@@ -119,9 +130,29 @@ public:
     void setReadingUnit(const std::string& unit) override;
     void setReadingValue(float value) override;
 
+    // Whether the per-value update is running (an inner run for a new minimum included).
+    bool updatingValue() const { return updatingValue_; }
+    // Runs the per-value update when the settings, or anything else a face shows, changed
+    // since it last ran to its end: before a face is drawn, so that what it shows follows
+    // the settings. Drawing itself never changes the model.
+    void refreshValue();
+
+signals:
+    // Something a face shows besides the value changed: faces are due for a full paint.
+    void faceChanged();
+    // The per-value update ran (the value, overflow, min/max or hint may differ): the value
+    // shown on a face follows.
+    void valueUpdated();
+    // A new hint was composed.
+    void hintChanged();
+
 protected:
-    // Recomputes the signal factors and the digit, then raises onSettingsChange.
-    void settingsChange() override;
+    // Runs settingsChange() unless the update lock is held.
+    virtual void paramChange();
+    // Recomputes the signal factors and the digit, raises onSettingsChange, then faceChange().
+    virtual void settingsChange();
+    // Marks the per-value state due for a refresh and raises faceChanged().
+    void faceChange();
     // The per-value update: text, position, sectors, limits, overflow, min/max, hint,
     // then onValueChange.
     virtual void valueChange();
@@ -144,6 +175,8 @@ private:
     void dispatch();
     void updateLimits();
 
+    int updateLock_ = 0;
+    bool designing_ = false;
     int digit_ = 500;
     float limitUpper_ = 90.0f;
     float limitLower_ = 10.0f;
@@ -170,6 +203,9 @@ private:
     int minPpt_ = 0;
     int maxPpt_ = 0;
     std::string hint_;
+    bool updatingValue_ = false;
+    // Set by faceChange(), cleared by a per-value update that ran to its end.
+    bool valueStale_ = false;
 };
 
 } // namespace kv

@@ -106,15 +106,26 @@ Rect Bevel::paint(Canvas& canvas, const Rect& rect) const {
 
     canvas.setPenColor(penColor_);
     canvas.setBrushStyle(BrushStyle::bsClear);
-    if (innerLine) {
+    if (innerLine)
         canvas.rectangle(r);
-        r = shrinkRect(r, 1);
-    }
     if (outerLine)
         canvas.rectangle(outer);
     canvas.restoreClip();
-    r = shrinkRect(r, spacing_);
-    return offset_.apply(r);
+    return contentRect(rect);
+}
+
+Rect Bevel::contentRect(const Rect& rect) const {
+    // The outlines and the rings, as paint() draws them from the outside in, then the
+    // spacing.
+    const bool outerLine =
+        bevelLine_ == BevelLineKind::blOuter || bevelLine_ == BevelLineKind::blBoth;
+    const bool innerLine =
+        bevelLine_ == BevelLineKind::blInner || bevelLine_ == BevelLineKind::blBoth;
+    Rect r = outerLine ? shrinkRect(rect, 1) : rect;
+    r = shrinkRect(r, std::max(width_, 0));
+    if (innerLine)
+        r = shrinkRect(r, 1);
+    return offset_.apply(shrinkRect(r, spacing_));
 }
 
 } // namespace kv

@@ -57,6 +57,8 @@ public:
     // Paints into r and returns the content rectangle left inside the bevel. Leaves the
     // canvas with a one-pixel solid pen in penColor() and a clear brush.
     Rect paint(Canvas& canvas, const Rect& r) const;
+    // The content rectangle paint() returns for r, without painting.
+    Rect contentRect(const Rect& r) const;
 
 private:
     int outlineCount() const;

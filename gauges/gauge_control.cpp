@@ -2,29 +2,25 @@
 
 namespace kv {
 
-GaugeControl::GaugeControl(QWidget* parent, bool designing)
-    : FaceWidget(parent, FaceKind::Transparent), designing_(designing) {}
+GaugeControl::GaugeControl(QWidget* parent, AnalogGauge& model)
+    : FaceWidget(parent, FaceKind::Transparent, false, FaceResolution::Device), model_(model) {}
 
 GaugeControl::~GaugeControl() = default;
 
-void GaugeControl::beginUpdate() {
-    ++updateLock_;
+void GaugeControl::attach() {
+    // While the model is locked a batch of changes is under way; its end asks once.
+    QObject::connect(&model_, &AnalogGauge::faceChanged, this, [this] {
+        if (model_.updateLock() == 0)
+            invalidate();
+    });
+    QObject::connect(&model_, &AnalogGauge::valueUpdated, this, [this] { showValue(); });
+    QObject::connect(&model_, &AnalogGauge::hintChanged, this,
+                     [this] { setToolTip(model_.toolTip()); });
 }
 
-void GaugeControl::endUpdate() {
-    --updateLock_;
-    if (updateLock_ < 0)
-        updateLock_ = 0;
-    if (updateLock_ == 0)
-        paramChange();
+void GaugeControl::prepareFace() {
+    model_.refreshValue();
 }
-
-void GaugeControl::paramChange() {
-    if (updateLock_ == 0)
-        settingsChange();
-}
-
-void GaugeControl::paint(Canvas&, const Rect&) {}
 
 bool GaugeControl::visibleProperty() const {
     return !testAttribute(Qt::WA_WState_ExplicitShowHide) || !isHidden();

@@ -284,7 +284,10 @@ void gradientFill(Canvas& canvas, const Rect& q, ColorValue from, GradientStyle 
                           : q;
     if (area.width() <= 0 || area.height() <= 0)
         return;
-    const QImage image = gradientImage(area.width(), area.height(), from, style, to);
+    // Built on the device's own pixels: at 200 % the ramp has twice the steps, not its
+    // steps doubled.
+    const Rect device = canvas.grid().toDevice(area);
+    const QImage image = gradientImage(device.width(), device.height(), from, style, to);
     canvas.stretchDraw(area, image);
 }
 

@@ -52,7 +52,8 @@ private:
 ColorValue rampColor(ColorValue a, ColorValue b, int n, int i);
 
 // Fills q from `from` to `to` in the given style. The ramp is built in an off-screen
-// bitmap of q's size and copied in one piece, so nothing outside q is touched and the
+// bitmap of q's size on the canvas's device, one step per device pixel where the style
+// steps per pixel, and copied in one piece, so nothing outside q is touched and the
 // screen never shows a half-drawn ramp. An empty q paints nothing. A q longer than
 // kMaxFaceSide on a side has its ramp drawn over the part within the canvas's clip.
 void gradientFill(Canvas& canvas, const Rect& q, ColorValue from, GradientStyle style,

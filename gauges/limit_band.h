@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/color.h"
+#include "gauges/meter_model.h"
 #include "gauges/round_meter.h"
 
 #include <functional>
@@ -23,7 +24,8 @@ public:
     static constexpr ColorValue kInsideColor = rgbColor(152, 220, 152);
     static constexpr ColorValue kOutsideColor = rgbColor(240, 150, 140);
 
-    explicit LimitBand(RoundMeter& meter) : meter_(meter) {}
+    explicit LimitBand(RoundMeterModel& meter) : meter_(meter) {}
+    explicit LimitBand(RoundMeter& meter) : LimitBand(meter.model()) {}
     ~LimitBand() { remove(); }
     LimitBand(const LimitBand&) = delete;
     LimitBand& operator=(const LimitBand&) = delete;
@@ -44,7 +46,7 @@ private:
     void placeSectors();
     int pptOf(float value) const;
 
-    RoundMeter& meter_;
+    RoundMeterModel& meter_;
     std::optional<float> lower_, upper_;
     std::unique_ptr<Saved> saved_; // the meter as it was; set while applied
     bool placing_ = false;

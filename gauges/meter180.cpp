@@ -2,10 +2,8 @@
 
 namespace kv {
 
-Meter180::Meter180(QWidget* parent, bool designing) : RoundMeter(parent, designing) {
-    setStartAngle(270);
-    setSweepAngle(180);
-    setHeightRatio(2.0f);
+Meter180::Meter180(QWidget* parent, bool designing)
+    : RoundMeter(parent, designing, DialShape{270, 180, 2.0f}) {
     setGeometry(x(), y(), 252, 174);
     scaleSettings().setSteps(5);
 }

@@ -96,7 +96,8 @@ void PointerLayer::refreshCache(Canvas& canvas) {
     const Rect area = rect_.width() > kMaxFaceSide || rect_.height() > kMaxFaceSide
                           ? intersected(rect_, Rect{0, 0, canvas.width(), canvas.height()})
                           : rect_;
-    if (area.width() <= 0 || area.height() <= 0) {
+    const QImage* from = canvas.image();
+    if (area.width() <= 0 || area.height() <= 0 || !from) {
         // No room for a pointer: a cache kept from a larger dial would paste that dial's
         // pixels onto this one.
         cache_ = Bitmap(1, 1);
@@ -107,30 +108,42 @@ void PointerLayer::refreshCache(Canvas& canvas) {
     const Rect in = intersected(area, canvas.clipBox());
     if (in.right < in.left || in.bottom < in.top)
         return;
-    const int w = area.width();
-    const int h = area.height();
     const Point offset{clampToInt(static_cast<long long>(area.left) - rect_.left),
                        clampToInt(static_cast<long long>(area.top) - rect_.top)};
-    const QImage::Format format = canvas.target().format();
-    if (cache_.width() != w || cache_.height() != h || cache_.image().format() != format ||
-        offset != cacheOffset_) {
+    const QImage::Format format = from->format();
+    Bitmap fresh(canvas, area);
+    if (cache_.image().size() != fresh.image().size() || cache_.image().format() != format ||
+        cache_.grid().ratio() != fresh.grid().ratio() || offset != cacheOffset_) {
         // A resized cache keeps its old pixels where they still fit, as a resized bitmap does.
-        QImage grown(w, h, format);
-        grown.fill(Qt::transparent);
+        fresh.image() = QImage(fresh.image().size(), format);
+        fresh.image().setDevicePixelRatio(fresh.grid().ratio());
+        fresh.image().fill(Qt::transparent);
         {
-            Canvas g(grown);
+            Canvas g(fresh);
             g.draw(clampToInt(static_cast<long long>(cacheOffset_.x) - offset.x),
                    clampToInt(static_cast<long long>(cacheOffset_.y) - offset.y), cache_.image());
         }
-        cache_.image() = grown;
+        cache_ = fresh;
         cacheOffset_ = offset;
     }
     if (in.width() == 0 || in.height() == 0)
         return;
-    Canvas target(cache_);
-    target.copyRect(
-        {in.left - area.left, in.top - area.top, in.right - area.left, in.bottom - area.top},
-        canvas.target(), in);
+    const DeviceGrid& grid = canvas.grid();
+    if (grid.isUnit()) {
+        Canvas target(cache_);
+        target.copyRect(
+            {in.left - area.left, in.top - area.top, in.right - area.left, in.bottom - area.top},
+            *from, in);
+        return;
+    }
+    // The canvas's device pixels under `in`, to the same pixels of the cache.
+    const Rect source = grid.toDevice(in);
+    const Rect corner = grid.toDevice(area);
+    QPainter p(&cache_.image());
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.setWorldTransform(QTransform::fromScale(1 / grid.ratio(), 1 / grid.ratio()));
+    p.drawImage(QPoint(source.left - corner.left, source.top - corner.top), *from,
+                QRect(source.left, source.top, source.width(), source.height()));
 }
 
 bool PointerLayer::canDraw() const {
@@ -146,10 +159,17 @@ std::vector<Point> PointerLayer::turnedVertices(double angle) const {
 }
 
 Bitmap PointerLayer::render(const PointerPose& pose) const {
-    Bitmap work;
+    Bitmap work = cache_;
     work.image() = cache_.image().copy();
-    // Figures are worked out in the pointer area; the cache may start inside it.
-    const Point o = cacheOffset_;
+    {
+        // Figures are worked out in the pointer area; the cache may start inside it.
+        Canvas c(work);
+        drawFigures(c, pose, cacheOffset_);
+    }
+    return work;
+}
+
+void PointerLayer::drawFigures(Canvas& c, const PointerPose& pose, Point o) const {
     auto local = [o](Point p) {
         return Point{clampToInt(static_cast<long long>(p.x) - o.x),
                      clampToInt(static_cast<long long>(p.y) - o.y)};
@@ -159,9 +179,9 @@ Bitmap PointerLayer::render(const PointerPose& pose) const {
             p = local(p);
         return pts;
     };
-    Canvas c(work);
     c.setPenWidth(1);
     c.setPenStyle(PenStyle::psSolid);
+    c.setPenMode(PenMode::pmCopy);
     c.setBrushStyle(BrushStyle::bsSolid);
 
     auto drawMark = [&](const std::array<Point, 3>& mark, double angle, ColorValue color) {
@@ -197,10 +217,19 @@ Bitmap PointerLayer::render(const PointerPose& pose) const {
     };
     hub(shape_.hub1, pose.hub1Pen, pose.hub1Brush);
     hub(shape_.hub2, pose.hub2Pen, pose.hub2Brush);
-    return work;
 }
 
 void PointerLayer::draw(Canvas& canvas, const PointerPose& pose) const {
+    if (!canvas.image()) {
+        // No pixels to copy or to come back to: the figures go straight onto the canvas.
+        if (rect_.width() <= 0 || rect_.height() <= 0)
+            return;
+        canvas.saveClip();
+        canvas.intersectClip(rect_);
+        drawFigures(canvas, pose, Point{-rect_.left, -rect_.top});
+        canvas.restoreClip();
+        return;
+    }
     if (!canDraw())
         return;
     const Bitmap work = render(pose);

@@ -51,7 +51,8 @@ struct PointerPose {
 
 // The layer a round meter draws its pointer in: the pointer polygon at rest, the marks and a
 // copy of the dial's pixels under the pointer area, so that a new value repaints that area
-// alone from the copy instead of the whole dial.
+// alone from the copy instead of the whole dial. The copy has the device pixels of the
+// canvas it was taken from, and the pointer is drawn at their resolution.
 class PointerLayer {
 public:
     PointerLayer();
@@ -63,7 +64,7 @@ public:
     // cache; cache pixels outside the clip keep what they held. An empty pointer area drops
     // the cache, so nothing is drawn until a dial has room for a pointer again. The cache
     // covers the whole pointer area, or for one longer than kMaxFaceSide on a side, the part
-    // on the canvas.
+    // on the canvas. A canvas without pixels of its own (over a painter) leaves no cache.
     void refreshCache(Canvas& canvas);
 
     // Whether a pointer can be drawn at all (a cache of at least two pixels' width).
@@ -71,7 +72,9 @@ public:
     // The cached part of the pointer area as it should look for pose: the cached dial with
     // the marks and the turned pointer on top.
     Bitmap render(const PointerPose& pose) const;
-    // Renders and puts the result onto canvas at the cached part's corner in one piece.
+    // Renders and puts the result onto canvas at the cached part's corner in one piece. On a
+    // canvas without pixels of its own the marks and the pointer are drawn straight onto
+    // it, within the pointer area.
     void draw(Canvas& canvas, const PointerPose& pose) const;
 
     const Rect& rect() const { return rect_; }
@@ -83,6 +86,10 @@ public:
     std::vector<Point> turnedVertices(double angle) const;
 
 private:
+    // The marks, the pointer and its hubs for pose, on a canvas whose origin lies at
+    // `origin` of the pointer area.
+    void drawFigures(Canvas& c, const PointerPose& pose, Point origin) const;
+
     Rect rect_;
     Bitmap cache_;
     Point cacheOffset_; // where the cache starts within the pointer area

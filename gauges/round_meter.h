@@ -1,122 +1,78 @@
 #pragma once
 
-#include "gauges/analog_gauge.h"
-#include "gauges/arrow_settings.h"
-#include "gauges/bevel.h"
+#include "gauges/gauge_control.h"
+#include "gauges/meter_model.h"
+#include "gauges/meter_painter.h"
 #include "gauges/pointer_layer.h"
-#include "gauges/scale_settings.h"
 
 namespace kv {
 
-enum class RoundMeterOption {
-    opBevelInner,
-    opBevelOuter,
-    opName1,
-    opName2,
-    opOverflow,
-    opLimit,
-    opSector,
-    opUnit
-};
-using RoundMeterOptions = EnumSet<RoundMeterOption>;
-
-// Text extents and label metrics a round meter sizes itself from.
-struct RoundMeterMetrics {
-    Size name1, name2; // in the control's font
-    Size unit;         // in the unit font
-    int labelWidth = 0, labelHeight = 0;
-};
-
-// The size the dial asks for. bevelOuter / bevelInner are the bevel sizes of one side and
-// count only with their options; currentWidth is used when autoSize is off.
-Size roundMeterSize(const RoundMeterMetrics& m, RoundMeterOptions options, bool autoSize,
-                    int currentWidth, int bevelOuter, int bevelInner, float heightRatio);
-
 // An analog round meter: bevels, signal names, a scale of ticks and labels, an optional
 // sector band and the unit make up the dial; the pointer turns over it in a layer of its own.
-// A full paint draws the dial and caches the pixels under the pointer; a new value redraws
-// only the pointer area from that cache, on screen before setValue() returns.
-class RoundMeter : public AnalogGauge {
+// The widget owns the meter's model, draws its face with the meter's painter and keeps it:
+// a full paint draws the dial and caches the pixels under the pointer; a new value redraws
+// only the pointer area from that cache, on screen before setValue() returns. While the
+// model says the pointer flashes, the shared flash timer switches its colour.
+class RoundMeter : public GaugeControl {
 public:
-    explicit RoundMeter(QWidget* parent = nullptr, bool designing = false);
+    explicit RoundMeter(QWidget* parent = nullptr, bool designing = false, DialShape shape = {});
     ~RoundMeter() override;
 
-    bool autoSize() const { return autoSize_; }
-    ArrowSettings& arrowSettings() { return arrowSettings_; }
-    const ArrowSettings& arrowSettings() const { return arrowSettings_; }
-    const FontSpec& fontUnit() const { return fontUnit_; }
-    Bevel& bevelInner() { return bevelInner_; }
-    const Bevel& bevelInner() const { return bevelInner_; }
-    Bevel& bevelOuter() { return bevelOuter_; }
-    const Bevel& bevelOuter() const { return bevelOuter_; }
-    RoundMeterOptions options() const { return options_; }
-    ScaleSettings& scaleSettings() { return scaleSettings_; }
-    const ScaleSettings& scaleSettings() const { return scaleSettings_; }
+    RoundMeterModel& model() { return model_; }
+    const RoundMeterModel& model() const { return model_; }
+    // Where the program hands the meter on as a gauge, its model goes.
+    operator RoundMeterModel&() { return model_; }
 
-    // Switches between a linear scale and one of whole decades.
-    void setLogScale(bool on);
-    void setAutoSize(bool on);
-    void setFontUnit(const FontSpec& f);
-    void setOptions(RoundMeterOptions s);
+    // The model's interface, as the program uses it on the control.
+    bool autoSize() const { return model_.autoSize(); }
+    ArrowSettings& arrowSettings() { return model_.arrowSettings(); }
+    const ArrowSettings& arrowSettings() const { return model_.arrowSettings(); }
+    const FontSpec& fontUnit() const { return model_.fontUnit(); }
+    Bevel& bevelInner() { return model_.bevelInner(); }
+    const Bevel& bevelInner() const { return model_.bevelInner(); }
+    Bevel& bevelOuter() { return model_.bevelOuter(); }
+    const Bevel& bevelOuter() const { return model_.bevelOuter(); }
+    RoundMeterOptions options() const { return model_.options(); }
+    ScaleSettings& scaleSettings() { return model_.scaleSettings(); }
+    const ScaleSettings& scaleSettings() const { return model_.scaleSettings(); }
+    int startAngle() const { return model_.startAngle(); }
+    int sweepAngle() const { return model_.sweepAngle(); }
+    float heightRatio() const { return model_.heightRatio(); }
+    bool flashing() const { return model_.flashing(); }
+    double angleFor(int ppt) const { return model_.angleFor(ppt); }
+    void setLogScale(bool on) { model_.setLogScale(on); }
+    void setAutoSize(bool on) { model_.setAutoSize(on); }
+    void setFontUnit(const FontSpec& f) { model_.setFontUnit(f); }
+    void setOptions(RoundMeterOptions s) { model_.setOptions(s); }
+    void loaded() { model_.loaded(); }
 
-    void loaded() override;
-    // The whole meter with its pointer, into rect of any canvas.
-    void paint(Canvas& canvas, const Rect& rect) override;
+    // The whole meter with its pointer, into rect of any canvas; the control is not changed.
+    void paint(Canvas& canvas, const Rect& rect) const;
 
-    int startAngle() const { return startAngle_; }
-    int sweepAngle() const { return sweepAngle_; }
-    float heightRatio() const { return heightRatio_; }
-    // Whether the last paint found no room for a dial inside the bevels.
-    bool tooSmall() const { return tooSmall_; }
+    // Whether the last full paint found no room for a dial inside the bevels.
+    bool tooSmall() const { return layout_.tooSmall; }
     const Rect& pointerRect() const { return layer_.rect(); }
     const PointerLayer& pointerLayer() const { return layer_; }
-    bool flashing() const { return flashing_; }
+    // The colour a flashing pointer shows now.
     ColorValue flashColor() const { return flashColor_; }
-    const RoundMeterMetrics& metrics() const { return metrics_; }
-    // The pointer's angle past the start of the scale for a per-mille position.
-    double angleFor(int ppt) const;
+    const RoundMeterMetrics& metrics() const { return layout_.measures.metrics; }
 
 protected:
-    void setStartAngle(int a) { startAngle_ = a; }
-    void setSweepAngle(int a) { sweepAngle_ = a; }
-    void setHeightRatio(float r) { heightRatio_ = r; }
-
-    void settingsChange() override;
-    // The inherited per-value update, then the pointer drawn over the cached dial.
-    void valueChange() override;
-    void overflowChange(int ppt) override;
-    void limitChange() override;
-    void logScaleChange() override;
+    void paintFace(Canvas& canvas, const Rect& rect) override;
     void prepareFace() override;
+    void showValue() override;
 
 private:
-    void measure(Canvas& canvas);
-    void paintSectors(Canvas& canvas, const Rect& s);
     PointerPose pose() const;
     void drawPointer();
-    // Starts or stops the flashing for the position ppt (unclamped).
-    void flashCheck(int ppt);
+    void followFlashing();
     void flash(bool on);
 
-    bool autoSize_ = true;
-    ArrowSettings arrowSettings_;
-    FontSpec fontUnit_;
-    Bevel bevelInner_;
-    Bevel bevelOuter_;
-    RoundMeterOptions options_ = RoundMeterOptions::fromBits(0xFF);
-    ScaleSettings scaleSettings_;
-
-    int startAngle_ = 270;
-    int sweepAngle_ = 180;
-    float heightRatio_ = 2.0f;
-    RoundMeterMetrics metrics_;
-    bool tooSmall_ = false;
-
+    RoundMeterModel model_;
+    // The layout of the face as last drawn.
+    MeterLayout layout_;
     PointerLayer layer_;
-    bool flashing_ = false;
     ColorValue flashColor_ = clRed;
-    bool pointerDrawing_ = false;
-    Canvas* paintCanvas_ = nullptr; // the face's canvas while a full paint runs
 };
 
 } // namespace kv

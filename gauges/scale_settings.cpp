@@ -234,53 +234,58 @@ void ScaleSettings::assign(const ScaleSettings& o) {
     setValueFormatLog(o.valueFormatLog_);
 }
 
-void ScaleSettings::prepareScale(Canvas& canvas, float valueFrom, float valueTo) {
+ScaleLabels ScaleSettings::measureLabels(Canvas& canvas, float valueFrom, float valueTo) const {
     canvas.setFont(font_);
     canvas.setPenColor(color_);
 
+    ScaleLabels out;
     std::vector<std::string> labels;
     if (logMode_) {
-        logRange_ = logScaleRange(valueFrom, valueTo, steps_);
-        labels = logScaleLabels(logRange_, valueFormatLog_);
+        out.logRange = logScaleRange(valueFrom, valueTo, steps_);
+        labels = logScaleLabels(out.logRange, valueFormatLog_);
     } else {
+        out.logRange = logRange_;
         labels = linearScaleLabels(valueFrom, valueTo, steps_, valueFormat_);
     }
-    labelList_.clear();
     for (const auto& l : labels)
-        labelList_ += l + ";";
+        out.list += l + ";";
 
-    labelHeight_ = canvas.textHeight(labelList_);
-    labelWidth_ = 0;
+    out.height = canvas.textHeight(out.list);
     for (const auto& l : labels)
-        labelWidth_ = std::max(labelWidth_, canvas.textWidth(l));
-    lineWidth_ = scaleLineWidth(labelHeight_);
-    labelMargin_ = scaleLabelMargin(labelWidth_, labelHeight_);
+        out.width = std::max(out.width, canvas.textWidth(l));
+    out.lineWidth = scaleLineWidth(out.height);
+    out.margin = scaleLabelMargin(out.width, out.height);
+    return out;
 }
 
-void ScaleSettings::drawScale(Canvas& canvas, Rect& r, int startAngle, int sweepAngle) {
+ScaleLayout ScaleSettings::layout(const ScaleLabels& labels, const Rect& r, int startAngle,
+                                  int sweepAngle) const {
+    ScaleLayoutInput in;
+    in.rect = r;
+    in.labelWidth = labels.width;
+    in.labelHeight = labels.height;
+    in.labelMargin = labels.margin;
+    in.lineWidth = labels.lineWidth;
+    in.steps = logMode_ ? labels.logRange.steps : steps_;
+    in.subSteps = subSteps_;
+    in.logMode = logMode_;
+    in.startAngle = startAngle;
+    in.sweepAngle = sweepAngle;
+    return layoutScale(in);
+}
+
+void ScaleSettings::paintScale(Canvas& canvas, const ScaleLayout& L,
+                               const ScaleLabels& labels) const {
     canvas.setFont(font_);
     canvas.setPenColor(color_);
     canvas.setBrushStyle(BrushStyle::bsClear);
     canvas.setBackMode(BackMode::Transparent);
     canvas.setTextAlign(HAlign::Left, VAlign::Top);
 
-    ScaleLayoutInput in;
-    in.rect = r;
-    in.labelWidth = labelWidth_;
-    in.labelHeight = labelHeight_;
-    in.labelMargin = labelMargin_;
-    in.lineWidth = lineWidth_;
-    in.steps = logMode_ ? logRange_.steps : steps_;
-    in.subSteps = subSteps_;
-    in.logMode = logMode_;
-    in.startAngle = startAngle;
-    in.sweepAngle = sweepAngle;
-    const ScaleLayout L = layoutScale(in);
-
-    const std::vector<std::string> labels = splitLabels(labelList_);
+    const std::vector<std::string> texts = splitLabels(labels.list);
     std::size_t next = 0;
     auto printLabel = [&](Point at) {
-        const std::string text = next < labels.size() ? labels[next] : std::string();
+        const std::string text = next < texts.size() ? texts[next] : std::string();
         ++next;
         if (text.empty())
             return;
@@ -291,7 +296,7 @@ void ScaleSettings::drawScale(Canvas& canvas, Rect& r, int startAngle, int sweep
     const int subPerMain = std::max(subSteps_ - 1, 0);
     for (std::size_t i = 0; i + 1 < L.mainTicks.size(); ++i) {
         const ScaleMainTick& t = L.mainTicks[i];
-        canvas.setPenWidth(lineWidth_);
+        canvas.setPenWidth(labels.lineWidth);
         printLabel(t.label);
         canvas.line(t.outer.x, t.outer.y, t.inner.x, t.inner.y);
         canvas.setPenWidth(1);
@@ -303,16 +308,49 @@ void ScaleSettings::drawScale(Canvas& canvas, Rect& r, int startAngle, int sweep
     const ScaleMainTick& closing = L.mainTicks.back();
     if (L.closingLabel)
         printLabel(closing.label);
-    canvas.setPenWidth(lineWidth_);
+    canvas.setPenWidth(labels.lineWidth);
     canvas.line(closing.outer.x, closing.outer.y, closing.inner.x, closing.inner.y);
     canvas.setPenWidth(1);
+}
 
+void ScaleSettings::keep(const ScaleLabels& labels) {
+    logRange_ = labels.logRange;
+    labelList_ = labels.list;
+    labelWidth_ = labels.width;
+    labelHeight_ = labels.height;
+    lineWidth_ = labels.lineWidth;
+    labelMargin_ = labels.margin;
+}
+
+void ScaleSettings::keep(const ScaleLayout& L) {
     tickLength_ = L.tickLength;
     subTickLength_ = L.subTickLength;
     dialCenter_ = L.center;
     arcRect_ = L.arcRect;
     arcStart_ = L.arcStart;
     arcEnd_ = L.arcEnd;
+}
+
+ScaleLabels ScaleSettings::labels() const {
+    ScaleLabels l;
+    l.logRange = logRange_;
+    l.list = labelList_;
+    l.width = labelWidth_;
+    l.height = labelHeight_;
+    l.lineWidth = lineWidth_;
+    l.margin = labelMargin_;
+    return l;
+}
+
+void ScaleSettings::prepareScale(Canvas& canvas, float valueFrom, float valueTo) {
+    keep(measureLabels(canvas, valueFrom, valueTo));
+}
+
+void ScaleSettings::drawScale(Canvas& canvas, Rect& r, int startAngle, int sweepAngle) {
+    const ScaleLabels kept = labels();
+    const ScaleLayout L = layout(kept, r, startAngle, sweepAngle);
+    paintScale(canvas, L, kept);
+    keep(L);
     r = L.pointerArea;
 }
 

@@ -72,6 +72,16 @@ struct ScaleLayout {
 
 ScaleLayout layoutScale(const ScaleLayoutInput& in);
 
+// The labels of a scale for a range, measured: what the layout and the painting take.
+struct ScaleLabels {
+    LogScaleRange logRange; // on a logarithmic scale
+    std::string list;       // the label texts, each followed by ';'
+    int width = 0;          // the widest label
+    int height = 0;         // the text height of the labels
+    int lineWidth = 2;
+    int margin = 4;
+};
+
 // ---- The scale of a round meter: its settings and its painter ------------------------------
 
 class ScaleSettings : public SettingsObject {
@@ -102,10 +112,27 @@ public:
     // Copies every published value through its setter.
     void assign(const ScaleSettings& o);
 
-    // Builds and measures the labels for the range; leaves the canvas font and pen colour set
-    // to the scale's.
+    // The painter of the scale, a pure function of these settings:
+    // builds and measures the labels for the range, leaving the canvas font and pen colour
+    // set to the scale's;
+    ScaleLabels measureLabels(Canvas& canvas, float valueFrom, float valueTo) const;
+    // the layout of the scale in r;
+    ScaleLayout layout(const ScaleLabels& labels, const Rect& r, int startAngle,
+                       int sweepAngle) const;
+    // draws its ticks and labels.
+    void paintScale(Canvas& canvas, const ScaleLayout& layout, const ScaleLabels& labels) const;
+
+    // Keeps the labels and the layout of a scale as drawn, for the derived values below.
+    void keep(const ScaleLabels& labels);
+    void keep(const ScaleLayout& layout);
+    // The kept labels.
+    ScaleLabels labels() const;
+
+    // Measures the labels for the range and keeps them; leaves the canvas font and pen
+    // colour set to the scale's.
     void prepareScale(Canvas& canvas, float valueFrom, float valueTo);
-    // Draws ticks and labels into r and turns r into the pointer area. Needs prepareScale.
+    // Draws ticks and labels into r with the kept labels, keeps the layout and turns r into
+    // the pointer area. Needs prepareScale.
     void drawScale(Canvas& canvas, Rect& r, int startAngle, int sweepAngle);
 
     // Follows the owning meter's logarithmic flag; no notification.

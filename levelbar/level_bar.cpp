@@ -4,15 +4,11 @@
 
 namespace kv {
 
-namespace {
-constexpr ColorValue kTransparencyKey = 0xFF00FF; // magenta
-} // namespace
-
 // ---------------------------------------------------------------------------------------
 // ProgressBarBase
 
 ProgressBarBase::ProgressBarBase(QWidget* parent)
-    : FaceWidget(parent, FaceKind::Opaque, /*followsPalette=*/true) {
+    : FaceWidget(parent, FaceKind::Opaque, /*followsPalette=*/true, FaceResolution::Device) {
     resize(150, scrollBarArrowHeight());
 }
 
@@ -119,49 +115,54 @@ void GradientProgressBar::setSmooth(bool value) {
 
 void GradientProgressBar::drawBar(Canvas& canvas, const Rect& rect, int length) {
     const int w = rect.width(), h = rect.height();
-    // Only the part of the bar on the canvas is built, in bar coordinates moved by `shift`:
-    // a bar far larger than the canvas would take an image of gigabytes and a block per
-    // eight pixels of its length.
+    // Only the part of the bar on the canvas is drawn, the bar's own coordinates moved to
+    // the rectangle: a bar far larger than the canvas would take a block per eight pixels
+    // of its length.
     const Rect shown = intersected(rect, canvas.clipBox());
     if (shown.width() <= 0 || shown.height() <= 0)
         return;
-    const long long dx = static_cast<long long>(shown.left) - rect.left;
-    const long long dy = static_cast<long long>(shown.top) - rect.top;
-    auto at = [dx, dy](Point p) { return Point{clampToInt(p.x - dx), clampToInt(p.y - dy)}; };
-    auto shift = [&at](const Rect& r) {
+    auto at = [&rect](Point p) {
+        return Point{clampToInt(static_cast<long long>(p.x) + rect.left),
+                     clampToInt(static_cast<long long>(p.y) + rect.top)};
+    };
+    auto moved = [&at](const Rect& r) {
         const Point a = at({r.left, r.top}), b = at({r.right, r.bottom});
         return Rect{a.x, a.y, b.x, b.y};
     };
-    Bitmap bitmap(shown.width(), shown.height());
-    {
-        Canvas bc(bitmap);
-        bc.fillRect(Rect{0, 0, shown.width(), shown.height()}, kTransparencyKey);
-        bc.fillRect(shift(troughRect(w, h)), color());
-        for (const FrameLine& line : frameLines(w, h)) {
-            bc.setPenColor(line.color);
-            const Point a = at(line.from), b = at(line.to);
-            bc.line(a.x, a.y, b.x, b.y);
-        }
-        const ColorValue from = resolveColor(barColorFrom_);
-        const ColorValue to = resolveColor(barColorTo_);
-        for (const Rect& area :
-             barAreas(orientation(), smooth_, w, h, length,
-                      Rect{clampToInt(dx), clampToInt(dy), clampToInt(dx + shown.width()),
-                           clampToInt(dy + shown.height())}))
-            gradientBlock(bc, shift(area), from, to);
-    }
-    // The key colour left in the corners becomes the parent's background.
+    canvas.saveClip();
+    canvas.intersectClip(shown);
+    // The rounded corners, which no frame line covers, show the parent's background.
     canvas.fillRect(shown, backgroundColor());
-    canvas.drawTransparent(shown.left, shown.top, bitmap.image(), kTransparencyKey);
+    canvas.fillRect(moved(troughRect(w, h)), color());
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(PenStyle::psSolid);
+    canvas.setPenMode(PenMode::pmCopy);
+    for (const FrameLine& line : frameLines(w, h)) {
+        canvas.setPenColor(line.color);
+        const Point a = at(line.from), b = at(line.to);
+        canvas.line(a.x, a.y, b.x, b.y);
+    }
+    const ColorValue from = resolveColor(barColorFrom_);
+    const ColorValue to = resolveColor(barColorTo_);
+    const long long dx = static_cast<long long>(shown.left) - rect.left;
+    const long long dy = static_cast<long long>(shown.top) - rect.top;
+    for (const Rect& area :
+         barAreas(orientation(), smooth_, w, h, length,
+                  Rect{clampToInt(dx), clampToInt(dy), clampToInt(dx + shown.width()),
+                       clampToInt(dy + shown.height())}))
+        gradientBlock(canvas, moved(area), from, to);
+    canvas.restoreClip();
 }
 
 void GradientProgressBar::gradientBlock(Canvas& canvas, const Rect& r, ColorValue from,
                                         ColorValue to) const {
-    const BlockHalves halves = blockHalves(r, orientation());
+    // Banded on the device's own pixels: at 200 % a block has twice the bands, each one
+    // device pixel high, not its bands doubled.
+    const BlockHalves halves = blockHalves(canvas.grid().toDevice(r), orientation());
     for (const GradientBand& band : gradientBands(halves.first, to, from, halves.direction))
-        canvas.fillRect(band.rect, band.color);
+        canvas.fillDeviceRect(band.rect, band.color);
     for (const GradientBand& band : gradientBands(halves.second, from, to, halves.direction))
-        canvas.fillRect(band.rect, band.color);
+        canvas.fillDeviceRect(band.rect, band.color);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -93,7 +93,7 @@ TEST_F(DisplayUpdate, TheBarShowsThePreviousReadingOnTheNewScaleBeforeTheMeterMo
 
     int barWhenMeterMoved = -1;
     std::size_t pointsWhenMeterMoved = 0;
-    analog.onValueChange = [&](AnalogGauge&) {
+    analog.model().onValueChange = [&](AnalogGauge&) {
         barWhenMeterMoved = balken.position();
         pointsWhenMeterMoved = static_cast<std::size_t>(series.pointCount());
     };

@@ -1,7 +1,9 @@
 #include "canvas/face_widget.h"
 #include "support/paint_log.h"
+#include "support/ratio_pictures.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <vector>
@@ -12,8 +14,9 @@ namespace {
 // A control whose face is one red square; its paint can be made to fail or held back.
 class SquareFace : public FaceWidget {
 public:
-    explicit SquareFace(FaceKind kind, QWidget* parent = nullptr, bool followsPalette = false)
-        : FaceWidget(parent, kind, followsPalette) {
+    explicit SquareFace(FaceKind kind, QWidget* parent = nullptr, bool followsPalette = false,
+                        FaceResolution resolution = FaceResolution::Logical)
+        : FaceWidget(parent, kind, followsPalette, resolution) {
         resize(20, 20);
     }
 
@@ -42,6 +45,9 @@ protected:
         if (failing)
             throw std::runtime_error("refused");
         canvas.fillRect(square, clRed);
+        // A slant, which a face of the device's resolution draws smoothed.
+        canvas.setPenColor(clBlack);
+        canvas.line(0, 19, 19, 0);
         given = rect;
         ++paints;
     }
@@ -183,6 +189,71 @@ TEST(FacePalette, OnlyAFaceThatFollowsThePaletteRepaintsWhenTheParentsColourChan
     EXPECT_TRUE(following.faceDirty());
     EXPECT_FALSE(plain.faceDirty());
     EXPECT_EQ(following.backgroundColor(), clAqua);
+}
+
+// A picture of the widget taken on a device of `ratio`, as a grab on such a screen takes it.
+QImage pictureAt(QWidget& w, double ratio) {
+    QPixmap picture(QSize(w.width(), w.height()) * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::white);
+    w.render(&picture);
+    return picture.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(FaceResolution, AFaceOfTheDevicesResolutionIsDrawnForTheDeviceItIsPaintedOn) {
+    SquareFace f(FaceKind::Opaque, nullptr, false, FaceResolution::Device);
+    const QImage one = pictureAt(f, 1.0);
+    EXPECT_EQ(f.face().devicePixelRatio(), 1.0);
+    const int paints = f.paints;
+    const QImage two = pictureAt(f, 2.0);
+    // Drawn afresh at four pixels per pixel, not the old face enlarged.
+    EXPECT_EQ(f.paints, paints + 1);
+    EXPECT_EQ(f.face().devicePixelRatio(), 2.0);
+    EXPECT_EQ(f.face().size(), QSize(40, 40));
+    EXPECT_EQ(f.given, (Rect{0, 0, 20, 20}));
+    EXPECT_EQ(two.size(), QSize(40, 40));
+    EXPECT_EQ(two.pixelColor(19, 5), QColor(Qt::red)); // the square's last device column
+    EXPECT_NE(two.pixelColor(20, 5), QColor(Qt::red));
+    EXPECT_GT(test::unevenBlocks(two, 2), 10);
+    EXPECT_EQ(test::unevenBlocks(one.scaled(40, 40), 2), 0);
+    // A device of 150 %: the face follows again.
+    pictureAt(f, 1.5);
+    EXPECT_EQ(f.face().devicePixelRatio(), 1.5);
+    EXPECT_EQ(f.face().size(), QSize(30, 30));
+    EXPECT_EQ(f.paints, paints + 2);
+    // Another picture at the same ratio copies the face it has.
+    pictureAt(f, 1.5);
+    EXPECT_EQ(f.paints, paints + 2);
+}
+
+TEST(FaceResolution, AFaceOfLogicalResolutionStaysAtOnePixelPerPixel) {
+    SquareFace f(FaceKind::Opaque);
+    const QImage one = pictureAt(f, 1.0);
+    const int paints = f.paints;
+    const QImage two = pictureAt(f, 2.0);
+    EXPECT_EQ(f.paints, paints);
+    EXPECT_EQ(f.face().devicePixelRatio(), 1.0);
+    EXPECT_EQ(f.face().size(), QSize(20, 20));
+    EXPECT_EQ(two, one.scaled(40, 40));
+    EXPECT_EQ(f.renderFace(2.0).devicePixelRatio(), 1.0);
+}
+
+TEST(FaceResolution, FastPathsDrawOnTheFaceAtItsRatio) {
+    SquareFace f(FaceKind::Opaque, nullptr, false, FaceResolution::Device);
+    f.renderFace(2.0);
+    f.fastFill(Rect{12, 3, 15, 5});
+    EXPECT_EQ(f.face().pixelColor(24, 6), QColor(Qt::blue));
+    EXPECT_EQ(f.face().pixelColor(29, 9), QColor(Qt::blue));
+    EXPECT_NE(f.face().pixelColor(30, 9), QColor(Qt::blue));
+    EXPECT_NE(f.face().pixelColor(23, 6), QColor(Qt::blue));
+}
+
+TEST(FaceSize, AtHighRatiosTheLargestFaceKeepsItsMemory) {
+    SquareFace f(FaceKind::Opaque, nullptr, false, FaceResolution::Device);
+    f.resize(100000, 30);
+    EXPECT_EQ(f.renderFace(2.0).size(), QSize(2 * kMaxFaceSide, 60));
+    EXPECT_EQ(f.renderFace(4.0).size(), QSize(2 * kMaxFaceSide, 120));
+    EXPECT_EQ(f.given, (Rect{0, 0, 100000, 30}));
 }
 
 } // namespace

@@ -485,7 +485,7 @@ TEST(Meter180Test, FlashTicksDuringAValueUpdateAreIgnored) {
     };
     // Two colour changes' worth of ticks: one of them would turn the pointer yellow.
     std::vector<ColorValue> during;
-    m->onValueChange = [&](AnalogGauge&) {
+    m->model().onValueChange = [&](AnalogGauge&) {
         for (int k = 0; k < 2; ++k) {
             sixteenTicks();
             during.push_back(m->flashColor());
@@ -496,7 +496,7 @@ TEST(Meter180Test, FlashTicksDuringAValueUpdateAreIgnored) {
     ASSERT_FALSE(during.empty());
     for (ColorValue c : during)
         EXPECT_EQ(c, clRed);
-    m->onValueChange = nullptr;
+    m->model().onValueChange = nullptr;
     std::vector<ColorValue> after;
     for (int k = 0; k < 2; ++k) {
         sixteenTicks();

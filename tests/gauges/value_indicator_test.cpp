@@ -176,7 +176,7 @@ TEST_F(ValueIndicatorTest, ConstructionDefaultsAndLoading) {
     EXPECT_EQ(vi->options(), ValueIndicatorOptions({Opt::opName1, Opt::opName2, Opt::opUnit}));
 
     int settings = 0;
-    vi->onSettingsChange = [&](AnalogGauge&) { ++settings; };
+    vi->model().onSettingsChange = [&](AnalogGauge&) { ++settings; };
     vi->setOptions({Opt::opUnit}); // streamed while locked: nothing recomputed yet
     vi->bevelValue().setWidth(3);
     EXPECT_EQ(settings, 0);
@@ -279,7 +279,7 @@ TEST_F(ValueIndicatorTest, NamesAndFieldNestInsideTheBevels) {
 TEST_F(ValueIndicatorTest, FontAndOptionChangesRepaintOnceLoaded) {
     auto* vi = make();
     int settings = 0;
-    vi->onSettingsChange = [&](AnalogGauge&) { ++settings; };
+    vi->model().onSettingsChange = [&](AnalogGauge&) { ++settings; };
     FontSpec big;
     big.name = "Arial";
     big.height = -40;
@@ -622,8 +622,8 @@ TEST_F(ValueIndicatorTest, HiddenControlSkipsTheFieldButKeepsTheValueLogic) {
     const QImage before = vi->renderFace().copy();
     vi->hide();
     int valueChanges = 0, overflows = 0;
-    vi->onValueChange = [&](AnalogGauge&) { ++valueChanges; };
-    vi->onOverflow = [&](AnalogGauge&, int) { ++overflows; };
+    vi->model().onValueChange = [&](AnalogGauge&) { ++valueChanges; };
+    vi->model().onOverflow = [&](AnalogGauge&, int) { ++overflows; };
     vi->setValue(150.0f);
     EXPECT_EQ(valueChanges, 2); // the maximum is reported, with its own update
     EXPECT_EQ(overflows, 1);
@@ -651,12 +651,32 @@ TEST_F(ValueIndicatorTest, ShownAgainTheControlShowsTheLatestValue) {
     EXPECT_EQ(areaOf(screen, vr), expectedField(*vi, vr, "77,0"));
 }
 
-TEST_F(ValueIndicatorTest, EveryPaintRunsThePerValueUpdate) {
+// Painting runs no model code. What a face shows follows the settings: the per-value update
+// runs once before the first full paint after they changed; drawing the face again (for a
+// screen of another ratio) or into another canvas changes nothing and raises no event.
+TEST_F(ValueIndicatorTest, PaintingLeavesTheModelAsItIs) {
     auto* vi = make();
     vi->loaded();
     int valueChanges = 0;
-    vi->onValueChange = [&](AnalogGauge&) { ++valueChanges; };
+    vi->model().onValueChange = [&](AnalogGauge&) { ++valueChanges; };
     vi->renderFace();
+    EXPECT_EQ(valueChanges, 1);
+    EXPECT_EQ(vi->valueText(), "50,0");
+    vi->renderFace();
+    vi->renderFace(2.0);
+    QImage other(vi->width(), vi->height(), QImage::Format_ARGB32_Premultiplied);
+    other.fill(Qt::transparent);
+    {
+        Canvas c(other);
+        vi->paint(c, vi->clientRect());
+    }
+    EXPECT_EQ(valueChanges, 1);
+
+    vi->signalSettings().setValueFormat("0.00");
+    EXPECT_EQ(valueChanges, 1) << "a settings change only invalidates";
+    vi->renderFace(1.5);
+    EXPECT_EQ(valueChanges, 2);
+    EXPECT_EQ(vi->valueText(), "50,00");
     vi->renderFace();
     EXPECT_EQ(valueChanges, 2);
 }

@@ -8,8 +8,10 @@
 
 namespace {
 
-// Renders a level bar on a form of the main window's colour.
-QImage renderBar(int width, int height, const std::function<void(kv::LevelBar&)>& setUp) {
+// Renders a level bar on a form of the main window's colour, for a screen of device pixel
+// ratio `ratio`.
+QImage renderBar(int width, int height, const std::function<void(kv::LevelBar&)>& setUp,
+                 double ratio = 1.0) {
     QWidget form;
     QPalette pal = form.palette();
     pal.setColor(QPalette::Window, kv::toQColor(kv::kFormColor));
@@ -17,20 +19,24 @@ QImage renderBar(int width, int height, const std::function<void(kv::LevelBar&)>
     auto* bar = new kv::LevelBar(&form);
     bar->resize(width, height);
     setUp(*bar);
-    return bar->renderFace().copy();
+    return bar->renderFace(ratio).copy();
 }
 
 // The bar `balken` as the main window stores it, at `position` of the maximum 1000 that
 // every reading gives it; `vary` changes it first.
-QImage mainWindowBar(int position, const std::function<void(kv::LevelBar&)>& vary = {}) {
+QImage mainWindowBar(int position, const std::function<void(kv::LevelBar&)>& vary = {},
+                     double ratio = 1.0) {
     const kv::ControlForm& form = kv::mainform::kBalken;
-    return renderBar(form.width, form.height, [&](kv::LevelBar& bar) {
-        if (vary)
-            vary(bar);
-        kv::applyBarSettings(bar);
-        bar.setMax(1000);
-        bar.setPosition(position);
-    });
+    return renderBar(
+        form.width, form.height,
+        [&](kv::LevelBar& bar) {
+            if (vary)
+                vary(bar);
+            kv::applyBarSettings(bar);
+            bar.setMax(1000);
+            bar.setPosition(position);
+        },
+        ratio);
 }
 
 KV_GALLERY("levelbar-default.png", [] {
@@ -41,6 +47,8 @@ KV_GALLERY("levelbar-default.png", [] {
 KV_GALLERY("levelbar-balken-0.png", [] { return mainWindowBar(0); });
 KV_GALLERY("levelbar-balken-500.png", [] { return mainWindowBar(500); });
 KV_GALLERY("levelbar-balken-1000.png", [] { return mainWindowBar(1000); });
+KV_GALLERY("levelbar-balken-500@1.5x.png", [] { return mainWindowBar(500, {}, 1.5); });
+KV_GALLERY("levelbar-balken-500@2x.png", [] { return mainWindowBar(500, {}, 2.0); });
 KV_GALLERY("levelbar-smooth.png",
            [] { return mainWindowBar(640, [](kv::LevelBar& bar) { bar.setSmooth(true); }); });
 

@@ -20,6 +20,7 @@ void configureAsMainWindow(Meter180& m) {
 // The face over the window colour, as it shows on the main window.
 QImage onWindow(const QImage& face) {
     QImage out(face.size(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(face.devicePixelRatio());
     out.fill(toQColor(kFormColor));
     QPainter p(&out);
     p.drawImage(0, 0, face);
@@ -42,11 +43,12 @@ private:
     char decimal_, grouping_;
 };
 
-QImage mainWindowMeterAt(float value) {
+// On a screen of device pixel ratio `ratio`.
+QImage mainWindowMeterAt(float value, double ratio = 1.0) {
     GermanSeparators german;
     Meter180 m;
     configureAsMainWindow(m);
-    m.renderFace();
+    m.renderFace(ratio);
     m.setValue(value); // the pointer's fast path, over the cached dial
     return onWindow(m.face());
 }
@@ -55,6 +57,8 @@ KV_GALLERY("meter-zero.png", [] { return mainWindowMeterAt(0.0f); });
 KV_GALLERY("meter-half.png", [] { return mainWindowMeterAt(5.0f); });
 KV_GALLERY("meter-full.png", [] { return mainWindowMeterAt(10.0f); });
 KV_GALLERY("meter-twice.png", [] { return mainWindowMeterAt(20.0f); });
+KV_GALLERY("meter-half@1.5x.png", [] { return mainWindowMeterAt(5.0f, 1.5); });
+KV_GALLERY("meter-half@2x.png", [] { return mainWindowMeterAt(5.0f, 2.0); });
 
 // Twice full scale with the overflow option: the pointer in both of its flash colours.
 KV_GALLERY("meter-overflow-flash.png", [] {
@@ -84,7 +88,7 @@ KV_GALLERY("meter-log.png", [] {
 });
 
 // Every option, the sector band with the scale line, and both marks.
-KV_GALLERY("meter-everything.png", [] {
+QImage everything(double ratio) {
     Meter180 m;
     configureAsMainWindow(m);
     m.setOptions(RoundMeterOptions::fromBits(0xFF));
@@ -94,11 +98,14 @@ KV_GALLERY("meter-everything.png", [] {
     m.arrowSettings().setShape(4);
     m.setValue(3.0f);
     m.minMax().reset();
-    m.renderFace();
+    m.renderFace(ratio);
     for (float v : {1.5f, 8.5f, 6.0f})
         m.setValue(v);
     return onWindow(m.face());
-});
+}
+
+KV_GALLERY("meter-everything.png", [] { return everything(1.0); });
+KV_GALLERY("meter-everything@2x.png", [] { return everything(2.0); });
 
 KV_GALLERY("meter-default.png", [] {
     Meter180 m;

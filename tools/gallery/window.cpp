@@ -1,6 +1,7 @@
 // The main window: at rest, after a run of readings, and after Stop.
 #include "app/chart_actions.h"
 #include "app/error_reporter.h"
+#include "app/main_form.h"
 #include "app/main_window.h"
 #include "app/snapshot.h"
 #include "channel/channel.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <cmath>
 #include <string>
 
@@ -39,7 +41,18 @@ kv::PortEntry port(const char* name, const char* path) {
     return e;
 }
 
-QImage windowAfter(int readings, bool stop) {
+// The window's picture as a screen of device pixel ratio `ratio` shows it.
+QImage pictureAt(kv::MainWindow& w, double ratio) {
+    if (ratio == 1.0)
+        return kv::SnapshotRun::capture(w);
+    QPixmap picture(QSize(kv::mainform::kClientWidth, kv::mainform::kClientHeight) * ratio);
+    picture.setDevicePixelRatio(ratio);
+    w.render(&picture, QPoint(),
+             QRegion(0, 0, kv::mainform::kClientWidth, kv::mainform::kClientHeight));
+    return picture.toImage();
+}
+
+QImage windowAfter(int readings, bool stop, double ratio = 1.0) {
     kv::MemoryMeter meter(rampReadings());
     kv::ErrorReporter errors([](const QString&, const QString&) {});
     kv::Channel channel(meter);
@@ -56,7 +69,7 @@ QImage windowAfter(int readings, bool stop) {
     if (stop)
         w.button1Click();
     QCoreApplication::processEvents();
-    return kv::SnapshotRun::capture(w);
+    return pictureAt(w, ratio);
 }
 
 // The chart on its clock axis: two minutes of a drifting supply with a silence of twenty
@@ -106,6 +119,7 @@ QImage windowWithTimeAxis() {
 KV_GALLERY("window-time-axis.png", windowWithTimeAxis);
 KV_GALLERY("window-idle.png", [] { return windowAfter(0, false); });
 KV_GALLERY("window-readings.png", [] { return windowAfter(60, false); });
+KV_GALLERY("window-readings@2x.png", [] { return windowAfter(60, false, 2.0); });
 KV_GALLERY("window-stopped.png", [] { return windowAfter(60, true); });
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "sim/meter_simulator.h"
 #include "sim/sim_script.h"
 #include "tests/record/strict_csv.h"
+#include "tests/support/ratio_pictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -971,6 +972,28 @@ TEST_F(Program, TheTimeAxisLeftOnInTheSettingsComesBackAtTheNextStart) {
     const int clockChart = frameBottom(QImage(dir.filePath("w.png")));
     EXPECT_GT(indexChart, 590);
     EXPECT_LT(clockChart, indexChart - 20) << "room for two lines of labels";
+}
+
+// On a desktop scaled to 200 % the picture has four pixels for each of the window's, and the
+// indicator's digits and the meter's dial are drawn at that resolution, not enlarged.
+TEST_F(Program, APictureAtTwoHundredPercentShowsTheFacesDrawnAtThatResolution) {
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
+    const QImage one(dir.filePath("w.png"));
+    ASSERT_EQ(one.size(), QSize(471, 648));
+    env.insert("QT_SCALE_FACTOR", "2");
+    ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
+    const QImage two(dir.filePath("w.png"));
+    ASSERT_EQ(two.size(), QSize(942, 1296));
+    const QRect indicator(225, 1, 246, 75), meter(8, 80, 456, 248);
+    for (const QRect& face : {indicator, meter}) {
+        const QRect there(face.topLeft() * 2, face.size() * 2);
+        EXPECT_GT(kv::test::unevenBlocks(two, 2, there), 500) << face.x();
+        EXPECT_EQ(kv::test::unevenBlocks(one.scaled(one.size() * 2), 2, there), 0);
+        EXPECT_LT(kv::test::differingFromOneToOne(one.copy(face), two.copy(there)),
+                  face.width() * face.height() / 50)
+            << face.x();
+    }
 }
 
 } // namespace
