@@ -142,8 +142,10 @@ void PointerLayer::refreshCache(Canvas& canvas) {
     QPainter p(&cache_.image());
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.setWorldTransform(QTransform::fromScale(1 / grid.ratio(), 1 / grid.ratio()));
-    p.drawImage(QPoint(source.left - corner.left, source.top - corner.top), *from,
-                QRect(source.left, source.top, source.width(), source.height()));
+    // Target and source as rectangles of equal size: drawn at a point, the source would
+    // be shrunk by the canvas image's ratio.
+    const QRect pixels(source.left, source.top, source.width(), source.height());
+    p.drawImage(pixels.translated(-corner.left, -corner.top), *from, pixels);
 }
 
 bool PointerLayer::canDraw() const {
