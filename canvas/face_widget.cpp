@@ -46,8 +46,8 @@ void FaceWidget::invalidate() {
     update();
 }
 
-void FaceWidget::renderFaceAt(int width, int height) {
-    drawFace(width, height, face_.devicePixelRatio());
+void FaceWidget::renderFaceAt(int width, int height, double ratio) {
+    drawFace(width, height, faceRatioFor(ratio));
 }
 
 void FaceWidget::drawFace(int width, int height, double ratio) {
@@ -108,13 +108,20 @@ void FaceWidget::paintEvent(QPaintEvent* event) {
         drawFace(width(), height(), ratio);
         p.begin(this);
     }
-    if (face_.devicePixelRatio() == 1.0) {
-        p.drawImage(event->rect(), face_, event->rect());
+    QImage withOverlay;
+    if (hasOverlay()) {
+        withOverlay = face_.copy();
+        Canvas canvas(withOverlay);
+        paintOverlay(canvas);
+    }
+    const QImage& shown = withOverlay.isNull() ? face_ : withOverlay;
+    if (shown.devicePixelRatio() == 1.0) {
+        p.drawImage(event->rect(), shown, event->rect());
         return;
     }
     // Pixel for pixel on a device of the face's ratio.
     p.setClipRect(event->rect());
-    p.drawImage(QPointF(0, 0), face_);
+    p.drawImage(QPointF(0, 0), shown);
 }
 
 void FaceWidget::resizeEvent(QResizeEvent* event) {

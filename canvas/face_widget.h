@@ -79,13 +79,18 @@ protected:
     virtual void prepareFace() {}
     // Whether a paint event may run a full paint now; one that may not copies the old face.
     virtual bool paintAllowed() const { return true; }
+    // Something shown over the face that the face does not keep (a label following the
+    // mouse): while hasOverlay() says so, a paint event puts the face on screen with
+    // paintOverlay() drawn over a copy of it, at the face's ratio.
+    virtual bool hasOverlay() const { return false; }
+    virtual void paintOverlay(Canvas&) {}
 
     // Marks the face for a full paint and asks the window system for one.
     void invalidate();
     // A full paint into a face of width x height, which may differ from the widget's size
-    // (a picture drawn for another canvas), at the face's present ratio; the next paint
-    // event then fits it back.
-    void renderFaceAt(int width, int height);
+    // (a picture drawn for another canvas), for a device of `ratio`; the next paint event
+    // then fits it back.
+    void renderFaceAt(int width, int height, double ratio);
     // True when the face shows the current state at the widget's size, so that a fast path
     // may draw on it instead of asking for a full paint.
     bool faceCurrent() const;

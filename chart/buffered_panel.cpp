@@ -13,7 +13,8 @@ long long percentOf(int percent, int length) {
 
 } // namespace
 
-BufferedPanel::BufferedPanel(QWidget* parent) : FaceWidget(parent, FaceKind::OpaqueRgb) {}
+BufferedPanel::BufferedPanel(QWidget* parent)
+    : FaceWidget(parent, FaceKind::OpaqueRgb, false, FaceResolution::Device) {}
 
 void BufferedPanel::requestRepaint() {
     // Settings touched by the pass itself (the automatic axis range) must not start
@@ -26,7 +27,8 @@ void BufferedPanel::requestRepaint() {
 void BufferedPanel::paintChart(Canvas& target, const Rect& r) {
     if (r.width() < 1 || r.height() < 1)
         return;
-    renderFaceAt(r.width(), r.height());
+    // Drawn for the target's pixels, so that it lands there pixel for pixel.
+    renderFaceAt(r.width(), r.height(), target.grid().ratio());
     target.draw(r.left, r.top, face());
 }
 

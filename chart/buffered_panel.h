@@ -9,10 +9,10 @@ namespace kv {
 
 enum class PanelBevel { bvNone, bvLowered, bvRaised };
 
-// A panel that draws everything into its face, an opaque bitmap of its client size, and
-// copies that to the screen. Repaint requests only mark the face dirty, so any number of
-// them before the next paint cost one drawing pass; a paint with nothing dirty only copies
-// the face.
+// A panel that draws everything into its face, an opaque bitmap of its client size at the
+// screen's resolution (see FaceWidget), and copies that to the screen. Repaint requests
+// only mark the face dirty, so any number of them before the next paint cost one drawing
+// pass; a paint with nothing dirty only copies the face.
 class BufferedPanel : public FaceWidget {
 public:
     explicit BufferedPanel(QWidget* parent = nullptr);
@@ -56,9 +56,9 @@ public:
     // Marks the face dirty and schedules a paint; the pass runs at that paint.
     void requestRepaint();
 
-    // One whole drawing pass into the face at the size of `r`, then the face is copied to
-    // `target` at r's top-left corner. Works without the widget being on screen; an empty
-    // `r` draws nothing.
+    // One whole drawing pass into the face at the size of `r` and the resolution of
+    // `target`, then the face is copied to `target` at r's top-left corner. Works without
+    // the widget being on screen; an empty `r` draws nothing.
     void paintChart(Canvas& target, const Rect& r);
 
 protected:

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -408,23 +406,6 @@ void TrendChart::paintOverSeries(Canvas& c) {
         c.setTextAlign(HAlign::Left, VAlign::Top);
         c.textOut(x + 2, p.top + 1, names[k]);
     }
-}
-
-void TrendChart::paintEvent(QPaintEvent* e) {
-    if (!faceCurrent() && !paintingFace() && paintAllowed())
-        renderFace();
-    if (!readoutShown()) {
-        ChartBase::paintEvent(e);
-        return;
-    }
-    // The readout goes over a copy of the face, which keeps the chart's own pixels.
-    QImage shown = face().copy();
-    {
-        Canvas c(shown);
-        drawOverlay(c);
-    }
-    QPainter painter(this);
-    painter.drawImage(e->rect(), shown, e->rect());
 }
 
 void TrendChart::leaveEvent(QEvent* e) {

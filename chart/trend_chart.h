@@ -120,7 +120,8 @@ protected:
     void paintContents(Canvas& c) override;
     void paintTitles(Canvas& c) override;
     void paintOverSeries(Canvas& c) override;
-    void paintEvent(QPaintEvent* e) override;
+    bool hasOverlay() const override { return readoutShown(); }
+    void paintOverlay(Canvas& c) override { drawOverlay(c); }
     void leaveEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;

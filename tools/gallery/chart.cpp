@@ -14,14 +14,16 @@ namespace {
 constexpr int kChartWidth = kv::mainform::kChart1.width;
 constexpr int kChartHeight = kv::mainform::kChart1.height;
 
-QImage render(kv::TrendChart& chart) {
-    QImage out(kChartWidth, kChartHeight, QImage::Format_RGB32);
+// The chart for a screen of device pixel ratio `ratio`.
+QImage render(kv::TrendChart& chart, double ratio = 1.0) {
+    QImage out(qRound(kChartWidth * ratio), qRound(kChartHeight * ratio), QImage::Format_RGB32);
+    out.setDevicePixelRatio(ratio);
     kv::Canvas c(out);
     chart.paintChart(c, kv::Rect{0, 0, kChartWidth, kChartHeight});
     return out;
 }
 
-template <typename Fill> QImage chartWith(Fill fill) {
+template <typename Fill> QImage chartWith(Fill fill, double ratio = 1.0) {
     kv::TrendChart chart;
     chart.resize(kChartWidth, kChartHeight);
     kv::applyChartSettings(chart);
@@ -29,7 +31,7 @@ template <typename Fill> QImage chartWith(Fill fill) {
     kv::applySeriesSettings(series);
     chart.addSeries(&series);
     fill(chart, series);
-    QImage out = render(chart);
+    QImage out = render(chart, ratio);
     chart.removeSeries(&series);
     return out;
 }
@@ -62,6 +64,21 @@ KV_GALLERY("chart-ramp-50.png", [] {
 KV_GALLERY("chart-walk-1m.png", [] {
     return chartWith([](kv::TrendChart&, kv::LineSeries& s) { randomWalk(s, 1000000); });
 });
+
+// A walk short enough to show its segments, with both markers set.
+QImage walkWithMarkers(double ratio) {
+    return chartWith(
+        [](kv::TrendChart& chart, kv::LineSeries& s) {
+            randomWalk(s, 120);
+            chart.setMarker(30);
+            chart.setMarker(90);
+        },
+        ratio);
+}
+
+KV_GALLERY("chart-markers.png", [] { return walkWithMarkers(1.0); });
+KV_GALLERY("chart-markers@1.5x.png", [] { return walkWithMarkers(1.5); });
+KV_GALLERY("chart-markers@2x.png", [] { return walkWithMarkers(2.0); });
 
 void mouse(kv::TrendChart& chart, QEvent::Type type, int x, int y, Qt::MouseButtons held,
            Qt::MouseButton button = Qt::LeftButton) {
