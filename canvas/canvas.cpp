@@ -477,28 +477,48 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
     // and stops half a pixel before its last, which it leaves out.
     QPolygonF poly = pixelCentres(pts);
     poly.erase(std::unique(poly.begin(), poly.end()), poly.end());
+    if (closed && poly.size() > 2 && poly.first() == poly.last())
+        poly.removeLast();
     if (poly.size() < 2)
         return;
-    QPainterPath path;
-    if (closed) {
+    const auto halfStep = [](QPointF from, QPointF to) {
+        const QPointF d = to - from;
+        return d * (0.5 / std::hypot(d.x(), d.y()));
+    };
+    if (dotted) {
+        // The dots run on along the whole path.
+        if (!closed) {
+            poly.first() -= halfStep(poly[0], poly[1]);
+            poly.last() -= halfStep(poly[poly.size() - 2], poly.last());
+        }
+        QPainterPath path;
         path.addPolygon(poly);
-        path.closeSubpath();
-    } else {
-        const auto halfStep = [](QPointF from, QPointF to) {
-            const QPointF d = to - from;
-            const double length = std::hypot(d.x(), d.y());
-            return d * (0.5 / length);
-        };
-        poly.first() -= halfStep(poly[0], poly[1]);
-        poly.last() -= halfStep(poly[poly.size() - 2], poly.last());
-        path.addPolygon(poly);
-    }
-    QPen pen(colour, 1.0);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    if (dotted)
+        if (closed)
+            path.closeSubpath();
+        QPen pen(colour, 1.0);
+        pen.setCapStyle(Qt::FlatCap);
         pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
-    painter_->strokePath(path, pen);
+        painter_->strokePath(path, pen);
+        return;
+    }
+    // Segment by segment, each a straight line, which Qt smooths far faster than a path of
+    // many: square ends cover the corners; an open path's last segment ends flat, half a
+    // pixel before its end point, and its first starts half a pixel before its first.
+    QPen pen(colour, 1.0);
+    const int segmentCount = closed ? poly.size() : poly.size() - 1;
+    for (int i = 0; i < segmentCount; ++i) {
+        QPointF a = poly[i];
+        QPointF b = poly[(i + 1) % poly.size()];
+        const bool lastOfOpen = !closed && i == segmentCount - 1;
+        if (lastOfOpen) {
+            const QPointF back = halfStep(a, b);
+            a -= back;
+            b -= back;
+        }
+        pen.setCapStyle(lastOfOpen ? Qt::FlatCap : Qt::SquareCap);
+        painter_->setPen(pen);
+        painter_->drawLine(a, b);
+    }
 }
 
 void Canvas::fillSnapped(const Rect& r, const QColor& c) {
