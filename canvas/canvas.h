@@ -176,6 +176,9 @@ public:
     void drawTransparent(int x, int y, const QImage& src, ColorValue key);
     // Copy the part `src` of `from` to `dest` (same size), like CopyRect.
     void copyRect(const Rect& dest, const QImage& from, const Rect& src);
+    // Copies the part of `from` (a bitmap made for an area of this canvas, or a plain one)
+    // that starts at `at` of its own coordinates to `dest`, device pixel for device pixel.
+    void copyFrom(const Rect& dest, const Bitmap& from, Point at);
     // Fills a rectangle given in device pixels, for ramps that are worked out per device
     // pixel; fillRect where one logical pixel is one device pixel.
     void fillDeviceRect(const Rect& device, ColorValue c);
@@ -197,6 +200,8 @@ private:
     // others as a line of one pixel's width through the pixel centres.
     void strokeShape(const std::vector<Point>& pts, bool closed);
     void fillPolygon(const std::vector<Point>& pts);
+    // Whether an outline drawn with the pen hides the edges of what was filled under it.
+    bool outlineCoversEdges() const;
     QColor drawColor(ColorValue c) const;
     // One-pixel strokes in copy (or, on RGB32, not-XOR) mode are written straight into the
     // image, clipped by the canvas's own record of the clip region.

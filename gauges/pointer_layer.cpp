@@ -4,6 +4,7 @@
 #include "gauges/rotation.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace kv {
 
@@ -85,6 +86,7 @@ PointerLayer::PointerLayer() : cache_(1, 1) {
 void PointerLayer::prepare(Canvas& canvas, const Rect& rect, int shape, int startAngle,
                            int tickLength) {
     rect_ = rect;
+    drawnBox_ = Rect{};
     shape_ = pointerShapeAtRest(shape, rect.width(), startAngle);
     refreshCache(canvas);
     marks_ = pointerMarksAtRest(shape_.pivot, tickLength, startAngle);
@@ -219,6 +221,72 @@ void PointerLayer::drawFigures(Canvas& c, const PointerPose& pose, Point o) cons
     };
     hub(shape_.hub1, pose.hub1Pen, pose.hub1Brush);
     hub(shape_.hub2, pose.hub2Pen, pose.hub2Brush);
+}
+
+Rect PointerLayer::cachedArea() const {
+    const long long left = static_cast<long long>(rect_.left) + cacheOffset_.x;
+    const long long top = static_cast<long long>(rect_.top) + cacheOffset_.y;
+    return Rect{clampToInt(left), clampToInt(top), clampToInt(left + cache_.width()),
+                clampToInt(top + cache_.height())};
+}
+
+Rect PointerLayer::figuresBox(const PointerPose& pose) const {
+    long long left = LLONG_MAX, top = LLONG_MAX, right = LLONG_MIN, bottom = LLONG_MIN;
+    auto cover = [&](Point p) {
+        left = std::min<long long>(left, p.x);
+        top = std::min<long long>(top, p.y);
+        right = std::max<long long>(right, p.x + 1LL);
+        bottom = std::max<long long>(bottom, p.y + 1LL);
+    };
+    auto coverMark = [&](const std::array<Point, 3>& mark, double angle) {
+        for (const Point& p : mark)
+            cover(rotatePoint(p, shape_.pivot, angle));
+    };
+    if (pose.minVisible)
+        coverMark(marks_.min, pose.minAngle);
+    if (pose.maxVisible)
+        coverMark(marks_.max, pose.maxAngle);
+    for (const Point& p : turnedVertices(pose.angle))
+        cover(p);
+    const int hub = std::max(shape_.hub1, shape_.hub2);
+    cover(Point{shape_.pivot.x - hub, shape_.pivot.y - hub});
+    cover(Point{shape_.pivot.x + hub, shape_.pivot.y + hub});
+    // A pixel more on every side for the outlines' smoothed edges.
+    return Rect{clampToInt(left - 1), clampToInt(top - 1), clampToInt(right + 1),
+                clampToInt(bottom + 1)};
+}
+
+Rect PointerLayer::redraw(Canvas& canvas, const PointerPose& pose) {
+    if (!canvas.image()) {
+        draw(canvas, pose);
+        return Rect{};
+    }
+    if (!canDraw())
+        return Rect{};
+    const Rect area = cachedArea();
+    const Rect figures = figuresBox(pose);
+    const Rect box{clampToInt(static_cast<long long>(figures.left) + rect_.left),
+                   clampToInt(static_cast<long long>(figures.top) + rect_.top),
+                   clampToInt(static_cast<long long>(figures.right) + rect_.left),
+                   clampToInt(static_cast<long long>(figures.bottom) + rect_.top)};
+    const Rect old = intersected(drawnBox_, area);
+    const Rect now = intersected(box, area);
+    Rect changed{};
+    for (const Rect& r : {old, now}) {
+        if (r.width() <= 0 || r.height() <= 0)
+            continue;
+        canvas.copyFrom(r, cache_, Point{r.left - area.left, r.top - area.top});
+        changed = changed.width() > 0
+                      ? Rect{std::min(changed.left, r.left), std::min(changed.top, r.top),
+                             std::max(changed.right, r.right), std::max(changed.bottom, r.bottom)}
+                      : r;
+    }
+    canvas.saveClip();
+    canvas.intersectClip(area);
+    drawFigures(canvas, pose, Point{-rect_.left, -rect_.top});
+    canvas.restoreClip();
+    drawnBox_ = box;
+    return changed;
 }
 
 void PointerLayer::draw(Canvas& canvas, const PointerPose& pose) const {

@@ -76,6 +76,12 @@ public:
     // canvas without pixels of its own the marks and the pointer are drawn straight onto
     // it, within the pointer area.
     void draw(Canvas& canvas, const PointerPose& pose) const;
+    // The fast path for a new pose on the canvas the cache was taken from, which shows the
+    // cache with the figures last drawn by redraw() (none since prepare()): the cache goes
+    // back where those figures stood and the figures of `pose` are drawn onto the canvas,
+    // within the cached part. The canvas then shows what draw() shows, for the cost of the
+    // figures' boxes rather than of the whole area. Returns the part that changed.
+    Rect redraw(Canvas& canvas, const PointerPose& pose);
 
     const Rect& rect() const { return rect_; }
     void setRect(const Rect& r) { rect_ = r; }
@@ -89,12 +95,18 @@ private:
     // The marks, the pointer and its hubs for pose, on a canvas whose origin lies at
     // `origin` of the pointer area.
     void drawFigures(Canvas& c, const PointerPose& pose, Point origin) const;
+    // The box the figures for pose cover, in the pointer area's coordinates.
+    Rect figuresBox(const PointerPose& pose) const;
+    // Where the cache lies on the canvas.
+    Rect cachedArea() const;
 
     Rect rect_;
     Bitmap cache_;
     Point cacheOffset_; // where the cache starts within the pointer area
     PointerShape shape_;
     PointerMarks marks_{};
+    // On the canvas: where the figures last drawn by redraw() stand.
+    Rect drawnBox_;
 };
 
 } // namespace kv

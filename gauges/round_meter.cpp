@@ -54,7 +54,7 @@ void RoundMeter::paintFace(Canvas& canvas, const Rect& rect) {
         return;
     layer_.prepare(canvas, layout_.pointerRect, model_.arrowSettings().shape(), model_.startAngle(),
                    layout_.scale.tickLength);
-    layer_.draw(canvas, pose());
+    layer_.redraw(canvas, pose());
 }
 
 PointerPose RoundMeter::pose() const {
@@ -79,14 +79,12 @@ void RoundMeter::drawPointer() {
     // pointer over a fresh cache, so the old dial is not worth drawing on.
     if (!faceCurrent())
         return;
+    Rect changed;
     {
         Canvas canvas(faceImage());
-        layer_.draw(canvas, pose());
+        changed = layer_.redraw(canvas, pose());
     }
-    const Rect& pr = layer_.rect();
-    const Rect onFace{std::max(pr.left, 0), std::max(pr.top, 0), std::min(pr.right, width()),
-                      std::min(pr.bottom, height())};
-    showFace(onFace);
+    showFace(intersected(changed, clientRect()));
 }
 
 void RoundMeter::followFlashing() {

@@ -102,6 +102,27 @@ TEST(MeterAtARatio, TheNeedlesFastPathDrawsWhatAFullPaintDraws) {
     }
 }
 
+TEST(MeterAtARatio, ANeedleAndMarksMovedAcrossTheDialLeaveNoTraceAtAnyRatio) {
+    // The widest pointer and both marks, swung from end to end: each new value puts the dial
+    // back only where the old figures stood, which must take their smoothed edges with it.
+    for (double ratio : {1.0, 1.5, 2.0}) {
+        SCOPED_TRACE(ratio);
+        auto m = mainWindowMeter();
+        m->arrowSettings().setShape(4);
+        m->minMax().setMinVisible(true);
+        m->minMax().setMaxVisible(true);
+        m->setValue(5.0f);
+        m->minMax().reset();
+        m->renderFace(ratio);
+        for (float v : {9.5f, 0.5f, 7.0f, 2.5f, 10.0f, 0.0f, 4.0f}) {
+            m->setValue(v);
+            ASSERT_FALSE(m->faceDirty());
+        }
+        const QImage fast = m->face().copy();
+        EXPECT_EQ(test::differingPixels(fast, m->renderFace(ratio), 0), 0);
+    }
+}
+
 TEST(MeterAtARatio, TheSectorBandsCurvesAreSmooth) {
     auto m = mainWindowMeter({RoundMeterOption::opBevelInner, RoundMeterOption::opSector});
     const QImage two = onForm(m->renderFace(2.0));
