@@ -1,11 +1,16 @@
 #include "canvas/canvas.h"
 
 #include "canvas/line_raster.h"
+#include "canvas/sprites.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QStyle>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +25,10 @@ constexpr double kPi = 3.14159265358979323846;
 // arithmetic (a QRect's far edge is left + width - 1) from overflowing, and change nothing
 // that a fill, a clip or a copy can show.
 constexpr int kFar = 1 << 29;
+
+// Glyphs this large on the device (pixels) Qt fills from their outlines on every draw
+// rather than keeping them; the canvas keeps them as sprites instead.
+constexpr double kSpriteGlyphSize = 64;
 
 // How far beyond the clip a figure's outline is still traced in full, so that its pixels
 // at the clip's edge come out as if it were traced everywhere.
@@ -589,8 +598,88 @@ void Canvas::textOut(int x, int y, const std::string& utf8) {
         painter_->setFont(font);
         painterHasFont_ = true;
     }
+    if (shapes_ && image_ && qfont_.pixelSize() * grid_.ratio() >= kSpriteGlyphSize) {
+        drawGlyphSprites(QPointF(left, top + fm.ascent()), text, drawColor(font_.color));
+        return;
+    }
     painter_->setPen(drawColor(font_.color));
     painter_->drawText(QPoint(left, top + fm.ascent()), text);
+}
+
+void Canvas::drawGlyphSprites(QPointF baseline, const QString& text, const QColor& colour) {
+    // Laid out as drawText lays it out, each glyph then put on the device as a sprite.
+    QTextLayout layout(text, painter_->font());
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        const QRawFont font = run.rawFont();
+        QByteArray name;
+        {
+            QDataStream out(&name, QIODevice::WriteOnly);
+            out << font.familyName() << font.styleName() << font.pixelSize() << font.weight()
+                << int(font.style()) << int(font.hintingPreference()) << colour.rgba();
+        }
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            const quint32 glyph = glyphs[i];
+            drawSprite(baseline + QPointF(positions[i].x(), positions[i].y() - line.ascent()),
+                       font.boundingRect(glyph), name + QByteArray::number(glyph),
+                       [&](QPainter& p) {
+                           p.setPen(colour);
+                           QGlyphRun one;
+                           one.setRawFont(font);
+                           one.setGlyphIndexes({glyph});
+                           one.setPositions({QPointF(0, 0)});
+                           p.drawGlyphRun(QPointF(0, 0), one);
+                       });
+        }
+    }
+}
+
+void Canvas::drawSprite(QPointF origin, const QRectF& box, const QByteArray& figure,
+                        const std::function<void(QPainter&)>& draw) {
+    // The sprite starts at the quarter of a device pixel nearest to where the figure does.
+    const double ratio = grid_.ratio();
+    const QPointF at = grid_.transform().map(origin);
+    QPoint corner(int(std::floor(at.x())), int(std::floor(at.y())));
+    int qx = int(std::lround((at.x() - corner.x()) * 4));
+    int qy = int(std::lround((at.y() - corner.y()) * 4));
+    if (qx == 4) {
+        qx = 0;
+        corner.rx() += 1;
+    }
+    if (qy == 4) {
+        qy = 0;
+        corner.ry() += 1;
+    }
+    QByteArray key = figure;
+    key += '@' + QByteArray::number(ratio) + ':' + QByteArray::number(qx) + ',' +
+           QByteArray::number(qy);
+    const Sprites::Sprite& sprite = Sprites::instance().get(key, [&] {
+        const QPointF phase(qx / 4.0, qy / 4.0);
+        // The figure's box on the device with pixels to spare for its smoothed edges.
+        const QRect device = QRectF(box.x() * ratio + phase.x(), box.y() * ratio + phase.y(),
+                                    box.width() * ratio, box.height() * ratio)
+                                 .toAlignedRect()
+                                 .adjusted(-2, -2, 2, 2);
+        Sprites::Sprite made{QImage(device.size(), QImage::Format_ARGB32_Premultiplied),
+                             device.topLeft()};
+        made.image.fill(Qt::transparent);
+        QPainter p(&made.image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.translate(phase - QPointF(device.topLeft()));
+        p.scale(ratio, ratio);
+        draw(p);
+        return made;
+    });
+    const QPoint to = corner + sprite.offset;
+    blit(Rect{to.x(), to.y(), to.x() + sprite.image.width(), to.y() + sprite.image.height()},
+         sprite.image, QRectF(sprite.image.rect()), QPainter::CompositionMode_SourceOver);
 }
 
 Size Canvas::textExtent(const std::string& utf8) const {

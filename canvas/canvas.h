@@ -216,6 +216,14 @@ private:
     // Puts `from` of src onto the device pixels `to` (same size when drawn pixel for pixel).
     void blit(const Rect& to, const QImage& src, const QRectF& from,
               QPainter::CompositionMode mode);
+    // Text of large glyphs on an image drawn shapes-wise: each glyph a sprite (Sprites), on
+    // the baseline through `baseline`.
+    void drawGlyphSprites(QPointF baseline, const QString& text, const QColor& colour);
+    // Puts the sprite of `figure` on the device with its origin at the logical point
+    // `origin`; `box` is the figure's extent around its origin, in logical pixels, and
+    // `draw` draws it around the origin on a painter of logical coordinates on first use.
+    void drawSprite(QPointF origin, const QRectF& box, const QByteArray& figure,
+                    const std::function<void(QPainter&)>& draw);
     // Fills a logical rectangle laid onto whole device pixels.
     void fillSnapped(const Rect& r, const QColor& c);
     // Clips shapes to a logical rectangle laid onto whole device pixels.

@@ -185,6 +185,63 @@ TEST(ShapesAtARatio, TextKeepsTheMetricsAndThePlaceOfThePlainPicture) {
     }
 }
 
+// The indicator's digits: glyphs larger on the device than any Qt keeps, which the
+// canvas keeps itself.
+void drawLargeText(Canvas& c, ColorValue colour, const std::string& text) {
+    FontSpec f;
+    f.name = "Arial";
+    f.height = -64;
+    f.bold = true;
+    f.color = colour;
+    c.setFont(f);
+    c.setBackMode(BackMode::Transparent);
+    c.setTextAlign(HAlign::Left, VAlign::Top);
+    c.textOut(7, 3, text);
+}
+
+TEST(LargeTextAtARatio, IsTheTextAPainterDrawsOnAnyDevice) {
+    for (double ratio : {1.5, 2.0, 3.0}) {
+        SCOPED_TRACE(ratio);
+        // Over a painter every glyph is filled from its outline, where it stands.
+        QImage expected = imageAt({260, 80}, ratio);
+        {
+            QPainter p(&expected);
+            Canvas c(p, Size{260, 80});
+            drawLargeText(c, clBlack, "01,234 8");
+        }
+        QImage img = imageAt({260, 80}, ratio);
+        {
+            Canvas c(img);
+            drawLargeText(c, clBlack, "01,234 8");
+        }
+        EXPECT_GT(pixelsOf(img, img.rect(), Qt::black), 1000);
+        // Placed to a quarter of a device pixel: edges may differ by a shade, no more.
+        EXPECT_EQ(test::differingPixels(expected, img, 96), 0);
+        EXPECT_LT(test::differingPixels(expected, img, 24), img.width() * img.height() / 100);
+    }
+}
+
+TEST(LargeTextAtARatio, KeepsItsColourItsClipAndItsPlaceFromDrawToDraw) {
+    QImage img = imageAt({260, 80}, 2.0);
+    Canvas c(img);
+    drawLargeText(c, clBlack, "88");
+    const QImage black = img.copy();
+    // The same glyphs in another colour are not the black ones again.
+    img.fill(Qt::white);
+    drawLargeText(c, clRed, "88");
+    EXPECT_EQ(pixelsOf(img, img.rect(), Qt::black), 0);
+    EXPECT_EQ(pixelsOf(img, img.rect(), Qt::red), pixelsOf(black, black.rect(), Qt::black));
+    // Clipped, they leave the pixels outside the clip alone.
+    img.fill(Qt::white);
+    c.saveClip();
+    c.intersectClip(Rect{0, 0, 40, 80});
+    drawLargeText(c, clBlack, "88");
+    c.restoreClip();
+    const QRect outside(80, 0, img.width() - 80, img.height());
+    EXPECT_EQ(pixelsOf(img, outside, Qt::white), outside.width() * outside.height());
+    EXPECT_GT(pixelsOf(img, QRect(0, 0, 80, img.height()), Qt::black), 100);
+}
+
 TEST(ShapesAtARatio, ClipAndPixelsAreInLogicalPixels) {
     QImage img = imageAt({40, 40}, 1.5);
     Canvas c(img);
