@@ -1,5 +1,6 @@
 #include "app/log_run.h"
 
+#include "channel/channel_publisher.h"
 #include "record/error_output.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 
 #include "channel/channel_publisher.h"
 #include "format/number_format.h"
+#include "meter/reading_decoder.h"
 #include "session/meter_poller.h"
 
 #include <QFile>
@@ -108,6 +109,29 @@ void Channel::take(const Reading& reading) {
     emit this->reading(reading);
     if (kept)
         emit this->kept(*kept);
+}
+
+std::optional<Reading> Channel::lastRecordReading(std::size_t from) const {
+    const ReadingStore& rows = record_.rows();
+    for (std::size_t i = rows.size(); i > from; --i) {
+        const Row row = rows[i - 1];
+        if (!keptRow(row) || row.status == Reading::Status::gap)
+            continue;
+        const RowContext& context = rows.context(row.context);
+        Reading last = session_.current();
+        last.status = row.status;
+        if (!last.overload())
+            last.value = row.value;
+        last.unit = context.unit;
+        last.function = context.function;
+        last.range = context.range;
+        last.hasCodes = context.hasCodes;
+        if (const RangeRow* r = findRangeRow(context.function, context.range))
+            last.format = r->format;
+        last.time = row.time;
+        return last;
+    }
+    return std::nullopt;
 }
 
 void Channel::silence(qint64 sinceMs) {

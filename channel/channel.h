@@ -4,6 +4,9 @@
 #include "channel/recording_source.h"
 #include "channel/status_notes.h"
 #include "core/reading.h"
+
+#include <cstddef>
+#include <optional>
 #include "publish/mqtt_publisher.h"
 #include "record/recorder.h"
 #include "serial/serial_io.h"
@@ -51,6 +54,9 @@ public:
 
     // --- The record
     Recorder& record() { return record_; }
+    // The last reading or overload among the record's rows from `from` on, as the meter
+    // would have sent it; none when they hold none.
+    std::optional<Reading> lastRecordReading(std::size_t from = 0) const;
     const Recorder& record() const { return record_; }
     // Appends every kept reading from now on to the CSV file at `path` ("-": standard output).
     // False when it cannot be opened: logFailure() says why.

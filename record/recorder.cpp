@@ -13,7 +13,9 @@ Recorder::~Recorder() = default;
 
 void Recorder::start(TimeMs now) {
     tzset(); // localtime_r alone need not notice a changed TZ
-    rows_.clear();
+    if (!running_)
+        rows_.clear();
+    first_ = rows_.size();
     tally_.clear();
     running_ = true;
     start_ = now;
@@ -109,6 +111,7 @@ void Recorder::adopt(Recording& recording) {
     running_ = false;
     rows_.clear();
     rows_.swap(recording.rows);
+    first_ = 0;
     tally_ = recording.tally;
     recording.tally.clear();
     start_ = recording.start;
@@ -116,7 +119,22 @@ void Recorder::adopt(Recording& recording) {
 }
 
 void Recorder::copyTo(Recording& out) const {
-    out.rows.copyFrom(rows_);
+    if (first_ == 0) {
+        out.rows.copyFrom(rows_);
+    } else {
+        // The session's rows alone; the store marks the unit changes among them itself.
+        out.rows.clear();
+        for (std::size_t i = first_; i < rows_.size(); ++i) {
+            const Row row = rows_[i];
+            if (row.unitChange)
+                continue;
+            const RowContext& c = rows_.context(row.context);
+            out.rows.append(row.time, row.status, row.value,
+                            row.context == ReadingStore::kNoContext
+                                ? ReadingStore::kNoContext
+                                : out.rows.contextOf(c.unit, c.function, c.range));
+        }
+    }
     out.tally = tally_;
     out.start = start_;
 }
@@ -207,7 +225,7 @@ bool Recorder::exportCsv(const std::string& path, std::string& error) const {
     constexpr std::size_t kChunk = 64 * 1024;
     std::string chunk;
     chunk.reserve(kChunk + 256);
-    for (std::size_t i = 0; i < rows_.size() && file.ok(); ++i) {
+    for (std::size_t i = first_; i < rows_.size() && file.ok(); ++i) {
         const Row row = rows_[i];
         if (!keptRow(row))
             continue;

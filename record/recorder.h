@@ -17,6 +17,8 @@ namespace kv {
 // The record of a measuring session: from start() to the next start() every reading is
 // kept with its wall-clock time, and, while a log is open, written to it as one CSV line
 // the moment it arrives. stop() ends the session and keeps its rows until the next start().
+// A start() while a session runs begins the next one after the rows of the last, which stay
+// in rows() for whoever still shows them but are no longer the record's (firstRow()).
 // A log that fails is closed and reported; the rows stay in memory either way. A record that
 // keeps no rows (setKeepRows) has its statistics and its log alone, in constant memory.
 class Recorder {
@@ -26,7 +28,8 @@ public:
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    // Empties the record and begins a session at `now`, in the time zone TZ names now.
+    // Empties the record and begins a session at `now`, in the time zone TZ names now. The
+    // rows of a session still running stay before it (see above).
     void start(TimeMs now);
     void stop();
     // Between start() and stop().
@@ -70,8 +73,11 @@ public:
     // reading failed.
     bool readMore(CsvReader& reader);
 
-    // Every row, also those that are not the record's readings (see keptRow()).
+    // Every row, also those that are not the record's readings (see keptRow()), and those of
+    // the session before a start() without stop().
     const ReadingStore& rows() const { return rows_; }
+    // The first row of the record's session in rows().
+    std::size_t firstRow() const { return first_; }
     RecordStatistics statistics() const { return tally_.result(); }
     std::string summary() const { return summaryLine(tally_.result()); }
     // The CSV line of row `index`, as the log and the export write it; empty for a row that
@@ -114,6 +120,7 @@ private:
     StatisticsTally tally_;
     bool running_ = false;
     bool keepRows_ = true;
+    std::size_t first_ = 0;
     TimeMs start_ = 0;
     // Where the current silence began (the last reading, or the start) and whether its gap
     // row is written.

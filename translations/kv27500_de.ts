@@ -23,6 +23,10 @@
         <source>%1, %2 lines dropped</source>
         <translation>%1, %2 Zeilen verloren</translation>
     </message>
+    <message>
+        <source>%1, begun anew: the file was moved, removed or emptied</source>
+        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
+    </message>
 </context>
 <context>
     <name>kv::ChannelPublisher</name>
@@ -651,10 +655,6 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
-    </message>
-    <message>
-        <source>%1, begun anew: the file was moved, removed or emptied</source>
-        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "app/chart_actions.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
+#include "record/record_files.h"
 #include "support/screen.h"
 #include "support/test_window.h"
 #include "window_on_memory_meter.h"
@@ -26,6 +27,9 @@ namespace {
 class ChartInWindow : public test::WindowOnMemoryMeter {
 protected:
     ChartInWindow() {
+        // Started, with the readings given by hand: the chart draws what the record keeps.
+        window->openClick();
+        window->session().poller().stop();
         EXPECT_TRUE(test::showOnScreen(*window));
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -93,6 +97,41 @@ protected:
 
     const std::int64_t t0 = QDateTime(QDate(2026, 12, 8), QTime(14, 3, 0)).toMSecsSinceEpoch();
 };
+
+// The chart draws the record's rows where they are kept; a Start without Stop begins a new
+// record while the line goes on, and Stop empties the chart while the record stays to be
+// saved.
+TEST_F(ChartInWindow, TheChartDrawsTheRecordItselfGoesOnPastAStartAndStopEmptiesItAlone) {
+    readings(30, t0);
+    EXPECT_EQ(series().pointCount(), 30);
+    EXPECT_EQ(series().storageBytes(), 0u) << "no copy of the readings in the chart";
+    const int inkedBefore = test::blackPixels(shot(), plot());
+    EXPECT_GT(inkedBefore, 30);
+
+    window->openClick(); // Start without Stop
+    window->session().poller().stop();
+    readings(20, t0 + 10000, 5.0);
+    EXPECT_EQ(series().pointCount(), 50) << "the line goes on";
+    EXPECT_GT(test::blackPixels(shot(), plot()), inkedBefore);
+    QTemporaryDir folder;
+    std::string error;
+    const std::string saved = folder.filePath("saved.csv").toStdString();
+    ASSERT_TRUE(window->recorder().exportCsv(saved, error)) << error;
+    EXPECT_EQ(test::csvRowsOf(saved).size(), 1u + 20u) << "the record is the new session's";
+
+    window->button1Click(); // Stop
+    EXPECT_EQ(series().pointCount(), 0);
+    EXPECT_EQ(test::blackPixels(shot(), plot()), 0);
+    ASSERT_TRUE(window->recorder().exportCsv(saved, error)) << error;
+    EXPECT_EQ(test::csvRowsOf(saved).size(), 1u + 20u) << "kept after Stop";
+
+    window->openClick();
+    window->session().poller().stop();
+    readings(5, t0 + 20000, 2.0);
+    EXPECT_EQ(series().pointCount(), 5);
+    ASSERT_TRUE(window->recorder().exportCsv(saved, error)) << error;
+    EXPECT_EQ(test::csvRowsOf(saved).size(), 1u + 5u);
+}
 
 TEST_F(ChartInWindow, CtrlTPutsClockLabelsUnderThePlotForSecondsAndHoursAndOffRestoresThePicture) {
     readings(100, t0); // ten seconds
