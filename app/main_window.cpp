@@ -93,8 +93,7 @@ MainWindow::~MainWindow() {
 void MainWindow::bindChannel() {
     channel_.session().poller().setInterval(mainform::kTimer1Interval);
     connect(&channel_, &Channel::reading, this, &MainWindow::showReading);
-    connect(&channel_, &Channel::silenceBegan, this,
-            [this] { displays_->showSilence(); });
+    connect(&channel_, &Channel::silenceBegan, this, [this] { displays_->showSilence(); });
     connect(&channel_, &Channel::silenceEnded, this, [this] { displays_->endSilence(); });
     connect(&channel_, &Channel::stopped, this, [this] { displays_->reset(); });
     connect(&channel_.session(), &MeterSession::pollFailed, this,

@@ -5,12 +5,12 @@
 #include "channel/status_notes.h"
 #include "core/reading.h"
 
-#include <cstddef>
-#include <optional>
 #include "publish/mqtt_publisher.h"
 #include "record/recorder.h"
 #include "serial/serial_io.h"
 #include "session/meter_session.h"
+#include <cstddef>
+#include <optional>
 
 #include <QObject>
 #include <QString>

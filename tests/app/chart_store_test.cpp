@@ -1,9 +1,10 @@
 // The window's trend chart drawn twice from one session: fed point by point through the
 // series' own points, by the rules the window's line has (a unit change breaks it, an
 // overload and a silence are breaks, an empty line starts broken at 0), and drawing the
-// session's store through a view, where every reading is kept once. Both must show the same pixels and read off the same texts, on the index axis and
-// on the clock axis, through silences, overloads, unit changes, unlisted readings, Start
-// without Stop, Stop, and a recording opened from a file.
+// session's store through a view, where every reading is kept once. Both must show the same pixels
+// and read off the same texts, on the index axis and on the clock axis, through silences,
+// overloads, unit changes, unlisted readings, Start without Stop, Stop, and a recording opened from
+// a file.
 #include "app/main_form.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
