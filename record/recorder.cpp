@@ -81,15 +81,16 @@ std::optional<Reading> Recorder::keep(const Reading& reading) {
         addUnlisted(reading.time, reading.value, reading.unit, function, range);
         return std::nullopt;
     }
-    const bool added = reading.overload()
-                           ? addOverload(reading.time, reading.unit, function, range)
-                           : addReading(reading.time, reading.value, reading.unit, function, range);
-    if (!added)
+    if (!running_)
         return std::nullopt;
+    // A reading without codes is a derived channel's: it has its unit alone, and its gaps
+    // come as rows of their own.
     Reading kept = reading;
     if (!std::isfinite(kept.value) && kept.status == Reading::Status::ok)
         kept.status = Reading::Status::overload;
-    kept.hasCodes = true;
+    const std::uint32_t context = reading.hasCodes ? contextOf(reading.unit, function, range)
+                                                   : rows_.contextOf(reading.unit, 0, 0, false);
+    add(kept.time, kept.status, kept.status == Reading::Status::ok ? kept.value : 0, context);
     return kept;
 }
 
@@ -158,7 +159,7 @@ std::string Recorder::csvLine(std::size_t index) const {
 
 bool Recorder::openLog(const std::string& path) {
     closeLog();
-    auto log = std::make_unique<CsvFile>(path, CsvFile::Mode::append);
+    auto log = std::make_unique<CsvFile>(path, CsvFile::Mode::append, header());
     if (!log->ok()) {
         logError_ = log->error();
         return false;
@@ -189,7 +190,7 @@ bool Recorder::reopenLog() {
     log_.reset();
     reopened_.dropped = before.dropped;
     reopened_.renewed = before.renewed;
-    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append);
+    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append, header());
     if (!log->ok()) {
         logFailed(log->error());
         return true;
@@ -205,6 +206,10 @@ LogWriter::Backlog Recorder::logBacklog() const {
     b.dropped += reopened_.dropped;
     b.renewed += reopened_.renewed;
     return b;
+}
+
+std::string_view Recorder::header() const {
+    return logChannel_.empty() ? kCsvHeader : kChannelsCsvHeader;
 }
 
 void Recorder::checkLog() {
@@ -251,12 +256,18 @@ void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32
         gapWritten_ = false;
         lastContext_ = context;
     }
-    if (!log_)
+    Recorder& host = logHost_ ? *logHost_ : *this;
+    if (!host.log_)
         return;
     line_.clear();
     appendCsvRow(line_, row, rows_.context(context), start_);
-    log_->write(line_);
-    checkLog();
+    if (!logChannel_.empty()) {
+        line_.back() = ',';
+        line_ += logChannel_; // letters, digits, _ and -: nothing to quote
+        line_ += '\n';
+    }
+    host.log_->write(line_);
+    host.checkLog();
 }
 
 std::uint32_t Recorder::contextOf(std::string_view unit, std::uint8_t function,

@@ -96,7 +96,13 @@ public:
     // (no log, standard output, a pipe); a file that cannot be opened fails the log
     // (onLogError).
     bool reopenLog();
-    bool logging() const { return log_ != nullptr; }
+    bool logging() const { return logHost_ ? logHost_->logging() : log_ != nullptr; }
+    // Each line of the log ends with `name` in a column of its own, `channel` (set before
+    // openLog()); empty: the log of one channel, without it.
+    void setLogChannel(std::string name) { logChannel_ = std::move(name); }
+    // This record's lines go into the log of `host` (which must outlive it), one file for
+    // the readings of several channels in the order they come; nullptr: its own log.
+    void logInto(Recorder* host) { logHost_ = host; }
     // How far the log is behind, and what it has dropped and how often it was begun anew
     // since openLog(); all 0 without a log.
     LogWriter::Backlog logBacklog() const;
@@ -115,6 +121,7 @@ private:
     void add(TimeMs time, Reading::Status status, float value, std::uint32_t context);
     void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
+    std::string_view header() const;
 
     ReadingStore rows_;
     StatisticsTally tally_;
@@ -132,6 +139,8 @@ private:
     std::string logPath_;         // empty unless the log is a file on disk at a name
     LogWriter::Backlog reopened_; // what the writers before reopenLog() dropped and renewed
     std::string logError_;
+    std::string logChannel_;
+    Recorder* logHost_ = nullptr;
     std::string line_; // reused, so a row costs no allocation
 };
 

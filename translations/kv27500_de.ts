@@ -251,6 +251,52 @@ Veröffentlichen über einen MQTT-Broker:
         <source>%1 is given twice</source>
         <translation>%1 ist zweimal angegeben</translation>
     </message>
+    <message>
+        <source>--meter needs [NAME=]DEVICE</source>
+        <translation>--meter braucht [NAME=]GERÄT</translation>
+    </message>
+    <message>
+        <source>--derive needs NAME=EXPRESSION</source>
+        <translation>--derive braucht NAME=AUSDRUCK</translation>
+    </message>
+    <message>
+        <source>--meter cannot be used with --port or --simulate</source>
+        <translation>--meter geht nicht zusammen mit --port oder --simulate</translation>
+    </message>
+    <message>
+        <source>--meter needs --no-window</source>
+        <translation>--meter braucht --no-window</translation>
+    </message>
+    <message>
+        <source>--derive needs --meter</source>
+        <translation>--derive braucht --meter</translation>
+    </message>
+    <message>
+        <source>two meters on one port: %1</source>
+        <translation>zwei Messgeräte an einem Anschluss: %1</translation>
+    </message>
+    <message>
+        <source>
+Several meters, with --no-window:
+  --meter [NAME=]DEVICE read a meter on DEVICE (a port, or sim or sim:SCRIPT
+                        for a simulated one) as the channel NAME, or A, B,
+                        C, ... by its place; once per meter
+  --derive NAME=EXPRESSION
+                        a channel computed from others: X*Y, X/Y, X+Y, X-Y,
+                        X*NUMBER, X/NUMBER or integral(X); the log gets a
+                        channel column
+</source>
+        <translation>
+Mehrere Messgeräte, mit --no-window:
+  --meter [NAME=]GERÄT  ein Messgerät an GERÄT lesen (Anschluss, oder sim bzw.
+                        sim:SKRIPT für ein simuliertes) als Kanal NAME, sonst
+                        A, B, C, ... nach seiner Stelle; einmal je Messgerät
+  --derive NAME=AUSDRUCK
+                        ein aus anderen berechneter Kanal: X*Y, X/Y, X+Y, X-Y,
+                        X*ZAHL, X/ZAHL oder integral(X); das Protokoll bekommt
+                        eine Spalte channel
+</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvFile</name>
