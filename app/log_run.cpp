@@ -1,5 +1,6 @@
 #include "app/log_run.h"
 
+#include "channel/channel_publisher.h"
 #include "record/error_output.h"
 
 #include <QCoreApplication>
@@ -79,11 +80,10 @@ void LogRun::finish(int status) {
         say(tr("%1 lines could not be written to the log: its reader did not keep up")
                 .arg(dropped));
     QString summary = QString::fromStdString(record.summary());
-    if (const std::uint64_t lost =
-            channel_.publisher() ? channel_.publisher()->unpublished() : 0)
-        summary = lost == 1 ? tr("%1, one reading never published").arg(summary)
-                            : tr("%1, %2 readings never published")
-                                  .arg(summary, QString::number(lost));
+    if (const std::uint64_t lost = channel_.publisher() ? channel_.publisher()->unpublished() : 0)
+        summary = lost == 1
+                      ? tr("%1, one reading never published").arg(summary)
+                      : tr("%1, %2 readings never published").arg(summary, QString::number(lost));
     writeErrorLine(summary.toStdString());
     emit finished(status);
 }

@@ -5,6 +5,7 @@
 // without Stop, Stop, and a recording opened from a file.
 #include "app/main_form.h"
 #include "app/reading_displays.h"
+#include "channel/status_notes.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/meter180.h"
@@ -65,7 +66,8 @@ struct PointByPoint : WindowChart {
     ValueIndicator anz{&parent};
     Meter180 analog{&parent};
     LevelBar balken{&parent};
-    ReadingDisplays displays{anz, analog, balken, series};
+    StatusNotes notes;
+    ReadingDisplays displays{anz, analog, balken, series, notes};
 
     PointByPoint() {
         applyIndicatorSettings(anz);
@@ -118,7 +120,7 @@ protected:
         r.format = "00.000";
         r.function = c.function;
         r.range = c.range;
-        r.wallClockMs = t;
+        r.time = t;
         old.displays.show(r);
         const std::uint32_t context = now.store.contextOf(c.unit, c.function, c.range);
         now.store.append(t, status, value, context);
