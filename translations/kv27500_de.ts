@@ -23,6 +23,10 @@
         <source>%1, %2 lines dropped</source>
         <translation>%1, %2 Zeilen verloren</translation>
     </message>
+    <message>
+        <source>%1, begun anew: the file was moved, removed or emptied</source>
+        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
+    </message>
 </context>
 <context>
     <name>kv::ChannelPublisher</name>
@@ -652,10 +656,6 @@ Veröffentlichen über einen MQTT-Broker:
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
     </message>
-    <message>
-        <source>%1, begun anew: the file was moved, removed or emptied</source>
-        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
-    </message>
 </context>
 <context>
     <name>kv::MeterSession</name>
@@ -805,6 +805,10 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>warning: %1 does not exist</source>
         <translation>Warnung: %1 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>no display: set DISPLAY, or use --no-window / --snapshot</source>
+        <translation>keine Anzeige: setzen Sie DISPLAY oder verwenden Sie --no-window / --snapshot</translation>
     </message>
 </context>
 <context>

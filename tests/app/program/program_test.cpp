@@ -106,6 +106,39 @@ TEST_F(Program, QtTakesItsOwnOptions) {
     EXPECT_TRUE(start.red() > 200 && start.green() < 160 && start.blue() < 160);
 }
 
+// Without a display, or on a platform that is not there, one line rather than Qt's page and
+// an abort; a picture and the logger need no display.
+TEST_F(Program, WithoutADisplayItSaysSoInOneLineAndEndsWithStatusOne) {
+    const QString noDisplay = "kv27500: no display: set DISPLAY, or use --no-window / --snapshot\n";
+    const QString picture = dir.filePath("w.png");
+    const QStringList cases[] = {
+        {"--simulate"},
+        {"--simulate", "--autostart"},
+        {"-platform", "bogus", "--simulate"},
+        {"--platform", "bogus", "--simulate", "--snapshot", picture, "--readings", "1"},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        EXPECT_EQ(run(args), 1);
+        EXPECT_EQ(err, noDisplay);
+        EXPECT_EQ(out, "");
+        EXPECT_FALSE(QFile::exists(picture));
+    }
+    // Named in the environment, or the display set: a platform named must be there.
+    env.insert("DISPLAY", ":97");
+    env.insert("QT_QPA_PLATFORM", "bogus");
+    EXPECT_EQ(run({"--simulate"}), 1);
+    EXPECT_EQ(err, noDisplay);
+    // A list of platforms is tried in turn; the first that is there counts.
+    env.insert("QT_QPA_PLATFORM", "bogus;offscreen");
+    ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(picture));
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    EXPECT_EQ(run({"--no-window", "--simulate", "--log", "-", "--readings", "1"}), 0)
+        << err.toStdString();
+}
+
 TEST_F(Program, WithoutARuntimeFolderItUsesAPrivateOneQuietlyAndRemovesIt) {
     ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
     EXPECT_FALSE(err.contains("XDG_RUNTIME_DIR") || err.contains("runtime directory"));
