@@ -7,6 +7,7 @@
 #include "tests/support/ratio_pictures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -24,6 +25,7 @@
 #include <poll.h>
 #include <random>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <tuple>
@@ -347,6 +349,38 @@ TEST_F(Program, WithoutAWindowAPortOrAFileThatFailsEndsWithTheReasonAndStatusOne
     EXPECT_FALSE(QFile::exists(log)) << "no file for a port that does not open";
     EXPECT_EQ(run({"--no-window", "--simulate", "--log", "/dev/full", "--duration", "5"}), 1);
     EXPECT_EQ(err, "kv27500: Cannot write /dev/full: no space left on device.\n");
+}
+
+// A picture on a port that does not open is given up at once, with the reason, rather than
+// after waiting out its time for readings that cannot come.
+TEST_F(Program, APictureOnAPortThatIsMissingOrInUseEndsAtOnceWithTheReason) {
+    kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
+    ASSERT_TRUE(meter.start());
+    const QString device = QString::fromStdString(meter.devicePath());
+    // Held by another program: its lock taken.
+    const int holder = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const QString missing = dir.filePath("ttyNone");
+    const std::pair<QString, QString> cases[] = {
+        {missing, "kv27500: Cannot open " + missing + ": no such device."},
+        {device, "kv27500: Cannot open " + device + ": in use by another program."},
+    };
+    for (const auto& [port, reason] : cases) {
+        SCOPED_TRACE(port.toStdString());
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(run({"--port", port, "--snapshot", dir.filePath("w.png"), "--readings", "1"}), 1);
+        EXPECT_LT(clock.elapsed(), 4000) << "the picture's 5.5 s were waited out";
+        const QStringList lines = err.trimmed().split('\n');
+        ASSERT_GE(lines.size(), 2) << err.toStdString();
+        EXPECT_EQ(lines[lines.size() - 2],
+                  "kv27500: 0 of 1 readings came within 5.5 s; no picture taken");
+        EXPECT_EQ(lines.last(), reason);
+        EXPECT_FALSE(QFile::exists(dir.filePath("w.png")));
+    }
+    ::close(holder);
+    meter.stop();
 }
 
 TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm) {
