@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QThread>
 #include <exception>
+#include <sys/stat.h>
 
 namespace kv {
 
@@ -185,8 +186,16 @@ void RecordingSource::follow() {
     if (reader_->changedUnderneath()) {
         // Another file now, or a shorter one: read it anew from its first line.
         auto reader = std::make_unique<CsvReader>();
-        if (reader->open(reader_->path()))
+        struct stat st {};
+        if (reader->open(reader_->path())) {
             startLoad(std::move(reader));
+        } else if (::stat(reader_->path().c_str(), &st) == 0 && st.st_size > 0) {
+            // Something that is no recording stands at its name: told as an open tells it,
+            // once; what was read stays shown, and is no longer followed. (No file, or an
+            // empty one, is a logger beginning anew: looked at again.)
+            followTimer_.stop();
+            emit failed(QString::fromStdString(reader->error()));
+        }
         return;
     }
     const std::size_t before = record_.rows().size();

@@ -198,6 +198,48 @@ TEST_F(OpenReadings, AGrowingFileIsFollowedAndAReplacedOneIsReadAnew) {
     EXPECT_EQ(footer().indexOf("growing.csv"), -1);
 }
 
+// A followed file replaced by something that is no recording is told as an open of it tells,
+// once; the rows read stay shown.
+TEST_F(OpenReadings, AFollowedFileReplacedByWhatIsNoRecordingIsToldOnceAndItsRowsStay) {
+    std::string noise(3000, '\0');
+    std::uint32_t seed = 27500;
+    for (char& c : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    const std::pair<const char*, std::string> replacements[] = {
+        {"random bytes", noise},
+        {"rows without a header", lines(20, 3)},
+    };
+    for (const auto& [what, text] : replacements) {
+        SCOPED_TRACE(what);
+        boxes.clear();
+        const QString path = file("followed.csv");
+        write(path, header() + lines(0, 10));
+        ASSERT_TRUE(openedWithCtrlO(path));
+        ASSERT_EQ(record().rows().size(), 10u);
+        const QString shown = footer();
+        ASSERT_TRUE(shown.startsWith("followed.csv: 10 readings")) << shown.toStdString();
+
+        // Renamed over it, as an editor saves.
+        const QString other = file("other.csv");
+        write(other, text);
+        ASSERT_EQ(std::rename(other.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 5000));
+        QTest::qWait(1200); // two looks more: no second box
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(record().rows().size(), 10u);
+        EXPECT_EQ(window->series1().pointCount(), 10);
+        EXPECT_EQ(footer(), shown);
+
+        // The same words as opening it.
+        EXPECT_TRUE(openedWithCtrlO(path));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 2; }, 5000));
+        EXPECT_EQ(boxes[0], boxes[1]);
+        EXPECT_EQ(record().rows().size(), 10u);
+    }
+}
+
 TEST_F(OpenReadings, SavedReadingsOpenToTheSameRowsAndSaveToTheSameBytes) {
     std::vector<MemoryMeter::Reply> replies;
     for (const char* digits : {"01234", "02345", "0?234", "03456", "04567"})
