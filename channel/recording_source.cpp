@@ -248,9 +248,18 @@ QString RecordingSource::footerText() const {
     const QString to = first.date() == last.date()
                            ? timeText(last)
                            : dateText(last) + QLatin1Char(' ') + timeText(last);
-    return (s.readings == 1 ? tr("%1: %2 reading from %3 to %4")
-                            : tr("%1: %2 readings from %3 to %4"))
-        .arg(name_, count, from, to);
+    const QString text =
+        (s.readings == 1 ? tr("%1: %2 reading from %3 to %4") : tr("%1: %2 readings from %3 to %4"))
+            .arg(name_, count, from, to);
+    // Rows dated before a row above them stand at the latest time so far, in the chart as in
+    // the end given here: told, so that readings piled up at one time are no riddle.
+    if (s.outOfOrder == 0)
+        return text;
+    if (s.outOfOrder == 1)
+        return tr("%1; one row is out of time order").arg(text);
+    return tr("%1; %2 rows are out of time order")
+        .arg(text,
+             QString::fromStdString(formatNumber("#,##0", static_cast<long double>(s.outOfOrder))));
 }
 
 } // namespace kv

@@ -875,6 +875,14 @@ Veröffentlichen über einen MQTT-Broker:
         <source>%1: %2 readings from %3 to %4</source>
         <translation>%1: %2 Messwerte von %3 bis %4</translation>
     </message>
+    <message>
+        <source>%1; one row is out of time order</source>
+        <translation>%1; eine Zeile ist zeitlich außer der Reihe</translation>
+    </message>
+    <message>
+        <source>%1; %2 rows are out of time order</source>
+        <translation>%1; %2 Zeilen sind zeitlich außer der Reihe</translation>
+    </message>
 </context>
 <context>
     <name>kv::Relative</name>

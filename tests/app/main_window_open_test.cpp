@@ -240,6 +240,43 @@ TEST_F(OpenReadings, AFollowedFileReplacedByWhatIsNoRecordingIsToldOnceAndItsRow
     }
 }
 
+// Rows dated before a row above them stay in the file's order, held at the latest time so far,
+// and the footer says how many there are.
+TEST_F(OpenReadings, RowsOutOfTimeOrderStayInFileOrderAndTheFooterCountsThem) {
+    const auto row = [](const char* time, const char* value) {
+        return std::string("2026-12-08T") + time + "Z," + value + ",V-DC\n";
+    };
+    const QString path = file("clock.csv");
+    write(path, "time,value,unit\n" + row("13:00:00", "1") + row("13:01:00", "2") +
+                    row("13:02:00", "3") + row("12:50:00", "4") + row("12:51:00", "5"));
+    ASSERT_TRUE(openedWithCtrlO(path));
+    EXPECT_EQ(footer(), "clock.csv: 5 readings from 08.12.2026 13:00 to 13:02; 2 rows are out of "
+                        "time order");
+    const LineSeries& s = window->series1();
+    ASSERT_EQ(s.pointCount(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_DOUBLE_EQ(s.yAt(i), i + 1.0) << "in the file's order";
+    EXPECT_EQ(s.timeAt(3), s.timeAt(2));
+    EXPECT_EQ(s.timeAt(4), s.timeAt(2));
+
+    // Backwards all through: one time, and every row but the first told.
+    std::string back = "time,value,unit\n";
+    for (int i = 0; i < 11; ++i) {
+        const int t = 13 * 3600 - i * 10; // 13:00:00, 12:59:50, ... 12:58:20
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", t / 3600, t / 60 % 60, t % 60);
+        back += row(time, std::to_string(i).c_str());
+    }
+    write(path, back);
+    ASSERT_TRUE(openedWithCtrlO(path));
+    EXPECT_EQ(footer(), "clock.csv: 11 readings from 08.12.2026 13:00 to 13:00; 10 rows are out "
+                        "of time order");
+    write(path, "time,value,unit\n" + row("13:00:00", "1") + row("12:59:00", "2"));
+    ASSERT_TRUE(openedWithCtrlO(path));
+    EXPECT_EQ(footer(),
+              "clock.csv: 2 readings from 08.12.2026 13:00 to 13:00; one row is out of time order");
+}
+
 TEST_F(OpenReadings, SavedReadingsOpenToTheSameRowsAndSaveToTheSameBytes) {
     std::vector<MemoryMeter::Reply> replies;
     for (const char* digits : {"01234", "02345", "0?234", "03456", "04567"})
