@@ -349,6 +349,14 @@ Veröffentlichen über einen MQTT-Broker:
         <source>%1 is not a recording of readings: its first line is longer than %2 characters</source>
         <translation>%1 ist keine Aufzeichnung von Messwerten: ihre erste Zeile ist länger als %2 Zeichen</translation>
     </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; is beyond the range of the values kept (32-bit floats)</source>
+        <translation>Zeile %1: der Wert „%2“ liegt außerhalb des Bereichs der gespeicherten Werte (32-Bit-Gleitkommazahlen)</translation>
+    </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; would be kept as %3 (values are kept as 32-bit floats)</source>
+        <translation>Zeile %1: der Wert „%2“ würde als %3 gespeichert (Werte werden als 32-Bit-Gleitkommazahlen gespeichert)</translation>
+    </message>
 </context>
 <context>
     <name>kv::Derivation</name>

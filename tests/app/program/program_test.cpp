@@ -957,6 +957,51 @@ TEST_F(Program, UnreadableLinesAreSkippedAndToldBeforeTheSummary) {
     EXPECT_TRUE(lines[1].startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC")) << err.toStdString();
 }
 
+// Values are kept as 32-bit floats: a value that would show other digits than the file's, or
+// that no float holds, is refused by its line; the readings kept are shown as written.
+TEST_F(Program, ValuesThatAFloatWouldChangeAreRefusedByTheirLines) {
+    const std::pair<const char*, const char*> refused[] = {
+        {"123456789", "the value '123456789' would be kept as 123456792 (values are kept as "
+                      "32-bit floats)"},
+        {"1e30", "the value '1e30' would be kept as 1000000015047466219876688855040 (values are "
+                 "kept as 32-bit floats)"},
+        {"0.30000000000000004", "the value '0.30000000000000004' would be kept as "
+                                "0.30000001192092896 (values are kept as 32-bit floats)"},
+        {"1e300", "the value '1e300' is beyond the range of the values kept (32-bit floats)"},
+        {"-1e-60", "the value '-1e-60' is beyond the range of the values kept (32-bit floats)"},
+    };
+    for (const auto& [value, reason] : refused) {
+        SCOPED_TRACE(value);
+        QFile f(dir.filePath("values.csv"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("time,value,unit\n"
+                           "2026-12-08T14:03:00.000+01:00,16777216,V-DC\n"
+                           "2026-12-08T14:03:00.100+01:00,") +
+                value +
+                ",V-DC\n"
+                "2026-12-08T14:03:00.200+01:00,0.1,V-DC\n");
+        f.close();
+        ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+        const QStringList lines = err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << err.toStdString();
+        EXPECT_EQ(lines[0], QString("kv27500: One line could not be read: line 3: ") + reason);
+        EXPECT_TRUE(lines[1].startsWith("2 readings, min 0.1 V-DC, max 16777216 V-DC"))
+            << err.toStdString();
+    }
+    // What a float holds exactly, however written, is read.
+    QFile f(dir.filePath("exact.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("time,value,unit\n"
+            "2026-12-08T14:03:00.000+01:00,123456792,V-DC\n"
+            "2026-12-08T14:03:00.100+01:00,1.2500000000000000000000,V-DC\n"
+            "2026-12-08T14:03:00.200+01:00,-25e-2,V-DC\n"
+            "2026-12-08T14:03:00.300+01:00,3.14159274,V-DC\n");
+    f.close();
+    ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("4 readings, min -0.25 V-DC, max 123456792 V-DC"))
+        << err.toStdString();
+}
+
 // A header is the whole first line, however long, and with or without its line end.
 TEST_F(Program, AHeaderWithoutItsLineEndOrLongerThanARowIsRead) {
     auto write = [&](const char* name, const std::string& text) {
