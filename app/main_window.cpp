@@ -13,6 +13,7 @@
 #include "channel/channel.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
+#include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace kv {
@@ -32,6 +34,38 @@ namespace {
 // The rows of a file shown go into the chart this many at a time, between which the window
 // goes on.
 constexpr std::size_t kRowsAtOnce = 250000;
+
+// The picture format of the reading the record holds at time t with value y, as its range
+// gives it to the digits; empty where the record has none. Found by the rows' times, which
+// go back only where a clock was set back, and among rows of one time by the value.
+std::string readingFormatAt(const ReadingStore& rows, TimeMs t, float y) {
+    std::size_t after = 0, end = rows.size();
+    while (after < end) {
+        const std::size_t mid = after + (end - after) / 2;
+        if (rows.timeAt(mid) <= t)
+            after = mid + 1;
+        else
+            end = mid;
+    }
+    auto format = [&rows](const Row& row) {
+        const RowContext& context = rows.context(row.context);
+        const RangeRow* range = findRangeRow(context.function, context.range);
+        return range && range->format ? std::string(range->format) : std::string();
+    };
+    // A few rows back at most; the latest reading of them where none has the value.
+    constexpr std::size_t kRowsLookedAt = 16;
+    std::optional<Row> latest;
+    for (std::size_t i = after; i > 0 && after - i < kRowsLookedAt; --i) {
+        const Row row = rows[i - 1];
+        if (!keptRow(row) || row.status != Reading::Status::ok)
+            continue;
+        if (row.value == y)
+            return format(row);
+        if (!latest)
+            latest = row;
+    }
+    return latest ? format(*latest) : std::string();
+}
 } // namespace
 
 QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
@@ -63,6 +97,17 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     recordActions_->addMenuTo({form_.label2, form_.anz, form_.analog, form_.balken});
     recordActions_->copyFrom(*form_.comSel);
     chartActions_ = std::make_unique<ChartActions>(*this, *form_.chart1);
+    // The readout and the markers write a reading as the digits do, in its range's picture;
+    // the mean and σ with one decimal more.
+    form_.chart1->setValueText([this](const ChartSeries& s, int index, double value, int extra) {
+        const std::string format = s.timed()
+                                       ? readingFormatAt(channel_.record().rows(), s.timeAt(index),
+                                                         static_cast<float>(s.yAt(index)))
+                                       : std::string();
+        if (format.empty())
+            return formatNumber(form_.chart1->leftAxis().axisValuesFormat(), value);
+        return formatNumber(withMoreDecimals(format, extra), value);
+    });
     recordActions_->addMenuActions(chartActions_->menuActions());
     benchActions_ = std::make_unique<BenchActions>(*this, *form_.analog, channel_.bench(), errors_);
     recordActions_->addMenuActions(benchActions_->actions());
