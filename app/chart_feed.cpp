@@ -2,12 +2,28 @@
 
 #include "channel/channel.h"
 #include "chart/chart_series.h"
+#include "chart/trend_chart.h"
+#include "format/number_format.h"
+#include "meter/reading_decoder.h"
 
 namespace kv {
 
-ChartFeed::ChartFeed(Channel& channel, LineSeries& series, QObject* parent)
-    : QObject(parent), channel_(channel), series_(series), view_(channel.record().rows()) {
+ChartFeed::ChartFeed(Channel& channel, TrendChart& chart, LineSeries& series, QObject* parent)
+    : QObject(parent), channel_(channel), chart_(chart), series_(series),
+      view_(channel.record().rows()) {
     series_.setSamples(&view_);
+    chart_.setValueText([this](const ChartSeries& s, int index, double value, int extra) {
+        const RangeRow* range = nullptr;
+        if (&s == &series_) {
+            const ReadingStore& rows = channel_.record().rows();
+            const RowContext& context = rows.context(rows[view_.rowOf(index)].context);
+            if (context.hasCodes)
+                range = findRangeRow(context.function, context.range);
+        }
+        if (!range || !range->format)
+            return formatNumber(chart_.leftAxis().axisValuesFormat(), value);
+        return formatNumber(withMoreDecimals(range->format, extra), value);
+    });
     view_.onChange = [this] { series_.samplesChanged(); };
     // A reading, an unlisted one among them, or the gap where a silence began: the rows
     // that came become points.
@@ -30,6 +46,7 @@ ChartFeed::ChartFeed(Channel& channel, LineSeries& series, QObject* parent)
 }
 
 ChartFeed::~ChartFeed() {
+    chart_.setValueText(nullptr);
     view_.onChange = nullptr;
     series_.setSamples(nullptr);
 }

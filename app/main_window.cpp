@@ -47,7 +47,7 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     connect(form_.button1, &QPushButton::clicked, this, [this] { button1Click(); });
 
     // The chart has each row before the displays show its reading.
-    chartFeed_ = std::make_unique<ChartFeed>(channel_, *form_.series1);
+    chartFeed_ = std::make_unique<ChartFeed>(channel_, *form_.chart1, *form_.series1);
     displays_ = std::make_unique<ReadingDisplays>(*form_.anz, *form_.analog, *form_.balken,
                                                   channel_.notes());
     footer_ = std::make_unique<FooterView>(*form_.label2, channel_.notes());

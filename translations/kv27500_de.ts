@@ -395,6 +395,14 @@ Mehrere Messgeräte, mit --no-window:
         <source>%1 is not a recording of readings: its first line is longer than %2 characters</source>
         <translation>%1 ist keine Aufzeichnung von Messwerten: ihre erste Zeile ist länger als %2 Zeichen</translation>
     </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; is beyond the range of the values kept (32-bit floats)</source>
+        <translation>Zeile %1: der Wert „%2“ liegt außerhalb des Bereichs der gespeicherten Werte (32-Bit-Gleitkommazahlen)</translation>
+    </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; would be kept as %3 (values are kept as 32-bit floats)</source>
+        <translation>Zeile %1: der Wert „%2“ würde als %3 gespeichert (Werte werden als 32-Bit-Gleitkommazahlen gespeichert)</translation>
+    </message>
 </context>
 <context>
     <name>kv::Derivation</name>
@@ -852,6 +860,10 @@ Mehrere Messgeräte, mit --no-window:
         <source>warning: %1 does not exist</source>
         <translation>Warnung: %1 gibt es nicht</translation>
     </message>
+    <message>
+        <source>no display: set DISPLAY, or use --no-window / --snapshot</source>
+        <translation>keine Anzeige: setzen Sie DISPLAY oder verwenden Sie --no-window / --snapshot</translation>
+    </message>
 </context>
 <context>
     <name>kv::ReadingDisplays</name>
@@ -916,6 +928,14 @@ Mehrere Messgeräte, mit --no-window:
     <message>
         <source>%1: %2 readings from %3 to %4</source>
         <translation>%1: %2 Messwerte von %3 bis %4</translation>
+    </message>
+    <message>
+        <source>%1; one row is out of time order</source>
+        <translation>%1; eine Zeile ist zeitlich außer der Reihe</translation>
+    </message>
+    <message>
+        <source>%1; %2 rows are out of time order</source>
+        <translation>%1; %2 Zeilen sind zeitlich außer der Reihe</translation>
     </message>
 </context>
 <context>

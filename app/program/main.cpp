@@ -3,6 +3,7 @@
 #include "app/bench_actions.h"
 #include "app/chart_actions.h"
 #include "app/command_line.h"
+#include "app/display_check.h"
 #include "app/error_reporter.h"
 #include "app/log_run.h"
 #include "app/main_window.h"
@@ -187,6 +188,15 @@ int main(int argc, char** argv) {
     if (early.options->snapshot() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt aborts with a page of its own where its platform cannot start; one line instead.
+    if (!kv::displayAvailable(args)) {
+        QCoreApplication core(argc, argv);
+        kv::installTranslations(core);
+        printLine(title,
+                  QCoreApplication::translate(
+                      "kv::Program", "no display: set DISPLAY, or use --no-window / --snapshot"));
+        return 1;
+    }
 
     const std::unique_ptr<QTemporaryDir> runtimeDir = kv::providePrivateRuntimeDir();
     kv::Application app(argc, argv);

@@ -4,6 +4,7 @@
 #include "app/chart_actions.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
+#include "meter/meter_protocol.h"
 #include "record/record_files.h"
 #include "support/screen.h"
 #include "support/test_window.h"
@@ -288,6 +289,35 @@ TEST_F(ChartInWindow, TwoClicksGiveTheMarkersLineAndCtrlCOverThePlotCopiesItEven
     QTest::mouseMove(window->openButton(), QPoint(5, 5));
     press(Qt::CTRL | Qt::Key_C, window->openButton());
     EXPECT_EQ(QApplication::clipboard()->text(), "03,375 V-DC");
+}
+
+// The readout and the markers write a reading in the digits of its range, as the big digits
+// and Copy reading do, whatever the value axis shows; the mean and σ with one decimal more.
+TEST_F(ChartInWindow, TheReadoutAndTheMarkersWriteReadingsInTheDigitsOfTheirRange) {
+    run({meterReply(240, 136, "05000"), meterReply(240, 136, "05500"),
+         meterReply(240, 136, "06000"), meterReply(240, 144, "06500"),
+         meterReply(240, 128, "07000")});
+    shot();
+    const char* digits[] = {"05,000", "05,500", "06,000", "065,00", "0,7000"};
+    for (int i = 0; i < 5; ++i) {
+        // The first and the last stand on the plot's frame: just inside it.
+        QTest::mouseMove(&chart(), at(i) + QPoint(i == 0 ? 2 : i == 4 ? -2 : 0, 0));
+        const QString readout = QString::fromStdString(chart().readoutText());
+        EXPECT_TRUE(readout.endsWith(QString(" ") + digits[i] + " V-DC"))
+            << i << ": " << readout.toStdString();
+    }
+    // Away from the plot Ctrl+C copies the reading as the digits show it: the same words.
+    QTest::mouseMove(window->openButton(), QPoint(5, 5));
+    press(Qt::CTRL | Qt::Key_C, window->openButton());
+    EXPECT_EQ(QApplication::clipboard()->text(), "0,7000 V-DC");
+
+    QString markers;
+    QObject::connect(&chart(), &TrendChart::markersChanged, [&](const QString& t) { markers = t; });
+    QTest::mouseClick(&chart(), Qt::LeftButton, {}, at(0));
+    QTest::mouseClick(&chart(), Qt::LeftButton, {}, at(2));
+    EXPECT_TRUE(markers.contains(
+        QString::fromUtf8("Δ 01,000 V-DC n 3 min 05,000 max 06,000 mean 05,5000 σ 00,5000")))
+        << markers.toStdString();
 }
 
 TEST_F(ChartInWindow, TheTimeAxisIsRememberedAndComesBackInTheNextWindow) {
