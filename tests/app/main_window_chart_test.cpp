@@ -312,7 +312,9 @@ TEST_F(ChartInWindow, TheReadoutAndTheMarkersWriteReadingsInTheDigitsOfTheirRang
     EXPECT_EQ(QApplication::clipboard()->text(), "0,7000 V-DC");
 
     QString markers;
-    QObject::connect(&chart(), &TrendChart::markersChanged, [&](const QString& t) { markers = t; });
+    QObject listening; // goes before `markers`, and the connection with it
+    QObject::connect(&chart(), &TrendChart::markersChanged, &listening,
+                     [&](const QString& t) { markers = t; });
     QTest::mouseClick(&chart(), Qt::LeftButton, {}, at(0));
     QTest::mouseClick(&chart(), Qt::LeftButton, {}, at(2));
     EXPECT_TRUE(markers.contains(
