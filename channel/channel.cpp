@@ -91,10 +91,13 @@ void Channel::start() {
     bench_.releaseAll();
     record_.start(wallClockMs());
     notes_.clear(StatusNotes::Slot::garbled);
-    if (session_)
+    if (session_) {
         session_->start();
-    else
+    } else {
         derivation_->reset();
+        if (publisher_)
+            publisher_->began(true);
+    }
     emit recordChanged();
 }
 
@@ -110,6 +113,8 @@ void Channel::stop() {
     record_.stop();
     bench_.releaseAll();
     notes_.clear(StatusNotes::Slot::garbled);
+    if (!session_ && publisher_)
+        publisher_->ended();
     if (session_) {
         session_->stop();
         // The reading the decoder goes on from is the one the displays now hold: 0.
@@ -124,6 +129,8 @@ void Channel::stop() {
 void Channel::close() {
     if (session_)
         session_->close();
+    else if (publisher_)
+        publisher_->ended();
     bench_.stopCommand();
 }
 

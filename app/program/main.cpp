@@ -120,9 +120,17 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     // Its status lines on stderr, once each time the connection turns; made before the run
     // starts, so that the broker hears of its start.
     if (mqtt) {
-        channel.publishTo(*mqtt);
-        QObject::connect(channel.publisher(), &kv::ChannelPublisher::connectionChanged,
-                         [&title](const QString& text) { printLine(title, text); });
+        // Several channels publish under PREFIX/CHANNEL, each on a connection of its own.
+        for (kv::Channel* c : channels) {
+            kv::MqttPublisher::Options options = *mqtt;
+            const bool several = channels.size() > 1;
+            if (several)
+                options.channel = c->name().toStdString();
+            c->publishTo(options);
+            const QString who = several ? title + QStringLiteral(": ") + c->name() : title;
+            QObject::connect(c->publisher(), &kv::ChannelPublisher::connectionChanged,
+                             [who](const QString& text) { printLine(who, text); });
+        }
     }
     kv::LogRun run(channel,
                    {cl.logFile, cl.readings, cl.durationMs, {channels.begin() + 1, channels.end()}},
