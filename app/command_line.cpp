@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHash>
 #include <QLocale>
 #include <QProcess>
@@ -161,6 +162,37 @@ constexpr Option kOptions[] = {
          error = QString::fromStdString(why);
          return false;
      }},
+    {"meter", 0, Takes::value, true,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--meter needs [NAME=]DEVICE"),
+     [](CommandLine& cl, const QString& text, QString& error) {
+         const qsizetype eq = text.indexOf(QLatin1Char('='));
+         CommandLine::Meter meter;
+         meter.device = eq >= 0 ? text.mid(eq + 1) : text;
+         if (eq >= 0) {
+             meter.name = text.left(eq);
+             error = QString::fromStdString(channelNameError(meter.name.toStdString()));
+             if (!error.isEmpty())
+                 return false;
+         } else {
+             meter.name =
+                 QString(QLatin1Char(char('A' + std::min<std::size_t>(cl.meters.size(), 25))));
+         }
+         cl.meters.push_back(meter);
+         return !meter.device.isEmpty();
+     }},
+    {"derive", 0, Takes::value, true,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--derive needs NAME=EXPRESSION"),
+     [](CommandLine& cl, const QString& text, QString& error) {
+         const QString regional = QLocale::system().decimalPoint();
+         const char decimal = regional.size() == 1 ? regional.at(0).toLatin1() : '.';
+         const ParsedDerivation parsed =
+             parseDerivation(text.toStdString(), decimal ? decimal : '.');
+         error = QString::fromStdString(parsed.error);
+         if (!parsed.ok())
+             return false;
+         cl.derived.push_back(parsed.spec);
+         return true;
+     }},
     {"mqtt-password-file", 0, Takes::value, false,
      QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file needs a file name"),
      keepText<&CommandLine::mqttPasswordFile>},
@@ -179,6 +211,7 @@ struct Rule {
     Asks asks;
     std::array<const char*, 2> others; // counted by how often each is given
     const char* sentence;
+    const char* unless = nullptr; // an option that, given, makes the rule void
 };
 
 constexpr Rule kRules[] = {
@@ -202,11 +235,24 @@ constexpr Rule kRules[] = {
      Asks::noneOf,
      {kRecording},
      QT_TRANSLATE_NOOP("kv::CommandLine", "a recording to open cannot be used with --no-window")},
+    {"meter",
+     Asks::noneOf,
+     {"port", "simulate"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--meter cannot be used with --port or --simulate")},
+    {"meter",
+     Asks::oneOf,
+     {"no-window"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--meter needs --no-window")},
+    {"derive",
+     Asks::oneOf,
+     {"meter"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--derive needs --meter")},
     {"no-window",
      Asks::exactlyOne,
      {"port", "simulate"},
      QT_TRANSLATE_NOOP("kv::CommandLine",
-                       "--no-window reads one meter: give --port DEVICE once, or --simulate")},
+                       "--no-window reads one meter: give --port DEVICE once, or --simulate"),
+     "meter"},
     {"mqtt-password-file",
      Asks::oneOf,
      {"mqtt"},
@@ -244,7 +290,8 @@ const Option* findLetter(const QString& arg) {
 }
 
 bool keeps(const Rule& rule, const QHash<QString, int>& given) {
-    if (given.value(QLatin1String(rule.option)) == 0)
+    if (given.value(QLatin1String(rule.option)) == 0 ||
+        (rule.unless && given.value(QLatin1String(rule.unless)) > 0))
         return true;
     int others = 0;
     for (const char* other : rule.others)
@@ -327,6 +374,26 @@ Arguments normalise(const QStringList& args) {
         out.normalised << QStringLiteral("--") << recording;
     return out;
 }
+// The channels as a set: their names and what the derived ones use (see checkChannels), and
+// no two meters on one device. Empty when they are sound.
+QString checkMeters(const CommandLine& cl) {
+    std::vector<std::string> names;
+    for (const CommandLine::Meter& meter : cl.meters)
+        names.push_back(meter.name.toStdString());
+    if (const std::string error = checkChannels(names, cl.derived); !error.empty())
+        return QString::fromStdString(error);
+    QStringList devices;
+    for (const CommandLine::Meter& meter : cl.meters) {
+        if (isSimulatedDevice(meter.device))
+            continue; // each its own
+        const QString canonical = QFileInfo(meter.device).canonicalFilePath();
+        const QString device = canonical.isEmpty() ? meter.device : canonical;
+        if (devices.contains(device))
+            return Text::tr("two meters on one port: %1").arg(meter.device);
+        devices << device;
+    }
+    return {};
+}
 } // namespace
 
 CommandLineResult parseCommandLine(const QStringList& args) {
@@ -371,9 +438,15 @@ CommandLineResult parseCommandLine(const QStringList& args) {
     for (const Rule& rule : kRules)
         if (!keeps(rule, given))
             return fail(text(rule.sentence));
+    if (const QString error = checkMeters(cl); !error.isEmpty())
+        return fail(error);
     if (cl.snapshot() && !cl.openRecording())
         cl.autostart = true;
     return {cl, QString()};
+}
+
+bool isSimulatedDevice(const QString& device) {
+    return device == QLatin1String("sim") || device.startsWith(QLatin1String("sim:"));
 }
 
 QStringList withoutQtOptions(const QStringList& args) {
@@ -463,7 +536,16 @@ QString usageText(const QString& program) {
                     "                        without; the password comes from $KV_MQTT_PASSWORD\n"
                     "  --mqtt-password-file FILE\n"
                     "                        with --mqtt: read the password from the first line\n"
-                    "                        of FILE instead\n");
+                    "                        of FILE instead\n") +
+           Text::tr("\n"
+                    "Several meters, with --no-window:\n"
+                    "  --meter [NAME=]DEVICE read a meter on DEVICE (a port, or sim or sim:SCRIPT\n"
+                    "                        for a simulated one) as the channel NAME, or A, B,\n"
+                    "                        C, ... by its place; once per meter\n"
+                    "  --derive NAME=EXPRESSION\n"
+                    "                        a channel computed from others: X*Y, X/Y, X+Y, X-Y,\n"
+                    "                        X*NUMBER, X/NUMBER or integral(X); the log gets a\n"
+                    "                        channel column\n");
 }
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channel/derivation_spec.h"
 #include "watch/limit_watch.h"
 
 #include <QString>
@@ -8,10 +9,14 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace kv {
 
 // What the command line asks for. Without options the program behaves as if none existed.
+// A simulated meter of its own for --meter: "sim" (the demo) or "sim:SCRIPT".
+bool isSimulatedDevice(const QString& device);
+
 struct CommandLine {
     bool simulate = false;
     QString simulateScript; // empty: the built-in demo script
@@ -31,6 +36,15 @@ struct CommandLine {
     QString mqttUrl;          // empty: nothing is published
     QString mqttPasswordFile; // empty: the password comes from $KV_MQTT_PASSWORD, if at all
     QString openFile;         // a recording to show instead of a meter; empty: none
+    // Meters read at once, each a channel of its own, in the order given; empty: the one
+    // meter of --port or --simulate.
+    struct Meter {
+        QString name;   // as given, or A, B, C, ... by its place
+        QString device; // a device path, or "sim" / "sim:SCRIPT" for a simulated meter
+    };
+    std::vector<Meter> meters;
+    // Channels computed from the meters' readings, in the order given.
+    std::vector<DerivationSpec> derived;
 
     bool openRecording() const { return !openFile.isEmpty(); }
 

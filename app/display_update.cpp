@@ -1,6 +1,5 @@
 #include "app/display_update.h"
 
-#include "chart/chart_series.h"
 #include "gauges/analog_gauge.h"
 #include "levelbar/level_bar.h"
 
@@ -28,8 +27,11 @@ float fullScaleFor(float reading, float currentFullScale) {
 }
 
 void updateDisplays(const Displays& d) {
+    updateDisplays(d, d.indicator.value());
+}
+
+void updateDisplays(const Displays& d, float reading) {
     SignalSettings& meterSignal = d.meter.signalSettings();
-    const float reading = d.indicator.value();
 
     meterSignal.setValueUnit(d.indicator.signalSettings().valueUnit());
     // Re-maps the meter's present (previous) value to its digit on the new scale.
@@ -37,8 +39,6 @@ void updateDisplays(const Displays& d) {
 
     d.bar.setMax(meterSignal.digitalTo());
     d.bar.setPosition(d.meter.digit());
-
-    d.series.appendAt(static_cast<double>(reading), d.timeMs, clBlack);
 
     d.meter.setValue(reading);
 }
@@ -48,22 +48,11 @@ void showOverload(const Displays& d) {
     meterSignal.setValueUnit(d.indicator.signalSettings().valueUnit());
     d.bar.setMax(meterSignal.digitalTo());
     d.bar.setPosition(d.bar.max());
-    breakChartLine(d, BreakReason::brOverload);
     const float from = meterSignal.valueFrom();
     d.meter.setValue(from + 2.0f * (meterSignal.valueTo() - from));
 }
 
-void breakChartLine(const Displays& d, BreakReason reason) {
-    // A break goes at the last point's value, which is the indicator's; an empty series
-    // still takes the null point, so that the value axis spans the indicator's value.
-    if (d.series.pointCount() == 0)
-        d.series.appendBreakAt(static_cast<double>(d.indicator.value()), reason, d.timeMs);
-    else
-        d.series.appendBreak(reason, d.timeMs);
-}
-
 void resetDisplays(const Displays& d) {
-    d.series.removeAllPoints();
     d.indicator.setValue(0.0f);
     d.meter.setValue(0.0f);
     d.bar.setPosition(0);

@@ -1,28 +1,19 @@
 #pragma once
 
-#include "chart/break_list.h"
-#include "chart/chart_series.h"
 #include "core/reading.h"
-
-#include <cstdint>
 
 namespace kv {
 
 class AnalogGauge;
 class LevelBar;
-class LineSeries;
 
-// The four displays of the reading as the poll cycle drives them: the indicator holds the
-// reading, the meter follows it with a full scale by decade, the bar repeats the meter's
-// deflection and the series collects every reading.
+// The displays of the reading as the poll cycle drives them: the indicator holds the
+// reading, the meter follows it with a full scale by decade and the bar repeats the meter's
+// deflection. (The chart draws the channel's record.)
 struct Displays {
     AnalogGauge& indicator;
     AnalogGauge& meter;
     LevelBar& bar;
-    LineSeries& series;
-    // When the reading was taken (wall-clock milliseconds); the chart's points carry it.
-    // The lowest value: no time.
-    std::int64_t timeMs = ChartSeries::kNoTime;
 };
 
 // Puts a reading into the indicator, which holds and shows it: its picture format, its value
@@ -34,22 +25,21 @@ void holdReading(AnalogGauge& indicator, const Reading& reading);
 // scale stays. Compared in single precision, as the gauges store their values.
 float fullScaleFor(float reading, float currentFullScale);
 
-// Hands the indicator's reading to the other three displays, in this order: the meter's
-// unit, its full scale, the bar (from the meter's digit before the meter moves, so it shows
-// the previous reading on the new scale), one chart point, and finally the meter's value.
+// Hands the indicator's reading to the other displays, in this order: the meter's unit, its
+// full scale, the bar (from the meter's digit before the meter moves, so it shows the
+// previous reading on the new scale), and finally the meter's value.
 void updateDisplays(const Displays& d);
+// As above, with the needle and the bar at `needle` rather than at the indicator's reading
+// (hold and relative show one thing in the digits and another on the needle).
+void updateDisplays(const Displays& d, float needle);
 
 // What an overload shows: the meter takes the indicator's unit and is pinned by a value past
-// the end of its scale (so it flashes where its overflow option is on), the bar is full,
-// and the chart's line breaks instead of falling to 0. The indicator's value stays.
+// the end of its scale (so it flashes where its overflow option is on) and the bar is full.
+// The indicator's value stays.
 void showOverload(const Displays& d);
 
-// One break in the chart's line: a null point, at the indicator's value so that the value
-// axis keeps its range, dated d.timeMs and kept with its reason.
-void breakChartLine(const Displays& d, BreakReason reason = BreakReason::brGap);
-
-// What Stop shows: the chart emptied, then indicator, meter and bar at 0. Units, formats,
-// the full scale and the bar's maximum stay.
+// What Stop shows: indicator, meter and bar at 0. Units, formats, the full scale and the
+// bar's maximum stay.
 void resetDisplays(const Displays& d);
 
 } // namespace kv

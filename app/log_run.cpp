@@ -51,14 +51,33 @@ bool LogRun::start(int portNumber) {
         channel_.close();
         return false;
     }
+    const bool several = !options_.others.empty();
+    for (Channel* c : options_.others) {
+        c->record().setKeepRows(false);
+        c->record().logInto(&channel_.record());
+        if (!c->derived() && !c->openPort("COM1")) {
+            error_ =
+                (c->name() + QStringLiteral(": ") + c->notes().note(StatusNotes::Slot::openFailure))
+                    .toStdString();
+            for (Channel* each : channels())
+                each->close();
+            return false;
+        }
+    }
+    for (Channel* c : channels())
+        c->record().setLogChannel(several ? c->name().toStdString() : std::string());
     // Without a log the readings only go where the channel's other listeners take them.
     if (!options_.logPath.isEmpty() && !channel_.startLog(options_.logPath)) {
         error_ = channel_.logFailure().toStdString();
-        channel_.close();
+        for (Channel* c : channels())
+            c->close();
         return false;
     }
     polled_ = false;
     running_ = true;
+    // The others first: a derived channel's record is running before its inputs' first rows.
+    for (Channel* c : options_.others)
+        c->start();
     channel_.start();
     if (options_.durationMs > 0) {
         end_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.durationMs);
@@ -72,20 +91,32 @@ void LogRun::finish(int status) {
         return;
     finished_ = true;
     deadline_.stop();
-    channel_.close();
-    Recorder& record = channel_.record();
-    record.stop();
-    const std::uint64_t dropped = record.closeLog();
+    for (Channel* c : channels()) {
+        c->close();
+        c->record().stop();
+    }
+    const std::uint64_t dropped = channel_.record().closeLog();
     if (dropped > 0)
         say(tr("%1 lines could not be written to the log: its reader did not keep up")
                 .arg(dropped));
-    QString summary = QString::fromStdString(record.summary());
-    if (const std::uint64_t lost = channel_.publisher() ? channel_.publisher()->unpublished() : 0)
-        summary = lost == 1
-                      ? tr("%1, one reading never published").arg(summary)
-                      : tr("%1, %2 readings never published").arg(summary, QString::number(lost));
-    writeErrorLine(summary.toStdString());
+    for (Channel* c : channels()) {
+        QString summary = QString::fromStdString(c->record().summary());
+        if (const std::uint64_t lost = c->publisher() ? c->publisher()->unpublished() : 0)
+            summary =
+                lost == 1
+                    ? tr("%1, one reading never published").arg(summary)
+                    : tr("%1, %2 readings never published").arg(summary, QString::number(lost));
+        if (!options_.others.empty())
+            summary = c->name() + QStringLiteral(": ") + summary;
+        writeErrorLine(summary.toStdString());
+    }
     emit finished(status);
+}
+
+std::vector<Channel*> LogRun::channels() const {
+    std::vector<Channel*> all{&channel_};
+    all.insert(all.end(), options_.others.begin(), options_.others.end());
+    return all;
 }
 
 void LogRun::counted() {

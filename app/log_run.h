@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -24,6 +25,10 @@ public:
         QString logPath;             // "-": standard output; empty: no log
         int readings = 0;            // readings and overloads before the end; 0: no limit
         std::int64_t durationMs = 0; // from the start of polling; 0: no limit
+        // Channels read beside the first (other meters, channels derived from them), which
+        // must outlive the run: their rows go into the same log, with a channel column,
+        // and each ends with a summary line of its own.
+        std::vector<Channel*> others;
     };
 
     // The channel must outlive the run. `title` leads every message on stderr.
@@ -52,6 +57,8 @@ private:
     void tellBacklog();
     void checkDeadline();
     void say(const QString& line) const;
+    // Every channel of the run, the first one first.
+    std::vector<Channel*> channels() const;
 
     Channel& channel_;
     Options options_;

@@ -2,6 +2,7 @@
 
 #include "app/bench_actions.h"
 #include "app/chart_actions.h"
+#include "app/chart_feed.h"
 #include "app/error_reporter.h"
 #include "app/footer.h"
 #include "app/port_box.h"
@@ -16,23 +17,16 @@
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
-#include "meter/reading_decoder.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace kv {
-
-namespace {
-// The rows of a file shown go into the chart this many at a time, between which the window
-// goes on.
-constexpr std::size_t kRowsAtOnce = 250000;
-} // namespace
 
 QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
     const int left = desktop.left() + (desktop.width() - size.width()) / 2;
@@ -52,8 +46,10 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     connect(form_.button2, &QPushButton::clicked, this, [this] { button2Click(); });
     connect(form_.button1, &QPushButton::clicked, this, [this] { button1Click(); });
 
+    // The chart has each row before the displays show its reading.
+    chartFeed_ = std::make_unique<ChartFeed>(channel_, *form_.chart1, *form_.series1);
     displays_ = std::make_unique<ReadingDisplays>(*form_.anz, *form_.analog, *form_.balken,
-                                                  *form_.series1, channel_.notes());
+                                                  channel_.notes());
     footer_ = std::make_unique<FooterView>(*form_.label2, channel_.notes());
     recordActions_ = std::make_unique<RecordActions>(
         *this, channel_, errors_, [this] { return displays_->readingText(); },
@@ -90,21 +86,21 @@ MainWindow::~MainWindow() {
     // The actions go before the controls they act on; the chart must let go of the series.
     recordActions_.reset();
     recordingActions_.reset();
+    chartFeed_.reset();
     form_.chart1->removeSeries(form_.series1.get());
 }
 
 void MainWindow::bindChannel() {
     channel_.session().poller().setInterval(mainform::kTimer1Interval);
     connect(&channel_, &Channel::reading, this, &MainWindow::showReading);
-    connect(&channel_, &Channel::silenceBegan, this,
-            [this](qint64 sinceMs) { displays_->showSilence(sinceMs); });
+    connect(&channel_, &Channel::silenceBegan, this, [this] { displays_->showSilence(); });
     connect(&channel_, &Channel::silenceEnded, this, [this] { displays_->endSilence(); });
     connect(&channel_, &Channel::stopped, this, [this] { displays_->reset(); });
     connect(&channel_.session(), &MeterSession::pollFailed, this,
             [this](const QString& message) { errors_.report(message); });
     RecordingSource& file = channel_.recording();
-    connect(&file, &RecordingSource::opened, this, [this] { showRecord(0); });
-    connect(&file, &RecordingSource::grew, this, &MainWindow::showRecord);
+    connect(&file, &RecordingSource::opened, this, [this] { showFile(0); });
+    connect(&file, &RecordingSource::grew, this, &MainWindow::showFile);
     connect(&file, &RecordingSource::changed, this, [this, &file] {
         if (!file.shown())
             leaveFile();
@@ -148,63 +144,14 @@ void MainWindow::showReading(const Reading& reading) {
     emit readingShown(readings_);
 }
 
-void MainWindow::showRecord(std::size_t first) {
-    const ReadingStore& rows = channel_.record().rows();
-    LineSeries& series = *form_.series1;
-    if (first == 0) {
-        if (!showingFile_)
-            timeAxisBefore_ = form_.chart1->timeAxis();
+void MainWindow::showFile(std::size_t first) {
+    if (!showingFile_) {
+        timeAxisBefore_ = form_.chart1->timeAxis();
         showingFile_ = true;
         chartActions_->setTimeAxis(true);
-        fed_ = 0;
     }
-    // The chart takes the rows a block at a time, between which the window goes on; a
-    // window not shown yet (the command line's picture) takes them all at once.
-    first = fed_;
-    const std::size_t end = isVisible() ? std::min(rows.size(), fed_ + kRowsAtOnce) : rows.size();
-    if (end < rows.size() && !feedPending_) {
-        feedPending_ = true;
-        QTimer::singleShot(0, this, [this] {
-            feedPending_ = false;
-            if (showingFile_)
-                errors_.guard([this] { showRecord(fed_); });
-        });
-    }
-    for (std::size_t i = first; i < end; ++i) {
-        const Row row = rows[i];
-        const RowContext& context = rows.context(row.context);
-        // A gap before the first reading has no unit to change to.
-        if (context.hasCodes && context.unit != series.unit())
-            series.setUnit(context.unit);
-        if (row.status == Reading::Status::ok)
-            series.appendAt(static_cast<double>(row.value), row.time, clBlack);
-        else
-            series.appendBreak(row.status == Reading::Status::overload ? BreakReason::brOverload
-                                                                       : BreakReason::brGap,
-                               row.time);
-    }
-    fed_ = end;
-    if (end < rows.size())
-        return;
-    // The digits, the needle and the bar show the last reading or overload.
-    for (std::size_t i = rows.size(); i > first; --i) {
-        const Row row = rows[i - 1];
-        if (row.status == Reading::Status::gap)
-            continue;
-        const RowContext& context = rows.context(row.context);
-        Reading last = channel_.session().current();
-        last.status = row.status;
-        if (!last.overload())
-            last.value = row.value;
-        last.unit = context.unit;
-        last.function = context.function;
-        last.range = context.range;
-        if (const RangeRow* r = findRangeRow(context.function, context.range))
-            last.format = r->format;
-        last.time = row.time;
-        displays_->showHeld(last);
-        break;
-    }
+    if (const std::optional<Reading> last = channel_.lastRecordReading(first))
+        displays_->showHeld(*last);
 }
 
 void MainWindow::leaveFile() {

@@ -14,6 +14,7 @@ namespace kv {
 class BenchActions;
 class Channel;
 class ChartActions;
+class ChartFeed;
 class ErrorReporter;
 class FooterView;
 class ReadingDisplays;
@@ -61,14 +62,12 @@ signals:
 private:
     void bindChannel();
     void showReading(const Reading& reading);
-    // The record's rows from `first` on into the chart, and its last reading to the
-    // displays (a file shown).
-    void showRecord(std::size_t first);
+    // A file shown, or grown while followed: its last reading in the displays.
+    void showFile(std::size_t first);
     // Start or Stop after a file was shown: the chart's axis as it was.
     void leaveFile();
 
-    // Held from before the first control is made: the displays draw in the light system
-    // colours they were designed with under any desktop palette.
+    // Held before the first control is made: the displays keep their light system colours.
     SystemPalettePin systemColors_{lightSystemPalette()};
     Channel& channel_;
     std::vector<PortEntry> ports_;
@@ -80,13 +79,12 @@ private:
     std::unique_ptr<BenchActions> benchActions_;
     std::unique_ptr<RecordingActions> recordingActions_;
     std::unique_ptr<ChartActions> chartActions_;
+    std::unique_ptr<ChartFeed> chartFeed_;
     std::string openedPort_; // the port table's name of the port Start opened last
     bool portConfirmed_ = false;
     int readings_ = 0;
     bool showingFile_ = false;
     bool timeAxisBefore_ = false; // the chart's axis before a file was shown
-    std::size_t fed_ = 0;         // the rows of a file shown that the chart has
-    bool feedPending_ = false;
 };
 
 } // namespace kv

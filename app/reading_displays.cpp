@@ -1,7 +1,6 @@
 #include "app/reading_displays.h"
 
 #include "channel/status_notes.h"
-#include "chart/chart_series.h"
 #include "format/number_format.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
@@ -35,8 +34,8 @@ std::string oneSection(const std::string& format, float& value) {
 } // namespace
 
 ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken,
-                                 LineSeries& series, StatusNotes& notes)
-    : anz_(anz), analog_(analog), balken_(balken), series_(series), notes_(notes) {}
+                                 StatusNotes& notes)
+    : anz_(anz), analog_(analog), balken_(balken), notes_(notes) {}
 
 void ReadingDisplays::note() {
     notes_.set(StatusNotes::Slot::overload,
@@ -51,80 +50,59 @@ void ReadingDisplays::note() {
                    : QString());
 }
 
-Displays ReadingDisplays::displays(std::int64_t timeMs) const {
-    return Displays{anz_, analog_, balken_, series_, timeMs};
-}
-
-void ReadingDisplays::show(const Reading& reading) {
-    endSilence();
-    overload_ = reading.overload();
-    anz_.setPlusSign(false);
-    holdReading(anz_, reading);
-    anz_.setOverload(overload_);
-    // Readings of another unit are not joined to the line before them.
-    series_.setUnit(reading.unit);
-    if (overload_)
-        showOverload(displays(reading.time));
-    else
-        updateDisplays(displays(reading.time));
+void ReadingDisplays::noteShown() {
     beyondFullScale_ = !overload_ && analog_.overflowHigh();
     note();
 }
 
+Displays ReadingDisplays::displays() const {
+    return Displays{anz_, analog_, balken_};
+}
+
+void ReadingDisplays::show(const Reading& reading) {
+    showDigits(reading, false);
+    if (overload_)
+        showOverload(displays());
+    else
+        updateDisplays(displays());
+    noteShown();
+}
+
 void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
-    endSilence();
     Reading digits = measured;
     digits.status = shown.digits.status;
     digits.value = shown.digits.value;
     digits.unit = shown.digits.unit;
     digits.format = oneSection(shown.digits.format, digits.value);
-    overload_ = digits.overload();
-    anz_.setPlusSign(hasSections(shown.digits.format));
-    holdReading(anz_, digits);
-    anz_.setOverload(overload_);
-    // As updateDisplays() and showOverload() do, with the needle's value for the meter and
-    // the bar and the measured one for the chart.
-    SignalSettings& meterSignal = analog_.signalSettings();
-    meterSignal.setValueUnit(anz_.signalSettings().valueUnit());
-    if (!overload_)
-        meterSignal.setValueTo(fullScaleFor(shown.needle, meterSignal.valueTo()));
-    balken_.setMax(meterSignal.digitalTo());
-    balken_.setPosition(overload_ ? balken_.max() : analog_.digit());
-    // The chart as show() feeds it, with the measured reading.
-    series_.setUnit(measured.unit);
-    if (!measured.overload())
-        series_.appendAt(static_cast<double>(measured.value), measured.time, clBlack);
-    else if (series_.pointCount() == 0)
-        series_.appendBreakAt(static_cast<double>(measured.value), BreakReason::brOverload,
-                              measured.time);
+    showDigits(digits, hasSections(shown.digits.format));
+    if (overload_)
+        showOverload(displays());
     else
-        series_.appendBreak(BreakReason::brOverload, measured.time);
-    const float from = meterSignal.valueFrom();
-    analog_.setValue(overload_ ? from + 2.0f * (meterSignal.valueTo() - from) : shown.needle);
-    beyondFullScale_ = !overload_ && analog_.overflowHigh();
-    note();
+        updateDisplays(displays(), shown.needle);
+    noteShown();
 }
 
 void ReadingDisplays::showHeld(const Reading& reading) {
-    LineSeries aside;
-    endSilence();
-    overload_ = reading.overload();
-    anz_.setPlusSign(false);
-    holdReading(anz_, reading);
-    anz_.setOverload(overload_);
-    const Displays d{anz_, analog_, balken_, aside, reading.time};
+    showDigits(reading, false);
     // The bar takes the meter's deflection from before the meter moves: handed over twice,
     // the bar shows this reading too.
     if (overload_)
-        showOverload(d);
+        showOverload(displays());
     else
         for (int i = 0; i < 2; ++i)
-            updateDisplays(d);
-    beyondFullScale_ = !overload_ && analog_.overflowHigh();
-    note();
+            updateDisplays(displays());
+    noteShown();
 }
 
-void ReadingDisplays::showSilence(std::int64_t sinceMs) {
+void ReadingDisplays::showDigits(const Reading& digits, bool plusSign) {
+    endSilence();
+    overload_ = digits.overload();
+    anz_.setPlusSign(plusSign);
+    holdReading(anz_, digits);
+    anz_.setOverload(overload_);
+}
+
+void ReadingDisplays::showSilence() {
     if (!silent_) {
         silent_ = true;
         FontSpec grey = anz_.fontValue();
@@ -132,7 +110,6 @@ void ReadingDisplays::showSilence(std::int64_t sinceMs) {
         grey.color = kSilentDigits;
         anz_.setFontValue(grey);
     }
-    breakChartLine(displays(sinceMs), BreakReason::brGap);
 }
 
 void ReadingDisplays::endSilence() {

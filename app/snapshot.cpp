@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "channel/channel.h"
 #include "record/error_output.h"
+#include "session/meter_session.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -16,20 +17,24 @@ SnapshotRun::SnapshotRun(MainWindow& window, Channel& channel, QString file, int
       wanted_(readings), timeoutMs_(timeoutMs), base_(window.readings()) {
     connect(&window_, &MainWindow::readingShown, this, &SnapshotRun::readingShown);
     timeout_.setSingleShot(true);
-    connect(&timeout_, &QTimer::timeout, this, [this] {
-        const int got = window_.readings() - base_;
-        QString error = tr("%1 of %2 readings came within %3 s; no picture taken")
-                            .arg(got)
-                            .arg(wanted_)
-                            .arg(timeoutMs_ / 1000.0);
-        // The window's reason, on a line of its own: the port that would not open, or the
-        // meter's silence.
-        const QString why = channel_.notes().whyNoReadings();
-        if (!why.isEmpty())
-            error += QLatin1Char('\n') + why;
-        finish(1, error);
-    });
+    // The window's reason, on a line of its own: the port that would not open, or the
+    // meter's silence.
+    connect(&timeout_, &QTimer::timeout, this,
+            [this] { finish(1, noReadingsText(channel_.notes().whyNoReadings())); });
+    // A port that does not open gives no reading however long the run waits.
+    connect(&channel_.session(), &MeterSession::openFailed, this,
+            [this](const QString& reason) { finish(1, noReadingsText(reason)); });
     timeout_.start(timeoutMs_);
+}
+
+QString SnapshotRun::noReadingsText(const QString& why) const {
+    QString text = tr("%1 of %2 readings came within %3 s; no picture taken")
+                       .arg(window_.readings() - base_)
+                       .arg(wanted_)
+                       .arg(timeoutMs_ / 1000.0);
+    if (!why.isEmpty())
+        text += QLatin1Char('\n') + why;
+    return text;
 }
 
 void SnapshotRun::readingShown(int count) {

@@ -34,6 +34,8 @@ signals:
     void finished(int status);
 
 private:
+    // Why no picture was taken: the readings that came, and `why` on a line of its own.
+    QString noReadingsText(const QString& why) const;
     void readingShown(int count);
     void save();
     void finish(int status, const QString& error);

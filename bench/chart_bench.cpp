@@ -8,6 +8,7 @@
 // together then.
 #include "app/main_form.h"
 #include "bench/bench_main.h"
+#include "bench/counting_heap.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "record/reading_store_view.h"
@@ -25,82 +26,6 @@
 #include <random>
 #include <utility>
 #include <vector>
-
-// Heap accounting for the session benchmark: every operator new and delete of the process
-// passes through here, and while counting is on, live and peak bytes are kept.
-namespace heap {
-std::atomic<bool> counting{false};
-std::atomic<long long> live{0};
-std::atomic<long long> peak{0};
-
-void* allocate(std::size_t n) {
-    void* p = std::malloc(n ? n : 1);
-    if (!p)
-        throw std::bad_alloc();
-    if (counting.load(std::memory_order_relaxed)) {
-        const auto bytes = static_cast<long long>(malloc_usable_size(p));
-        const long long now = live.fetch_add(bytes, std::memory_order_relaxed) + bytes;
-        long long seen = peak.load(std::memory_order_relaxed);
-        while (now > seen && !peak.compare_exchange_weak(seen, now, std::memory_order_relaxed)) {
-        }
-    }
-    return p;
-}
-
-void release(void* p) noexcept {
-    if (!p)
-        return;
-    if (counting.load(std::memory_order_relaxed))
-        live.fetch_sub(static_cast<long long>(malloc_usable_size(p)), std::memory_order_relaxed);
-    std::free(p);
-}
-
-// Starts counting from zero at the current state of the heap.
-void startCounting() {
-    live = 0;
-    peak = 0;
-    counting = true;
-}
-} // namespace heap
-
-void* operator new(std::size_t n) {
-    return heap::allocate(n);
-}
-void* operator new[](std::size_t n) {
-    return heap::allocate(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return heap::allocate(n);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return heap::allocate(n);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void operator delete(void* p) noexcept {
-    heap::release(p);
-}
-void operator delete[](void* p) noexcept {
-    heap::release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    heap::release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    heap::release(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    heap::release(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    heap::release(p);
-}
 
 namespace {
 

@@ -2,6 +2,7 @@
 // (U*I, the inputs taking turns), of a charge (the integral of a current), and of the energy
 // of that power (a derived channel of a derived one: two feeds per reading). The counter
 // "allocations" is the heap allocations per reading, which should be 0.
+#include "bench/counting_heap.h"
 #include "channel/derivation.h"
 
 #include <benchmark/benchmark.h>
@@ -9,36 +10,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
-
-namespace {
-std::atomic<long long> allocations{0};
-
-void* allocate(std::size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1))
-        return p;
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t n) {
-    return allocate(n);
-}
-void* operator new[](std::size_t n) {
-    return allocate(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -85,7 +56,7 @@ void warmUp(kv::Derivation& power, Meters& meters) {
 
 void count(benchmark::State& state, long long before) {
     state.counters["allocations"] = benchmark::Counter(
-        static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+        static_cast<double>(heap::allocations.load() - before), benchmark::Counter::kAvgIterations);
 }
 
 void BM_DerivedPower(benchmark::State& state) {
@@ -93,7 +64,7 @@ void BM_DerivedPower(benchmark::State& state) {
     Meters meters;
     std::size_t input = 0;
     warmUp(power, meters);
-    const long long before = allocations.load();
+    const long long before = heap::allocations.load();
     for (auto _ : state) {
         const kv::Reading& r = meters.next(input);
         benchmark::DoNotOptimize(power.feed(input, r));
@@ -108,7 +79,7 @@ void BM_DerivedCharge(benchmark::State& state) {
     std::size_t input = 0;
     meters.next(input);
     charge.feed(0, meters.next(input));
-    const long long before = allocations.load();
+    const long long before = heap::allocations.load();
     for (auto _ : state) {
         meters.next(input);
         benchmark::DoNotOptimize(charge.feed(0, meters.next(input)));
@@ -123,7 +94,7 @@ void BM_DerivedEnergyOfPower(benchmark::State& state) {
     Meters meters;
     std::size_t input = 0;
     warmUp(power, meters);
-    const long long before = allocations.load();
+    const long long before = heap::allocations.load();
     for (auto _ : state) {
         const kv::Reading& r = meters.next(input);
         if (const std::optional<kv::Reading> p = power.feed(input, r))

@@ -1,7 +1,9 @@
 #include "channel/channel.h"
 
 #include "channel/channel_publisher.h"
+#include "channel/derivation.h"
 #include "format/number_format.h"
+#include "meter/reading_decoder.h"
 #include "session/meter_poller.h"
 
 #include <QFile>
@@ -17,22 +19,49 @@ QString count(std::int64_t n) {
 } // namespace
 
 Channel::Channel(SerialIo& link, QObject* parent)
-    : QObject(parent), session_(link), recording_(record_), bench_(record_) {
-    connect(&session_, &MeterSession::reading, this, &Channel::take);
-    connect(&session_, &MeterSession::overload, this, &Channel::take);
-    connect(&session_, &MeterSession::silenceBegan, this, &Channel::silence);
-    connect(&session_, &MeterSession::silenceEnded, this, [this] {
+    : QObject(parent), session_(std::make_unique<MeterSession>(link)), recording_(record_),
+      bench_(record_) {
+    connectParts();
+    MeterSession& meter = *session_;
+    connect(&meter, &MeterSession::reading, this, &Channel::take);
+    connect(&meter, &MeterSession::overload, this, &Channel::take);
+    connect(&meter, &MeterSession::silenceBegan, this, &Channel::silence);
+    connect(&meter, &MeterSession::silenceEnded, this, [this] {
         notes_.clear(StatusNotes::Slot::silence);
         emit silenceEnded();
     });
-    connect(&session_, &MeterSession::garbledReply, this, [this] { record_.addGarbled(); });
-    connect(&session_, &MeterSession::garbledReplies, this,
+    connect(&meter, &MeterSession::garbledReply, this, [this] { record_.addGarbled(); });
+    connect(&meter, &MeterSession::garbledReplies, this,
             [this] { notes_.set(StatusNotes::Slot::garbled, StatusNotes::garbledText()); });
-    connect(&session_, &MeterSession::polled, this, [this] {
+    connect(&meter, &MeterSession::polled, this, [this] {
         // A log written off this thread tells its failure here, with or without a new row.
         record_.checkLog();
         updateLogNotes();
     });
+}
+
+Channel::Channel(const DerivationSpec& spec, const std::vector<Channel*>& inputs, QObject* parent)
+    : QObject(parent), derivation_(std::make_unique<Derivation>(spec)), recording_(record_),
+      bench_(record_) {
+    connectParts();
+    derivation_->onReasonChanged = [this](const std::string& reason) {
+        const QString text = QString::fromStdString(reason);
+        notes_.set(StatusNotes::Slot::derivation, text);
+        if (!text.isEmpty())
+            emit said(name_.isEmpty() ? text : name_ + QStringLiteral(": ") + text);
+    };
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        // An input named twice (A*A) gives its rows once.
+        if (i > 0 && inputs[i] == inputs[0])
+            continue;
+        connect(inputs[i], &Channel::kept, this, [this, i](const Reading& row) {
+            if (const std::optional<Reading> derived = derivation_->feed(i, row))
+                take(*derived);
+        });
+    }
+}
+
+void Channel::connectParts() {
     record_.onLogError = [this](const std::string& reason) {
         logFailed(QString::fromStdString(reason));
     };
@@ -52,7 +81,7 @@ Channel::~Channel() {
 }
 
 bool Channel::openPort(const std::string& portName) {
-    const std::optional<QString> failure = session_.open(portName);
+    const std::optional<QString> failure = session_->open(portName);
     notes_.set(StatusNotes::Slot::openFailure, failure.value_or(QString()));
     return !failure;
 }
@@ -62,7 +91,13 @@ void Channel::start() {
     bench_.releaseAll();
     record_.start(wallClockMs());
     notes_.clear(StatusNotes::Slot::garbled);
-    session_.start();
+    if (session_) {
+        session_->start();
+    } else {
+        derivation_->reset();
+        if (publisher_)
+            publisher_->began(true);
+    }
     emit recordChanged();
 }
 
@@ -75,20 +110,27 @@ bool Channel::start(const std::string& portName) {
 void Channel::stop() {
     // A file shown is no longer followed; its rows stay in the record, as a session's do.
     recording_.close();
-    session_.stop();
     record_.stop();
     bench_.releaseAll();
     notes_.clear(StatusNotes::Slot::garbled);
-    // The reading the decoder goes on from is the one the displays now hold: 0.
-    Reading rest = session_.current();
-    rest.value = 0.0f;
-    session_.setCurrent(rest);
+    if (!session_ && publisher_)
+        publisher_->ended();
+    if (session_) {
+        session_->stop();
+        // The reading the decoder goes on from is the one the displays now hold: 0.
+        Reading rest = session_->current();
+        rest.value = 0.0f;
+        session_->setCurrent(rest);
+    }
     emit stopped();
     emit recordChanged();
 }
 
 void Channel::close() {
-    session_.close();
+    if (session_)
+        session_->close();
+    else if (publisher_)
+        publisher_->ended();
     bench_.stopCommand();
 }
 
@@ -96,7 +138,7 @@ void Channel::take(const Reading& reading) {
     // The meter answered: a port that would not open is no longer a reason, and a reading
     // or an overload ends a run of garbled replies.
     notes_.clear(StatusNotes::Slot::openFailure);
-    if (!session_.garbled())
+    if (!session_ || !session_->garbled())
         notes_.clear(StatusNotes::Slot::garbled);
     const std::optional<Reading> kept = record_.keep(reading);
     if (kept && logging())
@@ -108,6 +150,29 @@ void Channel::take(const Reading& reading) {
     emit this->reading(reading);
     if (kept)
         emit this->kept(*kept);
+}
+
+std::optional<Reading> Channel::lastRecordReading(std::size_t from) const {
+    const ReadingStore& rows = record_.rows();
+    for (std::size_t i = rows.size(); i > from; --i) {
+        const Row row = rows[i - 1];
+        if (!keptRow(row) || row.status == Reading::Status::gap)
+            continue;
+        const RowContext& context = rows.context(row.context);
+        Reading last = session_ ? session_->current() : Reading();
+        last.status = row.status;
+        if (!last.overload())
+            last.value = row.value;
+        last.unit = context.unit;
+        last.function = context.function;
+        last.range = context.range;
+        last.hasCodes = context.hasCodes;
+        if (const RangeRow* r = findRangeRow(context.function, context.range))
+            last.format = r->format;
+        last.time = row.time;
+        return last;
+    }
+    return std::nullopt;
 }
 
 void Channel::silence(qint64 sinceMs) {
@@ -123,7 +188,8 @@ void Channel::silence(qint64 sinceMs) {
 
 void Channel::showFile() {
     // The file's rows are the record now: no meter is polled meanwhile.
-    session_.stop();
+    if (session_)
+        session_->stop();
     notes_.clear(StatusNotes::Slot::openFailure);
     notes_.clear(StatusNotes::Slot::garbled);
     emit stopped();
@@ -194,9 +260,12 @@ void Channel::publishTo(MqttPublisher::Options options) {
                 notes_.set(StatusNotes::Slot::publishTrouble, trouble ? text : QString());
                 notes_.set(StatusNotes::Slot::publishStatus, text);
             });
-    connect(&session_, &MeterSession::started, publisher_.get(),
-            [this] { publisher_->began(session_.isOpen()); });
-    connect(&session_, &MeterSession::stopped, publisher_.get(), [this] { publisher_->ended(); });
+    if (!session_)
+        return;
+    connect(session_.get(), &MeterSession::started, publisher_.get(),
+            [this] { publisher_->began(session_->isOpen()); });
+    connect(session_.get(), &MeterSession::stopped, publisher_.get(),
+            [this] { publisher_->ended(); });
 }
 
 } // namespace kv

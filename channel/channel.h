@@ -1,6 +1,7 @@
 #pragma once
 
 #include "channel/channel_bench.h"
+#include "channel/derivation_spec.h"
 #include "channel/recording_source.h"
 #include "channel/status_notes.h"
 #include "core/reading.h"
@@ -11,16 +12,21 @@
 
 #include <QObject>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
 class ChannelPublisher;
+class Derivation;
 
 // One stream of readings with everything that follows a reading, without anything to show
-// it on: its source (the meter on a port, or a recording being shown), its one record of
+// it on: its source (the meter on a port, a recording being shown, or a formula over the
+// readings of other channels: a derived channel), its one record of
 // kept readings with the log, the bench functions, publishing to a broker and the notes on
 // its status. A window shows a channel; the headless logger writes one down. Whoever listens
 // hears every reading the same way, by signals, after the record, the bench and the
@@ -28,13 +34,23 @@ class ChannelPublisher;
 class Channel : public QObject {
     Q_OBJECT
 public:
-    // The link must outlive the channel.
+    // A meter's channel. The link must outlive the channel.
     explicit Channel(SerialIo& link, QObject* parent = nullptr);
+    // A channel derived from `inputs` (the channels spec.inputs names, in its order), which
+    // must outlive it: each row they keep may give one of its own (see Derivation). It has
+    // no meter: start() and stop() begin and end its record.
+    Channel(const DerivationSpec& spec, const std::vector<Channel*>& inputs,
+            QObject* parent = nullptr);
     ~Channel() override;
 
-    // --- The meter
-    MeterSession& session() { return session_; }
-    const MeterSession& session() const { return session_; }
+    // The name the user gave it; empty for the one channel of a program with no other.
+    const QString& name() const { return name_; }
+    void setName(const QString& name) { name_ = name; }
+    bool derived() const { return session_ == nullptr; }
+
+    // --- The meter (of a channel that is not derived)
+    MeterSession& session() { return *session_; }
+    const MeterSession& session() const { return *session_; }
     // Opens the port of the link's table named `portName` ("COM3"), closing it first when
     // it is open. False when it did not open; the notes say why till the meter answers.
     bool openPort(const std::string& portName);
@@ -51,6 +67,9 @@ public:
 
     // --- The record
     Recorder& record() { return record_; }
+    // The last reading or overload among the record's rows from `from` on, as the meter
+    // would have sent it; none when they hold none.
+    std::optional<Reading> lastRecordReading(std::size_t from = 0) const;
     const Recorder& record() const { return record_; }
     // Appends every kept reading from now on to the CSV file at `path` ("-": standard output).
     // False when it cannot be opened: logFailure() says why.
@@ -104,9 +123,13 @@ private:
     void updateBenchNote();
     void showFile();
 
+    void connectParts();
+
     // First made, last gone: every part below writes its notes here.
     StatusNotes notes_;
-    MeterSession session_;
+    std::unique_ptr<MeterSession> session_; // null for a derived channel
+    std::unique_ptr<Derivation> derivation_;
+    QString name_;
     Recorder record_;
     RecordingSource recording_;
     ChannelBench bench_;

@@ -197,13 +197,13 @@ std::optional<Reading> Derivation::integrate(const Reading& row) {
 }
 
 std::optional<Reading> Derivation::gap(const Reading& row) {
-    return emit(row, Reading::Status::gap, 0);
+    return give(row, Reading::Status::gap, 0);
 }
 
 std::optional<Reading> Derivation::overload(const Reading& row) {
     setReason(Why::nothing);
     out_.unit = resultUnit_;
-    return emit(row, Reading::Status::overload, 0);
+    return give(row, Reading::Status::overload, 0);
 }
 
 std::optional<Reading> Derivation::value(const Reading& row, double value) {
@@ -213,10 +213,10 @@ std::optional<Reading> Derivation::value(const Reading& row, double value) {
     setReason(Why::nothing);
     out_.unit = resultUnit_;
     out_.format = pictureFor(v);
-    return emit(row, Reading::Status::ok, v);
+    return give(row, Reading::Status::ok, v);
 }
 
-std::optional<Reading> Derivation::emit(const Reading& row, Reading::Status status, float value) {
+std::optional<Reading> Derivation::give(const Reading& row, Reading::Status status, float value) {
     const bool gap = status == Reading::Status::gap;
     if (gap && lastWasGap_)
         return std::nullopt;

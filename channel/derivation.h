@@ -87,7 +87,7 @@ private:
     std::optional<Reading> gap(const Reading& row);
     std::optional<Reading> overload(const Reading& row);
     std::optional<Reading> value(const Reading& row, double value);
-    std::optional<Reading> emit(const Reading& row, Reading::Status status, float value);
+    std::optional<Reading> give(const Reading& row, Reading::Status status, float value);
     void setReason(Why why, std::size_t input = 0);
 
     DerivationSpec spec_;

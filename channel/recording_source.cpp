@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QThread>
 #include <exception>
+#include <sys/stat.h>
 
 namespace kv {
 
@@ -185,8 +186,16 @@ void RecordingSource::follow() {
     if (reader_->changedUnderneath()) {
         // Another file now, or a shorter one: read it anew from its first line.
         auto reader = std::make_unique<CsvReader>();
-        if (reader->open(reader_->path()))
+        struct stat st {};
+        if (reader->open(reader_->path())) {
             startLoad(std::move(reader));
+        } else if (::stat(reader_->path().c_str(), &st) == 0 && st.st_size > 0) {
+            // Something that is no recording stands at its name: told as an open tells it,
+            // once; what was read stays shown, and is no longer followed. (No file, or an
+            // empty one, is a logger beginning anew: looked at again.)
+            followTimer_.stop();
+            emit failed(QString::fromStdString(reader->error()));
+        }
         return;
     }
     const std::size_t before = record_.rows().size();
@@ -239,9 +248,18 @@ QString RecordingSource::footerText() const {
     const QString to = first.date() == last.date()
                            ? timeText(last)
                            : dateText(last) + QLatin1Char(' ') + timeText(last);
-    return (s.readings == 1 ? tr("%1: %2 reading from %3 to %4")
-                            : tr("%1: %2 readings from %3 to %4"))
-        .arg(name_, count, from, to);
+    const QString text =
+        (s.readings == 1 ? tr("%1: %2 reading from %3 to %4") : tr("%1: %2 readings from %3 to %4"))
+            .arg(name_, count, from, to);
+    // Rows dated before a row above them stand at the latest time so far, in the chart as in
+    // the end given here: told, so that readings piled up at one time are no riddle.
+    if (s.outOfOrder == 0)
+        return text;
+    if (s.outOfOrder == 1)
+        return tr("%1; one row is out of time order").arg(text);
+    return tr("%1; %2 rows are out of time order")
+        .arg(text,
+             QString::fromStdString(formatNumber("#,##0", static_cast<long double>(s.outOfOrder))));
 }
 
 } // namespace kv

@@ -20,7 +20,8 @@ namespace kv {
 // in a thread of their own; the record keeps what it had until the file has been read, and
 // keeps it for good on cancel() or a file that cannot be read. While a file is shown it is
 // looked at twice a second: rows a running logger appends come in, and a file truncated or
-// replaced is read anew.
+// replaced is read anew; one replaced by what is no recording is told once, and the rows
+// read stay shown.
 class RecordingSource : public QObject {
     Q_OBJECT
 public:

@@ -8,7 +8,7 @@ namespace kv {
 StatusNotes::StatusNotes(QObject* parent) : QObject(parent) {}
 
 QString StatusNotes::whyNoReadings() const {
-    for (Slot slot : {Slot::openFailure, Slot::garbled, Slot::silence})
+    for (Slot slot : {Slot::openFailure, Slot::derivation, Slot::garbled, Slot::silence})
         if (!note(slot).isEmpty())
             return note(slot);
     return {};

@@ -23,6 +23,7 @@ public:
     enum class Slot {
         openedFile,
         openFailure,
+        derivation, // why a derived channel gives gaps
         garbled,
         silence,
         overload,

@@ -3,7 +3,6 @@
 #include "chart/chart_axis.h"
 #include "chart/chart_series.h"
 #include "core/translated.h"
-#include "format/number_format.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,10 +10,6 @@
 namespace kv {
 
 namespace {
-
-std::string valueText(const std::string& format, double v) {
-    return formatNumber(format, v);
-}
 
 std::string withUnit(const std::string& text, const std::string& unit) {
     return unit.empty() ? text : text + " " + unit;
@@ -126,33 +121,36 @@ MarkerStatistics markerStatistics(const ChartSeries& s, int a, int b) {
     return m;
 }
 
-std::string readoutText(const ChartSeries& s, const ColumnReadout& r,
-                        const std::string& valueFormat, const LocalOffset& localOffset) {
+std::string readoutText(const ChartSeries& s, const ColumnReadout& r, const ValueText& valueText,
+                        const LocalOffset& localOffset) {
     if (!r.found)
         return {};
     if (!r.dense) {
         return timeOrIndex(s, r.nearest, localOffset) + " " +
-               withUnit(valueText(valueFormat, s.yAt(r.nearest)), s.unitAt(r.nearest));
+               withUnit(valueText(s, r.nearest, s.yAt(r.nearest), 0), s.unitAt(r.nearest));
     }
+    // The column's figures in the digits of the reading nearest to it.
     const int first = std::max(0, s.drawnAtOrAfter(r.first));
     return withArguments(translated("kv::TrendChart", "%1 min %2 max %3, %4 readings"),
-                         {timeOrIndex(s, first, localOffset), valueText(valueFormat, r.minimum),
-                          withUnit(valueText(valueFormat, r.maximum), s.unitAt(r.last)),
+                         {timeOrIndex(s, first, localOffset), valueText(s, r.nearest, r.minimum, 0),
+                          withUnit(valueText(s, r.nearest, r.maximum, 0), s.unitAt(r.last)),
                           std::to_string(r.count)});
 }
 
 std::string markersText(const ChartSeries& s, const MarkerStatistics& m,
-                        const std::string& valueFormat) {
+                        const ValueText& valueText) {
     if (m.from < 0)
         return {};
     const std::string delta =
         m.timed ? "Δt " + durationText(m.deltaTimeMs) : "Δn " + std::to_string(m.deltaIndex);
     const std::string unit = s.unitAt(m.to);
-    auto value = [&](double v) { return valueText(valueFormat, v); };
+    // In the digits of marker B's reading; the mean and σ claim one decimal more.
+    auto value = [&](double v) { return valueText(s, m.to, v, 0); };
+    auto figure = [&](double v) { return valueText(s, m.to, v, 1); };
     std::string text = withArguments(
         translated("kv::TrendChart", "%1 Δ %2 n %3 min %4 max %5 mean %6 σ %7"),
         {delta, withUnit(value(m.deltaValue), unit), std::to_string(m.count), value(m.minimum),
-         value(m.maximum), value(m.mean), value(m.standardDeviation)});
+         value(m.maximum), figure(m.mean), figure(m.standardDeviation)});
     if (m.gaps > 0)
         text +=
             " " + withArguments(translated("kv::TrendChart", "gaps %1"), {std::to_string(m.gaps)});

@@ -4,6 +4,7 @@
 #include "core/first_where.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kv {
@@ -51,16 +52,21 @@ struct MarkerStatistics {
 // readings between them.
 MarkerStatistics markerStatistics(const ChartSeries& s, int a, int b);
 
+// How `value`, a reading of point `index` of series s or a figure of such readings, reads:
+// in the reading's own digits, with `extraDecimals` more for a mean or a deviation. The
+// chart's owner knows what a reading's digits are.
+using ValueText =
+    std::function<std::string(const ChartSeries& s, int index, double value, int extraDecimals)>;
+
 // The readout's label: "14:03:07.125 1,234 V-DC" for one reading (the index "#123" in
 // place of the time on an untimed series); for a dense column its first time, minimum,
-// maximum and count. Values go through valueFormat (regional separators); times through
-// localTime.
-std::string readoutText(const ChartSeries& s, const ColumnReadout& r,
-                        const std::string& valueFormat, const LocalOffset& localOffset);
+// maximum and count. Values go through valueText; times through localTime.
+std::string readoutText(const ChartSeries& s, const ColumnReadout& r, const ValueText& valueText,
+                        const LocalOffset& localOffset);
 
-// The markers' line: Δt (Δn untimed), Δ value, n, min, max, mean, σ, then the breaks
-// between the markers by reason where there are any.
+// The markers' line: Δt (Δn untimed), Δ value, n, min, max, mean, σ (one decimal more than
+// the readings), then the breaks between the markers by reason where there are any.
 std::string markersText(const ChartSeries& s, const MarkerStatistics& m,
-                        const std::string& valueFormat);
+                        const ValueText& valueText);
 
 } // namespace kv

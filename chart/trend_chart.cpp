@@ -1,5 +1,7 @@
 #include "chart/trend_chart.h"
 
+#include "format/number_format.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -239,7 +241,7 @@ void TrendChart::refreshReadout() {
     overlayRect_ = Rect{};
     if (s && readout_.found) {
         const AxisBase& clock = bottomAxis();
-        readoutText_ = kv::readoutText(*s, readout_, leftAxis().axisValuesFormat(),
+        readoutText_ = kv::readoutText(*s, readout_, valueText(),
                                        [&clock](std::int64_t t) { return clock.localTime(t) - t; });
         overlayRect_ = overlayFor(readout_, readoutText_);
     }
@@ -343,7 +345,26 @@ std::string TrendChart::markersText() const {
     const MarkerStatistics m = markerStatistics();
     if (m.from < 0)
         return {};
-    return kv::markersText(*readSeries(), m, leftAxis().axisValuesFormat());
+    return kv::markersText(*readSeries(), m, valueText());
+}
+
+void TrendChart::setValueText(ValueText valueText) {
+    valueText_ = std::move(valueText);
+    // What shows now is written anew.
+    if (hover_)
+        refreshReadout();
+    if (markerA() >= 0 && markerB() >= 0)
+        emit markersChanged(QString::fromStdString(markersText()));
+    requestRepaint();
+}
+
+ValueText TrendChart::valueText() const {
+    if (valueText_)
+        return valueText_;
+    const std::string& format = leftAxis().axisValuesFormat();
+    return [format](const ChartSeries&, int, double value, int) {
+        return formatNumber(format, value);
+    };
 }
 
 void TrendChart::markerClick(int x) {

@@ -84,6 +84,10 @@ public:
     void clearMarkers();
     // The line between the markers; empty unless both are set.
     std::string markersText() const;
+
+    // How the readout and the markers' line write values; unset, in the value axis's
+    // format.
+    void setValueText(ValueText valueText);
     MarkerStatistics markerStatistics() const;
 
     // The part under (x, y): a series' line, an axis, the title, the foot, the plot
@@ -138,6 +142,8 @@ private:
         SavedAxis top, bottom, left, right;
     };
 
+    // The hook set, or the value axis's format.
+    ValueText valueText() const;
     bool hitsSeries(ChartSeries& s, int x, int y, int& pointIndex) const;
     bool hitsAxis(const AxisBase& a, int x, int y) const;
     bool insidePlot(int x, int y) const;
@@ -182,6 +188,7 @@ private:
     const ChartSeries* markerSeries_ = nullptr;
     // Worked out when the second marker is set: the markers stand on fixed points.
     MarkerStatistics stats_;
+    ValueText valueText_;
 };
 
 } // namespace kv

@@ -446,4 +446,44 @@ std::string formatNumber(std::string_view format, long double value) {
     return SectionWriter(format, sections.s[current], pic, rec, current == 0).write();
 }
 
+std::string withMoreDecimals(std::string_view format, int extra) {
+    std::string out;
+    std::size_t start = 0;
+    while (start <= format.size()) {
+        std::size_t end = start;
+        // The section's end, its last digit placeholder before an exponent, and its point.
+        std::size_t lastDigit = std::string_view::npos;
+        bool point = false, exponent = false;
+        char quote = 0;
+        for (; end < format.size() && (quote || format[end] != ';'); ++end) {
+            const char c = format[end];
+            if (quote)
+                quote = c == quote ? 0 : quote;
+            else if (c == '"' || c == '\'')
+                quote = c;
+            else if ((c == 'E' || c == 'e') && end + 1 < format.size() &&
+                     (format[end + 1] == '+' || format[end + 1] == '-'))
+                exponent = true;
+            else if (!exponent && (c == '0' || c == '#'))
+                lastDigit = end;
+            else if (!exponent && c == '.')
+                point = true;
+        }
+        if (lastDigit == std::string_view::npos || extra <= 0) {
+            out.append(format.substr(start, end - start));
+        } else {
+            out.append(format.substr(start, lastDigit + 1 - start));
+            if (!point)
+                out += '.';
+            out.append(static_cast<std::size_t>(extra), '0');
+            out.append(format.substr(lastDigit + 1, end - lastDigit - 1));
+        }
+        if (end >= format.size())
+            break;
+        out += ';';
+        start = end + 1;
+    }
+    return out;
+}
+
 } // namespace kv

@@ -26,6 +26,10 @@ constexpr std::size_t kMaxFormattedLength = 256;
 // ("Format-String zu lang") for a format longer than kMaxFormatLength.
 std::string formatNumber(std::string_view format, long double value);
 
+// `format` with `extra` decimals more in each section: "00.000" gives "00.0000", "0" gives
+// "0.0". Quoted text and the exponent stay as they are; the general (empty) format too.
+std::string withMoreDecimals(std::string_view format, int extra);
+
 // Text to number: blanks, optional sign, digits with at most one decimalChar(), optional
 // exponent, blanks. The grouping character is never accepted. Throws ConvertError
 // ("'<text>' ist kein gültiger Gleitkommawert") when the text is not a number.

@@ -23,6 +23,11 @@
 namespace kv {
 
 namespace {
+// Where a channel's topics begin.
+std::string channelPrefix(const MqttPublisher::Options& options) {
+    return options.channel.empty() ? options.url.prefix
+                                   : options.url.prefix + '/' + options.channel;
+}
 
 // Messages handed to the library and not yet acknowledged; the library's own window.
 constexpr int kWindow = 20;
@@ -176,9 +181,9 @@ struct MqttPublisher::Link {
 
 MqttPublisher::Link::Link(Options o, MqttPublisher* publisher)
     : options(std::move(o)), owner(publisher),
-      readingTopic(options.url.prefix + std::string(MqttUrl::kReadingTopic)),
-      stateTopic(options.url.prefix + std::string(MqttUrl::kStateTopic)),
-      lastTopic(options.url.prefix + std::string(MqttUrl::kLastTopic)) {
+      readingTopic(channelPrefix(options) + std::string(MqttUrl::kReadingTopic)),
+      stateTopic(channelPrefix(options) + std::string(MqttUrl::kStateTopic)),
+      lastTopic(channelPrefix(options) + std::string(MqttUrl::kLastTopic)) {
     tzset(); // the JSON's local time follows TZ as it is now
     initLibrary();
     downSince = nowMs();
@@ -321,7 +326,7 @@ void MqttPublisher::Link::send(const Entry& e) {
     r.range = c.range;
     r.hasCodes = c.hasCodes;
     payload.clear();
-    appendReadingJson(payload, r);
+    appendReadingJson(payload, r, options.channel);
     hand(readingTopic, payload, false, true);
     if (readingsQueued == 0) // the newest: what a dashboard that connects later shows
         hand(lastTopic, payload, true, false);

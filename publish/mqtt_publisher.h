@@ -38,6 +38,9 @@ public:
         // TLS: the certificate authorities to trust instead of the system's store.
         std::string caFile;
         std::size_t queueLimit = kDefaultQueueLimit;
+        // The channel of a program of several: its topics go under PREFIX/CHANNEL and each
+        // reading's JSON names it. Empty: one channel, the topics right under PREFIX.
+        std::string channel;
         int keepAliveSeconds = 20;
     };
 

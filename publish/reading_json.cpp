@@ -42,7 +42,7 @@ void appendJsonString(std::string& out, const std::string& text) {
 
 } // namespace
 
-void appendReadingJson(std::string& out, const Reading& reading) {
+void appendReadingJson(std::string& out, const Reading& reading, const std::string& channel) {
     out += "{\"time\":\"";
     appendLocalTime(out, reading.time);
     out += "\",\"value\":";
@@ -61,6 +61,10 @@ void appendReadingJson(std::string& out, const Reading& reading) {
     appendCode(out, reading.hasCodes, reading.function);
     out += ",\"range\":";
     appendCode(out, reading.hasCodes, reading.range);
+    if (!channel.empty()) {
+        out += ",\"channel\":";
+        appendJsonString(out, channel);
+    }
     out += '}';
 }
 

@@ -10,6 +10,8 @@ namespace kv {
 // {"time":"2026-12-08T14:03:07.125+01:00","value":1.234,"unit":"V-DC","status":"ok",
 // "function":240,"range":136}: the time and the value written as the CSV writes them, the
 // value null without one (or when it is not finite).
-void appendReadingJson(std::string& out, const Reading& reading);
+// With a `channel` name (a program of several channels) the object ends with
+// ,"channel":"NAME".
+void appendReadingJson(std::string& out, const Reading& reading, const std::string& channel = {});
 
 } // namespace kv

@@ -12,6 +12,9 @@ namespace kv {
 // strict readers take LF as well, and a log that grows on a Linux bench is followed with
 // tail, grep and awk, which would keep a CR on the last field.
 constexpr std::string_view kCsvHeader = "time,elapsed_s,value,unit,status,function,range\n";
+// The header of a log of several channels: each line ends with the channel's name.
+constexpr std::string_view kChannelsCsvHeader =
+    "time,elapsed_s,value,unit,status,function,range,channel\n";
 
 // The shortest plain decimal that reads back as the same single-precision value: a point,
 // never a comma, grouping or exponent, whatever the C locale says.

@@ -65,7 +65,8 @@ std::string folderOf(const std::string& path) {
 
 } // namespace
 
-CsvFile::CsvFile(const std::string& path, Mode mode) : path_(path) {
+CsvFile::CsvFile(const std::string& path, Mode mode, std::string_view header)
+    : path_(path), header_(header) {
     open(mode);
 }
 
@@ -126,7 +127,7 @@ bool CsvFile::followName() {
             return true;
         // Emptied, as a rotator that copies the file does: its header comes first again.
         ++renewed_;
-        return put(kCsvHeader);
+        return put(header_);
     }
     // Moved away or removed: a file of its own at the name, with its header.
     close();
@@ -199,7 +200,7 @@ void CsvFile::open(Mode mode) {
     if (mode == Mode::append && regular_ && fstat(fd_, &st) == 0 && st.st_size > 0)
         completeLastLine(st.st_size);
     else
-        put(kCsvHeader);
+        put(header_);
 }
 
 bool CsvFile::inspect() {

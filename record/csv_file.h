@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/csv.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,7 +26,8 @@ public:
         replace,
     };
 
-    CsvFile(const std::string& path, Mode mode);
+    // `header` is the line a new or emptied file begins with.
+    CsvFile(const std::string& path, Mode mode, std::string_view header = kCsvHeader);
     // A descriptor the caller keeps open, such as standard error, written to as it stands:
     // no header, nothing completed.
     explicit CsvFile(int fd);
@@ -64,6 +67,7 @@ private:
     void close();
 
     std::string path_;
+    std::string header_;
     std::string error_;
     int fd_ = -1;
     bool ownsFd_ = false;

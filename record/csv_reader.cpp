@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <deque>
 #include <fcntl.h>
 #include <limits>
@@ -72,6 +73,71 @@ std::string shown(std::string_view field) {
     if (field.size() > kShown)
         out += "...";
     return out;
+}
+
+// What a value's text comes back as from the float `v` read from it, at the text's own
+// number of decimals ("123456789" as "123456792"), or nothing when it comes back unchanged.
+// `text` is a number std::from_chars took: a sign, digits with a point, an exponent.
+std::optional<std::string> changedByFloat(std::string_view text, float v) {
+    bool negative = false;
+    std::size_t at = 0;
+    if (at < text.size() && text[at] == '-') {
+        negative = true;
+        ++at;
+    }
+    std::string digits; // every digit written, the point left out
+    int decimals = 0;   // of them after the point
+    bool afterPoint = false;
+    for (; at < text.size() && text[at] != 'e' && text[at] != 'E'; ++at) {
+        if (text[at] == '.') {
+            afterPoint = true;
+            continue;
+        }
+        digits += text[at];
+        decimals += afterPoint ? 1 : 0;
+    }
+    long exponent = 0;
+    if (at < text.size()) {
+        ++at;
+        const bool down = at < text.size() && text[at] == '-';
+        at += at < text.size() && (text[at] == '-' || text[at] == '+') ? 1 : 0;
+        // Held far beyond any float, so that it cannot overflow.
+        for (; at < text.size(); ++at)
+            exponent = std::min(exponent * 10 + (text[at] - '0'), 100000L);
+        exponent = down ? -exponent : exponent;
+    }
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.empty())
+        return std::nullopt; // zero, which a float holds exactly
+    // The text's value is digits * 10^-scale; trailing zeros after the point say nothing.
+    long scale = decimals - exponent;
+    while (scale > 0 && digits.back() == '0') {
+        digits.pop_back();
+        --scale;
+    }
+    if (scale < 0)
+        digits.append(static_cast<std::size_t>(-scale), '0');
+    const long shownDecimals = std::max(scale, 0L);
+    // A float's exact value has at most 149 decimals and 39 digits before the point; a text
+    // beyond them cannot come back, and is not printed at its length.
+    constexpr long kMostDecimals = 160;
+    if (shownDecimals > kMostDecimals || digits.size() > 48 + std::size_t(shownDecimals)) {
+        char buf[32];
+        const auto res = std::to_chars(buf, buf + sizeof buf, v);
+        return std::string(buf, res.ptr);
+    }
+    char buf[256];
+    const int n = std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(shownDecimals),
+                                static_cast<double>(v));
+    const std::string back(buf, static_cast<std::size_t>(std::clamp(n, 0, int(sizeof buf) - 1)));
+    std::string backDigits;
+    for (const char c : back)
+        if (c >= '0' && c <= '9')
+            backDigits += c;
+    backDigits.erase(0, std::min(backDigits.find_first_not_of('0'), backDigits.size()));
+    if (backDigits == digits && (v < 0) == negative)
+        return std::nullopt;
+    return back;
 }
 
 } // namespace
@@ -473,11 +539,27 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
         float v = 0;
         const auto [end, ec] =
             std::from_chars(valueText.data(), valueText.data() + valueText.size(), v);
-        if (valueText.empty() || ec != std::errc() || end != valueText.data() + valueText.size() ||
-            !std::isfinite(v)) {
+        const bool whole = !valueText.empty() && end == valueText.data() + valueText.size();
+        if (whole && ec == std::errc::result_out_of_range) {
+            bad(withArguments(translated("kv::CsvReader",
+                                         "line %1: the value '%2' is beyond the range of the "
+                                         "values kept (32-bit floats)"),
+                              {number, shown(valueText)}));
+            return;
+        }
+        if (!whole || ec != std::errc() || !std::isfinite(v)) {
             bad(withArguments(
                 translated("kv::CsvReader", "line %1: the value '%2' is not a number"),
                 {number, shown(valueText)}));
+            return;
+        }
+        // Values are kept as 32-bit floats: one that would show other digits than the file's
+        // is refused rather than shown changed.
+        if (const std::optional<std::string> kept = changedByFloat(valueText, v)) {
+            bad(withArguments(translated("kv::CsvReader",
+                                         "line %1: the value '%2' would be kept as %3 (values "
+                                         "are kept as 32-bit floats)"),
+                              {number, shown(valueText), shown(*kept)}));
             return;
         }
         value = v;

@@ -28,9 +28,11 @@ typename std::vector<Run>::const_iterator runOf(const std::vector<Run>& runs, st
            1;
 }
 
-std::string contextKey(std::string_view unit, std::uint8_t function, std::uint8_t range) {
+std::string contextKey(std::string_view unit, std::uint8_t function, std::uint8_t range,
+                       bool hasCodes) {
     std::string key;
-    key.reserve(unit.size() + 2);
+    key.reserve(unit.size() + 3);
+    key += hasCodes ? 'c' : 'u';
     key += static_cast<char>(function);
     key += static_cast<char>(range);
     key += unit;
@@ -121,11 +123,13 @@ std::size_t ReadingStore::memoryBytes() const {
 }
 
 std::uint32_t ReadingStore::contextOf(std::string_view unit, std::uint8_t function,
-                                      std::uint8_t range) {
-    auto [it, added] = contextIds_.try_emplace(contextKey(unit, function, range),
+                                      std::uint8_t range, bool hasCodes) {
+    if (!hasCodes)
+        function = range = 0;
+    auto [it, added] = contextIds_.try_emplace(contextKey(unit, function, range, hasCodes),
                                                static_cast<std::uint32_t>(contexts_.size()));
     if (added)
-        contexts_.push_back({std::string(unit), function, range, true});
+        contexts_.push_back({std::string(unit), function, range, hasCodes});
     return it->second;
 }
 

@@ -94,7 +94,10 @@ public:
     bool hasNaNValue() const { return nanValues_ > 0; }
 
     // The id of a context, made on first use. Ids stay valid until clear().
-    std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
+    // A context without codes (hasCodes false: a derived channel's unit) has function and
+    // range 0.
+    std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range,
+                            bool hasCodes = true);
     // Appends a row (after a unit-change mark where the unit changes, see above). An
     // overload or a gap keeps no value.
     void append(TimeMs time, Reading::Status status, float value, std::uint32_t context);

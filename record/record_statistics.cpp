@@ -87,8 +87,10 @@ void StatisticsTally::add(const Row& row, const RowContext& context) {
     if (!keptRow(row))
         return;
     if (totals_.readings + totals_.gaps + totals_.overloads == 0)
-        totals_.first = row.time;
-    totals_.last = row.time;
+        totals_.first = totals_.last = row.time;
+    else if (row.time < totals_.last)
+        ++totals_.outOfOrder;
+    totals_.last = std::max(totals_.last, row.time);
     const std::size_t group = groupOf(row, context);
     if (group == kNoGroup) {
         if (unitlessGaps_++ == 0)
@@ -99,8 +101,8 @@ void StatisticsTally::add(const Row& row, const RowContext& context) {
     Group& g = groups_[group];
     UnitStatistics& s = g.stats;
     if (s.readings + s.gaps + s.overloads == 0)
-        s.first = row.time;
-    s.last = row.time;
+        s.first = s.last = row.time;
+    s.last = std::max(s.last, row.time);
     switch (row.status) {
     case Reading::Status::ok:
         s.minimum = s.readings == 0 ? row.value : std::min(s.minimum, row.value);

@@ -18,7 +18,7 @@ struct UnitStatistics {
     double mean = 0;
     std::size_t gaps = 0;
     std::size_t overloads = 0;
-    TimeMs first = 0; // first and last row of the unit
+    TimeMs first = 0; // the unit's first row's time and its latest
     TimeMs last = 0;
 };
 
@@ -27,8 +27,9 @@ struct RecordStatistics {
     std::size_t gaps = 0;
     std::size_t overloads = 0;
     std::size_t garbled = 0; // replies that gave no row: garbled, or codes without a row
-    TimeMs first = 0;        // first and last row; 0 without rows
+    TimeMs first = 0;        // the first row's time and the latest; 0 without rows
     TimeMs last = 0;
+    std::size_t outOfOrder = 0; // rows dated before a row above them (a clock set back)
     // In the order the units first appeared. A gap before the first reading has no unit
     // and counts with the first unit.
     std::vector<UnitStatistics> units;

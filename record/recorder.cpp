@@ -13,7 +13,9 @@ Recorder::~Recorder() = default;
 
 void Recorder::start(TimeMs now) {
     tzset(); // localtime_r alone need not notice a changed TZ
-    rows_.clear();
+    if (!running_)
+        rows_.clear();
+    first_ = rows_.size();
     tally_.clear();
     running_ = true;
     start_ = now;
@@ -79,15 +81,16 @@ std::optional<Reading> Recorder::keep(const Reading& reading) {
         addUnlisted(reading.time, reading.value, reading.unit, function, range);
         return std::nullopt;
     }
-    const bool added = reading.overload()
-                           ? addOverload(reading.time, reading.unit, function, range)
-                           : addReading(reading.time, reading.value, reading.unit, function, range);
-    if (!added)
+    if (!running_)
         return std::nullopt;
+    // A reading without codes is a derived channel's: it has its unit alone, and its gaps
+    // come as rows of their own.
     Reading kept = reading;
     if (!std::isfinite(kept.value) && kept.status == Reading::Status::ok)
         kept.status = Reading::Status::overload;
-    kept.hasCodes = true;
+    const std::uint32_t context = reading.hasCodes ? contextOf(reading.unit, function, range)
+                                                   : rows_.contextOf(reading.unit, 0, 0, false);
+    add(kept.time, kept.status, kept.status == Reading::Status::ok ? kept.value : 0, context);
     return kept;
 }
 
@@ -109,6 +112,7 @@ void Recorder::adopt(Recording& recording) {
     running_ = false;
     rows_.clear();
     rows_.swap(recording.rows);
+    first_ = 0;
     tally_ = recording.tally;
     recording.tally.clear();
     start_ = recording.start;
@@ -116,7 +120,22 @@ void Recorder::adopt(Recording& recording) {
 }
 
 void Recorder::copyTo(Recording& out) const {
-    out.rows.copyFrom(rows_);
+    if (first_ == 0) {
+        out.rows.copyFrom(rows_);
+    } else {
+        // The session's rows alone; the store marks the unit changes among them itself.
+        out.rows.clear();
+        for (std::size_t i = first_; i < rows_.size(); ++i) {
+            const Row row = rows_[i];
+            if (row.unitChange)
+                continue;
+            const RowContext& c = rows_.context(row.context);
+            out.rows.append(row.time, row.status, row.value,
+                            row.context == ReadingStore::kNoContext
+                                ? ReadingStore::kNoContext
+                                : out.rows.contextOf(c.unit, c.function, c.range));
+        }
+    }
     out.tally = tally_;
     out.start = start_;
 }
@@ -140,7 +159,7 @@ std::string Recorder::csvLine(std::size_t index) const {
 
 bool Recorder::openLog(const std::string& path) {
     closeLog();
-    auto log = std::make_unique<CsvFile>(path, CsvFile::Mode::append);
+    auto log = std::make_unique<CsvFile>(path, CsvFile::Mode::append, header());
     if (!log->ok()) {
         logError_ = log->error();
         return false;
@@ -171,7 +190,7 @@ bool Recorder::reopenLog() {
     log_.reset();
     reopened_.dropped = before.dropped;
     reopened_.renewed = before.renewed;
-    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append);
+    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append, header());
     if (!log->ok()) {
         logFailed(log->error());
         return true;
@@ -187,6 +206,10 @@ LogWriter::Backlog Recorder::logBacklog() const {
     b.dropped += reopened_.dropped;
     b.renewed += reopened_.renewed;
     return b;
+}
+
+std::string_view Recorder::header() const {
+    return logChannel_.empty() ? kCsvHeader : kChannelsCsvHeader;
 }
 
 void Recorder::checkLog() {
@@ -207,7 +230,7 @@ bool Recorder::exportCsv(const std::string& path, std::string& error) const {
     constexpr std::size_t kChunk = 64 * 1024;
     std::string chunk;
     chunk.reserve(kChunk + 256);
-    for (std::size_t i = 0; i < rows_.size() && file.ok(); ++i) {
+    for (std::size_t i = first_; i < rows_.size() && file.ok(); ++i) {
         const Row row = rows_[i];
         if (!keptRow(row))
             continue;
@@ -233,12 +256,18 @@ void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32
         gapWritten_ = false;
         lastContext_ = context;
     }
-    if (!log_)
+    Recorder& host = logHost_ ? *logHost_ : *this;
+    if (!host.log_)
         return;
     line_.clear();
     appendCsvRow(line_, row, rows_.context(context), start_);
-    log_->write(line_);
-    checkLog();
+    if (!logChannel_.empty()) {
+        line_.back() = ',';
+        line_ += logChannel_; // letters, digits, _ and -: nothing to quote
+        line_ += '\n';
+    }
+    host.log_->write(line_);
+    host.checkLog();
 }
 
 std::uint32_t Recorder::contextOf(std::string_view unit, std::uint8_t function,

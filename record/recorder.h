@@ -17,6 +17,8 @@ namespace kv {
 // The record of a measuring session: from start() to the next start() every reading is
 // kept with its wall-clock time, and, while a log is open, written to it as one CSV line
 // the moment it arrives. stop() ends the session and keeps its rows until the next start().
+// A start() while a session runs begins the next one after the rows of the last, which stay
+// in rows() for whoever still shows them but are no longer the record's (firstRow()).
 // A log that fails is closed and reported; the rows stay in memory either way. A record that
 // keeps no rows (setKeepRows) has its statistics and its log alone, in constant memory.
 class Recorder {
@@ -26,7 +28,8 @@ public:
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    // Empties the record and begins a session at `now`, in the time zone TZ names now.
+    // Empties the record and begins a session at `now`, in the time zone TZ names now. The
+    // rows of a session still running stay before it (see above).
     void start(TimeMs now);
     void stop();
     // Between start() and stop().
@@ -70,8 +73,11 @@ public:
     // reading failed.
     bool readMore(CsvReader& reader);
 
-    // Every row, also those that are not the record's readings (see keptRow()).
+    // Every row, also those that are not the record's readings (see keptRow()), and those of
+    // the session before a start() without stop().
     const ReadingStore& rows() const { return rows_; }
+    // The first row of the record's session in rows().
+    std::size_t firstRow() const { return first_; }
     RecordStatistics statistics() const { return tally_.result(); }
     std::string summary() const { return summaryLine(tally_.result()); }
     // The CSV line of row `index`, as the log and the export write it; empty for a row that
@@ -90,7 +96,13 @@ public:
     // (no log, standard output, a pipe); a file that cannot be opened fails the log
     // (onLogError).
     bool reopenLog();
-    bool logging() const { return log_ != nullptr; }
+    bool logging() const { return logHost_ ? logHost_->logging() : log_ != nullptr; }
+    // Each line of the log ends with `name` in a column of its own, `channel` (set before
+    // openLog()); empty: the log of one channel, without it.
+    void setLogChannel(std::string name) { logChannel_ = std::move(name); }
+    // This record's lines go into the log of `host` (which must outlive it), one file for
+    // the readings of several channels in the order they come; nullptr: its own log.
+    void logInto(Recorder* host) { logHost_ = host; }
     // How far the log is behind, and what it has dropped and how often it was begun anew
     // since openLog(); all 0 without a log.
     LogWriter::Backlog logBacklog() const;
@@ -109,11 +121,13 @@ private:
     void add(TimeMs time, Reading::Status status, float value, std::uint32_t context);
     void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
+    std::string_view header() const;
 
     ReadingStore rows_;
     StatisticsTally tally_;
     bool running_ = false;
     bool keepRows_ = true;
+    std::size_t first_ = 0;
     TimeMs start_ = 0;
     // Where the current silence began (the last reading, or the start) and whether its gap
     // row is written.
@@ -125,6 +139,8 @@ private:
     std::string logPath_;         // empty unless the log is a file on disk at a name
     LogWriter::Backlog reopened_; // what the writers before reopenLog() dropped and renewed
     std::string logError_;
+    std::string logChannel_;
+    Recorder* logHost_ = nullptr;
     std::string line_; // reused, so a row costs no allocation
 };
 

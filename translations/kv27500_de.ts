@@ -23,6 +23,10 @@
         <source>%1, %2 lines dropped</source>
         <translation>%1, %2 Zeilen verloren</translation>
     </message>
+    <message>
+        <source>%1, begun anew: the file was moved, removed or emptied</source>
+        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
+    </message>
 </context>
 <context>
     <name>kv::ChannelPublisher</name>
@@ -247,6 +251,52 @@ Veröffentlichen über einen MQTT-Broker:
         <source>%1 is given twice</source>
         <translation>%1 ist zweimal angegeben</translation>
     </message>
+    <message>
+        <source>--meter needs [NAME=]DEVICE</source>
+        <translation>--meter braucht [NAME=]GERÄT</translation>
+    </message>
+    <message>
+        <source>--derive needs NAME=EXPRESSION</source>
+        <translation>--derive braucht NAME=AUSDRUCK</translation>
+    </message>
+    <message>
+        <source>--meter cannot be used with --port or --simulate</source>
+        <translation>--meter geht nicht zusammen mit --port oder --simulate</translation>
+    </message>
+    <message>
+        <source>--meter needs --no-window</source>
+        <translation>--meter braucht --no-window</translation>
+    </message>
+    <message>
+        <source>--derive needs --meter</source>
+        <translation>--derive braucht --meter</translation>
+    </message>
+    <message>
+        <source>two meters on one port: %1</source>
+        <translation>zwei Messgeräte an einem Anschluss: %1</translation>
+    </message>
+    <message>
+        <source>
+Several meters, with --no-window:
+  --meter [NAME=]DEVICE read a meter on DEVICE (a port, or sim or sim:SCRIPT
+                        for a simulated one) as the channel NAME, or A, B,
+                        C, ... by its place; once per meter
+  --derive NAME=EXPRESSION
+                        a channel computed from others: X*Y, X/Y, X+Y, X-Y,
+                        X*NUMBER, X/NUMBER or integral(X); the log gets a
+                        channel column
+</source>
+        <translation>
+Mehrere Messgeräte, mit --no-window:
+  --meter [NAME=]GERÄT  ein Messgerät an GERÄT lesen (Anschluss, oder sim bzw.
+                        sim:SKRIPT für ein simuliertes) als Kanal NAME, sonst
+                        A, B, C, ... nach seiner Stelle; einmal je Messgerät
+  --derive NAME=AUSDRUCK
+                        ein aus anderen berechneter Kanal: X*Y, X/Y, X+Y, X-Y,
+                        X*ZAHL, X/ZAHL oder integral(X); das Protokoll bekommt
+                        eine Spalte channel
+</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvFile</name>
@@ -344,6 +394,14 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>%1 is not a recording of readings: its first line is longer than %2 characters</source>
         <translation>%1 ist keine Aufzeichnung von Messwerten: ihre erste Zeile ist länger als %2 Zeichen</translation>
+    </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; is beyond the range of the values kept (32-bit floats)</source>
+        <translation>Zeile %1: der Wert „%2“ liegt außerhalb des Bereichs der gespeicherten Werte (32-Bit-Gleitkommazahlen)</translation>
+    </message>
+    <message>
+        <source>line %1: the value &apos;%2&apos; would be kept as %3 (values are kept as 32-bit floats)</source>
+        <translation>Zeile %1: der Wert „%2“ würde als %3 gespeichert (Werte werden als 32-Bit-Gleitkommazahlen gespeichert)</translation>
     </message>
 </context>
 <context>
@@ -652,10 +710,6 @@ Veröffentlichen über einen MQTT-Broker:
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
     </message>
-    <message>
-        <source>%1, begun anew: the file was moved, removed or emptied</source>
-        <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
-    </message>
 </context>
 <context>
     <name>kv::MeterSession</name>
@@ -806,6 +860,10 @@ Veröffentlichen über einen MQTT-Broker:
         <source>warning: %1 does not exist</source>
         <translation>Warnung: %1 gibt es nicht</translation>
     </message>
+    <message>
+        <source>no display: set DISPLAY, or use --no-window / --snapshot</source>
+        <translation>keine Anzeige: setzen Sie DISPLAY oder verwenden Sie --no-window / --snapshot</translation>
+    </message>
 </context>
 <context>
     <name>kv::ReadingDisplays</name>
@@ -870,6 +928,14 @@ Veröffentlichen über einen MQTT-Broker:
     <message>
         <source>%1: %2 readings from %3 to %4</source>
         <translation>%1: %2 Messwerte von %3 bis %4</translation>
+    </message>
+    <message>
+        <source>%1; one row is out of time order</source>
+        <translation>%1; eine Zeile ist zeitlich außer der Reihe</translation>
+    </message>
+    <message>
+        <source>%1; %2 rows are out of time order</source>
+        <translation>%1; %2 Zeilen sind zeitlich außer der Reihe</translation>
     </message>
 </context>
 <context>

@@ -3,9 +3,11 @@
 #include "app/bench_actions.h"
 #include "app/chart_actions.h"
 #include "app/command_line.h"
+#include "app/display_check.h"
 #include "app/error_reporter.h"
 #include "app/log_run.h"
 #include "app/main_window.h"
+#include "app/meter_channels.h"
 #include "app/port_memory.h"
 #include "app/quit_signals.h"
 #include "app/simulated_meter.h"
@@ -90,24 +92,49 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     if (refused)
         return 2;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
-    std::vector<kv::PortEntry> devices;
-    if (!namedDevices(cl, title, simulator, devices))
-        return 1;
-    // The command line names one device: the table's first port.
-    kv::SerialLink link(kv::PortTable(devices, {}));
-    kv::Channel channel(link);
+    std::unique_ptr<kv::SerialLink> link;
+    std::unique_ptr<kv::Channel> single;
+    kv::MeterChannels meters;
+    std::vector<kv::Channel*> channels;
+    if (cl.meters.empty()) {
+        std::vector<kv::PortEntry> devices;
+        if (!namedDevices(cl, title, simulator, devices))
+            return 1;
+        // The command line names one device: the table's first port.
+        link = std::make_unique<kv::SerialLink>(kv::PortTable(devices, {}));
+        single = std::make_unique<kv::Channel>(*link);
+        channels.push_back(single.get());
+    } else {
+        if (!meters.build(cl)) {
+            printLine(title, meters.error());
+            return 1;
+        }
+        channels = meters.channels();
+    }
+    kv::Channel& channel = *channels.front();
     channel.bench().setLimits(cl.limits);
     channel.bench().setLimitCommand(cl.onLimit);
-    QObject::connect(&channel, &kv::Channel::said,
-                     [&title](const QString& line) { printLine(title, line); });
+    for (kv::Channel* c : channels)
+        QObject::connect(c, &kv::Channel::said,
+                         [&title](const QString& line) { printLine(title, line); });
     // Its status lines on stderr, once each time the connection turns; made before the run
     // starts, so that the broker hears of its start.
     if (mqtt) {
-        channel.publishTo(*mqtt);
-        QObject::connect(channel.publisher(), &kv::ChannelPublisher::connectionChanged,
-                         [&title](const QString& text) { printLine(title, text); });
+        // Several channels publish under PREFIX/CHANNEL, each on a connection of its own.
+        for (kv::Channel* c : channels) {
+            kv::MqttPublisher::Options options = *mqtt;
+            const bool several = channels.size() > 1;
+            if (several)
+                options.channel = c->name().toStdString();
+            c->publishTo(options);
+            const QString who = several ? title + QStringLiteral(": ") + c->name() : title;
+            QObject::connect(c->publisher(), &kv::ChannelPublisher::connectionChanged,
+                             [who](const QString& text) { printLine(who, text); });
+        }
     }
-    kv::LogRun run(channel, {cl.logFile, cl.readings, cl.durationMs}, title);
+    kv::LogRun run(channel,
+                   {cl.logFile, cl.readings, cl.durationMs, {channels.begin() + 1, channels.end()}},
+                   title);
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
@@ -169,6 +196,15 @@ int main(int argc, char** argv) {
     if (early.options->snapshot() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt aborts with a page of its own where its platform cannot start; one line instead.
+    if (!kv::displayAvailable(args)) {
+        QCoreApplication core(argc, argv);
+        kv::installTranslations(core);
+        printLine(title,
+                  QCoreApplication::translate(
+                      "kv::Program", "no display: set DISPLAY, or use --no-window / --snapshot"));
+        return 1;
+    }
 
     const std::unique_ptr<QTemporaryDir> runtimeDir = kv::providePrivateRuntimeDir();
     kv::Application app(argc, argv);

@@ -1,16 +1,13 @@
-// The window's trend chart drawn twice from one session: fed point by point as the displays
-// feed it, and drawing the session's store through a view, where every reading is kept
-// once. Both must show the same pixels and read off the same texts, on the index axis and
-// on the clock axis, through silences, overloads, unit changes, unlisted readings, Start
-// without Stop, Stop, and a recording opened from a file.
+// The window's trend chart drawn twice from one session: fed point by point through the
+// series' own points, by the rules the window's line has (a unit change breaks it, an
+// overload and a silence are breaks, an empty line starts broken at 0), and drawing the
+// session's store through a view, where every reading is kept once. Both must show the same pixels
+// and read off the same texts, on the index axis and on the clock axis, through silences,
+// overloads, unit changes, unlisted readings, Start without Stop, Stop, and a recording opened from
+// a file.
 #include "app/main_form.h"
-#include "app/reading_displays.h"
-#include "channel/status_notes.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
-#include "gauges/meter180.h"
-#include "gauges/value_indicator.h"
-#include "levelbar/level_bar.h"
 #include "record/reading_store_view.h"
 
 #include <QApplication>
@@ -60,22 +57,20 @@ struct WindowChart {
     }
 };
 
-// Today's road: the displays take each reading and append to the series.
+// The line point by point, in the series' own storage.
 struct PointByPoint : WindowChart {
-    QWidget parent;
-    ValueIndicator anz{&parent};
-    Meter180 analog{&parent};
-    LevelBar balken{&parent};
-    StatusNotes notes;
-    ReadingDisplays displays{anz, analog, balken, series, notes};
-
-    PointByPoint() {
-        applyIndicatorSettings(anz);
-        anz.loaded();
-        applyMeterSettings(analog);
-        analog.loaded();
-        applyBarSettings(balken);
-        anz.setValue(0.0f);
+    void show(const Reading& r) {
+        series.setUnit(r.unit);
+        if (!r.overload())
+            series.appendAt(static_cast<double>(r.value), r.time, clBlack);
+        else
+            breakLine(BreakReason::brOverload, r.time);
+    }
+    void breakLine(BreakReason reason, TimeMs t) {
+        if (series.pointCount() == 0)
+            series.appendBreakAt(0.0, reason, t);
+        else
+            series.appendBreak(reason, t);
     }
 };
 
@@ -121,7 +116,7 @@ protected:
         r.function = c.function;
         r.range = c.range;
         r.time = t;
-        old.displays.show(r);
+        old.show(r);
         const std::uint32_t context = now.store.contextOf(c.unit, c.function, c.range);
         now.store.append(t, status, value, context);
         if (status != Reading::Status::unlisted) {
@@ -135,13 +130,13 @@ protected:
             reading(from + step * float(i) + 0.25f * float(std::sin(i * 0.7)), c);
     }
     void silence() {
-        old.displays.showSilence(quietSince);
+        old.breakLine(BreakReason::brGap, quietSince);
         now.store.append(quietSince, Reading::Status::gap, 0, quietContext);
         now.view.rowsAppended();
         t += 5000;
     }
     void stop() {
-        old.displays.reset();
+        old.series.removeAllPoints();
         now.view.setFirstRow(now.store.size());
     }
     struct FileRow {
@@ -153,7 +148,7 @@ protected:
     // A recording opened from a file: the window's loop over its rows on today's road; the
     // store replaced by them, its leading breaks left out, on the new one.
     void openFile(const std::vector<FileRow>& rows) {
-        old.displays.reset();
+        old.series.removeAllPoints();
         now.store.clear();
         for (const FileRow& row : rows) {
             const std::string unit = row.codes ? row.codes->unit : "";

@@ -2,7 +2,6 @@
 #include "app/reading_displays.h"
 #include "channel/status_notes.h"
 
-#include "chart/chart_series.h"
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
@@ -69,9 +68,8 @@ protected:
     ValueIndicator anz{&parent};
     Meter180 analog{&parent};
     LevelBar balken{&parent};
-    LineSeries series;
     StatusNotes notes;
-    ReadingDisplays displays{anz, analog, balken, series, notes};
+    ReadingDisplays displays{anz, analog, balken, notes};
     Reading reading;
 };
 
@@ -92,17 +90,12 @@ TEST_F(DisplayUpdate, TheBarShowsThePreviousReadingOnTheNewScaleBeforeTheMeterMo
     EXPECT_EQ(analog.digit(), 200);
 
     int barWhenMeterMoved = -1;
-    std::size_t pointsWhenMeterMoved = 0;
-    analog.model().onValueChange = [&](AnalogGauge&) {
-        barWhenMeterMoved = balken.position();
-        pointsWhenMeterMoved = static_cast<std::size_t>(series.pointCount());
-    };
+    analog.model().onValueChange = [&](AnalogGauge&) { barWhenMeterMoved = balken.position(); };
     cycle(20.0f);
     EXPECT_EQ(analog.signalSettings().valueTo(), 100.0f);
     EXPECT_EQ(balken.max(), 1000);
     EXPECT_EQ(balken.position(), 20) << "old value 2 re-mapped to the new full scale 100";
     EXPECT_EQ(barWhenMeterMoved, 20);
-    EXPECT_EQ(pointsWhenMeterMoved, 2u) << "the chart point comes before the meter moves";
     EXPECT_EQ(analog.digit(), 200);
 }
 
@@ -111,19 +104,6 @@ TEST_F(DisplayUpdate, TheMeterTakesTheIndicatorsUnit) {
     EXPECT_EQ(analog.signalSettings().valueUnit(), "mA - DC");
     cycle(1.5f, "°C");
     EXPECT_EQ(analog.signalSettings().valueUnit(), "°C");
-}
-
-TEST_F(DisplayUpdate, EveryAcceptedCycleAddsOneBlackUnlabelledPointRepeatsIncluded) {
-    const float readings[] = {1.234f, 1.234f, 1.234f, 0.0f, 47.5f, 47.5f};
-    for (float r : readings)
-        cycle(r);
-    ASSERT_EQ(series.pointCount(), 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(series.xAt(i), i);
-        EXPECT_EQ(series.yAt(i), static_cast<double>(readings[i])) << "widened, not re-rounded";
-        EXPECT_EQ(series.pointColor(i), clBlack);
-        EXPECT_EQ(series.pointLabel(i), "");
-    }
 }
 
 TEST_F(DisplayUpdate, AReadingBeyondTheFullScalePinsTheBarAtItsEnd) {
@@ -135,12 +115,11 @@ TEST_F(DisplayUpdate, AReadingBeyondTheFullScalePinsTheBarAtItsEnd) {
     EXPECT_EQ(balken.position(), 1000);
 }
 
-TEST_F(DisplayUpdate, ResetEmptiesTheChartZeroesTheDisplaysAndKeepsUnitsAndScale) {
+TEST_F(DisplayUpdate, ResetZeroesTheDisplaysAndKeepsUnitsAndScale) {
     cycle(47.25f, "mV", "000.00");
     cycle(48.5f, "mV", "000.00");
     ASSERT_GT(balken.position(), 0);
     displays.reset();
-    EXPECT_EQ(series.pointCount(), 0);
     EXPECT_EQ(anz.value(), 0.0f);
     EXPECT_EQ(analog.value(), 0.0f);
     EXPECT_EQ(analog.digit(), 0);
@@ -150,11 +129,6 @@ TEST_F(DisplayUpdate, ResetEmptiesTheChartZeroesTheDisplaysAndKeepsUnitsAndScale
     EXPECT_EQ(analog.signalSettings().valueUnit(), "mV");
     EXPECT_EQ(anz.signalSettings().valueUnit(), "mV");
     EXPECT_EQ(anz.signalSettings().valueFormat(), "000.00");
-
-    // The next reading starts the chart over at X = 0.
-    cycle(3.0f, "mV");
-    ASSERT_EQ(series.pointCount(), 1);
-    EXPECT_EQ(series.xAt(0), 0.0);
 }
 
 TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNextReading) {
@@ -167,9 +141,6 @@ TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNex
     EXPECT_EQ(anz.value(), 2.5f);
     EXPECT_EQ(analog.signalSettings().valueUnit(), "Hz");
     EXPECT_EQ(balken.position(), balken.max());
-    EXPECT_EQ(series.pointColor(1), clNone) << "a break, not a fall to 0";
-    EXPECT_EQ(series.breakReason(1), BreakReason::brUnitChange) << "Hz are not joined to V";
-    EXPECT_EQ(series.breakReason(2), BreakReason::brOverload);
 
     displays.showSilence();
     displays.showSilence();
@@ -178,25 +149,6 @@ TEST_F(DisplayUpdate, AnOverloadKeepsTheValueAndASilenceGreysTheDigitsTillTheNex
     cycle(3.0f);
     EXPECT_EQ(anz.fontValue().color, own);
     EXPECT_FALSE(displays.overload());
-    EXPECT_EQ(series.pointCount(), 7)
-        << "two breaks for the silence, told twice, and one as the unit goes back to V";
-}
-
-// On an empty chart (after Stop) the line starts broken: at the indicator's value, and for
-// the reason it is broken, which the markers count.
-TEST_F(DisplayUpdate, ALeadingBreakKeepsItsReason) {
-    reading.status = Reading::Status::overload;
-    displays.show(reading);
-    displays.reset();
-    displays.show(reading);
-    ASSERT_EQ(series.pointCount(), 1);
-    EXPECT_EQ(series.pointColor(0), clNone);
-    EXPECT_EQ(series.breakReason(0), BreakReason::brOverload);
-    EXPECT_EQ(series.yAt(0), 0.0);
-    displays.reset();
-    displays.showSilence(1234);
-    EXPECT_EQ(series.breakReason(0), BreakReason::brGap);
-    EXPECT_EQ(series.timeAt(0), 1234);
 }
 
 } // namespace

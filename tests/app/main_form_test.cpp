@@ -29,9 +29,15 @@ TEST(ChartStandIn, DrawsWhatTheWindowsChartDrawsEmptyAndWithReadings) {
     EXPECT_EQ(standIn.render(), render(*window.chart1())) << "empty";
 
     // Readings a few ten-thousandths apart, so the axis labels need all four decimals.
-    for (double v : {1.2341, 1.2345, 1.2343, 1.2342}) {
-        window.series1().appendPoint(v, {}, clBlack);
-        standIn.append(v);
+    ASSERT_TRUE(window.channel.start("COM1"));
+    window.session().poller().stop();
+    for (float v : {1.2341f, 1.2345f, 1.2343f, 1.2342f}) {
+        Reading r;
+        r.value = v;
+        r.unit = "V-DC";
+        r.time = 1796734987125;
+        emit window.session().reading(r);
+        standIn.append(static_cast<double>(v));
     }
     EXPECT_EQ(standIn.render(), render(*window.chart1())) << "with readings";
 }

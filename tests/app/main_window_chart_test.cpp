@@ -4,6 +4,8 @@
 #include "app/chart_actions.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
+#include "meter/meter_protocol.h"
+#include "record/record_files.h"
 #include "support/screen.h"
 #include "support/test_window.h"
 #include "window_on_memory_meter.h"
@@ -26,6 +28,9 @@ namespace {
 class ChartInWindow : public test::WindowOnMemoryMeter {
 protected:
     ChartInWindow() {
+        // Started, with the readings given by hand: the chart draws what the record keeps.
+        window->openClick();
+        window->session().poller().stop();
         EXPECT_TRUE(test::showOnScreen(*window));
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -93,6 +98,41 @@ protected:
 
     const std::int64_t t0 = QDateTime(QDate(2026, 12, 8), QTime(14, 3, 0)).toMSecsSinceEpoch();
 };
+
+// The chart draws the record's rows where they are kept; a Start without Stop begins a new
+// record while the line goes on, and Stop empties the chart while the record stays to be
+// saved.
+TEST_F(ChartInWindow, TheChartDrawsTheRecordItselfGoesOnPastAStartAndStopEmptiesItAlone) {
+    readings(30, t0);
+    EXPECT_EQ(series().pointCount(), 30);
+    EXPECT_EQ(series().storageBytes(), 0u) << "no copy of the readings in the chart";
+    const int inkedBefore = test::blackPixels(shot(), plot());
+    EXPECT_GT(inkedBefore, 30);
+
+    window->openClick(); // Start without Stop
+    window->session().poller().stop();
+    readings(20, t0 + 10000, 5.0);
+    EXPECT_EQ(series().pointCount(), 50) << "the line goes on";
+    EXPECT_GT(test::blackPixels(shot(), plot()), inkedBefore);
+    QTemporaryDir folder;
+    std::string error;
+    const std::string saved = folder.filePath("saved.csv").toStdString();
+    ASSERT_TRUE(window->recorder().exportCsv(saved, error)) << error;
+    EXPECT_EQ(test::csvRowsOf(saved).size(), 1u + 20u) << "the record is the new session's";
+
+    window->button1Click(); // Stop
+    EXPECT_EQ(series().pointCount(), 0);
+    EXPECT_EQ(test::blackPixels(shot(), plot()), 0);
+    ASSERT_TRUE(window->recorder().exportCsv(saved, error)) << error;
+    EXPECT_EQ(test::csvRowsOf(saved).size(), 1u + 20u) << "kept after Stop";
+
+    window->openClick();
+    window->session().poller().stop();
+    readings(5, t0 + 20000, 2.0);
+    EXPECT_EQ(series().pointCount(), 5);
+    ASSERT_TRUE(window->recorder().exportCsv(saved, error)) << error;
+    EXPECT_EQ(test::csvRowsOf(saved).size(), 1u + 5u);
+}
 
 TEST_F(ChartInWindow, CtrlTPutsClockLabelsUnderThePlotForSecondsAndHoursAndOffRestoresThePicture) {
     readings(100, t0); // ten seconds
@@ -249,6 +289,37 @@ TEST_F(ChartInWindow, TwoClicksGiveTheMarkersLineAndCtrlCOverThePlotCopiesItEven
     QTest::mouseMove(window->openButton(), QPoint(5, 5));
     press(Qt::CTRL | Qt::Key_C, window->openButton());
     EXPECT_EQ(QApplication::clipboard()->text(), "03,375 V-DC");
+}
+
+// The readout and the markers write a reading in the digits of its range, as the big digits
+// and Copy reading do, whatever the value axis shows; the mean and σ with one decimal more.
+TEST_F(ChartInWindow, TheReadoutAndTheMarkersWriteReadingsInTheDigitsOfTheirRange) {
+    run({meterReply(240, 136, "05000"), meterReply(240, 136, "05500"),
+         meterReply(240, 136, "06000"), meterReply(240, 144, "06500"),
+         meterReply(240, 128, "07000")});
+    shot();
+    const char* digits[] = {"05,000", "05,500", "06,000", "065,00", "0,7000"};
+    for (int i = 0; i < 5; ++i) {
+        // The first and the last stand on the plot's frame: just inside it.
+        QTest::mouseMove(&chart(), at(i) + QPoint(i == 0 ? 2 : i == 4 ? -2 : 0, 0));
+        const QString readout = QString::fromStdString(chart().readoutText());
+        EXPECT_TRUE(readout.endsWith(QString(" ") + digits[i] + " V-DC"))
+            << i << ": " << readout.toStdString();
+    }
+    // Away from the plot Ctrl+C copies the reading as the digits show it: the same words.
+    QTest::mouseMove(window->openButton(), QPoint(5, 5));
+    press(Qt::CTRL | Qt::Key_C, window->openButton());
+    EXPECT_EQ(QApplication::clipboard()->text(), "0,7000 V-DC");
+
+    QString markers;
+    QObject listening; // goes before `markers`, and the connection with it
+    QObject::connect(&chart(), &TrendChart::markersChanged, &listening,
+                     [&](const QString& t) { markers = t; });
+    QTest::mouseClick(&chart(), Qt::LeftButton, {}, at(0));
+    QTest::mouseClick(&chart(), Qt::LeftButton, {}, at(2));
+    EXPECT_TRUE(markers.contains(
+        QString::fromUtf8("Δ 01,000 V-DC n 3 min 05,000 max 06,000 mean 05,5000 σ 00,5000")))
+        << markers.toStdString();
 }
 
 TEST_F(ChartInWindow, TheTimeAxisIsRememberedAndComesBackInTheNextWindow) {

@@ -7,6 +7,7 @@
 #include "tests/support/ratio_pictures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -24,6 +25,7 @@
 #include <poll.h>
 #include <random>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <tuple>
@@ -105,6 +107,39 @@ TEST_F(Program, QtTakesItsOwnOptions) {
         << err.toStdString();
     const QColor start = QImage(dir.filePath("w.png")).pixelColor(82, 10);
     EXPECT_TRUE(start.red() > 200 && start.green() < 160 && start.blue() < 160);
+}
+
+// Without a display, or on a platform that is not there, one line rather than Qt's page and
+// an abort; a picture and the logger need no display.
+TEST_F(Program, WithoutADisplayItSaysSoInOneLineAndEndsWithStatusOne) {
+    const QString noDisplay = "kv27500: no display: set DISPLAY, or use --no-window / --snapshot\n";
+    const QString picture = dir.filePath("w.png");
+    const QStringList cases[] = {
+        {"--simulate"},
+        {"--simulate", "--autostart"},
+        {"-platform", "bogus", "--simulate"},
+        {"--platform", "bogus", "--simulate", "--snapshot", picture, "--readings", "1"},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        EXPECT_EQ(run(args), 1);
+        EXPECT_EQ(err, noDisplay);
+        EXPECT_EQ(out, "");
+        EXPECT_FALSE(QFile::exists(picture));
+    }
+    // Named in the environment, or the display set: a platform named must be there.
+    env.insert("DISPLAY", ":97");
+    env.insert("QT_QPA_PLATFORM", "bogus");
+    EXPECT_EQ(run({"--simulate"}), 1);
+    EXPECT_EQ(err, noDisplay);
+    // A list of platforms is tried in turn; the first that is there counts.
+    env.insert("QT_QPA_PLATFORM", "bogus;offscreen");
+    ASSERT_EQ(run({"--simulate"}, true), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(picture));
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    EXPECT_EQ(run({"--no-window", "--simulate", "--log", "-", "--readings", "1"}), 0)
+        << err.toStdString();
 }
 
 TEST_F(Program, WithoutARuntimeFolderItUsesAPrivateOneQuietlyAndRemovesIt) {
@@ -315,6 +350,38 @@ TEST_F(Program, WithoutAWindowAPortOrAFileThatFailsEndsWithTheReasonAndStatusOne
     EXPECT_FALSE(QFile::exists(log)) << "no file for a port that does not open";
     EXPECT_EQ(run({"--no-window", "--simulate", "--log", "/dev/full", "--duration", "5"}), 1);
     EXPECT_EQ(err, "kv27500: Cannot write /dev/full: no space left on device.\n");
+}
+
+// A picture on a port that does not open is given up at once, with the reason, rather than
+// after waiting out its time for readings that cannot come.
+TEST_F(Program, APictureOnAPortThatIsMissingOrInUseEndsAtOnceWithTheReason) {
+    kv::sim::MeterSimulator meter(kv::sim::demoSteps(), true);
+    ASSERT_TRUE(meter.start());
+    const QString device = QString::fromStdString(meter.devicePath());
+    // Held by another program: its lock taken.
+    const int holder = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const QString missing = dir.filePath("ttyNone");
+    const std::pair<QString, QString> cases[] = {
+        {missing, "kv27500: Cannot open " + missing + ": no such device."},
+        {device, "kv27500: Cannot open " + device + ": in use by another program."},
+    };
+    for (const auto& [port, reason] : cases) {
+        SCOPED_TRACE(port.toStdString());
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(run({"--port", port, "--snapshot", dir.filePath("w.png"), "--readings", "1"}), 1);
+        EXPECT_LT(clock.elapsed(), 4000) << "the picture's 5.5 s were waited out";
+        const QStringList lines = err.trimmed().split('\n');
+        ASSERT_GE(lines.size(), 2) << err.toStdString();
+        EXPECT_EQ(lines[lines.size() - 2],
+                  "kv27500: 0 of 1 readings came within 5.5 s; no picture taken");
+        EXPECT_EQ(lines.last(), reason);
+        EXPECT_FALSE(QFile::exists(dir.filePath("w.png")));
+    }
+    ::close(holder);
+    meter.stop();
 }
 
 TEST_F(Program, AKilledLoggerLeavesWholeLinesAndARestartedOneAppendsUntilSigterm) {
@@ -889,6 +956,51 @@ TEST_F(Program, UnreadableLinesAreSkippedAndToldBeforeTheSummary) {
     EXPECT_EQ(lines[0], "kv27500: One line could not be read: line 3: the value 'abc' is not a "
                         "number");
     EXPECT_TRUE(lines[1].startsWith("2 readings, min 1.5 V-DC, max 2.5 V-DC")) << err.toStdString();
+}
+
+// Values are kept as 32-bit floats: a value that would show other digits than the file's, or
+// that no float holds, is refused by its line; the readings kept are shown as written.
+TEST_F(Program, ValuesThatAFloatWouldChangeAreRefusedByTheirLines) {
+    const std::pair<const char*, const char*> refused[] = {
+        {"123456789", "the value '123456789' would be kept as 123456792 (values are kept as "
+                      "32-bit floats)"},
+        {"1e30", "the value '1e30' would be kept as 1000000015047466219876688855040 (values are "
+                 "kept as 32-bit floats)"},
+        {"0.30000000000000004", "the value '0.30000000000000004' would be kept as "
+                                "0.30000001192092896 (values are kept as 32-bit floats)"},
+        {"1e300", "the value '1e300' is beyond the range of the values kept (32-bit floats)"},
+        {"-1e-60", "the value '-1e-60' is beyond the range of the values kept (32-bit floats)"},
+    };
+    for (const auto& [value, reason] : refused) {
+        SCOPED_TRACE(value);
+        QFile f(dir.filePath("values.csv"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("time,value,unit\n"
+                           "2026-12-08T14:03:00.000+01:00,16777216,V-DC\n"
+                           "2026-12-08T14:03:00.100+01:00,") +
+                value +
+                ",V-DC\n"
+                "2026-12-08T14:03:00.200+01:00,0.1,V-DC\n");
+        f.close();
+        ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+        const QStringList lines = err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << err.toStdString();
+        EXPECT_EQ(lines[0], QString("kv27500: One line could not be read: line 3: ") + reason);
+        EXPECT_TRUE(lines[1].startsWith("2 readings, min 0.1 V-DC, max 16777216 V-DC"))
+            << err.toStdString();
+    }
+    // What a float holds exactly, however written, is read.
+    QFile f(dir.filePath("exact.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("time,value,unit\n"
+            "2026-12-08T14:03:00.000+01:00,123456792,V-DC\n"
+            "2026-12-08T14:03:00.100+01:00,1.2500000000000000000000,V-DC\n"
+            "2026-12-08T14:03:00.200+01:00,-25e-2,V-DC\n"
+            "2026-12-08T14:03:00.300+01:00,3.14159274,V-DC\n");
+    f.close();
+    ASSERT_EQ(run({f.fileName(), "--snapshot", dir.filePath("p.png")}), 0) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("4 readings, min -0.25 V-DC, max 123456792 V-DC"))
+        << err.toStdString();
 }
 
 // A header is the whole first line, however long, and with or without its line end.

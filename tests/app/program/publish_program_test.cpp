@@ -272,6 +272,38 @@ TEST_F(PublishingProgram, EveryReadingArrivesOnceInOrderAsTheLogHasItAndTheState
     }
 }
 
+// Two simulated meters and their product: each channel under PREFIX/CHANNEL, its JSON naming
+// it, the derived channel's readings among them.
+TEST_F(PublishingProgram, SeveralChannelsPublishEachUnderItsNameAndSayWhichTheyAre) {
+    Broker broker;
+    Subscriber sub(broker.port(), "lab/#", "sub-lab");
+    ASSERT_TRUE(waitFor([&] { return sub.subscribed(); }));
+    for (const auto& [name, reply] :
+         {std::pair{"u.txt", "240 128 50000\n"}, std::pair{"i.txt", "168 128 20000\n"}}) {
+        QFile script(dir.filePath(name));
+        script.open(QIODevice::WriteOnly);
+        for (int i = 0; i < 40; ++i)
+            script.write(reply);
+    }
+    ASSERT_EQ(run({"--no-window", "--meter", "U=sim:" + dir.filePath("u.txt"), "--meter",
+                   "I=sim:" + dir.filePath("i.txt"), "--derive", "P=U*I", "--readings", "20",
+                   "--mqtt", url(broker.port(), "lab")}),
+              0)
+        << err.toStdString();
+    for (const std::string channel : {"U", "I", "P"}) {
+        SCOPED_TRACE(channel);
+        ASSERT_TRUE(waitFor([&] { return !sub.live("lab/" + channel + "/reading").empty(); }));
+        const std::vector<std::string> readings = sub.live("lab/" + channel + "/reading");
+        EXPECT_NE(readings.back().find(",\"channel\":\"" + channel + "\"}"), std::string::npos)
+            << readings.back();
+        ASSERT_TRUE(waitFor([&] { return !sub.live("lab/" + channel + "/state").empty(); }));
+        EXPECT_EQ(sub.live("lab/" + channel + "/state").front(), "online");
+    }
+    EXPECT_TRUE(sub.live("lab/reading").empty()) << "no topic of one channel";
+    EXPECT_NE(sub.live("lab/P/reading").back().find(R"("unit":"W")"), std::string::npos)
+        << sub.live("lab/P/reading").back();
+}
+
 TEST_F(PublishingProgram, AKilledProgramLeavesOffline) {
     Broker broker;
     Subscriber sub(broker.port(), "bench/killed/#");

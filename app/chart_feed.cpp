@@ -1,0 +1,61 @@
+#include "app/chart_feed.h"
+
+#include "channel/channel.h"
+#include "chart/chart_series.h"
+#include "chart/trend_chart.h"
+#include "format/number_format.h"
+#include "meter/reading_decoder.h"
+
+namespace kv {
+
+ChartFeed::ChartFeed(Channel& channel, TrendChart& chart, LineSeries& series, QObject* parent)
+    : QObject(parent), channel_(channel), chart_(chart), series_(series),
+      view_(channel.record().rows()) {
+    series_.setSamples(&view_);
+    chart_.setValueText([this](const ChartSeries& s, int index, double value, int extra) {
+        const RangeRow* range = nullptr;
+        if (&s == &series_) {
+            const ReadingStore& rows = channel_.record().rows();
+            const RowContext& context = rows.context(rows[view_.rowOf(index)].context);
+            if (context.hasCodes)
+                range = findRangeRow(context.function, context.range);
+        }
+        if (!range || !range->format)
+            return formatNumber(chart_.leftAxis().axisValuesFormat(), value);
+        return formatNumber(withMoreDecimals(range->format, extra), value);
+    });
+    view_.onChange = [this] { series_.samplesChanged(); };
+    // A reading, an unlisted one among them, or the gap where a silence began: the rows
+    // that came become points.
+    auto grown = [this] { view_.rowsAppended(); };
+    connect(&channel_, &Channel::reading, this, grown);
+    connect(&channel_, &Channel::silenceBegan, this, grown);
+    connect(&channel_, &Channel::stopped, this,
+            [this] { view_.setFirstRow(channel_.record().rows().size()); });
+    connect(&channel_, &Channel::recordChanged, this, &ChartFeed::recordChanged);
+    RecordingSource& file = channel_.recording();
+    connect(&file, &RecordingSource::opened, this, [this] {
+        view_.setLeadingBreaks(ReadingStoreView::LeadingBreaks::hidden);
+        view_.storeReset();
+    });
+    connect(&file, &RecordingSource::grew, this, grown);
+    connect(&file, &RecordingSource::changed, this, [this, &file] {
+        if (!file.shown())
+            view_.setFirstRow(channel_.record().rows().size());
+    });
+}
+
+ChartFeed::~ChartFeed() {
+    chart_.setValueText(nullptr);
+    view_.onChange = nullptr;
+    series_.setSamples(nullptr);
+}
+
+void ChartFeed::recordChanged() {
+    if (channel_.record().running())
+        view_.setLeadingBreaks(ReadingStoreView::LeadingBreaks::shown);
+    // A Start after Stop empties the store: the view starts again from its first row.
+    view_.rowsAppended();
+}
+
+} // namespace kv

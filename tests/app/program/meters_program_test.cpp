@@ -1,0 +1,198 @@
+// Several meters read by the built program at once, without a window, on pseudo-terminals of
+// the test's own, and the channels derived from them: one log with a channel column, the
+// arithmetic in its rows, the gaps of a meter that falls silent, and the command lines
+// refused before anything starts. CTest names the program in $KV27500.
+#include "sim/meter_simulator.h"
+#include "sim/sim_script.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// One line of a log of several channels.
+struct Row {
+    qint64 time = 0; // ms since the epoch
+    QString value, unit, status, function, channel;
+};
+
+std::vector<Row> rowsOf(const QString& path, QString* header) {
+    QFile f(path);
+    std::vector<Row> rows;
+    if (!f.open(QIODevice::ReadOnly))
+        return rows;
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == 0) {
+            *header = lines[i];
+            continue;
+        }
+        const QStringList f = lines[i].split(',');
+        if (f.size() != 8)
+            return {};
+        Row r;
+        r.time = QDateTime::fromString(f[0], Qt::ISODateWithMs).toMSecsSinceEpoch();
+        r.value = f[2];
+        r.unit = f[3];
+        r.status = f[4];
+        r.function = f[5];
+        r.channel = f[7];
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+// A meter that answers `reply` (function, range and digits) `times` times, or for ever.
+std::unique_ptr<kv::sim::MeterSimulator> meterOf(const char* reply, int times = 0) {
+    std::string script;
+    for (int i = 0; i < std::max(times, 1); ++i)
+        script += std::string(reply) + "\n";
+    auto meter = std::make_unique<kv::sim::MeterSimulator>(kv::sim::parseSimScript(script).steps,
+                                                           times == 0);
+    return meter->start() ? std::move(meter) : nullptr;
+}
+
+class SeveralMeters : public ::testing::Test {
+protected:
+    SeveralMeters() {
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(v);
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("TZ", "UTC");
+    }
+    int run(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        const bool done = p.waitForFinished(60000);
+        p.kill();
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    const QString program = qEnvironmentVariable("KV27500");
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString err;
+};
+
+// 5 V across a load, 2 A through it: 10 W in every row of P, and Q the amp-hours so far.
+TEST_F(SeveralMeters, VoltsAmpsWattsAndAmpHoursGoIntoOneLogWithTheirChannels) {
+    auto volts = meterOf("240 128 50000");
+    auto amps = meterOf("168 128 20000");
+    ASSERT_TRUE(volts && amps);
+    const QString log = dir.filePath("bench.csv");
+    ASSERT_EQ(run({"--no-window", "--meter", "V=" + QString::fromStdString(volts->devicePath()),
+                   "--meter", "I=" + QString::fromStdString(amps->devicePath()), "--derive",
+                   "P=V*I", "--derive", "Q = integral(I)", "--log", log, "--duration", "4"}),
+              0)
+        << err.toStdString();
+    QString header;
+    const std::vector<Row> rows = rowsOf(log, &header);
+    EXPECT_EQ(header, "time,elapsed_s,value,unit,status,function,range,channel");
+    std::map<QString, int> ok;
+    qint64 firstAmps = 0, lastAmps = 0;
+    double q = -1;
+    for (const Row& r : rows) {
+        if (r.status != "ok")
+            continue;
+        ++ok[r.channel];
+        if (r.channel == "P") {
+            EXPECT_EQ(r.value.toDouble(), 10.0);
+            EXPECT_EQ(r.unit, "W");
+            EXPECT_EQ(r.function, "") << "a derived row has no meter codes";
+        } else if (r.channel == "I") {
+            firstAmps = firstAmps ? firstAmps : r.time;
+            lastAmps = r.time;
+        } else if (r.channel == "Q") {
+            EXPECT_EQ(r.unit, "Ah");
+            q = r.value.toDouble();
+        }
+    }
+    for (const char* channel : {"V", "I", "P", "Q"})
+        EXPECT_GE(ok[channel], 25) << channel << ": four seconds at ten readings a second";
+    const double expected = 2.0 * double(lastAmps - firstAmps) / 1000.0 / 3600.0;
+    EXPECT_NEAR(q, expected, expected * 0.02);
+    for (const char* channel : {"V: ", "I: ", "P: ", "Q: "})
+        EXPECT_TRUE(err.contains(QString("\n") + channel) || err.startsWith(channel))
+            << channel << " has its summary line:\n"
+            << err.toStdString();
+}
+
+// The amps meter falls silent after 15 readings while the volts go on: P and Q give a gap,
+// Q stops growing and keeps its value, and the volts' rows come at their own pace.
+TEST_F(SeveralMeters, ASilentMeterGivesGapsInWhatIsDerivedFromItAndSlowsNoOther) {
+    auto volts = meterOf("240 128 50000");
+    auto amps = meterOf("168 128 20000", 15);
+    ASSERT_TRUE(volts && amps);
+    const QString log = dir.filePath("bench.csv");
+    ASSERT_EQ(run({"--no-window", "--meter", QString::fromStdString(volts->devicePath()), "--meter",
+                   QString::fromStdString(amps->devicePath()), "--derive", "P=A*B", "--derive",
+                   "Q=integral(B)", "--log", log, "--duration", "5"}),
+              0)
+        << err.toStdString();
+    QString header;
+    const std::vector<Row> rows = rowsOf(log, &header);
+    ASSERT_FALSE(rows.empty());
+    std::map<QString, int> ok;
+    double lastQ = -1;
+    qint64 firstAmps = 0, lastAmps = 0;
+    bool qGapAfterReadings = false, pGapAfterReadings = false;
+    for (const Row& r : rows) {
+        if (r.status == "ok") {
+            ++ok[r.channel];
+            if (r.channel == "B") {
+                firstAmps = firstAmps ? firstAmps : r.time;
+                lastAmps = r.time;
+            }
+            if (r.channel == "Q") {
+                EXPECT_FALSE(qGapAfterReadings) << "no Q reading after the amps fell silent";
+                lastQ = r.value.toDouble();
+            }
+        } else if (r.status == "gap") {
+            qGapAfterReadings |= r.channel == "Q" && lastQ > 0;
+            pGapAfterReadings |= r.channel == "P" && ok["P"] > 0;
+        }
+    }
+    EXPECT_EQ(ok["B"], 15);
+    EXPECT_TRUE(qGapAfterReadings);
+    EXPECT_TRUE(pGapAfterReadings);
+    const double expected = 2.0 * double(lastAmps - firstAmps) / 1000.0 / 3600.0;
+    EXPECT_NEAR(lastQ, expected, expected * 0.02) << "the charge of the 15 readings, no more";
+    EXPECT_GE(ok["A"], 40) << "the volts go on at their pace while the amps are silent";
+}
+
+TEST_F(SeveralMeters, ABadSetOfChannelsGetsOneLineAndStatusTwoAndNothingStarts) {
+    auto meter = meterOf("240 128 50000");
+    ASSERT_TRUE(meter);
+    const QString dev = QString::fromStdString(meter->devicePath());
+    const QString log = dir.filePath("never.csv");
+    const QStringList headless{"--no-window", "--log", log};
+    const std::vector<QStringList> cases = {
+        {"--meter", "V=" + dev, "--derive", "P=V*X"},                      // unknown name
+        {"--meter", "V=" + dev, "--derive", "P=Q*V", "--derive", "Q=P*V"}, // a cycle
+        {"--meter", "V=" + dev, "--meter", "V=sim"},                       // same name
+        {"--meter", "V!=" + dev},                                          // a bad name
+        {"--meter", "V=" + dev, "--derive", "P=V**2"},                     // malformed
+        {"--meter", "A=" + dev, "--meter", "B=" + dev},                    // one port twice
+        {"--meter", "V=" + dev, "--port", dev},                            // and --port
+    };
+    for (const QStringList& args : cases) {
+        EXPECT_EQ(run(headless + args), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(err.count('\n'), 2) << err.toStdString();
+        EXPECT_TRUE(err.startsWith("kv27500: ")) << err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    EXPECT_EQ(meter->requestCount(), 0) << "no meter was asked";
+}
+
+} // namespace
