@@ -190,7 +190,7 @@ constexpr Option kOptions[] = {
          error = QString::fromStdString(parsed.error);
          if (!parsed.ok())
              return false;
-         cl.derived.push_back(parsed.spec);
+         cl.derived.push_back(parsed.formula);
          return true;
      }},
     {"mqtt-password-file", 0, Takes::value, false,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "channel/derivation_spec.h"
+#include "channel/derived_formula.h"
 #include "watch/limit_watch.h"
 
 #include <QString>
@@ -44,7 +44,7 @@ struct CommandLine {
     };
     std::vector<Meter> meters;
     // Channels computed from the meters' readings, in the order given.
-    std::vector<DerivationSpec> derived;
+    std::vector<DerivedFormula> derived;
 
     bool openRecording() const { return !openFile.isEmpty(); }
 

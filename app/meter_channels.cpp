@@ -39,14 +39,14 @@ bool MeterChannels::build(const CommandLine& cl) {
         channels_.back()->setName(meter.name);
         order_.push_back(channels_.back().get());
     }
-    for (const DerivationSpec& spec : cl.derived) {
+    for (const DerivedFormula& formula : cl.derived) {
         std::vector<Channel*> inputs;
-        for (const std::string& name : spec.inputs)
+        for (const std::string& name : formula.inputs)
             for (Channel* c : order_)
                 if (c->name() == QString::fromStdString(name))
                     inputs.push_back(c);
-        channels_.push_back(std::make_unique<Channel>(spec, inputs));
-        channels_.back()->setName(QString::fromStdString(spec.name));
+        channels_.push_back(std::make_unique<Channel>(formula, inputs));
+        channels_.back()->setName(QString::fromStdString(formula.name));
         order_.push_back(channels_.back().get());
     }
     return true;

@@ -16,7 +16,7 @@ namespace {
 constexpr kv::TimeMs kStart = 1796734987125;
 
 kv::Derivation derivation(const char* text) {
-    return kv::Derivation(kv::parseDerivation(text, '.').spec);
+    return kv::Derivation(kv::parseDerivation(text, '.').formula);
 }
 
 kv::Reading reading(const char* unit, int function, int range) {

@@ -40,8 +40,9 @@ Channel::Channel(SerialIo& link, QObject* parent)
     });
 }
 
-Channel::Channel(const DerivationSpec& spec, const std::vector<Channel*>& inputs, QObject* parent)
-    : QObject(parent), derivation_(std::make_unique<Derivation>(spec)), recording_(record_),
+Channel::Channel(const DerivedFormula& formula, const std::vector<Channel*>& inputs,
+                 QObject* parent)
+    : QObject(parent), derivation_(std::make_unique<Derivation>(formula)), recording_(record_),
       bench_(record_) {
     connectParts();
     derivation_->onReasonChanged = [this](const std::string& reason) {

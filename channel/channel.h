@@ -1,7 +1,7 @@
 #pragma once
 
 #include "channel/channel_bench.h"
-#include "channel/derivation_spec.h"
+#include "channel/derived_formula.h"
 #include "channel/recording_source.h"
 #include "channel/status_notes.h"
 #include "core/reading.h"
@@ -36,10 +36,10 @@ class Channel : public QObject {
 public:
     // A meter's channel. The link must outlive the channel.
     explicit Channel(SerialIo& link, QObject* parent = nullptr);
-    // A channel derived from `inputs` (the channels spec.inputs names, in its order), which
+    // A channel derived from `inputs` (the channels formula.inputs names, in its order), which
     // must outlive it: each row they keep may give one of its own (see Derivation). It has
     // no meter: start() and stop() begin and end its record.
-    Channel(const DerivationSpec& spec, const std::vector<Channel*>& inputs,
+    Channel(const DerivedFormula& formula, const std::vector<Channel*>& inputs,
             QObject* parent = nullptr);
     ~Channel() override;
 

@@ -35,7 +35,7 @@ bool overloadedRow(const Reading& row) {
 
 } // namespace
 
-Derivation::Derivation(DerivationSpec spec) : spec_(std::move(spec)) {
+Derivation::Derivation(DerivedFormula formula) : formula_(std::move(formula)) {
     reset();
 }
 
@@ -50,13 +50,13 @@ void Derivation::reset() {
 }
 
 bool Derivation::binary() const {
-    return spec_.inputs.size() == 2;
+    return formula_.inputs.size() == 2;
 }
 
 std::optional<Reading> Derivation::feed(std::size_t input, const Reading& row) {
-    if (input >= spec_.inputs.size() || !row.kept())
+    if (input >= formula_.inputs.size() || !row.kept())
         return std::nullopt;
-    if (spec_.operation == DerivedOperation::integral)
+    if (formula_.operation == DerivedOperation::integral)
         return integrate(row);
     return combine(input, row);
 }
@@ -82,7 +82,7 @@ void Derivation::updateResultUnit() {
     const std::string& y = binary() ? inputs_[1].base : resultBases_[1];
     if (resultKnown_ && x == resultBases_[0] && y == resultBases_[1])
         return;
-    DerivedUnit derived = derivedUnit(spec_.operation, x, y);
+    DerivedUnit derived = derivedUnit(formula_.operation, x, y);
     resultUnit_ = std::move(derived.unit);
     unitReason_ = std::move(derived.reason);
     resultBases_[0] = x;
@@ -94,8 +94,8 @@ void Derivation::updateResultUnit() {
 std::optional<Reading> Derivation::combine(std::size_t input, const Reading& row) {
     // Every index the row's channel stands at takes it: A*A has one channel twice.
     bool changed = false;
-    for (std::size_t k = 0; k < spec_.inputs.size(); ++k) {
-        if (k != input && spec_.inputs[k] != spec_.inputs[input])
+    for (std::size_t k = 0; k < formula_.inputs.size(); ++k) {
+        if (k != input && formula_.inputs[k] != formula_.inputs[input])
             continue;
         Input& in = inputs_[k];
         in.status = row.status;
@@ -138,7 +138,7 @@ std::optional<Reading> Derivation::combine(std::size_t input, const Reading& row
         return overload(row);
     const double x = inputs_[0].value;
     const double y = binary() ? inputs_[1].value : 0.0;
-    switch (spec_.operation) {
+    switch (formula_.operation) {
     case DerivedOperation::product:
         return value(row, x * y);
     case DerivedOperation::quotient:
@@ -148,9 +148,9 @@ std::optional<Reading> Derivation::combine(std::size_t input, const Reading& row
     case DerivedOperation::difference:
         return value(row, x - y);
     case DerivedOperation::timesNumber:
-        return value(row, x * spec_.number);
+        return value(row, x * formula_.number);
     case DerivedOperation::byNumber:
-        return value(row, x / spec_.number);
+        return value(row, x / formula_.number);
     case DerivedOperation::integral:
         break;
     }
@@ -245,12 +245,12 @@ void Derivation::setReason(Why why, std::size_t input) {
         break;
     case Why::silent:
         text = withArguments(translated("kv::Derivation", "%1 gives no readings."),
-                             {spec_.inputs[input]});
+                             {formula_.inputs[input]});
         break;
     case Why::tooOld:
         text = withArguments(
             translated("kv::Derivation", "%1 has given no reading in the last 1.5 s."),
-            {spec_.inputs[input]});
+            {formula_.inputs[input]});
         break;
     }
     if (text == reason_)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "channel/derivation_spec.h"
+#include "channel/derived_formula.h"
 #include "core/reading.h"
 
 #include <array>
@@ -45,14 +45,14 @@ public:
     // The other input's newest row must be no further away than this, in milliseconds.
     static constexpr TimeMs kPairingMs = 1500;
 
-    explicit Derivation(DerivationSpec spec);
+    explicit Derivation(DerivedFormula formula);
 
-    const DerivationSpec& spec() const { return spec_; }
+    const DerivedFormula& formula() const { return formula_; }
 
     // The session begins: the inputs' rows are forgotten, the integral is 0, no reason.
     void reset();
 
-    // A row kept by input `input` (an index into spec().inputs). An input named twice (A*A)
+    // A row kept by input `input` (an index into formula().inputs). An input named twice (A*A)
     // takes its rows once, under either index. The derived row to keep, or nothing: for a
     // second gap, for an unlisted reading (not kept) and for an index out of range.
     std::optional<Reading> feed(std::size_t input, const Reading& row);
@@ -90,7 +90,7 @@ private:
     std::optional<Reading> give(const Reading& row, Reading::Status status, float value);
     void setReason(Why why, std::size_t input = 0);
 
-    DerivationSpec spec_;
+    DerivedFormula formula_;
     std::array<Input, 2> inputs_;
     // What the base units of the inputs give: the result's unit, or why none.
     std::string resultUnit_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "channel/derivation_spec.h"
+#include "channel/derived_formula.h"
 
 #include <cstdint>
 #include <string>

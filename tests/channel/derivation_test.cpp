@@ -37,7 +37,7 @@ Reading gapRow(TimeMs time) {
 Derivation derivation(const char* text) {
     const ParsedDerivation parsed = parseDerivation(text, '.');
     EXPECT_TRUE(parsed.ok()) << parsed.error;
-    return Derivation(parsed.spec);
+    return Derivation(parsed.formula);
 }
 
 // The value of a reading, or what else it is.

@@ -1,5 +1,5 @@
 // Reading NAME=EXPRESSION as the command line gives it, and checking a whole set of channels.
-#include "channel/derivation_spec.h"
+#include "channel/derived_formula.h"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +43,10 @@ TEST(DerivationParsing, EachFormReadsItsOperationInputsAndNumber) {
     for (const Case& c : cases) {
         const ParsedDerivation parsed = parseDerivation(c.text, c.decimal);
         ASSERT_TRUE(parsed.ok()) << c.text << ": " << parsed.error;
-        EXPECT_EQ(parsed.spec.name, c.name) << c.text;
-        EXPECT_EQ(parsed.spec.operation, c.operation) << c.text;
-        EXPECT_EQ(parsed.spec.inputs, c.inputs) << c.text;
-        EXPECT_DOUBLE_EQ(parsed.spec.number, c.number) << c.text;
+        EXPECT_EQ(parsed.formula.name, c.name) << c.text;
+        EXPECT_EQ(parsed.formula.operation, c.operation) << c.text;
+        EXPECT_EQ(parsed.formula.inputs, c.inputs) << c.text;
+        EXPECT_DOUBLE_EQ(parsed.formula.number, c.number) << c.text;
     }
 }
 
@@ -95,47 +95,47 @@ TEST(DerivationParsing, EachBadTextGetsOneSentenceNamingItsProblem) {
         const ParsedDerivation parsed = parseDerivation(c.text, c.decimal);
         EXPECT_FALSE(parsed.ok()) << c.text;
         EXPECT_EQ(parsed.error, c.error) << c.text;
-        EXPECT_TRUE(parsed.spec.inputs.empty()) << c.text;
+        EXPECT_TRUE(parsed.formula.inputs.empty()) << c.text;
     }
 }
 
-DerivationSpec spec(const char* text) {
+DerivedFormula formula(const char* text) {
     const ParsedDerivation parsed = parseDerivation(text, '.');
     EXPECT_TRUE(parsed.ok()) << parsed.error;
-    return parsed.spec;
+    return parsed.formula;
 }
 
 TEST(ChannelCheck, AGoodSetPassesAndEachProblemIsToldInOneSentence) {
     const std::vector<std::string> meters{"U", "I"};
     // Derived channels of derived ones, in any order, and one used twice (no cycle).
-    EXPECT_EQ(checkChannels(meters, {spec("E=integral(P)"), spec("P=U*I"), spec("R=U/I"),
-                                     spec("X=P+E"), spec("Y=X-P")}),
+    EXPECT_EQ(checkChannels(meters, {formula("E=integral(P)"), formula("P=U*I"), formula("R=U/I"),
+                                     formula("X=P+E"), formula("Y=X-P")}),
               "");
     EXPECT_EQ(checkChannels({}, {}), "");
 
     EXPECT_EQ(checkChannels({"U", "U"}, {}), "Two channels are named \"U\".");
-    EXPECT_EQ(checkChannels(meters, {spec("I=U*2")}), "Two channels are named \"I\".");
-    EXPECT_EQ(checkChannels(meters, {spec("P=U*I"), spec("P=U/I")}),
+    EXPECT_EQ(checkChannels(meters, {formula("I=U*2")}), "Two channels are named \"I\".");
+    EXPECT_EQ(checkChannels(meters, {formula("P=U*I"), formula("P=U/I")}),
               "Two channels are named \"P\".");
-    EXPECT_EQ(checkChannels(meters, {spec("u=U*2")}), "") << "names are told apart by case";
+    EXPECT_EQ(checkChannels(meters, {formula("u=U*2")}), "") << "names are told apart by case";
     EXPECT_EQ(checkChannels({"U", "I 2"}, {}),
               "\"I 2\" is not a channel name: a name has up to 16 letters, digits, _ and -, "
               "the first a letter.");
 
-    EXPECT_EQ(checkChannels(meters, {spec("P=U*I"), spec("E=integral(W)")}),
+    EXPECT_EQ(checkChannels(meters, {formula("P=U*I"), formula("E=integral(W)")}),
               "The derived channel \"E\" uses \"W\", which is no channel.");
 }
 
 TEST(ChannelCheck, ACycleIsToldWithTheNamesAroundIt) {
     const std::vector<std::string> meters{"U", "I"};
-    EXPECT_EQ(checkChannels(meters, {spec("P=P*2")}),
+    EXPECT_EQ(checkChannels(meters, {formula("P=P*2")}),
               "The derived channels depend on themselves in a cycle: P → P.");
-    EXPECT_EQ(checkChannels(meters, {spec("P=U*Q"), spec("Q=P/2")}),
+    EXPECT_EQ(checkChannels(meters, {formula("P=U*Q"), formula("Q=P/2")}),
               "The derived channels depend on themselves in a cycle: P → Q → P.");
     // A cycle reached from outside it names only its own channels.
-    EXPECT_EQ(
-        checkChannels(meters, {spec("A=U+X"), spec("X=Y+U"), spec("Y=Z-I"), spec("Z=integral(X)")}),
-        "The derived channels depend on themselves in a cycle: X → Y → Z → X.");
+    EXPECT_EQ(checkChannels(meters, {formula("A=U+X"), formula("X=Y+U"), formula("Y=Z-I"),
+                                     formula("Z=integral(X)")}),
+              "The derived channels depend on themselves in a cycle: X → Y → Z → X.");
 }
 
 } // namespace

@@ -20,7 +20,7 @@ enum class DerivedOperation : std::uint8_t {
 };
 
 // One derived channel as the command line gives it: NAME=EXPRESSION, read and checked.
-struct DerivationSpec {
+struct DerivedFormula {
     std::string name;
     DerivedOperation operation = DerivedOperation::product;
     // The channels it reads, in the expression's order: two for X*Y, X/Y, X+Y and X-Y (the
@@ -29,10 +29,10 @@ struct DerivationSpec {
     double number = 0; // the NUMBER of X*NUMBER and X/NUMBER; never 0 for X/NUMBER
 };
 
-// parseDerivation()'s answer: the spec, or one sentence naming what is wrong.
+// parseDerivation()'s answer: the formula, or one sentence naming what is wrong.
 struct ParsedDerivation {
-    DerivationSpec spec; // valid when ok()
-    std::string error;   // in the user's language; empty when the text is good
+    DerivedFormula formula; // valid when ok()
+    std::string error;      // in the user's language; empty when the text is good
     bool ok() const { return error.empty(); }
 };
 
@@ -63,6 +63,6 @@ ParsedDerivation parseDerivation(std::string_view text, char decimalChar);
 // channels of the same name, a derived channel using a name that is no channel, and derived
 // channels that depend on themselves, directly or through others.
 std::string checkChannels(const std::vector<std::string>& meterNames,
-                          const std::vector<DerivationSpec>& derived);
+                          const std::vector<DerivedFormula>& derived);
 
 } // namespace kv

@@ -1,4 +1,4 @@
-#include "channel/derivation_spec.h"
+#include "channel/derived_formula.h"
 
 #include "core/translated.h"
 
@@ -101,7 +101,7 @@ std::string operandError(std::string_view operand, std::string_view expression) 
 }
 
 // integral(X), when the expression has that shape.
-bool readIntegral(std::string_view expression, DerivationSpec& spec, std::string& error) {
+bool readIntegral(std::string_view expression, DerivedFormula& formula, std::string& error) {
     constexpr std::string_view kWord = "integral";
     if (!startsWithWord(expression, kWord))
         return false;
@@ -109,12 +109,12 @@ bool readIntegral(std::string_view expression, DerivationSpec& spec, std::string
     if (rest.size() < 2 || rest.front() != '(' || rest.back() != ')')
         return false;
     const std::string_view inner = trimmed(rest.substr(1, rest.size() - 2));
-    spec.operation = DerivedOperation::integral;
+    formula.operation = DerivedOperation::integral;
     if (!isChannelName(inner)) {
         error = operandError(inner, expression);
         return true;
     }
-    spec.inputs = {std::string(inner)};
+    formula.inputs = {std::string(inner)};
     return true;
 }
 
@@ -164,7 +164,7 @@ std::size_t findOperator(std::string_view expression, std::string& error) {
     return std::string_view::npos;
 }
 
-std::string readBinary(std::string_view expression, char decimalChar, DerivationSpec& spec) {
+std::string readBinary(std::string_view expression, char decimalChar, DerivedFormula& formula) {
     std::string error;
     const std::size_t at = findOperator(expression, error);
     if (at == std::string_view::npos)
@@ -178,7 +178,7 @@ std::string readBinary(std::string_view expression, char decimalChar, Derivation
             return malformed(expression);
         return operandError(left, expression);
     }
-    spec.inputs = {std::string(left)};
+    formula.inputs = {std::string(left)};
     const bool scaling = op == '*' || op == '/';
     if (readNumber(right, decimalChar, number)) {
         if (!scaling)
@@ -186,8 +186,8 @@ std::string readBinary(std::string_view expression, char decimalChar, Derivation
         if (op == '/' && number == 0)
             return withArguments(translated("kv::Derivation", "\"%1\" divides by 0."),
                                  {std::string(expression)});
-        spec.operation = op == '*' ? DerivedOperation::timesNumber : DerivedOperation::byNumber;
-        spec.number = number;
+        formula.operation = op == '*' ? DerivedOperation::timesNumber : DerivedOperation::byNumber;
+        formula.number = number;
         return {};
     }
     if (!isChannelName(right)) {
@@ -200,19 +200,19 @@ std::string readBinary(std::string_view expression, char decimalChar, Derivation
                 {std::string(right)});
         return operandError(right, expression);
     }
-    spec.inputs.emplace_back(right);
+    formula.inputs.emplace_back(right);
     switch (op) {
     case '*':
-        spec.operation = DerivedOperation::product;
+        formula.operation = DerivedOperation::product;
         break;
     case '/':
-        spec.operation = DerivedOperation::quotient;
+        formula.operation = DerivedOperation::quotient;
         break;
     case '+':
-        spec.operation = DerivedOperation::sum;
+        formula.operation = DerivedOperation::sum;
         break;
     default:
-        spec.operation = DerivedOperation::difference;
+        formula.operation = DerivedOperation::difference;
         break;
     }
     return {};
@@ -221,7 +221,7 @@ std::string readBinary(std::string_view expression, char decimalChar, Derivation
 // The names in a cycle through `start`, as "P → Q → P", found by a depth-first walk.
 class CycleFinder {
 public:
-    explicit CycleFinder(const std::vector<DerivationSpec>& derived) : derived_(derived) {
+    explicit CycleFinder(const std::vector<DerivedFormula>& derived) : derived_(derived) {
         for (std::size_t i = 0; i < derived.size(); ++i)
             index_.emplace(derived[i].name, i);
         state_.assign(derived.size(), State::unvisited);
@@ -263,7 +263,7 @@ private:
         return false;
     }
 
-    const std::vector<DerivationSpec>& derived_;
+    const std::vector<DerivedFormula>& derived_;
     std::unordered_map<std::string, std::size_t> index_;
     std::vector<State> state_;
     std::vector<std::size_t> path_;
@@ -305,16 +305,16 @@ ParsedDerivation parseDerivation(std::string_view text, char decimalChar) {
     parsed.error = channelNameError(name);
     if (!parsed.ok())
         return parsed;
-    parsed.spec.name = std::string(name);
-    if (!readIntegral(expression, parsed.spec, parsed.error))
-        parsed.error = readBinary(expression, decimalChar, parsed.spec);
+    parsed.formula.name = std::string(name);
+    if (!readIntegral(expression, parsed.formula, parsed.error))
+        parsed.error = readBinary(expression, decimalChar, parsed.formula);
     if (!parsed.ok())
-        parsed.spec = DerivationSpec();
+        parsed.formula = DerivedFormula();
     return parsed;
 }
 
 std::string checkChannels(const std::vector<std::string>& meterNames,
-                          const std::vector<DerivationSpec>& derived) {
+                          const std::vector<DerivedFormula>& derived) {
     for (const std::string& name : meterNames) {
         std::string error = channelNameError(name);
         if (!error.empty())
@@ -328,15 +328,15 @@ std::string checkChannels(const std::vector<std::string>& meterNames,
     for (const std::string& name : meterNames)
         if (!known.insert(name).second)
             return twice(name);
-    for (const DerivationSpec& spec : derived)
-        if (!known.insert(spec.name).second)
-            return twice(spec.name);
-    for (const DerivationSpec& spec : derived)
-        for (const std::string& input : spec.inputs)
+    for (const DerivedFormula& formula : derived)
+        if (!known.insert(formula.name).second)
+            return twice(formula.name);
+    for (const DerivedFormula& formula : derived)
+        for (const std::string& input : formula.inputs)
             if (known.find(input) == known.end())
                 return withArguments(translated("kv::Derivation", "The derived channel \"%1\" uses "
                                                                   "\"%2\", which is no channel."),
-                                     {spec.name, input});
+                                     {formula.name, input});
     const std::vector<std::string> cycle = CycleFinder(derived).find();
     if (cycle.empty())
         return {};
