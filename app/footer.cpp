@@ -97,6 +97,22 @@ FooterView::FooterView(QLabel& label, const StatusNotes& notes, QObject* parent)
     show();
 }
 
+void FooterView::setCaption(const QString& caption) {
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    if (shown_.isEmpty())
+        showCaption();
+}
+
+void FooterView::showCaption() {
+    applyForm(label_, mainform::kLabel2);
+    if (caption_.isEmpty())
+        return;
+    label_.setText(caption_);
+    label_.resize(kFooterNote.width, label_.height());
+}
+
 void FooterView::show() {
     const QString& note = notes_.text();
     // The label is laid out anew only when it turns from its caption to a note or back.
@@ -107,7 +123,7 @@ void FooterView::show() {
     if (note.isEmpty()) {
         cut_ = false;
         label_.setWordWrap(false);
-        applyForm(label_, mainform::kLabel2);
+        showCaption();
         return;
     }
     if (!wasNote) {

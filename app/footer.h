@@ -28,14 +28,20 @@ public:
     // The label and the notes must outlive the view.
     FooterView(QLabel& label, const StatusNotes& notes, QObject* parent = nullptr);
 
+    // What the footer shows while there is no note; empty: the form's caption. A caption of
+    // its own has the room of a note beside Exit.
+    void setCaption(const QString& caption);
+
     // The whole note while the footer shows only part of it; empty otherwise.
     QString cutNote() const { return cut_ ? shown_ : QString(); }
 
 private:
     void show();
+    void showCaption();
 
     QLabel& label_;
     const StatusNotes& notes_;
+    QString caption_;
     QString shown_; // the note shown in place of the caption; empty: the caption
     bool cut_ = false;
 };

@@ -51,10 +51,8 @@ bool LogRun::start(int portNumber) {
         channel_.close();
         return false;
     }
-    const bool several = !options_.others.empty();
     for (Channel* c : options_.others) {
         c->record().setKeepRows(false);
-        c->record().logInto(&channel_.record());
         if (!c->derived() && !c->openPort("COM1")) {
             error_ =
                 (c->name() + QStringLiteral(": ") + c->notes().note(StatusNotes::Slot::openFailure))
@@ -64,8 +62,7 @@ bool LogRun::start(int portNumber) {
             return false;
         }
     }
-    for (Channel* c : channels())
-        c->record().setLogChannel(several ? c->name().toStdString() : std::string());
+    shareLog(channels());
     // Without a log the readings only go where the channel's other listeners take them.
     if (!options_.logPath.isEmpty() && !channel_.startLog(options_.logPath)) {
         error_ = channel_.logFailure().toStdString();

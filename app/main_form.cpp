@@ -111,9 +111,7 @@ MainFormControls createMainForm(QWidget& window) {
     // The tab order puts Exit where Stop is expected, so the commands have keys of their own
     // that need no new caption; window-wide, so that they also work from the port box.
     const std::pair<QKeySequence, QPushButton*> keys[] = {
-        {QKeySequence(Qt::Key_F5), c.open},
-        {QKeySequence(Qt::Key_Escape), c.button1},
-        {QKeySequence(Qt::CTRL | Qt::Key_Q), c.button2}};
+        {QKeySequence(Qt::Key_F5), c.open}, {QKeySequence(Qt::Key_Escape), c.button1}};
     for (const auto& [key, button] : keys)
         QObject::connect(new QShortcut(key, &window), &QShortcut::activated, button,
                          &QPushButton::click);

@@ -77,9 +77,9 @@ inline constexpr int kTimer1Interval = 1; // milliseconds; the timer is stored s
 } // namespace mainform
 
 // The controls of the main window, made in the form's creation order (later ones lie above
-// earlier ones), placed, named and set as stored, with the keys of Start (F5), Stop (Esc)
-// and Exit (Ctrl+Q). The window owns the widgets as their parent; the series is the chart's
-// line, which the chart shows but does not own.
+// earlier ones), placed, named and set as stored, with the keys of Start (F5) and Stop
+// (Esc); Ctrl+Q is the window's, since it ends more than Exit does. The window owns the widgets as
+// their parent; the series is the chart's line, which the chart shows but does not own.
 struct MainFormControls {
     Meter180* analog = nullptr;
     QLabel* label1 = nullptr;

@@ -19,9 +19,12 @@
 #include "levelbar/level_bar.h"
 
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -69,8 +72,23 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     recordActions_->addToMenu(recordingActions_->openAction());
     bindChannel();
 
+    // Ctrl+Q is Exit while the window is the program's only one.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
+            [this] {
+                if (several_)
+                    emit quitRequested();
+                else
+                    form_.button2->click();
+            });
+
     errors_.guard([this, &startPort] {
         form_.anz->setValue(0.0f);
+        if (channel_.derived()) {
+            // No port: the box tells what the channel computes.
+            form_.comSel->addItem(channel_.expression());
+            form_.comSel->setEnabled(false);
+            return;
+        }
         // The reading the decoder starts from is the one the indicator holds.
         Reading atRest;
         atRest.value = form_.anz->value();
@@ -82,6 +100,37 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     });
 }
 
+void MainWindow::setOneOfSeveral(bool several) {
+    if (several == several_)
+        return;
+    several_ = several;
+    const QString& name = channel_.name();
+    const bool named = several_ && !name.isEmpty();
+    setWindowTitle(named ? tr("VELOMAX KV27500 \u2013 %1").arg(name)
+                         : QString::fromUtf8(mainform::kCaption));
+    footer_->setCaption(named ? tr("%1: KV27500 meter display").arg(name) : QString());
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    grab_ = event->globalPosition().toPoint() - pos();
+    event->accept();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!grab_ || !(event->buttons() & Qt::LeftButton))
+        return QWidget::mouseMoveEvent(event);
+    move(event->globalPosition().toPoint() - *grab_);
+    event->accept();
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        grab_.reset();
+    QWidget::mouseReleaseEvent(event);
+}
+
 MainWindow::~MainWindow() {
     // The actions go before the controls they act on; the chart must let go of the series.
     recordActions_.reset();
@@ -91,13 +140,12 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::bindChannel() {
-    channel_.session().poller().setInterval(mainform::kTimer1Interval);
+    if (!channel_.derived())
+        bindMeter();
     connect(&channel_, &Channel::reading, this, &MainWindow::showReading);
     connect(&channel_, &Channel::silenceBegan, this, [this] { displays_->showSilence(); });
     connect(&channel_, &Channel::silenceEnded, this, [this] { displays_->endSilence(); });
     connect(&channel_, &Channel::stopped, this, [this] { displays_->reset(); });
-    connect(&channel_.session(), &MeterSession::pollFailed, this,
-            [this](const QString& message) { errors_.report(message); });
     RecordingSource& file = channel_.recording();
     connect(&file, &RecordingSource::opened, this, [this] { showFile(0); });
     connect(&file, &RecordingSource::grew, this, &MainWindow::showFile);
@@ -107,10 +155,21 @@ void MainWindow::bindChannel() {
     });
 }
 
+void MainWindow::bindMeter() {
+    channel_.session().poller().setInterval(mainform::kTimer1Interval);
+    connect(&channel_.session(), &MeterSession::pollFailed, this,
+            [this](const QString& message) { errors_.report(message); });
+}
+
 void MainWindow::openClick() {
     errors_.guard([this] {
         // Start empties the record: a save of it goes first.
         recordActions_->finishSaving();
+        if (channel_.derived()) {
+            // A derived channel begins its record anew: an integral from 0.
+            channel_.start();
+            return;
+        }
         portConfirmed_ = false;
         openedPort_ = chosenPortName(*form_.comSel, ports_);
         channel_.start(openedPort_);

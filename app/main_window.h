@@ -3,9 +3,11 @@
 #include "app/main_form.h"
 #include "serial/port_table.h"
 
+#include <QPoint>
 #include <QWidget>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,11 @@ public:
     void button1Click(); // Stop
     void button2Click(); // Exit
 
+    // One window of several, each on its channel: the title and the footer's caption name
+    // the channel, and Ctrl+Q asks to end the program (quitRequested) rather than Exit.
+    void setOneOfSeveral(bool several);
+    Channel& channel() { return channel_; }
+
     // Readings and overloads shown since the window was created.
     int readings() const { return readings_; }
     // The chart's commands, whose choices the program keeps.
@@ -54,13 +61,24 @@ public:
 signals:
     // Exit was pressed: the port is closed, the program may end.
     void exitRequested();
+    // Ctrl+Q in one window of several: every channel is to end with the program.
+    void quitRequested();
     // After every reading or overload that reached the displays, with readings().
     void readingShown(int count);
     // Once per Start, at its first reading, with the listed port it came from.
     void portConfirmed(const kv::PortEntry& port);
 
+protected:
+    // The window has no frame: the left button drags it by its background (the labels and
+    // the displays, which leave the button to it; the chart, the port box and the buttons
+    // keep it for themselves).
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     void bindChannel();
+    void bindMeter();
     void showReading(const Reading& reading);
     // A file shown, or grown while followed: its last reading in the displays.
     void showFile(std::size_t first);
@@ -84,6 +102,8 @@ private:
     bool portConfirmed_ = false;
     int readings_ = 0;
     bool showingFile_ = false;
+    bool several_ = false;
+    std::optional<QPoint> grab_;  // where the drag took the window, from its top left
     bool timeAxisBefore_ = false; // the chart's axis before a file was shown
 };
 

@@ -34,7 +34,9 @@ bool MeterChannels::build(const CommandLine& cl) {
         } else {
             port = PortTable::describeDevice(meter.device.toStdString());
         }
-        links_.push_back(std::make_unique<SerialLink>(PortTable({port}, {})));
+        const PortTable table({port}, {});
+        ports_.push_back(table.entries());
+        links_.push_back(std::make_unique<SerialLink>(table));
         channels_.push_back(std::make_unique<Channel>(*links_.back()));
         channels_.back()->setName(meter.name);
         order_.push_back(channels_.back().get());
@@ -48,6 +50,7 @@ bool MeterChannels::build(const CommandLine& cl) {
         channels_.push_back(std::make_unique<Channel>(formula, inputs));
         channels_.back()->setName(QString::fromStdString(formula.name));
         order_.push_back(channels_.back().get());
+        ports_.emplace_back();
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "channel/channel.h"
+#include "serial/port_table.h"
 
 #include <QString>
 #include <memory>
@@ -32,12 +33,15 @@ public:
 
     // Every channel in the command line's order: the meters, then the derived channels.
     const std::vector<Channel*>& channels() const { return order_; }
+    // The port of each channel's meter, in the same order; none for a derived channel.
+    const std::vector<std::vector<PortEntry>>& ports() const { return ports_; }
 
 private:
     std::vector<std::unique_ptr<sim::MeterSimulator>> simulators_;
     std::vector<std::unique_ptr<SerialLink>> links_;
     std::vector<std::unique_ptr<Channel>> channels_;
     std::vector<Channel*> order_;
+    std::vector<std::vector<PortEntry>> ports_;
     QString error_;
 };
 

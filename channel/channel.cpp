@@ -44,6 +44,7 @@ Channel::Channel(const DerivedFormula& formula, const std::vector<Channel*>& inp
                  QObject* parent)
     : QObject(parent), derivation_(std::make_unique<Derivation>(formula)), recording_(record_),
       bench_(record_) {
+    expression_ = QString::fromStdString(formula.expression);
     connectParts();
     derivation_->onReasonChanged = [this](const std::string& reason) {
         const QString text = QString::fromStdString(reason);
@@ -267,6 +268,17 @@ void Channel::publishTo(MqttPublisher::Options options) {
             [this] { publisher_->began(session_->isOpen()); });
     connect(session_.get(), &MeterSession::stopped, publisher_.get(),
             [this] { publisher_->ended(); });
+}
+
+void shareLog(const std::vector<Channel*>& channels) {
+    if (channels.empty())
+        return;
+    const bool several = channels.size() > 1;
+    for (Channel* c : channels) {
+        if (c != channels.front())
+            c->record().logInto(&channels.front()->record());
+        c->record().setLogChannel(several ? c->name().toStdString() : std::string());
+    }
 }
 
 } // namespace kv

@@ -47,6 +47,8 @@ public:
     const QString& name() const { return name_; }
     void setName(const QString& name) { name_ = name; }
     bool derived() const { return session_ == nullptr; }
+    // What a derived channel computes, as the user wrote it ("V*I"); empty for a meter's.
+    const QString& expression() const { return expression_; }
 
     // --- The meter (of a channel that is not derived)
     MeterSession& session() { return *session_; }
@@ -130,6 +132,7 @@ private:
     std::unique_ptr<MeterSession> session_; // null for a derived channel
     std::unique_ptr<Derivation> derivation_;
     QString name_;
+    QString expression_;
     Recorder record_;
     RecordingSource recording_;
     ChannelBench bench_;
@@ -138,5 +141,10 @@ private:
     QString logFailure_;
     std::int64_t logged_ = 0; // readings and overloads written to the log
 };
+
+// One log for several channels: the first writes it (startLog()), the rows the others keep go
+// into it in the order they come, and with more than one channel each line names its
+// channel in a column of its own.
+void shareLog(const std::vector<Channel*>& channels);
 
 } // namespace kv

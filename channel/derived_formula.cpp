@@ -310,6 +310,8 @@ ParsedDerivation parseDerivation(std::string_view text, char decimalChar) {
         parsed.error = readBinary(expression, decimalChar, parsed.formula);
     if (!parsed.ok())
         parsed.formula = DerivedFormula();
+    else
+        parsed.formula.expression = std::string(expression);
     return parsed;
 }
 

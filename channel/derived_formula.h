@@ -26,7 +26,8 @@ struct DerivedFormula {
     // The channels it reads, in the expression's order: two for X*Y, X/Y, X+Y and X-Y (the
     // same name twice for A*A), one for the others. Derivation::feed() counts in this order.
     std::vector<std::string> inputs;
-    double number = 0; // the NUMBER of X*NUMBER and X/NUMBER; never 0 for X/NUMBER
+    double number = 0;      // the NUMBER of X*NUMBER and X/NUMBER; never 0 for X/NUMBER
+    std::string expression; // as the user wrote it, without blanks around it: what a window shows
 };
 
 // parseDerivation()'s answer: the formula, or one sentence naming what is wrong.

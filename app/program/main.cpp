@@ -1,6 +1,7 @@
 // kv27500: shows the readings of a VELOMAX KV27500 multimeter read over a serial line.
 #include "app/application.h"
 #include "app/bench_actions.h"
+#include "app/channel_windows.h"
 #include "app/chart_actions.h"
 #include "app/command_line.h"
 #include "app/display_check.h"
@@ -82,6 +83,29 @@ std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl,
     return options;
 }
 
+// What every channel says goes to stderr; with --mqtt each publishes, several under
+// PREFIX/CHANNEL, each on a connection of its own. Without a window (`connectionLines`) the
+// connection's turns are lines on stderr too; a window's footer tells them.
+void tellAndPublish(const std::vector<kv::Channel*>& channels, const QString& title,
+                    const std::optional<kv::MqttPublisher::Options>& mqtt, bool connectionLines) {
+    const bool several = channels.size() > 1;
+    for (kv::Channel* c : channels) {
+        QObject::connect(c, &kv::Channel::said,
+                         [&title](const QString& line) { printLine(title, line); });
+        if (!mqtt)
+            continue;
+        kv::MqttPublisher::Options options = *mqtt;
+        if (several)
+            options.channel = c->name().toStdString();
+        c->publishTo(options);
+        if (!connectionLines)
+            continue;
+        const QString who = several ? title + QStringLiteral(": ") + c->name() : title;
+        QObject::connect(c->publisher(), &kv::ChannelPublisher::connectionChanged,
+                         [who](const QString& text) { printLine(who, text); });
+    }
+}
+
 // --no-window: a core application alone, so that no display is needed or touched.
 int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QString& title) {
     QCoreApplication app(argc, argv);
@@ -114,24 +138,8 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     kv::Channel& channel = *channels.front();
     channel.bench().setLimits(cl.limits);
     channel.bench().setLimitCommand(cl.onLimit);
-    for (kv::Channel* c : channels)
-        QObject::connect(c, &kv::Channel::said,
-                         [&title](const QString& line) { printLine(title, line); });
-    // Its status lines on stderr, once each time the connection turns; made before the run
-    // starts, so that the broker hears of its start.
-    if (mqtt) {
-        // Several channels publish under PREFIX/CHANNEL, each on a connection of its own.
-        for (kv::Channel* c : channels) {
-            kv::MqttPublisher::Options options = *mqtt;
-            const bool several = channels.size() > 1;
-            if (several)
-                options.channel = c->name().toStdString();
-            c->publishTo(options);
-            const QString who = several ? title + QStringLiteral(": ") + c->name() : title;
-            QObject::connect(c->publisher(), &kv::ChannelPublisher::connectionChanged,
-                             [who](const QString& text) { printLine(who, text); });
-        }
-    }
+    // Made before the run starts, so that the broker hears of its start.
+    tellAndPublish(channels, title, mqtt, true);
     kv::LogRun run(channel,
                    {cl.logFile, cl.readings, cl.durationMs, {channels.begin() + 1, channels.end()}},
                    title);
@@ -154,6 +162,73 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         printLine(title, QString::fromStdString(run.error()));
     if (simulator)
         simulator->stop();
+    return status;
+}
+
+// --meter: a window for each channel, meter or derived, side by side. Returns the exit status.
+int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReporter& errors,
+                const std::optional<kv::MqttPublisher::Options>& mqtt) {
+    kv::MeterChannels meters;
+    if (!meters.build(cl)) {
+        printLine(title, meters.error());
+        return 1;
+    }
+    const std::vector<kv::Channel*>& channels = meters.channels();
+    kv::Channel& first = *channels.front();
+    kv::BenchMemory::attach(first.bench(), cl.limits);
+    first.bench().setLimitCommand(cl.onLimit);
+    tellAndPublish(channels, title, mqtt, false);
+    kv::shareLog(channels);
+    if (cl.log() && !first.startLog(cl.logFile)) {
+        printLine(title, first.logFailure());
+        return 1;
+    }
+    kv::ChannelWindows windows(errors);
+    for (std::size_t i = 0; i < channels.size(); ++i)
+        windows.add(*channels[i], meters.ports()[i]);
+    kv::ChartMemory chartMemory;
+    kv::rememberChartChoices(windows.window(0).chartActions(), chartMemory);
+    QObject::connect(&windows, &kv::ChannelWindows::allClosed, qApp, &QCoreApplication::quit);
+    // A derived channel's record runs from the start: its inputs' rows make its own.
+    for (kv::Channel* c : channels)
+        if (c->derived())
+            c->start();
+    windows.show();
+
+    std::unique_ptr<kv::SnapshotRun> snapshot;
+    if (cl.snapshot()) {
+        kv::MainWindow& window = windows.window(0);
+        snapshot = std::make_unique<kv::SnapshotRun>(
+            window, first, kv::channelPictureName(cl.snapshotFile, first.name()), cl.readings,
+            cl.snapshotTimeoutMs());
+        // The first channel's picture is taken once it has its readings; the others' with it.
+        QObject::connect(
+            snapshot.get(), &kv::SnapshotRun::finished, qApp,
+            [&](int status) {
+                for (std::size_t i = 1; status == 0 && i < windows.size(); ++i) {
+                    const QString error = kv::SnapshotRun::saveImage(
+                        windows.window(i),
+                        kv::channelPictureName(cl.snapshotFile, channels[i]->name()));
+                    if (!error.isEmpty()) {
+                        printLine(title, error);
+                        status = 1;
+                    }
+                }
+                for (kv::Channel* c : channels)
+                    kv::writeErrorLine((c->name() + QStringLiteral(": ") +
+                                        QString::fromStdString(c->record().summary()))
+                                           .toStdString());
+                QCoreApplication::exit(status);
+            },
+            Qt::QueuedConnection);
+    }
+    if (cl.autostart)
+        QTimer::singleShot(0, &windows, [&windows] { windows.startMeters(); });
+    const int status = qApp->exec();
+    // Polling ends with the program, as after Stop: the broker hears stopped, then offline.
+    for (kv::Channel* c : channels)
+        if (!c->derived())
+            c->session().stop();
     return status;
 }
 
@@ -231,6 +306,12 @@ int main(int argc, char** argv) {
 
     kv::applyRegionalSeparators(QLocale::system());
 
+    if (!cl.meters.empty()) {
+        const int status = showSeveral(cl, title, errors, mqtt);
+        kv::ErrorReporter::setInstance(nullptr);
+        return status;
+    }
+
     std::vector<kv::PortEntry> explicitDevices;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
     if (!namedDevices(cl, title, simulator, explicitDevices))
@@ -263,11 +344,8 @@ int main(int argc, char** argv) {
     // limits for this run; what the user changes is kept.
     kv::BenchMemory::attach(channel.bench(), cl.limits);
     channel.bench().setLimitCommand(cl.onLimit);
-    QObject::connect(&channel, &kv::Channel::said,
-                     [&title](const QString& line) { printLine(title, line); });
-    // Its status shows in the footer.
-    if (mqtt)
-        channel.publishTo(*mqtt);
+    // The broker's status shows in the footer.
+    tellAndPublish({&channel}, title, mqtt, false);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !channel.startLog(cl.logFile)) {

@@ -1,0 +1,132 @@
+#include "app/channel_windows.h"
+
+#include "app/main_window.h"
+#include "channel/channel.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QScreen>
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+// How far each window that does not fit steps from the last: about a title bar.
+constexpr int kCascadeStep = 32;
+} // namespace
+
+std::vector<QPoint> sideBySide(const QRect& desktop, const QSize& size, int count) {
+    std::vector<QPoint> places;
+    if (count <= 0 || size.isEmpty())
+        return places;
+    const int perRow = std::max(1, desktop.width() / size.width());
+    const int rows = std::max(1, desktop.height() / size.height());
+    const int fitting = std::min(count, perRow * rows);
+    const int used = std::min(fitting, perRow);
+    const int usedRows = (fitting + perRow - 1) / perRow;
+    const int left = desktop.left() + std::max(0, (desktop.width() - used * size.width()) / 2);
+    const int top = desktop.top() + std::max(0, (desktop.height() - usedRows * size.height()) / 2);
+    for (int i = 0; i < fitting; ++i)
+        places.emplace_back(left + (i % perRow) * size.width(), top + (i / perRow) * size.height());
+    // The rest step down from the top left, starting again where they would leave the desktop.
+    const int stepsAcross = std::max(1, (desktop.width() - size.width()) / kCascadeStep + 1);
+    const int stepsDown = std::max(1, (desktop.height() - size.height()) / kCascadeStep + 1);
+    const int steps = std::min(stepsAcross, stepsDown);
+    for (int i = fitting; i < count; ++i) {
+        const int step = (i - fitting + 1) % steps;
+        places.emplace_back(desktop.left() + step * kCascadeStep,
+                            desktop.top() + step * kCascadeStep);
+    }
+    return places;
+}
+
+QString channelPictureName(const QString& file, const QString& channel) {
+    const QFileInfo info(file);
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty())
+        return file + QLatin1Char('-') + channel;
+    return file.left(file.size() - suffix.size() - 1) + QLatin1Char('-') + channel +
+           QLatin1Char('.') + suffix;
+}
+
+ChannelWindows::ChannelWindows(ErrorReporter& errors, QObject* parent)
+    : QObject(parent), errors_(errors) {}
+
+ChannelWindows::~ChannelWindows() {
+    // Derived channels' windows go before those of the meters they read.
+    while (!windows_.empty())
+        windows_.pop_back();
+}
+
+MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports) {
+    const std::string first = ports.empty() ? std::string() : ports.front().name;
+    windows_.push_back(std::make_unique<MainWindow>(channel, std::move(ports), first, errors_));
+    placed_.push_back(false);
+    ended_.push_back(false);
+    const std::size_t index = windows_.size() - 1;
+    MainWindow& window = *windows_.back();
+    window.installEventFilter(this);
+    connect(&window, &MainWindow::exitRequested, this, [this, index] { ended(index); });
+    connect(&window, &MainWindow::quitRequested, this, [this] {
+        for (std::size_t i = 0; i < windows_.size(); ++i)
+            if (!ended_[i])
+                windows_[i]->button2Click();
+    });
+    for (auto& each : windows_)
+        each->setOneOfSeveral(windows_.size() > 1);
+    return window;
+}
+
+void ChannelWindows::setPlace(std::size_t index, QPoint topLeft) {
+    windows_[index]->move(topLeft);
+    placed_[index] = true;
+}
+
+void ChannelWindows::show() {
+    std::vector<MainWindow*> unplaced;
+    for (std::size_t i = 0; i < windows_.size(); ++i)
+        if (!placed_[i] && !windows_[i]->isVisible() && !ended_[i])
+            unplaced.push_back(windows_[i].get());
+    if (!unplaced.empty()) {
+        const QScreen* screen = unplaced.front()->screen();
+        const QRect desktop = screen ? screen->availableGeometry() : QRect();
+        const std::vector<QPoint> places =
+            sideBySide(desktop, unplaced.front()->frameGeometry().size(), int(unplaced.size()));
+        for (std::size_t i = 0; i < places.size(); ++i)
+            unplaced[i]->move(places[i]);
+    }
+    for (std::size_t i = 0; i < windows_.size(); ++i) {
+        placed_[i] = true;
+        if (!ended_[i])
+            windows_[i]->show();
+    }
+}
+
+void ChannelWindows::startMeters() {
+    for (auto& window : windows_)
+        if (!window->channel().derived())
+            window->openClick();
+}
+
+bool ChannelWindows::eventFilter(QObject* watched, QEvent* event) {
+    // A window closed by the desktop (its close button, Alt+F4) ends its channel as Exit does.
+    if (event->type() == QEvent::Close)
+        for (std::size_t i = 0; i < windows_.size(); ++i)
+            if (windows_[i].get() == watched && !ended_[i]) {
+                windows_[i]->channel().close();
+                ended(i, false);
+            }
+    return QObject::eventFilter(watched, event);
+}
+
+void ChannelWindows::ended(std::size_t index, bool close) {
+    if (ended_[index])
+        return;
+    ended_[index] = true;
+    if (close)
+        windows_[index]->close();
+    if (std::all_of(ended_.begin(), ended_.end(), [](bool e) { return e; }))
+        emit allClosed();
+}
+
+} // namespace kv

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "serial/port_table.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace kv {
+
+class Channel;
+class ErrorReporter;
+class MainWindow;
+
+// Where `count` windows of `size` go on `desktop`: side by side in rows, left to right and
+// then top to bottom, the whole block in the middle of the desktop. Where the rows do not
+// all fit, the windows beyond them step down and to the right from the top left corner,
+// each a title bar's height from the last: they cover each other only where the screen
+// leaves no choice, and no window's top left corner leaves the desktop.
+std::vector<QPoint> sideBySide(const QRect& desktop, const QSize& size, int count);
+
+// A file name for the picture of one channel among several: "shot.png" for channel "A"
+// becomes "shot-A.png"; a name without a suffix gets the channel after it.
+QString channelPictureName(const QString& file, const QString& channel);
+
+// The windows of several channels, one each, in the order they were added. Exit in one of
+// them ends its channel only and closes it; the program ends with the last. Ctrl+Q in any
+// ends every channel and with them the program.
+class ChannelWindows : public QObject {
+    Q_OBJECT
+public:
+    // The reporter must outlive the windows.
+    explicit ChannelWindows(ErrorReporter& errors, QObject* parent = nullptr);
+    ~ChannelWindows() override;
+
+    // A window on `channel`, which must outlive it, with `ports` in its port box (none for a
+    // derived channel). It is shown by show().
+    MainWindow& add(Channel& channel, std::vector<PortEntry> ports);
+    // Shows every window not shown yet; those without a place of their own (see setPlace)
+    // stand side by side on the screen.
+    void show();
+    // Where the window of `index` is to stand; its top left corner.
+    void setPlace(std::size_t index, QPoint topLeft);
+
+    std::size_t size() const { return windows_.size(); }
+    MainWindow& window(std::size_t index) { return *windows_[index]; }
+    // Start in every window of a meter, as --autostart asks.
+    void startMeters();
+
+signals:
+    // The last window was closed: the program may end.
+    void allClosed();
+
+private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The channel of the window at `index` has ended: its window goes, closed here (Exit,
+    // Ctrl+Q) unless it is closing already.
+    void ended(std::size_t index, bool close = true);
+
+    ErrorReporter& errors_;
+    std::vector<std::unique_ptr<MainWindow>> windows_;
+    std::vector<bool> placed_;
+    std::vector<bool> ended_;
+};
+
+} // namespace kv
