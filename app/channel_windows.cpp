@@ -1,9 +1,15 @@
 #include "app/channel_windows.h"
 
+#include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/snapshot.h"
 #include "channel/channel.h"
+#include "record/csv_reader.h"
+#include "record/error_output.h"
+#include "serial/serial_link.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QScreen>
 #include <algorithm>
@@ -58,15 +64,23 @@ ChannelWindows::~ChannelWindows() {
         windows_.pop_back();
 }
 
-MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports) {
-    const std::string first = ports.empty() ? std::string() : ports.front().name;
-    windows_.push_back(std::make_unique<MainWindow>(channel, std::move(ports), first, errors_));
+MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports,
+                                const std::string& startPort) {
+    windows_.push_back(std::make_unique<MainWindow>(channel, std::move(ports), startPort, errors_));
     placed_.push_back(false);
     ended_.push_back(false);
     const std::size_t index = windows_.size() - 1;
     MainWindow& window = *windows_.back();
     window.installEventFilter(this);
     connect(&window, &MainWindow::exitRequested, this, [this, index] { ended(index); });
+    connect(&window, &MainWindow::severalChannels, this,
+            [this, index](const QString& path, const QStringList& names) {
+                Channel& shown = windows_[index]->channel();
+                if (shown.name().isEmpty())
+                    shown.setName(names.front());
+                openOthers(path, names, false);
+                show();
+            });
     connect(&window, &MainWindow::quitRequested, this, [this] {
         for (std::size_t i = 0; i < windows_.size(); ++i)
             if (!ended_[i])
@@ -77,24 +91,61 @@ MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports) 
     return window;
 }
 
+bool ChannelWindows::openRecording(std::size_t index, const QString& path, bool now,
+                                   QString& error) {
+    QStringList names;
+    for (const std::string& name : CsvReader::channelsIn(QFile::encodeName(path).toStdString()))
+        names << QString::fromStdString(name);
+    const QString first = names.size() > 1 ? names.front() : QString();
+    Channel& channel = windows_[index]->channel();
+    RecordingSource& recording = channel.recording();
+    if (!(now ? recording.openNow(path, error, first) : recording.open(path, error, first)))
+        return false;
+    if (names.size() > 1) {
+        if (channel.name().isEmpty())
+            channel.setName(first);
+        openOthers(path, names, now);
+    }
+    return true;
+}
+
+void ChannelWindows::openOthers(const QString& path, const QStringList& names, bool now) {
+    for (int i = 1; i < names.size(); ++i) {
+        const PortTable table({}, PortTable::systemPorts());
+        links_.push_back(std::make_unique<SerialLink>(table));
+        channels_.push_back(std::make_unique<Channel>(*links_.back()));
+        Channel& channel = *channels_.back();
+        channel.setName(names[i]);
+        add(channel, table.entries());
+        QString error;
+        RecordingSource& recording = channel.recording();
+        if (!(now ? recording.openNow(path, error, names[i])
+                  : recording.open(path, error, names[i])))
+            errors_.report(error);
+    }
+    // The names the window titles show may have changed with the first channel's.
+    for (auto& each : windows_) {
+        each->setOneOfSeveral(false);
+        each->setOneOfSeveral(windows_.size() > 1);
+    }
+}
+
 void ChannelWindows::setPlace(std::size_t index, QPoint topLeft) {
     windows_[index]->move(topLeft);
     placed_[index] = true;
 }
 
 void ChannelWindows::show() {
-    std::vector<MainWindow*> unplaced;
-    for (std::size_t i = 0; i < windows_.size(); ++i)
-        if (!placed_[i] && !windows_[i]->isVisible() && !ended_[i])
-            unplaced.push_back(windows_[i].get());
-    if (!unplaced.empty()) {
-        const QScreen* screen = unplaced.front()->screen();
-        const QRect desktop = screen ? screen->availableGeometry() : QRect();
-        const std::vector<QPoint> places =
-            sideBySide(desktop, unplaced.front()->frameGeometry().size(), int(unplaced.size()));
-        for (std::size_t i = 0; i < places.size(); ++i)
-            unplaced[i]->move(places[i]);
-    }
+    if (windows_.empty())
+        return;
+    // Each window without a place of its own takes its slot among all of them.
+    const QScreen* screen = windows_.front()->screen();
+    const QRect desktop = screen ? screen->availableGeometry() : QRect();
+    const std::vector<QPoint> places =
+        sideBySide(desktop, windows_.front()->frameGeometry().size(), int(windows_.size()));
+    for (std::size_t i = 0; i < places.size(); ++i)
+        if (!placed_[i])
+            windows_[i]->move(places[i]);
     for (std::size_t i = 0; i < windows_.size(); ++i) {
         placed_[i] = true;
         if (!ended_[i])
@@ -106,6 +157,31 @@ void ChannelWindows::startMeters() {
     for (auto& window : windows_)
         if (!window->channel().derived())
             window->openClick();
+}
+
+QString ChannelWindows::pictureName(const QString& file, std::size_t index) const {
+    if (windows_.size() < 2)
+        return file;
+    return channelPictureName(file, windows_[index]->channel().name());
+}
+
+QString ChannelWindows::savePictures(const QString& file, std::size_t from) {
+    for (std::size_t i = from; i < windows_.size(); ++i) {
+        const QString error = SnapshotRun::saveImage(*windows_[i], pictureName(file, i));
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+void ChannelWindows::writeSummaries() const {
+    for (const auto& window : windows_) {
+        const Channel& channel = window->channel();
+        QString line = QString::fromStdString(channel.record().summary());
+        if (windows_.size() > 1)
+            line = channel.name() + QStringLiteral(": ") + line;
+        writeErrorLine(line.toStdString());
+    }
 }
 
 bool ChannelWindows::eventFilter(QObject* watched, QEvent* event) {

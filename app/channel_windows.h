@@ -7,7 +7,9 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace kv {
@@ -15,6 +17,7 @@ namespace kv {
 class Channel;
 class ErrorReporter;
 class MainWindow;
+class SerialLink;
 
 // Where `count` windows of `size` go on `desktop`: side by side in rows, left to right and
 // then top to bottom, the whole block in the middle of the desktop. Where the rows do not
@@ -38,8 +41,15 @@ public:
     ~ChannelWindows() override;
 
     // A window on `channel`, which must outlive it, with `ports` in its port box (none for a
-    // derived channel). It is shown by show().
-    MainWindow& add(Channel& channel, std::vector<PortEntry> ports);
+    // derived channel), on the port `startPort` (see port_memory.h; empty: the first). It is
+    // shown by show().
+    MainWindow& add(Channel& channel, std::vector<PortEntry> ports,
+                    const std::string& startPort = {});
+    // Shows the recording at `path` in the window at `index`, read here and now when `now`
+    // (a picture of it), else in the background. A log of several channels shows its first
+    // channel there and each other one in a window of its own, which show() places. False,
+    // with the reason in `error`, when it cannot be opened.
+    bool openRecording(std::size_t index, const QString& path, bool now, QString& error);
     // Shows every window not shown yet; those without a place of their own (see setPlace)
     // stand side by side on the screen.
     void show();
@@ -50,6 +60,14 @@ public:
     MainWindow& window(std::size_t index) { return *windows_[index]; }
     // Start in every window of a meter, as --autostart asks.
     void startMeters();
+    // The name of the picture of the window at `index` for --snapshot FILE: FILE itself while
+    // there is one window, else one per channel (channelPictureName()).
+    QString pictureName(const QString& file, std::size_t index) const;
+    // Saves the pictures of the windows from `from` on. The reason when one cannot be
+    // written; else empty.
+    QString savePictures(const QString& file, std::size_t from = 0);
+    // Each channel's summary on stderr, after its name when there are several.
+    void writeSummaries() const;
 
 signals:
     // The last window was closed: the program may end.
@@ -57,11 +75,17 @@ signals:
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The channels `names` of the log at `path` but the first, each in a new window.
+    void openOthers(const QString& path, const QStringList& names, bool now);
     // The channel of the window at `index` has ended: its window goes, closed here (Exit,
     // Ctrl+Q) unless it is closing already.
     void ended(std::size_t index, bool close = true);
 
     ErrorReporter& errors_;
+    // The channels of the further windows a log of several channels opened, each with a
+    // link to the system's ports of its own, so that it may also read a meter.
+    std::vector<std::unique_ptr<SerialLink>> links_;
+    std::vector<std::unique_ptr<Channel>> channels_;
     std::vector<std::unique_ptr<MainWindow>> windows_;
     std::vector<bool> placed_;
     std::vector<bool> ended_;

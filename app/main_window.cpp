@@ -69,6 +69,8 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     recordActions_->tooltipHead = [this] { return footer_->cutNote(); };
     recordingActions_ = std::make_unique<RecordingActions>(*this, channel_.recording(), errors_);
     recordingActions_->setParent(this);
+    connect(recordingActions_.get(), &RecordingActions::severalChannels, this,
+            &MainWindow::severalChannels);
     recordActions_->addToMenu(recordingActions_->openAction());
     bindChannel();
 

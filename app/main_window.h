@@ -4,6 +4,7 @@
 #include "serial/port_table.h"
 
 #include <QPoint>
+#include <QStringList>
 #include <QWidget>
 #include <cstddef>
 #include <memory>
@@ -52,6 +53,7 @@ public:
     // the channel, and Ctrl+Q asks to end the program (quitRequested) rather than Exit.
     void setOneOfSeveral(bool several);
     Channel& channel() { return channel_; }
+    const Channel& channel() const { return channel_; }
 
     // Readings and overloads shown since the window was created.
     int readings() const { return readings_; }
@@ -63,6 +65,9 @@ signals:
     void exitRequested();
     // Ctrl+Q in one window of several: every channel is to end with the program.
     void quitRequested();
+    // A log of several channels was opened here: this window shows names.front(); the
+    // others' readings are for windows of their own.
+    void severalChannels(const QString& path, const QStringList& names);
     // After every reading or overload that reached the displays, with readings().
     void readingShown(int count);
     // Once per Start, at its first reading, with the listed port it came from.

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 
@@ -16,8 +17,8 @@ class RecordingSource;
 
 // "Open readings..." (Ctrl+O) in a window: a CSV file of the program's layout becomes the
 // record the channel shows, read in the background by the channel's recording source, with
-// a progress dialog (and its Cancel) once the reading takes half a second. Whatever goes
-// wrong is reported.
+// a progress dialog (and its Cancel) once the reading takes half a second; of a log of
+// several channels, the first. Whatever goes wrong is reported.
 class RecordingActions : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +32,11 @@ public:
     // Asks for the file to open; empty when the user cancels. The platform's open dialog,
     // unless replaced.
     std::function<QString(const QString& caption, const QString& filter)> askFile;
+
+signals:
+    // A log of several channels was opened: its first channel, names.front(), is shown here;
+    // the others are for windows of their own.
+    void severalChannels(const QString& path, const QStringList& names);
 
 private:
     void openClick();

@@ -2,6 +2,7 @@
 
 #include "channel/channel_publisher.h"
 #include "channel/derivation.h"
+#include "channel/derived_units.h"
 #include "format/number_format.h"
 #include "meter/reading_decoder.h"
 #include "session/meter_poller.h"
@@ -169,7 +170,9 @@ std::optional<Reading> Channel::lastRecordReading(std::size_t from) const {
         last.function = context.function;
         last.range = context.range;
         last.hasCodes = context.hasCodes;
-        if (const RangeRow* r = findRangeRow(context.function, context.range))
+        if (!context.hasCodes)
+            last.format = derivedValueFormat(last.value);
+        else if (const RangeRow* r = findRangeRow(context.function, context.range))
             last.format = r->format;
         last.time = row.time;
         return last;

@@ -13,21 +13,6 @@ namespace {
 
 constexpr double kMsPerHour = 3600.0 * 1000.0;
 
-// Five digits with the point where the value's size puts it, as the meter shows its
-// readings; each bound is where rounding to the format's decimals would need a sixth digit.
-const char* pictureFor(float value) {
-    const float size = std::fabs(value);
-    if (size < 9.99995f)
-        return "0.0000";
-    if (size < 99.9995f)
-        return "00.000";
-    if (size < 999.995f)
-        return "000.00";
-    if (size < 9999.95f)
-        return "0000.0";
-    return "00000";
-}
-
 // An overload, or a reading whose value cannot be computed with, which the record keeps as one.
 bool overloadedRow(const Reading& row) {
     return row.overload() || (row.status == Reading::Status::ok && !std::isfinite(row.value));
@@ -212,7 +197,7 @@ std::optional<Reading> Derivation::value(const Reading& row, double value) {
         return overload(row);
     setReason(Why::nothing);
     out_.unit = resultUnit_;
-    out_.format = pictureFor(v);
+    out_.format = derivedValueFormat(v);
     return give(row, Reading::Status::ok, v);
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/translated.h"
 
+#include <cmath>
+
 namespace kv {
 
 namespace {
@@ -200,6 +202,20 @@ DerivedUnit derivedUnit(DerivedOperation operation, std::string_view x, std::str
     if (operation == DerivedOperation::sum || operation == DerivedOperation::difference)
         return sumOrDifference(operation, x, y, qx, qy);
     return productOrQuotient(operation, x, y, qx, qy);
+}
+
+const char* derivedValueFormat(float value) {
+    // Each bound is where rounding to the format's decimals would need a sixth digit.
+    const float size = std::fabs(value);
+    if (size < 9.99995f)
+        return "0.0000";
+    if (size < 99.9995f)
+        return "00.000";
+    if (size < 999.995f)
+        return "000.00";
+    if (size < 9999.95f)
+        return "0000.0";
+    return "00000";
 }
 
 } // namespace kv

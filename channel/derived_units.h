@@ -55,4 +55,8 @@ struct DerivedUnit {
 };
 DerivedUnit derivedUnit(DerivedOperation operation, std::string_view x, std::string_view y = {});
 
+// The format a derived value is shown in: five digits with the point where the value's size
+// puts it, as the meter shows its readings.
+const char* derivedValueFormat(float value);
+
 } // namespace kv

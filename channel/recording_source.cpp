@@ -64,8 +64,16 @@ RecordingSource::~RecordingSource() {
     close();
 }
 
-bool RecordingSource::open(const QString& path, QString& error) {
+std::unique_ptr<CsvReader> RecordingSource::newReader() const {
     auto reader = std::make_unique<CsvReader>();
+    if (!channel_.isEmpty())
+        reader->setChannel(channel_.toStdString());
+    return reader;
+}
+
+bool RecordingSource::open(const QString& path, QString& error, const QString& channel) {
+    channel_ = channel;
+    auto reader = newReader();
     if (!reader->open(QFile::encodeName(path).toStdString())) {
         error = QString::fromStdString(reader->error());
         return false;
@@ -74,8 +82,9 @@ bool RecordingSource::open(const QString& path, QString& error) {
     return true;
 }
 
-bool RecordingSource::openNow(const QString& path, QString& error) {
-    auto reader = std::make_unique<CsvReader>();
+bool RecordingSource::openNow(const QString& path, QString& error, const QString& channel) {
+    channel_ = channel;
+    auto reader = newReader();
     Recording recording;
     if (!reader->open(QFile::encodeName(path).toStdString()) || !recording.read(*reader)) {
         error = QString::fromStdString(reader->error());
@@ -185,7 +194,7 @@ void RecordingSource::follow() {
         return;
     if (reader_->changedUnderneath()) {
         // Another file now, or a shorter one: read it anew from its first line.
-        auto reader = std::make_unique<CsvReader>();
+        auto reader = newReader();
         struct stat st {};
         if (reader->open(reader_->path())) {
             startLoad(std::move(reader));

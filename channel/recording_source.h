@@ -30,11 +30,12 @@ public:
     ~RecordingSource() override;
 
     // Opens the file and reads its header at once, then its rows in the background. False,
-    // with the reader's sentence in `error`, when the file cannot be opened.
-    bool open(const QString& path, QString& error);
+    // with the reader's sentence in `error`, when the file cannot be opened. Of a log of
+    // several channels, only the rows of `channel` are read; empty: every row.
+    bool open(const QString& path, QString& error, const QString& channel = {});
     // Reads the whole file here and now (the command line's picture), leaving its unreadable
     // lines to problems(). False, with the reason in `error`, when it cannot be read.
-    bool openNow(const QString& path, QString& error);
+    bool openNow(const QString& path, QString& error, const QString& channel = {});
     // Ends showing the file; a load under way is dropped.
     void close();
     // While paused the record is left alone: the file is not followed and a load that ends
@@ -73,6 +74,7 @@ signals:
 
 private:
     struct Load;
+    std::unique_ptr<CsvReader> newReader() const;
     void startLoad(std::unique_ptr<CsvReader> reader);
     void loadFinished();
     void follow();
@@ -84,6 +86,7 @@ private:
     Recorder& record_;
     std::unique_ptr<CsvReader> reader_; // of the file shown
     QString name_;                      // its file name
+    QString channel_;                   // the channel read from a log of several; empty: all
     std::unique_ptr<Load> load_;
     QTimer followTimer_;
     bool paused_ = false;

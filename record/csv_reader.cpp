@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <deque>
 #include <fcntl.h>
+#include <fstream>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace kv {
@@ -199,7 +201,7 @@ std::optional<TimeMs> parseCsvTime(std::string_view t) {
 // Where each known column stands in a line; kNoColumn for one the header lacks.
 struct CsvReader::Columns {
     int time = kNoColumn, elapsed = kNoColumn, value = kNoColumn, unit = kNoColumn,
-        status = kNoColumn, function = kNoColumn, range = kNoColumn;
+        status = kNoColumn, function = kNoColumn, range = kNoColumn, channel = kNoColumn;
     int needed = 0; // fields a line must have to reach every known column
 };
 
@@ -352,7 +354,7 @@ bool CsvReader::open(const std::string& path) {
             {"time", &Columns::time},     {"elapsed_s", &Columns::elapsed},
             {"value", &Columns::value},   {"unit", &Columns::unit},
             {"status", &Columns::status}, {"function", &Columns::function},
-            {"range", &Columns::range}};
+            {"range", &Columns::range},   {"channel", &Columns::channel}};
         for (std::size_t i = 0; i < fields.size(); ++i)
             for (const auto& [name, member] : names)
                 if (trimmed(fields[i]) == name && columns.get()->*member == kNoColumn)
@@ -372,14 +374,40 @@ bool CsvReader::open(const std::string& path) {
                                {path, columns->time == kNoColumn ? "time" : "value"});
         return false;
     }
-    for (int Columns::*member : {&Columns::time, &Columns::elapsed, &Columns::value, &Columns::unit,
-                                 &Columns::status, &Columns::function, &Columns::range})
+    for (int Columns::*member :
+         {&Columns::time, &Columns::elapsed, &Columns::value, &Columns::unit, &Columns::status,
+          &Columns::function, &Columns::range, &Columns::channel})
         columns->needed = std::max(columns->needed, columns.get()->*member + 1);
     columns_ = std::move(columns);
     // A header without its line end is the whole file: what follows later starts a line.
     offset_ = end == std::string::npos ? head.size() : end + 1;
     lineNumber_ = 1;
     return true;
+}
+
+std::vector<std::string> CsvReader::channelsIn(const std::string& path) {
+    CsvReader reader;
+    std::vector<std::string> names;
+    if (!reader.open(path) || reader.columns_->channel == kNoColumn)
+        return names;
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(reader.offset_));
+    std::unordered_set<std::string> seen;
+    std::string text;
+    std::vector<std::string_view> fields;
+    std::deque<std::string> owned;
+    const auto column = static_cast<std::size_t>(reader.columns_->channel);
+    while (std::getline(in, text)) {
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        if (text.size() > kLongestLine || !splitFields(text, fields, owned) ||
+            fields.size() <= column)
+            continue;
+        const std::string name(fields[column]);
+        if (seen.insert(name).second)
+            names.push_back(name);
+    }
+    return names;
 }
 
 bool CsvReader::readAvailable(ReadingStore& store, const std::atomic<bool>* cancel,
@@ -508,6 +536,9 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
     const auto field = [&](int column) {
         return column == kNoColumn ? std::string_view() : fields[static_cast<std::size_t>(column)];
     };
+    // Another channel's line is not this reader's to read, nor a fault.
+    if (channel_ && c.channel != kNoColumn && field(c.channel) != *channel_)
+        return;
 
     const std::optional<TimeMs> time = parseCsvTime(field(c.time));
     if (!time) {
@@ -591,8 +622,10 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
             lastUnit_.assign(unit);
             lastFunction_ = function;
             lastRange_ = range;
+            // A derived channel's row of a log of several channels has no codes.
+            const bool hasCodes = c.channel == kNoColumn || codes[0] >= 0 || codes[1] >= 0;
             lastContext_ = store.contextOf(unit, static_cast<std::uint8_t>(function),
-                                           static_cast<std::uint8_t>(range));
+                                           static_cast<std::uint8_t>(range), hasCodes);
             haveContext_ = true;
         }
         context = lastContext_;

@@ -41,6 +41,13 @@ public:
     CsvReader(const CsvReader&) = delete;
     CsvReader& operator=(const CsvReader&) = delete;
 
+    // The channels a log of several names in its `channel` column, in the order they first
+    // come; none for a file without that column (or one that cannot be read).
+    static std::vector<std::string> channelsIn(const std::string& path);
+    // Reads only the lines of the channel `name` of a log of several (set before open());
+    // a file without a `channel` column is read whole.
+    void setChannel(std::string name) { channel_ = std::move(name); }
+
     // Opens the file and reads its header, which may lack its line end. False, with error(),
     // for a file that is missing, a folder, empty, or without a header naming `time` and
     // `value`.
@@ -87,6 +94,7 @@ private:
     std::string pending_;          // the start of a line whose end has not come yet
     bool skipping_ = false;        // inside an over-long line, up to its end
     std::unique_ptr<Columns> columns_;
+    std::optional<std::string> channel_; // the one channel read from a log of several
     std::string error_;
 
     std::size_t rows_ = 0;

@@ -198,26 +198,21 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     std::unique_ptr<kv::SnapshotRun> snapshot;
     if (cl.snapshot()) {
         kv::MainWindow& window = windows.window(0);
-        snapshot = std::make_unique<kv::SnapshotRun>(
-            window, first, kv::channelPictureName(cl.snapshotFile, first.name()), cl.readings,
-            cl.snapshotTimeoutMs());
+        snapshot = std::make_unique<kv::SnapshotRun>(window, first,
+                                                     windows.pictureName(cl.snapshotFile, 0),
+                                                     cl.readings, cl.snapshotTimeoutMs());
         // The first channel's picture is taken once it has its readings; the others' with it.
         QObject::connect(
             snapshot.get(), &kv::SnapshotRun::finished, qApp,
-            [&](int status) {
-                for (std::size_t i = 1; status == 0 && i < windows.size(); ++i) {
-                    const QString error = kv::SnapshotRun::saveImage(
-                        windows.window(i),
-                        kv::channelPictureName(cl.snapshotFile, channels[i]->name()));
+            [&windows, &cl, &title](int status) {
+                if (status == 0) {
+                    const QString error = windows.savePictures(cl.snapshotFile, 1);
                     if (!error.isEmpty()) {
                         printLine(title, error);
                         status = 1;
                     }
                 }
-                for (kv::Channel* c : channels)
-                    kv::writeErrorLine((c->name() + QStringLiteral(": ") +
-                                        QString::fromStdString(c->record().summary()))
-                                           .toStdString());
+                windows.writeSummaries();
                 QCoreApplication::exit(status);
             },
             Qt::QueuedConnection);
@@ -330,13 +325,14 @@ int main(int argc, char** argv) {
     const kv::PortTable table(explicitDevices, systemPorts);
     kv::SerialLink link(table);
     kv::Channel channel(link);
-    kv::MainWindow window(channel, table.entries(), startPort, errors);
+    kv::ChannelWindows windows(errors);
+    kv::MainWindow& window = windows.add(channel, table.entries(), startPort);
     QObject::connect(&window, &kv::MainWindow::portConfirmed,
                      [&portMemory, &simulatorPath](const kv::PortEntry& port) {
                          if (simulatorPath.empty() || port.path != simulatorPath)
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
-    QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    QObject::connect(&windows, &kv::ChannelWindows::allClosed, &app, &QCoreApplication::quit);
     // The time axis as it was left.
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(window.chartActions(), chartMemory);
@@ -354,33 +350,31 @@ int main(int argc, char** argv) {
             simulator->stop();
         return 1;
     }
-    // A recording named on the command line is what the window shows; a picture of it is
-    // taken of the whole file, read here and now.
+    // A recording named on the command line is what the window shows (a log of several
+    // channels, one window each); a picture of it is taken of the whole file, read here and
+    // now.
     if (cl.openRecording()) {
         QString error;
-        kv::RecordingSource& recording = channel.recording();
-        const bool opened = cl.snapshot() ? recording.openNow(cl.openFile, error)
-                                          : recording.open(cl.openFile, error);
-        if (!opened) {
+        if (!windows.openRecording(0, cl.openFile, cl.snapshot(), error)) {
             printLine(title, error);
             if (simulator)
                 simulator->stop();
             return 1;
         }
-        if (cl.snapshot() && !recording.problems().isEmpty())
-            printLine(title, recording.problems());
+        if (cl.snapshot() && !channel.recording().problems().isEmpty())
+            printLine(title, channel.recording().problems());
     }
-    window.show();
+    windows.show();
     if (cl.openRecording() && cl.snapshot()) {
-        // Queued, so that the window has laid itself out and painted once.
-        QTimer::singleShot(0, &window, [&window, &channel, &cl, &title] {
-            const QString error = kv::SnapshotRun::saveImage(window, cl.snapshotFile);
+        // Queued, so that the windows have laid themselves out and painted once.
+        QTimer::singleShot(0, &windows, [&windows, &cl, &title] {
+            const QString error = windows.savePictures(cl.snapshotFile);
             if (!error.isEmpty()) {
                 printLine(title, error);
                 QCoreApplication::exit(1);
                 return;
             }
-            kv::writeErrorLine(channel.record().summary());
+            windows.writeSummaries();
             QCoreApplication::exit(0);
         });
     }
