@@ -92,10 +92,50 @@ bool keepText(CommandLine& cl, const QString& value, QString&) {
     cl.*field = value;
     return true;
 }
+// A limit's argument: VALUE for the first channel, NAME:VALUE for another. Nothing when it
+// names no channel (a value never holds a colon).
+std::optional<std::pair<QString, QString>> namedLimit(const QString& text) {
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return std::nullopt;
+    return std::make_pair(text.left(colon).trimmed(), text.mid(colon + 1));
+}
+
 template <LimitEnd end> bool keepLimit(CommandLine& cl, const QString& text, QString& error) {
-    return !text.trimmed().isEmpty() &&
-           parseLimitArgument(text, end, end == LimitEnd::lower ? cl.limits.lower : cl.limits.upper,
-                              error);
+    const char* option = end == LimitEnd::lower ? "--lower" : "--upper";
+    Limits* limits = &cl.limits;
+    QString value = text;
+    if (const auto named = namedLimit(text)) {
+        const std::string why = channelNameError(named->first.toStdString());
+        if (!why.empty()) {
+            error = QString::fromStdString(why);
+            return false;
+        }
+        value = named->second;
+        auto found = std::find_if(
+            cl.channelLimits.begin(), cl.channelLimits.end(),
+            [&](const CommandLine::ChannelLimits& each) { return each.channel == named->first; });
+        if (found == cl.channelLimits.end())
+            found = cl.channelLimits.insert(found, {named->first, Limits()});
+        limits = &found->limits;
+    }
+    std::optional<float>& limit = end == LimitEnd::lower ? limits->lower : limits->upper;
+    if (limit) {
+        error = limits == &cl.limits ? Text::tr("%1 is given twice").arg(QLatin1String(option))
+                                     : Text::tr("%1 is given twice for %2")
+                                           .arg(QLatin1String(option), namedLimit(text)->first);
+        return false;
+    }
+    if (value.trimmed().isEmpty() || !parseLimitArgument(value, end, limit, error))
+        return false;
+    if (limits->lower && limits->upper && *limits->lower > *limits->upper) {
+        error = QCoreApplication::translate("kv::Limits",
+                                            "The lower limit %1 lies above the upper limit %2.")
+                    .arg(QString::number(double(*limits->lower)),
+                         QString::number(double(*limits->upper)));
+        return false;
+    }
+    return true;
 }
 
 constexpr Option kOptions[] = {
@@ -141,10 +181,10 @@ constexpr Option kOptions[] = {
          cl.durationMs = std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
          return true;
      }},
-    {"lower", 0, Takes::value, false,
-     QT_TRANSLATE_NOOP("kv::CommandLine", "--lower needs a number"), keepLimit<LimitEnd::lower>},
-    {"upper", 0, Takes::value, false,
-     QT_TRANSLATE_NOOP("kv::CommandLine", "--upper needs a number"), keepLimit<LimitEnd::upper>},
+    {"lower", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--lower needs a number"),
+     keepLimit<LimitEnd::lower>},
+    {"upper", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--upper needs a number"),
+     keepLimit<LimitEnd::upper>},
     {"on-limit", 0, Takes::value, false,
      QT_TRANSLATE_NOOP("kv::CommandLine", "--on-limit needs a command"),
      [](CommandLine& cl, const QString& command, QString&) {
@@ -382,6 +422,16 @@ QString checkMeters(const CommandLine& cl) {
         names.push_back(meter.name.toStdString());
     if (const std::string error = checkChannels(names, cl.derived); !error.empty())
         return QString::fromStdString(error);
+    for (const DerivedFormula& formula : cl.derived)
+        names.push_back(formula.name);
+    for (const CommandLine::ChannelLimits& each : cl.channelLimits) {
+        if (std::find(names.begin(), names.end(), each.channel.toStdString()) == names.end())
+            return Text::tr("the limits name the channel %1, which is not given").arg(each.channel);
+        // The first channel's limits given both ways are given twice.
+        if (each.channel.toStdString() == names.front() &&
+            ((each.limits.lower && cl.limits.lower) || (each.limits.upper && cl.limits.upper)))
+            return Text::tr("the limits of %1 are given twice").arg(each.channel);
+    }
     QStringList devices;
     for (const CommandLine::Meter& meter : cl.meters) {
         if (isSimulatedDevice(meter.device))
@@ -429,12 +479,6 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         given[QLatin1String(kRecording)] = 1;
     }
 
-    if (cl.limits.lower && cl.limits.upper && *cl.limits.lower > *cl.limits.upper)
-        // The sentence of the limits' own check, with the numbers as typed.
-        return fail(QCoreApplication::translate("kv::Limits",
-                                                "The lower limit %1 lies above the upper limit %2.")
-                        .arg(parser.value(QStringLiteral("lower")).trimmed(),
-                             parser.value(QStringLiteral("upper")).trimmed()));
     for (const Rule& rule : kRules)
         if (!keeps(rule, given))
             return fail(text(rule.sentence));

@@ -28,8 +28,14 @@ struct CommandLine {
     bool noWindow = false;
     std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
     // The limits of a bench run, in the unit of the first reading, and the command run on
-    // each crossing of them; empty: none.
+    // each crossing of them; empty: none. `limits` are the first channel's; --lower and
+    // --upper NAME:VALUE give those of another, in `channelLimits`.
     Limits limits;
+    struct ChannelLimits {
+        QString channel;
+        Limits limits;
+    };
+    std::vector<ChannelLimits> channelLimits;
     QString onLimit;
     bool help = false;
     bool version = false;
@@ -47,6 +53,16 @@ struct CommandLine {
     std::vector<DerivedFormula> derived;
 
     bool openRecording() const { return !openFile.isEmpty(); }
+    // The limits of the channel `name`; the first channel's are `limits`.
+    Limits limitsOf(const QString& name, bool first) const {
+        Limits found = first ? limits : Limits();
+        for (const ChannelLimits& each : channelLimits)
+            if (each.channel == name) {
+                found.lower = each.limits.lower ? each.limits.lower : found.lower;
+                found.upper = each.limits.upper ? each.limits.upper : found.upper;
+            }
+        return found;
+    }
 
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }

@@ -51,12 +51,12 @@ void ChannelBench::setLimits(const Limits& limits) {
     emit settingsChanged();
 }
 
-void ChannelBench::setLimitCommand(const QString& commandLine) {
+void ChannelBench::setLimitCommand(const QString& commandLine, const QString& channel) {
     delete command_;
     command_ = nullptr;
     if (commandLine.isEmpty())
         return;
-    command_ = new LimitCommand(commandLine, this);
+    command_ = new LimitCommand(commandLine, channel, this);
     connect(command_, &LimitCommand::told, this, &ChannelBench::commandSaid);
 }
 

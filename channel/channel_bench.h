@@ -43,8 +43,9 @@ public:
 
     const Limits& limits() const { return watch_.limits().limits(); }
     void setLimits(const Limits& limits);
-    // Runs `commandLine` on every crossing (see LimitCommand); empty: none.
-    void setLimitCommand(const QString& commandLine);
+    // Runs `commandLine` on every crossing (see LimitCommand), telling it the name of the
+    // `channel` when it has one; empty: none.
+    void setLimitCommand(const QString& commandLine, const QString& channel = {});
     // Ends a limit command still running, as the channel closes, with its skipped crossings
     // told.
     void stopCommand();

@@ -11,8 +11,9 @@
 
 namespace kv {
 
-LimitCommand::LimitCommand(const QString& commandLine, QObject* parent)
-    : QObject(parent), commandLine_(commandLine), words_(QProcess::splitCommand(commandLine)) {}
+LimitCommand::LimitCommand(const QString& commandLine, const QString& channel, QObject* parent)
+    : QObject(parent), commandLine_(commandLine), channel_(channel),
+      words_(QProcess::splitCommand(commandLine)) {}
 
 LimitCommand::~LimitCommand() = default;
 
@@ -32,6 +33,8 @@ bool LimitCommand::run(const LimitCrossing& crossing) {
     env.insert(QStringLiteral("KV_VALUE"), QString::fromStdString(value));
     env.insert(QStringLiteral("KV_UNIT"), QString::fromStdString(r.unit));
     env.insert(QStringLiteral("KV_TIME"), QString::fromStdString(time));
+    if (!channel_.isEmpty())
+        env.insert(QStringLiteral("KV_CHANNEL"), channel_);
     std::vector<std::string> environment;
     for (const QString& entry : env.toStringList())
         environment.push_back(entry.toStdString());

@@ -18,6 +18,7 @@ namespace kv {
 //   KV_VALUE  the reading, a plain decimal with a point
 //   KV_UNIT   its unit
 //   KV_TIME   its time as the CSV writes it
+//   KV_CHANNEL the channel's name, when it has one (one of several channels)
 // A run never waits for anything, so the readings go on while the command works; a crossing
 // that comes while the last run still goes is not started twice. What the command writes
 // reaches standard error as CommandRun passes it on; standard output may be the CSV log,
@@ -25,7 +26,8 @@ namespace kv {
 class LimitCommand : public QObject {
     Q_OBJECT
 public:
-    explicit LimitCommand(const QString& commandLine, QObject* parent = nullptr);
+    explicit LimitCommand(const QString& commandLine, const QString& channel = {},
+                          QObject* parent = nullptr);
     // A command still running is ended with the program.
     ~LimitCommand() override;
 
@@ -52,6 +54,7 @@ private:
     void tellSkipped();
 
     QString commandLine_;
+    QString channel_;
     QStringList words_;
     std::unique_ptr<CommandRun> run_;
     std::uint64_t generation_ = 0; // of run_, so that the end of an earlier run is not its

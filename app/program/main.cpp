@@ -83,6 +83,12 @@ std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl,
     return options;
 }
 
+// --on-limit for every channel; with several, the command is told which in KV_CHANNEL.
+void limitCommands(const std::vector<kv::Channel*>& channels, const QString& command) {
+    for (kv::Channel* c : channels)
+        c->bench().setLimitCommand(command, channels.size() > 1 ? c->name() : QString());
+}
+
 // What every channel says goes to stderr; with --mqtt each publishes, several under
 // PREFIX/CHANNEL, each on a connection of its own. Without a window (`connectionLines`) the
 // connection's turns are lines on stderr too; a window's footer tells them.
@@ -136,8 +142,9 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         channels = meters.channels();
     }
     kv::Channel& channel = *channels.front();
-    channel.bench().setLimits(cl.limits);
-    channel.bench().setLimitCommand(cl.onLimit);
+    for (kv::Channel* c : channels)
+        c->bench().setLimits(cl.limitsOf(c->name(), c == &channel));
+    limitCommands(channels, cl.onLimit);
     // Made before the run starts, so that the broker hears of its start.
     tellAndPublish(channels, title, mqtt, true);
     kv::LogRun run(channel,
@@ -175,8 +182,12 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     }
     const std::vector<kv::Channel*>& channels = meters.channels();
     kv::Channel& first = *channels.front();
-    kv::BenchMemory::attach(first.bench(), cl.limits);
-    first.bench().setLimitCommand(cl.onLimit);
+    // The first window's limits are remembered as a single window's are.
+    kv::BenchMemory::attach(first.bench(), cl.limitsOf(first.name(), true));
+    for (kv::Channel* c : channels)
+        if (c != &first)
+            c->bench().setLimits(cl.limitsOf(c->name(), false));
+    limitCommands(channels, cl.onLimit);
     tellAndPublish(channels, title, mqtt, false);
     kv::shareLog(channels);
     if (cl.log() && !first.startLog(cl.logFile)) {
