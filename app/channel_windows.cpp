@@ -35,9 +35,13 @@ std::vector<QPoint> sideBySide(const QRect& desktop, const QSize& size, int coun
     for (int i = 0; i < fitting; ++i)
         places.emplace_back(left + (i % perRow) * size.width(), top + (i / perRow) * size.height());
     // The rest step down from the top left, starting again where they would leave the desktop.
-    const int stepsAcross = std::max(1, (desktop.width() - size.width()) / kCascadeStep + 1);
-    const int stepsDown = std::max(1, (desktop.height() - size.height()) / kCascadeStep + 1);
-    const int steps = std::min(stepsAcross, stepsDown);
+    // A window larger than the desktop steps as far as its corner stays on it.
+    const auto stepsIn = [](int total, int length) {
+        const int room = length <= total ? total - length : total - 1;
+        return std::max(1, room / kCascadeStep + 1);
+    };
+    const int steps =
+        std::min(stepsIn(desktop.width(), size.width()), stepsIn(desktop.height(), size.height()));
     for (int i = fitting; i < count; ++i) {
         const int step = (i - fitting + 1) % steps;
         places.emplace_back(desktop.left() + step * kCascadeStep,

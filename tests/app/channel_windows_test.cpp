@@ -1,0 +1,151 @@
+#include "app/channel_windows.h"
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "channel/channel.h"
+#include "sim/memory_meter.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+TEST(SideBySide, WindowsStandInRowsInTheMiddleAndStepDownWhereTheScreenEnds) {
+    const QSize window(471, 648);
+    struct Case {
+        QRect desktop;
+        int count;
+        std::vector<QPoint> places;
+    } const cases[] = {
+        // One row, centred: (1920 - 3 * 471) / 2 = 253, (1080 - 648) / 2 = 216.
+        {{0, 0, 1920, 1080}, 3, {{253, 216}, {724, 216}, {1195, 216}}},
+        // A panel on the left: the free area starts at 64.
+        {{64, 0, 1856, 1080}, 1, {{64 + 692, 216}}},
+        // Two fit across, one row down: the third steps in from the top left.
+        {{0, 0, 1024, 768}, 3, {{41, 60}, {512, 60}, {32, 32}}},
+        // Two rows of two on a tall screen.
+        {{0, 0, 1000, 1400}, 4, {{29, 52}, {500, 52}, {29, 700}, {500, 700}}},
+        // Smaller than one window: the corners stay on the desktop, apart.
+        {{0, 0, 400, 300}, 3, {{0, 0}, {32, 32}, {64, 64}}},
+        // Too low for one: the rest still step down.
+        {{0, 0, 800, 600}, 3, {{164, 0}, {32, 32}, {64, 64}}},
+        {{0, 0, 1920, 1080}, 0, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sideBySide(c.desktop, window, c.count), c.places)
+            << c.desktop.width() << "x" << c.desktop.height() << ", " << c.count;
+}
+
+TEST(ChannelPictureName, TheChannelGoesBeforeTheSuffix) {
+    EXPECT_EQ(channelPictureName("shot.png", "A"), "shot-A.png");
+    EXPECT_EQ(channelPictureName("/tmp/run.v2/bench.1.png", "I_out"),
+              "/tmp/run.v2/bench.1-I_out.png");
+    EXPECT_EQ(channelPictureName("/tmp/run.v2/shot", "P"), "/tmp/run.v2/shot-P");
+}
+
+// Two meters and the power derived from them, each in its window.
+class ThreeWindows : public ::testing::Test {
+protected:
+    ThreeWindows() {
+        a.setName("A");
+        b.setName("B");
+        p.setName("P");
+        for (Channel* c : {&a, &b})
+            windows.add(*c, {port});
+        windows.add(p, {});
+        windows.show();
+    }
+    QLabel* caption(std::size_t i) { return windows.window(i).findChild<QLabel*>("Label2"); }
+    QPushButton* button(std::size_t i, const char* name) {
+        return windows.window(i).findChild<QPushButton*>(name);
+    }
+
+    MemoryMeter linkA, linkB;
+    Channel a{linkA}, b{linkB};
+    Channel p{parseDerivation("P = A*B", '.').formula, {&a, &b}};
+    PortEntry port{"COM1", "/dev/ttyUSB0", {}, {}, {}};
+    std::vector<QString> boxes;
+    ErrorReporter errors{[this](const QString&, const QString& text) { boxes.push_back(text); }};
+    ChannelWindows windows{errors};
+};
+
+TEST_F(ThreeWindows, EachNamesItsChannelAndStandsApart) {
+    const char* names[] = {"A", "B", "P"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(windows.window(i).windowTitle(),
+                  QString("VELOMAX KV27500 \u2013 %1").arg(names[i]));
+        EXPECT_EQ(caption(i)->text(), QString("%1: KV27500 meter display").arg(names[i]));
+        // The caption is not cut: it has the room of a note.
+        EXPECT_GE(caption(i)->width(),
+                  caption(i)->fontMetrics().horizontalAdvance(caption(i)->text()));
+        // The offscreen screen is too small for three side by side: they step, apart.
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(windows.window(i).pos(), windows.window(j).pos()) << names[i] << names[j];
+        EXPECT_TRUE(
+            windows.window(i).screen()->availableGeometry().contains(windows.window(i).pos()));
+    }
+    // The derived window's port box tells what it computes, and cannot be changed.
+    auto* box = windows.window(2).findChild<QWidget*>("ComSel");
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(windows.window(2).findChild<QComboBox*>("ComSel")->currentText(), "A*B");
+}
+
+TEST_F(ThreeWindows, TheBackgroundDragsTheWindowTheChartAndTheButtonsDoNot) {
+    MainWindow& w = windows.window(1);
+    const QPoint before = w.pos();
+    // The footer's caption is background.
+    QLabel* label = caption(1);
+    const QPoint at = label->rect().center();
+    QTest::mousePress(label, Qt::LeftButton, {}, at);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(40, -25)),
+                     QPointF(label->mapToGlobal(at + QPoint(40, -25))), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(label, &move);
+    QTest::mouseRelease(label, Qt::LeftButton, {}, at + QPoint(40, -25));
+    EXPECT_EQ(w.pos(), before + QPoint(40, -25));
+
+    // The chart keeps its button for scrolling; the right button is the menu's.
+    for (const char* control : {"Chart1", "Button1"}) {
+        auto* c = w.findChild<QWidget*>(control);
+        const QPoint from = w.pos();
+        const QPoint on = c->rect().center();
+        QTest::mousePress(c, Qt::LeftButton, {}, on);
+        QMouseEvent drag(QEvent::MouseMove, QPointF(on + QPoint(30, 30)),
+                         QPointF(c->mapToGlobal(on + QPoint(30, 30))), Qt::NoButton, Qt::LeftButton,
+                         {});
+        QApplication::sendEvent(c, &drag);
+        QTest::mouseRelease(c, Qt::LeftButton, {}, on + QPoint(30, 30));
+        EXPECT_EQ(w.pos(), from) << control;
+    }
+}
+
+TEST_F(ThreeWindows, ExitEndsOneChannelCtrlQEndsTheProgram) {
+    QSignalSpy allClosed(&windows, &ChannelWindows::allClosed);
+    windows.window(0).openClick();
+    windows.window(1).openClick();
+    ASSERT_TRUE(a.session().poller().isActive() && b.session().poller().isActive());
+
+    button(0, "Button2")->click();
+    EXPECT_FALSE(windows.window(0).isVisible());
+    EXPECT_FALSE(a.session().poller().isActive());
+    EXPECT_TRUE(windows.window(1).isVisible() && windows.window(2).isVisible());
+    EXPECT_TRUE(b.session().poller().isActive()) << "the other meter goes on";
+    EXPECT_EQ(allClosed.count(), 0);
+
+    // Ctrl+Q in the derived window ends every channel.
+    windows.window(2).activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&windows.window(2)));
+    QTest::keyClick(&windows.window(2), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(b.session().poller().isActive());
+    EXPECT_FALSE(windows.window(1).isVisible() || windows.window(2).isVisible());
+    EXPECT_EQ(allClosed.count(), 1);
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
+} // namespace kv
