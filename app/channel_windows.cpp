@@ -3,6 +3,7 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "app/snapshot.h"
+#include "app/window_memory.h"
 #include "channel/channel.h"
 #include "record/csv_reader.h"
 #include "record/error_output.h"
@@ -11,6 +12,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
 
@@ -92,6 +94,10 @@ MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports,
     });
     for (auto& each : windows_)
         each->setOneOfSeveral(windows_.size() > 1);
+    // Where the user left it, when that is still on a screen.
+    if (const std::optional<QPoint> place = WindowMemory(channel.name()).position())
+        if (QGuiApplication::screenAt(*place))
+            setPlace(index, *place);
     return window;
 }
 
@@ -189,6 +195,11 @@ void ChannelWindows::writeSummaries() const {
 }
 
 bool ChannelWindows::eventFilter(QObject* watched, QEvent* event) {
+    // A shown window that moves (dragged, or by the desktop) is remembered where it went.
+    if (event->type() == QEvent::Move)
+        for (auto& window : windows_)
+            if (window.get() == watched && window->isVisible())
+                WindowMemory(window->channel().name()).setPosition(window->pos());
     // A window closed by the desktop (its close button, Alt+F4) ends its channel as Exit does.
     if (event->type() == QEvent::Close)
         for (std::size_t i = 0; i < windows_.size(); ++i)

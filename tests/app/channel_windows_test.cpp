@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -48,6 +50,14 @@ TEST(ChannelPictureName, TheChannelGoesBeforeTheSuffix) {
     EXPECT_EQ(channelPictureName("/tmp/run.v2/shot", "P"), "/tmp/run.v2/shot-P");
 }
 
+// The settings of a run of their own, made before the windows read them.
+struct PrivateSettings {
+    PrivateSettings() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    }
+    QTemporaryDir dir;
+};
+
 // Two meters and the power derived from them, each in its window.
 class ThreeWindows : public ::testing::Test {
 protected:
@@ -65,6 +75,7 @@ protected:
         return windows.window(i).findChild<QPushButton*>(name);
     }
 
+    PrivateSettings settings;
     MemoryMeter linkA, linkB;
     Channel a{linkA}, b{linkB};
     Channel p{parseDerivation("P = A*B", '.').formula, {&a, &b}};
@@ -108,6 +119,16 @@ TEST_F(ThreeWindows, TheBackgroundDragsTheWindowTheChartAndTheButtonsDoNot) {
     QApplication::sendEvent(label, &move);
     QTest::mouseRelease(label, Qt::LeftButton, {}, at + QPoint(40, -25));
     EXPECT_EQ(w.pos(), before + QPoint(40, -25));
+
+    // The next start puts it back there; the others take their places as before.
+    ChannelWindows next(errors);
+    next.add(a, {port});
+    next.add(b, {port});
+    next.add(p, {});
+    next.show();
+    EXPECT_EQ(next.window(1).pos(), before + QPoint(40, -25));
+    EXPECT_EQ(next.window(0).pos(), windows.window(0).pos());
+    EXPECT_EQ(next.window(2).pos(), windows.window(2).pos());
 
     // The chart keeps its button for scrolling; the right button is the menu's.
     for (const char* control : {"Chart1", "Button1"}) {
