@@ -1,14 +1,17 @@
-// Several meters read by the built program at once, without a window, on pseudo-terminals of
-// the test's own, and the channels derived from them: one log with a channel column, the
-// arithmetic in its rows, the gaps of a meter that falls silent, and the command lines
-// refused before anything starts. CTest names the program in $KV27500.
+// Several meters read by the built program at once, with and without windows, on
+// pseudo-terminals of the test's own, and the channels derived from them: one log with a
+// channel column, the arithmetic in its rows, the gaps of a meter that falls silent, a window
+// per channel, the log opened again, limits per channel, and the command lines refused before
+// anything starts. CTest names the program in $KV27500.
 #include "sim/meter_simulator.h"
 #include "sim/sim_script.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -185,14 +188,96 @@ TEST_F(SeveralMeters, ABadSetOfChannelsGetsOneLineAndStatusTwoAndNothingStarts) 
         {"--meter", "V=" + dev, "--derive", "P=V**2"},                     // malformed
         {"--meter", "A=" + dev, "--meter", "B=" + dev},                    // one port twice
         {"--meter", "V=" + dev, "--port", dev},                            // and --port
+        {"--meter", "V=" + dev, "--lower", "W:1"},                         // no such channel
+        {"--meter", "V=" + dev, "--upper", "V:2", "--upper", "V:3"},       // a limit twice
+        {"--meter", "V=" + dev, "--lower", "V:2", "--lower", "1"},         // both ways
     };
-    for (const QStringList& args : cases) {
-        EXPECT_EQ(run(headless + args), 2) << args.join(' ').toStdString();
-        EXPECT_EQ(err.count('\n'), 2) << err.toStdString();
-        EXPECT_TRUE(err.startsWith("kv27500: ")) << err.toStdString();
-    }
+    // With windows too: nothing is shown, since nothing starts.
+    const QStringList windowed{"--snapshot", dir.filePath("never.png"), "--readings", "1"};
+    for (const QStringList& args : cases)
+        for (const QStringList& how : {headless, windowed}) {
+            EXPECT_EQ(run(how + args), 2) << args.join(' ').toStdString();
+            EXPECT_EQ(err.count('\n'), 2) << err.toStdString();
+            EXPECT_TRUE(err.startsWith("kv27500: ")) << err.toStdString();
+        }
+    EXPECT_TRUE(QDir(dir.path()).entryList({"never*.png"}).isEmpty());
     EXPECT_FALSE(QFile::exists(log));
     EXPECT_EQ(meter->requestCount(), 0) << "no meter was asked";
+}
+
+// The log of four channels, opened as a user opens it, is four windows: a picture each,
+// and each channel's summary the same as when its readings were taken.
+TEST_F(SeveralMeters, TheLogOfFourChannelsOpensInFourWindowsWithTheSameReadings) {
+    auto volts = meterOf("240 128 50000");
+    auto amps = meterOf("168 128 20000");
+    ASSERT_TRUE(volts && amps);
+    const QString log = dir.filePath("bench.csv");
+    ASSERT_EQ(run({"--no-window", "--meter", "V=" + QString::fromStdString(volts->devicePath()),
+                   "--meter", "I=" + QString::fromStdString(amps->devicePath()), "--derive",
+                   "P=V*I", "--derive", "Q=integral(I)", "--log", log, "--duration", "2"}),
+              0)
+        << err.toStdString();
+    QStringList taken = err.split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^[VIPQ]: "));
+    ASSERT_EQ(taken.size(), 4) << err.toStdString();
+
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    ASSERT_EQ(run({log, "--snapshot", dir.filePath("shot.png")}), 0) << err.toStdString();
+    QStringList shown = err.split('\n', Qt::SkipEmptyParts);
+    taken.sort();
+    shown.sort();
+    EXPECT_EQ(shown, taken);
+    for (const char* channel : {"V", "I", "P", "Q"}) {
+        const QImage picture(dir.filePath(QString("shot-%1.png").arg(channel)));
+        EXPECT_EQ(picture.size(), QSize(471, 648)) << channel;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("shot.png")));
+}
+
+// Windows on two meters and their product: a picture of each once the first has its
+// readings, each footer naming its channel.
+TEST_F(SeveralMeters, EachChannelHasAWindowOfItsOwn) {
+    auto volts = meterOf("240 128 50000");
+    auto amps = meterOf("168 128 20000");
+    ASSERT_TRUE(volts && amps);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    ASSERT_EQ(run({"--meter", "V=" + QString::fromStdString(volts->devicePath()), "--meter",
+                   "I=" + QString::fromStdString(amps->devicePath()), "--derive", "P=V*I",
+                   "--snapshot", dir.filePath("shot.png"), "--readings", "5"}),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QRegularExpression("(^|\n)V: \\d+ readings, min 5 V-DC")))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QRegularExpression("(^|\n)P: \\d+ readings, min 10 W, max 10 W")))
+        << err.toStdString();
+    const QImage v(dir.filePath("shot-V.png")), p(dir.filePath("shot-P.png"));
+    ASSERT_EQ(v.size(), QSize(471, 648));
+    ASSERT_EQ(p.size(), QSize(471, 648));
+    EXPECT_NE(v, p) << "each window shows its own channel";
+}
+
+// --lower NAME:VALUE watches that channel; the command hears which one crossed.
+TEST_F(SeveralMeters, ALimitOfAChannelRunsTheCommandWithItsName) {
+    auto volts = meterOf("240 128 50000");
+    auto amps = meterOf("168 128 20000");
+    ASSERT_TRUE(volts && amps);
+    const QString told = dir.filePath("told.txt");
+    const QString command = dir.filePath("on-limit.sh");
+    QFile sh(command);
+    ASSERT_TRUE(sh.open(QIODevice::WriteOnly));
+    sh.write("#!/bin/sh\necho \"$KV_CHANNEL $KV_LIMIT $KV_VALUE\" >> \"$1\"\n");
+    sh.close();
+    sh.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(run({"--no-window", "--meter", "V=" + QString::fromStdString(volts->devicePath()),
+                   "--meter", "I=" + QString::fromStdString(amps->devicePath()), "--derive",
+                   "P=V*I", "--upper", "6", "--lower", "I:2.5", "--upper", "P:9", "--on-limit",
+                   command + " " + told, "--log", dir.filePath("bench.csv"), "--duration", "2"}),
+              0)
+        << err.toStdString();
+    QFile file(told);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << err.toStdString();
+    QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    lines.sort();
+    EXPECT_EQ(lines, QStringList({"I lower 2", "P upper 10"})) << "V stays inside its limit";
 }
 
 } // namespace
