@@ -12,7 +12,9 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -278,6 +280,58 @@ TEST_F(SeveralMeters, ALimitOfAChannelRunsTheCommandWithItsName) {
     QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     lines.sort();
     EXPECT_EQ(lines, QStringList({"I lower 2", "P upper 10"})) << "V stays inside its limit";
+}
+
+// Three windows on a real X server, as a user's desktop shows them: side by side in the middle
+// of the screen, each titled with its channel.
+TEST_F(SeveralMeters, ThreeWindowsUnderXStandSideBySideNamedForTheirChannels) {
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString xwininfo = QStandardPaths::findExecutable("xwininfo");
+    if (xvfb.isEmpty() || xwininfo.isEmpty())
+        GTEST_SKIP() << "Xvfb and xwininfo are needed";
+    QProcess server;
+    server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(server.waitForReadyRead(20000));
+    const QString display = ":" + QString::fromLatin1(server.readLine()).trimmed();
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(this->program,
+                  {"--meter", "A=sim", "--meter", "B=sim", "--derive", "P=A*B", "--autostart"});
+    QProcessEnvironment xEnv = QProcessEnvironment::systemEnvironment();
+    xEnv.insert("DISPLAY", display);
+    std::map<QString, QRect> windows;
+    const QRegularExpression line(
+        "\"VELOMAX KV27500 \u2013 ([ABP])\".* (\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+) ");
+    for (int tries = 0; tries < 100 && windows.size() < 3; ++tries) {
+        QThread::msleep(200);
+        QProcess info;
+        info.setProcessEnvironment(xEnv);
+        info.start(xwininfo, {"-root", "-tree"});
+        info.waitForFinished(5000);
+        windows.clear();
+        for (const QString& text : QString::fromUtf8(info.readAllStandardOutput()).split('\n')) {
+            const QRegularExpressionMatch m = line.match(text);
+            if (m.hasMatch())
+                windows[m.captured(1)] = QRect(m.captured(4).toInt(), m.captured(5).toInt(),
+                                               m.captured(2).toInt(), m.captured(3).toInt());
+        }
+    }
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(20000));
+    server.kill();
+    server.waitForFinished();
+    ASSERT_EQ(windows.size(), 3u)
+        << QString::fromLocal8Bit(program.readAllStandardError()).toStdString();
+    // (1920 - 3 * 471) / 2 = 253 across, (1080 - 648) / 2 = 216 down.
+    EXPECT_EQ(windows["A"], QRect(253, 216, 471, 648));
+    EXPECT_EQ(windows["B"], QRect(724, 216, 471, 648));
+    EXPECT_EQ(windows["P"], QRect(1195, 216, 471, 648));
+    // A kill ends it cleanly, as the status of a terminated program says.
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 128 + 15);
 }
 
 } // namespace
