@@ -52,8 +52,11 @@ ChartFeed::~ChartFeed() {
 }
 
 void ChartFeed::recordChanged() {
+    // A derived channel's record begins before its inputs have all spoken: the gaps of
+    // that wait are no part of its line.
     if (channel_.record().running())
-        view_.setLeadingBreaks(ReadingStoreView::LeadingBreaks::shown);
+        view_.setLeadingBreaks(channel_.derived() ? ReadingStoreView::LeadingBreaks::hidden
+                                                  : ReadingStoreView::LeadingBreaks::shown);
     // A Start after Stop empties the store: the view starts again from its first row.
     view_.rowsAppended();
 }

@@ -582,14 +582,19 @@ QString usageText(const QString& program) {
                     "                        with --mqtt: read the password from the first line\n"
                     "                        of FILE instead\n") +
            Text::tr("\n"
-                    "Several meters, with --no-window:\n"
+                    "Several meters, a window each or with --no-window:\n"
                     "  --meter [NAME=]DEVICE read a meter on DEVICE (a port, or sim or sim:SCRIPT\n"
                     "                        for a simulated one) as the channel NAME, or A, B,\n"
                     "                        C, ... by its place; once per meter\n"
                     "  --derive NAME=EXPRESSION\n"
                     "                        a channel computed from others: X*Y, X/Y, X+Y, X-Y,\n"
                     "                        X*NUMBER, X/NUMBER or integral(X); the log gets a\n"
-                    "                        channel column\n");
+                    "                        channel column\n"
+                    "  --lower NAME:VALUE, --upper NAME:VALUE\n"
+                    "                        the limits of the channel NAME; --on-limit gets its\n"
+                    "                        name in KV_CHANNEL\n"
+                    "Exit closes the window of one channel, Ctrl+Q ends them all; --snapshot\n"
+                    "FILE.png saves FILE-NAME.png of each channel.\n");
 }
 
 } // namespace kv

@@ -264,10 +264,6 @@ Veröffentlichen über einen MQTT-Broker:
         <translation>--meter geht nicht zusammen mit --port oder --simulate</translation>
     </message>
     <message>
-        <source>--meter needs --no-window</source>
-        <translation>--meter braucht --no-window</translation>
-    </message>
-    <message>
         <source>--derive needs --meter</source>
         <translation>--derive braucht --meter</translation>
     </message>
@@ -276,8 +272,24 @@ Veröffentlichen über einen MQTT-Broker:
         <translation>zwei Messgeräte an einem Anschluss: %1</translation>
     </message>
     <message>
+        <source>%1 is given twice for %2</source>
+        <translation>%1 ist für %2 zweimal angegeben</translation>
+    </message>
+    <message>
+        <source>a recording to open cannot be used with --meter</source>
+        <translation>eine zu öffnende Aufzeichnung geht nicht zusammen mit --meter</translation>
+    </message>
+    <message>
+        <source>the limits name the channel %1, which is not given</source>
+        <translation>die Grenzen nennen den Kanal %1, den es nicht gibt</translation>
+    </message>
+    <message>
+        <source>the limits of %1 are given twice</source>
+        <translation>die Grenzen von %1 sind zweimal angegeben</translation>
+    </message>
+    <message>
         <source>
-Several meters, with --no-window:
+Several meters, a window each or with --no-window:
   --meter [NAME=]DEVICE read a meter on DEVICE (a port, or sim or sim:SCRIPT
                         for a simulated one) as the channel NAME, or A, B,
                         C, ... by its place; once per meter
@@ -285,9 +297,14 @@ Several meters, with --no-window:
                         a channel computed from others: X*Y, X/Y, X+Y, X-Y,
                         X*NUMBER, X/NUMBER or integral(X); the log gets a
                         channel column
+  --lower NAME:VALUE, --upper NAME:VALUE
+                        the limits of the channel NAME; --on-limit gets its
+                        name in KV_CHANNEL
+Exit closes the window of one channel, Ctrl+Q ends them all; --snapshot
+FILE.png saves FILE-NAME.png of each channel.
 </source>
         <translation>
-Mehrere Messgeräte, mit --no-window:
+Mehrere Messgeräte, je ein Fenster oder mit --no-window:
   --meter [NAME=]GERÄT  ein Messgerät an GERÄT lesen (Anschluss, oder sim bzw.
                         sim:SKRIPT für ein simuliertes) als Kanal NAME, sonst
                         A, B, C, ... nach seiner Stelle; einmal je Messgerät
@@ -295,6 +312,11 @@ Mehrere Messgeräte, mit --no-window:
                         ein aus anderen berechneter Kanal: X*Y, X/Y, X+Y, X-Y,
                         X*ZAHL, X/ZAHL oder integral(X); das Protokoll bekommt
                         eine Spalte channel
+  --lower NAME:WERT, --upper NAME:WERT
+                        die Grenzen des Kanals NAME; --on-limit erhält seinen
+                        Namen in KV_CHANNEL
+Beenden schließt das Fenster eines Kanals, Ctrl+Q beendet alle; --snapshot
+DATEI.png speichert DATEI-NAME.png für jeden Kanal.
 </translation>
     </message>
 </context>
@@ -709,6 +731,14 @@ Mehrere Messgeräte, mit --no-window:
     <message>
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
+    </message>
+    <message>
+        <source>VELOMAX KV27500 – %1</source>
+        <translation>VELOMAX KV27500 – %1</translation>
+    </message>
+    <message>
+        <source>%1: KV27500 meter display</source>
+        <translation>%1: KV27500 Messwertanzeige</translation>
     </message>
 </context>
 <context>
