@@ -432,6 +432,15 @@ QString checkMeters(const CommandLine& cl) {
             ((each.limits.lower && cl.limits.lower) || (each.limits.upper && cl.limits.upper)))
             return Text::tr("the limits of %1 are given twice").arg(each.channel);
     }
+    // Several channels publish under PREFIX/CHANNEL: the prefix leaves room for the longest.
+    if (cl.mqtt() && names.size() > 1) {
+        std::size_t longest = 0;
+        for (const std::string& name : names)
+            longest = std::max(longest, name.size());
+        std::string why;
+        if (!parseMqttUrl(cl.mqttUrl.toStdString(), why, 1 + longest))
+            return QString::fromStdString(why);
+    }
     QStringList devices;
     for (const CommandLine::Meter& meter : cl.meters) {
         if (isSimulatedDevice(meter.device))

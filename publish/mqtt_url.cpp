@@ -43,7 +43,8 @@ int portOf(std::string_view digits) {
 
 } // namespace
 
-std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error) {
+std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error,
+                                    std::size_t reserved) {
     MqttUrl url;
     const std::size_t schemeEnd = text.find("://");
     if (schemeEnd == std::string_view::npos || schemeEnd == 0)
@@ -123,12 +124,13 @@ std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error) {
         return fail(error, translated("kv::MqttUrl",
                                       "The MQTT address names no topic prefix after the host."));
     // The broker would drop what it cannot deliver, with no word to the publisher.
-    if (prefix.size() > MqttUrl::kLongestPrefix)
-        return fail(error,
-                    withArguments(
-                        translated("kv::MqttUrl", "The MQTT topic prefix is %1 bytes long, "
-                                                  "but MQTT allows at most %2 here."),
-                        {std::to_string(prefix.size()), std::to_string(MqttUrl::kLongestPrefix)}));
+    const std::size_t longest =
+        MqttUrl::kLongestPrefix - std::min(reserved, MqttUrl::kLongestPrefix);
+    if (prefix.size() > longest)
+        return fail(error, withArguments(translated("kv::MqttUrl",
+                                                    "The MQTT topic prefix is %1 bytes long, "
+                                                    "but MQTT allows at most %2 here."),
+                                         {std::to_string(prefix.size()), std::to_string(longest)}));
     if (prefix.front() == '$')
         return fail(error,
                     withArguments(translated("kv::MqttUrl",

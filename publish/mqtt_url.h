@@ -32,6 +32,9 @@ struct MqttUrl {
 
 // The address in `text`, or nothing with one sentence for people in `error`. The
 // sentence never repeats the user part, which may hold a mistyped password.
-std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error);
+// `reserved`: bytes the topics take after the prefix beyond the publisher's own (a channel's
+// name and its slash), which a prefix must leave room for.
+std::optional<MqttUrl> parseMqttUrl(std::string_view text, std::string& error,
+                                    std::size_t reserved = 0);
 
 } // namespace kv

@@ -479,6 +479,10 @@ TEST_F(PublishingProgram, EachBadAddressOrPasswordFileGetsItsOneLineAndStatus2) 
         {{"--no-window", "--simulate", "--mqtt", "mqtt://broker/bench", "--mqtt-password-file",
           dir.path()},
          "Cannot read the MQTT password file"},
+        // Room for the prefix of one channel, not for PREFIX/Volts/reading of several.
+        {{"--no-window", "--meter", "Volts=sim", "--meter", "I=sim", "--mqtt",
+          "mqtt://127.0.0.1/" + QString(kv::MqttUrl::kLongestPrefix - 3, 'x')},
+         "prefix is 65524 bytes long, but MQTT allows at most 65521 here"},
     };
     for (const auto& [args, line] : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
