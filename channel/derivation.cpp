@@ -31,6 +31,7 @@ void Derivation::reset() {
     out_ = Reading();
     out_.hasCodes = false;
     lastWasGap_ = false;
+    firstRow_.reset();
     setReason(Why::nothing);
 }
 
@@ -41,6 +42,8 @@ bool Derivation::binary() const {
 std::optional<Reading> Derivation::feed(std::size_t input, const Reading& row) {
     if (input >= formula_.inputs.size() || !row.kept())
         return std::nullopt;
+    if (!firstRow_)
+        firstRow_ = row.time;
     if (formula_.operation == DerivedOperation::integral)
         return integrate(row);
     return combine(input, row);
@@ -105,7 +108,8 @@ std::optional<Reading> Derivation::combine(std::size_t input, const Reading& row
             return gap(row);
         }
         if (!in.seen || std::llabs(row.time - in.time) > kPairingMs) {
-            setReason(Why::tooOld, other);
+            const bool starting = !in.seen && row.time - *firstRow_ <= kPairingMs;
+            setReason(starting ? Why::nothing : Why::tooOld, other);
             return gap(row);
         }
         overloaded = overloaded || in.overloaded;

@@ -105,6 +105,9 @@ private:
     // The row given last, made again for each row.
     Reading out_;
     bool lastWasGap_ = false;
+    // When the first row of the session came: an input not heard from within the pairing
+    // time of it is still starting, not silent.
+    std::optional<TimeMs> firstRow_;
     Why why_ = Why::nothing;
     std::size_t whyInput_ = 0;
     std::string reason_;

@@ -65,7 +65,7 @@ bool isOverload(const std::optional<Reading>& r, const char* unit) {
 TEST(DerivedPairing, AReadingPairsWithTheOtherInputsNewestUpTo1500MsAway) {
     Derivation p = derivation("P=U*I");
     EXPECT_TRUE(isGap(p.feed(0, row(1000, 2, "V-DC"))));
-    EXPECT_EQ(p.reason(), "I has given no reading in the last 1.5 s.");
+    EXPECT_EQ(p.reason(), "") << "I is still starting";
     EXPECT_TRUE(gives(p.feed(1, row(2500, 3, "A - DC")), 6, "W"));
     EXPECT_EQ(p.reason(), "");
     EXPECT_TRUE(gives(p.feed(0, row(4000, 4, "V-DC")), 12, "W")) << "exactly 1.5 s";
@@ -75,6 +75,14 @@ TEST(DerivedPairing, AReadingPairsWithTheOtherInputsNewestUpTo1500MsAway) {
     // A row of the other input that came in late pairs the same way.
     EXPECT_TRUE(gives(p.feed(0, row(2502, 2, "V-DC")), 2, "W"));
     EXPECT_TRUE(isGap(p.feed(0, row(2501, 2, "V-DC"))));
+
+    // An input not heard from 1.5 s into the session is no longer starting.
+    Derivation q = derivation("P=U*I");
+    EXPECT_TRUE(isGap(q.feed(0, row(1000, 2, "V-DC"))));
+    EXPECT_FALSE(q.feed(0, row(2500, 2, "V-DC"))) << "the gap goes on";
+    EXPECT_EQ(q.reason(), "");
+    EXPECT_FALSE(q.feed(0, row(2501, 2, "V-DC")));
+    EXPECT_EQ(q.reason(), "I has given no reading in the last 1.5 s.");
 }
 
 TEST(DerivedValues, AreComputedInBaseUnitsAfterTheMetersPrefixes) {
@@ -189,17 +197,18 @@ TEST(DerivedReasons, UnitsThatDoNotCombineGiveGapsAndAreToldOncePerChange) {
     EXPECT_EQ(p.reason(), "Readings in V-DC and Hz do not multiply to a unit.");
     for (TimeMs t = 200; t < 2000; t += 200)
         EXPECT_FALSE(p.feed(t % 400 == 0 ? 0 : 1, row(t, 50, t % 400 == 0 ? "V-DC" : "KHz")));
-    EXPECT_EQ(told, (std::vector<std::string>{"f has given no reading in the last 1.5 s.",
-                                              "Readings in V-DC and Hz do not multiply to a "
-                                              "unit."}));
+    EXPECT_EQ(told,
+              (std::vector<std::string>{"Readings in V-DC and Hz do not multiply to a unit."}));
     // The input turns to a current: values again, and the reason goes.
     EXPECT_FALSE(p.feed(1, row(2000, 0.5f, "A - DC")));
     EXPECT_TRUE(gives(p.feed(0, row(2100, 4, "V-DC")), 2, "W"));
-    ASSERT_EQ(told.size(), 3u);
+    ASSERT_EQ(told.size(), 2u);
     EXPECT_EQ(told.back(), "");
     p.reset();
-    EXPECT_EQ(told.size(), 3u) << "nothing to tell";
+    EXPECT_EQ(told.size(), 2u) << "nothing to tell";
     EXPECT_TRUE(isGap(p.feed(0, row(5000, 2, "V-DC"))));
+    EXPECT_FALSE(p.feed(0, row(6600, 2, "V-DC")));
+    EXPECT_EQ(told.back(), "f has given no reading in the last 1.5 s.");
     p.reset();
     EXPECT_EQ(p.reason(), "");
     EXPECT_EQ(told.back(), "") << "a new session has no reason yet";
@@ -314,8 +323,9 @@ TEST(DerivedTexts, ReasonsAndErrorsAreInTheUsersLanguage) {
     } marked;
     Derivation p = derivation("P=U*f");
     p.feed(0, row(0, 2, "V-DC"));
+    p.feed(0, row(2000, 2, "V-DC"));
     EXPECT_EQ(p.reason(), "kv::Derivation: <f has given no reading in the last 1.5 s.>");
-    p.feed(1, row(100, 50, "Hz"));
+    p.feed(1, row(2100, 50, "Hz"));
     EXPECT_EQ(p.reason(), "kv::Derivation: <Readings in V-DC and Hz do not multiply to a unit.>");
     EXPECT_EQ(parseDerivation("P=U/0", '.').error, "kv::Derivation: <\"U/0\" divides by 0.>");
     EXPECT_EQ(checkChannels({"U", "U"}, {}), "kv::Derivation: <Two channels are named \"U\".>");
