@@ -283,55 +283,94 @@ TEST_F(SeveralMeters, ALimitOfAChannelRunsTheCommandWithItsName) {
 }
 
 // Three windows on a real X server, as a user's desktop shows them: side by side in the middle
-// of the screen, each titled with its channel.
-TEST_F(SeveralMeters, ThreeWindowsUnderXStandSideBySideNamedForTheirChannels) {
+// of the screen, each titled with its channel; one dragged by its background with the mouse
+// comes back there at the next start, the others where they were.
+TEST_F(SeveralMeters, ThreeWindowsUnderXStandSideBySideAndComeBackWhereDragged) {
     const QString xvfb = QStandardPaths::findExecutable("Xvfb");
     const QString xwininfo = QStandardPaths::findExecutable("xwininfo");
-    if (xvfb.isEmpty() || xwininfo.isEmpty())
-        GTEST_SKIP() << "Xvfb and xwininfo are needed";
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xvfb.isEmpty() || xwininfo.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "Xvfb, xwininfo and xdotool are needed";
     QProcess server;
     server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-nolisten", "tcp"});
     ASSERT_TRUE(server.waitForReadyRead(20000));
     const QString display = ":" + QString::fromLatin1(server.readLine()).trimmed();
     env.insert("DISPLAY", display);
     env.insert("QT_QPA_PLATFORM", "xcb");
-
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(this->program,
-                  {"--meter", "A=sim", "--meter", "B=sim", "--derive", "P=A*B", "--autostart"});
     QProcessEnvironment xEnv = QProcessEnvironment::systemEnvironment();
     xEnv.insert("DISPLAY", display);
-    std::map<QString, QRect> windows;
-    const QRegularExpression line(
-        "\"VELOMAX KV27500 \u2013 ([ABP])\".* (\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+) ");
-    for (int tries = 0; tries < 100 && windows.size() < 3; ++tries) {
-        QThread::msleep(200);
-        QProcess info;
-        info.setProcessEnvironment(xEnv);
-        info.start(xwininfo, {"-root", "-tree"});
-        info.waitForFinished(5000);
-        windows.clear();
-        for (const QString& text : QString::fromUtf8(info.readAllStandardOutput()).split('\n')) {
-            const QRegularExpressionMatch m = line.match(text);
-            if (m.hasMatch())
-                windows[m.captured(1)] = QRect(m.captured(4).toInt(), m.captured(5).toInt(),
-                                               m.captured(2).toInt(), m.captured(3).toInt());
+    const auto x = [&](const QString& tool, const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(xEnv);
+        p.start(tool, args);
+        p.waitForFinished(10000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    // The windows of the channels as the X server has them, once all three are there.
+    const auto windowsOnScreen = [&] {
+        std::map<QString, QRect> windows;
+        const QRegularExpression line(
+            "\"VELOMAX KV27500 \u2013 ([ABP])\".* (\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+) ");
+        for (int tries = 0; tries < 100 && windows.size() < 3; ++tries) {
+            QThread::msleep(200);
+            windows.clear();
+            for (const QString& text : x(xwininfo, {"-root", "-tree"}).split('\n')) {
+                const QRegularExpressionMatch m = line.match(text);
+                if (m.hasMatch())
+                    windows[m.captured(1)] = QRect(m.captured(4).toInt(), m.captured(5).toInt(),
+                                                   m.captured(2).toInt(), m.captured(3).toInt());
+            }
         }
-    }
-    program.terminate();
-    EXPECT_TRUE(program.waitForFinished(20000));
-    server.kill();
-    server.waitForFinished();
+        return windows;
+    };
+    const QStringList args{"--meter",  "A=sim", "--meter",    "B=sim",
+                           "--derive", "P=A*B", "--autostart"};
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(program, args);
+    std::map<QString, QRect> windows = windowsOnScreen();
     ASSERT_EQ(windows.size(), 3u)
-        << QString::fromLocal8Bit(program.readAllStandardError()).toStdString();
+        << QString::fromLocal8Bit(first.readAllStandardError()).toStdString();
     // (1920 - 3 * 471) / 2 = 253 across, (1080 - 648) / 2 = 216 down.
     EXPECT_EQ(windows["A"], QRect(253, 216, 471, 648));
     EXPECT_EQ(windows["B"], QRect(724, 216, 471, 648));
     EXPECT_EQ(windows["P"], QRect(1195, 216, 471, 648));
+    // B by its footer, 60 to the right and 120 down; then the chart of A, which scrolls
+    // instead.
+    const auto drag = [&](QPoint from, QPoint by) {
+        x(xdotool, {"mousemove", QString::number(from.x()), QString::number(from.y())});
+        x(xdotool, {"mousedown", "1"});
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = from + by * step / 4;
+            x(xdotool, {"mousemove", QString::number(at.x()), QString::number(at.y())});
+        }
+        x(xdotool, {"mouseup", "1"});
+    };
+    drag(QPoint(724 + 60, 216 + 625), QPoint(60, 120));
+    drag(QPoint(253 + 200, 216 + 450), QPoint(-100, -100));
+    QThread::msleep(500);
+    windows = windowsOnScreen();
+    EXPECT_EQ(windows["B"].topLeft(), QPoint(784, 336));
+    EXPECT_EQ(windows["A"].topLeft(), QPoint(253, 216)) << "the chart is no handle";
+    first.terminate();
+    EXPECT_TRUE(first.waitForFinished(20000));
     // A kill ends it cleanly, as the status of a terminated program says.
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 128 + 15);
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 128 + 15);
+
+    QProcess next;
+    next.setProcessEnvironment(env);
+    next.start(program, args);
+    windows = windowsOnScreen();
+    next.terminate();
+    EXPECT_TRUE(next.waitForFinished(20000));
+    server.kill();
+    server.waitForFinished();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows["A"].topLeft(), QPoint(253, 216));
+    EXPECT_EQ(windows["B"].topLeft(), QPoint(784, 336));
+    EXPECT_EQ(windows["P"].topLeft(), QPoint(1195, 216));
 }
 
 } // namespace
