@@ -1,10 +1,14 @@
 #include "app/channel_windows.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/recording_actions.h"
 #include "channel/channel.h"
+#include "gauges/value_indicator.h"
 #include "sim/memory_meter.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -165,6 +169,55 @@ TEST_F(ThreeWindows, ExitEndsOneChannelCtrlQEndsTheProgram) {
     EXPECT_FALSE(b.session().poller().isActive());
     EXPECT_FALSE(windows.window(1).isVisible() || windows.window(2).isVisible());
     EXPECT_EQ(allClosed.count(), 1);
+    EXPECT_TRUE(boxes.empty());
+}
+
+// Open readings... in the one window of today, on a log of several channels: the window
+// shows the first channel, and each other one opens in a window of its own, named for it.
+TEST(OpenReadingsOfSeveralChannels, OpenAWindowForEachChannel) {
+    PrivateSettings settings;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bench.csv");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("time,elapsed_s,value,unit,status,function,range,channel\n");
+    for (int i = 0; i < 5; ++i) {
+        const QString time = QString("2026-12-09T10:00:0%1.000+00:00,%1.000,").arg(i);
+        file.write((time + QString("5.0%1,V-DC,ok,240,128,V\n").arg(i)).toUtf8());
+        file.write((time + "2,A - DC,ok,168,128,I\n").toUtf8());
+        if (i > 0)
+            file.write((time + QString("10.0%1,W,ok,,,P\n").arg(2 * i)).toUtf8());
+    }
+    file.close();
+
+    MemoryMeter link;
+    Channel channel(link);
+    std::vector<QString> boxes;
+    ErrorReporter errors([&](const QString&, const QString& text) { boxes.push_back(text); });
+    ChannelWindows windows(errors);
+    MainWindow& window = windows.add(channel, {});
+    windows.show();
+    auto* actions = window.findChild<RecordingActions*>();
+    ASSERT_TRUE(actions);
+    actions->askFile = [&](const QString&, const QString&) { return path; };
+    actions->openAction()->trigger();
+
+    ASSERT_EQ(windows.size(), 3u);
+    const char* names[] = {"V", "I", "P"};
+    const std::size_t rows[] = {5, 5, 4};
+    for (std::size_t i = 0; i < 3; ++i) {
+        Channel& shown = windows.window(i).channel();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shown.record().rows().size() == rows[i]; }))
+            << names[i] << ": " << shown.record().rows().size();
+        EXPECT_EQ(shown.name(), names[i]);
+        EXPECT_EQ(windows.window(i).windowTitle(),
+                  QString("VELOMAX KV27500 \u2013 %1").arg(names[i]));
+        EXPECT_TRUE(windows.window(i).isVisible());
+    }
+    // The last reading of each is in its digits, in the derived format for P.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return windows.window(2).findChild<ValueIndicator*>("anz")->value() == 10.08f; }));
+    EXPECT_EQ(windows.window(0).findChild<ValueIndicator*>("anz")->value(), 5.04f);
     EXPECT_TRUE(boxes.empty());
 }
 
