@@ -181,6 +181,21 @@ constexpr Option kOptions[] = {
          cl.durationMs = std::max<std::int64_t>(1, std::llround(std::min(seconds, 1e11) * 1000.0));
          return true;
      }},
+    {"every", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--every needs a number of seconds from 0.5 to 86400"),
+     [](CommandLine& cl, const QString& given, QString&) {
+         // A point, or the regional decimal character.
+         QString text = given;
+         const QString regional = QLocale::system().decimalPoint();
+         if (regional.size() == 1 && regional != QLatin1String("."))
+             text.replace(regional, QStringLiteral("."));
+         bool ok = false;
+         const double seconds = text.trimmed().toDouble(&ok);
+         if (!ok || !std::isfinite(seconds) || seconds < 0.5 || seconds > 86400)
+             return false;
+         cl.everyMs = std::llround(seconds * 1000.0);
+         return true;
+     }},
     {"lower", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--lower needs a number"),
      keepLimit<LimitEnd::lower>},
     {"upper", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--upper needs a number"),
@@ -297,6 +312,10 @@ constexpr Rule kRules[] = {
      Asks::oneOf,
      {"mqtt"},
      QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file is only used with --mqtt")},
+    {"every",
+     Asks::oneOf,
+     {"log"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--every is only used with --log")},
     {"duration",
      Asks::oneOf,
      {"no-window"},
@@ -553,6 +572,8 @@ QString usageText(const QString& program) {
                "  --log FILE.csv        record every reading from the first on, appended to\n"
                "                        FILE.csv (- for standard output); the header goes only\n"
                "                        into a new or empty file\n"
+               "  --every SECONDS       with --log: one row per interval (0.5 to 86400 s), its\n"
+               "                        mean, min, max and count, instead of every reading\n"
                "  --no-window           with --log: show nothing and need no display; poll the\n"
                "                        --port DEVICE (or the --simulate meter), end after\n"
                "                        --readings N, after --duration, on Ctrl-C or on kill,\n"

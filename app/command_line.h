@@ -25,6 +25,7 @@ struct CommandLine {
     QString snapshotFile;
     int readings = 0; // with a snapshot: before the picture; without a window: before the end
     QString logFile;  // "-": standard output; empty: no log
+    std::int64_t everyMs = 0; // the log's interval; 0: a row per reading
     bool noWindow = false;
     std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
     // The limits of a bench run, in the unit of the first reading, and the command run on

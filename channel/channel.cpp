@@ -38,6 +38,8 @@ Channel::Channel(SerialIo& link, QObject* parent)
         // A log written off this thread tells its failure here, with or without a new row.
         record_.checkLog();
         updateLogNotes();
+        record_.tickLog(wallClockMs());
+        emit polled();
     });
 }
 
@@ -60,6 +62,11 @@ Channel::Channel(const DerivedFormula& formula, const std::vector<Channel*>& inp
         connect(inputs[i], &Channel::kept, this, [this, i](const Reading& row) {
             if (const std::optional<Reading> derived = derivation_->feed(i, row))
                 take(*derived);
+        });
+        // A derived channel's log intervals pass with its inputs' polls.
+        connect(inputs[i], &Channel::polled, this, [this] {
+            record_.tickLog(wallClockMs());
+            emit polled();
         });
     }
 }

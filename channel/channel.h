@@ -113,6 +113,8 @@ signals:
     void recordChanged();
     // A log began, ended or failed.
     void logChanged();
+    // The meter was polled (with or without a reading); a derived channel's, with an input's.
+    void polled();
     // A line for standard error: the limit command failed or was skipped, the connection to
     // the broker turned.
     void said(const QString& line);

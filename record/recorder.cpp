@@ -22,10 +22,33 @@ void Recorder::start(TimeMs now) {
     quietSince_ = now;
     gapWritten_ = false;
     lastContext_ = ReadingStore::kNoContext;
+    lastTime_ = now;
+    if (interval_)
+        interval_->start(now);
 }
 
 void Recorder::stop() {
+    // The interval under way is written as far as it went.
+    if (running_ && interval_) {
+        interval_->finish(lastTime_, intervalRows_);
+        writeIntervalRows();
+    }
     running_ = false;
+}
+
+void Recorder::setLogInterval(TimeMs ms) {
+    if (ms > 0)
+        interval_.emplace(ms);
+    else
+        interval_.reset();
+}
+
+void Recorder::tickLog(TimeMs now) {
+    if (!running_ || !interval_)
+        return;
+    lastTime_ = std::max(lastTime_, now);
+    interval_->advance(now, intervalRows_);
+    writeIntervalRows();
 }
 
 bool Recorder::addReading(TimeMs now, float value, std::string_view unit, std::uint8_t function,
@@ -171,6 +194,12 @@ bool Recorder::openLog(const std::string& path) {
 
 std::uint64_t Recorder::closeLog() {
     std::uint64_t dropped = 0;
+    // The interval under way goes into the log it began in; the next one begins afresh.
+    if (log_ && running_ && interval_) {
+        interval_->finish(lastTime_, intervalRows_);
+        writeIntervalRows();
+        interval_->start(lastTime_);
+    }
     if (log_) {
         log_->close();
         dropped = logBacklog().dropped;
@@ -208,8 +237,15 @@ LogWriter::Backlog Recorder::logBacklog() const {
     return b;
 }
 
-std::string_view Recorder::header() const {
-    return logChannel_.empty() ? kCsvHeader : kChannelsCsvHeader;
+std::string_view Recorder::header() {
+    if (!interval_)
+        return logChannel_.empty() ? kCsvHeader : kChannelsCsvHeader;
+    header_ = kCsvHeader.substr(0, kCsvHeader.size() - 1);
+    header_ += ",min,max,count";
+    if (!logChannel_.empty())
+        header_ += ",channel";
+    header_ += '\n';
+    return header_;
 }
 
 void Recorder::checkLog() {
@@ -256,11 +292,46 @@ void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32
         gapWritten_ = false;
         lastContext_ = context;
     }
+    lastTime_ = std::max(lastTime_, time);
+    if (interval_) {
+        interval_->add(time, status, value, context, intervalRows_);
+        writeIntervalRows();
+        return;
+    }
     Recorder& host = logHost_ ? *logHost_ : *this;
     if (!host.log_)
         return;
     line_.clear();
     appendCsvRow(line_, row, rows_.context(context), start_);
+    writeLine();
+}
+
+void Recorder::writeIntervalRows() {
+    Recorder& host = logHost_ ? *logHost_ : *this;
+    if (host.log_)
+        for (const LogInterval::Row& r : intervalRows_) {
+            line_.clear();
+            const float mean = static_cast<float>(r.mean);
+            appendCsvRow(line_, Row{r.time, r.status, mean, r.context}, rows_.context(r.context),
+                         start_);
+            line_.back() = ',';
+            if (r.count > 0) {
+                appendDecimal(line_, r.min);
+                line_ += ',';
+                appendDecimal(line_, r.max);
+            } else {
+                line_ += ',';
+            }
+            line_ += ',';
+            line_ += std::to_string(r.count);
+            line_ += '\n';
+            writeLine();
+        }
+    intervalRows_.clear();
+}
+
+void Recorder::writeLine() {
+    Recorder& host = logHost_ ? *logHost_ : *this;
     if (!logChannel_.empty()) {
         line_.back() = ',';
         line_ += logChannel_; // letters, digits, _ and -: nothing to quote

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "record/log_interval.h"
 #include "record/log_writer.h"
 #include "record/reading_store.h"
 #include "record/record_statistics.h"
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -97,6 +99,14 @@ public:
     // (onLogError).
     bool reopenLog();
     bool logging() const { return logHost_ ? logHost_->logging() : log_ != nullptr; }
+    // The log gets one row per interval of `ms` milliseconds (see LogInterval) instead of
+    // one per reading, with the columns min, max and count after the others; 0: a row per
+    // reading. Set before start() and openLog(); the rows kept in memory are every reading.
+    void setLogInterval(TimeMs ms);
+    TimeMs logInterval() const { return interval_ ? interval_->length() : 0; }
+    // The clock has reached `now`: intervals that ended without a reading are written as
+    // gaps, also while the meter is silent.
+    void tickLog(TimeMs now);
     // Each line of the log ends with `name` in a column of its own, `channel` (set before
     // openLog()); empty: the log of one channel, without it.
     void setLogChannel(std::string name) { logChannel_ = std::move(name); }
@@ -119,9 +129,12 @@ public:
 
 private:
     void add(TimeMs time, Reading::Status status, float value, std::uint32_t context);
+    // The rows the interval has ended, into the log.
+    void writeIntervalRows();
+    void writeLine();
     void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
-    std::string_view header() const;
+    std::string_view header();
 
     ReadingStore rows_;
     StatisticsTally tally_;
@@ -141,6 +154,10 @@ private:
     std::string logError_;
     std::string logChannel_;
     Recorder* logHost_ = nullptr;
+    std::optional<LogInterval> interval_;
+    std::vector<LogInterval::Row> intervalRows_; // reused, as line_ is
+    TimeMs lastTime_ = 0;                        // the latest time the record was told
+    std::string header_;
     std::string line_; // reused, so a row costs no allocation
 };
 

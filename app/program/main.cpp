@@ -142,8 +142,10 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         channels = meters.channels();
     }
     kv::Channel& channel = *channels.front();
-    for (kv::Channel* c : channels)
+    for (kv::Channel* c : channels) {
         c->bench().setLimits(cl.limitsOf(c->name(), c == &channel));
+        c->record().setLogInterval(cl.everyMs);
+    }
     limitCommands(channels, cl.onLimit);
     // Made before the run starts, so that the broker hears of its start.
     tellAndPublish(channels, title, mqtt, true);
@@ -184,9 +186,11 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     kv::Channel& first = *channels.front();
     // The first window's limits are remembered as a single window's are.
     kv::BenchMemory::attach(first.bench(), cl.limitsOf(first.name(), true));
-    for (kv::Channel* c : channels)
+    for (kv::Channel* c : channels) {
+        c->record().setLogInterval(cl.everyMs);
         if (c != &first)
             c->bench().setLimits(cl.limitsOf(c->name(), false));
+    }
     limitCommands(channels, cl.onLimit);
     tellAndPublish(channels, title, mqtt, false);
     kv::shareLog(channels);
@@ -353,6 +357,7 @@ int main(int argc, char** argv) {
     channel.bench().setLimitCommand(cl.onLimit);
     // The broker's status shows in the footer.
     tellAndPublish({&channel}, title, mqtt, false);
+    channel.record().setLogInterval(cl.everyMs);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !channel.startLog(cl.logFile)) {
