@@ -92,6 +92,18 @@ bool keepText(CommandLine& cl, const QString& value, QString&) {
     cl.*field = value;
     return true;
 }
+template <std::optional<LogCondition> CommandLine::*field>
+bool keepCondition(CommandLine& cl, const QString& text, QString& error) {
+    const char* option = field == &CommandLine::startWhen ? "--start-when" : "--stop-when";
+    const ParsedLogCondition parsed = parseLogCondition(text.toStdString(), option);
+    if (!parsed.ok()) {
+        error = QString::fromStdString(parsed.error);
+        return false;
+    }
+    cl.*field = parsed.condition;
+    return true;
+}
+
 // A limit's argument: VALUE for the first channel, NAME:VALUE for another. Nothing when it
 // names no channel (a value never holds a colon).
 std::optional<std::pair<QString, QString>> namedLimit(const QString& text) {
@@ -196,6 +208,12 @@ constexpr Option kOptions[] = {
          cl.everyMs = std::llround(seconds * 1000.0);
          return true;
      }},
+    {"start-when", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--start-when needs a condition"),
+     keepCondition<&CommandLine::startWhen>},
+    {"stop-when", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--stop-when needs a condition"),
+     keepCondition<&CommandLine::stopWhen>},
     {"lower", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--lower needs a number"),
      keepLimit<LimitEnd::lower>},
     {"upper", 0, Takes::value, true, QT_TRANSLATE_NOOP("kv::CommandLine", "--upper needs a number"),
@@ -312,6 +330,14 @@ constexpr Rule kRules[] = {
      Asks::oneOf,
      {"mqtt"},
      QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file is only used with --mqtt")},
+    {"start-when",
+     Asks::oneOf,
+     {"log"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--start-when is only used with --log")},
+    {"stop-when",
+     Asks::oneOf,
+     {"log"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--stop-when is only used with --log")},
     {"every",
      Asks::oneOf,
      {"log"},
@@ -443,6 +469,11 @@ QString checkMeters(const CommandLine& cl) {
         return QString::fromStdString(error);
     for (const DerivedFormula& formula : cl.derived)
         names.push_back(formula.name);
+    for (const std::optional<LogCondition>* condition : {&cl.startWhen, &cl.stopWhen})
+        if (*condition && !(*condition)->channel.empty() &&
+            std::find(names.begin(), names.end(), (*condition)->channel) == names.end())
+            return Text::tr("the condition names the channel %1, which is not given")
+                .arg(QString::fromStdString((*condition)->channel));
     for (const CommandLine::ChannelLimits& each : cl.channelLimits) {
         if (std::find(names.begin(), names.end(), each.channel.toStdString()) == names.end())
             return Text::tr("the limits name the channel %1, which is not given").arg(each.channel);
@@ -574,6 +605,10 @@ QString usageText(const QString& program) {
                "                        into a new or empty file\n"
                "  --every SECONDS       with --log: one row per interval (0.5 to 86400 s), its\n"
                "                        mean, min, max and count, instead of every reading\n"
+               "  --start-when CONDITION, --stop-when CONDITION\n"
+               "                        with --log: begin the log once CONDITION holds, end it\n"
+               "                        when it does: above VALUE, below VALUE or outside LOW\n"
+               "                        HIGH, each optionally with for SECONDS\n"
                "  --no-window           with --log: show nothing and need no display; poll the\n"
                "                        --port DEVICE (or the --simulate meter), end after\n"
                "                        --readings N, after --duration, on Ctrl-C or on kill,\n"

@@ -2,6 +2,7 @@
 
 #include "channel/derived_formula.h"
 #include "watch/limit_watch.h"
+#include "watch/log_condition.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,8 @@ struct CommandLine {
     int readings = 0; // with a snapshot: before the picture; without a window: before the end
     QString logFile;  // "-": standard output; empty: no log
     std::int64_t everyMs = 0; // the log's interval; 0: a row per reading
+    // When the log begins and when it ends; none: at the first reading, and never.
+    std::optional<LogCondition> startWhen, stopWhen;
     bool noWindow = false;
     std::int64_t durationMs = 0; // without a window: how long it logs; 0: until told to stop
     // The limits of a bench run, in the unit of the first reading, and the command run on

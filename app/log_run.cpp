@@ -83,7 +83,7 @@ bool LogRun::start(int portNumber) {
     return true;
 }
 
-void LogRun::finish(int status) {
+void LogRun::finish(int status, const QString& why) {
     if (finished_)
         return;
     finished_ = true;
@@ -103,6 +103,8 @@ void LogRun::finish(int status) {
                 lost == 1
                     ? tr("%1, one reading never published").arg(summary)
                     : tr("%1, %2 readings never published").arg(summary, QString::number(lost));
+        if (c == &channel_ && !why.isEmpty())
+            summary += QStringLiteral(", ") + why;
         if (!options_.others.empty())
             summary = c->name() + QStringLiteral(": ") + summary;
         writeErrorLine(summary.toStdString());

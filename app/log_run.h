@@ -40,8 +40,8 @@ public:
     // when either fails; nothing is polled then.
     bool start(int portNumber);
     // Ends the run once: no further poll, the log closed, the summary line on stderr, then
-    // finished(status).
-    void finish(int status);
+    // finished(status). `why` (a stop condition met) ends the first channel's summary.
+    void finish(int status, const QString& why = {});
     // Opens the log file at its name again (see Recorder::reopenLog); false without one.
     bool reopenLog() { return channel_.record().reopenLog(); }
 

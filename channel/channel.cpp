@@ -150,6 +150,7 @@ void Channel::take(const Reading& reading) {
     notes_.clear(StatusNotes::Slot::openFailure);
     if (!session_ || !session_->garbled())
         notes_.clear(StatusNotes::Slot::garbled);
+    emit arriving(reading);
     const std::optional<Reading> kept = record_.keep(reading);
     if (kept && logging())
         ++logged_;

@@ -103,6 +103,9 @@ signals:
     // A reading, an overload or a reading of codes without a row, as the meter measured it,
     // for the displays (which ask bench() what to show of it).
     void reading(const kv::Reading& reading);
+    // A reading or an overload as it comes, before the record keeps it: whoever decides
+    // whether it goes into the log listens here.
+    void arriving(const kv::Reading& reading);
     // A row the record kept: a reading, an overload or the gap where a silence began.
     void kept(const kv::Reading& row);
     void silenceBegan(qint64 sinceMs);

@@ -31,6 +31,7 @@ public:
         publishTrouble,
         logBehind,
         bench,
+        logCondition, // waiting for the log's start condition, or stopped by its stop condition
         recording,
         beyondFullScale,
         publishStatus,

@@ -43,8 +43,24 @@ void Recorder::setLogInterval(TimeMs ms) {
         interval_.reset();
 }
 
+void Recorder::holdLog(bool held) {
+    logHeld_ = held;
+}
+
+bool Recorder::logOpen(TimeMs time) {
+    if ((logHost_ ? *logHost_ : *this).logHeld_) {
+        wasHeld_ = true;
+        return false;
+    }
+    // The first interval begins where the log was let go.
+    if (wasHeld_ && interval_)
+        interval_->start(time);
+    wasHeld_ = false;
+    return true;
+}
+
 void Recorder::tickLog(TimeMs now) {
-    if (!running_ || !interval_)
+    if (!running_ || !interval_ || !logOpen(now))
         return;
     lastTime_ = std::max(lastTime_, now);
     interval_->advance(now, intervalRows_);
@@ -293,6 +309,8 @@ void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32
         lastContext_ = context;
     }
     lastTime_ = std::max(lastTime_, time);
+    if (!logOpen(time))
+        return;
     if (interval_) {
         interval_->add(time, status, value, context, intervalRows_);
         writeIntervalRows();

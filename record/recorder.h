@@ -107,6 +107,10 @@ public:
     // The clock has reached `now`: intervals that ended without a reading are written as
     // gaps, also while the meter is silent.
     void tickLog(TimeMs now);
+    // While held, the log (this record's own, and the rows of the records logging into it)
+    // gets no rows; the record keeps them all. Let go, its intervals count from there.
+    void holdLog(bool held);
+    bool logHeld() const { return logHeld_; }
     // Each line of the log ends with `name` in a column of its own, `channel` (set before
     // openLog()); empty: the log of one channel, without it.
     void setLogChannel(std::string name) { logChannel_ = std::move(name); }
@@ -129,6 +133,8 @@ public:
 
 private:
     void add(TimeMs time, Reading::Status status, float value, std::uint32_t context);
+    // Whether a row at `time` goes into the log, which is not held.
+    bool logOpen(TimeMs time);
     // The rows the interval has ended, into the log.
     void writeIntervalRows();
     void writeLine();
@@ -154,6 +160,8 @@ private:
     std::string logError_;
     std::string logChannel_;
     Recorder* logHost_ = nullptr;
+    bool logHeld_ = false;
+    bool wasHeld_ = false; // the log was held at this record's last row
     std::optional<LogInterval> interval_;
     std::vector<LogInterval::Row> intervalRows_; // reused, as line_ is
     TimeMs lastTime_ = 0;                        // the latest time the record was told

@@ -16,6 +16,7 @@
 #include "app/translation.h"
 #include "channel/channel.h"
 #include "channel/channel_publisher.h"
+#include "channel/log_conditions.h"
 #include "record/error_output.h"
 #include "serial/serial_link.h"
 
@@ -89,6 +90,21 @@ void limitCommands(const std::vector<kv::Channel*>& channels, const QString& com
         c->bench().setLimitCommand(command, channels.size() > 1 ? c->name() : QString());
 }
 
+// --start-when and --stop-when over the log the first of `channels` writes; none without.
+std::unique_ptr<kv::LogConditions> logConditions(const kv::CommandLine& cl,
+                                                 const std::vector<kv::Channel*>& channels) {
+    if (!cl.log() || (!cl.startWhen && !cl.stopWhen))
+        return nullptr;
+    return std::make_unique<kv::LogConditions>(channels, cl.startWhen, cl.stopWhen);
+}
+
+// With a window the log ends where the stop condition is met; polling goes on.
+void stopLogWhenMet(kv::LogConditions* conditions, kv::Channel& host) {
+    if (conditions)
+        QObject::connect(conditions, &kv::LogConditions::stopMet, &host,
+                         [&host] { host.stopLog(); });
+}
+
 // What every channel says goes to stderr; with --mqtt each publishes, several under
 // PREFIX/CHANNEL, each on a connection of its own. Without a window (`connectionLines`) the
 // connection's turns are lines on stderr too; a window's footer tells them.
@@ -152,6 +168,11 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     kv::LogRun run(channel,
                    {cl.logFile, cl.readings, cl.durationMs, {channels.begin() + 1, channels.end()}},
                    title);
+    // The stop condition ends the run as its limits do, saying why.
+    const std::unique_ptr<kv::LogConditions> conditions = logConditions(cl, channels);
+    if (conditions)
+        QObject::connect(conditions.get(), &kv::LogConditions::stopMet, &run,
+                         [&run](const QString& why) { run.finish(0, why); });
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },
@@ -198,6 +219,8 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
         printLine(title, first.logFailure());
         return 1;
     }
+    const std::unique_ptr<kv::LogConditions> conditions = logConditions(cl, channels);
+    stopLogWhenMet(conditions.get(), first);
     kv::ChannelWindows windows(errors);
     for (std::size_t i = 0; i < channels.size(); ++i)
         windows.add(*channels[i], meters.ports()[i]);
@@ -366,6 +389,8 @@ int main(int argc, char** argv) {
             simulator->stop();
         return 1;
     }
+    const std::unique_ptr<kv::LogConditions> conditions = logConditions(cl, {&channel});
+    stopLogWhenMet(conditions.get(), channel);
     // A recording named on the command line is what the window shows (a log of several
     // channels, one window each); a picture of it is taken of the whole file, read here and
     // now.
