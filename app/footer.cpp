@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QStringList>
+#include <QTimer>
 
 namespace kv {
 
@@ -98,23 +99,49 @@ FooterView::FooterView(QLabel& label, const StatusNotes& notes, QObject* parent)
 }
 
 void FooterView::show() {
-    const QString& note = notes_.text();
+    const QString& note = notes_.text().isEmpty() ? notice_ : notes_.text();
     // The label is laid out anew only when it turns from its caption to a note or back.
     if (note == shown_)
         return;
     const bool wasNote = !shown_.isEmpty();
     shown_ = note;
-    if (note.isEmpty()) {
-        cut_ = false;
-        label_.setWordWrap(false);
-        applyForm(label_, mainform::kLabel2);
+    if (note.isEmpty() || !wasNote) {
+        layOut();
         return;
     }
-    if (!wasNote) {
-        label_.setWordWrap(true);
-        applyForm(label_, kFooterNote);
-    }
     label_.setText(fittedFooter(note, label_.fontMetrics(), label_.contentsRect().size(), &cut_));
+}
+
+void FooterView::layOut() {
+    if (shown_.isEmpty()) {
+        cut_ = false;
+        label_.setWordWrap(false);
+        placeControl(label_, mainform::kLabel2, zoom_);
+        label_.setText(QString::fromUtf8(mainform::kLabel2.text));
+        return;
+    }
+    label_.setWordWrap(true);
+    placeControl(label_, kFooterNote, zoom_);
+    label_.setText(fittedFooter(shown_, label_.fontMetrics(), label_.contentsRect().size(), &cut_));
+}
+
+void FooterView::setZoom(double zoom) {
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    layOut();
+}
+
+void FooterView::tell(const QString& notice, int shownMs) {
+    notice_ = notice;
+    show();
+    QTimer::singleShot(shownMs, this, [this, notice] {
+        // A later notice keeps its own time.
+        if (notice_ != notice)
+            return;
+        notice_.clear();
+        show();
+    });
 }
 
 } // namespace kv

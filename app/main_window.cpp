@@ -11,6 +11,7 @@
 #include "app/record_actions.h"
 #include "app/recording_actions.h"
 #include "app/snapshot.h"
+#include "app/window_zoom.h"
 #include "channel/channel.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
@@ -27,6 +28,11 @@
 #include <utility>
 
 namespace kv {
+
+namespace {
+// How long the window's own notices stand in the footer.
+constexpr int kNoticeMs = 10000;
+} // namespace
 
 QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
     const int left = desktop.left() + (desktop.width() - size.width()) / 2;
@@ -67,6 +73,13 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     recordingActions_ = std::make_unique<RecordingActions>(*this, channel_.recording(), errors_);
     recordingActions_->setParent(this);
     recordActions_->addToMenu(recordingActions_->openAction());
+    zoom_ = new WindowZoom(*this, size(), [this](double zoom) {
+        placeMainForm(*this, form_, zoom);
+        footer_->setZoom(zoom);
+    });
+    connect(zoom_, &WindowZoom::reduced, this,
+            [this](const QString& notice) { footer_->tell(notice, kNoticeMs); });
+    recordActions_->addMenuActions({zoom_->menuAction()});
     bindChannel();
 
     errors_.guard([this, &startPort] {

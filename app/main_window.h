@@ -20,6 +20,7 @@ class FooterView;
 class ReadingDisplays;
 class RecordActions;
 class RecordingActions;
+class WindowZoom;
 struct Reading;
 
 // Where a window of `size` goes to stand in the middle of the desktop's free area; where it
@@ -50,6 +51,8 @@ public:
     int readings() const { return readings_; }
     // The chart's commands, whose choices the program keeps.
     ChartActions& chartActions() { return *chartActions_; }
+    // The window's size, which the program keeps.
+    WindowZoom& zoom() { return *zoom_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<RecordingActions> recordingActions_;
     std::unique_ptr<ChartActions> chartActions_;
     std::unique_ptr<ChartFeed> chartFeed_;
+    WindowZoom* zoom_ = nullptr; // a child of the window
     std::string openedPort_; // the port table's name of the port Start opened last
     bool portConfirmed_ = false;
     int readings_ = 0;

@@ -13,6 +13,8 @@
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
+#include "app/window_memory.h"
+#include "app/window_zoom.h"
 #include "channel/channel.h"
 #include "channel/channel_publisher.h"
 #include "record/error_output.h"
@@ -26,6 +28,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -256,6 +259,11 @@ int main(int argc, char** argv) {
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // The size as it was left, as far as the screen allows; a size chosen is kept.
+    kv::WindowMemory windowMemory;
+    window.zoom().setPercent(static_cast<int>(std::lround(windowMemory.zoom() * 100)));
+    QObject::connect(&window.zoom(), &kv::WindowZoom::zoomChanged,
+                     [&windowMemory](double zoom) { windowMemory.setZoom(zoom); });
     // The time axis as it was left.
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(window.chartActions(), chartMemory);
