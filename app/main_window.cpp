@@ -5,6 +5,7 @@
 #include "app/chart_feed.h"
 #include "app/error_reporter.h"
 #include "app/footer.h"
+#include "app/full_screen_readout.h"
 #include "app/port_box.h"
 #include "app/port_memory.h"
 #include "app/reading_displays.h"
@@ -79,8 +80,11 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     });
     connect(zoom_, &WindowZoom::reduced, this,
             [this](const QString& notice) { footer_->tell(notice, kNoticeMs); });
-    recordActions_->addMenuActions({zoom_->menuAction()});
+    readout_ = std::make_unique<FullScreenReadout>(*this, channel_, *form_.anz, *form_.analog,
+                                                   *form_.chart1);
+    recordActions_->addMenuActions({zoom_->menuAction(), readout_->action()});
     bindChannel();
+    connect(this, &MainWindow::readingShown, readout_.get(), &FullScreenReadout::follow);
 
     errors_.guard([this, &startPort] {
         form_.anz->setValue(0.0f);
@@ -97,6 +101,7 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
 
 MainWindow::~MainWindow() {
     // The actions go before the controls they act on; the chart must let go of the series.
+    readout_.reset();
     recordActions_.reset();
     recordingActions_.reset();
     chartFeed_.reset();

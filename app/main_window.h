@@ -17,6 +17,7 @@ class ChartActions;
 class ChartFeed;
 class ErrorReporter;
 class FooterView;
+class FullScreenReadout;
 class ReadingDisplays;
 class RecordActions;
 class RecordingActions;
@@ -53,6 +54,8 @@ public:
     ChartActions& chartActions() { return *chartActions_; }
     // The window's size, which the program keeps.
     WindowZoom& zoom() { return *zoom_; }
+    // F11's readout over the whole screen.
+    FullScreenReadout& readout() { return *readout_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -84,6 +87,7 @@ private:
     std::unique_ptr<ChartActions> chartActions_;
     std::unique_ptr<ChartFeed> chartFeed_;
     WindowZoom* zoom_ = nullptr; // a child of the window
+    std::unique_ptr<FullScreenReadout> readout_;
     std::string openedPort_; // the port table's name of the port Start opened last
     bool portConfirmed_ = false;
     int readings_ = 0;
