@@ -710,6 +710,23 @@ Mehrere Messgeräte, mit --no-window:
         <source>Show statistics</source>
         <translation>Statistik zeigen</translation>
     </message>
+    <message>
+        <source>Full-screen readout</source>
+        <translation>Vollbild-Anzeige</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <extracomment>A size of the window in percent of its own; %1 is the number.</extracomment>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>Size reduced to %1 % to fit the screen</source>
+        <translation>Größe auf %1 % verkleinert, damit das Fenster auf den Bildschirm passt</translation>
+    </message>
 </context>
 <context>
     <name>kv::MeterSession</name>
