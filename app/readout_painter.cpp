@@ -2,6 +2,7 @@
 
 #include "app/readout_model.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -44,9 +45,9 @@ int fittingPixels(Canvas& canvas, const std::string& text, int width, int pixels
 }
 
 // `text` cut at its end with "…" so that it is at most `width` wide in the canvas's font.
-std::string elided(Canvas& canvas, const QString& text, int width) {
+QString elided(Canvas& canvas, const QString& text, int width) {
     if (canvas.textWidth(utf8(text)) <= width)
-        return utf8(text);
+        return text;
     const QString mark = QStringLiteral("…");
     int low = 0, high = static_cast<int>(text.size());
     while (low < high) {
@@ -56,7 +57,38 @@ std::string elided(Canvas& canvas, const QString& text, int width) {
         else
             high = mid - 1;
     }
-    return utf8(text.left(low) + mark);
+    return text.left(low) + mark;
+}
+
+// The status notes broken at words into lines at most `width` wide, each note on a line of
+// its own; at most `maxLines`, the last one ending in "…" where something is left off.
+QStringList wrapped(Canvas& canvas, const QStringList& notes, int width, int maxLines) {
+    QStringList lines;
+    bool cut = false;
+    for (const QString& note : notes)
+        for (const QString& sentence : note.split(QLatin1Char('\n'))) {
+            QString line;
+            for (const QString& word : sentence.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+                if (line.isEmpty() || canvas.textWidth(utf8(longer)) <= width) {
+                    line = longer;
+                    continue;
+                }
+                lines << line;
+                line = word;
+            }
+            if (!line.isEmpty())
+                lines << line;
+        }
+    if (lines.size() > maxLines) {
+        lines = lines.mid(0, maxLines);
+        cut = true;
+    }
+    for (int i = 0; i < lines.size(); ++i) {
+        const bool last = i == lines.size() - 1;
+        lines[i] = elided(canvas, cut && last ? lines[i] + QStringLiteral("…") : lines[i], width);
+    }
+    return lines;
 }
 
 } // namespace
@@ -132,16 +164,12 @@ void paintReadout(Canvas& canvas, const Rect& rect, const ReadoutModel& model,
 
     canvas.setFont(readoutTextFont(l.statusPixels, clWindowText));
     const int lineHeight = canvas.textHeight("Ag");
+    const int room = std::min(kStatusLines, lineHeight > 0 ? l.status.height() / lineHeight : 0);
     int y = l.status.top;
-    int lines = 0;
-    for (const QString& note : model.status())
-        for (const QString& line : note.split(QLatin1Char('\n'))) {
-            if (lines == kStatusLines || y + lineHeight > l.status.bottom)
-                break;
-            canvas.textOut(l.status.left, y, elided(canvas, line, l.status.width()));
-            y += lineHeight;
-            ++lines;
-        }
+    for (const QString& line : wrapped(canvas, model.status(), l.status.width(), room)) {
+        canvas.textOut(l.status.left, y, utf8(line));
+        y += lineHeight;
+    }
     if (trend && l.trend.width() > 0 && l.trend.height() > 0)
         trend(canvas, l.trend);
 }
