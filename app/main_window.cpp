@@ -20,6 +20,7 @@
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -82,7 +83,9 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
             [this](const QString& notice) { footer_->tell(notice, kNoticeMs); });
     readout_ = std::make_unique<FullScreenReadout>(*this, channel_, *form_.anz, *form_.analog,
                                                    *form_.chart1);
-    recordActions_->addMenuActions({zoom_->menuAction(), readout_->action()});
+    auto* viewSeparator = new QAction(this);
+    viewSeparator->setSeparator(true);
+    recordActions_->addMenuActions({viewSeparator, zoom_->menuAction(), readout_->action()});
     bindChannel();
     connect(this, &MainWindow::readingShown, readout_.get(), &FullScreenReadout::follow);
 

@@ -118,92 +118,6 @@ Mehr dazu mit &apos;%3 --help&apos;.
         <translation>eine Aufzeichnung zum Öffnen geht nicht mit --no-window</translation>
     </message>
     <message>
-        <source>Usage: %1 [options] [FILE.csv]
-Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
-
-Options:
-  --simulate [SCRIPT]   use the built-in simulated meter, playing SCRIPT or the
-                        demo script; it is listed first in the port box
-  --port DEVICE         put DEVICE at the front of the port list (repeatable)
-  --autostart           press Start once the window is shown
-  --snapshot FILE.png   with --readings N: after N readings save the window as
-                        FILE.png and exit (implies --autostart)
-  --readings N          readings to wait for before the snapshot, or to log
-                        before the end with --no-window (an overload counts)
-  --log FILE.csv        record every reading from the first on, appended to
-                        FILE.csv (- for standard output); the header goes only
-                        into a new or empty file
-  --no-window           with --log: show nothing and need no display; poll the
-                        --port DEVICE (or the --simulate meter), end after
-                        --readings N, after --duration, on Ctrl-C or on kill,
-                        and print a summary line on stderr
-  --duration SECONDS    with --no-window: log this long, then end
-  --lower VALUE         the lower limit in the unit of the first reading (a
-                        decimal point or the regional character)
-  --upper VALUE         the upper limit, likewise
-  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the
-                        limits and once per return, with KV_LIMIT (upper,
-                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME
-  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,
-                        does) and follow it while it grows; with --snapshot
-                        FILE.png: its picture, its summary line on stderr, exit
-  --help                show this text
-  --version             show the version
-Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.
-
-Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,
-Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
-reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the
-digits, the meter, the bar or the footer shows them with the session&apos;s
-statistics and &quot;Show statistics&quot; for the footer.
-Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
-the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
-clears the markers; Ctrl+C over the plot copies the readout or the markers.
-</source>
-        <translation>Aufruf: %1 [Optionen] [FILE.csv]
-Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
-
-Optionen:
-  --simulate [SCRIPT]   das eingebaute simulierte Messgerät nutzen, das SCRIPT
-                        oder die Demo abspielt; es steht zuerst in der Portliste
-  --port DEVICE         DEVICE an den Anfang der Portliste stellen (mehrfach)
-  --autostart           Start drücken, sobald das Fenster zu sehen ist
-  --snapshot FILE.png   mit --readings N: nach N Messwerten das Fenster als
-                        FILE.png speichern und enden (schließt --autostart ein)
-  --readings N          Messwerte, die vor dem Bild abgewartet werden, oder mit
-                        --no-window vor dem Ende aufgezeichnet (Überlauf zählt)
-  --log FILE.csv        jeden Messwert vom ersten an aufzeichnen, angehängt an
-                        FILE.csv (- für die Standardausgabe); die Kopfzeile nur
-                        in eine neue oder leere Datei
-  --no-window           mit --log: nichts anzeigen, keine Anzeige nötig; den
-                        --port DEVICE (oder das mit --simulate) abfragen, nach
-                        --readings N, nach --duration, bei Ctrl-C oder kill
-                        enden und eine Zusammenfassung auf stderr ausgeben
-  --duration SECONDS    mit --no-window: so lange aufzeichnen, dann enden
-  --lower VALUE         der untere Grenzwert in der Einheit des ersten Messwerts
-                        (mit Dezimalpunkt oder dem Zeichen der Region)
-  --upper VALUE         der obere Grenzwert, ebenso
-  --on-limit COMMAND    COMMAND (ohne Shell) bei jedem Verlassen der Grenzen und
-                        jeder Rückkehr ausführen, mit KV_LIMIT (upper, lower
-                        oder inside), KV_VALUE, KV_UNIT und KV_TIME
-  FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Ctrl+O) und ihr
-                        folgen, solange sie wächst; mit --snapshot FILE.png:
-                        ihr Bild, die Zusammenfassung auf stderr, dann Ende
-  --help                diesen Text zeigen
-  --version             die Version zeigen
-Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
-
-Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
-aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
-Messwert kopieren, Ctrl+H Halten, Ctrl+D Relativ, Ctrl+L Grenzwerte; ein
-Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
-Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
-Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
-10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
-Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
-</translation>
-    </message>
-    <message>
         <source>--mqtt needs an address: mqtt://[USER@]HOST[:PORT]/PREFIX</source>
         <translation>--mqtt braucht eine Adresse: mqtt://[USER@]HOST[:PORT]/PREFIX</translation>
     </message>
@@ -295,6 +209,96 @@ Mehrere Messgeräte, mit --no-window:
                         ein aus anderen berechneter Kanal: X*Y, X/Y, X+Y, X-Y,
                         X*ZAHL, X/ZAHL oder integral(X); das Protokoll bekommt
                         eine Spalte channel
+</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [options] [FILE.csv]
+Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
+
+Options:
+  --simulate [SCRIPT]   use the built-in simulated meter, playing SCRIPT or the
+                        demo script; it is listed first in the port box
+  --port DEVICE         put DEVICE at the front of the port list (repeatable)
+  --autostart           press Start once the window is shown
+  --snapshot FILE.png   with --readings N: after N readings save the window as
+                        FILE.png and exit (implies --autostart)
+  --readings N          readings to wait for before the snapshot, or to log
+                        before the end with --no-window (an overload counts)
+  --log FILE.csv        record every reading from the first on, appended to
+                        FILE.csv (- for standard output); the header goes only
+                        into a new or empty file
+  --no-window           with --log: show nothing and need no display; poll the
+                        --port DEVICE (or the --simulate meter), end after
+                        --readings N, after --duration, on Ctrl-C or on kill,
+                        and print a summary line on stderr
+  --duration SECONDS    with --no-window: log this long, then end
+  --lower VALUE         the lower limit in the unit of the first reading (a
+                        decimal point or the regional character)
+  --upper VALUE         the upper limit, likewise
+  --on-limit COMMAND    run COMMAND (no shell) once per crossing out of the
+                        limits and once per return, with KV_LIMIT (upper,
+                        lower or inside), KV_VALUE, KV_UNIT and KV_TIME
+  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,
+                        does) and follow it while it grows; with --snapshot
+                        FILE.png: its picture, its summary line on stderr, exit
+  --help                show this text
+  --version             show the version
+Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.
+
+Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,
+Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
+reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the
+digits, the meter, the bar or the footer shows them with the session&apos;s
+statistics and &quot;Show statistics&quot; for the footer. Ctrl+Plus and Ctrl+Minus
+size the window from 100 % to 300 %, Ctrl+Shift+0 back to 100 %; F11 shows the
+reading across the whole screen, F11 or Esc return.
+Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
+the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
+clears the markers; Ctrl+C over the plot copies the readout or the markers.
+</source>
+        <translation>Aufruf: %1 [Optionen] [FILE.csv]
+Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
+
+Optionen:
+  --simulate [SCRIPT]   das eingebaute simulierte Messgerät nutzen, das SCRIPT
+                        oder die Demo abspielt; es steht zuerst in der Portliste
+  --port DEVICE         DEVICE an den Anfang der Portliste stellen (mehrfach)
+  --autostart           Start drücken, sobald das Fenster zu sehen ist
+  --snapshot FILE.png   mit --readings N: nach N Messwerten das Fenster als
+                        FILE.png speichern und enden (schließt --autostart ein)
+  --readings N          Messwerte, die vor dem Bild abgewartet werden, oder mit
+                        --no-window vor dem Ende aufgezeichnet (Überlauf zählt)
+  --log FILE.csv        jeden Messwert vom ersten an aufzeichnen, angehängt an
+                        FILE.csv (- für die Standardausgabe); die Kopfzeile nur
+                        in eine neue oder leere Datei
+  --no-window           mit --log: nichts anzeigen, keine Anzeige nötig; den
+                        --port DEVICE (oder das mit --simulate) abfragen, nach
+                        --readings N, nach --duration, bei Ctrl-C oder kill
+                        enden und eine Zusammenfassung auf stderr ausgeben
+  --duration SECONDS    mit --no-window: so lange aufzeichnen, dann enden
+  --lower VALUE         der untere Grenzwert in der Einheit des ersten Messwerts
+                        (mit Dezimalpunkt oder dem Zeichen der Region)
+  --upper VALUE         der obere Grenzwert, ebenso
+  --on-limit COMMAND    COMMAND (ohne Shell) bei jedem Verlassen der Grenzen und
+                        jeder Rückkehr ausführen, mit KV_LIMIT (upper, lower
+                        oder inside), KV_VALUE, KV_UNIT und KV_TIME
+  FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Ctrl+O) und ihr
+                        folgen, solange sie wächst; mit --snapshot FILE.png:
+                        ihr Bild, die Zusammenfassung auf stderr, dann Ende
+  --help                diesen Text zeigen
+  --version             die Version zeigen
+Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
+
+Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
+aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
+Messwert kopieren, Ctrl+H Halten, Ctrl+D Relativ, Ctrl+L Grenzwerte; ein
+Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
+Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile. Ctrl+Plus und
+Ctrl+Minus: Fenster 100 % bis 300 % groß, Ctrl+Shift+0: 100 %; F11: Messwert
+über den ganzen Bildschirm, F11 oder Esc zurück.
+Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
+10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
+Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
     </message>
 </context>
