@@ -116,8 +116,9 @@ void FooterView::layOut() {
     if (shown_.isEmpty()) {
         cut_ = false;
         label_.setWordWrap(false);
-        placeControl(label_, mainform::kLabel2, zoom_);
+        // The caption's place may follow its text (see placeControl).
         label_.setText(QString::fromUtf8(mainform::kLabel2.text));
+        placeControl(label_, mainform::kLabel2, zoom_);
         return;
     }
     label_.setWordWrap(true);

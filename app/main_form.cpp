@@ -155,12 +155,17 @@ void applyWindowForm(QWidget& window) {
 }
 
 void placeControl(QWidget& control, const ControlForm& form, double zoom) {
-    // The edges are scaled, not the sizes, so that controls that meet still meet.
-    const int left = scaled(form.left, zoom), top = scaled(form.top, zoom);
-    control.setGeometry(left, top, scaled(form.left + form.width, zoom) - left,
-                        scaled(form.top + form.height, zoom) - top);
     if (form.font.name)
         control.setFont(toQFont(zoomed(fontSpec(form.font), zoom)));
+    // The edges are scaled, not the sizes, so that controls that meet still meet.
+    const int left = scaled(form.left, zoom), top = scaled(form.top, zoom);
+    int width = scaled(form.left + form.width, zoom) - left;
+    // A caption's text grows a little faster than its place where the font's pixels round
+    // up ("COMPORT" at 125 %): a label on one line keeps room for all of it.
+    const auto* label = qobject_cast<const QLabel*>(&control);
+    if (zoom != 1.0 && label && !label->wordWrap())
+        width = std::max(width, label->sizeHint().width());
+    control.setGeometry(left, top, width, scaled(form.top + form.height, zoom) - top);
 }
 
 void placeMainForm(QWidget& window, const MainFormControls& c, double zoom) {

@@ -12,6 +12,7 @@
 #include "window_on_memory_meter.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -70,6 +71,14 @@ TEST_F(ZoomedForm, EveryControlGrowsAtItsPlaceAndTheFacesAreDrawnAtTheZoom) {
     EXPECT_EQ(window.size(), QSize(589, 810));
     EXPECT_EQ(controls.balken->geometry().bottom() + 1, 429);
     EXPECT_EQ(controls.chart1->geometry().top(), 430);
+    // Where a caption's font rounds up faster than its place, all of it still shows.
+    for (double zoom : {1.25, 1.5, 2.0, 2.5, 3.0}) {
+        placeMainForm(window, controls, zoom);
+        for (QLabel* label : {controls.label1, controls.label2})
+            EXPECT_GE(label->contentsRect().width(),
+                      label->fontMetrics().horizontalAdvance(label->text()))
+                << label->text().toStdString() << " at " << zoom;
+    }
 }
 
 TEST_F(ZoomedForm, BackAt100EveryPixelIsAsBefore) {
