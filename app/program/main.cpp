@@ -259,9 +259,11 @@ int main(int argc, char** argv) {
                              portMemory.setLastPort(kv::portIdentity(port));
                      });
     QObject::connect(&window, &kv::MainWindow::exitRequested, &app, &QCoreApplication::quit);
-    // The size as it was left, as far as the screen allows; a size chosen is kept.
+    // The size as it was left, as far as the screen allows; a size chosen is kept. A
+    // picture taken with --snapshot is of the form's own size, whatever was left.
     kv::WindowMemory windowMemory;
-    window.zoom().setPercent(static_cast<int>(std::lround(windowMemory.zoom() * 100)));
+    if (!cl.snapshot())
+        window.zoom().setPercent(static_cast<int>(std::lround(windowMemory.zoom() * 100)));
     QObject::connect(&window.zoom(), &kv::WindowZoom::zoomChanged,
                      [&windowMemory](double zoom) { windowMemory.setZoom(zoom); });
     // The time axis as it was left.

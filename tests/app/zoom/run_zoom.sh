@@ -5,7 +5,8 @@
 #    (as on a screen of ratio 1.25, not the 100 % picture enlarged);
 #  - the size is there again at the next start (a private settings folder);
 #  - F11 fills the screen with digits that read as the window's, a third of the screen
-#    high; Escape brings the window back and the readings go on.
+#    high; Escape brings the window back and the readings go on;
+#  - a snapshot is of 471 x 648 all the same.
 set -u
 program=$1 grab=$2 check=$3 out=$4
 for tool in Xvfb xdotool tesseract; do
@@ -137,4 +138,9 @@ xdotool key Escape
 wait_window 589 810 || fail "Escape did not bring the window back"
 wait_digits 125 05.678 15 || fail "the readings did not go on after Escape"
 finish
+
+# --- A picture taken with --snapshot is of the form's own size, whatever size was kept.
+"$program" --simulate "$script" --snapshot "$out/snapshot.png" --readings 3 >>"$out/program.log" 2>&1 ||
+    fail "no snapshot"
+file "$out/snapshot.png" | grep -q "471 x 648" || fail "the snapshot is $(file "$out/snapshot.png")"
 echo "zoom and readout: all checks passed"
