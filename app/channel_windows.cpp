@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/snapshot.h"
 #include "app/window_memory.h"
+#include "app/window_zoom.h"
 #include "channel/channel.h"
 #include "record/csv_reader.h"
 #include "record/error_output.h"
@@ -15,6 +16,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -61,8 +63,8 @@ QString channelPictureName(const QString& file, const QString& channel) {
            QLatin1Char('.') + suffix;
 }
 
-ChannelWindows::ChannelWindows(ErrorReporter& errors, QObject* parent)
-    : QObject(parent), errors_(errors) {}
+ChannelWindows::ChannelWindows(ErrorReporter& errors, bool keptSizes, QObject* parent)
+    : QObject(parent), errors_(errors), keptSizes_(keptSizes) {}
 
 ChannelWindows::~ChannelWindows() {
     // Derived channels' windows go before those of the meters they read.
@@ -94,7 +96,13 @@ MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports,
     });
     for (auto& each : windows_)
         each->setOneOfSeveral(windows_.size() > 1);
-    // Where the user left it, when that is still on a screen.
+    // The size as it was left, as far as the screen allows, and where the user left it, when
+    // that is still on a screen.
+    if (keptSizes_)
+        window.zoom().setPercent(
+            static_cast<int>(std::lround(WindowMemory(channel.name()).zoom() * 100)));
+    connect(&window.zoom(), &WindowZoom::zoomChanged, this,
+            [&window](double zoom) { WindowMemory(window.channel().name()).setZoom(zoom); });
     if (const std::optional<QPoint> place = WindowMemory(channel.name()).position())
         if (QGuiApplication::screenAt(*place))
             setPlace(index, *place);
@@ -151,8 +159,11 @@ void ChannelWindows::show() {
     // Each window without a place of its own takes its slot among all of them.
     const QScreen* screen = windows_.front()->screen();
     const QRect desktop = screen ? screen->availableGeometry() : QRect();
-    const std::vector<QPoint> places =
-        sideBySide(desktop, windows_.front()->frameGeometry().size(), int(windows_.size()));
+    // Slots as large as the largest window, which a zoom may have made larger than the rest.
+    QSize slot;
+    for (const auto& window : windows_)
+        slot = slot.expandedTo(window->frameGeometry().size());
+    const std::vector<QPoint> places = sideBySide(desktop, slot, int(windows_.size()));
     for (std::size_t i = 0; i < places.size(); ++i)
         if (!placed_[i])
             windows_[i]->move(places[i]);

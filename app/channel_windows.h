@@ -33,12 +33,14 @@ QString channelPictureName(const QString& file, const QString& channel);
 // The windows of several channels, one each, in the order they were added. Exit in one of
 // them ends its channel only and closes it; the program ends with the last. Ctrl+Q in any
 // ends every channel and with them the program. Each window comes back where it was moved
-// to, remembered by its channel's name (see WindowMemory).
+// to and at the size it was zoomed to, remembered by its channel's name (see WindowMemory).
 class ChannelWindows : public QObject {
     Q_OBJECT
 public:
-    // The reporter must outlive the windows.
-    explicit ChannelWindows(ErrorReporter& errors, QObject* parent = nullptr);
+    // The reporter must outlive the windows. With `keptSizes` each window opens at the size it
+    // was left at (see WindowZoom), else at the form's own; a size chosen is kept either way.
+    explicit ChannelWindows(ErrorReporter& errors, bool keptSizes = true,
+                            QObject* parent = nullptr);
     ~ChannelWindows() override;
 
     // A window on `channel`, which must outlive it, with `ports` in its port box (none for a
@@ -90,6 +92,7 @@ private:
     std::vector<std::unique_ptr<MainWindow>> windows_;
     std::vector<bool> placed_;
     std::vector<bool> ended_;
+    bool keptSizes_;
 };
 
 } // namespace kv

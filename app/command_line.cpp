@@ -631,7 +631,9 @@ QString usageText(const QString& program) {
                "Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the\n"
                "reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the\n"
                "digits, the meter, the bar or the footer shows them with the session's\n"
-               "statistics and \"Show statistics\" for the footer.\n"
+               "statistics and \"Show statistics\" for the footer. Ctrl+Plus and Ctrl+Minus\n"
+               "size the window from 100 % to 300 %, Ctrl+Shift+0 back to 100 %; F11 shows the\n"
+               "reading across the whole screen, F11 or Esc return.\n"
                "Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2\n"
                "the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete\n"
                "clears the markers; Ctrl+C over the plot copies the readout or the markers.\n")

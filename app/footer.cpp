@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QStringList>
+#include <QTimer>
 
 namespace kv {
 
@@ -97,40 +98,63 @@ FooterView::FooterView(QLabel& label, const StatusNotes& notes, QObject* parent)
     show();
 }
 
-void FooterView::setCaption(const QString& caption) {
-    if (caption == caption_)
-        return;
-    caption_ = caption;
-    if (shown_.isEmpty())
-        showCaption();
-}
-
-void FooterView::showCaption() {
-    applyForm(label_, mainform::kLabel2);
-    if (caption_.isEmpty())
-        return;
-    label_.setText(caption_);
-    label_.resize(kFooterNote.width, label_.height());
-}
-
 void FooterView::show() {
-    const QString& note = notes_.text();
+    const QString& note = notes_.text().isEmpty() ? notice_ : notes_.text();
     // The label is laid out anew only when it turns from its caption to a note or back.
     if (note == shown_)
         return;
     const bool wasNote = !shown_.isEmpty();
     shown_ = note;
-    if (note.isEmpty()) {
-        cut_ = false;
-        label_.setWordWrap(false);
-        showCaption();
+    if (note.isEmpty() || !wasNote) {
+        layOut();
         return;
     }
-    if (!wasNote) {
-        label_.setWordWrap(true);
-        applyForm(label_, kFooterNote);
-    }
     label_.setText(fittedFooter(note, label_.fontMetrics(), label_.contentsRect().size(), &cut_));
+}
+
+void FooterView::layOut() {
+    if (shown_.isEmpty()) {
+        cut_ = false;
+        label_.setWordWrap(false);
+        // The caption's place may follow its text (see placeControl). A caption of its own has
+        // the room of a note beside Exit.
+        ControlForm form = mainform::kLabel2;
+        if (!caption_.isEmpty())
+            form.width = kFooterNote.width;
+        label_.setText(caption_.isEmpty() ? QString::fromUtf8(form.text) : caption_);
+        placeControl(label_, form, zoom_);
+        return;
+    }
+    label_.setWordWrap(true);
+    placeControl(label_, kFooterNote, zoom_);
+    label_.setText(fittedFooter(shown_, label_.fontMetrics(), label_.contentsRect().size(), &cut_));
+}
+
+void FooterView::setCaption(const QString& caption) {
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    if (shown_.isEmpty())
+        layOut();
+}
+
+void FooterView::setZoom(double zoom) {
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    layOut();
+}
+
+void FooterView::tell(const QString& notice, int shownMs) {
+    notice_ = notice;
+    show();
+    QTimer::singleShot(shownMs, this, [this, notice] {
+        // A later notice keeps its own time.
+        if (notice_ != notice)
+            return;
+        notice_.clear();
+        show();
+    });
 }
 
 } // namespace kv

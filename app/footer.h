@@ -35,14 +35,23 @@ public:
     // The whole note while the footer shows only part of it; empty otherwise.
     QString cutNote() const { return cut_ ? shown_ : QString(); }
 
+    // The window's zoom: the footer's places and font follow it.
+    void setZoom(double zoom);
+    // A notice of the window's own, shown in place of the caption for `shownMs`; a note of
+    // the channel goes first.
+    void tell(const QString& notice, int shownMs);
+
 private:
     void show();
-    void showCaption();
+    // The label laid out anew for what it shows.
+    void layOut();
 
     QLabel& label_;
     const StatusNotes& notes_;
     QString caption_;
     QString shown_; // the note shown in place of the caption; empty: the caption
+    QString notice_;
+    double zoom_ = 1.0;
     bool cut_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "canvas/canvas.h"
+#include "canvas/face_widget.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/meter180.h"
@@ -15,6 +16,7 @@
 #include <QShortcut>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace kv {
@@ -28,6 +30,15 @@ FontSpec fontSpec(const FormFont& font, ColorValue color = clWindowText, bool bo
     f.color = color;
     f.bold = bold;
     return f;
+}
+
+FontSpec zoomed(FontSpec f, double zoom) {
+    f.height = static_cast<int>(std::lround(f.height * zoom));
+    return f;
+}
+
+int scaled(int length, double zoom) {
+    return static_cast<int>(std::lround(length * zoom));
 }
 
 FontSpec arial(int characterHeight, ColorValue color, bool bold = false) {
@@ -141,12 +152,39 @@ void applyWindowForm(QWidget& window) {
     window.setFont(toQFont(fontSpec(mainform::kFont)));
 }
 
+void placeControl(QWidget& control, const ControlForm& form, double zoom) {
+    if (form.font.name)
+        control.setFont(toQFont(zoomed(fontSpec(form.font), zoom)));
+    // The edges are scaled, not the sizes, so that controls that meet still meet.
+    const int left = scaled(form.left, zoom), top = scaled(form.top, zoom);
+    int width = scaled(form.left + form.width, zoom) - left;
+    // A caption's text grows a little faster than its place where the font's pixels round
+    // up ("COMPORT" at 125 %): a label on one line keeps room for all of it.
+    const auto* label = qobject_cast<const QLabel*>(&control);
+    if (zoom != 1.0 && label && !label->wordWrap())
+        width = std::max(width, label->sizeHint().width());
+    control.setGeometry(left, top, width, scaled(form.top + form.height, zoom) - top);
+}
+
+void placeMainForm(QWidget& window, const MainFormControls& c, double zoom) {
+    using namespace mainform;
+    window.setFixedSize(scaled(kClientWidth, zoom), scaled(kClientHeight, zoom));
+    window.setFont(toQFont(zoomed(fontSpec(kFont), zoom)));
+    const std::pair<QWidget*, const ControlForm*> controls[] = {
+        {c.analog, &kAnalog},   {c.label1, &kLabel1},  {c.anz, &kAnz},       {c.label2, &kLabel2},
+        {c.balken, &kBalken},   {c.chart1, &kChart1},  {c.comSel, &kComSel}, {c.open, &kOpen},
+        {c.button2, &kButton2}, {c.button1, &kButton1}};
+    for (const auto& [control, form] : controls) {
+        if (auto* face = dynamic_cast<FaceWidget*>(control))
+            face->setZoom(zoom);
+        placeControl(*control, *form, zoom);
+    }
+}
+
 void applyForm(QWidget& control, const ControlForm& form) {
     if (form.name)
         control.setObjectName(QString::fromUtf8(form.name));
-    control.setGeometry(form.left, form.top, form.width, form.height);
-    if (form.font.name)
-        control.setFont(toQFont(fontSpec(form.font)));
+    placeControl(control, form, 1.0);
     if (!form.text)
         return;
     const QString text = QString::fromUtf8(form.text);

@@ -105,6 +105,13 @@ void applyWindowForm(QWidget& window);
 
 // Place and own font of any control, and the text of a label, button or port box.
 void applyForm(QWidget& control, const ControlForm& form);
+// Place and own font alone, each times `zoom`: the edges of the place and the character
+// heights rounded to whole pixels.
+void placeControl(QWidget& control, const ControlForm& form, double zoom);
+
+// The window at `zoom` (at least 1): its client size and font, every control's place and
+// font, and the displays' faces drawn at the zoom. Texts and settings stay as they are.
+void placeMainForm(QWidget& window, const MainFormControls& controls, double zoom);
 
 // Chains the controls' tab order by their stored positions. Controls that take no focus
 // (the chart) hold their position without joining the chain.

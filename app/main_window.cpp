@@ -5,12 +5,14 @@
 #include "app/chart_feed.h"
 #include "app/error_reporter.h"
 #include "app/footer.h"
+#include "app/full_screen_readout.h"
 #include "app/port_box.h"
 #include "app/port_memory.h"
 #include "app/reading_displays.h"
 #include "app/record_actions.h"
 #include "app/recording_actions.h"
 #include "app/snapshot.h"
+#include "app/window_zoom.h"
 #include "channel/channel.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
@@ -18,6 +20,7 @@
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -30,6 +33,11 @@
 #include <utility>
 
 namespace kv {
+
+namespace {
+// How long the window's own notices stand in the footer.
+constexpr int kNoticeMs = 10000;
+} // namespace
 
 QPoint centredTopLeft(const QRect& desktop, const QSize& size) {
     const int left = desktop.left() + (desktop.width() - size.width()) / 2;
@@ -72,7 +80,19 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     connect(recordingActions_.get(), &RecordingActions::severalChannels, this,
             &MainWindow::severalChannels);
     recordActions_->addToMenu(recordingActions_->openAction());
+    zoom_ = new WindowZoom(*this, size(), [this](double zoom) {
+        placeMainForm(*this, form_, zoom);
+        footer_->setZoom(zoom);
+    });
+    connect(zoom_, &WindowZoom::reduced, this,
+            [this](const QString& notice) { footer_->tell(notice, kNoticeMs); });
+    readout_ = std::make_unique<FullScreenReadout>(*this, channel_, *form_.anz, *form_.analog,
+                                                   *form_.chart1);
+    auto* viewSeparator = new QAction(this);
+    viewSeparator->setSeparator(true);
+    recordActions_->addMenuActions({viewSeparator, zoom_->menuAction(), readout_->action()});
     bindChannel();
+    connect(this, &MainWindow::readingShown, readout_.get(), &FullScreenReadout::follow);
 
     // Ctrl+Q is Exit while the window is the program's only one.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
@@ -135,6 +155,7 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 
 MainWindow::~MainWindow() {
     // The actions go before the controls they act on; the chart must let go of the series.
+    readout_.reset();
     recordActions_.reset();
     recordingActions_.reset();
     chartFeed_.reset();

@@ -20,9 +20,11 @@ class ChartActions;
 class ChartFeed;
 class ErrorReporter;
 class FooterView;
+class FullScreenReadout;
 class ReadingDisplays;
 class RecordActions;
 class RecordingActions;
+class WindowZoom;
 struct Reading;
 
 // Where a window of `size` goes to stand in the middle of the desktop's free area; where it
@@ -59,6 +61,10 @@ public:
     int readings() const { return readings_; }
     // The chart's commands, whose choices the program keeps.
     ChartActions& chartActions() { return *chartActions_; }
+    // The window's size, which the program keeps.
+    WindowZoom& zoom() { return *zoom_; }
+    // F11's readout over the whole screen.
+    FullScreenReadout& readout() { return *readout_; }
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -103,6 +109,8 @@ private:
     std::unique_ptr<RecordingActions> recordingActions_;
     std::unique_ptr<ChartActions> chartActions_;
     std::unique_ptr<ChartFeed> chartFeed_;
+    WindowZoom* zoom_ = nullptr; // a child of the window
+    std::unique_ptr<FullScreenReadout> readout_;
     std::string openedPort_; // the port table's name of the port Start opened last
     bool portConfirmed_ = false;
     int readings_ = 0;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace kv {
 
@@ -354,7 +355,28 @@ void Canvas::ensureFont() const {
         return;
     qfont_ = toQFont(font_);
     metrics_.emplace(qfont_);
+    fontKey_ = qfont_.key();
     fontStale_ = false;
+}
+
+int Canvas::advance(const QString& text) const {
+    ensureFont();
+    // The same texts come at every paint (a chart's labels and title, a scale's figures),
+    // and laying one out costs more than drawing it: widths are kept per font, and forgotten
+    // all at once when many have come (a reading's digits rarely come back).
+    constexpr std::size_t kKept = 2048;
+    thread_local std::unordered_map<QString, int> widths;
+    QString key = fontKey_;
+    key += QChar(0x1f);
+    key += text;
+    const auto found = widths.find(key);
+    if (found != widths.end())
+        return found->second;
+    if (widths.size() >= kKept)
+        widths.clear();
+    const int width = metrics_->horizontalAdvance(text);
+    widths.emplace(std::move(key), width);
+    return width;
 }
 
 void Canvas::setTextAlign(HAlign h, VAlign v) {
@@ -571,7 +593,7 @@ void Canvas::textOut(int x, int y, const std::string& utf8) {
     const QString text = QString::fromStdString(utf8);
     ensureFont();
     const QFontMetrics& fm = *metrics_;
-    const int w = fm.horizontalAdvance(text);
+    const int w = advance(text);
     const int h = fm.ascent() + fm.descent();
     long long leftEdge = x;
     if (hAlign_ == HAlign::Right)
@@ -685,7 +707,7 @@ void Canvas::drawSprite(QPointF origin, const QRectF& box, const QByteArray& fig
 Size Canvas::textExtent(const std::string& utf8) const {
     ensureFont();
     const QFontMetrics& fm = *metrics_;
-    return Size{fm.horizontalAdvance(QString::fromStdString(utf8)), fm.ascent() + fm.descent()};
+    return Size{advance(QString::fromStdString(utf8)), fm.ascent() + fm.descent()};
 }
 
 // ---------------------------------------------------------------------------------------

@@ -213,6 +213,8 @@ private:
     QRect figureWindow() const;
     // QFont resolution and metrics are costly; both are kept until the face changes.
     void ensureFont() const;
+    // The width of `text` in the current font.
+    int advance(const QString& text) const;
     // Puts `from` of src onto the device pixels `to` (same size when drawn pixel for pixel).
     void blit(const Rect& to, const QImage& src, const QRectF& from,
               QPainter::CompositionMode mode);
@@ -265,6 +267,7 @@ private:
     Rect shapeClipBox_;
     mutable QFont qfont_;
     mutable std::optional<QFontMetrics> metrics_;
+    mutable QString fontKey_; // the font's key, naming it among the widths kept
     mutable bool fontStale_ = true;
     bool painterHasFont_ = false;
 };

@@ -27,12 +27,59 @@ const QImage& FaceWidget::renderFace() {
 
 const QImage& FaceWidget::renderFace(double ratio) {
     prepareFace(); // may resize the widget, and with it the face
-    drawFace(width(), height(), faceRatioFor(ratio));
+    drawFace(faceWidth(), faceHeight(), faceRatioFor(ratio));
     return face_;
 }
 
 double FaceWidget::faceRatioFor(double deviceRatio) const {
-    return resolution_ == FaceResolution::Device && deviceRatio > 0 ? deviceRatio : 1.0;
+    return (resolution_ == FaceResolution::Device && deviceRatio > 0 ? deviceRatio : 1.0) * zoom_;
+}
+
+int FaceWidget::toFace(int widgetLength) const {
+    if (zoom_ == 1.0)
+        return widgetLength;
+    // A zoom of at least 1 brings every face length back from its rounded widget length.
+    return static_cast<int>(std::lround(widgetLength / zoom_));
+}
+
+int FaceWidget::faceWidth() const {
+    return toFace(width());
+}
+
+int FaceWidget::faceHeight() const {
+    return toFace(height());
+}
+
+void FaceWidget::setZoom(double zoom) {
+    if (!(zoom >= kMinZoom && zoom <= kMaxZoom) || zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    invalidate();
+}
+
+void FaceWidget::resizeFace(int width, int height) {
+    if (zoom_ == 1.0) {
+        resize(width, height);
+        return;
+    }
+    resize(static_cast<int>(std::lround(width * zoom_)),
+           static_cast<int>(std::lround(height * zoom_)));
+}
+
+Point FaceWidget::faceAt(const QPointF& widgetPoint) const {
+    return Point{static_cast<int>(std::floor(widgetPoint.x() / zoom_)),
+                 static_cast<int>(std::floor(widgetPoint.y() / zoom_))};
+}
+
+QRect FaceWidget::widgetRect(const Rect& r) const {
+    if (zoom_ == 1.0)
+        return QRect(r.left, r.top, r.width(), r.height());
+    // Outwards, so that every widget pixel the face rectangle touches is in.
+    const int left = static_cast<int>(std::floor(r.left * zoom_));
+    const int top = static_cast<int>(std::floor(r.top * zoom_));
+    const int right = static_cast<int>(std::ceil(r.right * zoom_));
+    const int bottom = static_cast<int>(std::ceil(r.bottom * zoom_));
+    return QRect(left, top, right - left, bottom - top);
 }
 
 ColorValue FaceWidget::backgroundColor() const {
@@ -72,14 +119,15 @@ void FaceWidget::drawFace(int width, int height, double ratio) {
 }
 
 bool FaceWidget::faceCurrent() const {
-    return !faceDirty_ && face_.size() == faceSizeFor(width(), height(), face_.devicePixelRatio());
+    return !faceDirty_ &&
+           face_.size() == faceSizeFor(faceWidth(), faceHeight(), face_.devicePixelRatio());
 }
 
 void FaceWidget::showFace(const Rect& r) {
     if (paintingFace_ || faceDirty_ || r.width() <= 0 || r.height() <= 0)
         return;
     if (isVisible())
-        repaint(r.left, r.top, r.width(), r.height());
+        repaint(widgetRect(r));
 }
 
 bool FaceWidget::event(QEvent* event) {
@@ -105,7 +153,7 @@ void FaceWidget::paintEvent(QPaintEvent* event) {
     if ((!faceCurrent() || face_.devicePixelRatio() != ratio) && !paintingFace_ && paintAllowed()) {
         p.end();
         prepareFace(); // may resize the widget, and with it the face
-        drawFace(width(), height(), ratio);
+        drawFace(faceWidth(), faceHeight(), ratio);
         p.begin(this);
     }
     QImage withOverlay;
@@ -121,15 +169,21 @@ void FaceWidget::paintEvent(QPaintEvent* event) {
     }
     // Pixel for pixel on a device of the face's ratio.
     p.setClipRect(event->rect());
-    p.drawImage(QPointF(0, 0), shown);
+    if (zoom_ == 1.0) {
+        p.drawImage(QPointF(0, 0), shown);
+        return;
+    }
+    // Zoomed: the face's pixels are the device's, over the widget's larger extent.
+    const double toWidget = zoom_ / shown.devicePixelRatio();
+    p.drawImage(QRectF(0, 0, shown.width() * toWidget, shown.height() * toWidget), shown);
 }
 
 void FaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Hidden widgets get resize events on every grab; only a real change of size makes the
     // kept face unusable.
-    if (faceSizeFor(event->size().width(), event->size().height(), face_.devicePixelRatio()) !=
-        face_.size())
+    if (faceSizeFor(toFace(event->size().width()), toFace(event->size().height()),
+                    face_.devicePixelRatio()) != face_.size())
         faceDirty_ = true;
 }
 

@@ -50,6 +50,12 @@ enum class FaceResolution {
 //
 // Fast paths draw into faceImage() through a Canvas and call showFace(rect), which puts
 // that part on screen before returning.
+//
+// A zoomed face (setZoom) keeps its own size while the widget grows by the zoom: the face
+// is drawn at its size for a device of the device's ratio times the zoom, so that its
+// figures and texts are as sharp at the larger size as at a ratio of the screen. Its size,
+// clientRect() and the rectangles the control paints in, stay in face pixels; faceAt() and
+// widgetRect() translate between those and the widget's.
 class FaceWidget : public QWidget {
 public:
     // `followsPalette`: the face shows the parent's colour, so a palette or parent change
@@ -66,7 +72,24 @@ public:
     const QImage& face() const { return face_; }
     // True while the face waits for a full paint.
     bool faceDirty() const { return faceDirty_; }
-    Rect clientRect() const { return Rect{0, 0, width(), height()}; }
+    // The face's extent, in face pixels: the widget's size divided by the zoom.
+    Rect clientRect() const { return Rect{0, 0, faceWidth(), faceHeight()}; }
+    int faceWidth() const;
+    int faceHeight() const;
+
+    // Widget pixels per face pixel, 1 by default; values that are no zoom (below kMinZoom,
+    // above kMaxZoom, not a number) are refused. The widget's size is left to the caller
+    // (see resizeFace()).
+    double zoom() const { return zoom_; }
+    void setZoom(double zoom);
+    static constexpr double kMinZoom = 1.0;
+    static constexpr double kMaxZoom = 8.0;
+    // Resizes the widget so that its face is width x height face pixels.
+    void resizeFace(int width, int height);
+    // The face pixel under a point of the widget, and the widget's pixels a face rectangle
+    // covers.
+    Point faceAt(const QPointF& widgetPoint) const;
+    QRect widgetRect(const Rect& faceRect) const;
     // The colour that shows around the control: the parent's background, or the button
     // face without a parent.
     ColorValue backgroundColor() const;
@@ -106,8 +129,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // The ratio of a face for a device of `deviceRatio`.
+    // The ratio of a face for a device of `deviceRatio`, with the zoom.
     double faceRatioFor(double deviceRatio) const;
+    int toFace(int widgetLength) const;
     void drawFace(int width, int height, double ratio);
     // The face's image size for a widget of width x height at `ratio`.
     static QSize faceSizeFor(int width, int height, double ratio);
@@ -116,6 +140,7 @@ private:
     FaceKind kind_;
     bool followsPalette_;
     FaceResolution resolution_;
+    double zoom_ = 1.0;
     bool faceDirty_ = true;
     bool paintingFace_ = false;
     QImage face_;

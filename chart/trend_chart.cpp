@@ -39,10 +39,6 @@ constexpr int kLabelOffset = 4;
 // Between the markers' line and the plot.
 constexpr int kMarkersLineGap = 2;
 
-QRect toQRect(const Rect& r) {
-    return QRect(r.left, r.top, r.width(), r.height());
-}
-
 Rect united(const Rect& a, const Rect& b) {
     if (a.width() <= 0 || a.height() <= 0)
         return b;
@@ -216,7 +212,7 @@ void TrendChart::hoverAt(int x, int y) {
     refreshReadout();
     const Rect dirty = united(before, readoutRect());
     if (dirty.width() > 0 && dirty.height() > 0)
-        update(toQRect(dirty));
+        update(widgetRect(dirty));
 }
 
 void TrendChart::hoverOff() {
@@ -228,7 +224,7 @@ void TrendChart::hoverOff() {
     readout_ = ColumnReadout{};
     readoutText_.clear();
     if (before.width() > 0 && before.height() > 0)
-        update(toQRect(before));
+        update(widgetRect(before));
     if (shown)
         emit readoutChanged(QString());
 }
@@ -630,8 +626,8 @@ void TrendChart::mousePressEvent(QMouseEvent* e) {
     e->accept();
     if (zoomDrag_.active || scrollDrag_.active)
         return;
-    const QPoint pos = e->position().toPoint();
-    const ChartMouse m{e->button(), e->modifiers(), pos.x(), pos.y()};
+    const Point pos = faceAt(e->position());
+    const ChartMouse m{e->button(), e->modifiers(), pos.x, pos.y};
     const ClickedPart part = clickedPart(m.x, m.y);
 
     bool taken = false;
@@ -674,16 +670,16 @@ void TrendChart::mousePressEvent(QMouseEvent* e) {
 
 void TrendChart::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
-    const QPoint pos = e->position().toPoint();
+    const Point pos = faceAt(e->position());
     if (zoomDrag_.active) {
         hoverOff();
-        if (!zoomDrag_.isAt(pos.x(), pos.y()))
-            changeZoomDrag([&pos](DragState& d) { d.moveTo(pos.x(), pos.y()); });
+        if (!zoomDrag_.isAt(pos.x, pos.y))
+            changeZoomDrag([&pos](DragState& d) { d.moveTo(pos.x, pos.y); });
     } else if (scrollDrag_.active) {
         hoverOff();
-        scrollTo(pos.x(), pos.y());
+        scrollTo(pos.x, pos.y);
     } else {
-        hoverAt(pos.x(), pos.y());
+        hoverAt(pos.x, pos.y);
     }
 }
 
@@ -718,11 +714,11 @@ void TrendChart::scrollTo(int x, int y) {
 
 void TrendChart::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
-    const QPoint pos = e->position().toPoint();
+    const Point pos = faceAt(e->position());
     if (zoomDrag_.active && e->button() == Qt::LeftButton) {
         changeZoomDrag([&pos](DragState& d) {
             d.active = false;
-            d.moveTo(pos.x(), pos.y());
+            d.moveTo(pos.x, pos.y);
         });
         switch (zoomActionFor(zoomDrag_)) {
         case ZoomAction::zaZoom:

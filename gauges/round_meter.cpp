@@ -6,10 +6,6 @@
 
 namespace kv {
 
-namespace {
-constexpr int kFlashRate = 4;
-} // namespace
-
 RoundMeter::RoundMeter(QWidget* parent, bool designing, DialShape shape)
     : GaugeControl(parent, model_), model_(nullptr, designing, shape) {
     attach();
@@ -33,11 +29,11 @@ void RoundMeter::prepareFace() {
     Canvas canvas(scratch);
     const MeterMeasures measures = measureMeter(model_, canvas);
     if (model_.autoSize()) {
-        const Size s = roundMeterSize(measures.metrics, model_.options(), true, width(),
+        const Size s = roundMeterSize(measures.metrics, model_.options(), true, faceWidth(),
                                       model_.bevelOuter().bevelSize(),
                                       model_.bevelInner().bevelSize(), model_.heightRatio());
-        if (s.width != width() || s.height != height())
-            resize(s.width, s.height);
+        if (s.width != faceWidth() || s.height != faceHeight())
+            resizeFace(s.width, s.height);
     }
     // The scale of the control's own face, as its settings report it.
     const MeterLayout l = layoutMeter(model_, measures, clientRect());

@@ -16,6 +16,9 @@ namespace kv {
 class RoundMeter : public GaugeControl {
 public:
     explicit RoundMeter(QWidget* parent = nullptr, bool designing = false, DialShape shape = {});
+    // The flash timer's rate of a flashing pointer (see FlashTimer); whatever flashes beside
+    // it takes the same, so that both blink together.
+    static constexpr int kFlashRate = 4;
     ~RoundMeter() override;
 
     RoundMeterModel& model() { return model_; }

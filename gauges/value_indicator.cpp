@@ -25,9 +25,10 @@ void ValueIndicator::prepareFace() {
     layout_.needed =
         indicatorNeededSize(layout_.metrics, model_.options(), outer.bevelSize(),
                             model_.bevelInner().bevelSize(), model_.bevelValue().bevelSize());
-    const Size size = indicatorBounds(Size{width(), height()}, layout_.needed, model_.autoSize());
-    if (size.width != width() || size.height != height())
-        resize(size.width, size.height);
+    const Size size =
+        indicatorBounds(Size{faceWidth(), faceHeight()}, layout_.needed, model_.autoSize());
+    if (size.width != faceWidth() || size.height != faceHeight())
+        resizeFace(size.width, size.height);
 }
 
 void ValueIndicator::paintFace(Canvas& canvas, const Rect& rect) {

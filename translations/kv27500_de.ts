@@ -242,6 +242,26 @@ DATEI.png speichert DATEI-NAME.png für jeden Kanal.
         <translation>--every wird nur mit --log verwendet</translation>
     </message>
     <message>
+        <source>--start-when needs a condition</source>
+        <translation>--start-when braucht eine Bedingung</translation>
+    </message>
+    <message>
+        <source>--stop-when needs a condition</source>
+        <translation>--stop-when braucht eine Bedingung</translation>
+    </message>
+    <message>
+        <source>--start-when is only used with --log</source>
+        <translation>--start-when wird nur mit --log verwendet</translation>
+    </message>
+    <message>
+        <source>--stop-when is only used with --log</source>
+        <translation>--stop-when wird nur mit --log verwendet</translation>
+    </message>
+    <message>
+        <source>the condition names the channel %1, which is not given</source>
+        <translation>die Bedingung nennt den Kanal %1, den es nicht gibt</translation>
+    </message>
+    <message>
         <source>Usage: %1 [options] [FILE.csv]
 Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
 
@@ -259,6 +279,10 @@ Options:
                         into a new or empty file
   --every SECONDS       with --log: one row per interval (0.5 to 86400 s), its
                         mean, min, max and count, instead of every reading
+  --start-when CONDITION, --stop-when CONDITION
+                        with --log: begin the log once CONDITION holds, end it
+                        when it does: above VALUE, below VALUE or outside LOW
+                        HIGH, each optionally with for SECONDS
   --no-window           with --log: show nothing and need no display; poll the
                         --port DEVICE (or the --simulate meter), end after
                         --readings N, after --duration, on Ctrl-C or on kill,
@@ -281,7 +305,9 @@ Keys in the window: F5 Start, Esc Stop, Ctrl+Q Exit, Ctrl+R record to a file,
 Ctrl+S save the readings, Ctrl+Shift+S save a picture, Ctrl+C copy the
 reading, Ctrl+H hold, Ctrl+D relative, Ctrl+L limits; a right click on the
 digits, the meter, the bar or the footer shows them with the session&apos;s
-statistics and &quot;Show statistics&quot; for the footer.
+statistics and &quot;Show statistics&quot; for the footer. Ctrl+Plus and Ctrl+Minus
+size the window from 100 % to 300 %, Ctrl+Shift+0 back to 100 %; F11 shows the
+reading across the whole screen, F11 or Esc return.
 Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
 the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
 clears the markers; Ctrl+C over the plot copies the readout or the markers.
@@ -303,6 +329,10 @@ Optionen:
                         in eine neue oder leere Datei
   --every SEKUNDEN      mit --log: eine Zeile je Intervall (0,5 bis 86400 s),
                         Mittel, Minimum, Maximum und Anzahl statt jedes Werts
+  --start-when BEDINGUNG, --stop-when BEDINGUNG
+                        mit --log: das Protokoll beginnen, sobald BEDINGUNG
+                        gilt, und beenden, wenn sie gilt: above WERT, below
+                        WERT oder outside UNTEN OBEN, je wahlweise mit for SEK
   --no-window           mit --log: nichts anzeigen, keine Anzeige nötig; den
                         --port DEVICE (oder das mit --simulate) abfragen, nach
                         --readings N, nach --duration, bei Ctrl-C oder kill
@@ -325,7 +355,9 @@ Tasten im Fenster: F5 Start, Esc Stop, Ctrl+Q Beenden, Ctrl+R in Datei
 aufzeichnen, Ctrl+S Messwerte speichern, Ctrl+Shift+S Bild speichern, Ctrl+C
 Messwert kopieren, Ctrl+H Halten, Ctrl+D Relativ, Ctrl+L Grenzwerte; ein
 Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
-Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile.
+Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile. Ctrl+Plus und
+Ctrl+Minus: Fenster 100 % bis 300 % groß, Ctrl+Shift+0: 100 %; F11: Messwert
+über den ganzen Bildschirm, F11 oder Esc zurück.
 Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
 10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
 Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
@@ -616,6 +648,80 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     </message>
 </context>
 <context>
+    <name>kv::LogCondition</name>
+    <message>
+        <source>%1 needs above VALUE, below VALUE or outside LOW HIGH, optionally with for SECONDS</source>
+        <translation>%1 braucht above WERT, below WERT oder outside UNTEN OBEN, wahlweise mit for SEKUNDEN</translation>
+    </message>
+    <message>
+        <source>%1 has a colon without a channel&apos;s name before it</source>
+        <translation>%1 hat einen Doppelpunkt ohne Kanalnamen davor</translation>
+    </message>
+    <message>
+        <source>%1 begins with &apos;%2&apos;, which is none of above, below and outside</source>
+        <translation>%1 beginnt mit „%2“, das keines von above, below und outside ist</translation>
+    </message>
+    <message>
+        <source>%1: %2 needs a value</source>
+        <translation>%1: %2 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>%1: outside needs LOW and HIGH</source>
+        <translation>%1: outside braucht UNTEN und OBEN</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos; is not a number</source>
+        <translation>%1: „%2“ ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>%1: outside&apos;s LOW %2 lies above its HIGH %3</source>
+        <translation>%1: UNTEN %2 von outside liegt über OBEN %3</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos; is not understood here; only for SECONDS may follow</source>
+        <translation>%1: „%2“ ist hier unverständlich; nur for SEKUNDEN darf folgen</translation>
+    </message>
+    <message>
+        <source>%1: for needs a number of seconds</source>
+        <translation>%1: for braucht eine Zahl von Sekunden</translation>
+    </message>
+    <message>
+        <source>%1: for needs a number of seconds, not &apos;%2&apos;</source>
+        <translation>%1: for braucht eine Zahl von Sekunden, nicht „%2“</translation>
+    </message>
+    <message>
+        <source>above %1</source>
+        <translation>über %1</translation>
+    </message>
+    <message>
+        <source>below %1</source>
+        <translation>unter %1</translation>
+    </message>
+    <message>
+        <source>outside %1 and %2</source>
+        <translation>außerhalb %1 und %2</translation>
+    </message>
+    <message>
+        <source>%1 for %2 s</source>
+        <translation>%1 für %2 s</translation>
+    </message>
+</context>
+<context>
+    <name>kv::LogConditions</name>
+    <message>
+        <source>stopped: %1 at %2</source>
+        <translation>beendet: %1 um %2</translation>
+    </message>
+    <message>
+        <source>Recording %1</source>
+        <translation>Aufzeichnung %1</translation>
+    </message>
+    <message>
+        <source>Waiting: logging starts when the reading is %1</source>
+        <translation>Warten: die Aufzeichnung beginnt, wenn der Messwert %1 liegt</translation>
+    </message>
+</context>
+<context>
     <name>kv::LogRun</name>
     <message>
         <source>%1 lines could not be written to the log: its reader did not keep up</source>
@@ -751,6 +857,23 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>%1: KV27500 meter display</source>
         <translation>%1: KV27500 Messwertanzeige</translation>
+    </message>
+    <message>
+        <source>Full-screen readout</source>
+        <translation>Vollbild-Anzeige</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <extracomment>A size of the window in percent of its own; %1 is the number.</extracomment>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>Size reduced to %1 % to fit the screen</source>
+        <translation>Größe auf %1 % verkleinert, damit das Fenster auf den Bildschirm passt</translation>
     </message>
 </context>
 <context>

@@ -221,7 +221,7 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     }
     const std::unique_ptr<kv::LogConditions> conditions = logConditions(cl, channels);
     stopLogWhenMet(conditions.get(), first);
-    kv::ChannelWindows windows(errors);
+    kv::ChannelWindows windows(errors, !cl.snapshot());
     for (std::size_t i = 0; i < channels.size(); ++i)
         windows.add(*channels[i], meters.ports()[i]);
     kv::ChartMemory chartMemory;
@@ -363,7 +363,8 @@ int main(int argc, char** argv) {
     const kv::PortTable table(explicitDevices, systemPorts);
     kv::SerialLink link(table);
     kv::Channel channel(link);
-    kv::ChannelWindows windows(errors);
+    // A picture taken with --snapshot is of the form's own size, whatever was left.
+    kv::ChannelWindows windows(errors, !cl.snapshot());
     kv::MainWindow& window = windows.add(channel, table.entries(), startPort);
     QObject::connect(&window, &kv::MainWindow::portConfirmed,
                      [&portMemory, &simulatorPath](const kv::PortEntry& port) {

@@ -282,3 +282,38 @@ TEST(Text, UmlautsAndDegreeSignAreMeasuredAsCharacters) {
 
 } // namespace
 } // namespace kv
+
+namespace kv {
+namespace {
+
+// Widths are kept between paints; a width kept for one font must never answer for another,
+// nor outlive the many texts after which they are forgotten.
+TEST(TextWidths, AreTheFontsOwnWhateverWasMeasuredBefore) {
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    Canvas c(image);
+    FontSpec small;
+    small.name = "Arial";
+    small.height = -11;
+    FontSpec large = small;
+    large.height = -40;
+    FontSpec bold = small;
+    bold.bold = true;
+    const std::string texts[] = {"TrendChart", "0,5", "1.000", "W"};
+    auto expected = [](const FontSpec& f, const std::string& t) {
+        return QFontMetrics(toQFont(f)).horizontalAdvance(QString::fromStdString(t));
+    };
+    for (int round = 0; round < 2; ++round)
+        for (const FontSpec& f : {small, large, bold, small})
+            for (const std::string& t : texts) {
+                c.setFont(f);
+                EXPECT_EQ(c.textWidth(t), expected(f, t)) << t << " at " << -f.height;
+            }
+    c.setFont(small);
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(c.textWidth(std::to_string(i)), expected(small, std::to_string(i)));
+    c.setFont(large);
+    EXPECT_EQ(c.textWidth("TrendChart"), expected(large, "TrendChart"));
+}
+
+} // namespace
+} // namespace kv

@@ -92,7 +92,10 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
                            "Hold",
                            "Relative",
                            "Limits...",
-                           "Show statistics"}));
+                           "Show statistics",
+                           "-",
+                           "Size",
+                           "Full-screen readout"}));
     EXPECT_EQ(german.menu,
               QStringList({"(1 Messwert, Min. 01.234 V-DC, Max. 01.234 V-DC, Mittel 01.234 V-DC)",
                            "(Lücken: 0, Überlastungen: 0)",
@@ -114,7 +117,10 @@ TEST(WindowLanguage, TheContextMenuSpeaksTheLanguageAndTheMetersTextsStay) {
                            "Halten",
                            "Relativ",
                            "Grenzwerte...",
-                           "Statistik zeigen"}));
+                           "Statistik zeigen",
+                           "-",
+                           "Größe",
+                           "Vollbild-Anzeige"}));
     const QStringList metersOwn = {"Start", "Stop", "Exit",      "COMPORT",
                                    "V-DC",  "V-DC", "TrendChart"};
     EXPECT_EQ(english.metersOwn, metersOwn);
