@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "record/csv.h"
+
 #include "publish/mqtt_url.h"
 #include "watch/limit_parsing.h"
 
@@ -538,6 +540,10 @@ CommandLineResult parseCommandLine(const QStringList& args) {
         given[QLatin1String(kRecording)] = 1;
     }
 
+    // A log per day or hour: only the patterns the log's name can change by.
+    if (const std::string pattern = unknownLogPattern(cl.logFile.toStdString()); !pattern.empty())
+        return fail(Text::tr("--log: %1 is none of %Y, %m, %d and %H")
+                        .arg(QString::fromStdString(pattern)));
     for (const Rule& rule : kRules)
         if (!keeps(rule, given))
             return fail(text(rule.sentence));

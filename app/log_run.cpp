@@ -1,5 +1,7 @@
 #include "app/log_run.h"
 
+#include "record/csv.h"
+
 #include "channel/channel_publisher.h"
 #include "record/error_output.h"
 
@@ -105,6 +107,14 @@ void LogRun::finish(int status, const QString& why) {
                     : tr("%1, %2 readings never published").arg(summary, QString::number(lost));
         if (c == &channel_ && !why.isEmpty())
             summary += QStringLiteral(", ") + why;
+        // A log per day or hour names each of its files.
+        if (c == &channel_ && isLogPattern(options_.logPath.toStdString())) {
+            QStringList files;
+            for (const std::string& file : channel_.record().logFiles())
+                files << QString::fromStdString(file);
+            summary +=
+                QStringLiteral(", ") + tr("written to %1").arg(files.join(QStringLiteral(", ")));
+        }
         if (!options_.others.empty())
             summary = c->name() + QStringLiteral(": ") + summary;
         writeErrorLine(summary.toStdString());

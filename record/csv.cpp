@@ -198,4 +198,62 @@ void appendCsvRow(std::string& out, const Row& row, const RowContext& context, T
     out += '\n';
 }
 
+std::string expandLogName(std::string_view pattern, TimeMs time) {
+    const std::time_t seconds = static_cast<std::time_t>(time / 1000 - (time % 1000 < 0 ? 1 : 0));
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            out += pattern[i];
+            continue;
+        }
+        char buf[16] = "";
+        switch (pattern[i + 1]) {
+        case 'Y':
+            std::snprintf(buf, sizeof buf, "%04d", local.tm_year + 1900);
+            break;
+        case 'm':
+            std::snprintf(buf, sizeof buf, "%02d", local.tm_mon + 1);
+            break;
+        case 'd':
+            std::snprintf(buf, sizeof buf, "%02d", local.tm_mday);
+            break;
+        case 'H':
+            std::snprintf(buf, sizeof buf, "%02d", local.tm_hour);
+            break;
+        case '%':
+            buf[0] = '%';
+            buf[1] = '\0';
+            break;
+        default:
+            out += pattern[i];
+            continue;
+        }
+        out += buf;
+        ++i;
+    }
+    return out;
+}
+
+bool isLogPattern(std::string_view path) {
+    for (std::size_t i = 0; i + 1 < path.size(); ++i)
+        if (path[i] == '%' && std::string_view("YmdH%").find(path[i + 1]) != std::string_view::npos)
+            return true;
+    return false;
+}
+
+std::string unknownLogPattern(std::string_view path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] != '%')
+            continue;
+        if (i + 1 == path.size())
+            return "%";
+        if (std::string_view("YmdH%").find(path[i + 1]) == std::string_view::npos)
+            return std::string(path.substr(i, 2));
+        ++i;
+    }
+    return {};
+}
+
 } // namespace kv

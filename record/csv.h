@@ -24,6 +24,14 @@ std::size_t decimalsOf(float value);
 // `time` in ISO 8601 local time with milliseconds and UTC offset
 // (2026-12-08T14:03:07.125+01:00, in the zone TZ names).
 void appendLocalTime(std::string& out, TimeMs time);
+// A log's name with the time in it: %Y, %m, %d and %H (strftime's year, month, day and hour
+// of `time` in local time) and %% for a lone %; anything else after a % stays as it is.
+std::string expandLogName(std::string_view pattern, TimeMs time);
+// Whether `path` holds one of the patterns expandLogName() fills in.
+bool isLogPattern(std::string_view path);
+// The first % pattern of `path` that is none of %Y, %m, %d, %H and %% ("%M"); empty if none.
+std::string unknownLogPattern(std::string_view path);
+
 // The status word of a row: ok, overload or gap.
 const char* rowStatusText(Reading::Status status);
 // One whole line of `row`, whose session started at `start`: the time as appendLocalTime()

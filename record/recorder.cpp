@@ -2,6 +2,8 @@
 
 #include "record/csv.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 
@@ -198,13 +200,46 @@ std::string Recorder::csvLine(std::size_t index) const {
 
 bool Recorder::openLog(const std::string& path) {
     closeLog();
-    auto log = std::make_unique<CsvFile>(path, CsvFile::Mode::append, header());
+    logFiles_.clear();
+    logPattern_ = isLogPattern(path) ? path : std::string();
+    const std::string name =
+        logPattern_.empty()
+            ? path
+            : expandLogName(logPattern_, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::system_clock::now().time_since_epoch())
+                                             .count());
+    auto log = std::make_unique<CsvFile>(name, CsvFile::Mode::append, header());
     if (!log->ok()) {
         logError_ = log->error();
+        logPattern_.clear();
         return false;
     }
-    logPath_ = log->regular() && path != "-" ? path : std::string();
+    logPath_ = log->regular() && path != "-" ? name : std::string();
     log_ = std::make_unique<LogWriter>(std::move(log));
+    logFiles_.push_back(name);
+    return true;
+}
+
+bool Recorder::logFileFor(TimeMs time) {
+    if (logPattern_.empty())
+        return true;
+    const std::string name = expandLogName(logPattern_, time);
+    if (name == logFiles_.back())
+        return true;
+    // What the last file still waits for is written before the next one begins.
+    const LogWriter::Backlog before = logBacklog();
+    log_->close();
+    log_.reset();
+    reopened_.dropped = before.dropped;
+    reopened_.renewed = before.renewed;
+    auto log = std::make_unique<CsvFile>(name, CsvFile::Mode::append, header());
+    if (!log->ok()) {
+        logFailed(log->error());
+        return false;
+    }
+    logPath_ = log->regular() ? name : std::string();
+    log_ = std::make_unique<LogWriter>(std::move(log));
+    logFiles_.push_back(name);
     return true;
 }
 
@@ -222,6 +257,7 @@ std::uint64_t Recorder::closeLog() {
     }
     log_.reset();
     logPath_.clear();
+    logPattern_.clear();
     reopened_ = {};
     logError_.clear();
     return dropped;
@@ -321,7 +357,7 @@ void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32
         return;
     line_.clear();
     appendCsvRow(line_, row, rows_.context(context), start_);
-    writeLine();
+    writeLine(time);
 }
 
 void Recorder::writeIntervalRows() {
@@ -343,13 +379,16 @@ void Recorder::writeIntervalRows() {
             line_ += ',';
             line_ += std::to_string(r.count);
             line_ += '\n';
-            writeLine();
+            writeLine(r.time);
         }
     intervalRows_.clear();
 }
 
-void Recorder::writeLine() {
+void Recorder::writeLine(TimeMs time) {
     Recorder& host = logHost_ ? *logHost_ : *this;
+    // A row goes into the file its time names, so none is lost or written twice at the change.
+    if (!host.logFileFor(time))
+        return;
     if (!logChannel_.empty()) {
         line_.back() = ',';
         line_ += logChannel_; // letters, digits, _ and -: nothing to quote

@@ -87,8 +87,10 @@ public:
     std::string csvLine(std::size_t index) const;
 
     // Appends every later row to the CSV file at `path` ("-": standard output); see
-    // CsvFile::Mode::append. False, with logError(), when it cannot be opened. The rows are
-    // written by a LogWriter, so a reader that does not keep up never holds up a row.
+    // CsvFile::Mode::append. A name with %Y, %m, %d or %H in it names a file per year, month,
+    // day or hour: each row goes into the file its time names, each new one with its header. False,
+    // with logError(), when it cannot be opened. The rows are written by a LogWriter, so a reader
+    // that does not keep up never holds up a row.
     bool openLog(const std::string& path);
     // Writes what waits (see LogWriter::close) and closes the log; the lines the log had to
     // drop, in all.
@@ -99,6 +101,9 @@ public:
     // (onLogError).
     bool reopenLog();
     bool logging() const { return logHost_ ? logHost_->logging() : log_ != nullptr; }
+    // The files the log was written to since openLog(): one, unless its name holds a time
+    // (see expandLogName), when each new name began a new file.
+    const std::vector<std::string>& logFiles() const { return logFiles_; }
     // The log gets one row per interval of `ms` milliseconds (see LogInterval) instead of
     // one per reading, with the columns min, max and count after the others; 0: a row per
     // reading. Set before start() and openLog(); the rows kept in memory are every reading.
@@ -135,9 +140,13 @@ private:
     void add(TimeMs time, Reading::Status status, float value, std::uint32_t context);
     // Whether a row at `time` goes into the log, which is not held.
     bool logOpen(TimeMs time);
+    // The log's file for a row at `time`: with a pattern in the log's name, the file that
+    // time names, begun when it is another than the last. False when it cannot be opened
+    // (the log has failed then).
+    bool logFileFor(TimeMs time);
     // The rows the interval has ended, into the log.
     void writeIntervalRows();
-    void writeLine();
+    void writeLine(TimeMs time);
     void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
     std::string_view header();
@@ -155,7 +164,9 @@ private:
     std::uint32_t lastContext_ = ReadingStore::kNoContext;
 
     std::unique_ptr<LogWriter> log_;
-    std::string logPath_;         // empty unless the log is a file on disk at a name
+    std::string logPath_;    // empty unless the log is a file on disk at a name
+    std::string logPattern_; // the log's name with its time patterns; empty: none
+    std::vector<std::string> logFiles_;
     LogWriter::Backlog reopened_; // what the writers before reopenLog() dropped and renewed
     std::string logError_;
     std::string logChannel_;

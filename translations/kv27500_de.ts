@@ -363,6 +363,10 @@ Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
 Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
     </message>
+    <message>
+        <source>--log: %1 is none of %Y, %m, %d and %H</source>
+        <translation>--log: %1 ist keines von %Y, %m, %d und %H</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvFile</name>
@@ -750,6 +754,10 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>The log %1 was moved, removed or emptied: it goes on at that name, from a new header</source>
         <translation>Das Protokoll %1 wurde verschoben, entfernt oder geleert: es geht unter diesem Namen weiter, mit neuer Kopfzeile</translation>
+    </message>
+    <message>
+        <source>written to %1</source>
+        <translation>geschrieben in %1</translation>
     </message>
 </context>
 <context>
