@@ -1,4 +1,6 @@
-// Two meters and two channels derived from them, as the program runs them: a volts meter and
+// What a reading costs the record with its log, a row per reading against a row per second
+// (--every 1): "BM_KeepAndLog/0" and "/1000", per reading kept. Then two meters and two
+// channels derived from them, as the program runs them: a volts meter and
 // a milliamps meter polled in turn through their channels (each reading decoded, kept in its
 // channel's record and told to its listeners), a power P = V*I and a charge Q = integral(I)
 // fed by the rows the meters keep. The same run without the derived channels is timed as
@@ -8,6 +10,7 @@
 #include "bench/bench_main.h"
 #include "channel/channel.h"
 #include "meter/meter_protocol.h"
+#include "record/recorder.h"
 #include "sim/memory_meter.h"
 
 #include <QCoreApplication>
@@ -107,6 +110,29 @@ void BM_TwoMetersTwoDerived(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TwoMetersTwoDerived)->Arg(200'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_KeepAndLog(benchmark::State& state) {
+    kv::Recorder record;
+    record.setLogInterval(state.range(0));
+    record.start(0);
+    if (!record.openLog("/dev/null")) {
+        state.SkipWithError(record.logError().c_str());
+        return;
+    }
+    kv::Reading r;
+    r.unit = "V-DC";
+    r.format = "0.000";
+    r.function = 240;
+    r.range = 136;
+    long i = 0;
+    for (auto _ : state) {
+        r.time = 100 * ++i;
+        r.value = static_cast<float>(1000 + (i * 37) % 9000) / 1000.0f;
+        benchmark::DoNotOptimize(record.keep(r));
+    }
+    record.closeLog();
+}
+BENCHMARK(BM_KeepAndLog)->Arg(0)->Arg(1000);
 
 } // namespace
 

@@ -238,4 +238,29 @@ TEST_F(LoggingEvery, ABadConditionOrPatternIsRefusedWithOneLine) {
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.csv"}).isEmpty()) << "nothing started";
 }
 
+// With a window the stop condition ends the recording, not the polling: the picture comes
+// after readings the log no longer has.
+TEST_F(LoggingEvery, WithAWindowTheStopConditionEndsTheRecordingAndPollingGoesOn) {
+    QStringList script;
+    for (int i = 0; i < 40; ++i)
+        script << QString("240 128 %1")
+                      .arg(i < 10 ? 9000 - 100 * i : 2000 + 10 * i, 5, 10, QChar('0'));
+    QFile file(dir.filePath("script.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(script.join('\n').toUtf8() + "\n");
+    file.close();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QString log = dir.filePath("w.csv");
+    ASSERT_EQ(run({"--simulate", file.fileName(), "--log", log, "--stop-when", "below 0.3",
+                   "--snapshot", dir.filePath("w.png"), "--readings", "25"}),
+              0)
+        << err.toStdString();
+    QFile written(log);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 11) << "ten readings above, the one below that stopped it";
+    EXPECT_EQ(lines.back().section(',', 2, 2), "0.21");
+    EXPECT_TRUE(QFile::exists(dir.filePath("w.png")));
+}
+
 } // namespace
