@@ -227,8 +227,15 @@ bool Recorder::logFileFor(TimeMs time) {
     if (name == logFiles_.back())
         return true;
     // What the last file still waits for is written before the next one begins.
-    const LogWriter::Backlog before = logBacklog();
+    if (!reopenAt(name))
+        return false;
+    logFiles_.push_back(name);
+    return true;
+}
+
+bool Recorder::reopenAt(const std::string& name) {
     log_->close();
+    const LogWriter::Backlog before = logBacklog();
     log_.reset();
     reopened_.dropped = before.dropped;
     reopened_.renewed = before.renewed;
@@ -239,7 +246,6 @@ bool Recorder::logFileFor(TimeMs time) {
     }
     logPath_ = log->regular() ? name : std::string();
     log_ = std::make_unique<LogWriter>(std::move(log));
-    logFiles_.push_back(name);
     return true;
 }
 
@@ -266,17 +272,8 @@ std::uint64_t Recorder::closeLog() {
 bool Recorder::reopenLog() {
     if (!log_ || logPath_.empty())
         return false;
-    log_->close();
-    const LogWriter::Backlog before = logBacklog();
-    log_.reset();
-    reopened_.dropped = before.dropped;
-    reopened_.renewed = before.renewed;
-    auto log = std::make_unique<CsvFile>(logPath_, CsvFile::Mode::append, header());
-    if (!log->ok()) {
-        logFailed(log->error());
-        return true;
-    }
-    log_ = std::make_unique<LogWriter>(std::move(log));
+    // A file that cannot be opened fails the log (onLogError); there was one to reopen.
+    reopenAt(std::string(logPath_));
     return true;
 }
 

@@ -144,6 +144,9 @@ private:
     // time names, begun when it is another than the last. False when it cannot be opened
     // (the log has failed then).
     bool logFileFor(TimeMs time);
+    // Closes the log's file, writing what waits, and goes on in the file at `name`: false,
+    // with the log failed, when it cannot be opened.
+    bool reopenAt(const std::string& name);
     // The rows the interval has ended, into the log.
     void writeIntervalRows();
     void writeLine(TimeMs time);

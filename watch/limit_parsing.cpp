@@ -25,12 +25,7 @@ std::string notANumber(LimitEnd end, std::string_view text) {
 
 } // namespace
 
-bool parseLimit(std::string_view text, LimitEnd end, std::optional<float>& value,
-                std::string& error) {
-    if (blank(text)) {
-        value.reset();
-        return true;
-    }
+std::optional<float> typedNumber(std::string_view text) {
     // A point always reads as the decimal point; where the regional one is another
     // character, a text holding both has two and is refused by the parser.
     std::string number(text);
@@ -41,11 +36,23 @@ bool parseLimit(std::string_view text, LimitEnd end, std::optional<float>& value
                 c = decimal;
     long double parsed = 0;
     if (!tryParseNumber(number, parsed) || !std::isfinite(parsed) ||
-        std::fabs(parsed) > std::numeric_limits<float>::max()) {
+        std::fabs(parsed) > std::numeric_limits<float>::max())
+        return std::nullopt;
+    return static_cast<float>(parsed);
+}
+
+bool parseLimit(std::string_view text, LimitEnd end, std::optional<float>& value,
+                std::string& error) {
+    if (blank(text)) {
+        value.reset();
+        return true;
+    }
+    const std::optional<float> parsed = typedNumber(text);
+    if (!parsed) {
         error = notANumber(end, text);
         return false;
     }
-    value = static_cast<float>(parsed);
+    value = parsed;
     return true;
 }
 

@@ -10,6 +10,10 @@ namespace kv {
 
 enum class LimitEnd { lower, upper };
 
+// A number as a person types it: a point or the regional decimal character (never the
+// grouping character), within the range of a float; nothing for another text.
+std::optional<float> typedNumber(std::string_view text);
+
 // A limit as a person types it: blank is no limit; otherwise a number with a decimal point or
 // the regional decimal character (never the grouping character). False, with one sentence
 // for people in `error`, when the text is no number.

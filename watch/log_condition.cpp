@@ -2,6 +2,7 @@
 
 #include "core/translated.h"
 #include "format/number_format.h"
+#include "watch/limit_parsing.h"
 #include "watch/reading_text.h"
 
 #include <cmath>
@@ -20,20 +21,6 @@ std::vector<std::string> words(std::string_view text) {
     for (std::string w; in >> w;)
         out.push_back(w);
     return out;
-}
-
-// A number as a person types it: a point, or the regional decimal character.
-std::optional<double> number(std::string text) {
-    const char decimal = decimalChar();
-    if (decimal != '.')
-        for (char& c : text)
-            if (c == '.')
-                c = decimal;
-    long double parsed = 0;
-    if (!tryParseNumber(text, parsed) || !std::isfinite(parsed) ||
-        std::fabs(parsed) > std::numeric_limits<float>::max())
-        return std::nullopt;
-    return static_cast<double>(parsed);
 }
 
 std::string seconds(TimeMs ms) {
@@ -99,7 +86,7 @@ ParsedLogCondition parseLogCondition(std::string_view text, std::string_view opt
                            : fail(translated("kv::LogCondition", "%1: outside needs LOW and HIGH"));
     double read[2] = {0, 0};
     for (std::size_t i = 0; i < values; ++i) {
-        const std::optional<double> v = number(w[next]);
+        const std::optional<float> v = typedNumber(w[next]);
         if (!v)
             return fail(translated("kv::LogCondition", "%1: '%2' is not a number"), w[next]);
         read[i] = *v;
@@ -118,7 +105,7 @@ ParsedLogCondition parseLogCondition(std::string_view text, std::string_view opt
         ++next;
         if (next >= w.size())
             return fail(translated("kv::LogCondition", "%1: for needs a number of seconds"));
-        const std::optional<double> s = number(w[next]);
+        const std::optional<float> s = typedNumber(w[next]);
         if (!s || *s < 0 || *s > 86400.0 * 366)
             return fail(
                 translated("kv::LogCondition", "%1: for needs a number of seconds, not '%2'"),
