@@ -3,10 +3,12 @@
 #include "record/csv.h"
 
 #include "channel/channel_publisher.h"
+#include "format/number_format.h"
 #include "record/error_output.h"
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <unistd.h>
 
 namespace kv {
 
@@ -43,6 +45,9 @@ LogRun::LogRun(Channel& channel, Options options, QString title, QObject* parent
     });
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { checkDeadline(); });
+    progress_.setInterval(1000);
+    connect(&progress_, &QTimer::timeout, this,
+            [this] { writeStatusLine(progressText().toStdString()); });
 }
 
 LogRun::~LogRun() = default;
@@ -82,6 +87,12 @@ bool LogRun::start(int portNumber) {
         end_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.durationMs);
         checkDeadline();
     }
+    // A run with an end is told how far it is, on a terminal only: a file or a pipe gets no
+    // line rewritten once a second.
+    const bool ends = options_.durationMs > 0 || options_.readings > 0 ||
+                      (conditions_ && !conditions_->stopText().isEmpty());
+    if (ends && !options_.logPath.isEmpty() && ::isatty(STDERR_FILENO))
+        progress_.start();
     return true;
 }
 
@@ -90,6 +101,7 @@ void LogRun::finish(int status, const QString& why) {
         return;
     finished_ = true;
     deadline_.stop();
+    progress_.stop();
     for (Channel* c : channels()) {
         c->close();
         c->record().stop();
@@ -190,6 +202,28 @@ void LogRun::checkDeadline() {
 
 void LogRun::say(const QString& line) const {
     writeErrorLine((title_ + QStringLiteral(": ") + line).toStdString());
+}
+
+QString LogRun::progressText() const {
+    const QString count =
+        QString::fromStdString(formatNumber("#,##0", static_cast<long double>(channel_.logged())));
+    QString text = tr("Logging to %1: %2 readings").arg(channel_.logName(), count);
+    if (options_.durationMs > 0 && running_) {
+        // Whole seconds, rounded up: "1 s left" until the end.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end_ - std::chrono::steady_clock::now())
+                              .count();
+        const long long s = std::max<long long>(0, (left + 999) / 1000);
+        const QString time = s >= 3600 ? tr("%1 h %2 min").arg(s / 3600).arg(s / 60 % 60)
+                             : s >= 60 ? tr("%1 min %2 s").arg(s / 60).arg(s % 60)
+                                       : tr("%1 s").arg(s);
+        text += tr(", %1 left").arg(time);
+    } else if (options_.readings > 0) {
+        text += tr(", %1 readings left").arg(std::max(0, options_.readings - readings_));
+    }
+    if (conditions_ && !conditions_->stopText().isEmpty())
+        text += tr(", stops %1").arg(conditions_->stopText());
+    return text;
 }
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "channel/channel.h"
+#include "channel/log_conditions.h"
 
 #include <QObject>
 #include <QString>
@@ -46,6 +47,12 @@ public:
     bool reopenLog() { return channel_.record().reopenLog(); }
 
     const std::string& error() const { return error_; }
+    // The conditions that begin and end the log, which must outlive the run: what ends it
+    // is told while it runs. Set before start().
+    void setConditions(const LogConditions* conditions) { conditions_ = conditions; }
+    // How far the run is, as the line on a terminal says it: "Logging to bench.csv: 12,345
+    // readings, 2 h 10 min left" (or "..., 20 readings left", "..., stops below 3,000 V-DC").
+    QString progressText() const;
 
 signals:
     // Once, with the exit status.
@@ -65,6 +72,8 @@ private:
     QString title_;
     int readings_ = 0;
     QTimer deadline_;
+    QTimer progress_; // the line on a terminal, once a second
+    const LogConditions* conditions_ = nullptr;
     std::chrono::steady_clock::time_point end_{};
     bool deadlinePassed_ = false; // the time is up; the run ends once a poll is done
     bool polled_ = false;         // a poll has completed since start()

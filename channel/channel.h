@@ -80,6 +80,8 @@ public:
     bool logging() const { return record_.logging(); }
     // The log's file name ("standard output" for "-"), while logging.
     const QString& logName() const { return logName_; }
+    // Readings and overloads written to the log since it began.
+    std::int64_t logged() const { return logged_; }
     // Why the last log failed to begin or to go on; empty once the next one begins.
     const QString& logFailure() const { return logFailure_; }
     // A file shown as the record instead of the meter's readings.

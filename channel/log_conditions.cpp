@@ -50,6 +50,10 @@ bool LogConditions::waiting() const {
     return start_ && !start_->met();
 }
 
+QString LogConditions::stopText() const {
+    return stop_ ? QString::fromStdString(stop_->text()) : QString();
+}
+
 Channel* LogConditions::watched(const LogCondition& condition) const {
     for (Channel* c : channels_)
         if (c->name().toStdString() == condition.channel)

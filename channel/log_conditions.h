@@ -25,6 +25,8 @@ public:
     ~LogConditions() override;
 
     bool waiting() const;
+    // What ends the log, "below 3,000 V-DC for 5 s"; empty without a stop condition.
+    QString stopText() const;
     // Why the log ended, once the stop condition was met: "stopped: below 3,000 V-DC for 5 s
     // at 14:03:07"; empty before.
     const QString& stopReason() const { return stopReason_; }

@@ -16,6 +16,7 @@ namespace {
 struct ErrorOutput {
     std::mutex mutex;
     std::unique_ptr<LogWriter> writer;
+    bool statusShown = false; // a status line stands on the terminal's last line
 
     LogWriter& get() {
         if (!writer)
@@ -32,10 +33,26 @@ ErrorOutput& output() {
 
 } // namespace
 
+// What goes back to the start of the terminal's line and erases it.
+constexpr std::string_view kClearLine = "\r\x1b[K";
+
 void writeErrorLines(std::string_view lines) {
     ErrorOutput& errors = output();
     const std::lock_guard<std::mutex> lock(errors.mutex);
+    if (errors.statusShown) {
+        errors.get().write(kClearLine);
+        errors.statusShown = false;
+    }
     errors.get().write(lines);
+}
+
+void writeStatusLine(std::string_view line) {
+    ErrorOutput& errors = output();
+    const std::lock_guard<std::mutex> lock(errors.mutex);
+    std::string text(kClearLine);
+    text.append(line);
+    errors.get().write(text);
+    errors.statusShown = true;
 }
 
 void writeErrorLine(std::string_view line) {

@@ -19,5 +19,9 @@ constexpr std::size_t kErrorOutputBytes = std::size_t{1} << 20;
 void writeErrorLines(std::string_view lines);
 // One line; its line end is added.
 void writeErrorLine(std::string_view line);
+// A line that says how far something is, for a terminal: it stands until the next one
+// replaces it, and a line written after it first clears it. Only for a terminal, since it
+// is kept on one line by a carriage return and an erase to the line's end.
+void writeStatusLine(std::string_view line);
 
 } // namespace kv

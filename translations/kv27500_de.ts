@@ -759,6 +759,34 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
         <source>written to %1</source>
         <translation>geschrieben in %1</translation>
     </message>
+    <message>
+        <source>Logging to %1: %2 readings</source>
+        <translation>Aufzeichnung in %1: %2 Messwerte</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>, %1 left</source>
+        <translation>, noch %1</translation>
+    </message>
+    <message>
+        <source>, %1 readings left</source>
+        <translation>, noch %1 Messwerte</translation>
+    </message>
+    <message>
+        <source>, stops %1</source>
+        <translation>, endet %1</translation>
+    </message>
 </context>
 <context>
     <name>kv::MainWindow</name>

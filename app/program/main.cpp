@@ -173,6 +173,7 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     if (conditions)
         QObject::connect(conditions.get(), &kv::LogConditions::stopMet, &run,
                          [&run](const QString& why) { run.finish(0, why); });
+    run.setConditions(conditions.get());
     // Queued, so that a run that ends before the event loop runs still ends it.
     QObject::connect(
         &run, &kv::LogRun::finished, &app, [](int status) { QCoreApplication::exit(status); },

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,10 +27,10 @@ protected:
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("LANGUAGE", "en");
     }
-    int run(const QStringList& args) {
+    int run(const QStringList& args, const QString& executable = {}) {
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(program, args);
+        p.start(executable.isEmpty() ? program : executable, args);
         const bool done = p.waitForFinished(60000);
         p.kill();
         err = QString::fromLocal8Bit(p.readAllStandardError());
@@ -261,6 +262,29 @@ TEST_F(LoggingEvery, WithAWindowTheStopConditionEndsTheRecordingAndPollingGoesOn
     ASSERT_EQ(lines.size(), 1 + 11) << "ten readings above, the one below that stopped it";
     EXPECT_EQ(lines.back().section(',', 2, 2), "0.21");
     EXPECT_TRUE(QFile::exists(dir.filePath("w.png")));
+}
+
+// On a terminal a run with an end says how far it is, on one line rewritten once a second
+// and cleared before the summary; into a pipe it says nothing of the kind.
+TEST_F(LoggingEvery, OnATerminalTheRunTellsHowFarItIs) {
+    const QString script = QStandardPaths::findExecutable("script");
+    if (script.isEmpty())
+        GTEST_SKIP() << "script (util-linux) gives the program a terminal";
+    const QString log = dir.filePath("run.csv");
+    const QString command = QString("%1 --no-window --simulate --log %2 --duration 3.5 "
+                                    "--stop-when 'above 5000'")
+                                .arg(program, log);
+    ASSERT_EQ(run({"-qfec", command, "/dev/null"}, script), 0) << out.toStdString();
+    // script gives the terminal's output, stderr with it, on its standard output.
+    EXPECT_TRUE(out.contains(QRegularExpression(
+        "\r\x1b\\[KLogging to run.csv: \\d+ readings, 3 s left, stops above 5000.0000 V-DC")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(", 1 s left, stops above 5000.0000 V-DC")) << out.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression("\r\x1b\\[K\\d+ readings, min "))) << "cleared";
+
+    ASSERT_EQ(run({"--no-window", "--simulate", "--log", log, "--duration", "1.5"}), 0);
+    EXPECT_FALSE(err.contains("Logging to")) << err.toStdString();
+    EXPECT_FALSE(err.contains('\r'));
 }
 
 } // namespace
