@@ -6,12 +6,11 @@
 #include "app/window_memory.h"
 #include "app/window_zoom.h"
 #include "channel/channel.h"
-#include "record/csv_reader.h"
+#include "channel/recording_source.h"
 #include "record/error_output.h"
 #include "serial/serial_link.h"
 
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -103,6 +102,8 @@ MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports,
             static_cast<int>(std::lround(WindowMemory(channel.name()).zoom() * 100)));
     connect(&window.zoom(), &WindowZoom::zoomChanged, this,
             [&window](double zoom) { WindowMemory(window.channel().name()).setZoom(zoom); });
+    connect(&window, &MainWindow::dragged, this,
+            [&window] { WindowMemory(window.channel().name()).setPosition(window.pos()); });
     if (const std::optional<QPoint> place = WindowMemory(channel.name()).position())
         if (QGuiApplication::screenAt(*place))
             setPlace(index, *place);
@@ -111,9 +112,7 @@ MainWindow& ChannelWindows::add(Channel& channel, std::vector<PortEntry> ports,
 
 bool ChannelWindows::openRecording(std::size_t index, const QString& path, bool now,
                                    QString& error) {
-    QStringList names;
-    for (const std::string& name : CsvReader::channelsIn(QFile::encodeName(path).toStdString()))
-        names << QString::fromStdString(name);
+    const QStringList names = RecordingSource::channelsIn(path);
     const QString first = names.size() > 1 ? names.front() : QString();
     Channel& channel = windows_[index]->channel();
     RecordingSource& recording = channel.recording();
@@ -140,11 +139,6 @@ void ChannelWindows::openOthers(const QString& path, const QStringList& names, b
         if (!(now ? recording.openNow(path, error, names[i])
                   : recording.open(path, error, names[i])))
             errors_.report(error);
-    }
-    // The names the window titles show may have changed with the first channel's.
-    for (auto& each : windows_) {
-        each->setOneOfSeveral(false);
-        each->setOneOfSeveral(windows_.size() > 1);
     }
 }
 
@@ -206,11 +200,6 @@ void ChannelWindows::writeSummaries() const {
 }
 
 bool ChannelWindows::eventFilter(QObject* watched, QEvent* event) {
-    // A shown window that moves (dragged, or by the desktop) is remembered where it went.
-    if (event->type() == QEvent::Move)
-        for (auto& window : windows_)
-            if (window.get() == watched && window->isVisible())
-                WindowMemory(window->channel().name()).setPosition(window->pos());
     // A window closed by the desktop (its close button, Alt+F4) ends its channel as Exit does.
     if (event->type() == QEvent::Close)
         for (std::size_t i = 0; i < windows_.size(); ++i)

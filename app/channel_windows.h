@@ -33,7 +33,8 @@ QString channelPictureName(const QString& file, const QString& channel);
 // The windows of several channels, one each, in the order they were added. Exit in one of
 // them ends its channel only and closes it; the program ends with the last. Ctrl+Q in any
 // ends every channel and with them the program. Each window comes back where it was moved
-// to and at the size it was zoomed to, remembered by its channel's name (see WindowMemory).
+// to (dragged) and at the size it was zoomed to, remembered by its channel's name (see
+// WindowMemory).
 class ChannelWindows : public QObject {
     Q_OBJECT
 public:

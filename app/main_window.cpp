@@ -123,8 +123,7 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
 }
 
 void MainWindow::setOneOfSeveral(bool several) {
-    if (several == several_)
-        return;
+    // Also when it stays: the channel's name may have changed (a log of several opened).
     several_ = several;
     const QString& name = channel_.name();
     const bool named = several_ && !name.isEmpty();
@@ -137,6 +136,7 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     grab_ = event->globalPosition().toPoint() - pos();
+    grabbedAt_ = pos();
     event->accept();
 }
 
@@ -148,8 +148,12 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton && grab_) {
+        const bool moved = pos() != grabbedAt_;
         grab_.reset();
+        if (moved)
+            emit dragged();
+    }
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -52,7 +52,8 @@ public:
     void button2Click(); // Exit
 
     // One window of several, each on its channel: the title and the footer's caption name
-    // the channel, and Ctrl+Q asks to end the program (quitRequested) rather than Exit.
+    // the channel as it is named now, and Ctrl+Q asks to end the program (quitRequested) rather
+    // than Exit.
     void setOneOfSeveral(bool several);
     Channel& channel() { return channel_; }
     const Channel& channel() const { return channel_; }
@@ -71,6 +72,8 @@ signals:
     void exitRequested();
     // Ctrl+Q in one window of several: every channel is to end with the program.
     void quitRequested();
+    // The user dragged the window to another place (the button is up).
+    void dragged();
     // A log of several channels was opened here: this window shows names.front(); the
     // others' readings are for windows of their own.
     void severalChannels(const QString& path, const QStringList& names);
@@ -117,6 +120,7 @@ private:
     bool showingFile_ = false;
     bool several_ = false;
     std::optional<QPoint> grab_;  // where the drag took the window, from its top left
+    QPoint grabbedAt_;            // where the window stood when the drag began
     bool timeAxisBefore_ = false; // the chart's axis before a file was shown
 };
 

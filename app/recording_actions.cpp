@@ -2,11 +2,9 @@
 
 #include "app/error_reporter.h"
 #include "channel/recording_source.h"
-#include "record/csv_reader.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -62,9 +60,7 @@ void RecordingActions::openClick() {
     if (path.isEmpty())
         return;
     lastFolder_ = QFileInfo(path).absolutePath();
-    QStringList names;
-    for (const std::string& name : CsvReader::channelsIn(QFile::encodeName(path).toStdString()))
-        names << QString::fromStdString(name);
+    const QStringList names = RecordingSource::channelsIn(path);
     QString error;
     if (!source_.open(path, error, names.size() > 1 ? names.front() : QString())) {
         errors_.report(error);

@@ -64,6 +64,13 @@ RecordingSource::~RecordingSource() {
     close();
 }
 
+QStringList RecordingSource::channelsIn(const QString& path) {
+    QStringList names;
+    for (const std::string& name : CsvReader::channelsIn(QFile::encodeName(path).toStdString()))
+        names << QString::fromStdString(name);
+    return names;
+}
+
 std::unique_ptr<CsvReader> RecordingSource::newReader() const {
     auto reader = std::make_unique<CsvReader>();
     if (!channel_.isEmpty())

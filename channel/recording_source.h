@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <atomic>
 #include <cstddef>
@@ -28,6 +29,10 @@ public:
     // The record takes the file's rows; it must outlive the source.
     explicit RecordingSource(Recorder& record, QObject* parent = nullptr);
     ~RecordingSource() override;
+
+    // The channels a log of several names, in the order they first come; none for the log
+    // of one channel (see CsvReader::channelsIn).
+    static QStringList channelsIn(const QString& path);
 
     // Opens the file and reads its header at once, then its rows in the background. False,
     // with the reader's sentence in `error`, when the file cannot be opened. Of a log of
