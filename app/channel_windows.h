@@ -54,11 +54,9 @@ public:
     // channel there and each other one in a window of its own, which show() places. False,
     // with the reason in `error`, when it cannot be opened.
     bool openRecording(std::size_t index, const QString& path, bool now, QString& error);
-    // Shows every window not shown yet; those without a place of their own (see setPlace)
-    // stand side by side on the screen.
+    // Shows every window not shown yet; those without a place of their own (one they were
+    // dragged to before) stand side by side on the screen.
     void show();
-    // Where the window of `index` is to stand; its top left corner.
-    void setPlace(std::size_t index, QPoint topLeft);
 
     std::size_t size() const { return windows_.size(); }
     MainWindow& window(std::size_t index) { return *windows_[index]; }
@@ -78,6 +76,8 @@ signals:
     void allClosed();
 
 private:
+    // Where the window of `index` is to stand; its top left corner.
+    void setPlace(std::size_t index, QPoint topLeft);
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The channels `names` of the log at `path` but the first, each in a new window.
     void openOthers(const QString& path, const QStringList& names, bool now);

@@ -46,10 +46,6 @@ LogConditions::LogConditions(const std::vector<Channel*>& channels,
 
 LogConditions::~LogConditions() = default;
 
-bool LogConditions::waiting() const {
-    return start_ && !start_->met();
-}
-
 QString LogConditions::stopText() const {
     return stop_ ? QString::fromStdString(stop_->text()) : QString();
 }

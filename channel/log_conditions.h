@@ -24,12 +24,8 @@ public:
                   std::optional<LogCondition> stop, QObject* parent = nullptr);
     ~LogConditions() override;
 
-    bool waiting() const;
     // What ends the log, "below 3,000 V-DC for 5 s"; empty without a stop condition.
     QString stopText() const;
-    // Why the log ended, once the stop condition was met: "stopped: below 3,000 V-DC for 5 s
-    // at 14:03:07"; empty before.
-    const QString& stopReason() const { return stopReason_; }
 
 signals:
     // The stop condition was met: the log is to end (headless, the run), for `reason`.
@@ -41,7 +37,7 @@ private:
 
     std::vector<Channel*> channels_;
     std::unique_ptr<ConditionWatch> start_, stop_;
-    QString stopReason_;
+    QString stopReason_; // why the log ended, once the stop condition was met
 };
 
 } // namespace kv

@@ -27,7 +27,6 @@ public:
     // `lengthMs` above 0.
     explicit LogInterval(TimeMs lengthMs) : length_(lengthMs) {}
 
-    TimeMs length() const { return length_; }
     // The first interval begins at `at`; what was gathered goes.
     void start(TimeMs at);
     // A row the record kept (a reading, an overload or a gap), in time order: the rows of the
