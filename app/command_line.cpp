@@ -203,11 +203,10 @@ constexpr Option kOptions[] = {
          const QString regional = QLocale::system().decimalPoint();
          if (regional.size() == 1 && regional != QLatin1String("."))
              text.replace(regional, QStringLiteral("."));
-         bool ok = false;
-         const double seconds = text.trimmed().toDouble(&ok);
-         if (!ok || !std::isfinite(seconds) || seconds < 0.5 || seconds > 86400)
+         const std::optional<TimeMs> every = parseLogEvery(text.trimmed().toStdString());
+         if (!every)
              return false;
-         cl.everyMs = std::llround(seconds * 1000.0);
+         cl.everyMs = *every;
          return true;
      }},
     {"start-when", 0, Takes::value, false,

@@ -62,6 +62,9 @@ public:
     int readings() const { return readings_; }
     // The chart's commands, whose choices the program keeps.
     ChartActions& chartActions() { return *chartActions_; }
+    // The commands of the channel's record; the conditions of a log begun on the command
+    // line are handed to them.
+    RecordActions& recordActions() { return *recordActions_; }
     // The window's size, which the program keeps.
     WindowZoom& zoom() { return *zoom_; }
     // F11's readout over the whole screen.

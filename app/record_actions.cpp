@@ -2,12 +2,14 @@
 
 #include "app/error_reporter.h"
 #include "channel/channel.h"
+#include "channel/log_conditions.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -174,11 +176,52 @@ void RecordActions::recordClick() {
         channel_.stopLog();
         return;
     }
-    // The file is appended to, so there is nothing to confirm.
-    const QString path = chooseFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Record to file")),
-                                    "csv", csvFilter(), false);
-    if (!path.isEmpty())
-        channel_.startLog(path);
+    RecordDialog::Choice last = lastRecording_;
+    // A name of its own each time, in the folder last chosen.
+    last.file = QDir(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_)
+                    .filePath(suggestedName("csv"));
+    RecordDialog dialog(
+        last,
+        [this](const QString& typed) {
+            if (!askFile)
+                return QString();
+            // The file is appended to, so there is nothing to confirm.
+            const QString path =
+                askFile({text(QT_TRANSLATE_NOOP("kv::MainWindow", "Record to file")),
+                         QFileInfo(typed).fileName(), csvFilter(), false});
+            if (!path.isEmpty())
+                lastFolder_ = QFileInfo(path).absolutePath();
+            return path;
+        },
+        &host_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    lastRecording_ = dialog.choice();
+    lastFolder_ = QFileInfo(dialog.choice().file).absolutePath();
+    startRecording(dialog.choice());
+}
+
+void RecordActions::startRecording(const RecordDialog::Choice& choice) {
+    // The last log's conditions go, and what they told with them.
+    conditions_.reset();
+    channel_.notes().clear(StatusNotes::Slot::logCondition);
+    channel_.record().setLogInterval(choice.everyMs);
+    if (choice.start || choice.stop)
+        conditions_ = std::make_unique<LogConditions>(std::vector<Channel*>{&channel_},
+                                                      choice.start, choice.stop);
+    if (!channel_.startLog(choice.file)) {
+        conditions_.reset();
+        return;
+    }
+    adoptConditions(std::move(conditions_));
+}
+
+void RecordActions::adoptConditions(std::unique_ptr<LogConditions> conditions) {
+    conditions_ = std::move(conditions);
+    if (conditions_)
+        // The recording ends; polling goes on, and the footer says why.
+        connect(conditions_.get(), &LogConditions::stopMet, &channel_,
+                [this] { channel_.stopLog(); });
 }
 
 void RecordActions::saveReadingsClick() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/record_dialog.h"
+
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -7,6 +9,8 @@
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,7 @@ namespace kv {
 
 class Channel;
 class ErrorReporter;
+class LogConditions;
 
 // The commands of a channel's record in a window: record to a file, save the readings, save
 // a picture and copy the reading, each with its key, and a context menu on the controls given
@@ -69,6 +74,10 @@ public:
     // existing file confirmed, unless replaced.
     std::function<QString(const FileQuestion& question)> askFile;
 
+    // The conditions of the log begun from the command line, which end it here; a recording
+    // begun from the window replaces them with its own.
+    void adoptConditions(std::unique_ptr<LogConditions> conditions);
+
 signals:
     // A save in the background began (true) or ended (false).
     void savingChanged(bool saving);
@@ -85,6 +94,7 @@ private:
     QString chooseFile(const QString& caption, const char* suffix, const QString& filter,
                        bool confirmOverwrite);
     void recordClick();
+    void startRecording(const RecordDialog::Choice& choice);
     void saveReadingsClick();
     void savePictureClick();
     void copyReadingClick();
@@ -105,7 +115,9 @@ private:
     QComboBox* portBox_ = nullptr;
     QList<QAction*> moreActions_;
 
-    QString lastFolder_; // where the last file was chosen
+    QString lastFolder_;                 // where the last file was chosen
+    RecordDialog::Choice lastRecording_; // what the Record dialog opens on
+    std::unique_ptr<LogConditions> conditions_;
     std::vector<QAction*> otherActions_;
     QThread* saveThread_ = nullptr;
     bool saveOk_ = false;

@@ -152,7 +152,7 @@ void Channel::take(const Reading& reading) {
         notes_.clear(StatusNotes::Slot::garbled);
     emit arriving(reading);
     const std::optional<Reading> kept = record_.keep(reading);
-    if (kept && logging())
+    if (kept && logging() && !record_.logHeld())
         ++logged_;
     if (kept && publisher_)
         publisher_->publish(*kept);
@@ -228,6 +228,13 @@ void Channel::stopLog() {
     emit logChanged();
 }
 
+void Channel::setLogEnd(const QString& text) {
+    if (text == logEnd_)
+        return;
+    logEnd_ = text;
+    updateLogNotes();
+}
+
 void Channel::logFailed(const QString& reason) {
     logFailure_ = reason;
     logName_.clear();
@@ -258,6 +265,8 @@ void Channel::updateLogNotes() {
                 tr("%1, %2 lines dropped").arg(note, count(static_cast<std::int64_t>(log.dropped)));
         if (log.renewed > 0)
             note = tr("%1, begun anew: the file was moved, removed or emptied").arg(note);
+        if (!logEnd_.isEmpty())
+            note = tr("%1, stops %2").arg(note, logEnd_);
     }
     notes_.set(StatusNotes::Slot::recording, note);
 }

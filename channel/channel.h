@@ -82,6 +82,8 @@ public:
     const QString& logName() const { return logName_; }
     // Readings and overloads written to the log since it began.
     std::int64_t logged() const { return logged_; }
+    // What ends the log besides Stop, told after its count ("below 3,000 V-DC"); empty: none.
+    void setLogEnd(const QString& text);
     // Why the last log failed to begin or to go on; empty once the next one begins.
     const QString& logFailure() const { return logFailure_; }
     // A file shown as the record instead of the meter's readings.
@@ -146,6 +148,7 @@ private:
     std::unique_ptr<ChannelPublisher> publisher_;
     QString logName_;
     QString logFailure_;
+    QString logEnd_;
     std::int64_t logged_ = 0; // readings and overloads written to the log
 };
 

@@ -28,13 +28,18 @@ LogConditions::LogConditions(const std::vector<Channel*>& channels,
     }
     if (stop) {
         stop_ = std::make_unique<ConditionWatch>(*stop);
+        host.setLogEnd(stopText());
         // After the record kept it: the reading that meets the condition is the log's last.
         connect(watched(*stop), &Channel::reading, this, [this, &host](const Reading& reading) {
             // The stop condition counts once the log has begun.
             if (!stopReason_.isEmpty() || (start_ && !start_->met()))
                 return;
-            if (!stop_->feed(reading))
+            if (!stop_->feed(reading)) {
+                // In the digits of the readings once the first has come.
+                host.setLogEnd(stopText());
                 return;
+            }
+            host.setLogEnd({});
             stopReason_ = tr("stopped: %1 at %2")
                               .arg(QString::fromStdString(stop_->text()),
                                    QString::fromStdString(clockText(stop_->metAt())));
@@ -44,7 +49,16 @@ LogConditions::LogConditions(const std::vector<Channel*>& channels,
     }
 }
 
-LogConditions::~LogConditions() = default;
+LogConditions::~LogConditions() {
+    // A log begun afterwards is not held back by a start this one waited for, nor told of a
+    // stop it no longer has; why a stop was met stays told.
+    Channel& host = *channels_.front();
+    if (start_ && !start_->met()) {
+        host.record().holdLog(false);
+        host.notes().clear(StatusNotes::Slot::logCondition);
+    }
+    host.setLogEnd({});
+}
 
 QString LogConditions::stopText() const {
     return stop_ ? QString::fromStdString(stop_->text()) : QString();

@@ -39,9 +39,12 @@ void Recorder::stop() {
 }
 
 void Recorder::setLogInterval(TimeMs ms) {
-    if (ms > 0)
+    if (ms > 0) {
         interval_.emplace(ms);
-    else
+        // A log begun while the record runs counts its intervals from the newest row.
+        if (running_)
+            interval_->start(lastTime_);
+    } else
         interval_.reset();
 }
 

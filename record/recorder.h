@@ -106,7 +106,7 @@ public:
     const std::vector<std::string>& logFiles() const { return logFiles_; }
     // The log gets one row per interval of `ms` milliseconds (see LogInterval) instead of
     // one per reading, with the columns min, max and count after the others; 0: a row per
-    // reading. Set before start() and openLog(); the rows kept in memory are every reading.
+    // reading. Set before openLog(); the rows kept in memory are every reading.
     void setLogInterval(TimeMs ms);
     // The clock has reached `now`: intervals that ended without a reading are written as
     // gaps, also while the meter is silent.
@@ -114,6 +114,7 @@ public:
     // While held, the log (this record's own, and the rows of the records logging into it)
     // gets no rows; the record keeps them all. Let go, its intervals count from there.
     void holdLog(bool held);
+    bool logHeld() const { return (logHost_ ? *logHost_ : *this).logHeld_; }
     // Each line of the log ends with `name` in a column of its own, `channel` (set before
     // openLog()); empty: the log of one channel, without it.
     void setLogChannel(std::string name) { logChannel_ = std::move(name); }

@@ -27,6 +27,10 @@
         <source>%1, begun anew: the file was moved, removed or emptied</source>
         <translation>%1, neu begonnen: die Datei wurde verschoben, entfernt oder geleert</translation>
     </message>
+    <message>
+        <source>%1, stops %2</source>
+        <translation>%1, endet %2</translation>
+    </message>
 </context>
 <context>
     <name>kv::ChannelPublisher</name>
@@ -1075,6 +1079,57 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>Beyond the needle&apos;s full scale of %1</source>
         <translation>Über dem Skalenendwert %1 des Zeigers</translation>
+    </message>
+</context>
+<context>
+    <name>kv::RecordDialog</name>
+    <message>
+        <source>Record to file</source>
+        <translation>In Datei aufzeichnen</translation>
+    </message>
+    <message>
+        <source>every reading</source>
+        <translation>jeder Messwert</translation>
+    </message>
+    <message>
+        <source>at once; or above 0.5 for 1</source>
+        <translation>sofort; oder z. B. above 0,5 for 1</translation>
+    </message>
+    <message>
+        <source>at Stop; or below 3.0</source>
+        <translation>bei Stopp; oder z. B. below 3,0</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>&amp;Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>&amp;File:</source>
+        <translation>&amp;Datei:</translation>
+    </message>
+    <message>
+        <source>&amp;Every:</source>
+        <translation>&amp;Alle:</translation>
+    </message>
+    <message>
+        <source>S&amp;tart when:</source>
+        <translation>S&amp;tart, wenn:</translation>
+    </message>
+    <message>
+        <source>St&amp;op when:</source>
+        <translation>&amp;Ende, wenn:</translation>
+    </message>
+    <message>
+        <source>Which file? Type its name or choose it with Browse...</source>
+        <translation>Welche Datei? Namen eingeben oder mit Durchsuchen... wählen</translation>
+    </message>
+    <message>
+        <source>Every needs a number of seconds from 0.5 to 86400, or nothing for every reading</source>
+        <translation>Alle braucht eine Zahl von Sekunden von 0,5 bis 86400, oder nichts für jeden Messwert</translation>
+    </message>
+    <message>
+        <source>%1 names a channel: a window records its own, so leave the name out</source>
+        <translation>%1 nennt einen Kanal: ein Fenster zeichnet seinen eigenen auf, den Namen also weglassen</translation>
     </message>
 </context>
 <context>

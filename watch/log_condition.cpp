@@ -38,6 +38,13 @@ std::string seconds(TimeMs ms) {
 
 } // namespace
 
+std::optional<TimeMs> parseLogEvery(std::string_view text) {
+    const std::optional<float> seconds = typedNumber(text);
+    if (!seconds || !std::isfinite(*seconds) || *seconds < 0.5f || *seconds > 86400.0f)
+        return std::nullopt;
+    return static_cast<TimeMs>(std::llround(static_cast<double>(*seconds) * 1000.0));
+}
+
 ParsedLogCondition parseLogCondition(std::string_view text, std::string_view option) {
     ParsedLogCondition parsed;
     const std::string opt(option);

@@ -30,6 +30,10 @@ struct ParsedLogCondition {
 // names the option in the sentences ("--stop-when").
 ParsedLogCondition parseLogCondition(std::string_view text, std::string_view option);
 
+// The log's interval in milliseconds from a number of seconds, 0.5 to a day, with a point or
+// the regional decimal character; nothing for any other text.
+std::optional<TimeMs> parseLogEvery(std::string_view text);
+
 // Watches the readings of one channel for its condition: true from the reading at which it
 // has held for its time (every reading in between on the same side, in the unit of the
 // first reading), and from then on. An overload, a gap or another unit starts the wait anew.

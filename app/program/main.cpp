@@ -11,6 +11,7 @@
 #include "app/meter_channels.h"
 #include "app/port_memory.h"
 #include "app/quit_signals.h"
+#include "app/record_actions.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
@@ -96,13 +97,6 @@ std::unique_ptr<kv::LogConditions> logConditions(const kv::CommandLine& cl,
     if (!cl.log() || (!cl.startWhen && !cl.stopWhen))
         return nullptr;
     return std::make_unique<kv::LogConditions>(channels, cl.startWhen, cl.stopWhen);
-}
-
-// With a window the log ends where the stop condition is met; polling goes on.
-void stopLogWhenMet(kv::LogConditions* conditions, kv::Channel& host) {
-    if (conditions)
-        QObject::connect(conditions, &kv::LogConditions::stopMet, &host,
-                         [&host] { host.stopLog(); });
 }
 
 // What every channel says goes to stderr; with --mqtt each publishes, several under
@@ -220,11 +214,11 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
         printLine(title, first.logFailure());
         return 1;
     }
-    const std::unique_ptr<kv::LogConditions> conditions = logConditions(cl, channels);
-    stopLogWhenMet(conditions.get(), first);
     kv::ChannelWindows windows(errors, !cl.snapshot());
     for (std::size_t i = 0; i < channels.size(); ++i)
         windows.add(*channels[i], meters.ports()[i]);
+    // With a window the log ends where the stop condition is met; polling goes on.
+    windows.window(0).recordActions().adoptConditions(logConditions(cl, channels));
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(windows.window(0).chartActions(), chartMemory);
     QObject::connect(&windows, &kv::ChannelWindows::allClosed, qApp, &QCoreApplication::quit);
@@ -391,8 +385,7 @@ int main(int argc, char** argv) {
             simulator->stop();
         return 1;
     }
-    const std::unique_ptr<kv::LogConditions> conditions = logConditions(cl, {&channel});
-    stopLogWhenMet(conditions.get(), channel);
+    window.recordActions().adoptConditions(logConditions(cl, {&channel}));
     // A recording named on the command line is what the window shows (a log of several
     // channels, one window each); a picture of it is taken of the whole file, read here and
     // now.

@@ -1,5 +1,6 @@
-// Recording in the window, through its keys and its context menu: the file, the footer's
-// count, a file that fails, the saved readings and picture, the copied reading.
+// Recording in the window, through its keys, its Record dialog and its context menu: the
+// file, the footer's count, an interval and the conditions that begin and end a recording, a
+// file that fails, the saved readings and picture, the copied reading.
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "gauges/value_indicator.h"
@@ -16,9 +17,11 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace kv {
 namespace {
@@ -47,6 +50,40 @@ protected:
     void overload() { poll(meterReply(240, 136, "0?234")); }
     QString file(const char* name) { return QString::fromStdString(folder / name); }
     QString footer() const { return window->label2()->text(); }
+    // Ctrl+R and the Record dialog: Browse... (which asks for `answer`), the texts typed into
+    // its other fields, and Enter. What the dialog said when it refused them, after which it
+    // is cancelled.
+    QString recordByDialog(const QString& every = {}, const QString& start = {},
+                           const QString& stop = {}) {
+        QString refused;
+        QTimer timer;
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer.stop();
+            dialog->findChild<QPushButton*>("browse")->click();
+            for (auto [name, text] :
+                 {std::pair{"every", every}, {"start", start}, {"stop", stop}}) {
+                auto* edit = dialog->findChild<QLineEdit*>(name);
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Delete);
+                QTest::keyClicks(edit, text);
+            }
+            QTest::keyClick(dialog->findChild<QLineEdit*>("stop"), Qt::Key_Return);
+            if (dialog->isVisible()) {
+                refused = dialog->findChild<QLabel*>("error")->text();
+                dialog->reject();
+            }
+        });
+        timer.start();
+        press(Qt::CTRL | Qt::Key_R);
+        // The window has the keys again, as the dialog closed.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return refused;
+    }
     // The entries of the menu a right click on `control` opens, "(disabled)" and "-" for a
     // separator; the menu is closed again after `choose` is triggered when given.
     QStringList menuOf(QWidget* control, const QString& choose = {}) {
@@ -73,7 +110,7 @@ protected:
 TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOtherMessages) {
     readings(2); // before the recording: not in its file
     answer = file("log.csv");
-    press(Qt::CTRL | Qt::Key_R);
+    EXPECT_EQ(recordByDialog(), "");
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_FALSE(questions[0].confirmOverwrite) << "nothing in the file is replaced";
     EXPECT_EQ(footer(), "Recording to log.csv: 0 readings");
@@ -105,11 +142,11 @@ TEST_F(Recording, CtrlRAppendsEveryLaterReadingAndTheFooterCountsThemAroundOther
 
 TEST_F(Recording, AFileThatFailsEndsTheRecordingWithItsReasonWhileReadingsGoOn) {
     answer = "/dev/full";
-    press(Qt::CTRL | Qt::Key_R);
+    recordByDialog();
     EXPECT_EQ(footer(), "Cannot write /dev/full: no space left on device.");
 
     answer = file("gone.csv");
-    press(Qt::CTRL | Qt::Key_R);
+    recordByDialog();
     readings(2);
     EXPECT_EQ(footer(), "Recording to gone.csv: 2 readings");
     // Removed, as a log rotator does: the next rows go into a new file at the name.
@@ -135,6 +172,62 @@ TEST_F(Recording, AFileThatFailsEndsTheRecordingWithItsReasonWhileReadingsGoOn) 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
     EXPECT_EQ(test::csvRowsOf(folder / "saved.csv").size(), 1u + 6u);
     EXPECT_TRUE(boxes.empty());
+}
+
+// The recording waits for its start condition and ends at its stop condition, the footer
+// telling which; polling goes on after it.
+TEST_F(Recording, TheDialogsConditionsBeginAndEndTheRecordingAndTheFooterSaysSo) {
+    answer = file("cond.csv");
+    EXPECT_EQ(recordByDialog("", "above 1.5", "below 1,0"), "");
+    readings(2, "01234");
+    EXPECT_EQ(footer(), "Waiting: logging starts when the reading is above 01,500 V-DC");
+    readings(1, "01600");
+    readings(1, "01200");
+    EXPECT_EQ(footer().toStdString(), "Recording to cond.csv: 2 readings, stops below 01,000 V-DC");
+    readings(1, "00900");
+    EXPECT_TRUE(footer().startsWith("Recording stopped: below 01,000 V-DC at "))
+        << footer().toStdString();
+    readings(2, "01700");
+    EXPECT_EQ(window->series1().pointCount(), 7) << "polling goes on";
+    EXPECT_TRUE(menuOf(window->anz()).contains("Record to file..."));
+    const test::CsvRows rows = test::csvRowsOf(folder / "cond.csv");
+    ASSERT_EQ(rows.size(), 1u + 3u);
+    EXPECT_EQ(rows[1][2], "1.6");
+    EXPECT_EQ(rows[3][2], "0.9");
+
+    // The dialog opens on the last recording's conditions; without them nothing holds the
+    // next one back.
+    answer = file("plain.csv");
+    EXPECT_EQ(recordByDialog(), "");
+    readings(2, "01234");
+    EXPECT_EQ(footer(), "Recording to plain.csv: 2 readings");
+}
+
+// Every N seconds: one row per interval with the figures of its readings.
+TEST_F(Recording, TheDialogsIntervalSumsUpTheReadingsAndWhatItCannotReadIsRefused) {
+    answer = file("every.csv");
+    EXPECT_EQ(recordByDialog("0", "", ""),
+              "Every needs a number of seconds from 0.5 to 86400, or nothing for every reading");
+    EXPECT_EQ(recordByDialog("", "above", ""), "Start when: above needs a value");
+    EXPECT_EQ(recordByDialog("", "", "V:below 3"),
+              "V:below 3 names a channel: a window records its own, so leave the name out");
+    EXPECT_EQ(recordByDialog("", "outside 2 1", ""),
+              "Start when: outside's LOW 2 lies above its HIGH 1");
+    EXPECT_FALSE(QFile::exists(answer)) << "nothing begun";
+    EXPECT_EQ(footer(), kCaption);
+
+    EXPECT_EQ(recordByDialog("3600", "", ""), "");
+    for (const char* digits : {"01000", "02000", "06000"})
+        readings(1, digits);
+    press(Qt::CTRL | Qt::Key_R); // stops: the interval under way gives its row
+    const test::CsvRows rows = test::csvRowsOf(folder / "every.csv");
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_GE(rows[0].size(), 3u);
+    EXPECT_EQ(rows[0][rows[0].size() - 3], "min");
+    EXPECT_EQ(rows[1][2], "3") << "the mean of 1, 2 and 6";
+    EXPECT_EQ(rows[1][rows[1].size() - 3], "1");
+    EXPECT_EQ(rows[1][rows[1].size() - 2], "6");
+    EXPECT_EQ(rows[1][rows[1].size() - 1], "3");
 }
 
 TEST_F(Recording, TheSessionOutlivesStopTheReadingIsCopiedAndThePictureSaved) {
