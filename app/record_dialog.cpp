@@ -62,8 +62,14 @@ RecordDialog::RecordDialog(const Choice& last, std::function<QString(const QStri
     everyRow->addStretch(1);
 
     auto* form = new QFormLayout;
-    form->addRow(text(QT_TRANSLATE_NOOP("kv::RecordDialog", "&File:")), fileRow);
-    form->addRow(text(QT_TRANSLATE_NOOP("kv::RecordDialog", "&Every:")), everyRow);
+    // A row whose field is a layout gets its label's key only with the label's buddy set.
+    const auto label = [this](const char* source, QWidget* buddy) {
+        auto* l = new QLabel(text(source), this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addRow(label(QT_TRANSLATE_NOOP("kv::RecordDialog", "&File:"), file_), fileRow);
+    form->addRow(label(QT_TRANSLATE_NOOP("kv::RecordDialog", "&Every:"), every_), everyRow);
     form->addRow(text(QT_TRANSLATE_NOOP("kv::RecordDialog", "S&tart when:")), start_);
     form->addRow(text(QT_TRANSLATE_NOOP("kv::RecordDialog", "St&op when:")), stop_);
     auto* layout = new QVBoxLayout(this);
