@@ -4,7 +4,9 @@
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "format/number_format.h"
+
 #include "meter/reading_decoder.h"
+#include <algorithm>
 
 namespace kv {
 
@@ -24,7 +26,15 @@ ChartFeed::ChartFeed(Channel& channel, TrendChart& chart, LineSeries& series, QO
             return formatNumber(chart_.leftAxis().axisValuesFormat(), value);
         return formatNumber(withMoreDecimals(range->format, extra), value);
     });
-    view_.onChange = [this] { series_.samplesChanged(); };
+    view_.onChange = [this] {
+        series_.samplesChanged();
+        // A note keeps its point while points are added; the points replaced, or a note
+        // still waiting for its point, it is placed anew.
+        if (view_.generation() != notesGeneration_ ||
+            chart_.notes().size() != channel_.record().notes().size())
+            showNotes();
+    };
+    connect(&channel_, &Channel::noted, this, &ChartFeed::showNotes);
     // A reading, an unlisted one among them, or the gap where a silence began: the rows
     // that came become points.
     auto grown = [this] { view_.rowsAppended(); };
@@ -49,6 +59,24 @@ ChartFeed::~ChartFeed() {
     chart_.setValueText(nullptr);
     view_.onChange = nullptr;
     series_.setSamples(nullptr);
+}
+
+void ChartFeed::showNotes() {
+    std::vector<ChartNote> notes;
+    const int count = view_.count();
+    if (count > 0) {
+        const auto first = static_cast<long long>(view_.rowOf(0));
+        for (const RecordNote& note : channel_.record().notes()) {
+            // On the reading it follows; one before the first reading, on the first point.
+            const long long index = std::max(0LL, static_cast<long long>(note.after) - 1 - first);
+            if (index < count)
+                notes.push_back({static_cast<int>(index), note.text});
+        }
+    }
+    notesGeneration_ = view_.generation();
+    if (notes.empty() && chart_.notes().empty())
+        return;
+    chart_.setNotes(std::move(notes));
 }
 
 void ChartFeed::recordChanged() {

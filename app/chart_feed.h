@@ -25,11 +25,14 @@ public:
 
 private:
     void recordChanged();
+    // The record's notes as flags on the line's points.
+    void showNotes();
 
     Channel& channel_;
     TrendChart& chart_;
     LineSeries& series_;
     ReadingStoreView view_;
+    unsigned notesGeneration_ = 0; // of the points the notes were placed on
 };
 
 } // namespace kv

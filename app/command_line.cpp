@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "record/record_note.h"
+
 #include "record/csv.h"
 
 #include "publish/mqtt_url.h"
@@ -173,6 +175,19 @@ constexpr Option kOptions[] = {
     {"snapshot", 0, Takes::value, false,
      QT_TRANSLATE_NOOP("kv::CommandLine", "--snapshot needs a file name"),
      keepText<&CommandLine::snapshotFile>},
+    {"note", 0, Takes::value, false, QT_TRANSLATE_NOOP("kv::CommandLine", "--note needs a text"),
+     [](CommandLine& cl, const QString& text, QString& error) {
+         const std::string problem = noteProblem(text.toStdString());
+         if (!problem.empty()) {
+             error = QStringLiteral("--note: %1").arg(QString::fromStdString(problem));
+             return false;
+         }
+         cl.note = text;
+         return true;
+     }},
+    {"compare", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--compare needs a file name"),
+     keepText<&CommandLine::compareFile>},
     {"readings", 0, Takes::value, false,
      QT_TRANSLATE_NOOP("kv::CommandLine", "--readings needs a whole number of at least 1"),
      [](CommandLine& cl, const QString& n, QString&) {
@@ -309,6 +324,10 @@ constexpr Rule kRules[] = {
      Asks::noneOf,
      {kRecording},
      QT_TRANSLATE_NOOP("kv::CommandLine", "a recording to open cannot be used with --no-window")},
+    {"no-window",
+     Asks::noneOf,
+     {"compare"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--compare cannot be used with --no-window")},
     {"meter",
      Asks::noneOf,
      {"port", "simulate"},
@@ -628,6 +647,10 @@ QString usageText(const QString& program) {
                "  FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,\n"
                "                        does) and follow it while it grows; with --snapshot\n"
                "                        FILE.png: its picture, its summary line on stderr, exit\n"
+               "  --note TEXT           a note on the start of the run, in the record and the\n"
+               "                        log (up to 200 characters)\n"
+               "  --compare FILE.csv    lay the recording FILE.csv in grey behind the chart's\n"
+               "                        line, its start at the line's (as Compare with...)\n"
                "  --help                show this text\n"
                "  --version             show the version\n"
                "Qt's own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.\n"

@@ -46,6 +46,8 @@ struct CommandLine {
     QString mqttUrl;          // empty: nothing is published
     QString mqttPasswordFile; // empty: the password comes from $KV_MQTT_PASSWORD, if at all
     QString openFile;         // a recording to show instead of a meter; empty: none
+    QString compareFile;      // a recording laid behind the chart's line; empty: none
+    QString note;             // a note on the run's start; empty: none
     // Meters read at once, each a channel of its own, in the order given; empty: the one
     // meter of --port or --simulate.
     struct Meter {

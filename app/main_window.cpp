@@ -11,6 +11,7 @@
 #include "app/reading_displays.h"
 #include "app/record_actions.h"
 #include "app/recording_actions.h"
+#include "app/reference_curve.h"
 #include "app/snapshot.h"
 #include "app/window_zoom.h"
 #include "channel/channel.h"
@@ -80,6 +81,17 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     connect(recordingActions_.get(), &RecordingActions::severalChannels, this,
             &MainWindow::severalChannels);
     recordActions_->addToMenu(recordingActions_->openAction());
+    reference_ = std::make_unique<ReferenceCurve>(*form_.chart1, *form_.series1);
+    recordingActions_->compareOn(*reference_);
+    auto* referenceSeparator = new QAction(this);
+    referenceSeparator->setSeparator(true);
+    recordActions_->addMenuActions(QList<QAction*>{referenceSeparator}
+                                   << recordingActions_->referenceActions());
+    // An aligned reference starts where the line starts.
+    const auto lineChanged = [this] { reference_->lineChanged(); };
+    connect(&channel_, &Channel::kept, reference_.get(), lineChanged);
+    connect(&channel_, &Channel::recordChanged, reference_.get(), lineChanged);
+    connect(&channel_.recording(), &RecordingSource::opened, reference_.get(), lineChanged);
     zoom_ = new WindowZoom(*this, size(), [this](double zoom) {
         placeMainForm(*this, form_, zoom);
         footer_->setZoom(zoom);
@@ -162,6 +174,7 @@ MainWindow::~MainWindow() {
     readout_.reset();
     recordActions_.reset();
     recordingActions_.reset();
+    reference_.reset();
     chartFeed_.reset();
     form_.chart1->removeSeries(form_.series1.get());
 }

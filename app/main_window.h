@@ -23,6 +23,7 @@ class FooterView;
 class FullScreenReadout;
 class ReadingDisplays;
 class RecordActions;
+class ReferenceCurve;
 class RecordingActions;
 class WindowZoom;
 struct Reading;
@@ -65,6 +66,8 @@ public:
     // The commands of the channel's record; the conditions of a log begun on the command
     // line are handed to them.
     RecordActions& recordActions() { return *recordActions_; }
+    // The recording laid behind the chart's line to compare with.
+    ReferenceCurve& reference() { return *reference_; }
     // The window's size, which the program keeps.
     WindowZoom& zoom() { return *zoom_; }
     // F11's readout over the whole screen.
@@ -111,6 +114,7 @@ private:
     std::unique_ptr<ReadingDisplays> displays_;
     std::unique_ptr<FooterView> footer_;
     std::unique_ptr<RecordActions> recordActions_;
+    std::unique_ptr<ReferenceCurve> reference_;
     std::unique_ptr<BenchActions> benchActions_;
     std::unique_ptr<RecordingActions> recordingActions_;
     std::unique_ptr<ChartActions> chartActions_;

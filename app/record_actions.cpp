@@ -1,6 +1,7 @@
 #include "app/record_actions.h"
 
 #include "app/error_reporter.h"
+#include "app/note_dialog.h"
 #include "channel/channel.h"
 #include "channel/log_conditions.h"
 
@@ -65,6 +66,8 @@ RecordActions::RecordActions(QWidget& host, Channel& channel, ErrorReporter& err
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &RecordActions::savePictureClick);
     copyAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Copy reading")),
                       QKeySequence(Qt::CTRL | Qt::Key_C), &RecordActions::copyReadingClick);
+    noteAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Add note...")),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), &RecordActions::noteClick);
     connect(&channel_, &Channel::logChanged, this, &RecordActions::syncRecordAction);
     syncRecordAction();
     connect(this, &RecordActions::savingChanged, &channel_.recording(),
@@ -137,7 +140,8 @@ void RecordActions::showMenu(QWidget* control, const QPoint& at) {
     menu->addSeparator();
     for (QAction* action : otherActions_)
         menu->addAction(action);
-    menu->addActions({recordAction_, saveReadingsAction_, savePictureAction_, copyAction_});
+    menu->addActions(
+        {recordAction_, saveReadingsAction_, savePictureAction_, copyAction_, noteAction_});
     if (!moreActions_.isEmpty()) {
         menu->addSeparator();
         menu->addActions(moreActions_);
@@ -280,6 +284,15 @@ void RecordActions::savePictureClick() {
     const QImage picture = picture_ ? picture_() : QImage();
     if (picture.isNull() || !picture.save(path, "PNG"))
         errors_.report(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Cannot write %1.")).arg(path));
+}
+
+void RecordActions::noteClick() {
+    NoteDialog dialog(&host_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString why;
+    if (!channel_.addNote(dialog.text(), why))
+        errors_.report(why);
 }
 
 void RecordActions::copyReadingClick() {

@@ -98,6 +98,7 @@ private:
     void saveReadingsClick();
     void savePictureClick();
     void copyReadingClick();
+    void noteClick();
     void saveFinished();
 
     void syncRecordAction();
@@ -111,6 +112,7 @@ private:
     QAction* saveReadingsAction_ = nullptr;
     QAction* savePictureAction_ = nullptr;
     QAction* copyAction_ = nullptr;
+    QAction* noteAction_ = nullptr;
     QWidget* tooltipControl_ = nullptr;
     QComboBox* portBox_ = nullptr;
     QList<QAction*> moreActions_;

@@ -1,6 +1,7 @@
 #include "app/recording_actions.h"
 
 #include "app/error_reporter.h"
+#include "app/reference_curve.h"
 #include "channel/recording_source.h"
 
 #include <QAction>
@@ -68,6 +69,52 @@ void RecordingActions::openClick() {
     }
     if (names.size() > 1)
         emit severalChannels(path, names);
+}
+
+void RecordingActions::compareOn(ReferenceCurve& curve) {
+    reference_ = &curve;
+    compareAction_ =
+        new QAction(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Compare with...")), &host_);
+    compareAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    compareAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(compareAction_, &QAction::triggered, this,
+            [this] { errors_.guard([this] { compareClick(); }); });
+    host_.addAction(compareAction_);
+    alignAction_ = new QAction(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Align at start")), &host_);
+    alignAction_->setCheckable(true);
+    alignAction_->setChecked(curve.alignAtStart());
+    connect(alignAction_, &QAction::toggled, &curve, &ReferenceCurve::setAlignAtStart);
+    clearReferenceAction_ =
+        new QAction(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Clear reference")), &host_);
+    connect(clearReferenceAction_, &QAction::triggered, &curve, &ReferenceCurve::clear);
+    const auto sync = [this] {
+        alignAction_->setEnabled(reference_->shown());
+        clearReferenceAction_->setEnabled(reference_->shown());
+        alignAction_->setChecked(reference_->alignAtStart());
+    };
+    connect(&curve, &ReferenceCurve::changed, this, sync);
+    sync();
+}
+
+QList<QAction*> RecordingActions::referenceActions() const {
+    if (!compareAction_)
+        return {};
+    return {compareAction_, alignAction_, clearReferenceAction_};
+}
+
+void RecordingActions::compareClick() {
+    if (!reference_)
+        return;
+    const QString path =
+        askFile ? askFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Compare with")),
+                          text(QT_TRANSLATE_NOOP("kv::MainWindow", "CSV files (*.csv)")))
+                : QString();
+    if (path.isEmpty())
+        return;
+    lastFolder_ = QFileInfo(path).absolutePath();
+    QString error;
+    if (!reference_->open(path, error))
+        errors_.report(error);
 }
 
 void RecordingActions::loadStarted() {

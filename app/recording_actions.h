@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,7 @@ namespace kv {
 
 class ErrorReporter;
 class RecordingSource;
+class ReferenceCurve;
 
 // "Open readings..." (Ctrl+O) in a window: a CSV file of the program's layout becomes the
 // record the channel shows, read in the background by the channel's recording source, with
@@ -28,6 +30,12 @@ public:
     ~RecordingActions() override;
 
     QAction* openAction() const { return openAction_; }
+    // "Compare with..." (Ctrl+Shift+O): a recording laid behind the chart's line, "Align at
+    // start" (checked: its start at the line's) and "Clear reference". The curve must outlive
+    // the actions.
+    void compareOn(ReferenceCurve& curve);
+    // The three, for a menu; empty before compareOn().
+    QList<QAction*> referenceActions() const;
 
     // Asks for the file to open; empty when the user cancels. The platform's open dialog,
     // unless replaced.
@@ -40,6 +48,7 @@ signals:
 
 private:
     void openClick();
+    void compareClick();
     void loadStarted();
     void showProgress();
     void endProgress();
@@ -48,6 +57,10 @@ private:
     RecordingSource& source_;
     ErrorReporter& errors_;
     QAction* openAction_ = nullptr;
+    ReferenceCurve* reference_ = nullptr;
+    QAction* compareAction_ = nullptr;
+    QAction* alignAction_ = nullptr;
+    QAction* clearReferenceAction_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     QTimer progressTimer_;
     QString lastFolder_;

@@ -7,6 +7,7 @@
 #include "meter/reading_decoder.h"
 #include "session/meter_poller.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <chrono>
@@ -226,6 +227,20 @@ void Channel::stopLog() {
     logName_.clear();
     updateLogNotes();
     emit logChanged();
+}
+
+bool Channel::addNote(const QString& text, QString& why) {
+    const std::string note = text.toStdString();
+    why = QString::fromStdString(noteProblem(note));
+    if (!why.isEmpty())
+        return false;
+    const std::optional<Reading> last = lastRecordReading(record_.firstRow());
+    const TimeMs time = last ? last->time : QDateTime::currentMSecsSinceEpoch();
+    record_.addNote(time, note);
+    if (publisher_)
+        publisher_->publishNote(time, note);
+    emit noted();
+    return true;
 }
 
 void Channel::setLogEnd(const QString& text) {

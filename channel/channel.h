@@ -82,6 +82,9 @@ public:
     const QString& logName() const { return logName_; }
     // Readings and overloads written to the log since it began.
     std::int64_t logged() const { return logged_; }
+    // Attaches a note to the newest reading of the record (before the first, to now) and
+    // writes it to the log. False, with the reason in `why`, for an empty or too long text.
+    bool addNote(const QString& text, QString& why);
     // What ends the log besides Stop, told after its count ("below 3,000 V-DC"); empty: none.
     void setLogEnd(const QString& text);
     // Why the last log failed to begin or to go on; empty once the next one begins.
@@ -122,6 +125,8 @@ signals:
     void logChanged();
     // The meter was polled (with or without a reading); a derived channel's, with an input's.
     void polled();
+    // A note was attached to the record (the newest of record().notes()).
+    void noted();
     // A line for standard error: the limit command failed or was skipped, the connection to
     // the broker turned.
     void said(const QString& line);

@@ -32,6 +32,8 @@ public:
     void ended();
     // A reading the record kept.
     void publish(const Reading& kept);
+    // A note the record was given, on the reading of `time`.
+    void publishNote(TimeMs time, const std::string& text) { publisher_->publishNote(time, text); }
 
     const MqttPublisher& publisher() const { return *publisher_; }
     // The readings that never reached the broker, once those on their way had their time.

@@ -222,6 +222,10 @@ public:
     void setColorEachPoint(bool v);
     bool active() const { return active_; }
     void setActive(bool v);
+    // A backdrop is drawn, and counts for the value range of what the chart shows, but the
+    // readout and the markers do not read it and a rolling window follows the others.
+    bool backdrop() const { return backdrop_; }
+    void setBackdrop(bool v) { backdrop_ = v; }
     SeriesMarks& marks() { return marks_; }
 
     // --- Binding to a chart
@@ -298,6 +302,7 @@ private:
     ColorValue seriesColor_ = ColorDefault;
     bool colorEachPoint_ = false;
     bool active_ = true;
+    bool backdrop_ = false;
     SeriesMarks marks_;
     AxisBase* horizontalAxis_ = nullptr;
     AxisBase* verticalAxis_ = nullptr;

@@ -33,6 +33,7 @@ bool between(int v, int a, int b) {
 // The readout label's background (the system's tool-tip yellow) and the markers' colour.
 constexpr ColorValue kReadoutBack = 0xE1FFFF;
 constexpr ColorValue kMarkerColor = clBlue;
+constexpr ColorValue kNoteColor = clGreen;
 // Room between the label's text and its frame, and between label and cursor line.
 constexpr int kLabelPadding = 3;
 constexpr int kLabelOffset = 4;
@@ -144,7 +145,12 @@ void TrendChart::applyRollingWindow() {
             std::any_of(seriesList().begin(), seriesList().end(), [a](ChartSeries* s) {
                 return s->active() && s->horizontalAxis() == a && s->xIsTime();
             });
-        const double newest = a->seriesExtreme(seriesList(), true);
+        // A backdrop may reach beyond the newest reading: the window follows the readings.
+        std::vector<ChartSeries*> followed;
+        for (ChartSeries* s : seriesList())
+            if (!s->backdrop() && s->pointCount() > 0)
+                followed.push_back(s);
+        const double newest = a->seriesExtreme(followed.empty() ? seriesList() : followed, true);
         const double span =
             clock ? double(rollingWindowMs(window_)) : double(rollingWindowReadings(window_) - 1);
         a->adjustRangeTo(newest - span, newest);
@@ -184,7 +190,7 @@ void TrendChart::applyRollingWindow() {
 
 ChartSeries* TrendChart::readSeries() const {
     for (ChartSeries* s : seriesList())
-        if (s->active())
+        if (s->active() && !s->backdrop())
             return s;
     return nullptr;
 }
@@ -239,6 +245,9 @@ void TrendChart::refreshReadout() {
         const AxisBase& clock = bottomAxis();
         readoutText_ = kv::readoutText(*s, readout_, valueText(),
                                        [&clock](std::int64_t t) { return clock.localTime(t) - t; });
+        const std::string noted = notesText(readout_.first, readout_.last);
+        if (!noted.empty())
+            readoutText_ += " " + noted;
         overlayRect_ = overlayFor(readout_, readoutText_);
     }
     const std::string after = readoutText();
@@ -341,7 +350,17 @@ std::string TrendChart::markersText() const {
     const MarkerStatistics m = markerStatistics();
     if (m.from < 0)
         return {};
-    return kv::markersText(*readSeries(), m, valueText());
+    std::string text = kv::markersText(*readSeries(), m, valueText());
+    const std::string noted =
+        notesText(std::min(markerA(), markerB()), std::max(markerA(), markerB()));
+    if (!noted.empty())
+        text += " " + noted;
+    if (markersNote) {
+        const std::string note = markersNote(markerA(), markerB(), valueText());
+        if (!note.empty())
+            text += " " + note;
+    }
+    return text;
 }
 
 void TrendChart::setValueText(ValueText valueText) {
@@ -423,6 +442,48 @@ void TrendChart::paintOverSeries(Canvas& c) {
         c.setTextAlign(HAlign::Left, VAlign::Top);
         c.textOut(x + 2, p.top + 1, names[k]);
     }
+    // A note: a pole from the top of the plot with a small flag on it.
+    for (const ChartNote& note : notes_) {
+        if (note.index < 0 || note.index >= s->pointCount())
+            continue;
+        const int x = s->xPixel(note.index);
+        // On the plot's edges too: a note on the first or the newest reading.
+        if (x < p.left || x > p.right)
+            continue;
+        c.setPenMode(PenMode::pmCopy);
+        c.setPenWidth(1);
+        c.setPenStyle(PenStyle::psSolid);
+        c.setPenColor(kNoteColor);
+        c.line(x, p.top + 1, x, p.top + 14);
+        c.setBrushColor(kNoteColor);
+        // Waving inwards at the right edge.
+        const int flag = x + 7 <= p.right ? x + 1 : x - 6;
+        c.fillRect(Rect{flag, p.top + 1, flag + 6, p.top + 6});
+    }
+}
+
+void TrendChart::setNotes(std::vector<ChartNote> notes) {
+    notes_ = std::move(notes);
+    if (hover_)
+        refreshReadout();
+    if (markerA() >= 0 && markerB() >= 0)
+        emit markersChanged(QString::fromStdString(markersText()));
+    requestRepaint();
+}
+
+std::string TrendChart::notesText(int first, int last) const {
+    if (first < 0)
+        return {};
+    std::string text;
+    for (const ChartNote& note : notes_) {
+        if (note.index < first || note.index > last)
+            continue;
+        // One line: a note's line ends read as spaces.
+        std::string line = note.text;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        text += (text.empty() ? "" : "; ") + ("\u201C" + line + "\u201D");
+    }
+    return text;
 }
 
 void TrendChart::leaveEvent(QEvent* e) {

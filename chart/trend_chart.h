@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -26,6 +27,12 @@ struct ChartMouse {
     Qt::KeyboardModifiers modifiers;
     int x = 0;
     int y = 0;
+};
+
+// A note on the line: its text at the point it stands at (an index of the line read).
+struct ChartNote {
+    int index = 0;
+    std::string text;
 };
 
 // How much of the readings the chart shows while it follows the newest one.
@@ -88,6 +95,14 @@ public:
     // How the readout and the markers' line write values; unset, in the value axis's
     // format.
     void setValueText(ValueText valueText);
+    // --- Notes
+    // Drawn as small flags over their points; the readout names the notes of the column
+    // under the mouse, the markers' line those between the markers. In index order.
+    const std::vector<ChartNote>& notes() const { return notes_; }
+    void setNotes(std::vector<ChartNote> notes);
+    // Said at the end of the markers' line, given the points of markers A and B and how
+    // values are written; unset or empty: nothing.
+    std::function<std::string(int a, int b, const ValueText& valueText)> markersNote;
     MarkerStatistics markerStatistics() const;
 
     // The part under (x, y): a series' line, an axis, the title, the foot, the plot
@@ -167,6 +182,10 @@ private:
     void drawOverlay(Canvas& c) const;
     void markerClick(int x);
 
+    // The texts of the notes on points first..last, joined; empty when none.
+    std::string notesText(int first, int last) const;
+
+    std::vector<ChartNote> notes_;
     SavedAxisState saved_;
     bool zoomed_ = false;
     int wheelRemainder_ = 0;

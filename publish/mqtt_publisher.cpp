@@ -51,7 +51,7 @@ TimeMs nowMs() {
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-enum class Kind : std::uint8_t { reading, state };
+enum class Kind : std::uint8_t { reading, state, note };
 
 // One waiting message. Readings share their unit and codes through a context table, so a
 // waiting reading costs these sixteen bytes.
@@ -136,7 +136,8 @@ struct MqttPublisher::Link {
 
     Options options;
     MqttPublisher* owner;
-    std::string readingTopic, stateTopic, lastTopic;
+    std::string readingTopic, stateTopic, lastTopic, noteTopic;
+    std::deque<std::string> noteTexts; // of the notes waiting, in order
     mosquitto* mosq = nullptr;
 
     mutable std::mutex mutex;
@@ -183,7 +184,8 @@ MqttPublisher::Link::Link(Options o, MqttPublisher* publisher)
     : options(std::move(o)), owner(publisher),
       readingTopic(channelPrefix(options) + std::string(MqttUrl::kReadingTopic)),
       stateTopic(channelPrefix(options) + std::string(MqttUrl::kStateTopic)),
-      lastTopic(channelPrefix(options) + std::string(MqttUrl::kLastTopic)) {
+      lastTopic(channelPrefix(options) + std::string(MqttUrl::kLastTopic)),
+      noteTopic(channelPrefix(options) + std::string(MqttUrl::kNoteTopic)) {
     tzset(); // the JSON's local time follows TZ as it is now
     initLibrary();
     downSince = nowMs();
@@ -256,6 +258,8 @@ void MqttPublisher::Link::enqueue(const Entry& entry) {
         if (oldest.kind == Kind::reading) {
             --readingsQueued;
             ++dropped;
+        } else if (oldest.kind == Kind::note) {
+            noteTexts.pop_front();
         } else {
             hasDroppedState = true;
             droppedState = static_cast<State>(oldest.code);
@@ -314,6 +318,13 @@ void MqttPublisher::Link::send(const Entry& e) {
         hand(stateTopic, payload, true, false);
         hasHandedState = true;
         handedState = static_cast<State>(e.code);
+        return;
+    }
+    if (e.kind == Kind::note) {
+        payload.clear();
+        appendNoteJson(payload, e.time, noteTexts.front(), options.channel);
+        noteTexts.pop_front();
+        hand(noteTopic, payload, false, false);
         return;
     }
     const Context& c = contexts[e.context];
@@ -592,6 +603,16 @@ void MqttPublisher::publish(const Reading& reading) {
     }
     if (down)
         emitStatusIfChanged();
+}
+
+void MqttPublisher::publishNote(TimeMs time, const std::string& text) {
+    std::lock_guard<std::mutex> lock(link_->mutex);
+    Entry e;
+    e.kind = Kind::note;
+    e.time = time;
+    link_->noteTexts.push_back(text);
+    link_->enqueue(e);
+    link_->pump();
 }
 
 void MqttPublisher::stop() {

@@ -18,7 +18,8 @@ namespace kv {
 //   PREFIX/reading  every reading, QoS 1, as appendReadingJson() writes it;
 //   PREFIX/state    retained: online, silent, overload, stopped, and offline as the last
 //                   will and when the publisher goes;
-//   PREFIX/last     retained: the newest reading, for a dashboard that connects later.
+//   PREFIX/last     retained: the newest reading, for a dashboard that connects later;
+//   PREFIX/note     a note attached to a reading, QoS 1, as appendNoteJson() writes it.
 // The network runs on a thread of its own; no call waits for the broker. While the broker
 // is out of reach the messages wait in order, about sixteen bytes a reading, and go out in
 // order when it is back; beyond queueLimit the oldest are dropped and counted.
@@ -59,6 +60,8 @@ public:
     // One reading; an overload turns the state to overload, a gap to silent, a value back to
     // online.
     void publish(const Reading& reading);
+    // A note on the reading of `time`, in order with the readings.
+    void publishNote(TimeMs time, const std::string& text);
     // The poll was stopped: state stopped.
     void stop();
 

@@ -17,6 +17,7 @@ struct MqttUrl {
     static constexpr std::string_view kReadingTopic = "/reading";
     static constexpr std::string_view kStateTopic = "/state";
     static constexpr std::string_view kLastTopic = "/last";
+    static constexpr std::string_view kNoteTopic = "/note";
     // The bytes of UTF-8 MQTT allows in a topic; the prefix leaves room for the longest
     // of the publisher's own.
     static constexpr std::size_t kLongestTopic = 65535;

@@ -68,4 +68,17 @@ void appendReadingJson(std::string& out, const Reading& reading, const std::stri
     out += '}';
 }
 
+void appendNoteJson(std::string& out, TimeMs time, const std::string& text,
+                    const std::string& channel) {
+    out += "{\"time\":\"";
+    appendLocalTime(out, time);
+    out += "\",\"note\":";
+    appendJsonString(out, text);
+    if (!channel.empty()) {
+        out += ",\"channel\":";
+        appendJsonString(out, channel);
+    }
+    out += '}';
+}
+
 } // namespace kv

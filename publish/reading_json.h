@@ -13,5 +13,9 @@ namespace kv {
 // With a `channel` name (a program of several channels) the object ends with
 // ,"channel":"NAME".
 void appendReadingJson(std::string& out, const Reading& reading, const std::string& channel = {});
+// {"time":"2026-12-08T14:03:07.125+01:00","note":"probe moved"}, with ,"channel":"NAME" as
+// above: a note attached to the reading of that time.
+void appendNoteJson(std::string& out, TimeMs time, const std::string& text,
+                    const std::string& channel = {});
 
 } // namespace kv

@@ -176,6 +176,40 @@ std::size_t decimalsOf(float value) {
     return point == std::string::npos ? 0 : text.size() - point - 1;
 }
 
+namespace {
+
+// A line's fields from the status on: the status word, the codes and the line end.
+void appendStatusAndCodes(std::string& out, std::string_view status, const RowContext& context) {
+    out += status;
+    out += ',';
+    if (context.hasCodes) {
+        appendUnsigned(out, context.function);
+        out += ',';
+        appendUnsigned(out, context.range);
+    } else {
+        out += ',';
+    }
+    out += '\n';
+}
+
+} // namespace
+
+void appendCsvNoteRow(std::string& out, TimeMs time, const RowContext& context, TimeMs start) {
+    appendLocalTime(out, time);
+    out += ',';
+    appendElapsed(out, time - start);
+    out += ",,";
+    appendCsvField(out, context.unit);
+    out += ',';
+    appendStatusAndCodes(out, kNoteColumn, context);
+}
+
+void appendNoteField(std::string& out, std::string_view text) {
+    out.back() = ',';
+    appendCsvField(out, text);
+    out += '\n';
+}
+
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start) {
     appendLocalTime(out, row.time);
     out += ',';
@@ -186,16 +220,7 @@ void appendCsvRow(std::string& out, const Row& row, const RowContext& context, T
     out += ',';
     appendCsvField(out, context.unit);
     out += ',';
-    out += rowStatusText(row.status);
-    out += ',';
-    if (context.hasCodes) {
-        appendUnsigned(out, context.function);
-        out += ',';
-        appendUnsigned(out, context.range);
-    } else {
-        out += ',';
-    }
-    out += '\n';
+    appendStatusAndCodes(out, rowStatusText(row.status), context);
 }
 
 std::string expandLogName(std::string_view pattern, TimeMs time) {

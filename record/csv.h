@@ -32,11 +32,19 @@ bool isLogPattern(std::string_view path);
 // The first % pattern of `path` that is none of %Y, %m, %d, %H and %% ("%M"); empty if none.
 std::string unknownLogPattern(std::string_view path);
 
-// The status word of a row: ok, overload or gap.
+// The status word of a row: ok, overload or gap (a note's is kNoteColumn).
 const char* rowStatusText(Reading::Status status);
 // One whole line of `row`, whose session started at `start`: the time as appendLocalTime()
 // writes it, the seconds since the start with three decimals, and fields quoted only where
 // they hold a comma, quote, CR or LF.
 void appendCsvRow(std::string& out, const Row& row, const RowContext& context, TimeMs start);
+// The line of a note at `time` like appendCsvRow()'s, with no value and the status `note`;
+// its text goes into the last field (appendNoteField()).
+void appendCsvNoteRow(std::string& out, TimeMs time, const RowContext& context, TimeMs start);
+// Ends the line in `out` (which ends with its LF) with one more field, `text`, quoted as
+// RFC 4180 says where it holds a comma, a quote, CR or LF: the note column.
+void appendNoteField(std::string& out, std::string_view text);
+// The note column's name in a header, and the status of a note's line.
+constexpr std::string_view kNoteColumn = "note";
 
 } // namespace kv

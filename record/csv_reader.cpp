@@ -1,5 +1,7 @@
 #include "record/csv_reader.h"
 
+#include "record/csv.h"
+
 #include "core/error_reason.h"
 #include "core/translated.h"
 
@@ -201,11 +203,30 @@ std::optional<TimeMs> parseCsvTime(std::string_view t) {
 // Where each known column stands in a line; kNoColumn for one the header lacks.
 struct CsvReader::Columns {
     int time = kNoColumn, elapsed = kNoColumn, value = kNoColumn, unit = kNoColumn,
-        status = kNoColumn, function = kNoColumn, range = kNoColumn, channel = kNoColumn;
+        status = kNoColumn, function = kNoColumn, range = kNoColumn, channel = kNoColumn,
+        note = kNoColumn;
     int needed = 0; // fields a line must have to reach every known column
+    int named = 0;  // fields the header names
 };
 
 namespace {
+
+// Where the quote opens that is still open at the end of `line` (a field quoted over a line
+// end); npos when every quote is closed.
+std::size_t opensQuote(std::string_view line) {
+    std::size_t open = std::string_view::npos;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '"')
+            continue;
+        if (open == std::string_view::npos)
+            open = i;
+        else if (i + 1 < line.size() && line[i + 1] == '"')
+            ++i; // a doubled quote inside the field
+        else
+            open = std::string_view::npos;
+    }
+    return open;
+}
 
 // Splits one line into its fields: RFC 4180 quotes, with the quoted fields' text unquoted
 // into `owned`. False for a quote that does not close or text after a closing quote.
@@ -354,11 +375,13 @@ bool CsvReader::open(const std::string& path) {
             {"time", &Columns::time},     {"elapsed_s", &Columns::elapsed},
             {"value", &Columns::value},   {"unit", &Columns::unit},
             {"status", &Columns::status}, {"function", &Columns::function},
-            {"range", &Columns::range},   {"channel", &Columns::channel}};
+            {"range", &Columns::range},   {"channel", &Columns::channel},
+            {"note", &Columns::note}};
         for (std::size_t i = 0; i < fields.size(); ++i)
             for (const auto& [name, member] : names)
                 if (trimmed(fields[i]) == name && columns.get()->*member == kNoColumn)
                     columns.get()->*member = static_cast<int>(i);
+        columns->named = static_cast<int>(fields.size());
     }
     if (columns->time == kNoColumn && columns->value == kNoColumn) {
         error_ = withArguments(
@@ -484,8 +507,9 @@ bool CsvReader::changedUnderneath() const {
 }
 
 void CsvReader::finish() {
-    if (pending_.empty() && !skipping_)
+    if (pending_.empty() && !skipping_ && quoted_.empty())
         return;
+    quoted_.clear();
     ++lineNumber_;
     bad(withArguments(
         translated("kv::CsvReader", "line %1 is cut off: the file ends in the middle of it"),
@@ -512,8 +536,45 @@ void CsvReader::bad(std::string text) {
 void CsvReader::line(std::string_view text, ReadingStore& store) {
     if (!text.empty() && text.back() == '\r')
         text.remove_suffix(1);
-    if (text.empty())
+    if (text.empty() && quoted_.empty())
         return; // a blank line holds nothing to lose
+    // A quoted field may hold line ends (a note's text): the lines are joined up to the one
+    // that closes the quote. A line that begins with a time begins a row of its own, so a quote
+    // left open by a line cut short costs that line alone.
+    if (!quoted_.empty()) {
+        const std::size_t comma = text.find(',');
+        if (parseCsvTime(text.substr(0, comma))) {
+            quoted_.clear();
+            bad(withArguments(
+                translated("kv::CsvReader", "line %1: a quote is not closed where the field ends"),
+                {std::to_string(lineNumber_ - 1)}));
+        } else {
+            quoted_ += '\n';
+            quoted_.append(text);
+            if (opensQuote(quoted_) == std::string::npos) {
+                const std::string whole = std::move(quoted_);
+                quoted_.clear();
+                lineOf(whole, store);
+            } else if (quoted_.size() > kLongestLine) {
+                quoted_.clear();
+                bad(withArguments(
+                    translated("kv::CsvReader", "line %1 is longer than %2 characters"),
+                    {std::to_string(lineNumber_), std::to_string(kLongestLine)}));
+            }
+            return;
+        }
+    }
+    if (text.find('"') != std::string_view::npos) {
+        const std::size_t open = opensQuote(text);
+        if (open != std::string_view::npos && (open == 0 || text[open - 1] == ',')) {
+            quoted_.assign(text);
+            return;
+        }
+    }
+    lineOf(text, store);
+}
+
+void CsvReader::lineOf(std::string_view text, ReadingStore& store) {
     // Only a line that fails needs its number as text.
     struct Number {
         std::uint64_t n;
@@ -549,9 +610,12 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
     }
     const std::string_view valueText = field(c.value);
     Reading::Status status = Reading::Status::ok;
+    bool note = false;
     if (c.status != kNoColumn) {
         const std::string_view s = field(c.status);
-        if (s == "ok")
+        if (s == kNoteColumn)
+            note = true;
+        else if (s == "ok")
             status = Reading::Status::ok;
         else if (s == "overload")
             status = Reading::Status::overload;
@@ -566,7 +630,7 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
         }
     }
     float value = std::numeric_limits<float>::quiet_NaN();
-    if (status == Reading::Status::ok) {
+    if (status == Reading::Status::ok && !note) {
         float v = 0;
         const auto [end, ec] =
             std::from_chars(valueText.data(), valueText.data() + valueText.size(), v);
@@ -631,6 +695,13 @@ void CsvReader::line(std::string_view text, ReadingStore& store) {
         context = lastContext_;
     }
 
+    if (note) {
+        // In its column, or in a log begun without one, in the field after the header's.
+        const auto at = static_cast<std::size_t>(c.note != kNoColumn ? c.note : c.named);
+        notes_.push_back(RecordNote{*time, std::string(at < fields.size() ? fields[at] : ""),
+                                    context, store.size()});
+        return;
+    }
     if (rows_ == 0) {
         start_ = *time;
         double elapsed = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/reading_store.h"
+#include "record/record_note.h"
 
 #include <atomic>
 #include <cstddef>
@@ -74,6 +75,10 @@ public:
     // the file has no elapsed_s); 0 before the first row.
     TimeMs start() const { return start_; }
 
+    // The notes read since the last call (lines of the status note), in their order; each
+    // stands after the rows the store held when it was read.
+    std::vector<RecordNote> takeNotes() { return std::move(notes_); }
+
     // Lines that could not be read, the first of them and why.
     std::size_t badLines() const { return badLines_; }
     const std::string& firstProblem() const { return firstProblem_; }
@@ -84,6 +89,8 @@ public:
 private:
     struct Columns;
     void line(std::string_view text, ReadingStore& store);
+    // A whole line, its quoted line ends joined.
+    void lineOf(std::string_view text, ReadingStore& store);
     void bad(std::string text);
 
     std::string path_;
@@ -92,7 +99,9 @@ private:
     std::uint64_t offset_ = 0;     // bytes read from the file
     std::uint64_t lineNumber_ = 0; // of the last line consumed
     std::string pending_;          // the start of a line whose end has not come yet
-    bool skipping_ = false;        // inside an over-long line, up to its end
+    std::string quoted_; // lines of a field quoted over line ends, up to the one that closes it
+    std::vector<RecordNote> notes_;
+    bool skipping_ = false; // inside an over-long line, up to its end
     std::unique_ptr<Columns> columns_;
     std::optional<std::string> channel_; // the one channel read from a log of several
     std::string error_;

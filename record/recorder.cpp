@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace kv {
 
@@ -18,6 +19,7 @@ void Recorder::start(TimeMs now) {
     if (!running_)
         rows_.clear();
     first_ = rows_.size();
+    notes_.clear();
     tally_.clear();
     running_ = true;
     start_ = now;
@@ -159,6 +161,8 @@ void Recorder::adopt(Recording& recording) {
     first_ = 0;
     tally_ = recording.tally;
     recording.tally.clear();
+    notes_ = std::move(recording.notes);
+    recording.notes.clear();
     start_ = recording.start;
     lastContext_ = ReadingStore::kNoContext;
 }
@@ -180,6 +184,17 @@ void Recorder::copyTo(Recording& out) const {
                                 : out.rows.contextOf(c.unit, c.function, c.range));
         }
     }
+    // The notes stand after the same rows of the copy, in its own unit and codes.
+    out.notes.clear();
+    for (const RecordNote& note : notes_) {
+        RecordNote copy = note;
+        copy.after = note.after - std::min(note.after, first_);
+        if (first_ != 0 && note.context != ReadingStore::kNoContext) {
+            const RowContext& c = rows_.context(note.context);
+            copy.context = out.rows.contextOf(c.unit, c.function, c.range);
+        }
+        out.notes.push_back(std::move(copy));
+    }
     out.tally = tally_;
     out.start = start_;
 }
@@ -187,6 +202,8 @@ void Recorder::copyTo(Recording& out) const {
 bool Recorder::readMore(CsvReader& reader) {
     const std::size_t before = rows_.size();
     const bool ok = reader.readAvailable(rows_);
+    for (RecordNote& note : reader.takeNotes())
+        notes_.push_back(std::move(note));
     tallyRows(tally_, rows_, before);
     if (before == 0)
         start_ = reader.start();
@@ -211,6 +228,9 @@ bool Recorder::openLog(const std::string& path) {
             : expandLogName(logPattern_, std::chrono::duration_cast<std::chrono::milliseconds>(
                                              std::chrono::system_clock::now().time_since_epoch())
                                              .count());
+    // A log begun with notes names their column; one that gets its first note later ends
+    // that note's line with the text all the same.
+    logNotes_ = !notes_.empty() || noteColumn_;
     auto log = std::make_unique<CsvFile>(name, CsvFile::Mode::append, header());
     if (!log->ok()) {
         logError_ = log->error();
@@ -290,12 +310,17 @@ LogWriter::Backlog Recorder::logBacklog() const {
 }
 
 std::string_view Recorder::header() {
-    if (!interval_)
+    if (!interval_ && !logNotes_)
         return logChannel_.empty() ? kCsvHeader : kChannelsCsvHeader;
     header_ = kCsvHeader.substr(0, kCsvHeader.size() - 1);
-    header_ += ",min,max,count";
+    if (interval_)
+        header_ += ",min,max,count";
     if (!logChannel_.empty())
         header_ += ",channel";
+    if (logNotes_) {
+        header_ += ',';
+        header_ += kNoteColumn;
+    }
     header_ += '\n';
     return header_;
 }
@@ -313,25 +338,61 @@ void Recorder::logFailed(const std::string& reason) {
 }
 
 bool Recorder::exportCsv(const std::string& path, std::string& error) const {
-    CsvFile file(path, CsvFile::Mode::replace);
+    // A record with notes names their column, and every line has the field.
+    const bool withNotes = !notes_.empty();
+    std::string header(kCsvHeader);
+    if (withNotes) {
+        header.back() = ',';
+        header += kNoteColumn;
+        header += '\n';
+    }
+    CsvFile file(path, CsvFile::Mode::replace, header);
+    auto note = notes_.begin();
+    const auto notesUpTo = [&](std::size_t row, std::string& out) {
+        for (; note != notes_.end() && note->after <= row; ++note) {
+            appendCsvNoteRow(out, note->time, rows_.context(note->context), start_);
+            appendNoteField(out, note->text);
+        }
+    };
     // Lines go out in chunks: an export needs no line-by-line writes.
     constexpr std::size_t kChunk = 64 * 1024;
     std::string chunk;
     chunk.reserve(kChunk + 256);
     for (std::size_t i = first_; i < rows_.size() && file.ok(); ++i) {
+        if (withNotes)
+            notesUpTo(i, chunk);
         const Row row = rows_[i];
         if (!keptRow(row))
             continue;
         appendCsvRow(chunk, row, rows_.context(row.context), start_);
+        if (withNotes)
+            appendNoteField(chunk, {});
         if (chunk.size() >= kChunk) {
             file.write(chunk);
             chunk.clear();
         }
     }
+    notesUpTo(std::numeric_limits<std::size_t>::max(), chunk);
     if (!chunk.empty() && file.ok())
         file.write(chunk);
     error = file.error();
     return file.ok();
+}
+
+void Recorder::addNote(TimeMs time, std::string text) {
+    notes_.push_back(RecordNote{time, std::move(text), lastContext_, rows_.size()});
+    const RecordNote& note = notes_.back();
+    Recorder& host = logHost_ ? *logHost_ : *this;
+    if (!host.log_ || !logOpen(time))
+        return;
+    line_.clear();
+    appendCsvNoteRow(line_, time, rows_.context(note.context), start_);
+    if (interval_) {
+        // No figures of an interval: empty min, max and count.
+        line_.back() = ',';
+        line_ += ",,\n";
+    }
+    writeLine(time, &note.text);
 }
 
 void Recorder::add(TimeMs time, Reading::Status status, float value, std::uint32_t context) {
@@ -384,7 +445,7 @@ void Recorder::writeIntervalRows() {
     intervalRows_.clear();
 }
 
-void Recorder::writeLine(TimeMs time) {
+void Recorder::writeLine(TimeMs time, const std::string* note) {
     Recorder& host = logHost_ ? *logHost_ : *this;
     // A row goes into the file its time names, so none is lost or written twice at the change.
     if (!host.logFileFor(time))
@@ -394,6 +455,10 @@ void Recorder::writeLine(TimeMs time) {
         line_ += logChannel_; // letters, digits, _ and -: nothing to quote
         line_ += '\n';
     }
+    if (note)
+        appendNoteField(line_, *note);
+    else if (host.logNotes_)
+        appendNoteField(line_, {});
     host.log_->write(line_);
     host.checkLog();
 }

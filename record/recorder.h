@@ -3,6 +3,7 @@
 #include "record/log_interval.h"
 #include "record/log_writer.h"
 #include "record/reading_store.h"
+#include "record/record_note.h"
 #include "record/record_statistics.h"
 #include "record/recording.h"
 
@@ -65,6 +66,16 @@ public:
     // False outside a session.
     bool addUnlisted(TimeMs now, float value, std::string_view unit, std::uint8_t function,
                      std::uint8_t range);
+
+    // Attaches a note to the record at `time` (the newest reading's), after its rows so far,
+    // in the unit and codes of its last reading, and writes it to an open log as a line of
+    // the status note. `text` is one noteProblem() takes.
+    void addNote(TimeMs time, std::string text);
+    // A log opened from now on names the note column even before the first note (a run that
+    // begins with one); a log opened with notes always does.
+    void setNoteColumn(bool on) { noteColumn_ = on; }
+    // The session's notes, or a recording's, in order.
+    const std::vector<RecordNote>& notes() const { return notes_; }
 
     // Makes the record that of a recording read from a file: a stopped session that began at
     // its start, with its rows and statistics, which `recording` gives up.
@@ -148,7 +159,8 @@ private:
     bool reopenAt(const std::string& name);
     // The rows the interval has ended, into the log.
     void writeIntervalRows();
-    void writeLine(TimeMs time);
+    // Writes line_ to the log, with the channel's name and, for a note, its text.
+    void writeLine(TimeMs time, const std::string* note = nullptr);
     void logFailed(const std::string& reason);
     std::uint32_t contextOf(std::string_view unit, std::uint8_t function, std::uint8_t range);
     std::string_view header();
@@ -175,6 +187,9 @@ private:
     Recorder* logHost_ = nullptr;
     bool logHeld_ = false;
     bool wasHeld_ = false; // the log was held at this record's last row
+    std::vector<RecordNote> notes_;
+    bool logNotes_ = false; // the log's header names the note column
+    bool noteColumn_ = false;
     std::optional<LogInterval> interval_;
     std::vector<LogInterval::Row> intervalRows_; // reused, as line_ is
     TimeMs lastTime_ = 0;                        // the latest time the record was told

@@ -6,6 +6,8 @@ bool Recording::read(CsvReader& reader, const std::atomic<bool>* cancel,
                      const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
     const std::size_t before = rows.size();
     const bool ok = reader.readAvailable(rows, cancel, progress);
+    for (RecordNote& note : reader.takeNotes())
+        notes.push_back(std::move(note));
     tallyRows(tally, rows, before);
     start = reader.start();
     return ok;

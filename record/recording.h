@@ -2,11 +2,13 @@
 
 #include "record/csv_reader.h"
 #include "record/reading_store.h"
+#include "record/record_note.h"
 #include "record/record_statistics.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace kv {
 
@@ -14,6 +16,7 @@ namespace kv {
 // then handed to the record whole (Recorder::adopt).
 struct Recording {
     ReadingStore rows;
+    std::vector<RecordNote> notes;
     StatisticsTally tally;
     TimeMs start = 0;
 

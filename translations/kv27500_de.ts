@@ -266,6 +266,22 @@ DATEI.png speichert DATEI-NAME.png für jeden Kanal.
         <translation>die Bedingung nennt den Kanal %1, den es nicht gibt</translation>
     </message>
     <message>
+        <source>--log: %1 is none of %Y, %m, %d and %H</source>
+        <translation>--log: %1 ist keines von %Y, %m, %d und %H</translation>
+    </message>
+    <message>
+        <source>--compare needs a file name</source>
+        <translation>--compare braucht einen Dateinamen</translation>
+    </message>
+    <message>
+        <source>--compare cannot be used with --no-window</source>
+        <translation>--compare geht nicht mit --no-window</translation>
+    </message>
+    <message>
+        <source>--note needs a text</source>
+        <translation>--note braucht einen Text</translation>
+    </message>
+    <message>
         <source>Usage: %1 [options] [FILE.csv]
 Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
 
@@ -301,6 +317,10 @@ Options:
   FILE.csv              show the recording FILE.csv (as Open readings, Ctrl+O,
                         does) and follow it while it grows; with --snapshot
                         FILE.png: its picture, its summary line on stderr, exit
+  --note TEXT           a note on the start of the run, in the record and the
+                        log (up to 200 characters)
+  --compare FILE.csv    lay the recording FILE.csv in grey behind the chart&apos;s
+                        line, its start at the line&apos;s (as Compare with...)
   --help                show this text
   --version             show the version
 Qt&apos;s own options (-style NAME, -platform NAME, -stylesheet FILE, ...) work too.
@@ -351,6 +371,10 @@ Optionen:
   FILE.csv              die Aufzeichnung FILE.csv zeigen (wie Ctrl+O) und ihr
                         folgen, solange sie wächst; mit --snapshot FILE.png:
                         ihr Bild, die Zusammenfassung auf stderr, dann Ende
+  --note TEXT           eine Notiz am Anfang des Laufs, in der Aufzeichnung und
+                        dem Protokoll (bis zu 200 Zeichen)
+  --compare FILE.csv    die Aufzeichnung FILE.csv grau hinter die Linie legen,
+                        ihr Anfang an deren Anfang (wie Vergleichen mit...)
   --help                diesen Text zeigen
   --version             die Version zeigen
 Auch Qt-Optionen (-style NAME, -platform NAME, -stylesheet FILE, ...) gelten.
@@ -366,10 +390,6 @@ Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
 10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
 Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
-    </message>
-    <message>
-        <source>--log: %1 is none of %Y, %m, %d and %H</source>
-        <translation>--log: %1 ist keines von %Y, %m, %d und %H</translation>
     </message>
 </context>
 <context>
@@ -915,6 +935,26 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
         <source>Size reduced to %1 % to fit the screen</source>
         <translation>Größe auf %1 % verkleinert, damit das Fenster auf den Bildschirm passt</translation>
     </message>
+    <message>
+        <source>Compare with...</source>
+        <translation>Vergleichen mit...</translation>
+    </message>
+    <message>
+        <source>Align at start</source>
+        <translation>Am Anfang ausrichten</translation>
+    </message>
+    <message>
+        <source>Clear reference</source>
+        <translation>Vergleich entfernen</translation>
+    </message>
+    <message>
+        <source>Compare with</source>
+        <translation>Vergleichen mit</translation>
+    </message>
+    <message>
+        <source>Add note...</source>
+        <translation>Notiz hinzufügen...</translation>
+    </message>
 </context>
 <context>
     <name>kv::MeterSession</name>
@@ -1011,6 +1051,21 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>The MQTT topic prefix %1 begins with $, which the broker keeps for topics of its own.</source>
         <translation>Das MQTT-Themenpräfix %1 beginnt mit $, das der Broker seinen eigenen Themen vorbehält.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::NoteDialog</name>
+    <message>
+        <source>Add note</source>
+        <translation>Notiz hinzufügen</translation>
+    </message>
+    <message>
+        <source>What happened, up to %1 characters</source>
+        <translation>Was geschah, bis zu %1 Zeichen</translation>
+    </message>
+    <message>
+        <source>&amp;Note:</source>
+        <translation>&amp;Notiz:</translation>
     </message>
 </context>
 <context>
@@ -1133,6 +1188,17 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     </message>
 </context>
 <context>
+    <name>kv::RecordNote</name>
+    <message>
+        <source>A note needs a text</source>
+        <translation>Eine Notiz braucht einen Text</translation>
+    </message>
+    <message>
+        <source>A note holds at most %1 characters; this one has %2</source>
+        <translation>Eine Notiz hat höchstens %1 Zeichen; diese hat %2</translation>
+    </message>
+</context>
+<context>
     <name>kv::RecordStatistics</name>
     <message>
         <source>%1 reading</source>
@@ -1192,6 +1258,21 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>%1; %2 rows are out of time order</source>
         <translation>%1; %2 Zeilen sind zeitlich außer der Reihe</translation>
+    </message>
+</context>
+<context>
+    <name>kv::ReferenceCurve</name>
+    <message>
+        <source>Δ reference %1</source>
+        <translation>Δ Vergleich %1</translation>
+    </message>
+    <message>
+        <source>%1 holds no reading.</source>
+        <translation>%1 enthält keinen Messwert.</translation>
+    </message>
+    <message>
+        <source>%1 is in %2 and the readings are in %3: there is nothing to compare.</source>
+        <translation>%1 ist in %2 und die Messwerte sind in %3: es gibt nichts zu vergleichen.</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 #include "app/port_memory.h"
 #include "app/quit_signals.h"
 #include "app/record_actions.h"
+#include "app/reference_curve.h"
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
@@ -89,6 +90,22 @@ std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl,
 void limitCommands(const std::vector<kv::Channel*>& channels, const QString& command) {
     for (kv::Channel* c : channels)
         c->bench().setLimitCommand(command, channels.size() > 1 ? c->name() : QString());
+}
+
+// --note with a window: on the record as it first starts, and a log begun before it names the
+// note column.
+void noteAtStart(kv::Channel& channel, const QString& note) {
+    if (note.isEmpty())
+        return;
+    channel.record().setNoteColumn(true);
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(&channel, &kv::Channel::recordChanged, &channel, [&channel, note, done] {
+        if (*done || !channel.record().running())
+            return;
+        *done = true;
+        QString why;
+        channel.addNote(note, why); // read by the command line already
+    });
 }
 
 // --start-when and --stop-when over the log the first of `channels` writes; none without.
@@ -180,10 +197,14 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     });
     if (!cl.logFile.isEmpty() && cl.logFile != QLatin1String("-"))
         quitOnSignals.setRepeating(SIGHUP);
+    channel.record().setNoteColumn(!cl.note.isEmpty());
     int status = 1;
-    if (run.start(1))
+    if (run.start(1)) {
+        QString why;
+        if (!cl.note.isEmpty())
+            channel.addNote(cl.note, why); // read by the command line already
         status = app.exec();
-    else
+    } else
         printLine(title, QString::fromStdString(run.error()));
     if (simulator)
         simulator->stop();
@@ -210,6 +231,7 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     limitCommands(channels, cl.onLimit);
     tellAndPublish(channels, title, mqtt, false);
     kv::shareLog(channels);
+    noteAtStart(first, cl.note);
     if (cl.log() && !first.startLog(cl.logFile)) {
         printLine(title, first.logFailure());
         return 1;
@@ -377,6 +399,7 @@ int main(int argc, char** argv) {
     // The broker's status shows in the footer.
     tellAndPublish({&channel}, title, mqtt, false);
     channel.record().setLogInterval(cl.everyMs);
+    noteAtStart(channel, cl.note);
     // Recording from the first reading on, as if Record had been chosen; a log that cannot
     // be opened ends the program before it shows anything.
     if (cl.log() && !channel.startLog(cl.logFile)) {
@@ -399,6 +422,16 @@ int main(int argc, char** argv) {
         }
         if (cl.snapshot() && !channel.recording().problems().isEmpty())
             printLine(title, channel.recording().problems());
+    }
+    // The recording to compare with, behind the line.
+    if (!cl.compareFile.isEmpty()) {
+        QString error;
+        if (!window.reference().open(cl.compareFile, error)) {
+            printLine(title, error);
+            if (simulator)
+                simulator->stop();
+            return 1;
+        }
     }
     windows.show();
     if (cl.openRecording() && cl.snapshot()) {

@@ -10,6 +10,7 @@
 #include "record/record_files.h"
 #include "window_on_memory_meter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -359,6 +360,73 @@ TEST_F(OpenReadings, CancelDuringALongLoadKeepsTheWindowAsItWas) {
     EXPECT_EQ(record().rows().size(), 1500000u);
     EXPECT_EQ(window->series1().pointCount(), 1500000);
     EXPECT_FLOAT_EQ(window->anz()->value(), 750000.0f); // the last line's six digits
+}
+
+// A recording to compare with lies grey behind the line, from the line's start or at its own
+// times; the markers' line gives the line's difference from it; another unit is refused and
+// Clear reference takes it away.
+TEST_F(OpenReadings, ARecordingComparedWithLiesGreyBehindTheLineUntilCleared) {
+    const QString live = file("live.csv");
+    write(live, header() + lines(0, 20)); // 1.0, 1.5, ... at 100 ms steps from kFirstMs
+    ASSERT_TRUE(openedWithCtrlO(live));
+    // 6.0, 6.5, ... from one second after the line's start.
+    const QString reference = file("reference.csv");
+    write(reference, header() + lines(10, 20));
+    const auto greyPixels = [this] {
+        const QImage chart = window->chart1()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < chart.height(); ++y)
+            for (int x = 0; x < chart.width(); ++x)
+                n += (chart.pixel(x, y) & 0xffffff) == 0x808080;
+        return n;
+    };
+    // The grid is grey too.
+    const int grid = greyPixels();
+    const QImage before = window->chart1()->grab().toImage();
+
+    answer = reference;
+    press(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_GT(greyPixels(), grid + 100);
+    // At its start the reference is 5 above the line, all along.
+    TrendChart& chart = *window->chart1();
+    chart.setMarker(0);
+    chart.setMarker(4);
+    EXPECT_TRUE(QString::fromStdString(chart.markersText()).endsWith("Δ reference -05,000 -05,000"))
+        << chart.markersText();
+    EXPECT_EQ(chart.markerA(), 0) << "the markers read the line";
+    EXPECT_EQ(window->series1().pointCount(), 20);
+
+    // At its own times it begins a second later, where the line is as high as the reference.
+    QAction* align = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == "Align at start")
+            align = a;
+    ASSERT_NE(align, nullptr);
+    EXPECT_TRUE(align->isChecked());
+    align->trigger();
+    chart.clearMarkers();
+    chart.setMarker(0);
+    chart.setMarker(12);
+    EXPECT_TRUE(QString::fromStdString(chart.markersText()).endsWith("Δ reference – 00,000"))
+        << chart.markersText();
+
+    // Another unit is refused with one message, and the reference stays.
+    const QString alternating = file("ac.csv");
+    write(alternating, header() + lines(0, 5, "V-AC"));
+    answer = alternating;
+    press(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 5000));
+    EXPECT_EQ(boxes[0], "ac.csv is in V-AC and the readings are in V-DC: there is nothing to "
+                        "compare.");
+    EXPECT_GT(greyPixels(), grid + 100);
+
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == "Clear reference")
+            a->trigger();
+    chart.clearMarkers();
+    EXPECT_EQ(window->chart1()->grab().toImage(), before) << "the chart as it was";
+    EXPECT_EQ(chart.markersText().find("reference"), std::string::npos);
 }
 
 } // namespace

@@ -230,6 +230,105 @@ TEST_F(Recording, TheDialogsIntervalSumsUpTheReadingsAndWhatItCannotReadIsRefuse
     EXPECT_EQ(rows[1][rows[1].size() - 1], "3");
 }
 
+// Ctrl+Shift+N and the dialog: the note stands at the newest reading's time in the file being
+// recorded, in the saved readings under a column of its own, and comes back with the file,
+// which saves again byte for byte; an empty or too long text is refused with the reason.
+TEST_F(Recording, ANoteGoesIntoTheFilesAndComesBackWithThem) {
+    window->recordingActions().askFile = [this](const QString&, const QString&) { return answer; };
+    const auto note = [this](const QString& text) {
+        QString refused;
+        QTimer timer;
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer.stop();
+            auto* edit = dialog->findChild<QLineEdit*>("note");
+            edit->setText(text); // pasted: typing stops at nothing either
+            QTest::keyClick(edit, Qt::Key_Return);
+            if (dialog->isVisible()) {
+                refused = dialog->findChild<QLabel*>("error")->text();
+                dialog->reject();
+            }
+        });
+        timer.start();
+        press(Qt::CTRL | Qt::SHIFT | Qt::Key_N);
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return refused;
+    };
+    answer = file("log.csv");
+    EXPECT_EQ(recordByDialog(), "");
+    readings(1, "01234");
+    readings(1, "01500");
+    EXPECT_EQ(note("   "), "A note needs a text");
+    EXPECT_EQ(note(QString(201, QChar(0x3a9))),
+              "A note holds at most 200 characters; this one has 201")
+        << "characters, not bytes";
+    const auto green = [this] {
+        const QImage chart = window->chart1()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < chart.height(); ++y)
+            for (int x = 0; x < chart.width(); ++x)
+                n += (chart.pixel(x, y) & 0xffffff) == 0x008000;
+        return n;
+    };
+    EXPECT_EQ(green(), 0);
+    EXPECT_EQ(note(QString("probe, \"moved\"")), "");
+    EXPECT_GT(green(), 10) << "a flag on the chart";
+    TrendChart& chart = *window->chart1();
+    chart.setMarker(0);
+    chart.setMarker(1);
+    EXPECT_TRUE(
+        QString::fromStdString(chart.markersText()).endsWith("\u201Cprobe, \"moved\"\u201D"))
+        << chart.markersText();
+    chart.clearMarkers();
+    readings(1, "01600");
+    press(Qt::CTRL | Qt::Key_R); // stops recording
+
+    // The log began without notes: its header stays, and the note's line ends with the text.
+    const test::CsvRows log = test::csvRowsOf(folder / "log.csv");
+    ASSERT_EQ(log.size(), 1u + 4u);
+    EXPECT_EQ(log[0].back(), "range");
+    EXPECT_EQ(log[3][4], "note");
+    EXPECT_EQ(log[3][0], log[2][0]) << "at the newest reading's time";
+    EXPECT_EQ(log[3][2], "");
+    EXPECT_EQ(log[3].back(), "probe, \"moved\"");
+    EXPECT_EQ(log[4][2], "1.6");
+
+    answer = file("saved.csv");
+    press(Qt::CTRL | Qt::Key_S);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
+    const test::CsvRows saved = test::csvRowsOf(folder / "saved.csv");
+    ASSERT_EQ(saved.size(), 1u + 4u);
+    EXPECT_EQ(saved[0].back(), "note");
+    EXPECT_EQ(saved[1].back(), "");
+    EXPECT_EQ(saved[3], std::vector<std::string>({log[3][0], log[3][1], "", "V-DC", "note", "240",
+                                                  "136", "probe, \"moved\""}));
+
+    // A file whose note holds a line end, opened and saved again.
+    const test::TimeZone berlin("Europe/Berlin");
+    const std::string written = "time,elapsed_s,value,unit,status,function,range,note\n"
+                                "2026-12-08T14:03:00.000+01:00,0.000,1.5,V-DC,ok,240,136,\n"
+                                "2026-12-08T14:03:00.000+01:00,0.000,,V-DC,note,240,136,"
+                                "\"load on, \"\"5 A\"\"\nprobe at TP3\"\n"
+                                "2026-12-08T14:03:00.100+01:00,0.100,1.75,V-DC,ok,240,136,\n";
+    test::writeFile(folder / "noted.csv", written);
+    window->stopButton()->click();
+    answer = file("noted.csv");
+    press(Qt::CTRL | Qt::Key_O);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->channel.recording().loading(); }, 10000));
+    ASSERT_EQ(window->recorder().notes().size(), 1u);
+    EXPECT_EQ(window->recorder().notes()[0].text, "load on, \"5 A\"\nprobe at TP3");
+    EXPECT_EQ(window->series1().pointCount(), 2) << "a note is no point of the line";
+    answer = file("again.csv");
+    press(Qt::CTRL | Qt::Key_S);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
+    EXPECT_EQ(test::readFile(folder / "again.csv"), written);
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(Recording, TheSessionOutlivesStopTheReadingIsCopiedAndThePictureSaved) {
     readings(1, "01500");
     window->comSel()->setFocus();

@@ -71,7 +71,8 @@ expect() {
   [ "$got" = "$want" ] || fail "completing '$*' gives '$got', not '$want'"
 }
 expect "--simulate " kv27500 --si
-expect "--no-window " kv27500 --no
+expect "--no-window --note " kv27500 --no
+expect "--no-window " kv27500 --no-
 expect "- bench.csv folder " kv27500 --log ""
 expect "bench.csv " kv27500 --log=b
 expect "folder window.png " kv27500 --snapshot ""

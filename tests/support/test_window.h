@@ -46,6 +46,10 @@ public:
     LevelBar* balken() const { return control<LevelBar>("balken"); }
     TrendChart* chart1() const { return control<TrendChart>("Chart1"); }
     LineSeries& series1() const {
+        // The line, not a reference behind it.
+        for (ChartSeries* s : chart1()->seriesList())
+            if (!s->backdrop())
+                return static_cast<LineSeries&>(*s);
         return static_cast<LineSeries&>(*chart1()->seriesList().front());
     }
     QComboBox* comSel() const { return control<QComboBox>("ComSel"); }

@@ -909,6 +909,66 @@ TEST_F(Program, ALogOpensToAPictureWithTheLineAndTheLoggersOwnSummary) {
     EXPECT_GT(linePixels(QImage(picture)), 100);
 }
 
+// A recording to compare with lies grey under the line, live or read from a file; one in
+// another unit than the file shown, or one that cannot be read, ends the program with one line.
+TEST_F(Program, ARecordingComparedWithLiesGreyUnderTheLineAndAnotherUnitIsRefused) {
+    const auto script = [&](const char* name, int step) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 10; ++i)
+            f.write(QString("240 128 %1\n").arg(1000 + step * i, 5, 10, QChar('0')).toUtf8());
+        return f.fileName();
+    };
+    const QString reference = dir.filePath("reference.csv");
+    ASSERT_EQ(run({"--no-window", "--simulate", script("steep.sim", 800), "--log", reference,
+                   "--readings", "10"}),
+              0)
+        << err.toStdString();
+    const auto grey = [](const QImage& picture) {
+        int n = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                n += (picture.pixel(x, y) & 0xffffff) == 0x808080;
+        return n;
+    };
+    const QString flat = script("flat.sim", 100);
+    const QString alone = dir.filePath("alone.png"), compared = dir.filePath("compared.png");
+    ASSERT_EQ(run({"--simulate", flat, "--snapshot", alone, "--readings", "10"}), 0);
+    ASSERT_EQ(run({"--simulate", flat, "--compare", reference, "--snapshot", compared, "--readings",
+                   "10"}),
+              0)
+        << err.toStdString();
+    EXPECT_GT(grey(QImage(compared)), grey(QImage(alone)) + 100) << "the grid alone is grey";
+
+    // Under a recording shown, with the units to compare.
+    QFile alternating(dir.filePath("ac.csv"));
+    ASSERT_TRUE(alternating.open(QIODevice::WriteOnly));
+    alternating.write("time,elapsed_s,value,unit,status,function,range\n"
+                      "2026-12-08T14:03:00.000+01:00,0.000,1.5,V-AC,ok,240,136\n");
+    alternating.close();
+    const QString picture = dir.filePath("p.png");
+    EXPECT_EQ(run({reference, "--compare", alternating.fileName(), "--snapshot", picture}), 1);
+    EXPECT_EQ(err, "kv27500: ac.csv is in V-AC and the readings are in V-DC: there is nothing to "
+                   "compare.\n");
+    EXPECT_FALSE(QFile::exists(picture));
+    const QString missing = dir.filePath("missing.csv");
+    EXPECT_EQ(run({reference, "--compare", missing, "--snapshot", picture}), 1);
+    EXPECT_EQ(err, "kv27500: " + missing + " cannot be opened: no such file or directory\n");
+    EXPECT_EQ(run({"--no-window", "--simulate", "--log", "-", "--compare", reference}), 2);
+    EXPECT_TRUE(err.contains("--compare cannot be used with --no-window")) << err.toStdString();
+}
+
+TEST_F(Program, ANoteThatIsEmptyOrTooLongGetsOneLineAndStatusTwo) {
+    const QString log = dir.filePath("never.csv");
+    EXPECT_EQ(run({"--no-window", "--simulate", "--log", log, "--note", "  "}), 2);
+    EXPECT_TRUE(err.startsWith("kv27500: --note: A note needs a text\n")) << err.toStdString();
+    EXPECT_EQ(run({"--no-window", "--simulate", "--log", log, "--note", QString(201, 'x')}), 2);
+    EXPECT_TRUE(
+        err.startsWith("kv27500: --note: A note holds at most 200 characters; this one has 201\n"))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(log)) << "nothing started";
+}
+
 TEST_F(Program, AFileThatCannotBeReadEndsWithOneLineSayingWhyAndNoPicture) {
     const QString picture = dir.filePath("p.png");
     auto write = [&](const char* name, const char* text) {

@@ -304,6 +304,37 @@ TEST_F(PublishingProgram, SeveralChannelsPublishEachUnderItsNameAndSayWhichTheyA
         << sub.live("lab/P/reading").back();
 }
 
+// --note: the note's line opens the log, under a header that names its column, and the same
+// note goes to the broker, its text escaped as JSON wants.
+TEST_F(PublishingProgram, ANoteFromTheCommandLineReachesTheLogAndTheBroker) {
+    Broker broker;
+    Subscriber sub(broker.port(), "bench/#", "sub-note");
+    ASSERT_TRUE(waitFor([&] { return sub.subscribed(); }));
+    const QString log = dir.filePath("noted.csv");
+    const QString note = "load 2 A, \"cell 7\"\nfresh";
+    ASSERT_EQ(run({"--no-window", "--simulate", "--readings", "5", "--log", log, "--note", note,
+                   "--mqtt", url(broker.port(), "bench")}),
+              0)
+        << err.toStdString();
+    ASSERT_TRUE(waitFor([&] { return !sub.live("bench/note").empty(); }));
+    const std::string message = sub.live("bench/note").front();
+    EXPECT_NE(message.find(R"("note":"load 2 A, \"cell 7\"\u000afresh")"), std::string::npos)
+        << message;
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.startsWith("time,elapsed_s,value,unit,status,function,range,note\n"))
+        << text.toStdString();
+    const QString firstRow = text.section('\n', 1, 2);
+    EXPECT_TRUE(firstRow.endsWith(",note,,,\"load 2 A, \"\"cell 7\"\"\nfresh\""))
+        << firstRow.toStdString();
+    // The note's time, as the log writes it, is the message's.
+    EXPECT_NE(message.find("\"time\":\"" + firstRow.section(',', 0, 0).toStdString() + "\""),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(text.count(",ok,"), 5);
+}
+
 TEST_F(PublishingProgram, AKilledProgramLeavesOffline) {
     Broker broker;
     Subscriber sub(broker.port(), "bench/killed/#");
