@@ -322,6 +322,7 @@ TEST_F(Recording, ANoteGoesIntoTheFilesAndComesBackWithThem) {
     ASSERT_EQ(window->recorder().notes().size(), 1u);
     EXPECT_EQ(window->recorder().notes()[0].text, "load on, \"5 A\"\nprobe at TP3");
     EXPECT_EQ(window->series1().pointCount(), 2) << "a note is no point of the line";
+    EXPECT_GT(green(), 10) << "its flag on the reopened chart";
     answer = file("again.csv");
     press(Qt::CTRL | Qt::Key_S);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->recordActions().saving(); }, 10000));
