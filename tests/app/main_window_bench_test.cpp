@@ -8,6 +8,7 @@
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
 #include "meter/meter_protocol.h"
+#include "support/dialog_answer.h"
 #include "support/test_window.h"
 #include "window_on_memory_meter.h"
 #include "window_pixels.h"
@@ -85,29 +86,16 @@ protected:
     // Ctrl+L, the texts typed into the dialog's fields and Enter; what the dialog said when
     // it refused them.
     QString limitsByDialog(const QString& lower, const QString& upper) {
-        QString refused;
-        // Asked for only once the dialog has come.
-        QTimer timer;
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer.stop();
-            for (auto [name, text] : {std::pair{"lower", lower}, {"upper", upper}}) {
-                auto* edit = dialog->findChild<QLineEdit*>(name);
-                edit->selectAll();
-                QTest::keyClicks(edit, text);
-            }
-            QTest::keyClick(dialog->findChild<QLineEdit*>("upper"), Qt::Key_Return);
-            if (dialog->isVisible()) {
-                refused = dialog->findChild<QLabel*>("error")->text();
-                dialog->reject();
-            }
-        });
-        timer.start();
-        press(Qt::CTRL | Qt::Key_L);
-        return refused;
+        return test::answerDialog(
+            [this] { press(Qt::CTRL | Qt::Key_L); },
+            [&](QDialog& dialog) {
+                for (auto [name, text] : {std::pair{"lower", lower}, {"upper", upper}}) {
+                    auto* edit = dialog.findChild<QLineEdit*>(name);
+                    edit->selectAll();
+                    QTest::keyClicks(edit, text);
+                }
+                QTest::keyClick(dialog.findChild<QLineEdit*>("upper"), Qt::Key_Return);
+            });
     }
 };
 

@@ -6,6 +6,7 @@
 #include "gauges/value_indicator.h"
 #include "meter/meter_protocol.h"
 #include "record/record_files.h"
+#include "support/dialog_answer.h"
 #include "window_on_memory_meter.h"
 
 #include <QAction>
@@ -55,30 +56,19 @@ protected:
     // is cancelled.
     QString recordByDialog(const QString& every = {}, const QString& start = {},
                            const QString& stop = {}) {
-        QString refused;
-        QTimer timer;
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer.stop();
-            dialog->findChild<QPushButton*>("browse")->click();
-            for (auto [name, text] :
-                 {std::pair{"every", every}, {"start", start}, {"stop", stop}}) {
-                auto* edit = dialog->findChild<QLineEdit*>(name);
-                edit->selectAll();
-                QTest::keyClick(edit, Qt::Key_Delete);
-                QTest::keyClicks(edit, text);
-            }
-            QTest::keyClick(dialog->findChild<QLineEdit*>("stop"), Qt::Key_Return);
-            if (dialog->isVisible()) {
-                refused = dialog->findChild<QLabel*>("error")->text();
-                dialog->reject();
-            }
-        });
-        timer.start();
-        press(Qt::CTRL | Qt::Key_R);
+        const QString refused = test::answerDialog(
+            [this] { press(Qt::CTRL | Qt::Key_R); },
+            [&](QDialog& dialog) {
+                dialog.findChild<QPushButton*>("browse")->click();
+                for (auto [name, text] :
+                     {std::pair{"every", every}, {"start", start}, {"stop", stop}}) {
+                    auto* edit = dialog.findChild<QLineEdit*>(name);
+                    edit->selectAll();
+                    QTest::keyClick(edit, Qt::Key_Delete);
+                    QTest::keyClicks(edit, text);
+                }
+                QTest::keyClick(dialog.findChild<QLineEdit*>("stop"), Qt::Key_Return);
+            });
         // The window has the keys again, as the dialog closed.
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -236,24 +226,13 @@ TEST_F(Recording, TheDialogsIntervalSumsUpTheReadingsAndWhatItCannotReadIsRefuse
 TEST_F(Recording, ANoteGoesIntoTheFilesAndComesBackWithThem) {
     window->recordingActions().askFile = [this](const QString&, const QString&) { return answer; };
     const auto note = [this](const QString& text) {
-        QString refused;
-        QTimer timer;
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer.stop();
-            auto* edit = dialog->findChild<QLineEdit*>("note");
-            edit->setText(text); // pasted: typing stops at nothing either
-            QTest::keyClick(edit, Qt::Key_Return);
-            if (dialog->isVisible()) {
-                refused = dialog->findChild<QLabel*>("error")->text();
-                dialog->reject();
-            }
-        });
-        timer.start();
-        press(Qt::CTRL | Qt::SHIFT | Qt::Key_N);
+        const QString refused =
+            test::answerDialog([this] { press(Qt::CTRL | Qt::SHIFT | Qt::Key_N); },
+                               [&](QDialog& dialog) {
+                                   auto* edit = dialog.findChild<QLineEdit*>("note");
+                                   edit->setText(text); // pasted: typing stops at nothing either
+                                   QTest::keyClick(edit, Qt::Key_Return);
+                               });
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         return refused;
