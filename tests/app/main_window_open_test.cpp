@@ -9,6 +9,7 @@
 #include "meter/meter_protocol.h"
 #include "record/record_files.h"
 #include "window_on_memory_meter.h"
+#include "window_pixels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -373,12 +374,7 @@ TEST_F(OpenReadings, ARecordingComparedWithLiesGreyBehindTheLineUntilCleared) {
     const QString reference = file("reference.csv");
     write(reference, header() + lines(10, 20));
     const auto greyPixels = [this] {
-        const QImage chart = window->chart1()->grab().toImage();
-        int n = 0;
-        for (int y = 0; y < chart.height(); ++y)
-            for (int x = 0; x < chart.width(); ++x)
-                n += (chart.pixel(x, y) & 0xffffff) == 0x808080;
-        return n;
+        return test::pixelsOfColour(window->chart1()->grab().toImage(), 0x808080);
     };
     // The grid is grey too.
     const int grid = greyPixels();

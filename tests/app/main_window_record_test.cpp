@@ -8,6 +8,7 @@
 #include "record/record_files.h"
 #include "support/dialog_answer.h"
 #include "window_on_memory_meter.h"
+#include "window_pixels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -246,12 +247,7 @@ TEST_F(Recording, ANoteGoesIntoTheFilesAndComesBackWithThem) {
               "A note holds at most 200 characters; this one has 201")
         << "characters, not bytes";
     const auto green = [this] {
-        const QImage chart = window->chart1()->grab().toImage();
-        int n = 0;
-        for (int y = 0; y < chart.height(); ++y)
-            for (int x = 0; x < chart.width(); ++x)
-                n += (chart.pixel(x, y) & 0xffffff) == 0x008000;
-        return n;
+        return test::pixelsOfColour(window->chart1()->grab().toImage(), 0x008000);
     };
     EXPECT_EQ(green(), 0);
     EXPECT_EQ(note(QString("probe, \"moved\"")), "");

@@ -69,6 +69,15 @@ inline int countPixels(const QImage& img, const QRect& area, bool (*match)(QRgb)
 }
 
 // The smallest rectangle holding every pixel of `area` that `match` takes; empty for none.
+// Pixels of `img` that are exactly `rgb`.
+inline int pixelsOfColour(const QImage& img, QRgb rgb) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += (img.pixel(x, y) & 0xffffff) == (rgb & 0xffffff);
+    return n;
+}
+
 inline QRect boundsOf(const QImage& img, const QRect& area, bool (*match)(QRgb)) {
     QRect out;
     for (int y = area.top(); y <= area.bottom(); ++y)
