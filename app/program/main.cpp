@@ -241,6 +241,14 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
         windows.add(*channels[i], meters.ports()[i]);
     // With a window the log ends where the stop condition is met; polling goes on.
     windows.window(0).recordActions().adoptConditions(logConditions(cl, channels));
+    // The recording to compare with, behind the first window's line.
+    if (!cl.compareFile.isEmpty()) {
+        QString error;
+        if (!windows.window(0).reference().open(cl.compareFile, error)) {
+            printLine(title, error);
+            return 1;
+        }
+    }
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(windows.window(0).chartActions(), chartMemory);
     QObject::connect(&windows, &kv::ChannelWindows::allClosed, qApp, &QCoreApplication::quit);
