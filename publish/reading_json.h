@@ -14,4 +14,7 @@ namespace kv {
 // ,"channel":"NAME".
 void appendReadingJson(std::string& out, const Reading& reading, const std::string& channel = {});
 
+// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
+void appendJsonString(std::string& out, const std::string& text);
+
 } // namespace kv
