@@ -106,14 +106,19 @@ struct WebServer::Client {
 };
 
 WebServer::WebServer(WebFeed& feed, QObject* parent)
-    : QObject(parent), feed_(feed), server_(new QTcpServer(this)), sweeper_(new QTimer(this)) {
+    : QObject(parent), feed_(feed), server_(new QTcpServer(this)), sweeper_(new QTimer(this)),
+      pumpTimer_(new QTimer(this)) {
     connect(server_, &QTcpServer::newConnection, this, &WebServer::accept);
+    // A reading is handed on a little later, once for all that came meanwhile: by then the
+    // poll has sent its next request and waits for the reply, so the writes to the clients
+    // fill that wait instead of holding up the next request.
+    pumpTimer_->setSingleShot(true);
+    pumpTimer_->setTimerType(Qt::PreciseTimer);
+    pumpTimer_->setInterval(kHandOnMs);
+    connect(pumpTimer_, &QTimer::timeout, this, &WebServer::pumpAll);
     connect(&feed_, &WebFeed::appended, this, [this] {
-        // Handed on after the reading's own work is done, once for all that came meanwhile.
-        if (pumpQueued_ || streams_ == 0)
-            return;
-        pumpQueued_ = true;
-        QMetaObject::invokeMethod(this, &WebServer::pumpAll, Qt::QueuedConnection);
+        if (streams_ > 0 && !pumpTimer_->isActive())
+            pumpTimer_->start();
     });
     sweeper_->setInterval(1000);
     connect(sweeper_, &QTimer::timeout, this, &WebServer::sweep);
@@ -381,7 +386,6 @@ bool WebServer::pump(Client& c) {
 }
 
 void WebServer::pumpAll() {
-    pumpQueued_ = false;
     const std::uint64_t newest = feed_.history().lastId();
     // Dropping changes the list: the clients to drop are gathered first.
     std::vector<Client*> slow;

@@ -36,6 +36,8 @@ public:
     static constexpr qint64 kSocketLimit = 8 * 1024;
     // A request not complete by then is answered 408 and closed.
     static constexpr int kRequestMs = 10000;
+    // How long after a reading the streams get it.
+    static constexpr int kHandOnMs = 20;
 
     // The feed must outlive the server.
     explicit WebServer(WebFeed& feed, QObject* parent = nullptr);
@@ -80,12 +82,12 @@ private:
     WebFeed& feed_;
     QTcpServer* server_;
     QTimer* sweeper_;
+    QTimer* pumpTimer_;
     QByteArray token_;
     std::list<std::unique_ptr<Client>> clients_;
     int streams_ = 0;
     int pending_ = 0;
     std::uint64_t dropped_ = 0;
-    bool pumpQueued_ = false;
 };
 
 // Whether `given` equals `token`, in a time that depends on their lengths alone.
