@@ -392,6 +392,9 @@ void WebServer::pumpAll() {
     for (auto& c : clients_) {
         if (!c->stream)
             continue;
+        // Room in its socket: it took what it had, however much has come since.
+        if (c->socket->bytesToWrite() < kSocketLimit)
+            c->progressed = newest;
         if (!pump(*c))
             slow.push_back(c.get());
         else if (c->cursor < newest && c->socket->bytesToWrite() >= kSocketLimit &&
