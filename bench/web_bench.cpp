@@ -25,8 +25,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -121,7 +121,8 @@ void runTicks(benchmark::State& state, bool serving, int batch = 1) {
         }
         reader = std::make_unique<Reader>(QUrl(server->url()).port());
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while ((server->streams() < 1 || reader->events() < 1) && std::chrono::steady_clock::now() < end)
+        while ((server->streams() < 1 || reader->events() < 1) &&
+               std::chrono::steady_clock::now() < end)
             QCoreApplication::processEvents();
         if (server->streams() < 1) {
             state.SkipWithError("the client did not connect");

@@ -40,13 +40,12 @@ public:
         env.insert("LANGUAGE", language);
         env.insert("LANG", language == "de" ? "de_DE.UTF-8" : "en_US.UTF-8");
         process_.setProcessEnvironment(env);
-        process_.start(program(),
-                       {"--headless=new", "--no-sandbox", "--disable-gpu",
-                        "--disable-dev-shm-usage", "--no-first-run", "--no-default-browser-check",
-                        "--remote-debugging-address=127.0.0.1", "--remote-debugging-port=0",
-                        "--remote-allow-origins=*",
-                        "--user-data-dir=" + profile, "--lang=" + language,
-                        "--accept-lang=" + language, "--window-size=390,844", url});
+        process_.start(
+            program(),
+            {"--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+             "--no-first-run", "--no-default-browser-check", "--remote-debugging-address=127.0.0.1",
+             "--remote-debugging-port=0", "--remote-allow-origins=*", "--user-data-dir=" + profile,
+             "--lang=" + language, "--accept-lang=" + language, "--window-size=390,844", url});
         if (!process_.waitForStarted())
             return;
         // Chromium names the port it took in its profile.
@@ -66,7 +65,8 @@ public:
                 exchange("127.0.0.1", port,
                          "GET /json/list HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
                              "\r\nConnection: close\r\n\r\n");
-            const QJsonArray pages = QJsonDocument::fromJson(QByteArray::fromStdString(list.body)).array();
+            const QJsonArray pages =
+                QJsonDocument::fromJson(QByteArray::fromStdString(list.body)).array();
             for (const QJsonValue& p : pages)
                 if (p.toObject().value("type").toString() == "page")
                     socketUrl = p.toObject().value("webSocketDebuggerUrl").toString();
@@ -94,14 +94,20 @@ public:
         const int id = ++lastId_;
         QJsonObject params{{"expression", expression}, {"returnByValue", true}};
         QJsonObject call{{"id", id}, {"method", "Runtime.evaluate"}, {"params", params}};
-        socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact)));
+        socket_.sendTextMessage(
+            QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact)));
         QString value;
         waitFor(
             [&] {
                 for (const QString& m : replies_) {
                     const QJsonObject o = QJsonDocument::fromJson(m.toUtf8()).object();
                     if (o.value("id").toInt() == id) {
-                        value = o.value("result").toObject().value("result").toObject().value("value").toString();
+                        value = o.value("result")
+                                    .toObject()
+                                    .value("result")
+                                    .toObject()
+                                    .value("value")
+                                    .toString();
                         return true;
                     }
                 }

@@ -136,8 +136,7 @@ inline Response exchange(const std::string& host, int port, const std::string& r
 
 inline Response get(int port, const std::string& target, const std::string& fields = {},
                     const std::string& host = "127.0.0.1") {
-    return exchange(host, port,
-                    "GET " + target + " HTTP/1.1\r\nHost: x\r\n" + fields + "\r\n");
+    return exchange(host, port, "GET " + target + " HTTP/1.1\r\nHost: x\r\n" + fields + "\r\n");
 }
 
 // The events of a stream: each "id: N" with its "data: JSON".

@@ -32,7 +32,8 @@ TEST_F(ServedProgram, TheNewestReadingAndTheRecordAreTheLogsRows) {
     ASSERT_NE(port, 0) << err().toStdString();
     EXPECT_TRUE(err().contains("shown at http://127.0.0.1:")) << err().toStdString();
     // The script ends: the silence's gap row closes the log.
-    ASSERT_TRUE(waitFor([&] { return readFile(log).contains(",gap,"); })) << readFile(log).toStdString();
+    ASSERT_TRUE(waitFor([&] { return readFile(log).contains(",gap,"); }))
+        << readFile(log).toStdString();
     const QStringList rows = logRows(log);
     ASSERT_EQ(rows.size(), 31);
 
@@ -51,7 +52,8 @@ TEST_F(ServedProgram, TheNewestReadingAndTheRecordAreTheLogsRows) {
               tail.toStdString());
     const qint64 ms = QDateTime::fromString(tenth, Qt::ISODateWithMs).toMSecsSinceEpoch();
     EXPECT_EQ(get(port, "/api/readings.csv?since=" + std::to_string(ms)).body, tail.toStdString());
-    EXPECT_EQ(get(port, "/api/readings.csv?since=" + std::to_string(ms + 1)).body.find(rows[10].toStdString()),
+    EXPECT_EQ(get(port, "/api/readings.csv?since=" + std::to_string(ms + 1))
+                  .body.find(rows[10].toStdString()),
               std::string::npos);
     EXPECT_EQ(get(port, "/api/readings.csv?since=yesterday").status, 400);
 
@@ -90,10 +92,10 @@ TEST_F(ServedProgram, WhatItDoesNotServeGetsNothingOfTheReadings) {
         {"DELETE / HTTP/1.1\r\nHost: x\r\n\r\n", 405},
         {"PUT /api/stream HTTP/1.1\r\nHost: x\r\n\r\n", 405},
         {"GARBAGE\r\n\r\n", 400},
-        {"GET /api/last HTTP/1.1\r\n\r\n", 400},                        // no Host
-        {"GET /api/last HTTP/2.0\r\nHost: x\r\n\r\n", 400},             // no such version
-        {"GET  /api/last HTTP/1.1\r\nHost: x\r\n\r\n", 400},            // two spaces
-        {"GET api/last HTTP/1.1\r\nHost: x\r\n\r\n", 400},              // not a path
+        {"GET /api/last HTTP/1.1\r\n\r\n", 400},             // no Host
+        {"GET /api/last HTTP/2.0\r\nHost: x\r\n\r\n", 400},  // no such version
+        {"GET  /api/last HTTP/1.1\r\nHost: x\r\n\r\n", 400}, // two spaces
+        {"GET api/last HTTP/1.1\r\nHost: x\r\n\r\n", 400},   // not a path
         {"GET /api/last HTTP/1.1\r\nHost: x\r\nBad Name: 1\r\n\r\n", 400},
         {"GET /api/last HTTP/1.1\r\nHost: x\r\nContent-Length: 4\r\n\r\nabcd", 400},
         {"GET /api/last HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", 400},
@@ -134,7 +136,8 @@ TEST_F(ServedProgram, AStreamGivesEachReadingOnceInOrderAndWhatWasMissedAgain) {
     const int port = serve({"--simulate", script, "--autostart", "--log", log, "--http", "0"});
     ASSERT_NE(port, 0) << err().toStdString();
     Connection stream("127.0.0.1", port);
-    ASSERT_TRUE(stream.send("GET /api/stream HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n"));
+    ASSERT_TRUE(
+        stream.send("GET /api/stream HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n"));
     // Each event with the time it arrived.
     std::vector<std::pair<Event, qint64>> got;
     std::size_t seen = 0;
@@ -239,7 +242,8 @@ TEST_F(ServedProgram, AnotherAddressAsksForTheToken) {
     ASSERT_TRUE(waitFor([&] {
         return get(port, "/api/last", "Authorization: Bearer s3cr3t-token\r\n", host).status == 200;
     }));
-    for (const std::string target : {"/api/last", "/api/state", "/api/readings.csv", "/api/stream"}) {
+    for (const std::string target :
+         {"/api/last", "/api/state", "/api/readings.csv", "/api/stream"}) {
         EXPECT_EQ(get(port, target, {}, host).status, 401) << target;
         EXPECT_EQ(get(port, target, "Authorization: Bearer s3cr3t-toke\r\n", host).status, 401);
         EXPECT_EQ(get(port, target, "Authorization: Bearer s3cr3t-token2\r\n", host).status, 401);
@@ -295,8 +299,8 @@ TEST_F(ServedProgram, WrongServingIsOneLineAndStatusTwoWithNothingStarted) {
 TEST_F(ServedProgram, SeveralChannelsEachByName) {
     const QString a = write("a.sim", rampScript(600, 1, 1000));
     const QString b = write("b.sim", rampScript(600, 1, 5000));
-    const int port = serve({"--meter", "V=sim:" + a, "--meter", "I=sim:" + b, "--derive",
-                            "P=V*I", "--autostart", "--http", "0"});
+    const int port = serve({"--meter", "V=sim:" + a, "--meter", "I=sim:" + b, "--derive", "P=V*I",
+                            "--autostart", "--http", "0"});
     ASSERT_NE(port, 0) << err().toStdString();
     ASSERT_TRUE(waitFor([&] { return get(port, "/api/last?channel=P").status == 200; }));
     const Response v = get(port, "/api/last?channel=V");

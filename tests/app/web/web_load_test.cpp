@@ -2,8 +2,8 @@
 #include "tests/app/web/served_program.h"
 
 #include <fstream>
-#include <sys/resource.h>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 

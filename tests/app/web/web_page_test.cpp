@@ -13,14 +13,14 @@ struct Shown {
 };
 
 Shown shown(Browser& b) {
-    const QString json = b.evaluate(
-        "(() => { const d = document.getElementById('digits-0');"
-        " if (!d) return '{}';"
-        " return JSON.stringify({d: d.textContent,"
-        " u: document.getElementById('unit-0').textContent,"
-        " n: document.getElementById('notes-0').innerText,"
-        " c: document.getElementById('channel-0').className,"
-        " p: Number(document.getElementById('trend-0').dataset.points)}); })()");
+    const QString json =
+        b.evaluate("(() => { const d = document.getElementById('digits-0');"
+                   " if (!d) return '{}';"
+                   " return JSON.stringify({d: d.textContent,"
+                   " u: document.getElementById('unit-0').textContent,"
+                   " n: document.getElementById('notes-0').innerText,"
+                   " c: document.getElementById('channel-0').className,"
+                   " p: Number(document.getElementById('trend-0').dataset.points)}); })()");
     const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
     return {o.value("d").toString(), o.value("u").toString(), o.value("n").toString(),
             o.value("c").toString(), o.value("p").toInt(-1)};
@@ -38,8 +38,8 @@ TEST_F(ServedProgram, ThePageShowsTheWindowsDigitsTheTrendAndTheSilence) {
         for (int i = 0; i < 30; ++i)
             script += QByteArray("240 136 ") + digits + "\n";
     const QString log = dir.filePath("log.csv");
-    const int port = serve({"--simulate", write("s.sim", script), "--autostart", "--log", log,
-                            "--http", "0"});
+    const int port =
+        serve({"--simulate", write("s.sim", script), "--autostart", "--log", log, "--http", "0"});
     ASSERT_NE(port, 0) << err().toStdString();
     Browser browser(QString("http://127.0.0.1:%1/").arg(port), dir.filePath("profile"));
     ASSERT_TRUE(browser.ready());
@@ -101,8 +101,8 @@ TEST_F(ServedProgram, ThePageShowsTheWindowsDigitsTheTrendAndTheSilence) {
 TEST_F(ServedProgram, ThePageSpeaksTheBrowsersLanguage) {
     if (Browser::program().isEmpty())
         GTEST_SKIP() << "no chromium here";
-    const int port = serve({"--simulate", write("s.sim", rampScript(600)), "--autostart",
-                            "--http", "0"});
+    const int port =
+        serve({"--simulate", write("s.sim", rampScript(600)), "--autostart", "--http", "0"});
     ASSERT_NE(port, 0) << err().toStdString();
     const QString url = QString("http://127.0.0.1:%1/").arg(port);
     Browser german(url, dir.filePath("de"), "de");
