@@ -206,8 +206,10 @@ protected:
     int serve(const QStringList& args) {
         program_.setProcessEnvironment(env);
         program_.start(qEnvironmentVariable("KV27500"), args);
-        if (!program_.waitForStarted())
+        if (!program_.waitForStarted()) {
+            err_ = program_.errorString();
             return 0;
+        }
         static const QRegularExpression shownAt("shown at http://[^ ]*:(\\d+)/");
         int port = 0;
         waitFor([&] {
@@ -217,6 +219,10 @@ protected:
             port = m.hasMatch() ? m.captured(1).toInt() : 0;
             return port != 0 || program_.state() == QProcess::NotRunning;
         });
+        if (port == 0)
+            err_ += QStringLiteral("[status %1, error %2] ")
+                        .arg(program_.exitCode())
+                        .arg(program_.error());
         return port;
     }
     // Runs the program to its end: the exit status (-1 for a crash or a hang).

@@ -1,6 +1,7 @@
 // Clients that read slowly or not at all, against the poll of the program serving them.
 #include "tests/app/web/served_program.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sys/resource.h>
@@ -19,9 +20,8 @@ long residentKb(qint64 pid) {
     return -1;
 }
 
-// Polls a second in the log's rows dated within [from, from + ms): counted from the first to
-// the last of them, so that where the window cuts the rows does not count.
-double pollRate(const QStringList& rows, qint64 from, qint64 ms) {
+// The times of the log's rows dated within [from, from + ms).
+std::vector<qint64> rowTimes(const QStringList& rows, qint64 from, qint64 ms) {
     std::vector<qint64> times;
     for (const QString& row : rows) {
         const qint64 t =
@@ -29,10 +29,28 @@ double pollRate(const QStringList& rows, qint64 from, qint64 ms) {
         if (t >= from && t < from + ms)
             times.push_back(t);
     }
+    return times;
+}
+
+// Polls a second, counted from the first to the last row, so that where the window cuts
+// the rows does not count.
+double pollRate(const std::vector<qint64>& times) {
     if (times.size() < 2)
         return 0;
     return 1000.0 * static_cast<double>(times.size() - 1) /
            static_cast<double>(times.back() - times.front());
+}
+
+// The middle one of the times from one row to the next: the poll's own period, which a
+// moment the machine gave to another process does not move.
+double medianPeriod(const std::vector<qint64>& times) {
+    std::vector<qint64> d;
+    for (std::size_t i = 1; i < times.size(); ++i)
+        d.push_back(times[i] - times[i - 1]);
+    if (d.empty())
+        return 0;
+    std::nth_element(d.begin(), d.begin() + static_cast<std::ptrdiff_t>(d.size() / 2), d.end());
+    return static_cast<double>(d[d.size() / 2]);
 }
 
 TEST_F(ServedProgram, StalledAndSlowClientsCostThePollNothingAndTheStalledOneIsDropped) {
@@ -66,11 +84,17 @@ TEST_F(ServedProgram, StalledAndSlowClientsCostThePollNothingAndTheStalledOneIsD
     const long after = residentKb(pid());
 
     const QStringList rows = logRows(log);
-    const double without = pollRate(rows, alone, kWindowMs);
-    const double with = pollRate(rows, served, kWindowMs);
-    ASSERT_GT(without, 5.0);
-    EXPECT_LT(std::abs(with - without) / without, 0.02)
-        << with << " polls a second with the clients against " << without << " without";
+    const std::vector<qint64> without = rowTimes(rows, alone, kWindowMs);
+    const std::vector<qint64> with = rowTimes(rows, served, kWindowMs);
+    ASSERT_GT(pollRate(without), 5.0);
+    // The poll's period stays within 2 %; over the whole window, where a busy machine may
+    // hold up the odd poll of either, the rate within 5 %.
+    EXPECT_LT(std::abs(medianPeriod(with) - medianPeriod(without)) / medianPeriod(without), 0.02)
+        << medianPeriod(with) << " ms a poll with the clients against " << medianPeriod(without)
+        << " ms without";
+    EXPECT_LT(std::abs(pollRate(with) - pollRate(without)) / pollRate(without), 0.05)
+        << pollRate(with) << " polls a second with the clients against " << pollRate(without)
+        << " without";
     EXPECT_LT(after - before, 16 * 1024) << before << " kB before, " << after << " kB after";
     for (auto& c : slow)
         EXPECT_EQ(parseResponse(c->received()).status, 200);
