@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -97,6 +98,37 @@ TEST_F(Shared, ThePageIsToldTheDigitsTheWindowShows) {
     press(Qt::Key_Escape); // Stop: the digits go to 0
     EXPECT_EQ(pageDigits(port), digits());
     EXPECT_EQ(digits(), "00,000");
+}
+
+TEST_F(Shared, TheFootersTooltipCountsTheBrowsersThatFollow) {
+    MainWindow& w = *window;
+    WebShare share({&w.channel()});
+    w.addMenuActions({}, [&share] { return share.tooltipLine(); });
+    QString error;
+    ASSERT_TRUE(share.start(WebAddress(), error)) << error.toStdString();
+    const auto tooltip = [&] {
+        QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), window->label2()->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(window->label2(), &ask);
+        QApplication::processEvents();
+        return window->label2()->toolTip();
+    };
+    EXPECT_TRUE(tooltip().contains("Browser: 0 open, 0 dropped for not reading"))
+        << tooltip().toStdString();
+    QTcpSocket follower;
+    follower.connectToHost("127.0.0.1", static_cast<quint16>(QUrl(share.url()).port()));
+    QElapsedTimer t;
+    t.start();
+    bool sent = false;
+    while (t.elapsed() < 5000 && !tooltip().contains("Browser: 1 open")) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!sent && follower.state() == QAbstractSocket::ConnectedState)
+            sent = follower.write("GET /api/stream HTTP/1.1\r\nHost: x\r\n\r\n") > 0;
+    }
+    EXPECT_TRUE(tooltip().contains("Browser: 1 open, 0 dropped for not reading"))
+        << tooltip().toStdString();
+    share.stop();
+    QApplication::processEvents();
+    EXPECT_FALSE(tooltip().contains("Browser:")) << tooltip().toStdString();
 }
 
 TEST_F(Shared, APortThatCannotBeHadIsToldInTheFooterAndPollingGoesOn) {
