@@ -285,6 +285,12 @@ constexpr Option kOptions[] = {
     {"mqtt-password-file", 0, Takes::value, false,
      QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file needs a file name"),
      keepText<&CommandLine::mqttPasswordFile>},
+    {"http", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--http needs [ADDRESS:]PORT"),
+     keepText<&CommandLine::http>},
+    {"http-token-file", 0, Takes::value, false,
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--http-token-file needs a file name"),
+     keepText<&CommandLine::httpTokenFile>},
 };
 
 // The recording to open, counted among the options in the rules below.
@@ -350,6 +356,10 @@ constexpr Rule kRules[] = {
      Asks::oneOf,
      {"mqtt"},
      QT_TRANSLATE_NOOP("kv::CommandLine", "--mqtt-password-file is only used with --mqtt")},
+    {"http-token-file",
+     Asks::oneOf,
+     {"http"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--http-token-file is only used with --http")},
     {"start-when",
      Asks::oneOf,
      {"log"},
@@ -676,6 +686,18 @@ QString usageText(const QString& program) {
                     "  --mqtt-password-file FILE\n"
                     "                        with --mqtt: read the password from the first line\n"
                     "                        of FILE instead\n") +
+           Text::tr("\n"
+                    "Watching from a browser (read-only):\n"
+                    "  --http [ADDRESS:]PORT serve a page with the digits, the notes and a trend\n"
+                    "                        of the last 10 minutes at http://ADDRESS:PORT/\n"
+                    "                        (127.0.0.1 unless ADDRESS is given; port 0: any\n"
+                    "                        free one), with /api/stream (Server-Sent Events),\n"
+                    "                        /api/last and /api/readings.csv?since=TIME, each\n"
+                    "                        with ?channel=NAME for one of several channels\n"
+                    "  --http-token-file FILE\n"
+                    "                        ask for the token on the first line of FILE\n"
+                    "                        (Authorization: Bearer TOKEN or ?token=TOKEN);\n"
+                    "                        needed for any address but a loopback one\n") +
            Text::tr("\n"
                     "Several meters, a window each or with --no-window:\n"
                     "  --meter [NAME=]DEVICE read a meter on DEVICE (a port, or sim or sim:SCRIPT\n"

@@ -45,9 +45,12 @@ struct CommandLine {
     bool version = false;
     QString mqttUrl;          // empty: nothing is published
     QString mqttPasswordFile; // empty: the password comes from $KV_MQTT_PASSWORD, if at all
-    QString openFile;         // a recording to show instead of a meter; empty: none
-    QString compareFile;      // a recording laid behind the chart's line; empty: none
-    QString note;             // a note on the run's start; empty: none
+    // The page in a browser: [ADDRESS:]PORT, and the file of its token; empty: none.
+    QString http;
+    QString httpTokenFile;
+    QString openFile;    // a recording to show instead of a meter; empty: none
+    QString compareFile; // a recording laid behind the chart's line; empty: none
+    QString note;        // a note on the run's start; empty: none
     // Meters read at once, each a channel of its own, in the order given; empty: the one
     // meter of --port or --simulate.
     struct Meter {
@@ -73,6 +76,7 @@ struct CommandLine {
     bool snapshot() const { return !snapshotFile.isEmpty(); }
     bool log() const { return !logFile.isEmpty(); }
     bool mqtt() const { return !mqttUrl.isEmpty(); }
+    bool web() const { return !http.isEmpty(); }
     // How long a snapshot run waits for its readings, in milliseconds: five seconds and half
     // a second a reading, but no longer than a timer waits (about 24 days).
     int snapshotTimeoutMs() const {

@@ -75,7 +75,11 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     benchActions_ = std::make_unique<BenchActions>(*this, *form_.analog, channel_.bench(), errors_);
     recordActions_->addMenuActions(benchActions_->actions());
     recordActions_->statisticsLines = [this] { return channel_.bench().statisticsLines(); };
-    recordActions_->tooltipHead = [this] { return footer_->cutNote(); };
+    recordActions_->tooltipHead = [this] {
+        const QString line = tooltipLine_ ? tooltipLine_() : QString();
+        const QString cut = footer_->cutNote();
+        return cut.isEmpty() || line.isEmpty() ? cut + line : cut + QLatin1Char('\n') + line;
+    };
     recordingActions_ = std::make_unique<RecordingActions>(*this, channel_.recording(), errors_);
     recordingActions_->setParent(this);
     connect(recordingActions_.get(), &RecordingActions::severalChannels, this,
@@ -225,6 +229,12 @@ void MainWindow::button2Click() {
         channel_.close();
         emit exitRequested();
     });
+}
+
+void MainWindow::addMenuActions(const QList<QAction*>& actions,
+                                std::function<QString()> tooltipLine) {
+    recordActions_->addMenuActions(actions);
+    tooltipLine_ = std::move(tooltipLine);
 }
 
 void MainWindow::showReading(const Reading& reading) {

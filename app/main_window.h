@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,6 +73,9 @@ public:
     WindowZoom& zoom() { return *zoom_; }
     // F11's readout over the whole screen.
     FullScreenReadout& readout() { return *readout_; }
+    // Entries of the program's own at the end of the context menu, and a line of its own
+    // for the footer's tooltip (asked for as the tooltip shows; empty: none).
+    void addMenuActions(const QList<QAction*>& actions, std::function<QString()> tooltipLine = {});
 
 signals:
     // Exit was pressed: the port is closed, the program may end.
@@ -124,6 +128,7 @@ private:
     std::string openedPort_; // the port table's name of the port Start opened last
     bool portConfirmed_ = false;
     int readings_ = 0;
+    std::function<QString()> tooltipLine_;
     bool showingFile_ = false;
     bool several_ = false;
     std::optional<QPoint> grab_;  // where the drag took the window, from its top left

@@ -5,6 +5,7 @@
 #include "gauges/meter180.h"
 #include "gauges/value_indicator.h"
 #include "levelbar/level_bar.h"
+#include "watch/reading_text.h"
 
 #include <QCoreApplication>
 
@@ -13,24 +14,6 @@ namespace kv {
 namespace {
 // The digits of a silent meter.
 constexpr ColorValue kSilentDigits = clGray;
-
-// The indicator makes its field as wide as its format's sample, and the window's form leaves
-// no room right of the plain digits: a signed format (sections for positive, negative and
-// zero) would widen the field past the window's edge and cut off the last digits. The
-// digits get the plain last section and the indicator's own plus sign instead, so a sign
-// takes the room to the left, as a wide reading does. A value that rounds to 0 is 0.
-bool hasSections(const std::string& format) {
-    return format.find(';') != std::string::npos;
-}
-
-std::string oneSection(const std::string& format, float& value) {
-    if (!hasSections(format))
-        return format;
-    const std::string text = formatNumber(format, static_cast<long double>(value));
-    if (text.find_first_of("+-") == std::string::npos)
-        value = 0.0f;
-    return format.substr(format.rfind(';') + 1);
-}
 } // namespace
 
 ReadingDisplays::ReadingDisplays(ValueIndicator& anz, Meter180& analog, LevelBar& balken,
@@ -69,12 +52,8 @@ void ReadingDisplays::show(const Reading& reading) {
 }
 
 void ReadingDisplays::show(const Reading& measured, const BenchDisplay& shown) {
-    Reading digits = measured;
-    digits.status = shown.digits.status;
-    digits.value = shown.digits.value;
-    digits.unit = shown.digits.unit;
-    digits.format = oneSection(shown.digits.format, digits.value);
-    showDigits(digits, hasSections(shown.digits.format));
+    const ShownDigits digits = shownDigits(measured, shown);
+    showDigits(digits.digits, digits.plusSign);
     if (overload_)
         showOverload(displays());
     else

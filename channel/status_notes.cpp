@@ -14,6 +14,14 @@ QString StatusNotes::whyNoReadings() const {
     return {};
 }
 
+QStringList StatusNotes::all() const {
+    QStringList lines;
+    for (const QString& n : notes_)
+        if (!n.isEmpty())
+            lines += n.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines;
+}
+
 void StatusNotes::set(Slot slot, const QString& text) {
     QString& note = notes_[index(slot)];
     if (note == text)

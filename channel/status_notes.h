@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -19,7 +20,8 @@ public:
     // Most important first. A file shown is what the window is about: no meter is polled
     // meanwhile. Then why no readings come, an overload on the digits, a log that failed,
     // a broker out of reach, a log that falls behind, the bench functions, the recording's
-    // count, a reading beyond the needle's scale, and last what the publisher says.
+    // count, a reading beyond the needle's scale, what the publisher says, and last where a browser
+    // finds the readings.
     enum class Slot {
         openedFile,
         openFailure,
@@ -35,6 +37,7 @@ public:
         recording,
         beyondFullScale,
         publishStatus,
+        share, // where the readings are served to a browser
     };
 
     explicit StatusNotes(QObject* parent = nullptr);
@@ -42,6 +45,8 @@ public:
     const QString& note(Slot slot) const { return notes_[index(slot)]; }
     // The most important note set; empty when there is none.
     const QString& text() const { return text_; }
+    // Every note set, most important first, each line of a note on its own.
+    QStringList all() const;
     // Why no readings come: the port would not open, the replies are garbled or the meter is
     // silent, the first of them that is set; empty otherwise.
     QString whyNoReadings() const;
@@ -63,7 +68,7 @@ signals:
 
 private:
     static constexpr std::size_t index(Slot slot) { return static_cast<std::size_t>(slot); }
-    static constexpr std::size_t kSlots = static_cast<std::size_t>(Slot::publishStatus) + 1;
+    static constexpr std::size_t kSlots = static_cast<std::size_t>(Slot::share) + 1;
 
     std::array<QString, kSlots> notes_;
     QString text_;

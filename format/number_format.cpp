@@ -486,4 +486,11 @@ std::string withMoreDecimals(std::string_view format, int extra) {
     return out;
 }
 
+std::string signedField(std::string_view format, float value, bool plusSign) {
+    std::string text = formatNumber(format, static_cast<long double>(value));
+    if (plusSign && value > 0.0f && text != formatNumber(format, 0.0L))
+        text.insert(text.begin(), '+');
+    return text;
+}
+
 } // namespace kv

@@ -26,6 +26,10 @@ constexpr std::size_t kMaxFormattedLength = 256;
 // ("Format-String zu lang") for a format longer than kMaxFormatLength.
 std::string formatNumber(std::string_view format, long double value);
 
+// The digits of a display field: formatNumber(), with "+" before a positive value when
+// `plusSign` is asked for, unless the value looks like zero (nothing is neither up nor down).
+std::string signedField(std::string_view format, float value, bool plusSign);
+
 // `format` with `extra` decimals more in each section: "00.000" gives "00.0000", "0" gives
 // "0.0". Quoted text and the exponent stay as they are; the general (empty) format too.
 std::string withMoreDecimals(std::string_view format, int extra);

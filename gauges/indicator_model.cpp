@@ -67,11 +67,7 @@ std::string IndicatorModel::fieldText() const {
         return signalSettings().formatSample();
     if (overload_)
         return "OL";
-    // A value that rounds to what zero shows gets no sign: nothing is neither up nor down.
-    if (plusSign_ && value() > 0.0f &&
-        valueText() != formatNumber(signalSettings().valueFormat(), 0.0L))
-        return "+" + valueText();
-    return valueText();
+    return signedField(signalSettings().valueFormat(), value(), plusSign_);
 }
 
 void IndicatorModel::loaded() {

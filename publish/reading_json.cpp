@@ -20,7 +20,8 @@ void appendCode(std::string& out, bool has, int code) {
     out.append(buf, res.ptr);
 }
 
-// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
+} // namespace
+
 void appendJsonString(std::string& out, const std::string& text) {
     static const char kHex[] = "0123456789abcdef";
     out += '"';
@@ -39,8 +40,6 @@ void appendJsonString(std::string& out, const std::string& text) {
     }
     out += '"';
 }
-
-} // namespace
 
 void appendReadingJson(std::string& out, const Reading& reading, const std::string& channel) {
     out += "{\"time\":\"";

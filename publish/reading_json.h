@@ -18,4 +18,7 @@ void appendReadingJson(std::string& out, const Reading& reading, const std::stri
 void appendNoteJson(std::string& out, TimeMs time, const std::string& text,
                     const std::string& channel = {});
 
+// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
+void appendJsonString(std::string& out, const std::string& text);
+
 } // namespace kv

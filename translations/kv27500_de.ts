@@ -391,6 +391,47 @@ Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
 Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
 </translation>
     </message>
+    <message>
+        <source>--http needs [ADDRESS:]PORT</source>
+        <translation>--http braucht [ADRESSE:]PORT</translation>
+    </message>
+    <message>
+        <source>--http-token-file needs a file name</source>
+        <translation>--http-token-file braucht einen Dateinamen</translation>
+    </message>
+    <message>
+        <source>--http-token-file is only used with --http</source>
+        <translation>--http-token-file wird nur mit --http verwendet</translation>
+    </message>
+    <message>
+        <source>
+Watching from a browser (read-only):
+  --http [ADDRESS:]PORT serve a page with the digits, the notes and a trend
+                        of the last 10 minutes at http://ADDRESS:PORT/
+                        (127.0.0.1 unless ADDRESS is given; port 0: any
+                        free one), with /api/stream (Server-Sent Events),
+                        /api/last and /api/readings.csv?since=TIME, each
+                        with ?channel=NAME for one of several channels
+  --http-token-file FILE
+                        ask for the token on the first line of FILE
+                        (Authorization: Bearer TOKEN or ?token=TOKEN);
+                        needed for any address but a loopback one
+</source>
+        <translation>
+Im Browser verfolgen (nur lesend):
+  --http [ADRESSE:]PORT eine Seite mit der Anzeige, den Hinweisen und dem
+                        Verlauf der letzten 10 Minuten unter
+                        http://ADRESSE:PORT/ bereitstellen (127.0.0.1,
+                        wenn keine ADRESSE angegeben ist; Port 0: ein
+                        freier), mit /api/stream (Server-Sent Events),
+                        /api/last und /api/readings.csv?since=ZEIT, jeweils
+                        mit ?channel=NAME für einen von mehreren Kanälen
+  --http-token-file DATEI
+                        das Token aus der ersten Zeile von DATEI verlangen
+                        (Authorization: Bearer TOKEN oder ?token=TOKEN);
+                        nötig für jede Adresse außer einer Loopback-Adresse
+</translation>
+    </message>
 </context>
 <context>
     <name>kv::CsvFile</name>
@@ -1124,6 +1165,10 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
         <source>no display: set DISPLAY, or use --no-window / --snapshot</source>
         <translation>keine Anzeige: setzen Sie DISPLAY oder verwenden Sie --no-window / --snapshot</translation>
     </message>
+    <message>
+        <source>Share in the browser...</source>
+        <translation>Im Browser teilen...</translation>
+    </message>
 </context>
 <context>
     <name>kv::ReadingDisplays</name>
@@ -1382,6 +1427,91 @@ Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
     <message>
         <source>unit changes %1</source>
         <translation>Einheitenwechsel %1</translation>
+    </message>
+</context>
+<context>
+    <name>kv::WebAddress</name>
+    <message>
+        <source>--http wants [ADDRESS:]PORT, an IPv6 address in brackets: [::1]:8080</source>
+        <translation>--http erwartet [ADRESSE:]PORT, eine IPv6-Adresse in eckigen Klammern: [::1]:8080</translation>
+    </message>
+    <message>
+        <source>--http: &quot;%1&quot; is no port (0 to 65535)</source>
+        <translation>--http: „%1“ ist kein Port (0 bis 65535)</translation>
+    </message>
+    <message>
+        <source>--http: &quot;%1&quot; is no address</source>
+        <translation>--http: „%1“ ist keine Adresse</translation>
+    </message>
+    <message>
+        <source>--http: %1 is not an address of this machine</source>
+        <translation>--http: %1 ist keine Adresse dieses Rechners</translation>
+    </message>
+    <message>
+        <source>--http-token-file: cannot read %1: %2</source>
+        <translation>--http-token-file: %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>--http-token-file: the first line of %1 is empty</source>
+        <translation>--http-token-file: die erste Zeile von %1 ist leer</translation>
+    </message>
+    <message>
+        <source>--http on an address other than 127.0.0.1 needs --http-token-file</source>
+        <translation>--http auf einer anderen Adresse als 127.0.0.1 braucht --http-token-file</translation>
+    </message>
+</context>
+<context>
+    <name>kv::WebServer</name>
+    <message>
+        <source>cannot listen on %1 port %2: %3</source>
+        <translation>auf %1 Port %2 kann nicht gelauscht werden: %3</translation>
+    </message>
+</context>
+<context>
+    <name>kv::WebShare</name>
+    <message>
+        <source>the readings are shown at %1 (a token is required)</source>
+        <translation>die Messwerte sind unter %1 zu sehen (ein Token ist nötig)</translation>
+    </message>
+    <message>
+        <source>the readings are shown at %1</source>
+        <translation>die Messwerte sind unter %1 zu sehen</translation>
+    </message>
+    <message>
+        <source>Browser: %1 open, %2 dropped for not reading</source>
+        <translation>Browser: %1 verbunden, %2 getrennt, weil sie nicht lasen</translation>
+    </message>
+    <message>
+        <source>In the browser: %1 (token required)</source>
+        <translation>Im Browser: %1 (Token nötig)</translation>
+    </message>
+    <message>
+        <source>In the browser: %1</source>
+        <translation>Im Browser: %1</translation>
+    </message>
+    <message>
+        <source>Share in the browser</source>
+        <translation>Im Browser teilen</translation>
+    </message>
+    <message>
+        <source>Serve a read-only page of the readings</source>
+        <translation>Eine nur lesbare Seite der Messwerte bereitstellen</translation>
+    </message>
+    <message>
+        <source>any free port</source>
+        <translation>ein freier Port</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>Adresse:</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>Open:</source>
+        <translation>Öffnen:</translation>
     </message>
 </context>
 <context>

@@ -16,12 +16,15 @@
 #include "app/simulated_meter.h"
 #include "app/snapshot.h"
 #include "app/translation.h"
+#include "app/web_share.h"
 #include "channel/channel.h"
 #include "channel/channel_publisher.h"
 #include "channel/log_conditions.h"
 #include "record/error_output.h"
 #include "serial/serial_link.h"
+#include "web/web_address.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -86,6 +89,49 @@ std::optional<kv::MqttPublisher::Options> mqttOptions(const kv::CommandLine& cl,
     return options;
 }
 
+// --http: where to serve, checked before anything starts; `refused` tells why not (one line).
+std::optional<kv::WebAddress> httpAddress(const kv::CommandLine& cl, bool& refused,
+                                          const QString& title) {
+    refused = false;
+    if (!cl.web())
+        return std::nullopt;
+    QString error;
+    auto address = kv::webAddress(cl.http, cl.httpTokenFile, error);
+    if (!address) {
+        refused = true;
+        printLine(title, error);
+    }
+    return address;
+}
+
+// The channels served to a browser, at once where the command line asks for it (telling
+// where on stderr). Null, with the reason on stderr, when it cannot listen there.
+std::unique_ptr<kv::WebShare> shareChannels(const std::vector<kv::Channel*>& channels,
+                                            const kv::CommandLine& cl,
+                                            const std::optional<kv::WebAddress>& address,
+                                            const QString& title) {
+    auto share = std::make_unique<kv::WebShare>(channels);
+    share->tokenFile = cl.httpTokenFile;
+    if (!address)
+        return share;
+    QString error;
+    if (!share->start(*address, error)) {
+        printLine(title, error);
+        return nullptr;
+    }
+    printLine(title, share->startLine());
+    return share;
+}
+
+// "Share in the browser..." in the window's menu, and the streams in its footer's tooltip.
+void offerShare(kv::MainWindow& window, kv::WebShare& share) {
+    auto* action =
+        new QAction(QCoreApplication::translate("kv::Program", "Share in the browser..."), &window);
+    QObject::connect(action, &QAction::triggered, &window,
+                     [&window, &share] { share.askIn(&window); });
+    window.addMenuActions({action}, [&share] { return share.tooltipLine(); });
+}
+
 // --on-limit for every channel; with several, the command is told which in KV_CHANNEL.
 void limitCommands(const std::vector<kv::Channel*>& channels, const QString& command) {
     for (kv::Channel* c : channels)
@@ -148,6 +194,9 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
     const auto mqtt = mqttOptions(cl, refused, title, QString::fromLocal8Bit(argv[0]));
     if (refused)
         return 2;
+    const auto http = httpAddress(cl, refused, title);
+    if (refused)
+        return 2;
     std::unique_ptr<kv::sim::MeterSimulator> simulator;
     std::unique_ptr<kv::SerialLink> link;
     std::unique_ptr<kv::Channel> single;
@@ -169,6 +218,15 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
         channels = meters.channels();
     }
     kv::Channel& channel = *channels.front();
+    std::unique_ptr<kv::WebShare> share;
+    if (http) {
+        share = shareChannels(channels, cl, http, title);
+        if (!share) {
+            if (simulator)
+                simulator->stop();
+            return 2;
+        }
+    }
     for (kv::Channel* c : channels) {
         c->bench().setLimits(cl.limitsOf(c->name(), c == &channel));
         c->record().setLogInterval(cl.everyMs);
@@ -213,13 +271,17 @@ int logWithoutWindow(int argc, char** argv, const kv::CommandLine& cl, const QSt
 
 // --meter: a window for each channel, meter or derived, side by side. Returns the exit status.
 int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReporter& errors,
-                const std::optional<kv::MqttPublisher::Options>& mqtt) {
+                const std::optional<kv::MqttPublisher::Options>& mqtt,
+                const std::optional<kv::WebAddress>& http) {
     kv::MeterChannels meters;
     if (!meters.build(cl)) {
         printLine(title, meters.error());
         return 1;
     }
     const std::vector<kv::Channel*>& channels = meters.channels();
+    const std::unique_ptr<kv::WebShare> share = shareChannels(channels, cl, http, title);
+    if (!share)
+        return 2;
     kv::Channel& first = *channels.front();
     // The first window's limits are remembered as a single window's are.
     kv::BenchMemory::attach(first.bench(), cl.limitsOf(first.name(), true));
@@ -238,7 +300,7 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     }
     kv::ChannelWindows windows(errors, !cl.snapshot());
     for (std::size_t i = 0; i < channels.size(); ++i)
-        windows.add(*channels[i], meters.ports()[i]);
+        offerShare(windows.add(*channels[i], meters.ports()[i]), *share);
     // With a window the log ends where the stop condition is met; polling goes on.
     windows.window(0).recordActions().adoptConditions(logConditions(cl, channels));
     // The recording to compare with, behind the first window's line.
@@ -351,6 +413,9 @@ int main(int argc, char** argv) {
     const auto mqtt = mqttOptions(cl, refused, title, invoked);
     if (refused)
         return 2;
+    const auto http = httpAddress(cl, refused, title);
+    if (refused)
+        return 2;
     app.setApplicationName(title);
     app.setApplicationVersion(QStringLiteral(KV_VERSION));
     app.setWindowIcon(QIcon(QStringLiteral(":/kv27500/kv27500.png")));
@@ -365,7 +430,7 @@ int main(int argc, char** argv) {
     kv::applyRegionalSeparators(QLocale::system());
 
     if (!cl.meters.empty()) {
-        const int status = showSeveral(cl, title, errors, mqtt);
+        const int status = showSeveral(cl, title, errors, mqtt, http);
         kv::ErrorReporter::setInstance(nullptr);
         return status;
     }
@@ -388,9 +453,17 @@ int main(int argc, char** argv) {
     const kv::PortTable table(explicitDevices, systemPorts);
     kv::SerialLink link(table);
     kv::Channel channel(link);
+    const std::unique_ptr<kv::WebShare> share = shareChannels({&channel}, cl, http, title);
+    if (!share) {
+        kv::ErrorReporter::setInstance(nullptr);
+        if (simulator)
+            simulator->stop();
+        return 2;
+    }
     // A picture taken with --snapshot is of the form's own size, whatever was left.
     kv::ChannelWindows windows(errors, !cl.snapshot());
     kv::MainWindow& window = windows.add(channel, table.entries(), startPort);
+    offerShare(window, *share);
     QObject::connect(&window, &kv::MainWindow::portConfirmed,
                      [&portMemory, &simulatorPath](const kv::PortEntry& port) {
                          if (simulatorPath.empty() || port.path != simulatorPath)

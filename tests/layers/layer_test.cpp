@@ -31,16 +31,17 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"publish", {"core", "record"}},
     {"watch", {"core", "format", "record"}},
     {"channel", {"core", "format", "serial", "meter", "record", "session", "publish", "watch"}},
+    {"web", {"core", "format", "record", "publish", "watch", "channel"}},
     {"app",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "publish", "watch", "channel"}},
+      "session", "publish", "watch", "channel", "web"}},
     {"tools",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "publish", "watch", "channel", "app"}},
+      "session", "publish", "watch", "channel", "web", "app"}},
     {"fuzz", {"core", "format", "serial", "meter", "record"}},
     {"bench",
      {"core", "format", "canvas", "gauges", "levelbar", "chart", "serial", "meter", "sim", "record",
-      "session", "publish", "watch", "channel", "app"}},
+      "session", "publish", "watch", "channel", "web", "app"}},
 };
 
 // Tests see their layer and what it sees; some also drive the simulated meter.
@@ -55,7 +56,7 @@ const std::map<std::string, std::set<std::string>> kTestExtras = {
 const std::set<std::string> kPlain = {"core", "format", "sim", "record"};
 
 // Layers that use Qt Core alone, so that they run in a program without a display.
-const std::set<std::string> kCoreOnly = {"publish", "watch", "channel"};
+const std::set<std::string> kCoreOnly = {"publish", "watch", "channel", "web"};
 
 fs::path root() {
     return fs::path(KV_SOURCE_DIR);
