@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace kv {
@@ -93,6 +94,8 @@ void ReadingStoreView::rebuild() {
     std::vector<BreakRun>().swap(breaks_);
     std::vector<Hold>().swap(holds_);
     std::vector<TimeMs>().swap(groupTimes_);
+    // The store may hold other rows now.
+    std::vector<BlockTally>().swap(blockTallies_);
     take(store_.size());
 }
 
@@ -264,6 +267,122 @@ int ReadingStoreView::findFirstY(int first, int last, const MinMaxIndex::BlockTe
     }
     const long row = store_.findFirstValue(rowOf(first), rowOf(last), test);
     return row < 0 ? -1 : int(std::size_t(row) - begin_);
+}
+
+} // namespace kv
+
+namespace kv {
+
+void ReadingStoreView::tallyRows(std::size_t first, std::size_t last, const std::string& unit,
+                                 ValueTallier& counter) const {
+    for (std::size_t row = first; row <= last; ++row) {
+        switch (store_.kindAt(row)) {
+        case Kind::ok: {
+            const Row r = store_[row];
+            if (store_.context(r.context).unit == unit)
+                counter.add(double(r.value));
+            else
+                counter.addOtherUnit();
+            break;
+        }
+        case Kind::gap:
+            counter.addGap();
+            break;
+        case Kind::overload:
+            counter.addOverload();
+            break;
+        case Kind::unlisted:
+        case Kind::unitChange:
+            break;
+        }
+    }
+}
+
+const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t block) const {
+    if (blockTallies_.size() <= block)
+        blockTallies_.resize(block + 1);
+    BlockTally& t = blockTallies_[block];
+    if (t.counted)
+        return t;
+    // Each reading as its context and its value's bits, sorted: equal ones make a run.
+    std::vector<std::uint64_t> keys;
+    keys.reserve(kTallyBlock);
+    const std::size_t first = block * kTallyBlock;
+    for (std::size_t row = first; row < first + kTallyBlock; ++row) {
+        switch (store_.kindAt(row)) {
+        case Kind::ok: {
+            const Row r = store_[row];
+            float v = r.value;
+            if (v == 0)
+                v = 0; // one zero
+            std::uint32_t bits = 0;
+            std::memcpy(&bits, &v, sizeof bits);
+            keys.push_back(std::uint64_t(r.context) << 32 | bits);
+            break;
+        }
+        case Kind::gap:
+            ++t.gaps;
+            break;
+        case Kind::overload:
+            ++t.overloads;
+            break;
+        case Kind::unlisted:
+        case Kind::unitChange:
+            break;
+        }
+    }
+    std::sort(keys.begin(), keys.end());
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t j = i;
+        while (j < keys.size() && keys[j] == keys[i])
+            ++j;
+        const std::uint32_t bits = std::uint32_t(keys[i]);
+        float v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        t.entries.push_back({v, std::uint32_t(keys[i] >> 32), std::uint32_t(j - i)});
+        i = j;
+    }
+    t.entries.shrink_to_fit();
+    t.counted = true;
+    return t;
+}
+
+ValueTally ReadingStoreView::tally(int first, int last, const std::string& unit) const {
+    ValueTallier counter;
+    if (first < 0 || last < first || last >= count_)
+        return counter.take();
+    const std::size_t from = rowOf(first), to = rowOf(last);
+    // Whole blocks lie between the first block boundary at or after `from` and the last
+    // one at or before to + 1; only full blocks of the store are kept.
+    const std::size_t firstBlock = (from + kTallyBlock - 1) / kTallyBlock;
+    const std::size_t endBlock = std::min((to + 1) / kTallyBlock, store_.size() / kTallyBlock);
+    if (firstBlock >= endBlock) {
+        tallyRows(from, to, unit, counter);
+        return counter.take();
+    }
+    if (from < firstBlock * kTallyBlock)
+        tallyRows(from, firstBlock * kTallyBlock - 1, unit, counter);
+    // Whether a context's unit is the one counted, found once per context.
+    std::vector<signed char> counts;
+    for (std::size_t b = firstBlock; b < endBlock; ++b) {
+        const BlockTally& t = blockTally(b);
+        counter.addGap(t.gaps);
+        counter.addOverload(t.overloads);
+        for (const BlockTally::Entry& e : t.entries) {
+            if (counts.size() <= e.context)
+                counts.resize(e.context + 1, -1);
+            signed char& known = counts[e.context];
+            if (known < 0)
+                known = store_.context(e.context).unit == unit ? 1 : 0;
+            if (known)
+                counter.add(double(e.value), e.count);
+            else
+                counter.addOtherUnit(e.count);
+        }
+    }
+    if (endBlock * kTallyBlock <= to)
+        tallyRows(endBlock * kTallyBlock, to, unit, counter);
+    return counter.take();
 }
 
 } // namespace kv
