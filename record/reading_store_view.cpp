@@ -96,6 +96,7 @@ void ReadingStoreView::rebuild() {
     std::vector<TimeMs>().swap(groupTimes_);
     // The store may hold other rows now.
     std::vector<BlockTally>().swap(blockTallies_);
+    std::vector<BlockTally>().swap(groupTallies_);
     take(store_.size());
 }
 
@@ -298,26 +299,57 @@ void ReadingStoreView::tallyRows(std::size_t first, std::size_t last, const std:
     }
 }
 
+namespace {
+
+using BlockEntry = std::pair<std::uint64_t, std::uint32_t>; // context and value bits, count
+
+std::uint64_t keyOf(std::uint32_t context, float v) {
+    if (v == 0)
+        v = 0; // one zero
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return std::uint64_t(context) << 32 | bits;
+}
+
+// Sorts `keys` and makes entries of their runs; too many for the rows they stand for, none.
+template <typename Tally>
+void takeEntries(std::vector<BlockEntry>& keys, std::size_t rows, Tally& t) {
+    std::sort(keys.begin(), keys.end());
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t j = i;
+        std::uint64_t n = 0;
+        for (; j < keys.size() && keys[j].first == keys[i].first; ++j)
+            n += keys[j].second;
+        const std::uint32_t bits = std::uint32_t(keys[i].first);
+        float v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        t.entries.push_back({v, std::uint32_t(keys[i].first >> 32), std::uint32_t(n)});
+        i = j;
+        if (t.entries.size() > rows / 4) {
+            t.dense = true;
+            decltype(t.entries)().swap(t.entries);
+            return;
+        }
+    }
+    t.entries.shrink_to_fit();
+}
+
+} // namespace
+
 const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t block) const {
     if (blockTallies_.size() <= block)
         blockTallies_.resize(block + 1);
     BlockTally& t = blockTallies_[block];
     if (t.counted)
         return t;
-    // Each reading as its context and its value's bits, sorted: equal ones make a run.
-    std::vector<std::uint64_t> keys;
+    std::vector<BlockEntry> keys;
     keys.reserve(kTallyBlock);
     const std::size_t first = block * kTallyBlock;
     for (std::size_t row = first; row < first + kTallyBlock; ++row) {
         switch (store_.kindAt(row)) {
         case Kind::ok: {
             const Row r = store_[row];
-            float v = r.value;
-            if (v == 0)
-                v = 0; // one zero
-            std::uint32_t bits = 0;
-            std::memcpy(&bits, &v, sizeof bits);
-            keys.push_back(std::uint64_t(r.context) << 32 | bits);
+            keys.push_back({keyOf(r.context, r.value), 1});
             break;
         }
         case Kind::gap:
@@ -331,20 +363,75 @@ const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t blo
             break;
         }
     }
-    std::sort(keys.begin(), keys.end());
-    for (std::size_t i = 0; i < keys.size();) {
-        std::size_t j = i;
-        while (j < keys.size() && keys[j] == keys[i])
-            ++j;
-        const std::uint32_t bits = std::uint32_t(keys[i]);
-        float v = 0;
-        std::memcpy(&v, &bits, sizeof v);
-        t.entries.push_back({v, std::uint32_t(keys[i] >> 32), std::uint32_t(j - i)});
-        i = j;
-    }
-    t.entries.shrink_to_fit();
+    takeEntries(keys, kTallyBlock, t);
     t.counted = true;
     return t;
+}
+
+const ReadingStoreView::BlockTally& ReadingStoreView::groupTally(std::size_t group) const {
+    if (groupTallies_.size() <= group)
+        groupTallies_.resize(group + 1);
+    BlockTally& g = groupTallies_[group];
+    if (g.counted)
+        return g;
+    std::vector<BlockEntry> keys;
+    for (std::size_t b = group * kTallyGroup; b < (group + 1) * kTallyGroup; ++b) {
+        const BlockTally& t = blockTally(b);
+        g.gaps += t.gaps;
+        g.overloads += t.overloads;
+        if (!t.dense) {
+            for (const BlockTally::Entry& e : t.entries)
+                keys.push_back({keyOf(e.context, e.value), e.count});
+            continue;
+        }
+        for (std::size_t row = b * kTallyBlock; row < (b + 1) * kTallyBlock; ++row)
+            if (store_.kindAt(row) == Kind::ok) {
+                const Row r = store_[row];
+                keys.push_back({keyOf(r.context, r.value), 1});
+            }
+    }
+    takeEntries(keys, kTallyGroup * kTallyBlock, g);
+    g.counted = true;
+    return g;
+}
+
+void ReadingStoreView::tallyOf(const BlockTally& t, std::size_t block, std::size_t blocks,
+                               const std::string& unit, ValueTallier& counter) const {
+    if (t.dense) {
+        // The rows' gaps and overloads are counted with them.
+        tallyRows(block * kTallyBlock, (block + blocks) * kTallyBlock - 1, unit, counter);
+        return;
+    }
+    counter.addGap(t.gaps);
+    counter.addOverload(t.overloads);
+    for (const BlockTally::Entry& e : t.entries) {
+        if (unitCounted_.size() <= e.context)
+            unitCounted_.resize(e.context + 1, -1);
+        signed char& known = unitCounted_[e.context];
+        if (known < 0)
+            known = store_.context(e.context).unit == unit ? 1 : 0;
+        if (known)
+            counter.add(double(e.value), e.count);
+        else
+            counter.addOtherUnit(e.count);
+    }
+}
+
+void ReadingStoreView::tallyBlocks(std::size_t first, std::size_t end, const std::string& unit,
+                                   ValueTallier& counter) const {
+    std::size_t b = first;
+    while (b < end) {
+        if (b % kTallyGroup == 0 && b + kTallyGroup <= end) {
+            const BlockTally& g = groupTally(b / kTallyGroup);
+            if (!g.dense) {
+                tallyOf(g, b, kTallyGroup, unit, counter);
+                b += kTallyGroup;
+                continue;
+            }
+        }
+        tallyOf(blockTally(b), b, 1, unit, counter);
+        ++b;
+    }
 }
 
 ValueTally ReadingStoreView::tally(int first, int last, const std::string& unit) const {
@@ -362,24 +449,9 @@ ValueTally ReadingStoreView::tally(int first, int last, const std::string& unit)
     }
     if (from < firstBlock * kTallyBlock)
         tallyRows(from, firstBlock * kTallyBlock - 1, unit, counter);
-    // Whether a context's unit is the one counted, found once per context.
-    std::vector<signed char> counts;
-    for (std::size_t b = firstBlock; b < endBlock; ++b) {
-        const BlockTally& t = blockTally(b);
-        counter.addGap(t.gaps);
-        counter.addOverload(t.overloads);
-        for (const BlockTally::Entry& e : t.entries) {
-            if (counts.size() <= e.context)
-                counts.resize(e.context + 1, -1);
-            signed char& known = counts[e.context];
-            if (known < 0)
-                known = store_.context(e.context).unit == unit ? 1 : 0;
-            if (known)
-                counter.add(double(e.value), e.count);
-            else
-                counter.addOtherUnit(e.count);
-        }
-    }
+    // Which contexts are of the unit is found anew for each unit asked about.
+    std::vector<signed char>().swap(unitCounted_);
+    tallyBlocks(firstBlock, endBlock, unit, counter);
     if (endBlock * kTallyBlock <= to)
         tallyRows(endBlock * kTallyBlock, to, unit, counter);
     return counter.take();

@@ -102,7 +102,9 @@ private:
     // Points per entry of groupTimes_.
     static constexpr int kTimeGroup = 4096;
 
-    // The readings of a block of rows, by context and value.
+    // The readings of a stretch of rows (a block, or a group of blocks), by context and
+    // value, sorted. A stretch whose readings hardly repeat keeps no entries (dense): its
+    // rows are read where they are, as cheaply as its entries would be.
     struct BlockTally {
         struct Entry {
             float value;
@@ -110,17 +112,25 @@ private:
             std::uint32_t count;
         };
         std::vector<Entry> entries;
-        std::uint32_t gaps = 0;
-        std::uint32_t overloads = 0;
+        std::uint64_t gaps = 0;
+        std::uint64_t overloads = 0;
         bool counted = false;
+        bool dense = false;
     };
     static constexpr std::size_t kTallyBlock = 4096;
+    static constexpr std::size_t kTallyGroup = 64; // blocks
 
     void rebuild();
     // Adds the rows first..last (store rows) to `counter` one by one.
     void tallyRows(std::size_t first, std::size_t last, const std::string& unit,
                    ValueTallier& counter) const;
+    // Adds the full blocks first..end-1 to `counter`, whole groups from their own tallies.
+    void tallyBlocks(std::size_t first, std::size_t end, const std::string& unit,
+                     ValueTallier& counter) const;
+    void tallyOf(const BlockTally& t, std::size_t block, std::size_t blocks,
+                 const std::string& unit, ValueTallier& counter) const;
     const BlockTally& blockTally(std::size_t block) const;
+    const BlockTally& groupTally(std::size_t group) const;
     void take(std::size_t end);
     void changed();
     // The last run starting at or before index; nullptr when none does.
@@ -142,6 +152,8 @@ private:
     std::vector<TimeMs> groupTimes_;               // time of point k * kTimeGroup
     TimeMs latest_ = 0;                            // the latest time so far
     mutable std::vector<BlockTally> blockTallies_; // by store block, full blocks only
+    mutable std::vector<BlockTally> groupTallies_; // by group of blocks, full groups only
+    mutable std::vector<signed char> unitCounted_; // by context: its unit is the one counted
 };
 
 } // namespace kv

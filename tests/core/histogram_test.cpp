@@ -31,9 +31,22 @@ TEST(HistogramBins, WidthsAreRoundMultiplesOfTheResolution) {
     const struct {
         double wanted, step, width;
     } cases[] = {
-        {0.0034, 0.001, 0.005}, {0.0005, 0.001, 0.001}, {0.02, 0.001, 0.02}, {0.0021, 0.001, 0.005},
-        {1.0, 0.001, 1.0},      {0, 0.01, 0.01},        {3, 0, 5},           {0.7, 0, 1},
-        {0.00012, 0, 0.0002},   {120, 1, 200},
+        // The nearest of 1, 2 and 5 times a power of ten, in whole steps.
+        {0.0034, 0.001, 0.005},
+        {0.0015, 0.001, 0.002},
+        {0.0021, 0.001, 0.002},
+        {0.02, 0.001, 0.02},
+        {1.0, 0.001, 1.0},
+        {120, 1, 100},
+        {8, 1, 10},
+        // Never below one step.
+        {0.0005, 0.001, 0.001},
+        {0, 0.01, 0.01},
+        // Without a resolution, any power of ten.
+        {3, 0, 2},
+        {3.3, 0, 5},
+        {0.7, 0, 0.5},
+        {0.00012, 0, 0.0001},
     };
     for (const auto& c : cases) {
         const double w = roundBinWidth(c.wanted, c.step);
