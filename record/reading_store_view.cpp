@@ -342,14 +342,24 @@ const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t blo
     BlockTally& t = blockTallies_[block];
     if (t.counted)
         return t;
+    // Each reading's context and value bits counted in a table twice the block's size,
+    // open addressing: a block of few values costs a pass, not a sort.
+    constexpr std::size_t kSlots = 2 * kTallyBlock;
+    constexpr std::uint64_t kFree = ~std::uint64_t{0}; // no context reaches 2^32 - 1
+    std::vector<std::uint64_t> slotKeys(kSlots, kFree);
+    std::vector<std::uint32_t> slotCounts(kSlots, 0);
     std::vector<BlockEntry> keys;
-    keys.reserve(kTallyBlock);
     const std::size_t first = block * kTallyBlock;
     for (std::size_t row = first; row < first + kTallyBlock; ++row) {
         switch (store_.kindAt(row)) {
         case Kind::ok: {
-            const Row r = store_[row];
-            keys.push_back({keyOf(r.context, r.value), 1});
+            const std::uint64_t key = keyOf(store_[row].context, store_.valueAt(row));
+            std::uint64_t h = key * 0x9E3779B97F4A7C15ULL;
+            std::size_t at = std::size_t(h >> 51); // the top 13 bits: 0..8191
+            while (slotKeys[at] != kFree && slotKeys[at] != key)
+                at = (at + 1) & (kSlots - 1);
+            slotKeys[at] = key;
+            ++slotCounts[at];
             break;
         }
         case Kind::gap:
@@ -363,6 +373,9 @@ const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t blo
             break;
         }
     }
+    for (std::size_t i = 0; i < kSlots; ++i)
+        if (slotKeys[i] != kFree)
+            keys.push_back({slotKeys[i], slotCounts[i]});
     takeEntries(keys, kTallyBlock, t);
     t.counted = true;
     return t;
