@@ -2,6 +2,8 @@
 
 #include "chart/chart_series.h"
 
+#include <algorithm>
+
 namespace kv {
 
 HistogramModel::HistogramModel(QObject* parent) : QObject(parent) {}
@@ -23,6 +25,12 @@ void HistogramModel::setLimits(std::optional<double> lower, std::optional<double
     upper_ = upper;
     limitsUnit_ = unit;
     emit changed();
+}
+
+int HistogramModel::msUntilNextCount() const {
+    if (!shown_ || !series_ || !sinceCount_.isValid())
+        return 0;
+    return int(std::max<qint64>(0, kRefreshMs - sinceCount_.elapsed()));
 }
 
 bool HistogramModel::count(const ChartSeries& s, int first, int last, const std::string& unit,

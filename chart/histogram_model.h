@@ -46,6 +46,8 @@ public:
     // false when new readings were left for later (count again within kRefreshMs).
     bool count(const ChartSeries& s, int first, int last, const std::string& unit, double step);
 
+    // How long new readings wait before they are counted: 0 when a count would run now.
+    int msUntilNextCount() const;
     // The next count runs whatever came since the last one, without putting new readings
     // off: a picture is being taken.
     void countAtOnce() { sinceCount_.invalidate(); }

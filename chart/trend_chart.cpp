@@ -84,6 +84,8 @@ TrendChart::TrendChart(QWidget* parent) : ChartBase(parent) {
         requestRepaint();
     });
     histogramLater_.setSingleShot(true);
+    // A coarse timer may fire a little early, before the count is due: a pass for nothing.
+    histogramLater_.setTimerType(Qt::PreciseTimer);
     histogramLater_.setInterval(HistogramModel::kRefreshMs);
     connect(&histogramLater_, &QTimer::timeout, this, [this] { requestRepaint(); });
 }
@@ -803,6 +805,16 @@ void TrendChart::wheelEvent(QWheelEvent* e) {
 // ---------------------------------------------------------------------------------------
 // Histogram
 
+void TrendChart::seriesChanged() {
+    const int wait = histogram_.msUntilNextCount();
+    if (wait <= 0) {
+        requestRepaint();
+        return;
+    }
+    if (!histogramLater_.isActive())
+        histogramLater_.start(wait);
+}
+
 void TrendChart::setValueStep(ValueStep step) {
     valueStep_ = std::move(step);
     requestRepaint();
@@ -833,7 +845,7 @@ void TrendChart::paintHistogramPass(Canvas& c) {
         const double step =
             valueStep_ && histogramIndex_ >= 0 ? valueStep_(*s, histogramIndex_) : 0.0;
         if (!histogram_.count(*s, first, last, unit, step) && !histogramLater_.isActive())
-            histogramLater_.start();
+            histogramLater_.start(std::max(1, histogram_.msUntilNextCount()));
         if (histogramIndex_ >= 0) {
             const ValueText text = valueText();
             const int index = histogramIndex_;
@@ -851,6 +863,8 @@ void TrendChart::paintHistogramPass(Canvas& c) {
     paintHistogram(c, histogramLayout_, scene);
     // The readout's cursor and label keep to the bars.
     setPlotRect(histogramLayout_.plot);
+    if (onAfterDraw)
+        onAfterDraw(*this);
 }
 
 std::string TrendChart::histogramNote() const {

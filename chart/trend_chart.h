@@ -144,6 +144,8 @@ protected:
     void paintContents(Canvas& c) override;
     void paintTitles(Canvas& c) override;
     void paintOverSeries(Canvas& c) override;
+    // While the histogram shows, new readings are drawn a few times a second.
+    void seriesChanged() override;
     bool hasOverlay() const override { return readoutShown(); }
     void paintOverlay(Canvas& c) override { drawOverlay(c); }
     void leaveEvent(QEvent* e) override;

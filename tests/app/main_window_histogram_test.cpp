@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -181,6 +182,27 @@ TEST_F(HistogramInWindow, NewReadingsAreCountedSoonAfterTheyCome) {
     reading(1004);
     QTest::qWait(HistogramModel::kRefreshMs * 2);
     expectProportions(bars(shot()), {1, 6, 1});
+}
+
+TEST_F(HistogramInWindow, ReadingsComingTenTimesASecondAreDrawnAFewTimesASecond) {
+    reading(1000);
+    press(Qt::CTRL | Qt::Key_G);
+    shot();
+    int passes = 0;
+    chart().onAfterDraw = [&passes](AxisPanel&) { ++passes; };
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 20; ++i) {
+        reading(1001 + i % 3);
+        QTest::qWait(50);
+    }
+    QTest::qWait(HistogramModel::kRefreshMs * 2);
+    const double seconds = clock.elapsed() / 1000.0;
+    chart().onAfterDraw = nullptr;
+    EXPECT_GE(passes, 2);
+    EXPECT_LE(passes, 2 + seconds * 1000 / HistogramModel::kRefreshMs) << seconds << " s";
+    // The last picture has them all.
+    expectProportions(bars(shot()), {1, 7, 7, 6});
 }
 
 TEST_F(HistogramInWindow, TheLimitsBandStandsBehindTheBarsOfTheirUnit) {
