@@ -311,27 +311,41 @@ std::uint64_t keyOf(std::uint32_t context, float v) {
     return std::uint64_t(context) << 32 | bits;
 }
 
-// Sorts `keys` and makes entries of their runs; too many for the rows they stand for, none.
+// Makes entries of `keys`, each key once with its counts added up, in an open-addressed
+// table; more of them than a quarter of the rows they stand for, none (dense).
 template <typename Tally>
-void takeEntries(std::vector<BlockEntry>& keys, std::size_t rows, Tally& t) {
-    std::sort(keys.begin(), keys.end());
-    for (std::size_t i = 0; i < keys.size();) {
-        std::size_t j = i;
-        std::uint64_t n = 0;
-        for (; j < keys.size() && keys[j].first == keys[i].first; ++j)
-            n += keys[j].second;
-        const std::uint32_t bits = std::uint32_t(keys[i].first);
-        float v = 0;
-        std::memcpy(&v, &bits, sizeof v);
-        t.entries.push_back({v, std::uint32_t(keys[i].first >> 32), std::uint32_t(n)});
-        i = j;
-        if (t.entries.size() > rows / 4) {
-            t.dense = true;
-            decltype(t.entries)().swap(t.entries);
-            return;
+void takeEntries(const std::vector<BlockEntry>& keys, std::size_t rows, Tally& t) {
+    constexpr std::uint64_t kFree = ~std::uint64_t{0}; // no context reaches 2^32 - 1
+    const std::size_t most = rows / 4;
+    int bits = 4;
+    while ((std::size_t{1} << bits) < 2 * std::min(keys.size(), most + 1))
+        ++bits;
+    const std::size_t slots = std::size_t{1} << bits;
+    std::vector<std::uint64_t> slotKeys(slots, kFree);
+    std::vector<std::uint64_t> slotCounts(slots, 0);
+    std::size_t used = 0;
+    for (const auto& [key, n] : keys) {
+        std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> (64 - bits));
+        while (slotKeys[at] != kFree && slotKeys[at] != key)
+            at = (at + 1) & (slots - 1);
+        if (slotKeys[at] == kFree) {
+            if (++used > most) {
+                t.dense = true;
+                return;
+            }
+            slotKeys[at] = key;
         }
+        slotCounts[at] += n;
     }
-    t.entries.shrink_to_fit();
+    t.entries.reserve(used);
+    for (std::size_t i = 0; i < slots; ++i) {
+        if (slotKeys[i] == kFree)
+            continue;
+        const std::uint32_t valueBits = std::uint32_t(slotKeys[i]);
+        float v = 0;
+        std::memcpy(&v, &valueBits, sizeof v);
+        t.entries.push_back({v, std::uint32_t(slotKeys[i] >> 32), std::uint32_t(slotCounts[i])});
+    }
 }
 
 } // namespace
@@ -342,26 +356,14 @@ const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t blo
     BlockTally& t = blockTallies_[block];
     if (t.counted)
         return t;
-    // Each reading's context and value bits counted in a table twice the block's size,
-    // open addressing: a block of few values costs a pass, not a sort.
-    constexpr std::size_t kSlots = 2 * kTallyBlock;
-    constexpr std::uint64_t kFree = ~std::uint64_t{0}; // no context reaches 2^32 - 1
-    std::vector<std::uint64_t> slotKeys(kSlots, kFree);
-    std::vector<std::uint32_t> slotCounts(kSlots, 0);
     std::vector<BlockEntry> keys;
+    keys.reserve(kTallyBlock);
     const std::size_t first = block * kTallyBlock;
     for (std::size_t row = first; row < first + kTallyBlock; ++row) {
         switch (store_.kindAt(row)) {
-        case Kind::ok: {
-            const std::uint64_t key = keyOf(store_[row].context, store_.valueAt(row));
-            std::uint64_t h = key * 0x9E3779B97F4A7C15ULL;
-            std::size_t at = std::size_t(h >> 51); // the top 13 bits: 0..8191
-            while (slotKeys[at] != kFree && slotKeys[at] != key)
-                at = (at + 1) & (kSlots - 1);
-            slotKeys[at] = key;
-            ++slotCounts[at];
+        case Kind::ok:
+            keys.push_back({keyOf(store_[row].context, store_.valueAt(row)), 1});
             break;
-        }
         case Kind::gap:
             ++t.gaps;
             break;
@@ -373,9 +375,6 @@ const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t blo
             break;
         }
     }
-    for (std::size_t i = 0; i < kSlots; ++i)
-        if (slotKeys[i] != kFree)
-            keys.push_back({slotKeys[i], slotCounts[i]});
     takeEntries(keys, kTallyBlock, t);
     t.counted = true;
     return t;

@@ -103,8 +103,8 @@ private:
     static constexpr int kTimeGroup = 4096;
 
     // The readings of a stretch of rows (a block, or a group of blocks), by context and
-    // value, sorted. A stretch whose readings hardly repeat keeps no entries (dense): its
-    // rows are read where they are, as cheaply as its entries would be.
+    // value. A stretch whose readings hardly repeat keeps no entries (dense): its rows are
+    // read where they are, as cheaply as its entries would be.
     struct BlockTally {
         struct Entry {
             float value;
