@@ -55,11 +55,16 @@ std::vector<QPoint> sideBySide(const QRect& desktop, const QSize& size, int coun
 
 QString channelPictureName(const QString& file, const QString& channel) {
     const QFileInfo info(file);
-    const QString suffix = info.suffix();
+    QString suffix = info.suffix();
     if (suffix.isEmpty())
         return file + QLatin1Char('-') + channel;
-    return file.left(file.size() - suffix.size() - 1) + QLatin1Char('-') + channel +
-           QLatin1Char('.') + suffix;
+    // The ratio of a PNG ("@2x.png") stays at the end of the name, where it is looked for.
+    for (const char* ratio : {"@2x.", "@3x."})
+        if (file.endsWith(QLatin1String(ratio) + suffix, Qt::CaseInsensitive))
+            suffix = file.right(suffix.size() + 4);
+    const QString dot = suffix.startsWith(QLatin1Char('@')) ? QString() : QStringLiteral(".");
+    return file.left(file.size() - suffix.size() - dot.size()) + QLatin1Char('-') + channel + dot +
+           suffix;
 }
 
 ChannelWindows::ChannelWindows(ErrorReporter& errors, bool keptSizes, QObject* parent)

@@ -1,11 +1,19 @@
 #include "app/chart_actions.h"
 
+#include "app/picture_file.h"
+#include "canvas/canvas.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
 #include <QSettings>
 #include <QWidget>
 #include <QWindow>
@@ -15,6 +23,17 @@
 namespace kv {
 
 namespace {
+
+// "1200 x 600", "1200x600" or "1200 × 600": the size; an empty one otherwise.
+QSize pictureSize(const QString& answer) {
+    const QStringList parts =
+        answer.toLower().replace(QChar(0x00D7), QLatin1Char('x')).split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return {};
+    bool okW = false, okH = false;
+    const int w = parts[0].trimmed().toInt(&okW), h = parts[1].trimmed().toInt(&okH);
+    return okW && okH ? QSize(w, h) : QSize();
+}
 
 // The texts belong to the window, as the record's commands do.
 QString text(const char* source) {
@@ -54,11 +73,35 @@ ChartActions::ChartActions(QWidget& host, TrendChart& chart) : host_(host), char
         windowActions_ << a;
     }
 
+    histogramAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Histogram")),
+                           QKeySequence(Qt::CTRL | Qt::Key_G));
+    histogramAction_->setCheckable(true);
+    histogramAction_->setChecked(chart_.histogram().shown());
+    connect(histogramAction_, &QAction::toggled, this, [this](bool on) { setHistogram(on); });
+
     clearMarkersAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Clear markers")),
                               QKeySequence(Qt::Key_Delete));
     connect(clearMarkersAction_, &QAction::triggered, this, [this] { chart_.clearMarkers(); });
+    saveChartAction_ = add(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save chart...")), {});
+    connect(saveChartAction_, &QAction::triggered, this, [this] { saveChartClick(); });
     separator_ = new QAction(this);
     separator_->setSeparator(true);
+
+    askFile = [this](const QString& caption, const QString& filter) {
+        return QFileDialog::getSaveFileName(&host_, caption, lastFolder_, filter);
+    };
+    askSize = [this](QSize proposed) -> std::optional<QSize> {
+        bool ok = false;
+        const QString answer = QInputDialog::getText(
+            &host_, text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save chart")),
+            text(QT_TRANSLATE_NOOP("kv::MainWindow",
+                                   "Size of the picture in pixels (width x height):")),
+            QLineEdit::Normal,
+            QStringLiteral("%1 x %2").arg(proposed.width()).arg(proposed.height()), &ok);
+        if (!ok)
+            return std::nullopt;
+        return pictureSize(answer);
+    };
 
     // Seen before the focus widget's own filters and shortcuts: Ctrl+C over the plot.
     QCoreApplication::instance()->installEventFilter(this);
@@ -78,9 +121,9 @@ QAction* ChartActions::add(const QString& text, const QKeySequence& key) {
 }
 
 QList<QAction*> ChartActions::menuActions() const {
-    QList<QAction*> out{timeAxisAction_, separator_};
+    QList<QAction*> out{timeAxisAction_, histogramAction_, separator_};
     out << windowActions_;
-    out << clearMarkersAction_;
+    out << clearMarkersAction_ << saveChartAction_;
     return out;
 }
 
@@ -97,6 +140,46 @@ void ChartActions::setRollingWindow(RollingWindow w) {
     for (std::size_t i = 0; i < kWindows.size(); ++i)
         if (kWindows[i] == w)
             windowActions_[int(i)]->setChecked(true);
+}
+
+void ChartActions::setHistogram(bool on) {
+    chart_.histogram().setShown(on);
+    histogramAction_->setChecked(on);
+}
+
+void ChartActions::bringUpToDate() {
+    chart_.histogram().countAtOnce();
+    chart_.requestRepaint();
+}
+
+QString ChartActions::saveChart(const QString& file, QSize size) {
+    bringUpToDate();
+    return writePicture(file, size, [this, size](QPainter& painter) {
+        Canvas canvas(painter, Size{size.width(), size.height()});
+        chart_.paintOnto(canvas, Rect{0, 0, size.width(), size.height()});
+    });
+}
+
+void ChartActions::saveChartClick() {
+    const QString filter = text(QT_TRANSLATE_NOOP("kv::MainWindow", "PNG pictures (*.png)")) +
+                           QStringLiteral(";;") + vectorPictureFilters();
+    const QString file =
+        askFile ? askFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save chart")), filter)
+                : QString();
+    if (file.isEmpty())
+        return;
+    lastFolder_ = QFileInfo(file).absolutePath();
+    const std::optional<QSize> size = askSize ? askSize(kChartPictureSize) : kChartPictureSize;
+    if (!size)
+        return;
+    const QString error =
+        size->isEmpty() || size->width() > kMaxFaceSide || size->height() > kMaxFaceSide
+            ? text(QT_TRANSLATE_NOOP("kv::MainWindow",
+                                     "A chart picture is 1 to %1 pixels wide and high."))
+                  .arg(kMaxFaceSide)
+            : saveChart(file, *size);
+    if (!error.isEmpty())
+        emit pictureFailed(error);
 }
 
 bool ChartActions::copiesFromChart(QObject* watched) const {

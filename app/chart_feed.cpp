@@ -1,6 +1,7 @@
 #include "app/chart_feed.h"
 
 #include "channel/channel.h"
+#include "channel/channel_bench.h"
 #include "chart/chart_series.h"
 #include "chart/trend_chart.h"
 #include "format/number_format.h"
@@ -26,6 +27,25 @@ ChartFeed::ChartFeed(Channel& channel, TrendChart& chart, LineSeries& series, QO
             return formatNumber(chart_.leftAxis().axisValuesFormat(), value);
         return formatNumber(withMoreDecimals(range->format, extra), value);
     });
+    // The bins' edges lie on whole steps of the reading's range.
+    chart_.setValueStep([this](const ChartSeries& s, int index) {
+        if (&s != &series_)
+            return 0.0;
+        const ReadingStore& rows = channel_.record().rows();
+        const RowContext& context = rows.context(rows[view_.rowOf(index)].context);
+        const RangeRow* range =
+            context.hasCodes ? findRangeRow(context.function, context.range) : nullptr;
+        return range && range->format ? pictureStep(range->format) : 0.0;
+    });
+    auto limits = [this] {
+        const Limits& l = channel_.bench().limits();
+        auto value = [](const std::optional<float>& v) {
+            return v ? std::optional<double>(*v) : std::nullopt;
+        };
+        chart_.histogram().setLimits(value(l.lower), value(l.upper), l.unit);
+    };
+    limits();
+    connect(&channel_.bench(), &ChannelBench::settingsChanged, this, limits);
     view_.onChange = [this] {
         series_.samplesChanged();
         // A note keeps its point while points are added; the points replaced, or a note
@@ -57,6 +77,7 @@ ChartFeed::ChartFeed(Channel& channel, TrendChart& chart, LineSeries& series, QO
 
 ChartFeed::~ChartFeed() {
     chart_.setValueText(nullptr);
+    chart_.setValueStep(nullptr);
     view_.onChange = nullptr;
     series_.setSamples(nullptr);
 }

@@ -172,6 +172,7 @@ constexpr Option kOptions[] = {
          return true;
      }},
     {"autostart", 0, Takes::nothing, false, nullptr, turnOn<&CommandLine::autostart>},
+    {"histogram", 0, Takes::nothing, false, nullptr, turnOn<&CommandLine::histogram>},
     {"snapshot", 0, Takes::value, false,
      QT_TRANSLATE_NOOP("kv::CommandLine", "--snapshot needs a file name"),
      keepText<&CommandLine::snapshotFile>},
@@ -326,6 +327,10 @@ constexpr Rule kRules[] = {
      Asks::noneOf,
      {"snapshot"},
      QT_TRANSLATE_NOOP("kv::CommandLine", "--snapshot cannot be used with --no-window")},
+    {"no-window",
+     Asks::noneOf,
+     {"histogram"},
+     QT_TRANSLATE_NOOP("kv::CommandLine", "--histogram cannot be used with --no-window")},
     {"no-window",
      Asks::noneOf,
      {kRecording},
@@ -631,7 +636,10 @@ QString usageText(const QString& program) {
                "  --port DEVICE         put DEVICE at the front of the port list (repeatable)\n"
                "  --autostart           press Start once the window is shown\n"
                "  --snapshot FILE.png   with --readings N: after N readings save the window as\n"
-               "                        FILE.png and exit (implies --autostart)\n"
+               "                        FILE.png and exit (implies --autostart); FILE.svg or\n"
+               "                        FILE.pdf give a vector drawing, FILE@2x.png or\n"
+               "                        FILE@3x.png a PNG of twice or three times the pixels\n"
+               "  --histogram           show the chart as a histogram of its readings (Ctrl+G)\n"
                "  --readings N          readings to wait for before the snapshot, or to log\n"
                "                        before the end with --no-window (an overload counts)\n"
                "  --log FILE.csv        record every reading from the first on, appended to\n"
@@ -672,9 +680,10 @@ QString usageText(const QString& program) {
                "statistics and \"Show statistics\" for the footer. Ctrl+Plus and Ctrl+Minus\n"
                "size the window from 100 % to 300 %, Ctrl+Shift+0 back to 100 %; F11 shows the\n"
                "reading across the whole screen, F11 or Esc return.\n"
-               "Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2\n"
-               "the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete\n"
-               "clears the markers; Ctrl+C over the plot copies the readout or the markers.\n")
+               "Chart: Ctrl+T time axis, Ctrl+G histogram, Ctrl+0 all readings, Ctrl+1 the\n"
+               "last minute, Ctrl+2 the last 10 minutes, Ctrl+3 the last hour; a click sets a\n"
+               "marker, Delete clears the markers; Ctrl+C over the plot copies the readout or\n"
+               "the markers; \"Save chart...\" in the menu saves the chart alone.\n")
                .arg(program) +
            Text::tr("\n"
                     "Publishing to an MQTT broker:\n"

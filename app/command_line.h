@@ -23,6 +23,7 @@ struct CommandLine {
     QString simulateScript; // empty: the built-in demo script
     QStringList ports;      // devices put in front of the port list, in the order given
     bool autostart = false;
+    bool histogram = false; // the chart shows the histogram from the start
     QString snapshotFile;
     int readings = 0; // with a snapshot: before the picture; without a window: before the end
     QString logFile;  // "-": standard output; empty: no log

@@ -65,13 +65,15 @@ MainWindow::MainWindow(Channel& channel, std::vector<PortEntry> ports, const std
     footer_ = std::make_unique<FooterView>(*form_.label2, channel_.notes());
     recordActions_ = std::make_unique<RecordActions>(
         *this, channel_, errors_, [this] { return displays_->readingText(); },
-        [this] { return SnapshotRun::capture(*this); });
+        [this](const QString& file) { return SnapshotRun::saveImage(*this, file); });
     recordActions_->setParent(this);
     // The chart is left out: its right button scrolls.
     recordActions_->addMenuTo({form_.label2, form_.anz, form_.analog, form_.balken});
     recordActions_->copyFrom(*form_.comSel);
     chartActions_ = std::make_unique<ChartActions>(*this, *form_.chart1);
     recordActions_->addMenuActions(chartActions_->menuActions());
+    connect(chartActions_.get(), &ChartActions::pictureFailed, this,
+            [this](const QString& reason) { errors_.report(reason); });
     benchActions_ = std::make_unique<BenchActions>(*this, *form_.analog, channel_.bench(), errors_);
     recordActions_->addMenuActions(benchActions_->actions());
     recordActions_->statisticsLines = [this] { return channel_.bench().statisticsLines(); };

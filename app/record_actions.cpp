@@ -2,6 +2,7 @@
 
 #include "app/error_reporter.h"
 #include "app/note_dialog.h"
+#include "app/picture_file.h"
 #include "channel/channel.h"
 #include "channel/log_conditions.h"
 
@@ -52,7 +53,8 @@ QString suggestedName(const char* suffix) {
 } // namespace
 
 RecordActions::RecordActions(QWidget& host, Channel& channel, ErrorReporter& errors,
-                             std::function<QString()> readingText, std::function<QImage()> picture)
+                             std::function<QString()> readingText,
+                             std::function<QString(const QString& file)> picture)
     : host_(host), channel_(channel), errors_(errors), readingText_(std::move(readingText)),
       picture_(std::move(picture)) {
     askFile = [this](const FileQuestion& q) { return askForFile(q); };
@@ -278,12 +280,14 @@ void RecordActions::finishSaving() {
 void RecordActions::savePictureClick() {
     const QString path =
         chooseFile(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Save picture")), "png",
-                   text(QT_TRANSLATE_NOOP("kv::MainWindow", "PNG pictures (*.png)")), true);
+                   text(QT_TRANSLATE_NOOP("kv::MainWindow", "PNG pictures (*.png)")) +
+                       QStringLiteral(";;") + vectorPictureFilters(),
+                   true);
     if (path.isEmpty())
         return;
-    const QImage picture = picture_ ? picture_() : QImage();
-    if (picture.isNull() || !picture.save(path, "PNG"))
-        errors_.report(text(QT_TRANSLATE_NOOP("kv::MainWindow", "Cannot write %1.")).arg(path));
+    const QString error = picture_ ? picture_(path) : QString();
+    if (!error.isEmpty())
+        errors_.report(error);
 }
 
 void RecordActions::noteClick() {

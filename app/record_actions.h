@@ -42,10 +42,12 @@ public:
     };
 
     // The keys work in `host`, whose dialogs they are; all references must outlive the
-    // actions. `readingText` gives the reading as shown ("01,234 V-DC"), `picture` the
-    // window's picture.
+    // actions. `readingText` gives the reading as shown ("01,234 V-DC"); `savePicture` writes
+    // the window's picture to a file (its format from the name, see PictureFormat) and
+    // tells why it could not.
     RecordActions(QWidget& host, Channel& channel, ErrorReporter& errors,
-                  std::function<QString()> readingText, std::function<QImage()> picture);
+                  std::function<QString()> readingText,
+                  std::function<QString(const QString& file)> savePicture);
     // Waits for a save under way.
     ~RecordActions() override;
 
@@ -107,7 +109,7 @@ private:
     Channel& channel_;
     ErrorReporter& errors_;
     std::function<QString()> readingText_;
-    std::function<QImage()> picture_;
+    std::function<QString(const QString& file)> picture_;
     QAction* recordAction_ = nullptr;
     QAction* saveReadingsAction_ = nullptr;
     QAction* savePictureAction_ = nullptr;

@@ -1,12 +1,15 @@
 #include "app/snapshot.h"
 
+#include "app/chart_actions.h"
 #include "app/main_form.h"
+#include "app/picture_file.h"
 #include "channel/channel.h"
 #include "record/error_output.h"
 #include "session/meter_session.h"
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 
 namespace kv {
@@ -51,15 +54,20 @@ void SnapshotRun::readingShown(int count) {
 }
 
 QImage SnapshotRun::capture(MainWindow& window) {
+    window.chartActions().bringUpToDate();
     window.repaint();
     return window.grab(QRect(0, 0, mainform::kClientWidth, mainform::kClientHeight)).toImage();
 }
 
 QString SnapshotRun::saveImage(MainWindow& window, const QString& file) {
-    const QImage image = capture(window);
-    if (image.isNull() || !image.save(file, "PNG"))
-        return tr("cannot write %1").arg(file);
-    return {};
+    const QSize size(mainform::kClientWidth, mainform::kClientHeight);
+    const PictureFormat format = PictureFormat::of(file);
+    if (format.vectors() || format.ratio != 1) {
+        window.chartActions().bringUpToDate();
+        return writePicture(file, size, [&window](QPainter& p) { paintWidgetTree(p, window); });
+    }
+    // The window as the screen shows it, in the screen's own pixels.
+    return writePicture(file, capture(window));
 }
 
 void SnapshotRun::save() {

@@ -25,8 +25,9 @@ public:
 
     // The window's client area as it is on screen now.
     static QImage capture(MainWindow& window);
-    // Saves capture(window) as a PNG file; the reason, in the user's language, when it
-    // cannot, else empty.
+    // Saves the window's picture in the format of the file's name (see PictureFormat): a
+    // plain PNG is capture(window) in the screen's pixels; the reason, in the user's language,
+    // when it cannot, else empty.
     static QString saveImage(MainWindow& window, const QString& file);
 
 signals:

@@ -213,4 +213,20 @@ void FaceWidget::fitFace(const QSize& size, double ratio) {
                                               : toQColor(backgroundColor()));
 }
 
+void FaceWidget::paintOnto(Canvas& canvas, const Rect& rect) {
+    prepareFace();
+    {
+        struct PaintingFlag {
+            bool& flag;
+            explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
+            ~PaintingFlag() { flag = false; }
+        } painting(paintingFace_);
+        paintFace(canvas, rect);
+    }
+    // A pass at another size leaves the layout of that size behind: the face is drawn
+    // again for its own before it is used.
+    if (rect.width() != faceWidth() || rect.height() != faceHeight())
+        invalidate();
+}
+
 } // namespace kv

@@ -70,6 +70,10 @@ public:
     const QImage& renderFace();
     const QImage& renderFace(double ratio);
     const QImage& face() const { return face_; }
+    // Draws the whole face straight onto `canvas` in `rect`, whatever its size, leaving the
+    // face as it is: a picture for another device, such as a vector drawing (text as text,
+    // lines as paths) through a canvas over its painter, or a larger picture.
+    void paintOnto(Canvas& canvas, const Rect& rect);
     // True while the face waits for a full paint.
     bool faceDirty() const { return faceDirty_; }
     // The face's extent, in face pixels: the widget's size divided by the zoom.

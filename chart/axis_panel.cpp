@@ -31,7 +31,7 @@ void AxisPanel::addSeries(ChartSeries* s) {
     s->setAxes(bottom_.get(), left_.get());
     s->setRepaintHandler([chart = QPointer<AxisPanel>(this)] {
         if (chart)
-            chart->requestRepaint();
+            chart->seriesChanged();
     });
     requestRepaint();
 }

@@ -63,6 +63,9 @@ protected:
     virtual void adjustAxisRanges();
     // Drawn after the series and before the rubber band.
     virtual void paintOverSeries(Canvas&) {}
+    // A series' points or settings changed: a new picture, at once unless the chart shows
+    // them in a way that is redrawn less often.
+    virtual void seriesChanged() { requestRepaint(); }
 
 private:
     void layoutAxes(Canvas& c);

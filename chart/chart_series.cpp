@@ -840,4 +840,18 @@ LineSeries::LineSeries() {
     pointer().setVisible(false);
 }
 
+ValueTally ChartSeries::tally(int first, int last, const std::string& unit) const {
+    first = std::max(first, 0);
+    last = std::min(last, pointCount() - 1);
+    if (first > last)
+        return {};
+    if (!samples_)
+        return tallyPoints(*this, first, last, unit, [this](int i) { return yAt(i); });
+    ValueTally t = samples_->tally(first, last, unit);
+    if (yValues_.multiplier() != 1.0)
+        for (ValueCount& v : t.values)
+            v.value = yValues_.scaled(v.value);
+    return t;
+}
+
 } // namespace kv

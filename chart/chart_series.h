@@ -183,6 +183,10 @@ public:
     virtual double minX() const;
     virtual double minY() const;
 
+    // The readings among points first..last in `unit` by value (as yAt gives them), and the
+    // gaps, overloads and readings of other units among them (see SeriesSamples::tally).
+    ValueTally tally(int first, int last, const std::string& unit) const;
+
     // --- Range queries over Y as stored (before the Y list's multiplier)
     double storedY(int index) const {
         return samples_ ? samples_->y(index) : yValues_.storedAt(index);

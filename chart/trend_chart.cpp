@@ -80,6 +80,15 @@ int rollingWindowReadings(RollingWindow w) {
 TrendChart::TrendChart(QWidget* parent) : ChartBase(parent) {
     // Moves without a button pressed drive the readout.
     setMouseTracking(true);
+    connect(&histogram_, &HistogramModel::changed, this, [this] {
+        hoverOff();
+        requestRepaint();
+    });
+    histogramLater_.setSingleShot(true);
+    // A coarse timer may fire a little early, before the count is due: a pass for nothing.
+    histogramLater_.setTimerType(Qt::PreciseTimer);
+    histogramLater_.setInterval(HistogramModel::kRefreshMs);
+    connect(&histogramLater_, &QTimer::timeout, this, [this] { requestRepaint(); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -238,9 +247,23 @@ void TrendChart::hoverOff() {
 void TrendChart::refreshReadout() {
     const std::string before = readoutText();
     ChartSeries* s = readSeries();
-    readout_ = s ? readoutAt(*s, hoverX_) : ColumnReadout{};
     readoutText_.clear();
     overlayRect_ = Rect{};
+    if (histogram_.shown()) {
+        readout_ = ColumnReadout{};
+        const int bin = s ? histogramLayout_.binAt(hoverX_) : -1;
+        if (bin >= 0) {
+            readout_.found = true;
+            readout_.cursorX = hoverX_;
+            readoutText_ = binText(bin);
+            overlayRect_ = overlayFor(readout_, readoutText_);
+        }
+        const std::string after = readoutText();
+        if (after != before)
+            emit readoutChanged(QString::fromStdString(after));
+        return;
+    }
+    readout_ = s ? readoutAt(*s, hoverX_) : ColumnReadout{};
     if (s && readout_.found) {
         const AxisBase& clock = bottomAxis();
         readoutText_ = kv::readoutText(*s, readout_, valueText(),
@@ -392,6 +415,12 @@ void TrendChart::markerClick(int x) {
 }
 
 void TrendChart::paintContents(Canvas& c) {
+    if (histogram_.shown()) {
+        paintHistogramPass(c);
+        if (hover_)
+            refreshReadout();
+        return;
+    }
     ChartBase::paintContents(c);
     // The points under the mouse may have moved with the new layout.
     if (hover_)
@@ -685,7 +714,8 @@ bool TrendChart::shiftAxis(AxisBase& axis, int from, int to) {
 
 void TrendChart::mousePressEvent(QMouseEvent* e) {
     e->accept();
-    if (zoomDrag_.active || scrollDrag_.active)
+    // The histogram has no zoom, scroll or markers of its own.
+    if (zoomDrag_.active || scrollDrag_.active || histogram_.shown())
         return;
     const Point pos = faceAt(e->position());
     const ChartMouse m{e->button(), e->modifiers(), pos.x, pos.y};
@@ -808,6 +838,8 @@ void TrendChart::mouseReleaseEvent(QMouseEvent* e) {
 
 void TrendChart::wheelEvent(QWheelEvent* e) {
     e->accept();
+    if (histogram_.shown())
+        return;
     wheelRemainder_ += e->angleDelta().y();
     // A notch is 120; finer wheels add up until a whole step is reached. Turning the
     // wheel down (negative delta) moves the ranges up.
@@ -829,6 +861,105 @@ void TrendChart::wheelEvent(QWheelEvent* e) {
         setAxisRange(*a, r.minimum, r.maximum);
     }
     requestRepaint();
+}
+
+// ---------------------------------------------------------------------------------------
+// Histogram
+
+void TrendChart::seriesChanged() {
+    const int wait = histogram_.msUntilNextCount();
+    if (wait <= 0) {
+        requestRepaint();
+        return;
+    }
+    if (!histogramLater_.isActive())
+        histogramLater_.start(wait);
+}
+
+void TrendChart::setValueStep(ValueStep step) {
+    valueStep_ = std::move(step);
+    requestRepaint();
+}
+
+void TrendChart::paintHistogramPass(Canvas& c) {
+    paintBackground(c);
+    paintTitles(c);
+    // The ranges the line would have: they tell which readings it shows.
+    adjustAxisRanges();
+    HistogramScene scene;
+    scene.font = leftAxis().labelsFont();
+    histogramIndex_ = -1;
+    if (ChartSeries* s = readSeries(); s && s->pointCount() > 0) {
+        int first = 0, last = s->pointCount() - 1;
+        const AxisBase* h = s->horizontalAxis();
+        if (markerA() >= 0 && markerB() >= 0) {
+            first = std::min(markerA(), markerB());
+            last = std::max(markerA(), markerB());
+        } else if (h && s->xValues().order() == ValueListOrder::loAscending) {
+            first = s->firstAtOrAfterX(std::min(h->scaleMin(), h->scaleMax()));
+            last = s->lastAtOrBeforeX(std::max(h->scaleMin(), h->scaleMax()));
+        }
+        // The newest reading shown names the unit and writes the values.
+        const int newest = first <= last ? s->drawnAtOrBefore(last) : -1;
+        histogramIndex_ = newest >= first ? newest : -1;
+        const std::string unit = histogramIndex_ >= 0 ? s->unitAt(histogramIndex_) : s->unit();
+        const double step =
+            valueStep_ && histogramIndex_ >= 0 ? valueStep_(*s, histogramIndex_) : 0.0;
+        if (!histogram_.count(*s, first, last, unit, step) && !histogramLater_.isActive())
+            histogramLater_.start(std::max(1, histogram_.msUntilNextCount()));
+        if (histogramIndex_ >= 0) {
+            const ValueText text = valueText();
+            const int index = histogramIndex_;
+            scene.valueText = [text, s, index](double v) { return text(*s, index, v, 0); };
+        }
+        scene.histogram = histogram_.histogram();
+        scene.unit = histogram_.unit();
+        if (histogram_.limitsUnit().empty() || histogram_.limitsUnit() == scene.unit) {
+            scene.lowerLimit = histogram_.lowerLimit();
+            scene.upperLimit = histogram_.upperLimit();
+        }
+        scene.note = histogramNote();
+    }
+    histogramLayout_ = layoutHistogram(c, plotRect(), scene);
+    paintHistogram(c, histogramLayout_, scene);
+    // The readout's cursor and label keep to the bars.
+    setPlotRect(histogramLayout_.plot);
+    if (onAfterDraw)
+        onAfterDraw(*this);
+}
+
+std::string TrendChart::histogramNote() const {
+    const Histogram& h = histogram_.histogram();
+    const ChartSeries* s = readSeries();
+    if (!s || histogramIndex_ < 0 || h.empty())
+        return tr("No readings to count").toStdString();
+    const ValueText text = valueText();
+    QString note =
+        tr("n = %1, mean %2, σ %3")
+            .arg(h.total)
+            .arg(QString::fromStdString(text(*s, histogramIndex_, h.mean, 1)),
+                 QString::fromStdString(text(*s, histogramIndex_, h.standardDeviation, 1)));
+    const ValueTally& out = histogram_.leftOut();
+    if (out.gaps > 0 || out.overloads > 0)
+        note += QStringLiteral("; ") +
+                tr("left out: %1 gaps, %2 overloads").arg(out.gaps).arg(out.overloads);
+    if (out.otherUnits > 0)
+        note += QStringLiteral("; ") + tr("%1 readings in other units").arg(out.otherUnits);
+    return note.toStdString();
+}
+
+std::string TrendChart::binText(int bin) const {
+    const Histogram& h = histogram_.histogram();
+    const ChartSeries* s = readSeries();
+    if (!s || histogramIndex_ < 0 || bin < 0 || bin >= h.binCount())
+        return {};
+    const ValueText text = valueText();
+    return tr("%1 to %2 %3: %4 readings")
+        .arg(QString::fromStdString(text(*s, histogramIndex_, h.edge(bin), 0)),
+             QString::fromStdString(text(*s, histogramIndex_, h.edge(bin + 1), 0)),
+             QString::fromStdString(histogram_.unit()))
+        .arg(h.counts[std::size_t(bin)])
+        .toStdString();
 }
 
 } // namespace kv

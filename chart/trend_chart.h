@@ -2,8 +2,11 @@
 
 #include "chart/chart_base.h"
 #include "chart/chart_readout.h"
+#include "chart/histogram_model.h"
+#include "chart/histogram_painter.h"
 
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -54,6 +57,10 @@ int rollingWindowReadings(RollingWindow w);
 // starts again, and between two markers the line above the plot gives their statistics.
 // The X axis is the reading's index, or with timeAxis() its wall-clock time; a rolling
 // window shows only the newest minute, ten minutes or hour.
+//
+// In place of the line it may show the histogram of the readings the line would show (see
+// histogram()); the zoom, the window and the markers stay as they are meanwhile, and the
+// readout names the bin under the mouse.
 class TrendChart : public ChartBase {
     Q_OBJECT
 public:
@@ -70,6 +77,19 @@ public:
     // it returns to the window. Choosing a window undoes a zoom.
     RollingWindow rollingWindow() const { return window_; }
     void setRollingWindow(RollingWindow w);
+
+    // --- Histogram
+    // Shown while histogram().shown(): of the readings of the current unit (the newest
+    // one's) that the line shows, between the markers when both are set.
+    HistogramModel& histogram() { return histogram_; }
+    const HistogramModel& histogram() const { return histogram_; }
+    // The step between the values point `index` of s can take (its reading's resolution),
+    // for the bins' edges; unset, or 0, none is known.
+    using ValueStep = std::function<double(const ChartSeries& s, int index)>;
+    void setValueStep(ValueStep step);
+    // The line above the histogram: how many readings, their mean and deviation, and what
+    // was left out.
+    std::string histogramNote() const;
 
     // --- Readout under the mouse
     bool readoutShown() const { return hover_ && readout_.found; }
@@ -139,6 +159,8 @@ protected:
     void paintContents(Canvas& c) override;
     void paintTitles(Canvas& c) override;
     void paintOverSeries(Canvas& c) override;
+    // While the histogram shows, new readings are drawn a few times a second.
+    void seriesChanged() override;
     bool hasOverlay() const override { return readoutShown(); }
     void paintOverlay(Canvas& c) override { drawOverlay(c); }
     void leaveEvent(QEvent* e) override;
@@ -181,6 +203,9 @@ private:
     Rect overlayFor(const ColumnReadout& r, const std::string& text) const;
     void drawOverlay(Canvas& c) const;
     void markerClick(int x);
+    // The histogram in place of the axes and the line.
+    void paintHistogramPass(Canvas& c);
+    std::string binText(int bin) const;
 
     // The texts of the notes on points first..last, joined; empty when none.
     std::string notesText(int first, int last) const;
@@ -208,6 +233,12 @@ private:
     // Worked out when the second marker is set: the markers stand on fixed points.
     MarkerStatistics stats_;
     ValueText valueText_;
+
+    HistogramModel histogram_;
+    ValueStep valueStep_;
+    HistogramLayout histogramLayout_;
+    int histogramIndex_ = -1; // the point whose reading the histogram's values are written as
+    QTimer histogramLater_;   // the count of readings left for later
 };
 
 } // namespace kv

@@ -493,4 +493,29 @@ std::string signedField(std::string_view format, float value, bool plusSign) {
     return text;
 }
 
+double pictureStep(std::string_view format) {
+    int decimals = 0;
+    bool digits = false, point = false;
+    char quote = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';') {
+            break;
+        } else if ((c == 'E' || c == 'e') && i + 1 < format.size() &&
+                   (format[i + 1] == '+' || format[i + 1] == '-')) {
+            return 0;
+        } else if (c == '0' || c == '#') {
+            digits = true;
+            decimals += point ? 1 : 0;
+        } else if (c == '.') {
+            point = true;
+        }
+    }
+    return digits ? std::pow(10.0, -decimals) : 0.0;
+}
+
 } // namespace kv

@@ -34,6 +34,11 @@ std::string signedField(std::string_view format, float value, bool plusSign);
 // "0.0". Quoted text and the exponent stay as they are; the general (empty) format too.
 std::string withMoreDecimals(std::string_view format, int extra);
 
+// The step between neighbouring numbers the first section of `format` writes: 10 to the
+// minus its decimals ("00.000" gives 0.001, "0" gives 1). 0 where there is no such step:
+// the general (empty) format, a scientific one, a section without digits.
+double pictureStep(std::string_view format);
+
 // Text to number: blanks, optional sign, digits with at most one decimalChar(), optional
 // exponent, blanks. The grouping character is never accepted. Throws ConvertError
 // ("'<text>' ist kein gültiger Gleitkommawert") when the text is not a number.

@@ -176,6 +176,19 @@ Rect paintValueField(Canvas& canvas, const IndicatorModel& model, const FieldTex
     if (shown.width() <= 0 || shown.height() <= 0)
         return Rect{};
     const ColorValue fieldColor = model.bevelValue().color();
+    if (!canvas.image()) {
+        // On a painter's device (a vector drawing) the digits stay text, clipped to the field.
+        canvas.saveClip();
+        canvas.intersectClip(shown);
+        canvas.fillRect(shown, fieldColor);
+        canvas.setFont(t.font);
+        canvas.setBackMode(BackMode::Transparent);
+        canvas.setTextAlign(HAlign::Left, VAlign::Top);
+        canvas.textOut(clampToInt(static_cast<long long>(drawn.right) - t.width), drawn.top,
+                       t.text);
+        canvas.restoreClip();
+        return shown;
+    }
     Bitmap bitmap(canvas, shown);
     {
         Canvas bc(bitmap);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace kv {
@@ -93,6 +94,9 @@ void ReadingStoreView::rebuild() {
     std::vector<BreakRun>().swap(breaks_);
     std::vector<Hold>().swap(holds_);
     std::vector<TimeMs>().swap(groupTimes_);
+    // The store may hold other rows now.
+    std::vector<BlockTally>().swap(blockTallies_);
+    std::vector<BlockTally>().swap(groupTallies_);
     take(store_.size());
 }
 
@@ -264,6 +268,205 @@ int ReadingStoreView::findFirstY(int first, int last, const MinMaxIndex::BlockTe
     }
     const long row = store_.findFirstValue(rowOf(first), rowOf(last), test);
     return row < 0 ? -1 : int(std::size_t(row) - begin_);
+}
+
+} // namespace kv
+
+namespace kv {
+
+void ReadingStoreView::tallyRows(std::size_t first, std::size_t last, const std::string& unit,
+                                 ValueTallier& counter) const {
+    for (std::size_t row = first; row <= last; ++row) {
+        switch (store_.kindAt(row)) {
+        case Kind::ok: {
+            const Row r = store_[row];
+            if (store_.context(r.context).unit == unit)
+                counter.add(double(r.value));
+            else
+                counter.addOtherUnit();
+            break;
+        }
+        case Kind::gap:
+            counter.addGap();
+            break;
+        case Kind::overload:
+            counter.addOverload();
+            break;
+        case Kind::unlisted:
+        case Kind::unitChange:
+            break;
+        }
+    }
+}
+
+namespace {
+
+using BlockEntry = std::pair<std::uint64_t, std::uint32_t>; // context and value bits, count
+
+std::uint64_t keyOf(std::uint32_t context, float v) {
+    if (v == 0)
+        v = 0; // one zero
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return std::uint64_t(context) << 32 | bits;
+}
+
+// Makes entries of `keys`, each key once with its counts added up, in an open-addressed
+// table; more of them than a quarter of the rows they stand for, none (dense).
+template <typename Tally>
+void takeEntries(const std::vector<BlockEntry>& keys, std::size_t rows, Tally& t) {
+    constexpr std::uint64_t kFree = ~std::uint64_t{0}; // no context reaches 2^32 - 1
+    const std::size_t most = rows / 4;
+    int bits = 4;
+    while ((std::size_t{1} << bits) < 2 * std::min(keys.size(), most + 1))
+        ++bits;
+    const std::size_t slots = std::size_t{1} << bits;
+    std::vector<std::uint64_t> slotKeys(slots, kFree);
+    std::vector<std::uint64_t> slotCounts(slots, 0);
+    std::size_t used = 0;
+    for (const auto& [key, n] : keys) {
+        std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> (64 - bits));
+        while (slotKeys[at] != kFree && slotKeys[at] != key)
+            at = (at + 1) & (slots - 1);
+        if (slotKeys[at] == kFree) {
+            if (++used > most) {
+                t.dense = true;
+                return;
+            }
+            slotKeys[at] = key;
+        }
+        slotCounts[at] += n;
+    }
+    t.entries.reserve(used);
+    for (std::size_t i = 0; i < slots; ++i) {
+        if (slotKeys[i] == kFree)
+            continue;
+        const std::uint32_t valueBits = std::uint32_t(slotKeys[i]);
+        float v = 0;
+        std::memcpy(&v, &valueBits, sizeof v);
+        t.entries.push_back({v, std::uint32_t(slotKeys[i] >> 32), std::uint32_t(slotCounts[i])});
+    }
+}
+
+} // namespace
+
+const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t block) const {
+    if (blockTallies_.size() <= block)
+        blockTallies_.resize(block + 1);
+    BlockTally& t = blockTallies_[block];
+    if (t.counted)
+        return t;
+    std::vector<BlockEntry> keys;
+    keys.reserve(kTallyBlock);
+    const std::size_t first = block * kTallyBlock;
+    for (std::size_t row = first; row < first + kTallyBlock; ++row) {
+        switch (store_.kindAt(row)) {
+        case Kind::ok:
+            keys.push_back({keyOf(store_[row].context, store_.valueAt(row)), 1});
+            break;
+        case Kind::gap:
+            ++t.gaps;
+            break;
+        case Kind::overload:
+            ++t.overloads;
+            break;
+        case Kind::unlisted:
+        case Kind::unitChange:
+            break;
+        }
+    }
+    takeEntries(keys, kTallyBlock, t);
+    t.counted = true;
+    return t;
+}
+
+const ReadingStoreView::BlockTally& ReadingStoreView::groupTally(std::size_t group) const {
+    if (groupTallies_.size() <= group)
+        groupTallies_.resize(group + 1);
+    BlockTally& g = groupTallies_[group];
+    if (g.counted)
+        return g;
+    std::vector<BlockEntry> keys;
+    for (std::size_t b = group * kTallyGroup; b < (group + 1) * kTallyGroup; ++b) {
+        const BlockTally& t = blockTally(b);
+        g.gaps += t.gaps;
+        g.overloads += t.overloads;
+        if (!t.dense) {
+            for (const BlockTally::Entry& e : t.entries)
+                keys.push_back({keyOf(e.context, e.value), e.count});
+            continue;
+        }
+        for (std::size_t row = b * kTallyBlock; row < (b + 1) * kTallyBlock; ++row)
+            if (store_.kindAt(row) == Kind::ok) {
+                const Row r = store_[row];
+                keys.push_back({keyOf(r.context, r.value), 1});
+            }
+    }
+    takeEntries(keys, kTallyGroup * kTallyBlock, g);
+    g.counted = true;
+    return g;
+}
+
+void ReadingStoreView::tallyOf(const BlockTally& t, std::size_t block, std::size_t blocks,
+                               const std::string& unit, ValueTallier& counter) const {
+    if (t.dense) {
+        // The rows' gaps and overloads are counted with them.
+        tallyRows(block * kTallyBlock, (block + blocks) * kTallyBlock - 1, unit, counter);
+        return;
+    }
+    counter.addGap(t.gaps);
+    counter.addOverload(t.overloads);
+    for (const BlockTally::Entry& e : t.entries) {
+        if (unitCounted_.size() <= e.context)
+            unitCounted_.resize(e.context + 1, -1);
+        signed char& known = unitCounted_[e.context];
+        if (known < 0)
+            known = store_.context(e.context).unit == unit ? 1 : 0;
+        if (known)
+            counter.add(double(e.value), e.count);
+        else
+            counter.addOtherUnit(e.count);
+    }
+}
+
+void ReadingStoreView::tallyBlocks(std::size_t first, std::size_t end, const std::string& unit,
+                                   ValueTallier& counter) const {
+    std::size_t b = first;
+    while (b < end) {
+        if (b % kTallyGroup == 0 && b + kTallyGroup <= end) {
+            const BlockTally& g = groupTally(b / kTallyGroup);
+            if (!g.dense) {
+                tallyOf(g, b, kTallyGroup, unit, counter);
+                b += kTallyGroup;
+                continue;
+            }
+        }
+        tallyOf(blockTally(b), b, 1, unit, counter);
+        ++b;
+    }
+}
+
+ValueTally ReadingStoreView::tally(int first, int last, const std::string& unit) const {
+    ValueTallier counter;
+    if (first < 0 || last < first || last >= count_)
+        return counter.take();
+    const std::size_t from = rowOf(first), to = rowOf(last);
+    // Whole blocks lie between the first block boundary at or after `from` and the last
+    // one at or before to + 1; only full blocks of the store are kept.
+    const std::size_t firstBlock = (from + kTallyBlock - 1) / kTallyBlock;
+    const std::size_t endBlock = std::min((to + 1) / kTallyBlock, store_.size() / kTallyBlock);
+    if (firstBlock >= endBlock) {
+        tallyRows(from, to, unit, counter);
+        return counter.take();
+    }
+    if (from < firstBlock * kTallyBlock)
+        tallyRows(from, firstBlock * kTallyBlock - 1, unit, counter);
+    // Which contexts are of the unit is found anew for each unit asked about.
+    std::vector<signed char>().swap(unitCounted_);
+    tallyBlocks(firstBlock, endBlock, unit, counter);
+    if (endBlock * kTallyBlock <= to)
+        tallyRows(endBlock * kTallyBlock, to, unit, counter);
+    return counter.take();
 }
 
 } // namespace kv

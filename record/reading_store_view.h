@@ -4,7 +4,9 @@
 #include "record/reading_store.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace kv {
@@ -77,6 +79,10 @@ public:
     MinMaxIndex::Extremes yExtremes(int first, int last) const override;
     int findFirstY(int first, int last, const MinMaxIndex::BlockTest& test) const override;
     bool hasNaN() const override { return store_.hasNaNValue(); }
+    // Unlisted readings are left out, as from every figure of the record. The rows are
+    // counted a block at a time, each full block once and kept, so a stretch of millions of
+    // readings costs a look at its blocks' distinct values.
+    ValueTally tally(int first, int last, const std::string& unit) const override;
     unsigned generation() const override { return generation_; }
 
 private:
@@ -96,7 +102,35 @@ private:
     // Points per entry of groupTimes_.
     static constexpr int kTimeGroup = 4096;
 
+    // The readings of a stretch of rows (a block, or a group of blocks), by context and
+    // value. A stretch whose readings hardly repeat keeps no entries (dense): its rows are
+    // read where they are, as cheaply as its entries would be.
+    struct BlockTally {
+        struct Entry {
+            float value;
+            std::uint32_t context;
+            std::uint32_t count;
+        };
+        std::vector<Entry> entries;
+        std::uint64_t gaps = 0;
+        std::uint64_t overloads = 0;
+        bool counted = false;
+        bool dense = false;
+    };
+    static constexpr std::size_t kTallyBlock = 4096;
+    static constexpr std::size_t kTallyGroup = 64; // blocks
+
     void rebuild();
+    // Adds the rows first..last (store rows) to `counter` one by one.
+    void tallyRows(std::size_t first, std::size_t last, const std::string& unit,
+                   ValueTallier& counter) const;
+    // Adds the full blocks first..end-1 to `counter`, whole groups from their own tallies.
+    void tallyBlocks(std::size_t first, std::size_t end, const std::string& unit,
+                     ValueTallier& counter) const;
+    void tallyOf(const BlockTally& t, std::size_t block, std::size_t blocks,
+                 const std::string& unit, ValueTallier& counter) const;
+    const BlockTally& blockTally(std::size_t block) const;
+    const BlockTally& groupTally(std::size_t group) const;
     void take(std::size_t end);
     void changed();
     // The last run starting at or before index; nullptr when none does.
@@ -113,10 +147,13 @@ private:
     LeadingBreaks leading_ = LeadingBreaks::shown;
     double rest_ = 0;
     unsigned generation_ = 0;
-    std::vector<BreakRun> breaks_;   // ascending
-    std::vector<Hold> holds_;        // ascending
-    std::vector<TimeMs> groupTimes_; // time of point k * kTimeGroup
-    TimeMs latest_ = 0;              // the latest time so far
+    std::vector<BreakRun> breaks_;                 // ascending
+    std::vector<Hold> holds_;                      // ascending
+    std::vector<TimeMs> groupTimes_;               // time of point k * kTimeGroup
+    TimeMs latest_ = 0;                            // the latest time so far
+    mutable std::vector<BlockTally> blockTallies_; // by store block, full blocks only
+    mutable std::vector<BlockTally> groupTallies_; // by group of blocks, full groups only
+    mutable std::vector<signed char> unitCounted_; // by context: its unit is the one counted
 };
 
 } // namespace kv

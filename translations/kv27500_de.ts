@@ -282,6 +282,10 @@ DATEI.png speichert DATEI-NAME.png für jeden Kanal.
         <translation>--note braucht einen Text</translation>
     </message>
     <message>
+        <source>--histogram cannot be used with --no-window</source>
+        <translation>--histogram geht nicht mit --no-window</translation>
+    </message>
+    <message>
         <source>Usage: %1 [options] [FILE.csv]
 Shows the readings of a VELOMAX KV27500 multimeter on a serial line.
 
@@ -291,7 +295,10 @@ Options:
   --port DEVICE         put DEVICE at the front of the port list (repeatable)
   --autostart           press Start once the window is shown
   --snapshot FILE.png   with --readings N: after N readings save the window as
-                        FILE.png and exit (implies --autostart)
+                        FILE.png and exit (implies --autostart); FILE.svg or
+                        FILE.pdf give a vector drawing, FILE@2x.png or
+                        FILE@3x.png a PNG of twice or three times the pixels
+  --histogram           show the chart as a histogram of its readings (Ctrl+G)
   --readings N          readings to wait for before the snapshot, or to log
                         before the end with --no-window (an overload counts)
   --log FILE.csv        record every reading from the first on, appended to
@@ -332,9 +339,10 @@ digits, the meter, the bar or the footer shows them with the session&apos;s
 statistics and &quot;Show statistics&quot; for the footer. Ctrl+Plus and Ctrl+Minus
 size the window from 100 % to 300 %, Ctrl+Shift+0 back to 100 %; F11 shows the
 reading across the whole screen, F11 or Esc return.
-Chart: Ctrl+T time axis, Ctrl+0 all readings, Ctrl+1 the last minute, Ctrl+2
-the last 10 minutes, Ctrl+3 the last hour; a click sets a marker, Delete
-clears the markers; Ctrl+C over the plot copies the readout or the markers.
+Chart: Ctrl+T time axis, Ctrl+G histogram, Ctrl+0 all readings, Ctrl+1 the
+last minute, Ctrl+2 the last 10 minutes, Ctrl+3 the last hour; a click sets a
+marker, Delete clears the markers; Ctrl+C over the plot copies the readout or
+the markers; &quot;Save chart...&quot; in the menu saves the chart alone.
 </source>
         <translation>Aufruf: %1 [Optionen] [FILE.csv]
 Zeigt Messwerte eines VELOMAX KV27500-Multimeters an einer seriellen Leitung.
@@ -345,7 +353,10 @@ Optionen:
   --port DEVICE         DEVICE an den Anfang der Portliste stellen (mehrfach)
   --autostart           Start drücken, sobald das Fenster zu sehen ist
   --snapshot FILE.png   mit --readings N: nach N Messwerten das Fenster als
-                        FILE.png speichern und enden (schließt --autostart ein)
+                        FILE.png speichern und enden (schließt --autostart ein);
+                        FILE.svg, FILE.pdf: Vektorzeichnung, FILE@2x.png oder
+                        FILE@3x.png: PNG mit zwei- oder dreimal so vielen Pixeln
+  --histogram           das Diagramm als Histogramm seiner Messwerte (Ctrl+G)
   --readings N          Messwerte, die vor dem Bild abgewartet werden, oder mit
                         --no-window vor dem Ende aufgezeichnet (Überlauf zählt)
   --log FILE.csv        jeden Messwert vom ersten an aufzeichnen, angehängt an
@@ -386,9 +397,10 @@ Rechtsklick auf Ziffern, Zeiger, Balken oder Fußzeile zeigt sie mit der
 Statistik der Sitzung und &quot;Statistik zeigen&quot; für die Fußzeile. Ctrl+Plus und
 Ctrl+Minus: Fenster 100 % bis 300 % groß, Ctrl+Shift+0: 100 %; F11: Messwert
 über den ganzen Bildschirm, F11 oder Esc zurück.
-Diagramm: Ctrl+T Zeitachse, Ctrl+0 alles, Ctrl+1 letzte Minute, Ctrl+2 letzte
-10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine Marke, Entf löscht die
-Marken; Ctrl+C über dem Diagramm kopiert die Anzeige oder die Marken.
+Diagramm: Ctrl+T Zeitachse, Ctrl+G Histogramm, Ctrl+0 alles, Ctrl+1 letzte
+Minute, Ctrl+2 letzte 10 Minuten, Ctrl+3 letzte Stunde; ein Klick setzt eine
+Marke, Entf löscht die Marken; Ctrl+C über dem Diagramm kopiert die Anzeige
+oder die Marken; &quot;Diagramm speichern...&quot; im Menü speichert das Diagramm allein.
 </translation>
     </message>
     <message>
@@ -920,10 +932,6 @@ Im Browser verfolgen (nur lesend):
         <translation>PNG-Bilder (*.png)</translation>
     </message>
     <message>
-        <source>Cannot write %1.</source>
-        <translation>%1 lässt sich nicht schreiben.</translation>
-    </message>
-    <message>
         <source>Hold</source>
         <translation>Halten</translation>
     </message>
@@ -995,6 +1003,46 @@ Im Browser verfolgen (nur lesend):
     <message>
         <source>Add note...</source>
         <translation>Notiz hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Save chart...</source>
+        <translation>Diagramm speichern...</translation>
+    </message>
+    <message>
+        <source>Save chart</source>
+        <translation>Diagramm speichern</translation>
+    </message>
+    <message>
+        <source>Size of the picture in pixels (width x height):</source>
+        <translation>Größe des Bildes in Pixeln (Breite x Höhe):</translation>
+    </message>
+    <message>
+        <source>A chart picture is 1 to %1 pixels wide and high.</source>
+        <translation>Ein Bild des Diagramms ist 1 bis %1 Pixel breit und hoch.</translation>
+    </message>
+    <message>
+        <source>SVG drawings (*.svg)</source>
+        <translation>SVG-Zeichnungen (*.svg)</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)</source>
+        <translation>PDF-Dokumente (*.pdf)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 lässt sich nicht schreiben: %2</translation>
+    </message>
+    <message>
+        <source>the picture has no size</source>
+        <translation>das Bild hat keine Größe</translation>
+    </message>
+    <message>
+        <source>the picture could not be drawn</source>
+        <translation>das Bild ließ sich nicht zeichnen</translation>
     </message>
 </context>
 <context>
@@ -1359,10 +1407,6 @@ Im Browser verfolgen (nur lesend):
         <source>%1 of %2 readings came within %3 s; no picture taken</source>
         <translation>%1 von %2 Messwerten kamen binnen %3 s; kein Bild aufgenommen</translation>
     </message>
-    <message>
-        <source>cannot write %1</source>
-        <translation>%1 lässt sich nicht schreiben</translation>
-    </message>
 </context>
 <context>
     <name>kv::Statistics</name>
@@ -1427,6 +1471,26 @@ Im Browser verfolgen (nur lesend):
     <message>
         <source>unit changes %1</source>
         <translation>Einheitenwechsel %1</translation>
+    </message>
+    <message>
+        <source>No readings to count</source>
+        <translation>Keine Messwerte zu zählen</translation>
+    </message>
+    <message>
+        <source>n = %1, mean %2, σ %3</source>
+        <translation>n = %1, Mittel %2, σ %3</translation>
+    </message>
+    <message>
+        <source>left out: %1 gaps, %2 overloads</source>
+        <translation>ausgelassen: %1 Lücken, %2 Überläufe</translation>
+    </message>
+    <message>
+        <source>%1 readings in other units</source>
+        <translation>%1 Messwerte in anderen Einheiten</translation>
+    </message>
+    <message>
+        <source>%1 to %2 %3: %4 readings</source>
+        <translation>%1 bis %2 %3: %4 Messwerte</translation>
     </message>
 </context>
 <context>

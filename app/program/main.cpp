@@ -313,6 +313,8 @@ int showSeveral(const kv::CommandLine& cl, const QString& title, kv::ErrorReport
     }
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(windows.window(0).chartActions(), chartMemory);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        windows.window(i).chartActions().setHistogram(cl.histogram);
     QObject::connect(&windows, &kv::ChannelWindows::allClosed, qApp, &QCoreApplication::quit);
     // A derived channel's record runs from the start: its inputs' rows make its own.
     for (kv::Channel* c : channels)
@@ -473,6 +475,7 @@ int main(int argc, char** argv) {
     // The time axis as it was left.
     kv::ChartMemory chartMemory;
     kv::rememberChartChoices(window.chartActions(), chartMemory);
+    window.chartActions().setHistogram(cl.histogram);
     // The limits and the statistics switch as last left, unless the command line gives
     // limits for this run; what the user changes is kept.
     kv::BenchMemory::attach(channel.bench(), cl.limits);

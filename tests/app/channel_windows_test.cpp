@@ -52,6 +52,10 @@ TEST(ChannelPictureName, TheChannelGoesBeforeTheSuffix) {
     EXPECT_EQ(channelPictureName("/tmp/run.v2/bench.1.png", "I_out"),
               "/tmp/run.v2/bench.1-I_out.png");
     EXPECT_EQ(channelPictureName("/tmp/run.v2/shot", "P"), "/tmp/run.v2/shot-P");
+    // The ratio of a PNG and the format stay at the end, where the name is read for them.
+    EXPECT_EQ(channelPictureName("shot@2x.png", "A"), "shot-A@2x.png");
+    EXPECT_EQ(channelPictureName("shot@3X.PNG", "A"), "shot-A@3X.PNG");
+    EXPECT_EQ(channelPictureName("report.svg", "U1"), "report-U1.svg");
 }
 
 // The settings of a run of their own, made before the windows read them.

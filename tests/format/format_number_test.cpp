@@ -287,5 +287,15 @@ TEST(FormatNumber, RandomFormatsAreHandledSafely) {
     }
 }
 
+TEST(PictureStep, IsTheLastDecimalOfTheFirstSectionAndNoneWithoutAFixedOne) {
+    const struct {
+        const char* format;
+        double step;
+    } cases[] = {{"00.000", 0.001},  {"0", 1}, {"#,##0.0", 0.1}, {"0.00;-0.0", 0.01}, {"'.0' 0", 1},
+                 {"\"V.\"0.0", 0.1}, {"", 0},  {"0.00E+00", 0},  {"'text'", 0}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(pictureStep(c.format), c.step) << c.format;
+}
+
 } // namespace
 } // namespace kv

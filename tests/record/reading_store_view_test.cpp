@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,138 @@ TEST(StoreView, TimesNeverGoBackAndAreFoundByBinarySearch) {
     }
     // What the view holds beside the store: a few entries for the steps back.
     EXPECT_LT(s.view.storageBytes(), 1024u);
+}
+
+} // namespace
+} // namespace kv
+
+namespace kv {
+namespace {
+
+// What a stretch of rows holds, counted here row by row from what was appended.
+struct Expected {
+    enum Kind { reading, gap, overload, mark };
+    struct Row {
+        Kind kind;
+        float value;
+        std::string unit;
+    };
+    std::vector<Row> rows;
+    std::map<float, std::uint64_t> values(int first, int last, const std::string& unit,
+                                          ValueTally& leftOut) const {
+        std::map<float, std::uint64_t> out;
+        for (int i = first; i <= last; ++i) {
+            const Row& r = rows[std::size_t(i)];
+            if (r.kind == gap)
+                ++leftOut.gaps;
+            else if (r.kind == overload)
+                ++leftOut.overloads;
+            else if (r.kind == reading && r.unit != unit)
+                ++leftOut.otherUnits;
+            else if (r.kind == reading)
+                ++out[r.value];
+        }
+        return out;
+    }
+};
+
+struct TalliedSession : Session {
+    Expected expected;
+    std::string unitInForce;
+    // Readings of 50 values in eighths (or as `value` gives them), a gap every 500 rows, an
+    // overload every 700, and readings in amperes from `ampsFrom` for a hundred rows.
+    static float eighths(int i) { return float((i * 37) % 50) / 8; }
+    void addRows(int from, int to, int ampsFrom = -1, float (*value)(int) = eighths) {
+        for (int i = from; i < to; ++i) {
+            const std::string unit = i >= ampsFrom && i < ampsFrom + 100 ? "A" : "V";
+            if (i % 500 == 499) {
+                add(i, Reading::Status::gap, 0, unit.c_str());
+                expected.rows.push_back({Expected::gap, 0, unit});
+                continue;
+            }
+            if (i % 700 == 699) {
+                add(i, Reading::Status::overload, 0, unit.c_str());
+                expected.rows.push_back({Expected::overload, 0, unit});
+                continue;
+            }
+            // The store marks a change of unit with a row of its own.
+            if (!unitInForce.empty() && unit != unitInForce)
+                expected.rows.push_back({Expected::mark, 0, unit});
+            unitInForce = unit;
+            const float v = value(i);
+            add(i, Reading::Status::ok, v, unit.c_str());
+            expected.rows.push_back({Expected::reading, v, unit});
+        }
+    }
+    void expectTally(int first, int last, const std::string& unit) {
+        ValueTally want;
+        const std::map<float, std::uint64_t> values = expected.values(first, last, unit, want);
+        const ValueTally got = view.tally(first, last, unit);
+        std::map<float, std::uint64_t> gotValues;
+        for (const ValueCount& v : got.values)
+            gotValues[float(v.value)] += v.count;
+        EXPECT_EQ(gotValues, values) << first << ".." << last;
+        EXPECT_EQ(got.gaps, want.gaps) << first << ".." << last;
+        EXPECT_EQ(got.overloads, want.overloads) << first << ".." << last;
+        EXPECT_EQ(got.otherUnits, want.otherUnits) << first << ".." << last;
+    }
+};
+
+TEST(StoreView, ATallyOfAnyStretchCountsItsReadingsOnceWhereverItsBlocksBegin) {
+    TalliedSession s;
+    s.addRows(0, 13000, 6000);
+    const int n = s.view.count();
+    ASSERT_EQ(n, int(s.expected.rows.size()));
+    for (const auto& [first, last] : std::vector<std::pair<int, int>>{{0, n - 1},
+                                                                      {1, n - 2},
+                                                                      {4095, 4096},
+                                                                      {4096, 8191},
+                                                                      {4095, 8192},
+                                                                      {100, 8300},
+                                                                      {5000, 5000},
+                                                                      {12000, n - 1},
+                                                                      {5990, 6110}}) {
+        s.expectTally(first, last, "V");
+        s.expectTally(first, last, "A");
+    }
+    // A block filled since: counted as it is now.
+    s.addRows(13000, 17000);
+    s.expectTally(0, s.view.count() - 1, "V");
+    s.expectTally(12000, s.view.count() - 1, "V");
+    // Nothing outside the points.
+    EXPECT_TRUE(s.view.tally(5, 4, "V").values.empty());
+    EXPECT_TRUE(s.view.tally(0, s.view.count(), "V").values.empty());
+}
+
+TEST(StoreView, ATallyOfReadingsThatSeldomRepeatOverManyBlocksCountsEachOnce) {
+    // 5000 values: a block has few repeats, a group of 64 blocks many; then 300,000
+    // values: not even a group has repeats worth keeping.
+    for (float (*value)(int) : {+[](int i) { return float(i % 5000) / 4; },
+                                +[](int i) { return float(i % 300000) / 4; }}) {
+        TalliedSession s;
+        s.addRows(0, 600000, 300000, value);
+        const int n = s.view.count();
+        for (const auto& [first, last] :
+             std::vector<std::pair<int, int>>{{0, n - 1}, {4095, 2 * 64 * 4096}, {1000, n - 1000}})
+            s.expectTally(first, last, "V");
+        s.expectTally(0, n - 1, "A");
+    }
+}
+
+TEST(StoreView, ATallyAfterTheStoreWasReplacedCountsTheNewRows) {
+    TalliedSession s;
+    s.addRows(0, 9000);
+    s.expectTally(0, s.view.count() - 1, "V");
+    s.store.clear();
+    s.expected.rows.clear();
+    s.unitInForce.clear();
+    s.view.storeReset();
+    // Other values in the same blocks.
+    for (int i = 0; i < 9000; ++i) {
+        s.add(i, Reading::Status::ok, 100.0f + float(i % 3), "V");
+        s.expected.rows.push_back({Expected::reading, 100.0f + float(i % 3), "V"});
+    }
+    s.expectTally(0, s.view.count() - 1, "V");
 }
 
 } // namespace
