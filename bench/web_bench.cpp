@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <QUrl>
 #include <benchmark/benchmark.h>
 
@@ -25,6 +26,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -61,9 +63,13 @@ public:
                     last_ = buf[i];
                 }
                 if (more > 0) {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    events_ += more;
-                    arrived_.notify_all();
+                    {
+                        std::lock_guard<std::mutex> lock(mutex_);
+                        events_ += more;
+                        arrived_.notify_all();
+                    }
+                    if (onEvents)
+                        onEvents();
                 }
             }
         });
@@ -74,6 +80,8 @@ public:
             thread_.join();
         ::close(fd_);
     }
+    // Called on the reader's thread after events came; set before they may come.
+    std::function<void()> onEvents;
     std::int64_t bytes() const { return bytes_; }
     std::int64_t events() const { return events_; }
     // Sleeps till `count` events have come, at most `ms`; whether they have.
@@ -133,6 +141,24 @@ void runTicks(benchmark::State& state, bool serving, int batch = 1) {
     session.poller().stop(); // the ticks are driven here
     // The stream's header and its retry line are an event each.
     std::int64_t streamed = reader ? reader->events() : 0;
+    // The main thread sleeps in its event loop till the client has what was streamed: the
+    // client's thread wakes it, so that waiting costs the main thread no CPU time of its own.
+    QEventLoop waiting;
+    std::atomic<std::int64_t> wanted{0};
+    if (reader)
+        reader->onEvents = [&] {
+            if (reader->events() >= wanted.load())
+                QMetaObject::invokeMethod(
+                    &waiting,
+                    [&] {
+                        if (reader->events() >= wanted.load())
+                            waiting.quit();
+                    },
+                    Qt::QueuedConnection);
+        };
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &waiting, &QEventLoop::quit);
     for (auto _ : state) {
         for (int i = 0; i < batch; ++i) {
             session.poller().pollOnce();
@@ -140,13 +166,15 @@ void runTicks(benchmark::State& state, bool serving, int batch = 1) {
         }
         if (!serving)
             continue;
-        // Until the client has it; the wait sleeps, and counts as no CPU time.
+        // Until the client has it: the server hands the reading on, its socket writes, the
+        // client reads.
         streamed += batch;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        // Sleeps till the server hands the reading on and its socket may write, then till
-        // the client has it.
-        while (!reader->waitFor(streamed, 1) && std::chrono::steady_clock::now() < end)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        wanted = streamed;
+        if (reader->events() < streamed) {
+            giveUp.start(5000);
+            waiting.exec();
+            giveUp.stop();
+        }
         if (reader->events() < streamed) {
             state.SkipWithError("the client did not get its reading");
             break;
