@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QStringList>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -940,9 +941,18 @@ std::string TrendChart::histogramNote() const {
             .arg(QString::fromStdString(text(*s, histogramIndex_, h.mean, 1)),
                  QString::fromStdString(text(*s, histogramIndex_, h.standardDeviation, 1)));
     const ValueTally& out = histogram_.leftOut();
-    if (out.gaps > 0 || out.overloads > 0)
-        note += QStringLiteral("; ") +
-                tr("left out: %1 gaps, %2 overloads").arg(out.gaps).arg(out.overloads);
+    // What is left out, each only where there is some, in the singular for one.
+    QStringList leftOut;
+    if (out.gaps == 1)
+        leftOut << tr("1 gap");
+    else if (out.gaps > 1)
+        leftOut << tr("%1 gaps").arg(out.gaps);
+    if (out.overloads == 1)
+        leftOut << tr("1 overload");
+    else if (out.overloads > 1)
+        leftOut << tr("%1 overloads").arg(out.overloads);
+    if (!leftOut.isEmpty())
+        note += QStringLiteral("; ") + tr("left out: %1").arg(leftOut.join(QStringLiteral(", ")));
     if (out.otherUnits > 0)
         note += QStringLiteral("; ") + tr("%1 readings in other units").arg(out.otherUnits);
     return note.toStdString();

@@ -431,10 +431,9 @@ Watching from a browser (read-only):
 </source>
         <translation>
 Im Browser verfolgen (nur lesend):
-  --http [ADRESSE:]PORT eine Seite mit der Anzeige, den Hinweisen und dem
-                        Verlauf der letzten 10 Minuten unter
-                        http://ADRESSE:PORT/ bereitstellen (127.0.0.1,
-                        wenn keine ADRESSE angegeben ist; Port 0: ein
+  --http [ADRESSE:]PORT eine Seite mit Anzeige, Hinweisen und dem Verlauf
+                        der letzten 10 Minuten unter http://ADRESSE:PORT/
+                        bereitstellen (127.0.0.1 ohne ADRESSE; Port 0: ein
                         freier), mit /api/stream (Server-Sent Events),
                         /api/last und /api/readings.csv?since=ZEIT, jeweils
                         mit ?channel=NAME für einen von mehreren Kanälen
@@ -1481,16 +1480,32 @@ Im Browser verfolgen (nur lesend):
         <translation>n = %1, Mittel %2, σ %3</translation>
     </message>
     <message>
-        <source>left out: %1 gaps, %2 overloads</source>
-        <translation>ausgelassen: %1 Lücken, %2 Überläufe</translation>
-    </message>
-    <message>
         <source>%1 readings in other units</source>
         <translation>%1 Messwerte in anderen Einheiten</translation>
     </message>
     <message>
         <source>%1 to %2 %3: %4 readings</source>
         <translation>%1 bis %2 %3: %4 Messwerte</translation>
+    </message>
+    <message>
+        <source>1 gap</source>
+        <translation>1 Lücke</translation>
+    </message>
+    <message>
+        <source>%1 gaps</source>
+        <translation>%1 Lücken</translation>
+    </message>
+    <message>
+        <source>1 overload</source>
+        <translation>1 Überlastung</translation>
+    </message>
+    <message>
+        <source>%1 overloads</source>
+        <translation>%1 Überlastungen</translation>
+    </message>
+    <message>
+        <source>left out: %1</source>
+        <translation>ausgelassen: %1</translation>
     </message>
 </context>
 <context>
