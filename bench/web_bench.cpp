@@ -1,9 +1,9 @@
 // What serving the readings to a browser costs the program: one poll tick of a meter session
 // on the in-memory meter with its channel's reading fed to the page's history and streamed
 // to one client connected over loopback (which reads on a thread of its own) until the client
-// has it, beside the same tick serving nothing. The streams get a reading a little after it
-// came, so the time that counts is the main thread's CPU time (the "CPU" column), not the
-// wall-clock time it waited; the difference is the cost a reading adds.
+// has it, beside the same tick serving nothing. The client reads on its own thread, so the
+// time that counts is the main thread's CPU time (the "CPU" column), not the wall-clock time
+// it waited; the difference is the cost a reading adds.
 #include "bench/bench_main.h"
 #include "channel/channel.h"
 #include "meter/meter_protocol.h"
@@ -101,9 +101,8 @@ private:
     char last_ = 0;
 };
 
-// `batch` readings a turn: with more than one, the ticks come back to back and the stream
-// takes them together, as after a reply that came late; the per-reading cost without the
-// wake-ups of the hand-on.
+// `batch` readings a turn: with more than one, the ticks come back to back, as after a reply
+// that came late.
 void runTicks(benchmark::State& state, bool serving, int batch = 1) {
     kv::MemoryMeter meter([step = 0]() mutable {
         step = (step + 37) % 9000;

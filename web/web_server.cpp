@@ -106,19 +106,14 @@ struct WebServer::Client {
 };
 
 WebServer::WebServer(WebFeed& feed, QObject* parent)
-    : QObject(parent), feed_(feed), server_(new QTcpServer(this)), sweeper_(new QTimer(this)),
-      pumpTimer_(new QTimer(this)) {
+    : QObject(parent), feed_(feed), server_(new QTcpServer(this)), sweeper_(new QTimer(this)) {
     connect(server_, &QTcpServer::newConnection, this, &WebServer::accept);
-    // A reading is handed on a little later, once for all that came meanwhile: by then the
-    // poll has sent its next request and waits for the reply, so the writes to the clients
-    // fill that wait instead of holding up the next request.
-    pumpTimer_->setSingleShot(true);
-    pumpTimer_->setTimerType(Qt::PreciseTimer);
-    pumpTimer_->setInterval(kHandOnMs);
-    connect(pumpTimer_, &QTimer::timeout, this, &WebServer::pumpAll);
+    // A reading goes to the streams as it comes, written into their sockets at once: a
+    // write costs a few microseconds, where waking the event loop again for it cost far more.
+    // What a full socket could not take is handed on as it drains, or with the next reading.
     connect(&feed_, &WebFeed::appended, this, [this] {
-        if (streams_ > 0 && !pumpTimer_->isActive())
-            pumpTimer_->start();
+        if (streams_ > 0)
+            pumpAll();
     });
     sweeper_->setInterval(1000);
     connect(sweeper_, &QTimer::timeout, this, &WebServer::sweep);
@@ -381,6 +376,8 @@ bool WebServer::pump(Client& c) {
     if (chunk.isEmpty())
         return true;
     c.socket->write(chunk);
+    // Into the kernel now, as far as it takes it, not on the event loop's next round.
+    c.socket->flush();
     c.since = nowMs();
     return true;
 }

@@ -36,8 +36,6 @@ public:
     static constexpr qint64 kSocketLimit = 8 * 1024;
     // A request not complete by then is answered 408 and closed.
     static constexpr int kRequestMs = 10000;
-    // How long after a reading the streams get it.
-    static constexpr int kHandOnMs = 20;
 
     // The feed must outlive the server.
     explicit WebServer(WebFeed& feed, QObject* parent = nullptr);
@@ -82,7 +80,6 @@ private:
     WebFeed& feed_;
     QTcpServer* server_;
     QTimer* sweeper_;
-    QTimer* pumpTimer_;
     QByteArray token_;
     std::list<std::unique_ptr<Client>> clients_;
     int streams_ = 0;
