@@ -112,12 +112,13 @@ void WebShare::askIn(QWidget* window) {
         stop();
         return;
     }
-    QString spec = host->text().trimmed();
-    if (spec.contains(QLatin1Char(':')) && !spec.startsWith(QLatin1Char('[')))
-        spec = QLatin1Char('[') + spec + QLatin1Char(']');
-    spec = (spec.isEmpty() ? QString() : spec + QLatin1Char(':')) + QString::number(port->value());
+    QString given = host->text().trimmed();
+    if (given.contains(QLatin1Char(':')) && !given.startsWith(QLatin1Char('[')))
+        given = QLatin1Char('[') + given + QLatin1Char(']');
+    given =
+        (given.isEmpty() ? QString() : given + QLatin1Char(':')) + QString::number(port->value());
     QString error;
-    const auto address = webAddress(spec, tokenFile, error);
+    const auto address = webAddress(given, tokenFile, error);
     if (!address || !start(*address, error)) {
         // Polling goes on; the footer tells why nothing is served.
         server_->close();

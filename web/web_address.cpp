@@ -21,23 +21,23 @@ bool onThisMachine(const QHostAddress& a) {
 
 } // namespace
 
-std::optional<WebAddress> webAddress(const QString& spec, const QString& tokenFile,
+std::optional<WebAddress> webAddress(const QString& given, const QString& tokenFile,
                                      QString& error) {
     WebAddress out;
-    QString host, port = spec;
-    if (spec.startsWith(QLatin1Char('['))) {
-        const int close = spec.indexOf(QLatin1String("]:"));
+    QString host, port = given;
+    if (given.startsWith(QLatin1Char('['))) {
+        const int close = given.indexOf(QLatin1String("]:"));
         if (close < 0) {
             error = QCoreApplication::translate(
                 "kv::WebAddress",
                 "--http wants [ADDRESS:]PORT, an IPv6 address in brackets: [::1]:8080");
             return std::nullopt;
         }
-        host = spec.mid(1, close - 1);
-        port = spec.mid(close + 2);
-    } else if (const int colon = spec.lastIndexOf(QLatin1Char(':')); colon >= 0) {
-        host = spec.left(colon);
-        port = spec.mid(colon + 1);
+        host = given.mid(1, close - 1);
+        port = given.mid(close + 2);
+    } else if (const int colon = given.lastIndexOf(QLatin1Char(':')); colon >= 0) {
+        host = given.left(colon);
+        port = given.mid(colon + 1);
     }
     bool ok = false;
     const uint number = port.toUInt(&ok);

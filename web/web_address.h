@@ -19,6 +19,7 @@ struct WebAddress {
 // one sentence in `error`, when the port is no port, the address is not one of this
 // machine's, or the token file cannot be read or has an empty first line. Any address but a
 // loopback one needs a token: what is served there can be read by the whole network.
-std::optional<WebAddress> webAddress(const QString& spec, const QString& tokenFile, QString& error);
+std::optional<WebAddress> webAddress(const QString& given, const QString& tokenFile,
+                                     QString& error);
 
 } // namespace kv
