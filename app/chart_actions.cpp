@@ -1,6 +1,7 @@
 #include "app/chart_actions.h"
 
 #include "app/picture_file.h"
+#include "app/save_file_dialog.h"
 #include "canvas/canvas.h"
 
 #include <QAction>
@@ -88,7 +89,7 @@ ChartActions::ChartActions(QWidget& host, TrendChart& chart) : host_(host), char
     separator_->setSeparator(true);
 
     askFile = [this](const QString& caption, const QString& filter) {
-        return QFileDialog::getSaveFileName(&host_, caption, lastFolder_, filter);
+        return askSaveFileName(&host_, caption, lastFolder_, filter);
     };
     askSize = [this](QSize proposed) -> std::optional<QSize> {
         bool ok = false;

@@ -3,6 +3,7 @@
 #include "app/error_reporter.h"
 #include "app/note_dialog.h"
 #include "app/picture_file.h"
+#include "app/save_file_dialog.h"
 #include "channel/channel.h"
 #include "channel/log_conditions.h"
 
@@ -163,8 +164,7 @@ QString RecordActions::askForFile(const FileQuestion& q) {
     const QString folder = lastFolder_.isEmpty() ? QString() : lastFolder_ + QLatin1Char('/');
     const QFileDialog::Options options =
         q.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    return QFileDialog::getSaveFileName(&host_, q.caption, folder + q.suggested, q.filter, nullptr,
-                                        options);
+    return askSaveFileName(&host_, q.caption, folder + q.suggested, q.filter, options);
 }
 
 QString RecordActions::chooseFile(const QString& caption, const char* suffix, const QString& filter,

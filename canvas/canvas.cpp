@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QStyle>
@@ -289,6 +290,10 @@ Canvas::Canvas(QPainter& painter, Size size) : painter_(&painter) {
     painter_->save();
     const QPaintDevice* device = painter_->device();
     shapes_ = true;
+    if (const QPaintEngine* engine = painter_->paintEngine()) {
+        const QPaintEngine::Type t = engine->type();
+        vectors_ = t == QPaintEngine::SVG || t == QPaintEngine::Pdf || t == QPaintEngine::Picture;
+    }
     begin(DeviceGrid(device ? device->devicePixelRatio() : 1.0), size);
 }
 
@@ -480,7 +485,8 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
         const Point& b = pts[(i + 1) % pts.size()];
         return a.x == b.x || a.y == b.y;
     };
-    bool allStraight = !dotted;
+    // Where figures stay figures, a path is drawn as one, however it runs.
+    bool allStraight = !dotted && !vectors_;
     for (size_t i = 0; allStraight && i < segments; ++i)
         allStraight = straight(i);
     if (allStraight) {
@@ -516,8 +522,9 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
         const QPointF d = to - from;
         return d * (0.5 / std::hypot(d.x(), d.y()));
     };
-    if (dotted) {
-        // The dots run on along the whole path.
+    if (dotted || vectors_) {
+        // The dots run on along the whole path; an open path starts and stops half a
+        // pixel early, as segment by segment below.
         if (!closed) {
             poly.first() -= halfStep(poly[0], poly[1]);
             poly.last() -= halfStep(poly[poly.size() - 2], poly.last());
@@ -528,7 +535,9 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
             path.closeSubpath();
         QPen pen(colour, 1.0);
         pen.setCapStyle(Qt::FlatCap);
-        pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
+        pen.setJoinStyle(Qt::MiterJoin); // the corners square ends would cover
+        if (dotted)
+            pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
         painter_->strokePath(path, pen);
         return;
     }

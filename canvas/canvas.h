@@ -242,6 +242,7 @@ private:
     DeviceGrid grid_;
     Size size_;
     bool shapes_ = false;
+    bool vectors_ = false; // the device keeps figures as figures (SVG, PDF): a path stays one
     ColorValue penColor_ = clBlack;
     int penWidth_ = 1;
     PenStyle penStyle_ = PenStyle::psSolid;

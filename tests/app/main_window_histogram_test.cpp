@@ -4,6 +4,7 @@
 #include "app/chart_actions.h"
 #include "app/main_window.h"
 #include "chart/trend_chart.h"
+#include "support/dialog_answer.h"
 #include "support/ratio_pictures.h"
 #include "support/screen.h"
 #include "support/test_window.h"
@@ -12,8 +13,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -269,6 +272,41 @@ TEST_F(HistogramInWindow, SaveChartWritesTheChartAloneAtTheChosenSizeAsShown) {
     EXPECT_FALSE(QFile::exists(dir.filePath("d.png")));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes.front().contains("1 to 4096 pixels")) << boxes.front().toStdString();
+}
+
+TEST_F(HistogramInWindow, ANameTypedWithoutSuffixIsSavedAsTheKindChosenInTheDialog) {
+    for (int mv : {1000, 1001, 1001})
+        reading(mv);
+    QTemporaryDir dir;
+    ChartActions& actions = window->chartActions();
+    actions.askSize = [](QSize proposed) -> std::optional<QSize> { return proposed; };
+    QAction* entry = action("Save chart...");
+    ASSERT_NE(entry, nullptr);
+    // The desktop's own dialog: the SVG filter chosen and "report" typed.
+    const auto save = [&](const QString& filter, const QString& name) {
+        return test::answerDialog([&] { entry->trigger(); },
+                                  [&](QDialog& d) {
+                                      auto* files = qobject_cast<QFileDialog*>(&d);
+                                      ASSERT_NE(files, nullptr);
+                                      // Chosen from the list by keys, as a user does.
+                                      auto* kinds = files->findChild<QComboBox*>("fileTypeCombo");
+                                      ASSERT_NE(kinds, nullptr);
+                                      for (int k = 0; k < 3 && kinds->currentText() != filter; ++k)
+                                          QTest::keyClick(kinds, Qt::Key_Down);
+                                      ASSERT_EQ(kinds->currentText(), filter);
+                                      files->selectFile(dir.filePath(name));
+                                      d.accept(); // as the Save button does
+                                  });
+    };
+    save("SVG drawings (*.svg)", "report");
+    QFile svg(dir.filePath("report.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly)) << "no report.svg";
+    EXPECT_TRUE(svg.read(400).contains("<svg"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("report")));
+    // A name with its own suffix keeps it.
+    save("PDF documents (*.pdf)", "chart.png");
+    EXPECT_FALSE(QImage(dir.filePath("chart.png")).isNull());
+    EXPECT_FALSE(QFile::exists(dir.filePath("chart.png.pdf")));
 }
 
 } // namespace
