@@ -69,9 +69,30 @@ void ReadingStoreView::rowsAppended() {
     } else if (store_.size() == seen_) {
         return;
     } else {
+        const std::size_t fullBefore = seen_ / kTallyBlock;
         take(store_.size());
+        countFilledBlocks(fullBefore);
     }
     changed();
+}
+
+void ReadingStoreView::countFilledBlocks(std::size_t fullBefore) const {
+    // A block filled by readings as they come is counted at once, and its group counted on,
+    // which costs a reading next to nothing; a histogram of a long run then finds it all
+    // counted. Rows that came in bulk (a file opened) are counted when first asked about.
+    const std::size_t full = store_.size() / kTallyBlock;
+    if (full == fullBefore || full - fullBefore > 2)
+        return;
+    for (std::size_t b = fullBefore; b < full; ++b)
+        blockTally(b);
+    const std::size_t group = (full - 1) / kTallyGroup;
+    const std::size_t blocks = full - group * kTallyGroup;
+    // A group whose values repeat too little to keep is counted from its rows again, so
+    // it is tried again only at twice the blocks.
+    const bool dense =
+        group < groupTallies_.size() && groupTallies_[group].counted && groupTallies_[group].dense;
+    if (!dense || (blocks & (blocks - 1)) == 0)
+        groupTally(group, blocks);
 }
 
 void ReadingStoreView::storeReset() {
@@ -97,6 +118,9 @@ void ReadingStoreView::rebuild() {
     // The store may hold other rows now.
     std::vector<BlockTally>().swap(blockTallies_);
     std::vector<BlockTally>().swap(groupTallies_);
+    std::vector<std::uint64_t>().swap(valueIds_);
+    std::unordered_map<std::uint64_t, std::uint32_t>().swap(idByKey_);
+    std::vector<std::uint64_t>().swap(idCounts_);
     take(store_.size());
 }
 
@@ -280,7 +304,7 @@ void ReadingStoreView::tallyRows(std::size_t first, std::size_t last, const std:
         switch (store_.kindAt(row)) {
         case Kind::ok: {
             const Row r = store_[row];
-            if (store_.context(r.context).unit == unit)
+            if (ofUnit(r.context, unit))
                 counter.add(double(r.value));
             else
                 counter.addOtherUnit();
@@ -311,10 +335,29 @@ std::uint64_t keyOf(std::uint32_t context, float v) {
     return std::uint64_t(context) << 32 | bits;
 }
 
-// Makes entries of `keys`, each key once with its counts added up, in an open-addressed
-// table; more of them than a quarter of the rows they stand for, none (dense).
-template <typename Tally>
-void takeEntries(const std::vector<BlockEntry>& keys, std::size_t rows, Tally& t) {
+float valueOfKey(std::uint64_t key) {
+    const std::uint32_t bits = std::uint32_t(key);
+    float v = 0;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+std::uint32_t contextOfKey(std::uint64_t key) {
+    return std::uint32_t(key >> 32);
+}
+
+} // namespace
+
+std::uint32_t ReadingStoreView::idOf(std::uint64_t key) const {
+    const auto [at, added] = idByKey_.try_emplace(key, std::uint32_t(valueIds_.size()));
+    if (added)
+        valueIds_.push_back(key);
+    return at->second;
+}
+
+void ReadingStoreView::takeEntries(const std::vector<BlockEntry>& keys, std::size_t rows,
+                                   BlockTally& t) const {
+    // An open-addressed table, as large as the entries a stretch may keep.
     constexpr std::uint64_t kFree = ~std::uint64_t{0}; // no context reaches 2^32 - 1
     const std::size_t most = rows / 4;
     int bits = 4;
@@ -338,17 +381,13 @@ void takeEntries(const std::vector<BlockEntry>& keys, std::size_t rows, Tally& t
         slotCounts[at] += n;
     }
     t.entries.reserve(used);
-    for (std::size_t i = 0; i < slots; ++i) {
-        if (slotKeys[i] == kFree)
-            continue;
-        const std::uint32_t valueBits = std::uint32_t(slotKeys[i]);
-        float v = 0;
-        std::memcpy(&v, &valueBits, sizeof v);
-        t.entries.push_back({v, std::uint32_t(slotKeys[i] >> 32), std::uint32_t(slotCounts[i])});
-    }
+    for (std::size_t i = 0; i < slots; ++i)
+        if (slotKeys[i] != kFree)
+            t.entries.push_back({idOf(slotKeys[i]), std::uint32_t(slotCounts[i])});
+    // In order of their numbers, so that adding them up walks idCounts_ forwards.
+    std::sort(t.entries.begin(), t.entries.end(),
+              [](const BlockTally::Entry& a, const BlockTally::Entry& b) { return a.id < b.id; });
 }
-
-} // namespace
 
 const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t block) const {
     if (blockTallies_.size() <= block)
@@ -380,20 +419,32 @@ const ReadingStoreView::BlockTally& ReadingStoreView::blockTally(std::size_t blo
     return t;
 }
 
-const ReadingStoreView::BlockTally& ReadingStoreView::groupTally(std::size_t group) const {
+const ReadingStoreView::BlockTally& ReadingStoreView::groupTally(std::size_t group,
+                                                                 std::size_t blocks) const {
     if (groupTallies_.size() <= group)
         groupTallies_.resize(group + 1);
     BlockTally& g = groupTallies_[group];
-    if (g.counted)
+    if (g.counted && g.blocks == blocks)
         return g;
+    // A group still filling is counted on from where it was, unless it was dense: more
+    // rows may repeat more.
+    BlockTally next;
     std::vector<BlockEntry> keys;
-    for (std::size_t b = group * kTallyGroup; b < (group + 1) * kTallyGroup; ++b) {
+    std::size_t b = group * kTallyGroup;
+    if (g.counted && g.blocks < blocks && !g.dense) {
+        next.gaps = g.gaps;
+        next.overloads = g.overloads;
+        for (const BlockTally::Entry& e : g.entries)
+            keys.push_back({valueIds_[e.id], e.count});
+        b += g.blocks;
+    }
+    for (; b < group * kTallyGroup + blocks; ++b) {
         const BlockTally& t = blockTally(b);
-        g.gaps += t.gaps;
-        g.overloads += t.overloads;
+        next.gaps += t.gaps;
+        next.overloads += t.overloads;
         if (!t.dense) {
             for (const BlockTally::Entry& e : t.entries)
-                keys.push_back({keyOf(e.context, e.value), e.count});
+                keys.push_back({valueIds_[e.id], e.count});
             continue;
         }
         for (std::size_t row = b * kTallyBlock; row < (b + 1) * kTallyBlock; ++row)
@@ -402,8 +453,10 @@ const ReadingStoreView::BlockTally& ReadingStoreView::groupTally(std::size_t gro
                 keys.push_back({keyOf(r.context, r.value), 1});
             }
     }
-    takeEntries(keys, kTallyGroup * kTallyBlock, g);
-    g.counted = true;
+    takeEntries(keys, blocks * kTallyBlock, next);
+    next.counted = true;
+    next.blocks = blocks;
+    g = std::move(next);
     return g;
 }
 
@@ -416,29 +469,50 @@ void ReadingStoreView::tallyOf(const BlockTally& t, std::size_t block, std::size
     }
     counter.addGap(t.gaps);
     counter.addOverload(t.overloads);
-    for (const BlockTally::Entry& e : t.entries) {
-        if (unitCounted_.size() <= e.context)
-            unitCounted_.resize(e.context + 1, -1);
-        signed char& known = unitCounted_[e.context];
-        if (known < 0)
-            known = store_.context(e.context).unit == unit ? 1 : 0;
-        if (known)
-            counter.add(double(e.value), e.count);
+    if (idCounts_.size() < valueIds_.size())
+        idCounts_.resize(valueIds_.size(), 0);
+    for (const BlockTally::Entry& e : t.entries)
+        idCounts_[e.id] += e.count;
+}
+
+bool ReadingStoreView::ofUnit(std::uint32_t context, const std::string& unit) const {
+    if (unitCounted_.size() <= context)
+        unitCounted_.resize(context + 1, -1);
+    signed char& known = unitCounted_[context];
+    if (known < 0)
+        known = store_.context(context).unit == unit ? 1 : 0;
+    return known;
+}
+
+void ReadingStoreView::handOverCounts(const std::string& unit, ValueTallier& counter) const {
+    for (std::size_t id = 0; id < idCounts_.size(); ++id) {
+        const std::uint64_t n = idCounts_[id];
+        if (n == 0)
+            continue;
+        idCounts_[id] = 0;
+        if (ofUnit(contextOfKey(valueIds_[id]), unit))
+            counter.add(double(valueOfKey(valueIds_[id])), n);
         else
-            counter.addOtherUnit(e.count);
+            counter.addOtherUnit(n);
     }
 }
 
 void ReadingStoreView::tallyBlocks(std::size_t first, std::size_t end, const std::string& unit,
                                    ValueTallier& counter) const {
+    const std::size_t fullBlocks = store_.size() / kTallyBlock;
     std::size_t b = first;
     while (b < end) {
-        if (b % kTallyGroup == 0 && b + kTallyGroup <= end) {
-            const BlockTally& g = groupTally(b / kTallyGroup);
-            if (!g.dense) {
-                tallyOf(g, b, kTallyGroup, unit, counter);
-                b += kTallyGroup;
-                continue;
+        if (b % kTallyGroup == 0) {
+            // The last group, still filling, is taken as far as it goes when the stretch
+            // runs to the newest full block, as while live readings are followed.
+            const std::size_t n = std::min(kTallyGroup, end - b);
+            if (n == kTallyGroup || (end == fullBlocks && n > 1)) {
+                const BlockTally& g = groupTally(b / kTallyGroup, n);
+                if (!g.dense) {
+                    tallyOf(g, b, n, unit, counter);
+                    b += n;
+                    continue;
+                }
             }
         }
         tallyOf(blockTally(b), b, 1, unit, counter);
@@ -450,6 +524,8 @@ ValueTally ReadingStoreView::tally(int first, int last, const std::string& unit)
     ValueTallier counter;
     if (first < 0 || last < first || last >= count_)
         return counter.take();
+    // Which contexts are of the unit is found anew for each unit asked about.
+    std::vector<signed char>().swap(unitCounted_);
     const std::size_t from = rowOf(first), to = rowOf(last);
     // Whole blocks lie between the first block boundary at or after `from` and the last
     // one at or before to + 1; only full blocks of the store are kept.
@@ -461,9 +537,8 @@ ValueTally ReadingStoreView::tally(int first, int last, const std::string& unit)
     }
     if (from < firstBlock * kTallyBlock)
         tallyRows(from, firstBlock * kTallyBlock - 1, unit, counter);
-    // Which contexts are of the unit is found anew for each unit asked about.
-    std::vector<signed char>().swap(unitCounted_);
     tallyBlocks(firstBlock, endBlock, unit, counter);
+    handOverCounts(unit, counter);
     if (endBlock * kTallyBlock <= to)
         tallyRows(endBlock * kTallyBlock, to, unit, counter);
     return counter.take();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kv {
@@ -107,8 +108,7 @@ private:
     // read where they are, as cheaply as its entries would be.
     struct BlockTally {
         struct Entry {
-            float value;
-            std::uint32_t context;
+            std::uint32_t id; // of the context and value, see valueIds_
             std::uint32_t count;
         };
         std::vector<Entry> entries;
@@ -116,6 +116,7 @@ private:
         std::uint64_t overloads = 0;
         bool counted = false;
         bool dense = false;
+        std::size_t blocks = 0; // of a group: how many of its blocks are counted
     };
     static constexpr std::size_t kTallyBlock = 4096;
     static constexpr std::size_t kTallyGroup = 64; // blocks
@@ -127,10 +128,24 @@ private:
     // Adds the full blocks first..end-1 to `counter`, whole groups from their own tallies.
     void tallyBlocks(std::size_t first, std::size_t end, const std::string& unit,
                      ValueTallier& counter) const;
+    // Adds a stretch's tally: its gaps and overloads to `counter`, its values to
+    // idCounts_ (or its rows, when dense, to `counter`).
     void tallyOf(const BlockTally& t, std::size_t block, std::size_t blocks,
                  const std::string& unit, ValueTallier& counter) const;
+    // Moves the values added up in idCounts_ into `counter`, those of other units as such.
+    void handOverCounts(const std::string& unit, ValueTallier& counter) const;
     const BlockTally& blockTally(std::size_t block) const;
-    const BlockTally& groupTally(std::size_t group) const;
+    // Group `group` over its first `blocks` blocks (kTallyGroup when full).
+    const BlockTally& groupTally(std::size_t group, std::size_t blocks) const;
+    // Counts the blocks filled since `fullBefore` blocks were, when they are few.
+    void countFilledBlocks(std::size_t fullBefore) const;
+    // Whether the readings of `context` are in `unit` (known for the tally being taken).
+    bool ofUnit(std::uint32_t context, const std::string& unit) const;
+    // Entries of `keys` (context and value bits, count), each key once with its counts
+    // added up; none when more than a quarter of `rows` differ (dense).
+    void takeEntries(const std::vector<std::pair<std::uint64_t, std::uint32_t>>& keys,
+                     std::size_t rows, BlockTally& t) const;
+    std::uint32_t idOf(std::uint64_t key) const;
     void take(std::size_t end);
     void changed();
     // The last run starting at or before index; nullptr when none does.
@@ -152,8 +167,13 @@ private:
     std::vector<TimeMs> groupTimes_;               // time of point k * kTimeGroup
     TimeMs latest_ = 0;                            // the latest time so far
     mutable std::vector<BlockTally> blockTallies_; // by store block, full blocks only
-    mutable std::vector<BlockTally> groupTallies_; // by group of blocks, full groups only
+    mutable std::vector<BlockTally> groupTallies_; // by group of blocks; the last may be part
     mutable std::vector<signed char> unitCounted_; // by context: its unit is the one counted
+    // Every context and value the tallies met, numbered: a stretch's counts are added up by
+    // number in idCounts_, an index each, instead of being looked up value by value.
+    mutable std::vector<std::uint64_t> valueIds_; // key by id
+    mutable std::unordered_map<std::uint64_t, std::uint32_t> idByKey_;
+    mutable std::vector<std::uint64_t> idCounts_; // by id, while a tally is taken
 };
 
 } // namespace kv
