@@ -4,6 +4,7 @@
 
 #include "core/error_reason.h"
 #include "core/translated.h"
+#include "core/trimmed.h"
 
 #include <algorithm>
 #include <array>
@@ -57,14 +58,6 @@ bool leapYear(int y) {
 int daysInMonth(int y, int m) {
     static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && leapYear(y) ? 29 : days[m - 1];
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
 }
 
 // The shown part of a field in a message: a binary line must not fill the screen.

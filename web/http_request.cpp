@@ -1,5 +1,7 @@
 #include "web/http_request.h"
 
+#include "core/trimmed.h"
+
 #include <cctype>
 
 namespace kv {
@@ -40,14 +42,6 @@ int hexValue(char c) {
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
 }
 
 } // namespace
