@@ -41,22 +41,6 @@ bool near(QRgb p, ColorValue c) {
 class Bench : public test::WindowOnMemoryMeter {
 protected:
     Bench() { startShownAndActive(); }
-    void press(QKeyCombination key) {
-        // After a dialog the window is active again once the events say so.
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QWidget* to = QApplication::focusWidget();
-        QTest::keyClick(to ? to : window.get(), key.key(), key.keyboardModifiers());
-    }
-    // One poll per reading, in volts DC with three decimals ("01234": 1,234 V).
-    void volts(std::initializer_list<const char*> digits) {
-        for (const char* d : digits) {
-            link.replies.push_back(meterReply(240, 136, d));
-            window->timer1Timer();
-        }
-    }
-    QString digits() const { return QString::fromStdString(window->anz()->fieldText()); }
-    QString footer() const { return window->label2()->text(); }
     QImage screen() {
         QCoreApplication::processEvents();
         return window->grab().toImage();

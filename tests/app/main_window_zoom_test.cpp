@@ -96,12 +96,6 @@ TEST_F(ZoomedForm, BackAt100EveryPixelIsAsBefore) {
 class ZoomedWindow : public test::WindowOnMemoryMeter {
 protected:
     ZoomedWindow() { startShownAndActive(); }
-    void volts(std::initializer_list<const char*> digits) {
-        for (const char* d : digits) {
-            link.replies.push_back(meterReply(240, 136, d));
-            window->timer1Timer();
-        }
-    }
     ReadoutWidget* readoutWidget() const {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* r = qobject_cast<ReadoutWidget*>(w))

@@ -22,20 +22,6 @@ namespace {
 class Shared : public test::WindowOnMemoryMeter {
 protected:
     Shared() { startShownAndActive(); }
-    void press(QKeyCombination key) {
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QWidget* to = QApplication::focusWidget();
-        QTest::keyClick(to ? to : window.get(), key.key(), key.keyboardModifiers());
-    }
-    void volts(std::initializer_list<const char*> digits) {
-        for (const char* d : digits) {
-            link.replies.push_back(meterReply(240, 136, d));
-            window->timer1Timer();
-        }
-    }
-    QString digits() const { return QString::fromStdString(window->anz()->fieldText()); }
-    QString footer() const { return window->label2()->text(); }
 
     // The body of GET `path`, the event loop running meanwhile (the server is on it).
     static QString get(int port, const QString& path) {

@@ -3,11 +3,16 @@
 #include "app/error_reporter.h"
 #include "app/main_window.h"
 #include "format/number_format.h"
+#include "gauges/value_indicator.h"
+#include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
 #include "support/test_window.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -41,6 +46,24 @@ protected:
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
+
+    // A key pressed where the focus is, the window made active first: after a dialog it is
+    // active again only once the events say so.
+    void press(QKeyCombination key) {
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QWidget* to = QApplication::focusWidget();
+        QTest::keyClick(to ? to : window.get(), key.key(), key.keyboardModifiers());
+    }
+    // One poll per reading, in volts DC with three decimals ("01234": 1,234 V).
+    void volts(std::initializer_list<const char*> digits) {
+        for (const char* d : digits) {
+            link.replies.push_back(meterReply(240, 136, d));
+            window->timer1Timer();
+        }
+    }
+    QString digits() const { return QString::fromStdString(window->anz()->fieldText()); }
+    QString footer() const { return window->label2()->text(); }
 
     // Start, then one poll per reply.
     void run(const std::vector<MemoryMeter::Reply>& replies) {
