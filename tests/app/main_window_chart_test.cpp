@@ -27,14 +27,8 @@ namespace {
 
 class ChartInWindow : public test::WindowOnMemoryMeter {
 protected:
-    ChartInWindow() {
-        // Started, with the readings given by hand: the chart draws what the record keeps.
-        window->openClick();
-        window->session().poller().stop();
-        EXPECT_TRUE(test::showOnScreen(*window));
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
+    // Started, with the readings given by hand: the chart draws what the record keeps.
+    ChartInWindow() { startOnScreen(); }
     TrendChart& chart() { return *window->chart1(); }
     LineSeries& series() { return window->series1(); }
 

@@ -36,13 +36,7 @@ bool isMeanRed(QRgb p) {
 
 class HistogramInWindow : public test::WindowOnMemoryMeter {
 protected:
-    HistogramInWindow() {
-        window->openClick();
-        window->session().poller().stop();
-        EXPECT_TRUE(test::showOnScreen(*window));
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
+    HistogramInWindow() { startOnScreen(); }
     TrendChart& chart() { return *window->chart1(); }
 
     void reading(int millivolts) {

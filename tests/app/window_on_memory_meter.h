@@ -6,6 +6,7 @@
 #include "gauges/value_indicator.h"
 #include "meter/meter_protocol.h"
 #include "sim/memory_meter.h"
+#include "support/screen.h"
 #include "support/test_window.h"
 
 #include <QApplication>
@@ -43,6 +44,16 @@ protected:
         window->openClick();
         window->session().poller().stop();
         window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // The same, the window shown at its place on the screen, so that its pixels can be read
+    // from there (see test::onScreen).
+    void startOnScreen() {
+        window->openClick();
+        window->session().poller().stop();
+        EXPECT_TRUE(test::showOnScreen(*window));
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
