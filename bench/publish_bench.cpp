@@ -6,6 +6,7 @@
 // And the poll tick of a meter session with its readings published through the program's
 // channel, beside the same tick publishing nothing.
 #include "bench/bench_main.h"
+#include "bench/ticked_channel.h"
 #include "channel/channel.h"
 #include "channel/channel_publisher.h"
 #include "meter/meter_protocol.h"
@@ -132,14 +133,10 @@ BENCHMARK(BM_QueueBytesPerWaitingReading)
 // Only the tick is timed; between ticks the broker acknowledges, as at the meter's pace.
 void runSessionTicks(benchmark::State& state, bool publishing) {
     std::unique_ptr<kv::test::Broker> broker;
-    kv::MemoryMeter meter([step = 0]() mutable {
-        step = (step + 37) % 9000;
-        return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
-    });
-    kv::Channel channel(meter);
-    kv::MeterSession& session = channel.session();
-    session.poller().setWaitMs(0);
-    if (!channel.openPort("COM1")) {
+    kv::bench::TickedChannel ticked;
+    kv::Channel& channel = ticked.channel;
+    kv::MeterSession& session = ticked.session;
+    if (!ticked.open()) {
         state.SkipWithError("the in-memory meter did not open");
         return;
     }
@@ -155,8 +152,7 @@ void runSessionTicks(benchmark::State& state, bool publishing) {
     }
     std::int64_t readings = 0;
     QObject::connect(&channel, &kv::Channel::reading, [&readings] { ++readings; });
-    channel.start();
-    session.poller().stop(); // the ticks are driven here
+    ticked.start();
     if (publisher && !waitIdle(publisher->publisher())) {
         state.SkipWithError("the broker did not answer");
         return;

@@ -5,6 +5,7 @@
 // time that counts is the main thread's CPU time (the "CPU" column), not the wall-clock time
 // it waited; the difference is the cost a reading adds.
 #include "bench/bench_main.h"
+#include "bench/ticked_channel.h"
 #include "channel/channel.h"
 #include "meter/meter_protocol.h"
 #include "session/meter_session.h"
@@ -104,14 +105,10 @@ private:
 // `batch` readings a turn: with more than one, the ticks come back to back, as after a reply
 // that came late.
 void runTicks(benchmark::State& state, bool serving, int batch = 1) {
-    kv::MemoryMeter meter([step = 0]() mutable {
-        step = (step + 37) % 9000;
-        return kv::meterReply(240, 136, "0" + std::to_string(1000 + step));
-    });
-    kv::Channel channel(meter);
-    kv::MeterSession& session = channel.session();
-    session.poller().setWaitMs(0);
-    if (!channel.openPort("COM1")) {
+    kv::bench::TickedChannel ticked;
+    kv::Channel& channel = ticked.channel;
+    kv::MeterSession& session = ticked.session;
+    if (!ticked.open()) {
         state.SkipWithError("the in-memory meter did not open");
         return;
     }
@@ -136,8 +133,7 @@ void runTicks(benchmark::State& state, bool serving, int batch = 1) {
             return;
         }
     }
-    channel.start();
-    session.poller().stop(); // the ticks are driven here
+    ticked.start();
     // The stream's header and its retry line are an event each.
     std::int64_t streamed = reader ? reader->events() : 0;
     // The main thread sleeps in its event loop till the client has what was streamed: the
