@@ -67,6 +67,12 @@ ChartFeed::ChartFeed(Channel& channel, TrendChart& chart, LineSeries& series, QO
     connect(&file, &RecordingSource::opened, this, [this] {
         view_.setLeadingBreaks(ReadingStoreView::LeadingBreaks::hidden);
         view_.storeReset();
+        countAhead_.start();
+    });
+    countAhead_.setInterval(0);
+    connect(&countAhead_, &QTimer::timeout, this, [this] {
+        if (!view_.countAhead(1))
+            countAhead_.stop();
     });
     connect(&file, &RecordingSource::grew, this, grown);
     connect(&file, &RecordingSource::changed, this, [this, &file] {

@@ -3,6 +3,7 @@
 #include "record/reading_store_view.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace kv {
 
@@ -32,6 +33,9 @@ private:
     TrendChart& chart_;
     LineSeries& series_;
     ReadingStoreView view_;
+    // Counts a recording opened for a histogram in idle moments, a group of blocks a turn
+    // (a few milliseconds), so that its first histogram finds it counted.
+    QTimer countAhead_;
     unsigned notesGeneration_ = 0; // of the points the notes were placed on
 };
 

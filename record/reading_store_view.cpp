@@ -76,6 +76,23 @@ void ReadingStoreView::rowsAppended() {
     changed();
 }
 
+bool ReadingStoreView::countAhead(std::size_t rows) {
+    const std::size_t groups = store_.size() / (kTallyBlock * kTallyGroup);
+    std::size_t counted = 0;
+    for (; countedAhead_ < groups; ++countedAhead_) {
+        if (counted >= rows)
+            return true;
+        const bool done = countedAhead_ < groupTallies_.size() &&
+                          groupTallies_[countedAhead_].counted &&
+                          groupTallies_[countedAhead_].blocks == kTallyGroup;
+        if (!done) {
+            groupTally(countedAhead_, kTallyGroup);
+            counted += kTallyBlock * kTallyGroup;
+        }
+    }
+    return false;
+}
+
 void ReadingStoreView::countFilledBlocks(std::size_t fullBefore) const {
     // A block filled by readings as they come is counted at once, and its group counted on,
     // which costs a reading next to nothing; a histogram of a long run then finds it all
@@ -121,6 +138,7 @@ void ReadingStoreView::rebuild() {
     std::vector<std::uint64_t>().swap(valueIds_);
     std::unordered_map<std::uint64_t, std::uint32_t>().swap(idByKey_);
     std::vector<std::uint64_t>().swap(idCounts_);
+    countedAhead_ = 0;
     take(store_.size());
 }
 

@@ -62,6 +62,12 @@ public:
     // a chart series drawing them wants ChartSeries::samplesChanged().
     std::function<void()> onChange;
 
+    // Counts rows for tallies to come (see tally), whole groups of blocks, until about
+    // `rows` rows are counted; true while full groups are left uncounted. Rows that came in
+    // bulk (a file opened) can be counted so in idle moments instead of at the first tally,
+    // which would otherwise read them all at once.
+    bool countAhead(std::size_t rows);
+
     // Heap bytes the view holds.
     std::size_t storageBytes() const;
 
@@ -168,6 +174,7 @@ private:
     TimeMs latest_ = 0;                            // the latest time so far
     mutable std::vector<BlockTally> blockTallies_; // by store block, full blocks only
     mutable std::vector<BlockTally> groupTallies_; // by group of blocks; the last may be part
+    std::size_t countedAhead_ = 0;                 // full groups before it are counted
     mutable std::vector<signed char> unitCounted_; // by context: its unit is the one counted
     // Every context and value the tallies met, numbered: a stretch's counts are added up by
     // number in idCounts_, an index each, instead of being looked up value by value.

@@ -281,6 +281,28 @@ TEST(StoreView, ATallyFollowingAGrowingRecordCountsTheGroupStillFillingOnce) {
     }
 }
 
+TEST(StoreView, RowsCountedAheadAGroupATurnGiveTheTallyOfRowsCountedAtOnce) {
+    // A file's rows, the view told of them together: counted ahead a group at a time (the
+    // first tally between two turns), then grown by live readings.
+    TalliedSession s;
+    s.oneByOne = false;
+    s.addRows(
+        0, 600000, 300000, +[](int i) { return float((i * 37) % 700) / 8; });
+    int turns = 0;
+    while (s.view.countAhead(1)) {
+        ++turns;
+        if (turns == 1)
+            s.expectTally(0, s.view.count() - 1, "V");
+    }
+    EXPECT_EQ(turns, 1) << "two full groups, one a turn";
+    EXPECT_FALSE(s.view.countAhead(1));
+    s.expectTally(0, s.view.count() - 1, "V");
+    s.expectTally(100, s.view.count() - 100, "A");
+    s.oneByOne = true;
+    s.addRows(600000, 610000);
+    s.expectTally(0, s.view.count() - 1, "V");
+}
+
 TEST(StoreView, ATallyAfterTheStoreWasReplacedCountsTheNewRows) {
     TalliedSession s;
     s.addRows(0, 9000);
