@@ -3,12 +3,14 @@
 #include "core/translated.h"
 #include "meter/meter_protocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -235,11 +237,14 @@ void MeterSimulator::run() {
             pending.pop_front();
         }
 
-        int timeoutMs = 50;
+        // With nothing due the thread sleeps until a request or the stop comes: a meter
+        // polled for hours wakes for its requests alone.
+        int timeoutMs = -1;
         auto until = [&](Clock::time_point t) {
             auto ms = std::chrono::ceil<std::chrono::milliseconds>(t - Clock::now()).count();
-            if (ms < timeoutMs)
-                timeoutMs = ms < 0 ? 0 : static_cast<int>(ms);
+            ms = std::clamp<decltype(ms)>(ms, 0, std::numeric_limits<int>::max());
+            if (timeoutMs < 0 || ms < timeoutMs)
+                timeoutMs = static_cast<int>(ms);
         };
         if (!pending.empty())
             until(pending.front().due);

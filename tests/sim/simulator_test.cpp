@@ -4,16 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace kv::sim {
 namespace {
@@ -199,6 +202,44 @@ TEST(MeterSimulator, NeverReplacesAFileThatIsNotALink) {
     std::getline(in, content);
     EXPECT_EQ(content, "keep me");
     std::filesystem::remove(path);
+}
+
+// The threads of this process, by their ids.
+std::vector<std::string> ownThreads() {
+    std::vector<std::string> ids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ids.push_back(entry.path().filename().string());
+    return ids;
+}
+
+// How often a thread of this process gave up the processor to wait.
+long waitsOf(const std::string& thread) {
+    std::ifstream status("/proc/self/task/" + thread + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::stol(line.substr(line.find(':') + 1));
+    return -1;
+}
+
+// Left alone between requests for hours, the simulator's thread must not wake on its own.
+TEST(MeterSimulator, SleepsWhileNothingIsAskedOrDue) {
+    const std::vector<std::string> before = ownThreads();
+    MeterSimulator meter(script("raw 1\n"), true);
+    ASSERT_TRUE(meter.start());
+    std::string thread;
+    for (const std::string& id : ownThreads())
+        if (std::find(before.begin(), before.end(), id) == before.end())
+            thread = id;
+    ASSERT_FALSE(thread.empty()) << "the simulator runs no thread of its own";
+    Line line(meter.devicePath());
+    line.send({137});
+    EXPECT_EQ(line.receive(), Bytes{1});
+    const long waits = waitsOf(thread);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_LE(waitsOf(thread) - waits, 1) << "woke without a request";
+    line.send({137});
+    EXPECT_EQ(line.receive(), Bytes{1}) << "and still answers";
 }
 
 using test::openDescriptors;
