@@ -4,11 +4,14 @@
 
 namespace kv {
 
+namespace {
+// The first suffix a filter names: "svg" of "SVG drawings (*.svg *.svgz)"; empty for none.
 QString firstSuffixOfFilter(const QString& filter) {
     static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)[ )]"));
     const QRegularExpressionMatch m = pattern.match(filter);
     return m.hasMatch() ? m.captured(1) : QString();
 }
+} // namespace
 
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& start,
                         const QString& filters, QFileDialog::Options options) {

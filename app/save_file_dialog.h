@@ -11,7 +11,4 @@ namespace kv {
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& start,
                         const QString& filters, QFileDialog::Options options = {});
 
-// The first suffix a filter names: "svg" of "SVG drawings (*.svg *.svgz)"; empty for none.
-QString firstSuffixOfFilter(const QString& filter);
-
 } // namespace kv

@@ -5,6 +5,7 @@
 // anything starts. CTest names the program in $KV27500.
 #include "sim/meter_simulator.h"
 #include "sim/sim_script.h"
+#include "tests/support/program_run.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -74,15 +75,7 @@ protected:
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("TZ", "UTC");
     }
-    int run(const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        const bool done = p.waitForFinished(60000);
-        p.kill();
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
+    int run(const QStringList& args) { return kv::test::runProgram(program, env, args, err); }
 
     const QString program = qEnvironmentVariable("KV27500");
     QTemporaryDir dir;

@@ -1,6 +1,7 @@
 // Pictures of the window as the program writes them with --snapshot: a histogram of
 // readings the test knows, SVG and PDF drawings, a PNG at twice the pixels, and a picture
 // that cannot be written. CTest names the program in $KV27500.
+#include "tests/support/program_run.h"
 #include "tests/support/ratio_pictures.h"
 
 #include <QDir>
@@ -40,15 +41,7 @@ protected:
     }
 
     // The exit status (-1 for a crash or a hang); stderr lands in err.
-    int run(const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        const bool done = p.waitForFinished(60000);
-        p.kill();
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
+    int run(const QStringList& args) { return kv::test::runProgram(program, env, args, err); }
     // A script of V-DC readings in mV on the range of three decimals, each value as often
     // as given, in a shuffled order, and `overloads` OL replies among them.
     QString script(const std::map<int, int>& millivolts, int overloads = 0) {
