@@ -4,6 +4,7 @@
 #include "sim/meter_simulator.h"
 #include "sim/sim_script.h"
 #include "tests/record/strict_csv.h"
+#include "tests/support/program_run.h"
 #include "tests/support/ratio_pictures.h"
 
 #include <QDir>
@@ -49,14 +50,7 @@ protected:
         if (snapshotAfterOneReading)
             args << "--snapshot" << dir.filePath("w.png") << "--readings"
                  << "1";
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        const bool done = p.waitForFinished(60000);
-        p.kill();
-        out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return kv::test::runProgram(program, env, args, err, &out);
     }
     // Starts the program and returns once `file` holds at least `lines` lines.
     bool startUntilLines(QProcess& p, const QStringList& args, const QString& file, int lines) {
