@@ -206,6 +206,9 @@ private:
     // One-pixel strokes in copy (or, on RGB32, not-XOR) mode are written straight into the
     // image, clipped by the canvas's own record of the clip region.
     bool writesDirectly() const;
+    // Fills `r` with an opaque colour straight into the image when the canvas writes there
+    // and the clip is a rectangle; false when the painter must fill it.
+    bool fillDirectly(const Rect& r, const QColor& c);
     void updateClipRecord();
     void removeClip();
     // Where figures can show: the clip's box grown by the pen and a margin. Curves of

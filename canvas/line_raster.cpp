@@ -56,20 +56,73 @@ long long forSegmentPixels(Point p0, Point p1, const QRect& window, Plot&& plot)
     return n;
 }
 
+// Each segment of the path through segment(p0, p1, done), `done` being the count of path
+// pixels before it (the dot pattern runs on over the segments); segment returns its own.
+template <typename Segment> void forEachPathSegment(const ThinPath& path, Segment&& segment) {
+    const std::vector<Point>& pts = path.points;
+    long long done = 0;
+    for (size_t i = 0; i + 1 < pts.size(); ++i)
+        done += segment(pts[i], pts[i + 1], done);
+    if (path.closed && pts.size() > 1)
+        segment(pts.back(), pts.front(), done);
+}
+
+bool dotOn(const ThinPath& path, long long index) {
+    return !path.dotted || index % kDotPeriod < kDotOn;
+}
+
 // Every pixel of the path whose major coordinate lies within `window`, through plot(x, y).
 // The dot pattern counts every pixel of the path, also those outside the window.
 template <typename Plot>
 void forEachPathPixel(const ThinPath& path, const QRect& window, Plot&& plot) {
-    const std::vector<Point>& pts = path.points;
-    long long done = 0;
-    auto step = [&](int x, int y, long long i) {
-        if (!path.dotted || (done + i) % kDotPeriod < kDotOn)
-            plot(x, y);
-    };
-    for (size_t i = 0; i + 1 < pts.size(); ++i)
-        done += forSegmentPixels(pts[i], pts[i + 1], window, step);
-    if (path.closed && pts.size() > 1)
-        forSegmentPixels(pts.back(), pts.front(), window, step);
+    forEachPathSegment(path, [&](Point p0, Point p1, long long done) {
+        return forSegmentPixels(p0, p1, window, [&](int x, int y, long long i) {
+            if (dotOn(path, done + i))
+                plot(x, y);
+        });
+    });
+}
+
+// The pixels of an axis-aligned segment (grid lines, ticks, frames, a chart's columns)
+// inside a rectangular clip `box` are one run along a row or a column: written by stepping
+// a pointer, the same pixels as the walk of forSegmentPixels. Returns the segment's pixel
+// count.
+template <typename Write>
+long long writeStraightRun(Point p0, Point p1, const QRect& box, PixelBuffer target,
+                           const ThinPath& path, long long done, Write&& write) {
+    const bool horizontal = p0.y == p1.y;
+    const long long start = horizontal ? p0.x : p0.y;
+    const long long end = horizontal ? p1.x : p1.y;
+    const long long across = horizontal ? p0.y : p0.x;
+    const int step = end < start ? -1 : 1;
+    const long long n = end < start ? start - end : end - start;
+    if (across < (horizontal ? box.top() : box.left()) ||
+        across > (horizontal ? box.bottom() : box.right()))
+        return n;
+    const long long lo = horizontal ? box.left() : box.top();
+    const long long hi = horizontal ? box.right() : box.bottom();
+    const long long first = std::max(0LL, step > 0 ? lo - start : start - hi);
+    const long long last = std::min(n - 1, step > 0 ? hi - start : start - lo);
+    if (first > last)
+        return n;
+    const int x = static_cast<int>(horizontal ? start + step * first : across);
+    const int y = static_cast<int>(horizontal ? across : start + step * first);
+    QRgb* p = reinterpret_cast<QRgb*>(target.bits + qsizetype(y) * target.bytesPerLine) + x;
+    const qsizetype stride =
+        horizontal ? step : step * static_cast<qsizetype>(target.bytesPerLine / sizeof(QRgb));
+    if (!path.dotted) {
+        for (long long i = first; i <= last; ++i, p += stride)
+            write(p);
+        return n;
+    }
+    int phase = static_cast<int>((done + first) % kDotPeriod);
+    for (long long i = first; i <= last; ++i, p += stride) {
+        if (phase < kDotOn)
+            write(p);
+        if (++phase == kDotPeriod)
+            phase = 0;
+    }
+    return n;
 }
 
 } // namespace
@@ -88,18 +141,20 @@ void writeThinPath(const ThinPath& path, const ClipRecord& clip, PixelBuffer tar
     auto visible = [&](int x, int y) {
         return x >= left && x <= right && y >= top && y <= bottom && (rect || clip.contains(x, y));
     };
+    auto writePath = [&](auto&& write) {
+        forEachPathSegment(path, [&](Point p0, Point p1, long long done) {
+            if (rect && (p0.x == p1.x || p0.y == p1.y))
+                return writeStraightRun(p0, p1, box, target, path, done, write);
+            return forSegmentPixels(p0, p1, box, [&](int x, int y, long long i) {
+                if (dotOn(path, done + i) && visible(x, y))
+                    write(pixelAt(x, y));
+            });
+        });
+    };
     if (notXor)
-        forEachPathPixel(path, box, [&](int x, int y) {
-            if (visible(x, y)) {
-                QRgb* p = pixelAt(x, y);
-                *p = ~(rgb ^ *p) | 0xFF000000u;
-            }
-        });
+        writePath([rgb](QRgb* p) { *p = ~(rgb ^ *p) | 0xFF000000u; });
     else
-        forEachPathPixel(path, box, [&](int x, int y) {
-            if (visible(x, y))
-                *pixelAt(x, y) = rgb;
-        });
+        writePath([rgb](QRgb* p) { *p = rgb; });
 }
 
 QPolygon thinPathPixels(const ThinPath& path, const QRect& window) {

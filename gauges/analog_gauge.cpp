@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <cstring>
 
 namespace kv {
 
@@ -277,34 +278,51 @@ void AnalogGauge::applyLogScale(bool on) {
     }
 }
 
+const std::string& AnalogGauge::extremeLine(ExtremeLine& kept, const char* label, float value,
+                                            const Timestamp& at) const {
+    const auto& ss = signalSettings_;
+    const bool date = hintOptions_.contains(HintOption::hoMinMaxDate);
+    const bool time = hintOptions_.contains(HintOption::hoMinMaxTime);
+    // Compared bitwise: a NaN extreme is the same line again.
+    if (kept.label == label && std::memcmp(&kept.value, &value, sizeof value) == 0 &&
+        kept.at == at && kept.format == ss.valueFormat() && kept.unit == ss.valueUnit() &&
+        kept.date == date && kept.time == time)
+        return kept.text;
+    const QLocale locale = QLocale::system();
+    std::string text = label + formatNumber(ss.valueFormat(), static_cast<long double>(value)) +
+                       " " + ss.valueUnit();
+    if (date)
+        text += " " + locale.toString(at.date(), QLocale::ShortFormat).toStdString();
+    if (time)
+        text +=
+            " " + locale
+                      .toString(at.time(),
+                                longTimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)))
+                      .toStdString();
+    kept = ExtremeLine{label,          value, at,   ss.valueFormat(),
+                       ss.valueUnit(), date,  time, std::move(text)};
+    return kept.text;
+}
+
 std::string AnalogGauge::composeHint() const {
     const auto& ss = signalSettings_;
     const auto has = [this](HintOption o) { return hintOptions_.contains(o); };
-    const QLocale locale = QLocale::system();
     std::string text;
     const auto newLine = [&text] {
         if (!text.empty())
             text += '\r';
     };
-    const auto extreme = [&](const char* label, float v, const Timestamp& at) {
-        newLine();
-        text += label + formatNumber(ss.valueFormat(), static_cast<long double>(v)) + " " +
-                ss.valueUnit();
-        if (has(HintOption::hoMinMaxDate))
-            text += " " + locale.toString(at.date(), QLocale::ShortFormat).toStdString();
-        if (has(HintOption::hoMinMaxTime))
-            text += " " + locale
-                              .toString(at.time(), longTimeFormatWithoutZone(
-                                                       locale.timeFormat(QLocale::LongFormat)))
-                              .toStdString();
-    };
 
     if (has(HintOption::hoValue))
         text = "Value= " + valueText_ + " " + ss.valueUnit();
-    if (has(HintOption::hoMin))
-        extreme("MIN= ", minMax_.min(), minMax_.minDateTime());
-    if (has(HintOption::hoMax))
-        extreme("MAX= ", minMax_.max(), minMax_.maxDateTime());
+    if (has(HintOption::hoMin)) {
+        newLine();
+        text += extremeLine(minLine_, "MIN= ", minMax_.min(), minMax_.minDateTime());
+    }
+    if (has(HintOption::hoMax)) {
+        newLine();
+        text += extremeLine(maxLine_, "MAX= ", minMax_.max(), minMax_.maxDateTime());
+    }
     if (has(HintOption::hoName1)) {
         newLine();
         text += ss.name1();

@@ -171,6 +171,20 @@ protected:
 
 private:
     int valueToDigit(float v) const;
+    // The hint's line for a minimum or maximum. Composed at every value, while the
+    // extremes rarely move: the line is kept and formatted again only when one of its
+    // parts changed (formatting a date and time through the locale costs more than the
+    // rest of the per-value update).
+    struct ExtremeLine {
+        const char* label = nullptr;
+        float value = 0.0f;
+        Timestamp at;
+        std::string format, unit;
+        bool date = false, time = false;
+        std::string text;
+    };
+    const std::string& extremeLine(ExtremeLine& kept, const char* label, float value,
+                                   const Timestamp& at) const;
     // Settings change while running, plain settings change at design time.
     void dispatch();
     void updateLimits();
@@ -203,6 +217,7 @@ private:
     int minPpt_ = 0;
     int maxPpt_ = 0;
     std::string hint_;
+    mutable ExtremeLine minLine_, maxLine_;
     bool updatingValue_ = false;
     // Set by faceChange(), cleared by a per-value update that ran to its end.
     bool valueStale_ = false;

@@ -285,6 +285,64 @@ TEST(LineTarget, PremultipliedImageGetsTheSamePixels) {
     EXPECT_EQ(img, before);
 }
 
+// Grid lines, ticks and frames: rows and columns, solid and dotted, either way round,
+// reaching past the image and the clip, joined to slanted segments in polylines so that
+// the dot pattern runs on from one kind of segment to the other.
+void drawStraightLines(Canvas& c) {
+    c.setPenColor(clNavy);
+    for (int i = 0; i < 16; ++i) {
+        c.setPenStyle(i % 3 == 1 ? PenStyle::psDot : PenStyle::psSolid);
+        const int at = -4 + i * 4;
+        if (i % 2)
+            c.line(-9 + i, at, 70 - i, at);
+        else
+            c.line(at, 57 - i, at, -6 + i);
+    }
+    c.setPenStyle(PenStyle::psDot);
+    c.polyline({{-3, 10}, {41, 10}, {41, 30}, {20, 37}, {20, 2}, {63, 2}, {50, 48}, {50, 20}});
+    c.setPenStyle(PenStyle::psSolid);
+    c.rectangle(Rect{2, 3, 58, 47});
+    c.polygon({{10, 40}, {10, 44}, {30, 44}, {30, 40}});
+}
+
+QImage straightLines(QImage::Format format, bool clipped) {
+    QImage img(60, 50, format);
+    img.fill(Qt::white);
+    {
+        Canvas c(img);
+        if (clipped)
+            c.intersectClip(Rect{7, 5, 43, 31});
+        // Bands and columns, some reaching past the image and the clip, under the lines.
+        c.fillRect(Rect{-5, 20, 12, 60}, clMaroon);
+        c.fillRect(Rect{30, -3, 35, 8}, clLime);
+        c.fillRect(Rect{20, 25, 58, 26}, clFuchsia);
+        drawStraightLines(c);
+    }
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+// Rows, columns and filled rectangles written straight into an RGB32 face are the pixels
+// a painter puts on an image it draws itself (ARGB32, which the canvas does not write into).
+TEST(StraightLines, LinesAndFillsWrittenDirectlyAreThePixelsThePainterDraws) {
+    for (const bool clipped : {false, true}) {
+        const QImage painted = straightLines(QImage::Format_ARGB32, clipped);
+        EXPECT_EQ(straightLines(QImage::Format_RGB32, clipped), painted) << clipped;
+        EXPECT_EQ(straightLines(QImage::Format_ARGB32_Premultiplied, clipped), painted);
+    }
+    QImage img(60, 50, QImage::Format_RGB32);
+    img.fill(QColor(30, 140, 200));
+    const QImage before = img.copy();
+    {
+        Canvas c(img);
+        c.intersectClip(Rect{7, 5, 43, 31});
+        c.setPenMode(PenMode::pmNotXor);
+        drawStraightLines(c);
+        EXPECT_NE(img, before);
+        drawStraightLines(c);
+    }
+    EXPECT_EQ(img, before);
+}
+
 // A face shared with a copy (as a cached picture may be) is detached once when the canvas
 // opens it: every kind of drawing lands in the canvas's image, none in the copy.
 TEST(LineTarget, SharedImageIsDetachedAndTheCopyKept) {
