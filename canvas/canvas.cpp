@@ -32,9 +32,33 @@ constexpr int kFar = 1 << 29;
 // rather than keeping them; the canvas keeps them as sprites instead.
 constexpr double kSpriteGlyphSize = 64;
 
+// Ellipses up to this size (logical pixels) drawn on an image at another ratio are kept as
+// sprites.
+constexpr int kSpriteFigure = 48;
+
 // How far beyond the clip a figure's outline is still traced in full, so that its pixels
 // at the clip's edge come out as if it were traced everywhere.
 constexpr int kFigureMargin = 4;
+
+// Digits, signs, separators and spaces, which no font joins into ligatures.
+bool plainFigures(const QString& text) {
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (!((u >= '0' && u <= '9') || u == '.' || u == ',' || u == '-' || u == '+' || u == ' '))
+            return false;
+    }
+    return true;
+}
+
+// The canvas's fonts have no kerning, so the width of such a text is the sum of its
+// characters' widths: a reading's digits, new at every reading, are measured without being
+// laid out.
+int figuresWidth(const QFontMetrics& metrics, const QString& text) {
+    int width = 0;
+    for (const QChar ch : text)
+        width += metrics.horizontalAdvance(ch);
+    return width;
+}
 
 int nearby(long long v) {
     return int(std::clamp<long long>(v, -kFar, kFar));
@@ -379,7 +403,8 @@ int Canvas::advance(const QString& text) const {
         return found->second;
     if (widths.size() >= kKept)
         widths.clear();
-    const int width = metrics_->horizontalAdvance(text);
+    const int width =
+        plainFigures(text) ? figuresWidth(*metrics_, text) : metrics_->horizontalAdvance(text);
     widths.emplace(std::move(key), width);
     return width;
 }
@@ -407,11 +432,9 @@ void Canvas::applyMode() {
                                      : QPainter::CompositionMode_SourceOver);
 }
 
-void Canvas::applyPen() {
-    if (penStyle_ == PenStyle::psClear || penColor_ == clNone) {
-        painter_->setPen(Qt::NoPen);
-        return;
-    }
+QPen Canvas::qtPen() const {
+    if (penStyle_ == PenStyle::psClear || penColor_ == clNone)
+        return QPen(Qt::NoPen);
     const int w = effectivePenWidth();
     QPen pen(drawColor(penColor_));
     pen.setWidth(w);
@@ -420,14 +443,21 @@ void Canvas::applyPen() {
     pen.setJoinStyle(w > 1 ? Qt::RoundJoin : Qt::MiterJoin);
     if (w == 1 && penStyle_ == PenStyle::psDot)
         pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
-    painter_->setPen(pen);
+    return pen;
+}
+
+QBrush Canvas::qtBrush() const {
+    if (brushStyle_ == BrushStyle::bsClear || brushColor_ == clNone)
+        return QBrush(Qt::NoBrush);
+    return QBrush(drawColor(brushColor_));
+}
+
+void Canvas::applyPen() {
+    painter_->setPen(qtPen());
 }
 
 void Canvas::applyBrush() {
-    if (brushStyle_ == BrushStyle::bsClear || brushColor_ == clNone)
-        painter_->setBrush(Qt::NoBrush);
-    else
-        painter_->setBrush(QBrush(drawColor(brushColor_)));
+    painter_->setBrush(qtBrush());
 }
 
 void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
@@ -755,21 +785,36 @@ void Canvas::copyFrom(const Rect& dest, const Bitmap& from, Point at) {
 }
 
 void Canvas::fillDeviceRect(const Rect& d, ColorValue c) {
-    if (!shapes_) {
-        fillRect(d, c);
+    DeviceFills device(*this);
+    device.fill(d, c);
+}
+
+Canvas::DeviceFills::DeviceFills(Canvas& canvas) : canvas_(canvas) {
+    if (!canvas_.shapes_ || !canvas_.image_)
+        return;
+    logical_ = canvas_.painter_->worldTransform();
+    canvas_.painter_->setWorldTransform(canvas_.deviceTransform());
+    mapped_ = true;
+}
+
+Canvas::DeviceFills::~DeviceFills() {
+    if (mapped_)
+        canvas_.painter_->setWorldTransform(logical_);
+}
+
+void Canvas::DeviceFills::fill(const Rect& d, ColorValue c) {
+    if (!canvas_.shapes_) {
+        canvas_.fillRect(d, c);
         return;
     }
     if (d.width() <= 0 || d.height() <= 0)
         return;
-    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (!image_) {
-        painter_->fillRect(grid_.toLogical(d), drawColor(c));
-        return;
-    }
-    const QTransform logical = painter_->worldTransform();
-    painter_->setWorldTransform(deviceTransform());
-    painter_->fillRect(toQRect(d), drawColor(c));
-    painter_->setWorldTransform(logical);
+    QPainter& painter = *canvas_.painter_;
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (mapped_)
+        painter.fillRect(toQRect(d), canvas_.drawColor(c));
+    else
+        painter.fillRect(canvas_.grid_.toLogical(d), canvas_.drawColor(c));
 }
 
 void Canvas::rectangle(const Rect& r) {
@@ -891,6 +936,29 @@ void Canvas::ellipse(const Rect& r) {
             arcPoints(r, Point{r.right, 0}, Point{r.right, 0}, figureWindow());
         fillPolygon(pts);
         strokePath(pts, true);
+        return;
+    }
+    if (shapes_ && image_ && penMode_ == PenMode::pmCopy && r.width() <= kSpriteFigure &&
+        r.height() <= kSpriteFigure) {
+        // A small ellipse comes again and again (a needle's hub at every reading): traced
+        // once at the device's resolution, then put down as a picture.
+        const QPen pen = qtPen();
+        const QBrush brush = qtBrush();
+        const int penWidth = effectivePenWidth();
+        const QRectF box = centreBox(Rect{0, 0, r.width(), r.height()}, penWidth);
+        QByteArray figure =
+            "ellipse:" + QByteArray::number(r.width()) + 'x' + QByteArray::number(r.height()) +
+            ':' + QByteArray::number(pen.style() == Qt::NoPen ? 0 : penWidth) + ':' +
+            QByteArray::number(int(penStyle_)) + ':' + QByteArray::number(pen.color().rgba()) +
+            ':' + QByteArray::number(int(brush.style())) + ':' +
+            QByteArray::number(brush.color().rgba());
+        const double margin = penWidth / 2.0 + 1.0;
+        drawSprite(QPointF(r.left, r.top), box.adjusted(-margin, -margin, margin, margin), figure,
+                   [&](QPainter& p) {
+                       p.setPen(pen);
+                       p.setBrush(brush);
+                       p.drawEllipse(box);
+                   });
         return;
     }
     applyPen();

@@ -182,6 +182,13 @@ public:
     // Fills a rectangle given in device pixels, for ramps that are worked out per device
     // pixel; fillRect where one logical pixel is one device pixel.
     void fillDeviceRect(const Rect& device, ColorValue c);
+    // The same for many rectangles, each element of `fills` having a `rect` and a `color`
+    // (a gradient's bands): the painter is set up for device pixels once for them all.
+    template <typename Fills> void fillDeviceRects(const Fills& fills) {
+        DeviceFills device(*this);
+        for (const auto& f : fills)
+            device.fill(f.rect, f.color);
+    }
 
     // Clipping set on the painter directly bypasses the canvas's own record of the clip,
     // which its one-pixel strokes rely on; use the clipping operations above.
@@ -189,8 +196,26 @@ public:
 
 private:
     void begin(const DeviceGrid& grid, Size size);
+    // Keeps the painter on device pixels while it lives.
+    class DeviceFills {
+    public:
+        explicit DeviceFills(Canvas& canvas);
+        ~DeviceFills();
+        DeviceFills(const DeviceFills&) = delete;
+        DeviceFills& operator=(const DeviceFills&) = delete;
+        void fill(const Rect& device, ColorValue c);
+
+    private:
+        Canvas& canvas_;
+        QTransform logical_;
+        bool mapped_ = false;
+    };
+
     void applyPen();
     void applyBrush();
+    // The painter's pen and brush for the canvas's pen and brush.
+    QPen qtPen() const;
+    QBrush qtBrush() const;
     void applyMode();
     int effectivePenWidth() const;
     // One-pixel pens are rasterised here so that every pixel is drawn exactly once and the

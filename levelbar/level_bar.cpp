@@ -159,10 +159,8 @@ void GradientProgressBar::gradientBlock(Canvas& canvas, const Rect& r, ColorValu
     // Banded on the device's own pixels: at 200 % a block has twice the bands, each one
     // device pixel high, not its bands doubled.
     const BlockHalves halves = blockHalves(canvas.grid().toDevice(r), orientation());
-    for (const GradientBand& band : gradientBands(halves.first, to, from, halves.direction))
-        canvas.fillDeviceRect(band.rect, band.color);
-    for (const GradientBand& band : gradientBands(halves.second, from, to, halves.direction))
-        canvas.fillDeviceRect(band.rect, band.color);
+    canvas.fillDeviceRects(gradientBands(halves.first, to, from, halves.direction));
+    canvas.fillDeviceRects(gradientBands(halves.second, from, to, halves.direction));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QPalette>
 #include <gtest/gtest.h>
 
@@ -164,6 +165,28 @@ TEST(Font, ChangesOnOneCanvasTakeEffect) {
     for (int y = 0; y < 60; ++y)
         rightCell += at(img, 100, y) != clWhite ? 1 : 0;
     EXPECT_EQ(rightCell, c.textHeight("0"));
+}
+
+// A reading's text is measured as the sum of its characters: it must come out as wide as
+// the text laid out whole, in the faces, styles and sizes the displays use.
+TEST(Font, FiguresAreAsWideAsTheTextLaidOut) {
+    QImage img = blankImage(10, 10);
+    Canvas c(img);
+    const char* const texts[] = {"1.9210", "-0.0001", "+11 111", "1,234.5", "  -.-", "0", ""};
+    for (const char* name : {"Arial", "MS Sans Serif", "Courier New"})
+        for (const int height : {9, 13, 27, 64, 181})
+            for (const bool bold : {false, true}) {
+                FontSpec f;
+                f.name = name;
+                f.height = height;
+                f.bold = bold;
+                f.italic = height == 27;
+                c.setFont(f);
+                const QFontMetrics laidOut(toQFont(f));
+                for (const char* text : texts)
+                    EXPECT_EQ(c.textWidth(text), laidOut.horizontalAdvance(QString(text)))
+                        << name << " " << height << " " << bold << " '" << text << "'";
+            }
 }
 
 TEST(Font, SameSpecGivesSameFontEveryTime) {
