@@ -243,6 +243,10 @@ private:
     void ensureFont() const;
     // The width of `text` in the current font.
     int advance(const QString& text) const;
+    // Names `text` in the current font among the widths and layouts kept.
+    QString textKey(const QString& text) const;
+    // Draws `text` in the current font and pen from its kept layout, top-left at `topLeft`.
+    void drawKeptText(QPointF topLeft, const QString& text);
     // Puts `from` of src onto the device pixels `to` (same size when drawn pixel for pixel).
     void blit(const Rect& to, const QImage& src, const QRectF& from,
               QPainter::CompositionMode mode);

@@ -73,4 +73,19 @@ QFont toQFont(const FontSpec& f) {
     return q;
 }
 
+ResolvedFont resolvedFont(const FontSpec& f) {
+    using Key = std::tuple<std::string, int, int, bool, bool>;
+    constexpr std::size_t kKept = 256;
+    thread_local std::map<Key, ResolvedFont> resolved;
+    const Key key{f.name, f.height, f.size, f.bold, f.italic};
+    const auto it = resolved.find(key);
+    if (it != resolved.end())
+        return it->second;
+    if (resolved.size() >= kKept)
+        resolved.clear();
+    QFont font = toQFont(f);
+    QString name = font.key();
+    return resolved.emplace(key, ResolvedFont{std::move(font), std::move(name)}).first->second;
+}
+
 } // namespace kv

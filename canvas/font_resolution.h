@@ -3,6 +3,7 @@
 #include "canvas/color.h"
 
 #include <QFont>
+#include <QString>
 #include <string>
 
 namespace kv {
@@ -36,5 +37,14 @@ constexpr int kMaxFontPixels = 8192;
 // The result depends only on the FontSpec and the installed fonts, so it is the same every run.
 // Faces missing on the system (e.g. "MS Sans Serif") fall back to a sans face.
 QFont toQFont(const FontSpec& f);
+
+// toQFont(f) with its key (QFont::key), worked out once per thread for each spec: every
+// face painted opens a canvas that asks again for the same few fonts, and resolving one
+// costs more than most drawing with it.
+struct ResolvedFont {
+    QFont font;
+    QString key;
+};
+ResolvedFont resolvedFont(const FontSpec& f);
 
 } // namespace kv

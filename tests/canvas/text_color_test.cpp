@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QPalette>
 #include <gtest/gtest.h>
 
@@ -186,6 +187,38 @@ TEST(Font, FiguresAreAsWideAsTheTextLaidOut) {
                 for (const char* text : texts)
                     EXPECT_EQ(c.textWidth(text), laidOut.horizontalAdvance(QString(text)))
                         << name << " " << height << " " << bold << " '" << text << "'";
+            }
+}
+
+// Texts drawn again and again (labels, titles) are drawn from a kept layout: the first and
+// every later time, the pixels Qt's drawText puts at the baseline.
+TEST(Font, TextDrawnAgainHasThePixelsOfTheTextLaidOut) {
+    const char* const texts[] = {"TrendChart", "12:30:45", "-0.5", "V-DC", "Wf fi", "g|y"};
+    for (const char* name : {"Arial", "Times New Roman", "Courier New"})
+        for (const int height : {11, 16, 40})
+            for (const char* text : texts) {
+                FontSpec f;
+                f.name = name;
+                f.height = height;
+                f.bold = height == 16;
+                f.color = clNavy;
+                QImage expected = blankImage(300, 60);
+                {
+                    QPainter p(&expected);
+                    const QFont font = toQFont(f);
+                    p.setFont(font);
+                    p.setPen(toQColor(clNavy));
+                    p.drawText(QPoint(7, 5 + QFontMetrics(font).ascent()), QString(text));
+                }
+                for (int pass = 0; pass < 2; ++pass) {
+                    QImage img = blankImage(300, 60);
+                    {
+                        Canvas c(img);
+                        c.setFont(f);
+                        c.textOut(7, 5, text);
+                    }
+                    EXPECT_EQ(img, expected) << name << " " << height << " '" << text << "'";
+                }
             }
 }
 
