@@ -38,9 +38,9 @@ constexpr int kMaxFontPixels = 8192;
 // Faces missing on the system (e.g. "MS Sans Serif") fall back to a sans face.
 QFont toQFont(const FontSpec& f);
 
-// toQFont(f) with its key (QFont::key), worked out once per thread for each spec: every
-// face painted opens a canvas that asks again for the same few fonts, and resolving one
-// costs more than most drawing with it.
+// toQFont(f) with its key (QFont::key), worked out once per thread for each FontSpec value:
+// every face painted opens a canvas that asks again for the same few fonts, and resolving
+// one costs more than most drawing with it.
 struct ResolvedFont {
     QFont font;
     QString key;

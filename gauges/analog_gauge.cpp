@@ -284,7 +284,7 @@ const std::string& AnalogGauge::extremeLine(ExtremeLine& kept, const char* label
     const bool date = hintOptions_.contains(HintOption::hoMinMaxDate);
     const bool time = hintOptions_.contains(HintOption::hoMinMaxTime);
     // Compared bitwise: a NaN extreme is the same line again.
-    if (kept.label == label && std::memcmp(&kept.value, &value, sizeof value) == 0 &&
+    if (!kept.text.empty() && std::memcmp(&kept.value, &value, sizeof value) == 0 &&
         kept.at == at && kept.format == ss.valueFormat() && kept.unit == ss.valueUnit() &&
         kept.date == date && kept.time == time)
         return kept.text;
@@ -299,8 +299,7 @@ const std::string& AnalogGauge::extremeLine(ExtremeLine& kept, const char* label
                       .toString(at.time(),
                                 longTimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)))
                       .toStdString();
-    kept = ExtremeLine{label,          value, at,   ss.valueFormat(),
-                       ss.valueUnit(), date,  time, std::move(text)};
+    kept = ExtremeLine{value, at, ss.valueFormat(), ss.valueUnit(), date, time, std::move(text)};
     return kept.text;
 }
 

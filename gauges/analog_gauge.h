@@ -174,9 +174,8 @@ private:
     // The hint's line for a minimum or maximum. Composed at every value, while the
     // extremes rarely move: the line is kept and formatted again only when one of its
     // parts changed (formatting a date and time through the locale costs more than the
-    // rest of the per-value update).
+    // rest of the per-value update). One is kept for each extreme, its label always the same.
     struct ExtremeLine {
-        const char* label = nullptr;
         float value = 0.0f;
         Timestamp at;
         std::string format, unit;
