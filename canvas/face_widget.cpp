@@ -9,6 +9,21 @@
 
 namespace kv {
 
+namespace {
+
+bool opaqueIn(const QImage& image, const QRect& r) {
+    const QRect area = r.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qAlpha(line[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
 FaceWidget::FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette,
                        FaceResolution resolution)
     : QWidget(parent), kind_(kind), followsPalette_(followsPalette), resolution_(resolution) {
@@ -90,7 +105,28 @@ ColorValue FaceWidget::backgroundColor() const {
 
 void FaceWidget::invalidate() {
     faceDirty_ = true;
+    // Nothing is known of the face to come.
+    setHidesParent(false);
     update();
+}
+
+void FaceWidget::judgeOpacity(const QRect& facePixels) {
+    if (kind_ != FaceKind::Transparent)
+        return;
+    if (facePixels == face_.rect()) {
+        // Shown one for one from the widget's top left, the face must reach its far edges.
+        const double ratio = face_.devicePixelRatio();
+        const bool covers = zoom_ == 1.0 && face_.width() >= std::ceil(width() * ratio - 1e-9) &&
+                            face_.height() >= std::ceil(height() * ratio - 1e-9);
+        setHidesParent(covers && opaqueIn(face_, facePixels));
+    } else if (testAttribute(Qt::WA_OpaquePaintEvent) && !opaqueIn(face_, facePixels)) {
+        setHidesParent(false);
+    }
+}
+
+void FaceWidget::setHidesParent(bool hides) {
+    if (kind_ == FaceKind::Transparent && testAttribute(Qt::WA_OpaquePaintEvent) != hides)
+        setAttribute(Qt::WA_OpaquePaintEvent, hides);
 }
 
 void FaceWidget::renderFaceAt(int width, int height, double ratio) {
@@ -116,6 +152,7 @@ void FaceWidget::drawFace(int width, int height, double ratio) {
         paintFace(canvas, Rect{0, 0, width, height});
     }
     faceDirty_ = false;
+    judgeOpacity(face_.rect());
 }
 
 bool FaceWidget::faceCurrent() const {
@@ -126,6 +163,10 @@ bool FaceWidget::faceCurrent() const {
 void FaceWidget::showFace(const Rect& r) {
     if (paintingFace_ || faceDirty_ || r.width() <= 0 || r.height() <= 0)
         return;
+    const double ratio = face_.devicePixelRatio();
+    judgeOpacity(
+        QRect(QPoint(int(std::floor(r.left * ratio)), int(std::floor(r.top * ratio))),
+              QPoint(int(std::ceil(r.right * ratio)) - 1, int(std::ceil(r.bottom * ratio)) - 1)));
     if (isVisible())
         repaint(widgetRect(r));
 }
@@ -150,11 +191,20 @@ void FaceWidget::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QTransform toDevice = p.deviceTransform();
     const double ratio = faceRatioFor(std::hypot(toDevice.m11(), toDevice.m12()));
+    const bool parentHidden =
+        kind_ == FaceKind::Transparent && testAttribute(Qt::WA_OpaquePaintEvent);
     if ((!faceCurrent() || face_.devicePixelRatio() != ratio) && !paintingFace_ && paintAllowed()) {
         p.end();
         prepareFace(); // may resize the widget, and with it the face
         drawFace(faceWidth(), faceHeight(), ratio);
         p.begin(this);
+        if (parentHidden && !testAttribute(Qt::WA_OpaquePaintEvent)) {
+            // The face drawn for this device lets the parent show through, which the window
+            // system has not painted this time: its colour stands in, and the next paint
+            // shows the parent itself.
+            p.fillRect(event->rect(), toQColor(backgroundColor()));
+            update();
+        }
     }
     QImage withOverlay;
     if (hasOverlay()) {
@@ -183,8 +233,13 @@ void FaceWidget::resizeEvent(QResizeEvent* event) {
     // Hidden widgets get resize events on every grab; only a real change of size makes the
     // kept face unusable.
     if (faceSizeFor(toFace(event->size().width()), toFace(event->size().height()),
-                    face_.devicePixelRatio()) != face_.size())
+                    face_.devicePixelRatio()) != face_.size()) {
         faceDirty_ = true;
+        setHidesParent(false);
+    } else if (!faceDirty_) {
+        // The same face may no longer reach the widget's edges.
+        judgeOpacity(face_.rect());
+    }
 }
 
 void FaceWidget::changeEvent(QEvent* event) {

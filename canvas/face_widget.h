@@ -135,6 +135,11 @@ protected:
 private:
     // The ratio of a face for a device of `deviceRatio`, with the zoom.
     double faceRatioFor(double deviceRatio) const;
+    // A transparent face that came out opaque over the whole widget hides the parent, so
+    // the window system need not paint the parent underneath at every repaint: after a
+    // full paint the face is looked at whole, after a fast path the part it changed.
+    void judgeOpacity(const QRect& facePixels);
+    void setHidesParent(bool hides);
     int toFace(int widgetLength) const;
     void drawFace(int width, int height, double ratio);
     // The face's image size for a widget of width x height at `ratio`.

@@ -3,6 +3,7 @@
 #include "support/ratio_pictures.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -36,6 +37,15 @@ public:
         {
             Canvas c(faceImage());
             c.fillRect(r, clBlue);
+        }
+        showFace(r);
+    }
+    // A fast path that leaves a hole through to the parent.
+    void fastClear(const Rect& r) {
+        {
+            QPainter p(&faceImage());
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.fillRect(QRect(r.left, r.top, r.width(), r.height()), Qt::transparent);
         }
         showFace(r);
     }
@@ -246,6 +256,50 @@ TEST(FaceResolution, FastPathsDrawOnTheFaceAtItsRatio) {
     EXPECT_EQ(f.face().pixelColor(29, 9), QColor(Qt::blue));
     EXPECT_NE(f.face().pixelColor(30, 9), QColor(Qt::blue));
     EXPECT_NE(f.face().pixelColor(23, 6), QColor(Qt::blue));
+}
+
+// The parent, yellow, under a transparent face whose red square fills it whole.
+struct YellowParent {
+    QWidget parent;
+    SquareFace face{FaceKind::Transparent, &parent, false, FaceResolution::Device};
+    YellowParent() {
+        QPalette pal = parent.palette();
+        pal.setColor(QPalette::Window, Qt::yellow);
+        parent.setPalette(pal);
+        parent.setAutoFillBackground(true);
+        parent.resize(40, 40);
+        face.square = Rect{0, 0, 20, 20};
+        face.move(10, 10);
+    }
+    QColor at(int x, int y) { return parent.grab().toImage().pixelColor(x, y); }
+};
+
+TEST(FaceParent, ATransparentFaceHidesItsParentOnlyWhereItIsOpaque) {
+    YellowParent w;
+    w.parent.show();
+    settle();
+    EXPECT_EQ(w.at(12, 12), QColor(Qt::red));
+    EXPECT_EQ(w.at(5, 5), QColor(Qt::yellow));
+    // A hole a fast path leaves, and one a full paint leaves, show the parent.
+    w.face.fastClear(Rect{1, 1, 4, 4});
+    EXPECT_EQ(w.at(12, 12), QColor(Qt::yellow));
+    w.face.moveSquare(Rect{0, 0, 20, 20});
+    settle();
+    EXPECT_EQ(w.at(12, 12), QColor(Qt::red));
+    w.face.moveSquare(Rect{5, 5, 20, 20});
+    settle();
+    EXPECT_EQ(w.at(12, 12), QColor(Qt::yellow));
+    EXPECT_EQ(w.at(17, 17), QColor(Qt::red));
+    // A face drawn afresh for a picture at 300 %, where the largest face no longer reaches
+    // the far end: the parent shows there, not what the picture started with.
+    w.parent.resize(3020, 40);
+    w.face.resize(3000, 4);
+    w.face.moveSquare(Rect{0, 0, 3000, 4});
+    settle();
+    EXPECT_EQ(w.at(3005, 12), QColor(Qt::red));
+    const QImage picture = pictureAt(w.parent, 3.0);
+    EXPECT_EQ(picture.pixelColor(3 * 2700, 33), QColor(Qt::red));
+    EXPECT_EQ(picture.pixelColor(3 * 2900, 33), QColor(Qt::yellow));
 }
 
 TEST(FaceSize, AtHighRatiosTheLargestFaceKeepsItsMemory) {
