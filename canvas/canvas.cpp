@@ -671,12 +671,77 @@ void Canvas::textOut(int x, int y, const std::string& utf8) {
         return;
     }
     painter_->setPen(drawColor(font_.color));
-    if (image_ && !shapes_ && !text.contains(QChar('\n')) && !text.contains(QChar('\r')) &&
-        !text.contains(QChar('\t'))) {
-        drawKeptText(QPointF(left, top), text);
-        return;
+    if (image_ && !shapes_) {
+        QGlyphRun figures;
+        if (figuresRun(text, figures)) {
+            painter_->drawGlyphRun(QPointF(left, top + fm.ascent()), figures);
+            return;
+        }
+        // Qt draws glyphs of 64 pixels and more as outlines, a kept layout from its glyph
+        // cache all the same: those are left to drawText.
+        constexpr int kCachedGlyphs = 64;
+        if (qfont_.pixelSize() < kCachedGlyphs && !text.contains(QChar('\n')) &&
+            !text.contains(QChar('\r')) && !text.contains(QChar('\t'))) {
+            drawKeptText(QPointF(left, top), text);
+            return;
+        }
     }
     painter_->drawText(QPoint(left, top + fm.ascent()), text);
+}
+
+bool Canvas::figuresRun(const QString& text, QGlyphRun& run) const {
+    if (text.isEmpty() || !plainFigures(text))
+        return false;
+    struct Figure {
+        QRawFont font;
+        quint32 glyph = 0;
+        double advance = 0;
+        bool single = false; // one glyph of the font's own
+    };
+    // The glyph and advance laying out the character alone gives: the canvas's fonts have no
+    // kerning and figures no ligatures, so in a text they stand at the sum of the advances
+    // before them, as a layout of the whole text puts them.
+    constexpr std::size_t kKept = 1024;
+    thread_local std::unordered_map<QString, Figure> kept;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(text.size());
+    positions.reserve(text.size());
+    double x = 0;
+    QRawFont font;
+    for (const QChar ch : text) {
+        QString key = textKey(QString(ch));
+        key += shapes_ ? QChar('s') : QChar('p');
+        auto found = kept.find(key);
+        if (found == kept.end()) {
+            if (kept.size() >= kKept)
+                kept.clear();
+            Figure f;
+            QTextLayout layout(QString(ch), painter_->font());
+            layout.beginLayout();
+            const QTextLine line = layout.createLine();
+            layout.endLayout();
+            const QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
+            if (runs.size() == 1 && runs[0].glyphIndexes().size() == 1) {
+                f.font = runs[0].rawFont();
+                f.glyph = runs[0].glyphIndexes()[0];
+                f.advance = line.horizontalAdvance();
+                f.single = true;
+            }
+            found = kept.emplace(std::move(key), std::move(f)).first;
+        }
+        const Figure& f = found->second;
+        if (!f.single || (!font.isValid() ? (font = f.font, false) : !(font == f.font)))
+            return false;
+        glyphs.append(f.glyph);
+        positions.append(QPointF(x, 0));
+        x += f.advance;
+    }
+    run = QGlyphRun();
+    run.setRawFont(font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    return true;
 }
 
 void Canvas::drawKeptText(QPointF topLeft, const QString& text) {
@@ -700,13 +765,22 @@ void Canvas::drawKeptText(QPointF topLeft, const QString& text) {
 
 void Canvas::drawGlyphSprites(QPointF baseline, const QString& text, const QColor& colour) {
     // Laid out as drawText lays it out, each glyph then put on the device as a sprite.
-    QTextLayout layout(text, painter_->font());
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid())
-        return;
-    for (const QGlyphRun& run : line.glyphRuns()) {
+    QList<QGlyphRun> runs;
+    QGlyphRun figures;
+    double ascent = 0;
+    if (figuresRun(text, figures)) {
+        runs.append(figures);
+    } else {
+        QTextLayout layout(text, painter_->font());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (!line.isValid())
+            return;
+        runs = line.glyphRuns();
+        ascent = line.ascent();
+    }
+    for (const QGlyphRun& run : runs) {
         const QRawFont font = run.rawFont();
         QByteArray name;
         {
@@ -718,7 +792,7 @@ void Canvas::drawGlyphSprites(QPointF baseline, const QString& text, const QColo
         const QList<QPointF> positions = run.positions();
         for (qsizetype i = 0; i < glyphs.size(); ++i) {
             const quint32 glyph = glyphs[i];
-            drawSprite(baseline + QPointF(positions[i].x(), positions[i].y() - line.ascent()),
+            drawSprite(baseline + QPointF(positions[i].x(), positions[i].y() - ascent),
                        font.boundingRect(glyph), name + QByteArray::number(glyph),
                        [&](QPainter& p) {
                            p.setPen(colour);

@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -247,6 +248,10 @@ private:
     QString textKey(const QString& text) const;
     // Draws `text` in the current font and pen from its kept layout, top-left at `topLeft`.
     void drawKeptText(QPointF topLeft, const QString& text);
+    // A text of plain figures as one run of its characters' glyphs on the baseline through
+    // the origin, each glyph kept per font: a reading's digits, new at every reading, are
+    // drawn without being laid out. False when a character's glyph comes from another font.
+    bool figuresRun(const QString& text, QGlyphRun& run) const;
     // Puts `from` of src onto the device pixels `to` (same size when drawn pixel for pixel).
     void blit(const Rect& to, const QImage& src, const QRectF& from,
               QPainter::CompositionMode mode);

@@ -170,40 +170,22 @@ Rect paintValueField(Canvas& canvas, const IndicatorModel& model, const FieldTex
     const Rect& drawn = t.drawn;
     if (drawn.width() <= 0 || drawn.height() <= 0)
         return Rect{};
-    // Only the part of the field on the canvas is built: the field of a huge font would
-    // take gigabytes.
+    // Only the part of the field on the canvas is painted: the field of a huge font may
+    // reach far beyond it.
     const Rect shown = intersected(drawn, Rect{0, 0, canvas.width(), canvas.height()});
     if (shown.width() <= 0 || shown.height() <= 0)
         return Rect{};
     const ColorValue fieldColor = model.bevelValue().color();
-    if (!canvas.image()) {
-        // On a painter's device (a vector drawing) the digits stay text, clipped to the field.
-        canvas.saveClip();
-        canvas.intersectClip(shown);
-        canvas.fillRect(shown, fieldColor);
-        canvas.setFont(t.font);
-        canvas.setBackMode(BackMode::Transparent);
-        canvas.setTextAlign(HAlign::Left, VAlign::Top);
-        canvas.textOut(clampToInt(static_cast<long long>(drawn.right) - t.width), drawn.top,
-                       t.text);
-        canvas.restoreClip();
-        return shown;
-    }
-    Bitmap bitmap(canvas, shown);
-    {
-        Canvas bc(bitmap);
-        bc.setFont(t.font);
-        bc.setPenColor(fieldColor);
-        bc.setBrushColor(fieldColor);
-        bc.setBrushStyle(BrushStyle::bsSolid);
-        bc.fillRect(Rect{0, 0, shown.width(), shown.height()});
-        bc.setBackMode(BackMode::Transparent);
-        bc.setTextAlign(HAlign::Left, VAlign::Top);
-        // Right-aligned at the field's right edge.
-        bc.textOut(clampToInt(static_cast<long long>(drawn.right) - shown.left - t.width),
-                   drawn.top - shown.top, t.text);
-    }
-    canvas.draw(shown.left, shown.top, bitmap);
+    // Drawn in place, clipped to the field; on a painter's device (a vector drawing) the
+    // digits stay text.
+    canvas.saveClip();
+    canvas.intersectClip(shown);
+    canvas.fillRect(shown, fieldColor);
+    canvas.setFont(t.font);
+    canvas.setBackMode(BackMode::Transparent);
+    canvas.setTextAlign(HAlign::Left, VAlign::Top);
+    canvas.textOut(clampToInt(static_cast<long long>(drawn.right) - t.width), drawn.top, t.text);
+    canvas.restoreClip();
     return shown;
 }
 

@@ -193,16 +193,18 @@ TEST(Font, FiguresAreAsWideAsTheTextLaidOut) {
 // Texts drawn again and again (labels, titles) are drawn from a kept layout: the first and
 // every later time, the pixels Qt's drawText puts at the baseline.
 TEST(Font, TextDrawnAgainHasThePixelsOfTheTextLaidOut) {
-    const char* const texts[] = {"TrendChart", "12:30:45", "-0.5", "V-DC", "Wf fi", "g|y"};
+    // Figures (a reading's digits) are put together from their glyphs, the rest laid out.
+    const char* const texts[] = {"TrendChart", "12:30:45", "-0.5",      "V-DC",     "Wf fi",
+                                 "g|y",        "+1 234,5", "-0.000 17", "90817.46", "1"};
     for (const char* name : {"Arial", "Times New Roman", "Courier New"})
-        for (const int height : {11, 16, 40})
+        for (const int height : {11, 16, 40, 75})
             for (const char* text : texts) {
                 FontSpec f;
                 f.name = name;
                 f.height = height;
                 f.bold = height == 16;
                 f.color = clNavy;
-                QImage expected = blankImage(300, 60);
+                QImage expected = blankImage(420, 100);
                 {
                     QPainter p(&expected);
                     const QFont font = toQFont(f);
@@ -211,7 +213,7 @@ TEST(Font, TextDrawnAgainHasThePixelsOfTheTextLaidOut) {
                     p.drawText(QPoint(7, 5 + QFontMetrics(font).ascent()), QString(text));
                 }
                 for (int pass = 0; pass < 2; ++pass) {
-                    QImage img = blankImage(300, 60);
+                    QImage img = blankImage(420, 100);
                     {
                         Canvas c(img);
                         c.setFont(f);
