@@ -605,12 +605,9 @@ void Canvas::fillSnapped(const Rect& r, const QColor& c) {
         painter_->fillRect(grid_.snapped(r), c);
         return;
     }
-    // In device pixels: a logical rectangle mapped there lands a hair off the pixel edges,
-    // which antialiasing would show as a faint seam.
-    const QTransform logical = painter_->worldTransform();
-    painter_->setWorldTransform(deviceTransform());
+    // On device pixels, as DeviceFills puts them, in the painter's present mode.
+    DeviceFills device(*this);
     painter_->fillRect(toQRect(grid_.toDevice(r)), c);
-    painter_->setWorldTransform(logical);
 }
 
 QTransform Canvas::deviceTransform() const {
@@ -897,14 +894,20 @@ void Canvas::fillDeviceRect(const Rect& d, ColorValue c) {
 Canvas::DeviceFills::DeviceFills(Canvas& canvas) : canvas_(canvas) {
     if (!canvas_.shapes_ || !canvas_.image_)
         return;
+    // In device pixels: a logical rectangle mapped there lands a hair off the pixel edges,
+    // which antialiasing would show as a faint seam. Whole device pixels need none, and
+    // Qt's smoothing of them is not exact under some clips (a pixel in 255 short).
     logical_ = canvas_.painter_->worldTransform();
     canvas_.painter_->setWorldTransform(canvas_.deviceTransform());
+    canvas_.painter_->setRenderHint(QPainter::Antialiasing, false);
     mapped_ = true;
 }
 
 Canvas::DeviceFills::~DeviceFills() {
-    if (mapped_)
-        canvas_.painter_->setWorldTransform(logical_);
+    if (!mapped_)
+        return;
+    canvas_.painter_->setWorldTransform(logical_);
+    canvas_.painter_->setRenderHint(QPainter::Antialiasing, true);
 }
 
 void Canvas::DeviceFills::fill(const Rect& d, ColorValue c) {

@@ -13,13 +13,15 @@ namespace {
 
 bool opaqueIn(const QImage& image, const QRect& r) {
     const QRect area = r.intersected(image.rect());
+    // Every alpha is 255 when the alphas of all pixels ANDed together are: one pass the
+    // compiler runs many pixels at a time.
+    quint32 all = 0xffffffffu;
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x)
-            if (qAlpha(line[x]) != 255)
-                return false;
+            all &= line[x];
     }
-    return true;
+    return (all >> 24) == 0xffu;
 }
 
 } // namespace
@@ -105,9 +107,26 @@ ColorValue FaceWidget::backgroundColor() const {
 
 void FaceWidget::invalidate() {
     faceDirty_ = true;
+    part_ = Rect{};
     // Nothing is known of the face to come.
     setHidesParent(false);
     update();
+}
+
+void FaceWidget::invalidate(const Rect& part) {
+    const Rect r = intersected(part, clientRect());
+    if (faceDirty_ || r.empty())
+        return;
+    part_ = part_.empty() ? r
+                          : Rect{std::min(part_.left, r.left), std::min(part_.top, r.top),
+                                 std::max(part_.right, r.right), std::max(part_.bottom, r.bottom)};
+    update(widgetRect(r));
+}
+
+QRect FaceWidget::facePixels(const Rect& r) const {
+    const double ratio = face_.devicePixelRatio();
+    return QRect(QPoint(int(std::floor(r.left * ratio)), int(std::floor(r.top * ratio))),
+                 QPoint(int(std::ceil(r.right * ratio)) - 1, int(std::ceil(r.bottom * ratio)) - 1));
 }
 
 void FaceWidget::judgeOpacity(const QRect& facePixels) {
@@ -136,6 +155,7 @@ void FaceWidget::renderFaceAt(int width, int height, double ratio) {
 void FaceWidget::drawFace(int width, int height, double ratio) {
     // Until the paint completes the face shows neither the old picture nor the new one.
     faceDirty_ = true;
+    part_ = Rect{};
     fitFace(faceSizeFor(width, height, ratio), ratio);
     if (kind_ == FaceKind::Transparent)
         face_.fill(Qt::transparent);
@@ -155,7 +175,35 @@ void FaceWidget::drawFace(int width, int height, double ratio) {
     judgeOpacity(face_.rect());
 }
 
+void FaceWidget::drawPart() {
+    const Rect part = part_;
+    part_ = Rect{};
+    // As a full paint: a paint that throws leaves the face due for a full one.
+    faceDirty_ = true;
+    struct PaintingFlag {
+        bool& flag;
+        explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
+        ~PaintingFlag() { flag = false; }
+    } painting(paintingFace_);
+    if (kind_ == FaceKind::Transparent) {
+        QPainter clear(&face_);
+        clear.setCompositionMode(QPainter::CompositionMode_Source);
+        clear.fillRect(facePixels(part), Qt::transparent);
+    }
+    {
+        Canvas canvas(face_);
+        canvas.intersectClip(part);
+        paintFace(canvas, clientRect());
+    }
+    faceDirty_ = false;
+    judgeOpacity(facePixels(part));
+}
+
 bool FaceWidget::faceCurrent() const {
+    return faceFits() && part_.empty();
+}
+
+bool FaceWidget::faceFits() const {
     return !faceDirty_ &&
            face_.size() == faceSizeFor(faceWidth(), faceHeight(), face_.devicePixelRatio());
 }
@@ -193,11 +241,15 @@ void FaceWidget::paintEvent(QPaintEvent* event) {
     const double ratio = faceRatioFor(std::hypot(toDevice.m11(), toDevice.m12()));
     const bool parentHidden =
         kind_ == FaceKind::Transparent && testAttribute(Qt::WA_OpaquePaintEvent);
-    if ((!faceCurrent() || face_.devicePixelRatio() != ratio) && !paintingFace_ && paintAllowed()) {
-        p.end();
-        prepareFace(); // may resize the widget, and with it the face
-        drawFace(faceWidth(), faceHeight(), ratio);
-        p.begin(this);
+    if (!paintingFace_ && paintAllowed()) {
+        if (!faceFits() || face_.devicePixelRatio() != ratio) {
+            p.end();
+            prepareFace(); // may resize the widget, and with it the face
+            drawFace(faceWidth(), faceHeight(), ratio);
+            p.begin(this);
+        } else if (!part_.empty()) {
+            drawPart();
+        }
         if (parentHidden && !testAttribute(Qt::WA_OpaquePaintEvent)) {
             // The face drawn for this device lets the parent show through, which the window
             // system has not painted this time: its colour stands in, and the next paint

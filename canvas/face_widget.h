@@ -74,8 +74,8 @@ public:
     // face as it is: a picture for another device, such as a vector drawing (text as text,
     // lines as paths) through a canvas over its painter, or a larger picture.
     void paintOnto(Canvas& canvas, const Rect& rect);
-    // True while the face waits for a full paint.
-    bool faceDirty() const { return faceDirty_; }
+    // True while the face, or a part of it, waits for a paint.
+    bool faceDirty() const { return faceDirty_ || !part_.empty(); }
     // The face's extent, in face pixels: the widget's size divided by the zoom.
     Rect clientRect() const { return Rect{0, 0, faceWidth(), faceHeight()}; }
     int faceWidth() const;
@@ -114,6 +114,10 @@ protected:
 
     // Marks the face for a full paint and asks the window system for one.
     void invalidate();
+    // Marks only `part` of the face (face pixels) as showing an old state: the next paint
+    // event draws the face again through paintFace() on a canvas clipped to the parts
+    // marked, which must draw everything else as it stands. Nothing for an empty part.
+    void invalidate(const Rect& part);
     // A full paint into a face of width x height, which may differ from the widget's size
     // (a picture drawn for another canvas), for a device of `ratio`; the next paint event
     // then fits it back.
@@ -142,6 +146,11 @@ private:
     void setHidesParent(bool hides);
     int toFace(int widgetLength) const;
     void drawFace(int width, int height, double ratio);
+    void drawPart();
+    // Drawn at the widget's size and not waiting for a full paint (parts may be).
+    bool faceFits() const;
+    // The device pixels of the face a rectangle of face pixels touches.
+    QRect facePixels(const Rect& r) const;
     // The face's image size for a widget of width x height at `ratio`.
     static QSize faceSizeFor(int width, int height, double ratio);
     void fitFace(const QSize& size, double ratio);
@@ -151,6 +160,7 @@ private:
     FaceResolution resolution_;
     double zoom_ = 1.0;
     bool faceDirty_ = true;
+    Rect part_{}; // the bounds of the parts marked since the last paint
     bool paintingFace_ = false;
     QImage face_;
 };

@@ -11,6 +11,7 @@ struct Rect {
     // Saturated: a rectangle wider or higher than the int range reports INT_MAX.
     constexpr int width() const { return clampToInt(static_cast<long long>(right) - left); }
     constexpr int height() const { return clampToInt(static_cast<long long>(bottom) - top); }
+    constexpr bool empty() const { return right <= left || bottom <= top; }
     constexpr bool operator==(const Rect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }

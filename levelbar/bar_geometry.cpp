@@ -42,6 +42,18 @@ int filledLength(int extent, std::int64_t position, std::int64_t min, std::int64
     return mulDiv(extent, position - min, max - min);
 }
 
+Rect lengthChange(BarOrientation orientation, int width, int height, int from, int to) {
+    if (from == to)
+        return Rect{};
+    // A length L fills columns 4 .. L + 1 smoothly, or blocks starting by column L + 1, each
+    // six wide (rows mirrored from the bottom for a vertical bar): what differs lies
+    // between the shorter length and a block past the longer one.
+    const long long shorter = std::min(from, to), longer = std::max(from, to);
+    if (orientation == BarOrientation::pbHorizontal)
+        return Rect{clampToInt(shorter), 0, clampToInt(longer + kBlockStep), height};
+    return Rect{0, clampToInt(height - longer - kBlockStep), width, clampToInt(height - shorter)};
+}
+
 std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, int height,
                            int length) {
     return barAreas(orientation, smooth, width, height, length, Rect{0, 0, width, height});

@@ -27,6 +27,10 @@ std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, i
 std::vector<Rect> barAreas(BarOrientation orientation, bool smooth, int width, int height,
                            int length, const Rect& window);
 
+// The part of a W x H bar whose pixels may differ between the filled lengths `from` and
+// `to`, blocks or smooth: empty when they are the same.
+Rect lengthChange(BarOrientation orientation, int width, int height, int from, int to);
+
 // One frame line of a W x H bar: from `from` up to but not including `to`.
 struct FrameLine {
     Point from;

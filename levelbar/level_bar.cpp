@@ -18,9 +18,16 @@ void ProgressBarBase::setPosition(int value) {
     value = std::max(std::min(value, max_), min_);
     if (value == position_)
         return;
+    const Rect r = clientRect();
+    const int before = filledLength(fullExtent(r), position_, min_, max_);
     position_ = value;
     change();
-    invalidate();
+    // A reading moves the bar's end: only the face between the two ends is drawn again.
+    invalidate(changedPart(r, before, filledLength(fullExtent(r), position_, min_, max_)));
+}
+
+Rect ProgressBarBase::changedPart(const Rect& rect, int, int) const {
+    return rect;
 }
 
 void ProgressBarBase::setMax(int value) {
@@ -111,6 +118,14 @@ void GradientProgressBar::setSmooth(bool value) {
         return;
     smooth_ = value;
     invalidate();
+}
+
+Rect GradientProgressBar::changedPart(const Rect& rect, int from, int to) const {
+    const Rect r = lengthChange(orientation(), rect.width(), rect.height(), from, to);
+    return Rect{clampToInt(static_cast<long long>(r.left) + rect.left),
+                clampToInt(static_cast<long long>(r.top) + rect.top),
+                clampToInt(static_cast<long long>(r.right) + rect.left),
+                clampToInt(static_cast<long long>(r.bottom) + rect.top)};
 }
 
 void GradientProgressBar::drawBar(Canvas& canvas, const Rect& rect, int length) {

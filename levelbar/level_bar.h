@@ -56,6 +56,9 @@ protected:
     virtual void drawBar(Canvas& canvas, const Rect& rect, int length) = 0;
     // The length the whole range maps to: the width or the height of `rect`.
     virtual int fullExtent(const Rect& rect) const;
+    // The part of the control in `rect` that differs between the filled lengths `from` and
+    // `to`: all of it unless the look says less.
+    virtual Rect changedPart(const Rect& rect, int from, int to) const;
     virtual void change();
 
     void paintFace(Canvas& canvas, const Rect& rect) override { paint(canvas, rect); }
@@ -86,6 +89,7 @@ public:
 
 protected:
     void drawBar(Canvas& canvas, const Rect& rect, int length) override;
+    Rect changedPart(const Rect& rect, int from, int to) const override;
 
 private:
     void gradientBlock(Canvas& canvas, const Rect& r, ColorValue from, ColorValue to) const;

@@ -91,6 +91,27 @@ TEST(ShapesAtARatio, FillsCoverWholeDevicePixelsWithoutBlending) {
     EXPECT_EQ(odd.pixelColor(5, 2), QColor(Qt::red));
 }
 
+// What a fill or a straight line leaves inside a clip is what it leaves there without one:
+// a part of a face drawn again under a clip must match the face drawn whole.
+TEST(ShapesAtARatio, FillsAndStraightLinesUnderAClipAreThePixelsWithoutIt) {
+    for (const double ratio : {1.5, 2.0})
+        for (const int left : {0, 100, 228}) {
+            QImage whole = imageAt({456, 17}, ratio), clipped = whole;
+            for (QImage* img : {&whole, &clipped}) {
+                Canvas c(*img);
+                if (img == &clipped)
+                    c.intersectClip(Rect{left, 0, 456, 17});
+                c.fillRect(Rect{0, 0, 456, 17}, 0xD6DFF7);
+                c.setPenColor(0x686868);
+                c.line(3, 0, 453, 0);
+                c.setPenColor(0xBEBEBE);
+                c.line(3, 1, 453, 1);
+            }
+            const QRect inside(int(std::ceil(left * ratio)), 0, whole.width(), whole.height());
+            EXPECT_EQ(clipped.copy(inside), whole.copy(inside)) << ratio << " " << left;
+        }
+}
+
 TEST(ShapesAtARatio, StraightOnePixelLinesKeepTheirEndRuleOnTheDevice) {
     QImage img = imageAt({20, 20}, 2.0);
     {

@@ -1,8 +1,10 @@
 #include "levelbar/level_bar.h"
+#include "support/paint_log.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPixmap>
 #include <QWidget>
 #include <climits>
 #include <stdexcept>
@@ -385,6 +387,45 @@ TEST(LevelBarPaint, PaintEventShowsTheFace) {
     EXPECT_FALSE(f.bar->faceDirty());
     EXPECT_EQ(shown, f.bar->face().convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(at(shown, 300, 3), clNavy);
+}
+
+TEST(LevelBarPaint, AMovedEndRedrawsOnlyBetweenTheEndsAndLooksDrawnWhole) {
+    const int positions[] = {0, 3, 500, 499, 1000, 620, 7, 0, 333, 334, 990, 12};
+    for (const BarOrientation o : {BarOrientation::pbHorizontal, BarOrientation::pbVertical})
+        for (const bool smooth : {false, true})
+            for (const double ratio : {1.0, 1.5, 2.0}) {
+                BarOnForm f = BarOnForm::balken();
+                BarOnForm whole = BarOnForm::balken();
+                for (BarOnForm* b : {&f, &whole}) {
+                    b->bar->setOrientation(o);
+                    b->bar->setSmooth(smooth);
+                }
+                QPixmap picture(QSize(f.bar->width(), f.bar->height()) * ratio);
+                picture.setDevicePixelRatio(ratio);
+                f.bar->render(&picture);
+                for (const int p : positions) {
+                    f.bar->setPosition(p);
+                    f.bar->render(&picture); // draws the parts due at the picture's ratio
+                    whole.bar->setPosition(p);
+                    ASSERT_EQ(f.bar->face(), whole.bar->renderFace(ratio))
+                        << int(o) << " " << smooth << " " << ratio << " at " << p;
+                }
+            }
+    // On screen a small move repaints a sliver; one within a pixel, nothing.
+    BarOnForm f = BarOnForm::balken();
+    f.bar->setPosition(500);
+    f.form.show();
+    QApplication::processEvents();
+    test::PaintLog paints(*f.bar);
+    f.bar->setPosition(510);
+    QApplication::processEvents();
+    EXPECT_GT(paints.count(), 0);
+    EXPECT_LE(paints.painted().boundingRect().width(), 16);
+    paints.clear();
+    f.bar->setPosition(511);
+    QApplication::processEvents();
+    EXPECT_EQ(paints.count(), 0);
+    EXPECT_FALSE(f.bar->faceDirty());
 }
 
 TEST(LevelBarPaint, CornersFollowTheParentsColour) {
