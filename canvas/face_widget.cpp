@@ -211,12 +211,13 @@ bool FaceWidget::faceFits() const {
 void FaceWidget::showFace(const Rect& r) {
     if (paintingFace_ || faceDirty_ || r.width() <= 0 || r.height() <= 0)
         return;
-    const double ratio = face_.devicePixelRatio();
-    judgeOpacity(
-        QRect(QPoint(int(std::floor(r.left * ratio)), int(std::floor(r.top * ratio))),
-              QPoint(int(std::ceil(r.right * ratio)) - 1, int(std::ceil(r.bottom * ratio)) - 1)));
-    if (isVisible())
-        repaint(widgetRect(r));
+    if (!isVisible()) {
+        // Nothing goes on screen now; the face is not looked at again for what shows later.
+        setHidesParent(false);
+        return;
+    }
+    judgeOpacity(facePixels(r));
+    repaint(widgetRect(r));
 }
 
 bool FaceWidget::event(QEvent* event) {
