@@ -728,7 +728,7 @@ bool Canvas::figuresRun(const QString& text, QGlyphRun& run) const {
             found = kept.emplace(std::move(key), std::move(f)).first;
         }
         const Figure& f = found->second;
-        if (!f.single || (!font.isValid() ? (font = f.font, false) : !(font == f.font)))
+        if (!f.single || (glyphs.isEmpty() ? (font = f.font, false) : !(font == f.font)))
             return false;
         glyphs.append(f.glyph);
         positions.append(QPointF(x, 0));

@@ -24,6 +24,13 @@ bool opaqueIn(const QImage& image, const QRect& r) {
     return (all >> 24) == 0xffu;
 }
 
+// Set while a paint into the face runs, and cleared however it ends.
+struct PaintingFlag {
+    bool& flag;
+    explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
+    ~PaintingFlag() { flag = false; }
+};
+
 } // namespace
 
 FaceWidget::FaceWidget(QWidget* parent, FaceKind kind, bool followsPalette,
@@ -117,16 +124,14 @@ void FaceWidget::invalidate(const Rect& part) {
     const Rect r = intersected(part, clientRect());
     if (faceDirty_ || r.empty())
         return;
-    part_ = part_.empty() ? r
-                          : Rect{std::min(part_.left, r.left), std::min(part_.top, r.top),
-                                 std::max(part_.right, r.right), std::max(part_.bottom, r.bottom)};
+    part_ = united(part_, r);
     update(widgetRect(r));
 }
 
 QRect FaceWidget::facePixels(const Rect& r) const {
-    const double ratio = face_.devicePixelRatio();
-    return QRect(QPoint(int(std::floor(r.left * ratio)), int(std::floor(r.top * ratio))),
-                 QPoint(int(std::ceil(r.right * ratio)) - 1, int(std::ceil(r.bottom * ratio)) - 1));
+    // Where a canvas on the face lays the rectangle, and with it a clip to it.
+    const Rect d = DeviceGrid(face_.devicePixelRatio()).toDevice(r);
+    return QRect(d.left, d.top, d.width(), d.height());
 }
 
 void FaceWidget::judgeOpacity(const QRect& facePixels) {
@@ -162,11 +167,7 @@ void FaceWidget::drawFace(int width, int height, double ratio) {
     // A painter may throw (a picture format the formatter refuses); the face then stays
     // due for a full paint, and paint events, fast paths and repaint requests must not stay
     // blocked.
-    struct PaintingFlag {
-        bool& flag;
-        explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
-        ~PaintingFlag() { flag = false; }
-    } painting(paintingFace_);
+    const PaintingFlag painting(paintingFace_);
     {
         Canvas canvas(face_);
         paintFace(canvas, Rect{0, 0, width, height});
@@ -180,11 +181,7 @@ void FaceWidget::drawPart() {
     part_ = Rect{};
     // As a full paint: a paint that throws leaves the face due for a full one.
     faceDirty_ = true;
-    struct PaintingFlag {
-        bool& flag;
-        explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
-        ~PaintingFlag() { flag = false; }
-    } painting(paintingFace_);
+    const PaintingFlag painting(paintingFace_);
     if (kind_ == FaceKind::Transparent) {
         QPainter clear(&face_);
         clear.setCompositionMode(QPainter::CompositionMode_Source);
@@ -324,11 +321,7 @@ void FaceWidget::fitFace(const QSize& size, double ratio) {
 void FaceWidget::paintOnto(Canvas& canvas, const Rect& rect) {
     prepareFace();
     {
-        struct PaintingFlag {
-            bool& flag;
-            explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
-            ~PaintingFlag() { flag = false; }
-        } painting(paintingFace_);
+        const PaintingFlag painting(paintingFace_);
         paintFace(canvas, rect);
     }
     // A pass at another size leaves the layout of that size behind: the face is drawn

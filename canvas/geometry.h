@@ -30,6 +30,16 @@ constexpr Rect intersected(const Rect& a, const Rect& b) {
                 a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
 }
 
+// The smallest rectangle holding both; an empty one adds nothing.
+constexpr Rect united(const Rect& a, const Rect& b) {
+    if (a.empty())
+        return b;
+    if (b.empty())
+        return a;
+    return Rect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 struct Point {
     int x = 0, y = 0;
     constexpr bool operator==(const Point& o) const { return x == o.x && y == o.y; }

@@ -41,15 +41,6 @@ constexpr int kLabelOffset = 4;
 // Between the markers' line and the plot.
 constexpr int kMarkersLineGap = 2;
 
-Rect united(const Rect& a, const Rect& b) {
-    if (a.width() <= 0 || a.height() <= 0)
-        return b;
-    if (b.width() <= 0 || b.height() <= 0)
-        return a;
-    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                std::max(a.bottom, b.bottom)};
-}
-
 Size measured(const FontSpec& font, const std::string& text) {
     static QImage scratch(8, 8, QImage::Format_RGB32);
     Canvas c(scratch);

@@ -276,10 +276,7 @@ Rect PointerLayer::redraw(Canvas& canvas, const PointerPose& pose) {
         if (r.width() <= 0 || r.height() <= 0)
             continue;
         canvas.copyFrom(r, cache_, Point{r.left - area.left, r.top - area.top});
-        changed = changed.width() > 0
-                      ? Rect{std::min(changed.left, r.left), std::min(changed.top, r.top),
-                             std::max(changed.right, r.right), std::max(changed.bottom, r.bottom)}
-                      : r;
+        changed = united(changed, r);
     }
     canvas.saveClip();
     canvas.intersectClip(area);
