@@ -1,6 +1,7 @@
 #include "canvas/canvas.h"
 
 #include "canvas/line_raster.h"
+#include "canvas/smooth_line.h"
 #include "canvas/sprites.h"
 
 #include <QApplication>
@@ -36,6 +37,13 @@ constexpr double kSpriteGlyphSize = 64;
 // Ellipses up to this size (logical pixels) drawn on an image at another ratio are kept as
 // sprites.
 constexpr int kSpriteFigure = 48;
+
+// Sets every pixel of `box` in a 32-bit image to rgb.
+void fillPixels(uchar* bits, qsizetype bytesPerLine, const QRect& box, QRgb rgb) {
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(bits + qsizetype(y) * bytesPerLine) + box.left(),
+                    box.width(), rgb);
+}
 
 // How far beyond the clip a figure's outline is still traced in full, so that its pixels
 // at the clip's edge come out as if it were traced everywhere.
@@ -340,6 +348,11 @@ void Canvas::begin(const DeviceGrid& grid, Size size) {
         // pixel as long as no device pixel ratio scales the painter's coordinates.
         bits_ = image_->bits();
         bytesPerLine_ = image_->bytesPerLine();
+    } else if (image_ && (image_->format() == QImage::Format_RGB32 ||
+                          image_->format() == QImage::Format_ARGB32_Premultiplied)) {
+        deviceBits_ = image_->bits();
+        bytesPerLine_ = image_->bytesPerLine();
+        deviceClip_ = image_->rect();
     }
     updateClipRecord();
 }
@@ -483,6 +496,8 @@ void Canvas::strokePath(const std::vector<Point>& pts, bool closed) {
         QPolygonF poly;
         for (const Point& p : pts)
             poly << QPointF(p.x + shift, p.y + shift);
+        if (!closed && poly.size() == 2 && writeWideSegment(poly[0], poly[1]))
+            return;
         if (closed)
             painter_->drawPolygon(poly);
         else if (poly.size() == 1)
@@ -559,6 +574,8 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
         const QPointF d = to - from;
         return d * (0.5 / std::hypot(d.x(), d.y()));
     };
+    if (dotted && !closed && pts.size() == 2 && writeDottedSegment(pts[0], pts[1], colour))
+        return;
     if (dotted || vectors_) {
         // The dots run on along the whole path; an open path starts and stops half a
         // pixel early, as segment by segment below.
@@ -581,6 +598,10 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
     // Segment by segment, each a straight line, which Qt smooths far faster than a path of
     // many: square ends cover the corners; an open path's last segment ends flat, half a
     // pixel before its end point, and its first starts half a pixel before its first.
+    // Written straight into the image where that can be, one band per segment as Qt would
+    // stroke it.
+    const std::optional<QRect> direct = directDeviceClip(colour);
+    const QTransform toDevice = grid_.transform();
     QPen pen(colour, 1.0);
     const int segmentCount = closed ? poly.size() : poly.size() - 1;
     for (int i = 0; i < segmentCount; ++i) {
@@ -591,6 +612,14 @@ void Canvas::strokeShape(const std::vector<Point>& pts, bool closed) {
             const QPointF back = halfStep(a, b);
             a -= back;
             b -= back;
+        }
+        if (direct) {
+            // Moved back by half a pixel, the last segment's flat start is where a square
+            // one would have begun.
+            writeSmoothLine(SmoothLine{toDevice.map(a), toDevice.map(b), grid_.ratio(), !lastOfOpen,
+                                       !lastOfOpen},
+                            *direct, PixelBuffer{deviceBits_, bytesPerLine_}, colour.rgba());
+            continue;
         }
         pen.setCapStyle(lastOfOpen ? Qt::FlatCap : Qt::SquareCap);
         painter_->setPen(pen);
@@ -605,9 +634,66 @@ void Canvas::fillSnapped(const Rect& r, const QColor& c) {
         painter_->fillRect(grid_.snapped(r), c);
         return;
     }
+    const QRect device = toQRect(grid_.toDevice(r));
+    // Many small fills (a trend's columns, straight strokes) cost the painter more to set up
+    // than to do; large ones it does faster.
+    constexpr long long kLargest = 4096;
+    const std::optional<QRect> clip =
+        static_cast<long long>(device.width()) * device.height() <= kLargest ? directDeviceClip(c)
+                                                                             : std::nullopt;
+    if (clip) {
+        fillPixels(deviceBits_, bytesPerLine_, clip->intersected(device), c.rgba());
+        return;
+    }
     // On device pixels, as DeviceFills puts them, in the painter's present mode.
-    DeviceFills device(*this);
-    painter_->fillRect(toQRect(grid_.toDevice(r)), c);
+    DeviceFills fills(*this);
+    painter_->fillRect(device, c);
+}
+
+bool Canvas::writeWideSegment(QPointF a, QPointF b) {
+    const QColor colour = drawColor(penColor_);
+    const std::optional<QRect> clip = directDeviceClip(colour);
+    if (!clip || penMode_ != PenMode::pmCopy || a == b || (a.x() != b.x() && a.y() != b.y()))
+        return false;
+    // The band between the ends, exact on a straight line, and round ends as Qt's pen has.
+    // Only where the band's ends and sides lie on whole device pixels: a round end drawn
+    // over a band's partly covered pixel would cover it twice.
+    const QTransform toDevice = grid_.transform();
+    const double w = effectivePenWidth();
+    const QPointF from = toDevice.map(a), to = toDevice.map(b);
+    const double side = (a.x() == b.x() ? from.x() : from.y()) - w * grid_.ratio() / 2;
+    const auto whole = [](double v) { return v == std::round(v); };
+    if (!whole(side) || !whole(w * grid_.ratio()) || !whole(from.x()) || !whole(from.y()) ||
+        !whole(to.x()) || !whole(to.y()))
+        return false;
+    writeSmoothLine(SmoothLine{from, to, w * grid_.ratio(), false, false}, *clip,
+                    PixelBuffer{deviceBits_, bytesPerLine_}, colour.rgba());
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(colour);
+    painter_->drawEllipse(a, w / 2, w / 2);
+    painter_->drawEllipse(b, w / 2, w / 2);
+    applyPen();
+    painter_->setBrush(Qt::NoBrush);
+    return true;
+}
+
+bool Canvas::writeDottedSegment(Point a, Point b, const QColor& c) {
+    const double ratio = grid_.ratio();
+    if (ratio != std::floor(ratio) || !grid_.shift().isNull() || (a.x != b.x && a.y != b.y))
+        return false;
+    const std::optional<QRect> clip = directDeviceClip(c);
+    if (!clip)
+        return false;
+    // The dots of the thin pen, each logical pixel a square of whole device pixels.
+    const int step = int(ratio);
+    const std::vector<Point> ends{a, b};
+    const QRect window(QPoint(clip->left() / step, clip->top() / step),
+                       QPoint(clip->right() / step, clip->bottom() / step));
+    const QPolygon dots = thinPathPixels(ThinPath{ends, false, true}, window);
+    for (const QPoint& p : dots)
+        fillPixels(deviceBits_, bytesPerLine_,
+                   QRect(p.x() * step, p.y() * step, step, step).intersected(*clip), c.rgba());
+    return true;
 }
 
 QTransform Canvas::deviceTransform() const {
@@ -617,6 +703,7 @@ QTransform Canvas::deviceTransform() const {
 void Canvas::clipShapes(const Rect& r, Qt::ClipOperation op) {
     if (r.width() <= 0 || r.height() <= 0) {
         painter_->setClipRect(QRect(), Qt::ReplaceClip);
+        deviceClip_ = QRect();
         return;
     }
     if (!image_) {
@@ -625,8 +712,20 @@ void Canvas::clipShapes(const Rect& r, Qt::ClipOperation op) {
     }
     const QTransform logical = painter_->worldTransform();
     painter_->setWorldTransform(deviceTransform());
-    painter_->setClipRect(toQRect(grid_.toDevice(r)), op);
+    const QRect device = toQRect(grid_.toDevice(r));
+    painter_->setClipRect(device, op);
     painter_->setWorldTransform(logical);
+    if (op == Qt::ReplaceClip)
+        deviceClip_ = device;
+    else if (deviceClip_)
+        deviceClip_ = deviceClip_->intersected(device);
+}
+
+std::optional<QRect> Canvas::directDeviceClip(const QColor& c) const {
+    if (!deviceBits_ || !deviceClip_ || c.alpha() != 255 ||
+        painter_->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return std::nullopt;
+    return deviceClip_->intersected(image_->rect());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1166,8 +1265,8 @@ ColorValue Canvas::pixel(int x, int y) const {
 void Canvas::saveClip() {
     // A shape clip is kept as a path, the curves of a ring as curves.
     if (shapes_)
-        shapeClipStack_.push_back(
-            {painter_->hasClipping() ? painter_->clipPath() : QPainterPath(), shapeClipBox_});
+        shapeClipStack_.push_back({painter_->hasClipping() ? painter_->clipPath() : QPainterPath(),
+                                   shapeClipBox_, deviceClip_});
     else
         clipStack_.push_back(painter_->clipRegion());
     clipEnabledStack_.push_back(painter_->hasClipping());
@@ -1181,10 +1280,12 @@ void Canvas::restoreClip() {
     if (shapes_) {
         const SavedShapeClip saved = shapeClipStack_.back();
         shapeClipStack_.pop_back();
-        if (enabled)
+        if (enabled) {
             painter_->setClipPath(saved.path);
-        else
+            deviceClip_ = saved.device;
+        } else {
             removeClip();
+        }
         shapeClipBox_ = saved.box;
         return;
     } else {
@@ -1236,9 +1337,11 @@ void Canvas::removeClip() {
     // Qt's raster engine, once clipping is switched off with setClipping(false), leaves
     // the next region set on the painter unapplied to fills and text while reporting it
     // in force. Clipping to the whole image draws the same and never switches it off.
-    if (shapes_)
+    if (shapes_) {
         painter_->setClipRect(QRectF(-1, -1, width() + 2.0, height() + 2.0));
-    else
+        if (image_)
+            deviceClip_ = image_->rect();
+    } else
         painter_->setClipRect(QRect(0, 0, width(), height()));
 }
 
@@ -1268,6 +1371,7 @@ void Canvas::selectEllipseRingRegion(const Rect& outer, const Rect& inner, Point
         if (inner.width() > 0 && inner.height() > 0)
             ring = ring.subtracted(path(inner));
         painter_->setClipPath(ring);
+        deviceClip_.reset();
         const Rect box{clampToInt(static_cast<long long>(outer.left) - origin.x),
                        clampToInt(static_cast<long long>(outer.top) - origin.y),
                        clampToInt(static_cast<long long>(outer.right) - origin.x),
@@ -1313,11 +1417,7 @@ bool Canvas::fillDirectly(const Rect& r, const QColor& c) {
     const QImage::Format f = image_->format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied)
         return false;
-    const QRect box = clip_.rect().intersected(toQRect(r));
-    const QRgb rgb = c.rgba();
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        std::fill_n(reinterpret_cast<QRgb*>(bits_ + qsizetype(y) * bytesPerLine_) + box.left(),
-                    box.width(), rgb);
+    fillPixels(bits_, bytesPerLine_, clip_.rect().intersected(toQRect(r)), c.rgba());
     return true;
 }
 

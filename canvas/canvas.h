@@ -265,6 +265,16 @@ private:
                     const std::function<void(QPainter&)>& draw);
     // Fills a logical rectangle laid onto whole device pixels.
     void fillSnapped(const Rect& r, const QColor& c);
+    // The device pixels shapes may be written to without the painter in the painter's
+    // present mode, in the opaque colour c: the clip's rectangle, or none.
+    std::optional<QRect> directDeviceClip(const QColor& c) const;
+    // A straight dotted one-pixel segment at a whole ratio, each dot on whole device
+    // pixels: written straight into the image; false when that does not apply.
+    bool writeDottedSegment(Point a, Point b, const QColor& c);
+    // A straight segment of a wide pen, its points where Qt's pen would take them: the band
+    // between them written straight into the image, the round ends left to the painter;
+    // false, having drawn nothing, when that does not apply.
+    bool writeWideSegment(QPointF a, QPointF b);
     // Clips shapes to a logical rectangle laid onto whole device pixels.
     void clipShapes(const Rect& r, Qt::ClipOperation op);
     // From logical coordinates back to device pixels, on top of the image's own ratio.
@@ -296,6 +306,7 @@ private:
     struct SavedShapeClip {
         QPainterPath path;
         Rect box;
+        std::optional<QRect> device;
     };
     std::vector<SavedShapeClip> shapeClipStack_; // the clips saved while drawing shapes
     uchar* bits_ = nullptr;
@@ -303,6 +314,10 @@ private:
     ClipRecord clip_;
     // The clip's logical bounding box while drawing shapes, kept by the clip operations.
     Rect shapeClipBox_;
+    // While drawing shapes on a 32-bit image: its pixels, and the clip on them as long as
+    // it is a rectangle, so that fills and thin strokes can be written without the painter.
+    uchar* deviceBits_ = nullptr;
+    std::optional<QRect> deviceClip_;
     mutable QFont qfont_;
     mutable std::optional<QFontMetrics> metrics_;
     mutable QString fontKey_; // the font's key, naming it among the widths kept

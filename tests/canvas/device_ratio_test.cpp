@@ -112,6 +112,60 @@ TEST(ShapesAtARatio, FillsAndStraightLinesUnderAClipAreThePixelsWithoutIt) {
         }
 }
 
+// Thin slants, dots and wide straight lines under rectangle clips, saved and restored, and
+// under a ring: on an RGB32 image the canvas writes many of them itself, on an ARGB32 one
+// the painter draws them all. Both must show the same figures, smoothed alike.
+TEST(ShapesAtARatio, StrokesWrittenIntoTheImageAreThePaintersStrokes) {
+    auto scene = [](Canvas& c) {
+        c.fillRect(Rect{0, 0, 200, 120}, clWhite);
+        c.setPenColor(clNavy);
+        c.polyline({{10, 100}, {40, 20}, {70, 90}, {71, 30}, {120, 31}});
+        c.setPenStyle(PenStyle::psDot);
+        c.line(5, 10, 190, 10);
+        c.line(150, 5, 150, 115);
+        c.setPenStyle(PenStyle::psSolid);
+        c.setPenWidth(2);
+        c.line(5, 110, 190, 110);
+        c.setPenWidth(3);
+        c.line(180, 20, 180, 100);
+        c.setPenWidth(1);
+        c.saveClip();
+        c.intersectClip(Rect{30, 40, 120, 80});
+        c.intersectClip(Rect{20, 50, 100, 120});
+        c.line(0, 0, 200, 120);
+        c.setPenStyle(PenStyle::psDot);
+        c.line(0, 60, 200, 60);
+        c.setPenStyle(PenStyle::psSolid);
+        c.saveClip();
+        c.selectEllipseRingRegion(Rect{40, 40, 110, 110}, Rect{60, 60, 90, 90}, Point{0, 0});
+        c.line(0, 120, 200, 0);
+        c.line(0, 75, 200, 75);
+        c.restoreClip();
+        c.line(0, 119, 200, 40);
+        c.restoreClip();
+        c.polygon({{130, 40}, {160, 100}, {120, 90}});
+    };
+    for (const double ratio : {1.5, 2.0, 3.0}) {
+        SCOPED_TRACE(ratio);
+        QImage direct = imageAt(kScene, ratio);
+        QImage painted = direct.convertToFormat(QImage::Format_ARGB32);
+        for (QImage* img : {&direct, &painted}) {
+            Canvas c(*img);
+            scene(c);
+        }
+        EXPECT_EQ(test::differingPixels(direct, painted, 16), 0);
+        // The ink laid down: navy takes the red away from white.
+        auto ink = [](const QImage& img) {
+            double sum = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    sum += (255 - qRed(img.pixel(x, y))) / 255.0;
+            return sum;
+        };
+        EXPECT_NEAR(ink(direct), ink(painted), 0.01 * ink(painted));
+    }
+}
+
 TEST(ShapesAtARatio, StraightOnePixelLinesKeepTheirEndRuleOnTheDevice) {
     QImage img = imageAt({20, 20}, 2.0);
     {
@@ -366,7 +420,9 @@ TEST(CanvasOverAPainter, DrawsWhatTheCanvasOverTheImageDraws) {
         }
         EXPECT_EQ(p.pen().color(), QColor(Qt::green));
     }
-    EXPECT_EQ(test::differingPixels(expected, img, 2), 0);
+    // Over the image the canvas writes thin slants itself, smoothed as Qt smooths them to
+    // within a few steps; over a painter Qt draws them.
+    EXPECT_EQ(test::differingPixels(expected, img, 16), 0);
 }
 
 TEST(CanvasOverAPainter, APictureRecordedAsShapesReplaysAtAnyResolution) {
