@@ -655,25 +655,26 @@ bool Canvas::writeWideSegment(QPointF a, QPointF b) {
     const std::optional<QRect> clip = directDeviceClip(colour);
     if (!clip || penMode_ != PenMode::pmCopy || a == b || (a.x() != b.x() && a.y() != b.y()))
         return false;
-    // The band between the ends, exact on a straight line, and round ends as Qt's pen has.
-    // Only where the band's ends and sides lie on whole device pixels: a round end drawn
-    // over a band's partly covered pixel would cover it twice.
+    // The band between the ends and round ends as Qt's pen has them. Only where the band's
+    // ends and sides lie on whole device pixels: the band is then a fill, and the ends
+    // smoothed around it.
     const QTransform toDevice = grid_.transform();
-    const double w = effectivePenWidth();
+    const double across = effectivePenWidth() * grid_.ratio();
     const QPointF from = toDevice.map(a), to = toDevice.map(b);
-    const double side = (a.x() == b.x() ? from.x() : from.y()) - w * grid_.ratio() / 2;
+    const bool upright = a.x() == b.x();
+    const double side = (upright ? from.x() : from.y()) - across / 2;
     const auto whole = [](double v) { return v == std::round(v); };
-    if (!whole(side) || !whole(w * grid_.ratio()) || !whole(from.x()) || !whole(from.y()) ||
-        !whole(to.x()) || !whole(to.y()))
+    if (!whole(side) || !whole(across) || !whole(from.x()) || !whole(from.y()) || !whole(to.x()) ||
+        !whole(to.y()))
         return false;
-    writeSmoothLine(SmoothLine{from, to, w * grid_.ratio(), false, false}, *clip,
-                    PixelBuffer{deviceBits_, bytesPerLine_}, colour.rgba());
-    painter_->setPen(Qt::NoPen);
-    painter_->setBrush(colour);
-    painter_->drawEllipse(a, w / 2, w / 2);
-    painter_->drawEllipse(b, w / 2, w / 2);
-    applyPen();
-    painter_->setBrush(Qt::NoBrush);
+    const int along = int(upright ? std::min(from.y(), to.y()) : std::min(from.x(), to.x()));
+    const int length = int(upright ? std::abs(to.y() - from.y()) : std::abs(to.x() - from.x()));
+    const QRect band = upright ? QRect(int(side), along, int(across), length)
+                               : QRect(along, int(side), length, int(across));
+    const PixelBuffer target{deviceBits_, bytesPerLine_};
+    fillPixels(deviceBits_, bytesPerLine_, clip->intersected(band), colour.rgba());
+    writeDisc(from, across / 2, *clip, band, target, colour.rgba());
+    writeDisc(to, across / 2, *clip, band, target, colour.rgba());
     return true;
 }
 

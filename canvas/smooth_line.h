@@ -25,4 +25,11 @@ struct SmoothLine {
 // nothing.
 void writeSmoothLine(const SmoothLine& line, const QRect& clip, PixelBuffer target, QRgb rgb);
 
+// Writes a disc of `radius` device pixels around `centre` in the opaque colour `rgb`, as a
+// wide pen's round end: each pixel inside `clip` but outside `skip` (the band the end
+// belongs to, already covered) is blended by the share of it the disc covers, taken at
+// 4 x 4 points in the pixel.
+void writeDisc(QPointF centre, double radius, const QRect& clip, const QRect& skip,
+               PixelBuffer target, QRgb rgb);
+
 } // namespace kv

@@ -77,5 +77,29 @@ TEST(SmoothLine, NoLengthOrNoWidthDrawsNothingAndAFarEndDrawsWhatShows) {
     EXPECT_NEAR(ink(img, img.rect()), 15.5, 0.01);
 }
 
+TEST(SmoothLine, ARoundEndLaysDownItsDiscAroundTheBandItEnds) {
+    QImage img = white(30, 30);
+    const QRect none;
+    writeDisc({10.5, 12.25}, 4.0, img.rect(), none, PixelBuffer{img.bits(), img.bytesPerLine()},
+              qRgb(0, 0, 0));
+    EXPECT_NEAR(ink(img, img.rect()), 3.14159265 * 16, 0.5);
+
+    // Beside a band: the band's pixels and what lies outside the clip are left alone.
+    QImage end = white(30, 30);
+    const QRect band(20, 8, 10, 4);
+    const QRect clip(0, 0, 22, 30);
+    writeDisc({20, 10}, 2.0, clip, band, PixelBuffer{end.bits(), end.bytesPerLine()},
+              qRgb(0, 0, 0));
+    // The half outside the band, as sixteen points a pixel see it.
+    EXPECT_NEAR(ink(end, end.rect()), 3.14159265 * 4 / 2, 0.4);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 30; ++x) {
+            if (band.contains(x, y) || !clip.contains(x, y)) {
+                ASSERT_EQ(end.pixel(x, y), 0xffffffffu) << x << "," << y;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace kv
