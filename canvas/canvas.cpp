@@ -38,6 +38,13 @@ constexpr double kSpriteGlyphSize = 64;
 // sprites.
 constexpr int kSpriteFigure = 48;
 
+// Appends the numbers to a sprite's key as their bytes: a key is only ever compared, and
+// writing the numbers out in figures cost more than drawing a kept sprite.
+void appendToKey(QByteArray& key, std::initializer_list<double> numbers) {
+    for (const double v : numbers)
+        key.append(reinterpret_cast<const char*>(&v), qsizetype(sizeof v));
+}
+
 // Sets every pixel of `box` in a 32-bit image to rgb.
 void fillPixels(uchar* bits, qsizetype bytesPerLine, const QRect& box, QRgb rgb) {
     for (int y = box.top(); y <= box.bottom(); ++y)
@@ -920,8 +927,8 @@ void Canvas::drawSprite(QPointF origin, const QRectF& box, const QByteArray& fig
         corner.ry() += 1;
     }
     QByteArray key = figure;
-    key += '@' + QByteArray::number(ratio) + ':' + QByteArray::number(qx) + ',' +
-           QByteArray::number(qy);
+    key += '@';
+    appendToKey(key, {ratio, double(qx), double(qy)});
     const Sprites::Sprite& sprite = Sprites::instance().get(key, [&] {
         const QPointF phase(qx / 4.0, qy / 4.0);
         // The figure's box on the device with pixels to spare for its smoothed edges.
@@ -1154,12 +1161,11 @@ void Canvas::ellipse(const Rect& r) {
         const QBrush brush = qtBrush();
         const int penWidth = effectivePenWidth();
         const QRectF box = centreBox(Rect{0, 0, r.width(), r.height()}, penWidth);
-        QByteArray figure =
-            "ellipse:" + QByteArray::number(r.width()) + 'x' + QByteArray::number(r.height()) +
-            ':' + QByteArray::number(pen.style() == Qt::NoPen ? 0 : penWidth) + ':' +
-            QByteArray::number(int(penStyle_)) + ':' + QByteArray::number(pen.color().rgba()) +
-            ':' + QByteArray::number(int(brush.style())) + ':' +
-            QByteArray::number(brush.color().rgba());
+        QByteArray figure("ellipse:");
+        appendToKey(figure, {double(r.width()), double(r.height()),
+                             double(pen.style() == Qt::NoPen ? 0 : penWidth), double(penStyle_),
+                             double(pen.color().rgba()), double(brush.style()),
+                             double(brush.color().rgba())});
         const double margin = penWidth / 2.0 + 1.0;
         drawSprite(QPointF(r.left, r.top), box.adjusted(-margin, -margin, margin, margin), figure,
                    [&](QPainter& p) {
