@@ -698,9 +698,21 @@ bool Canvas::writeDottedSegment(Point a, Point b, const QColor& c) {
     const QRect window(QPoint(clip->left() / step, clip->top() / step),
                        QPoint(clip->right() / step, clip->bottom() / step));
     const QPolygon dots = thinPathPixels(ThinPath{ends, false, true}, window);
-    for (const QPoint& p : dots)
-        fillPixels(deviceBits_, bytesPerLine_,
-                   QRect(p.x() * step, p.y() * step, step, step).intersected(*clip), c.rgba());
+    // Dots next to each other (a dot's pixels) are filled as one rectangle.
+    QRect run;
+    for (const QPoint& p : dots) {
+        const QRect dot(p.x() * step, p.y() * step, step, step);
+        if (!run.isNull() && (run | dot).width() * (run | dot).height() ==
+                                 run.width() * run.height() + step * step) {
+            run |= dot;
+            continue;
+        }
+        if (!run.isNull())
+            fillPixels(deviceBits_, bytesPerLine_, run.intersected(*clip), c.rgba());
+        run = dot;
+    }
+    if (!run.isNull())
+        fillPixels(deviceBits_, bytesPerLine_, run.intersected(*clip), c.rgba());
     return true;
 }
 
