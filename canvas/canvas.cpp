@@ -45,6 +45,19 @@ void appendToKey(QByteArray& key, std::initializer_list<double> numbers) {
         key.append(reinterpret_cast<const char*>(&v), qsizetype(sizeof v));
 }
 
+// The 32-bit formats whose pixels the canvas may write itself.
+bool writableFormat(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
+// Whether to fill a rectangle of device pixels without the painter: a gradient's bands and
+// a trend's columns are many small rectangles, each costing the painter more to set up than
+// to fill; large ones it fills faster.
+bool smallFill(const QRect& r) {
+    constexpr long long kLargest = 2048;
+    return static_cast<long long>(r.width()) * r.height() <= kLargest;
+}
+
 // Sets every pixel of `box` in a 32-bit image to rgb.
 void fillPixels(uchar* bits, qsizetype bytesPerLine, const QRect& box, QRgb rgb) {
     for (int y = box.top(); y <= box.bottom(); ++y)
@@ -355,8 +368,7 @@ void Canvas::begin(const DeviceGrid& grid, Size size) {
         // pixel as long as no device pixel ratio scales the painter's coordinates.
         bits_ = image_->bits();
         bytesPerLine_ = image_->bytesPerLine();
-    } else if (image_ && (image_->format() == QImage::Format_RGB32 ||
-                          image_->format() == QImage::Format_ARGB32_Premultiplied)) {
+    } else if (image_ && writableFormat(image_->format())) {
         deviceBits_ = image_->bits();
         bytesPerLine_ = image_->bytesPerLine();
         deviceClip_ = image_->rect();
@@ -642,12 +654,7 @@ void Canvas::fillSnapped(const Rect& r, const QColor& c) {
         return;
     }
     const QRect device = toQRect(grid_.toDevice(r));
-    // Many small fills (a trend's columns, straight strokes) cost the painter more to set up
-    // than to do; large ones it does faster.
-    constexpr long long kLargest = 4096;
-    const std::optional<QRect> clip =
-        static_cast<long long>(device.width()) * device.height() <= kLargest ? directDeviceClip(c)
-                                                                             : std::nullopt;
+    const std::optional<QRect> clip = smallFill(device) ? directDeviceClip(c) : std::nullopt;
     if (clip) {
         fillPixels(deviceBits_, bytesPerLine_, clip->intersected(device), c.rgba());
         return;
@@ -670,7 +677,8 @@ bool Canvas::writeWideSegment(QPointF a, QPointF b) {
     const QPointF from = toDevice.map(a), to = toDevice.map(b);
     const bool upright = a.x() == b.x();
     const double side = (upright ? from.x() : from.y()) - across / 2;
-    const auto whole = [](double v) { return v == std::round(v); };
+    // Whole, and far within the int range: the ints below are exact.
+    const auto whole = [](double v) { return v == std::round(v) && std::abs(v) < kFar; };
     if (!whole(side) || !whole(across) || !whole(from.x()) || !whole(from.y()) || !whole(to.x()) ||
         !whole(to.y()))
         return false;
@@ -698,18 +706,20 @@ bool Canvas::writeDottedSegment(Point a, Point b, const QColor& c) {
     const QRect window(QPoint(clip->left() / step, clip->top() / step),
                        QPoint(clip->right() / step, clip->bottom() / step));
     const QPolygon dots = thinPathPixels(ThinPath{ends, false, true}, window);
-    // Dots next to each other (a dot's pixels) are filled as one rectangle.
+    // The dots come in order along the line; neighbours (a dot's pixels) are filled as one
+    // rectangle.
     QRect run;
+    QPoint previous;
     for (const QPoint& p : dots) {
         const QRect dot(p.x() * step, p.y() * step, step, step);
-        if (!run.isNull() && (run | dot).width() * (run | dot).height() ==
-                                 run.width() * run.height() + step * step) {
+        if (!run.isNull() && (p - previous).manhattanLength() == 1) {
             run |= dot;
-            continue;
+        } else {
+            if (!run.isNull())
+                fillPixels(deviceBits_, bytesPerLine_, run.intersected(*clip), c.rgba());
+            run = dot;
         }
-        if (!run.isNull())
-            fillPixels(deviceBits_, bytesPerLine_, run.intersected(*clip), c.rgba());
-        run = dot;
+        previous = p;
     }
     if (!run.isNull())
         fillPixels(deviceBits_, bytesPerLine_, run.intersected(*clip), c.rgba());
@@ -1427,14 +1437,8 @@ bool Canvas::writesDirectly() const {
 }
 
 bool Canvas::fillDirectly(const Rect& r, const QColor& c) {
-    // A gradient's bands and a trend's columns are many small rectangles, each costing the
-    // painter more to set up than to fill; large ones it fills faster.
-    constexpr long long kLargest = 2048;
-    if (!bits_ || !clip_.isRect() || c.alpha() != 255 ||
-        static_cast<long long>(r.width()) * r.height() > kLargest)
-        return false;
-    const QImage::Format f = image_->format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied)
+    if (!bits_ || !clip_.isRect() || c.alpha() != 255 || !smallFill(toQRect(r)) ||
+        !writableFormat(image_->format()))
         return false;
     fillPixels(bits_, bytesPerLine_, clip_.rect().intersected(toQRect(r)), c.rgba());
     return true;

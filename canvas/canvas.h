@@ -272,8 +272,8 @@ private:
     // pixels: written straight into the image; false when that does not apply.
     bool writeDottedSegment(Point a, Point b, const QColor& c);
     // A straight segment of a wide pen, its points where Qt's pen would take them: the band
-    // between them written straight into the image, the round ends left to the painter;
-    // false, having drawn nothing, when that does not apply.
+    // between them and its round ends written straight into the image; false, having drawn
+    // nothing, when that does not apply.
     bool writeWideSegment(QPointF a, QPointF b);
     // Clips shapes to a logical rectangle laid onto whole device pixels.
     void clipShapes(const Rect& r, Qt::ClipOperation op);

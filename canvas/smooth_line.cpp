@@ -179,9 +179,9 @@ void writeSmoothLine(const SmoothLine& line, const QRect& clip, PixelBuffer targ
     const bool tabled = 2 * (half + reach) * kSteps + 2 <= kShares;
     const Shares* acrossShares = tabled ? &sharesAcross(line.width, nx, ny) : nullptr;
     const double offset = tabled ? acrossShares->offset * kSteps + 0.5 : 0.0;
-    const double kFar = 1e6; // beyond any image; keeps the conversions below in range
-    const int firstRow = std::max(clip.top(), int(std::floor(std::max(top, -kFar))));
-    const int lastRow = std::min(clip.bottom(), int(std::ceil(std::min(bottom, kFar))) - 1);
+    constexpr double kFar = 1e6; // beyond any image; keeps the conversions below in range
+    const int firstRow = std::max(clip.top(), floorToInt(std::max(top, -kFar)));
+    const int lastRow = std::min(clip.bottom(), ceilToInt(std::min(bottom, kFar)) - 1);
     // Each edge as x at the height y: x0 + y * slope, worked out once.
     struct Edge {
         double top, bottom, x0, slope;
@@ -231,8 +231,8 @@ void writeSmoothLine(const SmoothLine& line, const QRect& clip, PixelBuffer targ
         QRgb* row = reinterpret_cast<QRgb*>(target.bits + qsizetype(y) * target.bytesPerLine);
         const double cx = firstColumn + 0.5 - line.from.x();
         const double cy = y + 0.5 - line.from.y();
-        double across = nx * cx + ny * cy;
-        double along = ux * cx + uy * cy;
+        const double across = nx * cx + ny * cy;
+        const double along = ux * cx + uy * cy;
         // Near an end the share along comes in; elsewhere a pixel's share is the table's,
         // read without a branch.
         const double alongLast = along + ux * (lastColumn - firstColumn);
@@ -274,12 +274,13 @@ void writeSmoothLine(const SmoothLine& line, const QRect& clip, PixelBuffer targ
 
 void writeDisc(QPointF centre, double radius, const QRect& clip, const QRect& skip,
                PixelBuffer target, QRgb rgb) {
-    if (!(radius > 0) || !std::isfinite(centre.x()) || !std::isfinite(centre.y()) || radius > 1e4)
+    // Nothing to write unless the disc reaches into the clip; then its box is in int range.
+    if (!(radius > 0) || radius > 1e4 ||
+        !QRectF(clip).adjusted(-radius, -radius, radius, radius).contains(centre))
         return;
     const QRect box =
-        QRect(QPoint(int(std::floor(centre.x() - radius)), int(std::floor(centre.y() - radius))),
-              QPoint(int(std::ceil(centre.x() + radius)) - 1,
-                     int(std::ceil(centre.y() + radius)) - 1))
+        QRect(QPoint(floorToInt(centre.x() - radius), floorToInt(centre.y() - radius)),
+              QPoint(ceilToInt(centre.x() + radius) - 1, ceilToInt(centre.y() + radius) - 1))
             .intersected(clip);
     const double r2 = radius * radius;
     for (int y = box.top(); y <= box.bottom(); ++y) {
