@@ -193,12 +193,20 @@ Picture scanSection(std::string_view f, const Section& sec) {
 
 // |value| to `precision` significant digits, rounded to nearest with ties to even on the
 // exact binary value. to_chars rather than printf: printf writes the C library's decimal
-// point, which becomes "," once a German desktop session's locale is in force.
+// point, which becomes "," once a German desktop session's locale is in force. A value
+// that is a double (every reading and axis value is) takes the double overload: the same
+// digits, several times faster than the long double one.
 DigitRecord toDigits(long double value, int precision) {
     DigitRecord r;
     char buf[64];
-    const std::to_chars_result res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value),
-                                                   std::chars_format::scientific, precision - 1);
+    const long double magnitude = std::fabs(value);
+    const double narrow = static_cast<double>(magnitude);
+    const std::to_chars_result res =
+        static_cast<long double>(narrow) == magnitude
+            ? std::to_chars(buf, buf + sizeof buf - 1, narrow, std::chars_format::scientific,
+                            precision - 1)
+            : std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific,
+                            precision - 1);
     *res.ptr = '\0';
     // buf: d.ddd...e+XX (no point when precision is 1)
     const char* p = buf;

@@ -249,6 +249,18 @@ TEST(FormatNumber, DigitsDoNotDependOnTheCLibraryLocale) {
     EXPECT_EQ(formatNumber("", 1234567890123456.0L), "1,23456789012346E+15");
 }
 
+// Eighteen significant digits show the exact binary value: a double's own and a long
+// double's own, which lies closer to the decimal one.
+TEST(FormatNumber, EighteenDigitsAreThoseOfTheValuesOwnType) {
+    Separators sep(',', '.');
+    const std::string eighteen = "0." + std::string(18, '0');
+    EXPECT_EQ(formatNumber(eighteen, static_cast<long double>(0.1)), "0,100000000000000006");
+    EXPECT_EQ(formatNumber(eighteen, 0.1L), "0,100000000000000000");
+    EXPECT_EQ(formatNumber("0.00000000000000000E+00", static_cast<long double>(1.0 / 3)),
+              "3,33333333333333315E-01");
+    EXPECT_EQ(formatNumber("0.00000000000000000E+00", 1.0L / 3), "3,33333333333333333E-01");
+}
+
 // Random formats and values: nothing may crash, hang, overrun or exceed the limits.
 TEST(FormatNumber, RandomFormatsAreHandledSafely) {
     Separators sep(',', '.');
