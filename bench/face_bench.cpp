@@ -99,36 +99,69 @@ void BM_LevelBarPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_LevelBarPaint)->Arg(100)->Arg(150)->Arg(200)->Unit(benchmark::kMicrosecond);
 
-// A whole pass of the chart with `points` readings of a random walk, into a window's
+// The window's chart with `points` readings of a random walk, drawn into a window's
 // picture at the ratio.
-void BM_ChartPaint(benchmark::State& state) {
-    const double ratio = ratioOf(state);
+struct WalkChart {
+    explicit WalkChart(int points) {
+        chart.resize(form.width, form.height);
+        kv::applyChartSettings(chart);
+        kv::applySeriesSettings(series);
+        chart.addSeries(&series);
+        std::mt19937 rng(27500);
+        std::normal_distribution<double> step(0.0, 0.05);
+        double v = 1.234;
+        for (int i = 0; i < points; ++i) {
+            v += step(rng);
+            series.appendPoint(v, {}, kv::clBlack);
+        }
+    }
+    ~WalkChart() { chart.removeSeries(&series); }
+    void paintAt(double ratio) {
+        if (window.isNull()) {
+            window = QImage(qRound(form.width * ratio), qRound(form.height * ratio),
+                            QImage::Format_RGB32);
+            window.setDevicePixelRatio(ratio);
+        }
+        kv::Canvas target(window);
+        chart.paintChart(target, kv::Rect{0, 0, form.width, form.height});
+    }
+
     const kv::ControlForm& form = kv::mainform::kChart1;
     kv::TrendChart chart;
-    chart.resize(form.width, form.height);
-    kv::applyChartSettings(chart);
     kv::LineSeries series;
-    kv::applySeriesSettings(series);
-    chart.addSeries(&series);
-    std::mt19937 rng(27500);
-    std::normal_distribution<double> step(0.0, 0.05);
-    double v = 1.234;
-    for (int i = 0; i < state.range(1); ++i) {
-        v += step(rng);
-        series.appendPoint(v, {}, kv::clBlack);
-    }
-    QImage window(qRound(form.width * ratio), qRound(form.height * ratio), QImage::Format_RGB32);
-    window.setDevicePixelRatio(ratio);
-    kv::Canvas target(window);
+    QImage window;
+};
+
+// A whole pass, as after any change of setting.
+void BM_ChartPaint(benchmark::State& state) {
+    WalkChart w(int(state.range(1)));
     for (auto _ : state) {
-        chart.paintChart(target, kv::Rect{0, 0, form.width, form.height});
+        w.chart.requestRepaint();
+        w.paintAt(ratioOf(state));
         benchmark::ClobberMemory();
     }
-    chart.removeSeries(&series);
 }
 BENCHMARK(BM_ChartPaint)
     ->ArgsProduct({{100, 150, 200}, {100, 10000}})
     ->ArgNames({"ratio", "points"})
+    ->Unit(benchmark::kMicrosecond);
+
+// A new reading inside the range shown: the pass a live chart runs at most readings. The
+// series grows by a point per iteration, so the iterations are few.
+void BM_ChartNewPoint(benchmark::State& state) {
+    WalkChart w(int(state.range(1)));
+    const double inside = (w.series.minY() + w.series.maxY()) / 2;
+    w.paintAt(ratioOf(state));
+    for (auto _ : state) {
+        w.series.appendPoint(inside, {}, kv::clBlack);
+        w.paintAt(ratioOf(state));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ChartNewPoint)
+    ->ArgsProduct({{100, 150, 200}, {100, 10000}})
+    ->ArgNames({"ratio", "points"})
+    ->Iterations(200)
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

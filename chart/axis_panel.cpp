@@ -63,17 +63,48 @@ bool AxisPanel::axisShown(const AxisBase& a) const {
     });
 }
 
+bool AxisPanel::Underlay::Axis::operator==(const Axis& o) const {
+    return shown == o.shown && scaleMin == o.scaleMin && scaleMax == o.scaleMax &&
+           startPixel == o.startPixel && endPixel == o.endPixel && labelsPos == o.labelsPos &&
+           dateTime == o.dateTime && clock == o.clock;
+}
+
 void AxisPanel::paintContents(Canvas& c) {
-    paintBackground(c);
     for (ChartSeries* s : series_)
         if (s->active())
             s->prepareForDrawing();
+    // Only new points since a pass that kept its underlay: the layout runs first, and when
+    // the axes come out of it as they were, everything under the series stands as that
+    // pass left it but the plot's inside, which comes back from the underlay.
+    const Rect fromMargins = plotRect();
+    std::optional<Rect> laidOutFrom;
+    if (underlayFits(c)) {
+        laidOutFrom = underlay_->afterTitles;
+        setPlotRect(*laidOutFrom);
+        recalcPlotSize();
+        layoutAxes(c);
+        applySeriesMargins();
+        if (plotRect() == underlay_->plot && axesLaidOut() == underlay_->axes) {
+            underlay_->pixels.put(c);
+            underlay_->pass = passCount();
+            paintSeriesAndAfter(c);
+            return;
+        }
+    }
+    underlay_.reset();
+    const Rect laidOut = plotRect();
+    setPlotRect(fromMargins);
+    paintBackground(c);
     paintTitles(c);
-    layoutAxes(c);
-    for (AxisBase* a :
-         {static_cast<AxisBase*>(top_.get()), static_cast<AxisBase*>(left_.get()),
-          static_cast<AxisBase*>(right_.get()), static_cast<AxisBase*>(bottom_.get())})
-        applySeriesMargins(*a);
+    const Rect afterTitles = plotRect();
+    if (laidOutFrom && afterTitles == *laidOutFrom) {
+        // Laid out above from this very rectangle: a second layout would measure the
+        // labels against the first one's axis lengths rather than the last pass's.
+        setPlotRect(laidOut);
+    } else {
+        layoutAxes(c);
+        applySeriesMargins();
+    }
     paintBackWall(c);
 
     if (onBeforeDrawAxes)
@@ -81,7 +112,12 @@ void AxisPanel::paintContents(Canvas& c) {
     for (AxisBase* a : axes())
         if (axisShown(*a))
             a->draw(c, plotRect(), color());
+    if (underlayAllowed(c))
+        keepUnderlay(c, afterTitles);
+    paintSeriesAndAfter(c);
+}
 
+void AxisPanel::paintSeriesAndAfter(Canvas& c) {
     if (onBeforeDrawSeries)
         onBeforeDrawSeries(*this);
     for (ChartSeries* s : series_)
@@ -94,6 +130,57 @@ void AxisPanel::paintContents(Canvas& c) {
     resetCanvas(c);
     if (onAfterDraw)
         onAfterDraw(*this);
+}
+
+bool AxisPanel::underlayAllowed(const Canvas& c) const {
+    // The series stay inside the back wall's frame; a zoom frame, marks over the series
+    // and whatever a handler does before the axes need not.
+    return c.image() == &face() && !onBeforeDrawAxes && !zoomDrag_.active && !paintsOverSeries();
+}
+
+bool AxisPanel::underlayFits(const Canvas& c) const {
+    // The underlay goes back whole, so the pass must draw on all of it.
+    return underlay_ && onlyPointsChanged() && underlay_->pass + 1 == passCount() &&
+           underlay_->panel == panelRect() && underlay_->ratio == c.grid().ratio() &&
+           intersected(underlay_->area, c.clipBox()) == underlay_->area && underlayAllowed(c);
+}
+
+std::vector<AxisPanel::Underlay::Axis> AxisPanel::axesLaidOut() const {
+    std::vector<Underlay::Axis> out;
+    for (const AxisBase* a : axes()) {
+        Underlay::Axis l;
+        // A hidden axis draws nothing and takes no room, whatever its range.
+        l.shown = axisShown(*a);
+        if (l.shown) {
+            l.scaleMin = a->scaleMin();
+            l.scaleMax = a->scaleMax();
+            l.startPixel = a->startPixel();
+            l.endPixel = a->endPixel();
+            l.labelsPos = a->labelsPos();
+            l.dateTime = a->dateTimeMode();
+            l.clock = a->clockLabels();
+        }
+        out.push_back(l);
+    }
+    return out;
+}
+
+void AxisPanel::keepUnderlay(Canvas& c, const Rect& afterTitles) {
+    // Kept only whole: a pass clipped to less leaves older pixels beyond its clip.
+    const Rect area = seriesArea(plotRect());
+    if (area.width() <= 0 || area.height() <= 0 || intersected(area, c.clipBox()) != area)
+        return;
+    Underlay u;
+    u.pass = passCount();
+    u.ratio = c.grid().ratio();
+    u.panel = panelRect();
+    u.afterTitles = afterTitles;
+    u.plot = plotRect();
+    u.area = area;
+    u.axes = axesLaidOut();
+    u.pixels = RowRuns(c, area);
+    if (!u.pixels.empty())
+        underlay_ = std::move(u);
 }
 
 void AxisPanel::adjustAxisRanges() {
@@ -119,6 +206,13 @@ void AxisPanel::layoutAxes(Canvas& c) {
     recalcPlotSize();
     for (AxisBase* a : axes())
         a->setPixelSpan(plotRect());
+}
+
+void AxisPanel::applySeriesMargins() {
+    for (AxisBase* a :
+         {static_cast<AxisBase*>(top_.get()), static_cast<AxisBase*>(left_.get()),
+          static_cast<AxisBase*>(right_.get()), static_cast<AxisBase*>(bottom_.get())})
+        applySeriesMargins(*a);
 }
 
 void AxisPanel::applySeriesMargins(AxisBase& a) {

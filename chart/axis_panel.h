@@ -1,12 +1,15 @@
 #pragma once
 
 #include "canvas/canvas.h"
+#include "canvas/row_runs.h"
 #include "chart/chart_axis.h"
 #include "chart/chart_series.h"
 #include "chart/extended_panel.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kv {
@@ -65,16 +68,45 @@ protected:
     virtual void paintOverSeries(Canvas&) {}
     // A series' points or settings changed: a new picture, at once unless the chart shows
     // them in a way that is redrawn less often.
-    virtual void seriesChanged() { requestRepaint(); }
+    virtual void seriesChanged() { requestPointsRepaint(); }
+    // Whether paintOverSeries() draws anything, which may reach beyond the plot.
+    virtual bool paintsOverSeries() const { return false; }
 
 private:
+    // What a pass drew under the series, inside the back wall's frame, with what it
+    // depended on beyond the settings: while only points change and the axes come out of
+    // the layout as they were, the next pass puts it back instead of drawing it again.
+    struct Underlay {
+        // Per axis: shown or not, and for a shown one where it stands and what it spans.
+        struct Axis {
+            bool shown = false;
+            double scaleMin = 0, scaleMax = 0;
+            int startPixel = 0, endPixel = 0, labelsPos = 0;
+            bool dateTime = false, clock = false;
+            bool operator==(const Axis& o) const;
+        };
+        std::uint64_t pass = 0;
+        double ratio = 0;
+        Rect panel, afterTitles, plot, area;
+        std::vector<Axis> axes;
+        RowRuns pixels;
+    };
+
     void layoutAxes(Canvas& c);
     void applySeriesMargins(AxisBase& a);
+    void applySeriesMargins();
     void resetCanvas(Canvas& c);
+    // Onto the face, with nothing drawn over the series that could reach beyond the plot.
+    bool underlayAllowed(const Canvas& c) const;
+    bool underlayFits(const Canvas& c) const;
+    std::vector<Underlay::Axis> axesLaidOut() const;
+    void keepUnderlay(Canvas& c, const Rect& afterTitles);
+    void paintSeriesAndAfter(Canvas& c);
 
     std::unique_ptr<ChartAxis> bottom_, top_, left_, right_;
     std::unique_ptr<ChartDepthAxis> depth_;
     std::vector<ChartSeries*> series_;
+    std::optional<Underlay> underlay_;
     bool axisVisible_ = true;
     bool clipPoints_ = true;
     bool view3DWalls_ = true;

@@ -21,6 +21,13 @@ void BufferedPanel::requestRepaint() {
     // another pass.
     if (paintingFace())
         return;
+    onlyPoints_ = false;
+    invalidate();
+}
+
+void BufferedPanel::requestPointsRepaint() {
+    if (paintingFace())
+        return;
     invalidate();
 }
 
@@ -33,6 +40,10 @@ void BufferedPanel::paintChart(Canvas& target, const Rect& r) {
 }
 
 void BufferedPanel::paintFace(Canvas& c, const Rect& rect) {
+    ++passes_;
+    // Requests during the pass are part of it (requestRepaint ignores them).
+    passOnlyPoints_ = onlyPoints_;
+    onlyPoints_ = true;
     const int width = rect.width(), height = rect.height();
     panelRect_ = rect;
     // Worked out in 64 bits and held to the int range: a border or margin near the end of

@@ -4,6 +4,7 @@
 #include "canvas/face_widget.h"
 
 #include <QWidget>
+#include <cstdint>
 
 namespace kv {
 
@@ -55,6 +56,9 @@ public:
 
     // Marks the face dirty and schedules a paint; the pass runs at that paint.
     void requestRepaint();
+    // The same for new or changed points when nothing else changed: the pass may then
+    // keep what it drew under them (see AxisPanel).
+    void requestPointsRepaint();
 
     // One whole drawing pass into the face at the size of `r` and the resolution of
     // `target`, then the face is copied to `target` at r's top-left corner. Works without
@@ -70,6 +74,11 @@ protected:
 
     // Panel colour, outer bevel, border and inner bevel over the panel rectangle.
     void paintBackground(Canvas& c);
+
+    // Passes run so far, this one counted while it runs.
+    std::uint64_t passCount() const { return passes_; }
+    // Between the pass before this one and this one only points changed: no setting.
+    bool onlyPointsChanged() const { return passOnlyPoints_; }
 
     // Keeps the plot rectangle inside the panel and at least one pixel wide and high.
     void recalcPlotSize();
@@ -98,6 +107,9 @@ private:
 
     Rect panelRect_;
     Rect plotRect_;
+    std::uint64_t passes_ = 0;
+    bool onlyPoints_ = false;
+    bool passOnlyPoints_ = false;
 };
 
 } // namespace kv

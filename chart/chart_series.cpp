@@ -432,15 +432,17 @@ void ChartSeries::computeVisibleRange() {
     lastVisible_ = last;
 }
 
+Rect seriesArea(const Rect& plot) {
+    return Rect{clampToInt(plot.left + 1LL), clampToInt(plot.top + 1LL), plot.right, plot.bottom};
+}
+
 void ChartSeries::paintAllPoints(Canvas& c, const Rect& plotRect) {
     passRect_ = plotRect;
     computeVisibleRange();
     beforeDraw();
     if (firstVisible_ >= 0) {
         c.saveClip();
-        // Inside the back wall's frame only.
-        c.intersectClip(Rect{clampToInt(plotRect.left + 1LL), clampToInt(plotRect.top + 1LL),
-                             plotRect.right, plotRect.bottom});
+        c.intersectClip(seriesArea(plotRect));
         paintRange(c, firstVisible_, lastVisible_);
         c.restoreClip();
     }

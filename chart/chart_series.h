@@ -20,6 +20,9 @@ namespace kv {
 
 class AxisBase;
 
+// Where the series of a plot rectangle draw: inside the back wall's frame.
+Rect seriesArea(const Rect& plot);
+
 // Extra pixels a series needs beyond the plot rectangle on either side of an axis.
 struct SeriesMargins {
     int before = 0; // left or top

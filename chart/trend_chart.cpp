@@ -483,6 +483,10 @@ void TrendChart::paintOverSeries(Canvas& c) {
     }
 }
 
+bool TrendChart::paintsOverSeries() const {
+    return markerA() >= 0 || markerB() >= 0 || !notes_.empty();
+}
+
 void TrendChart::setNotes(std::vector<ChartNote> notes) {
     notes_ = std::move(notes);
     if (hover_)
@@ -861,7 +865,7 @@ void TrendChart::wheelEvent(QWheelEvent* e) {
 void TrendChart::seriesChanged() {
     const int wait = histogram_.msUntilNextCount();
     if (wait <= 0) {
-        requestRepaint();
+        AxisPanel::seriesChanged();
         return;
     }
     if (!histogramLater_.isActive())

@@ -159,6 +159,7 @@ protected:
     void paintContents(Canvas& c) override;
     void paintTitles(Canvas& c) override;
     void paintOverSeries(Canvas& c) override;
+    bool paintsOverSeries() const override;
     // While the histogram shows, new readings are drawn a few times a second.
     void seriesChanged() override;
     bool hasOverlay() const override { return readoutShown(); }
