@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -206,15 +207,25 @@ bool FaceWidget::faceFits() const {
 }
 
 void FaceWidget::showFace(const Rect& r) {
-    if (paintingFace_ || faceDirty_ || r.width() <= 0 || r.height() <= 0)
+    showFace(std::vector<Rect>{r});
+}
+
+void FaceWidget::showFace(const std::vector<Rect>& parts) {
+    QRegion shown;
+    for (const Rect& r : parts)
+        if (r.width() > 0 && r.height() > 0)
+            shown += widgetRect(r);
+    if (paintingFace_ || faceDirty_ || shown.isEmpty())
         return;
     if (!isVisible()) {
         // Nothing goes on screen now; the face is not looked at again for what shows later.
         setHidesParent(false);
         return;
     }
-    judgeOpacity(facePixels(r));
-    repaint(widgetRect(r));
+    for (const Rect& r : parts)
+        if (r.width() > 0 && r.height() > 0)
+            judgeOpacity(facePixels(r));
+    repaint(shown);
 }
 
 bool FaceWidget::event(QEvent* event) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QSize>
 #include <QWidget>
+#include <vector>
 
 namespace kv {
 
@@ -129,6 +130,8 @@ protected:
     // Puts `r` of the face on screen now. Inside a full paint, or while a full paint is
     // pending, nothing is needed: that paint shows the face anyway.
     void showFace(const Rect& r);
+    // The same for several parts, in one repaint.
+    void showFace(const std::vector<Rect>& parts);
     bool paintingFace() const { return paintingFace_; }
 
     bool event(QEvent* event) override;

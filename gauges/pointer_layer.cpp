@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace kv {
 
@@ -86,7 +87,7 @@ PointerLayer::PointerLayer() : cache_(1, 1) {
 void PointerLayer::prepare(Canvas& canvas, const Rect& rect, int shape, int startAngle,
                            int tickLength) {
     rect_ = rect;
-    drawnBox_ = Rect{};
+    drawnBoxes_.clear();
     shape_ = pointerShapeAtRest(shape, rect.width(), startAngle);
     refreshCache(canvas);
     marks_ = pointerMarksAtRest(shape_.pivot, tickLength, startAngle);
@@ -230,59 +231,106 @@ Rect PointerLayer::cachedArea() const {
                 clampToInt(top + cache_.height())};
 }
 
-Rect PointerLayer::figuresBox(const PointerPose& pose) const {
-    long long left = LLONG_MAX, top = LLONG_MAX, right = LLONG_MIN, bottom = LLONG_MIN;
-    auto cover = [&](Point p) {
-        left = std::min<long long>(left, p.x);
-        top = std::min<long long>(top, p.y);
-        right = std::max<long long>(right, p.x + 1LL);
-        bottom = std::max<long long>(bottom, p.y + 1LL);
+std::vector<Rect> PointerLayer::figuresBoxes(const PointerPose& pose) const {
+    std::vector<Rect> boxes;
+    // A pixel more on every side for the outlines' smoothed edges.
+    auto add = [&boxes](long long left, long long top, long long right, long long bottom) {
+        boxes.push_back(Rect{clampToInt(left - 1), clampToInt(top - 1), clampToInt(right + 1),
+                             clampToInt(bottom + 1)});
+    };
+    // The box of points, each the pixel it names.
+    auto cover = [&add](const std::vector<Point>& points) {
+        long long left = LLONG_MAX, top = LLONG_MAX, right = LLONG_MIN, bottom = LLONG_MIN;
+        for (const Point& p : points) {
+            left = std::min<long long>(left, p.x);
+            top = std::min<long long>(top, p.y);
+            right = std::max<long long>(right, p.x + 1LL);
+            bottom = std::max<long long>(bottom, p.y + 1LL);
+        }
+        add(left, top, right, bottom);
     };
     auto coverMark = [&](const std::array<Point, 3>& mark, double angle) {
+        std::vector<Point> turned;
         for (const Point& p : mark)
-            cover(rotatePoint(p, shape_.pivot, angle));
+            turned.push_back(rotatePoint(p, shape_.pivot, angle));
+        cover(turned);
     };
     if (pose.minVisible)
         coverMark(marks_.min, pose.minAngle);
     if (pose.maxVisible)
         coverMark(marks_.max, pose.maxAngle);
-    for (const Point& p : turnedVertices(pose.angle))
-        cover(p);
     const int hub = std::max(shape_.hub1, shape_.hub2);
-    cover(Point{shape_.pivot.x - hub, shape_.pivot.y - hub});
-    cover(Point{shape_.pivot.x + hub, shape_.pivot.y + hub});
-    // A pixel more on every side for the outlines' smoothed edges.
-    return Rect{clampToInt(left - 1), clampToInt(top - 1), clampToInt(right + 1),
-                clampToInt(bottom + 1)};
+    cover({Point{shape_.pivot.x - hub, shape_.pivot.y - hub},
+           Point{shape_.pivot.x + hub, shape_.pivot.y + hub}});
+
+    // The pointer, slanted across much of the area, in bands of rows: each as wide as the
+    // pointer's edges reach within it, rather than one box with the dial's empty corners.
+    const std::vector<Point> vertices = turnedVertices(pose.angle);
+    if (vertices.empty())
+        return boxes;
+    long long top = LLONG_MAX, bottom = LLONG_MIN;
+    for (const Point& p : vertices) {
+        top = std::min<long long>(top, p.y);
+        bottom = std::max<long long>(bottom, p.y + 1LL);
+    }
+    const std::size_t n = vertices.size();
+    for (long long y0 = top; y0 < bottom; y0 += kBandRows) {
+        const long long y1 = std::min(bottom, y0 + kBandRows);
+        // The edges' reach from a row above the band to a row below it: a shallow edge
+        // lays a long run of pixels on each row it crosses.
+        double left = HUGE_VAL, right = -HUGE_VAL;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Point& a = vertices[i];
+            const Point& b = vertices[(i + 1) % n];
+            const double lo = std::max<double>(std::min(a.y, b.y), double(y0 - 1));
+            const double hi = std::min<double>(std::max(a.y, b.y), double(y1));
+            if (lo > hi)
+                continue;
+            if (a.y == b.y) {
+                left = std::min({left, double(a.x), double(b.x)});
+                right = std::max({right, double(a.x), double(b.x)});
+                continue;
+            }
+            for (const double y : {lo, hi}) {
+                const double x = a.x + (double(b.x) - a.x) * (y - a.y) / (double(b.y) - a.y);
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        if (left <= right)
+            add(static_cast<long long>(std::floor(left)), y0,
+                static_cast<long long>(std::floor(right)) + 1, y1);
+    }
+    return boxes;
 }
 
-Rect PointerLayer::redraw(Canvas& canvas, const PointerPose& pose) {
+std::vector<Rect> PointerLayer::redraw(Canvas& canvas, const PointerPose& pose) {
     if (!canvas.image()) {
         draw(canvas, pose);
-        return Rect{};
+        return {};
     }
     if (!canDraw())
-        return Rect{};
+        return {};
     const Rect area = cachedArea();
-    const Rect figures = figuresBox(pose);
-    const Rect box{clampToInt(static_cast<long long>(figures.left) + rect_.left),
-                   clampToInt(static_cast<long long>(figures.top) + rect_.top),
-                   clampToInt(static_cast<long long>(figures.right) + rect_.left),
-                   clampToInt(static_cast<long long>(figures.bottom) + rect_.top)};
-    const Rect old = intersected(drawnBox_, area);
-    const Rect now = intersected(box, area);
-    Rect changed{};
-    for (const Rect& r : {old, now}) {
-        if (r.width() <= 0 || r.height() <= 0)
-            continue;
-        canvas.copyFrom(r, cache_, Point{r.left - area.left, r.top - area.top});
-        changed = united(changed, r);
+    std::vector<Rect> now;
+    for (const Rect& f : figuresBoxes(pose)) {
+        const Rect box = intersected(Rect{clampToInt(static_cast<long long>(f.left) + rect_.left),
+                                          clampToInt(static_cast<long long>(f.top) + rect_.top),
+                                          clampToInt(static_cast<long long>(f.right) + rect_.left),
+                                          clampToInt(static_cast<long long>(f.bottom) + rect_.top)},
+                                     area);
+        if (box.width() > 0 && box.height() > 0)
+            now.push_back(box);
     }
+    std::vector<Rect> changed = drawnBoxes_;
+    changed.insert(changed.end(), now.begin(), now.end());
+    for (const Rect& r : changed)
+        canvas.copyFrom(r, cache_, Point{r.left - area.left, r.top - area.top});
     canvas.saveClip();
     canvas.intersectClip(area);
     drawFigures(canvas, pose, Point{-rect_.left, -rect_.top});
     canvas.restoreClip();
-    drawnBox_ = box;
+    drawnBoxes_ = std::move(now);
     return changed;
 }
 

@@ -80,8 +80,8 @@ public:
     // cache with the figures last drawn by redraw() (none since prepare()): the cache goes
     // back where those figures stood and the figures of `pose` are drawn onto the canvas,
     // within the cached part. The canvas then shows what draw() shows, for the cost of the
-    // figures' boxes rather than of the whole area. Returns the part that changed.
-    Rect redraw(Canvas& canvas, const PointerPose& pose);
+    // figures' boxes rather than of the whole area. Returns the parts that changed.
+    std::vector<Rect> redraw(Canvas& canvas, const PointerPose& pose);
 
     const Rect& rect() const { return rect_; }
     void setRect(const Rect& r) { rect_ = r; }
@@ -95,8 +95,8 @@ private:
     // The marks, the pointer and its hubs for pose, on a canvas whose origin lies at
     // `origin` of the pointer area.
     void drawFigures(Canvas& c, const PointerPose& pose, Point origin) const;
-    // The box the figures for pose cover, in the pointer area's coordinates.
-    Rect figuresBox(const PointerPose& pose) const;
+    // Boxes that together cover the figures for pose, in the pointer area's coordinates.
+    std::vector<Rect> figuresBoxes(const PointerPose& pose) const;
     // Where the cache lies on the canvas.
     Rect cachedArea() const;
 
@@ -105,8 +105,10 @@ private:
     Point cacheOffset_; // where the cache starts within the pointer area
     PointerShape shape_;
     PointerMarks marks_{};
+    // Rows of the pointer taken together in one box.
+    static constexpr int kBandRows = 16;
     // On the canvas: where the figures last drawn by redraw() stand.
-    Rect drawnBox_;
+    std::vector<Rect> drawnBoxes_;
 };
 
 } // namespace kv

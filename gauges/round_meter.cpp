@@ -75,12 +75,14 @@ void RoundMeter::drawPointer() {
     // pointer over a fresh cache, so the old dial is not worth drawing on.
     if (!faceCurrent())
         return;
-    Rect changed;
+    std::vector<Rect> changed;
     {
         Canvas canvas(faceImage());
         changed = layer_.redraw(canvas, pose());
     }
-    showFace(intersected(changed, clientRect()));
+    for (Rect& r : changed)
+        r = intersected(r, clientRect());
+    showFace(changed);
 }
 
 void RoundMeter::followFlashing() {

@@ -123,6 +123,25 @@ TEST(MeterAtARatio, ANeedleAndMarksMovedAcrossTheDialLeaveNoTraceAtAnyRatio) {
     }
 }
 
+TEST(MeterAtARatio, EveryStepOfANeedleSweepPutsTheDialBackWhole) {
+    // Each small step from a whole face: near the ends of the scale the pointer lies almost
+    // flat, and its long edges lay runs of pixels across the rows the dial comes back in.
+    for (double ratio : {1.0, 2.0}) {
+        for (int shape : {0, 4}) {
+            SCOPED_TRACE(testing::Message() << ratio << " shape " << shape);
+            auto m = mainWindowMeter();
+            m->arrowSettings().setShape(shape);
+            m->renderFace(ratio);
+            for (int step = 0; step <= 40; ++step) {
+                m->setValue(step * 0.25f);
+                ASSERT_FALSE(m->faceDirty());
+                const QImage fast = m->face().copy();
+                ASSERT_EQ(test::differingPixels(fast, m->renderFace(ratio), 0), 0) << step;
+            }
+        }
+    }
+}
+
 TEST(MeterAtARatio, TheSectorBandsCurvesAreSmooth) {
     auto m = mainWindowMeter({RoundMeterOption::opBevelInner, RoundMeterOption::opSector});
     const QImage two = onForm(m->renderFace(2.0));
