@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <tuple>
 
 namespace kv {
 
@@ -274,8 +275,9 @@ std::vector<Rect> PointerLayer::figuresBoxes(const PointerPose& pose) const {
         bottom = std::max<long long>(bottom, p.y + 1LL);
     }
     const std::size_t n = vertices.size();
-    for (long long y0 = top; y0 < bottom; y0 += kBandRows) {
-        const long long y1 = std::min(bottom, y0 + kBandRows);
+    // Bands on a fixed grid of rows, so that the old pointer's and the new one's meet.
+    for (long long y0 = floorDiv(top, kBandRows) * kBandRows; y0 < bottom; y0 += kBandRows) {
+        const long long y1 = y0 + kBandRows;
         // The edges' reach from a row above the band to a row below it: a shallow edge
         // lays a long run of pixels on each row it crosses.
         double left = HUGE_VAL, right = -HUGE_VAL;
@@ -322,8 +324,21 @@ std::vector<Rect> PointerLayer::redraw(Canvas& canvas, const PointerPose& pose) 
         if (box.width() > 0 && box.height() > 0)
             now.push_back(box);
     }
-    std::vector<Rect> changed = drawnBoxes_;
-    changed.insert(changed.end(), now.begin(), now.end());
+    std::vector<Rect> boxes = drawnBoxes_;
+    boxes.insert(boxes.end(), now.begin(), now.end());
+    // Boxes of the same rows (the old and the new pointer's bands) go back as one.
+    std::sort(boxes.begin(), boxes.end(), [](const Rect& a, const Rect& b) {
+        return std::tie(a.top, a.bottom, a.left) < std::tie(b.top, b.bottom, b.left);
+    });
+    std::vector<Rect> changed;
+    for (const Rect& r : boxes) {
+        if (!changed.empty() && changed.back().top == r.top && changed.back().bottom == r.bottom) {
+            changed.back().left = std::min(changed.back().left, r.left);
+            changed.back().right = std::max(changed.back().right, r.right);
+        } else {
+            changed.push_back(r);
+        }
+    }
     for (const Rect& r : changed)
         canvas.copyFrom(r, cache_, Point{r.left - area.left, r.top - area.top});
     canvas.saveClip();
