@@ -142,7 +142,8 @@ bool AxisPanel::underlayFits(const Canvas& c) const {
     // The underlay goes back whole, so the pass must draw on all of it.
     return underlay_ && onlyPointsChanged() && underlay_->pass + 1 == passCount() &&
            underlay_->panel == panelRect() && underlay_->ratio == c.grid().ratio() &&
-           intersected(underlay_->area, c.clipBox()) == underlay_->area && underlayAllowed(c);
+           intersected(seriesArea(underlay_->plot), c.clipBox()) == seriesArea(underlay_->plot) &&
+           underlayAllowed(c);
 }
 
 std::vector<AxisPanel::Underlay::Axis> AxisPanel::axesLaidOut() const {
@@ -176,7 +177,6 @@ void AxisPanel::keepUnderlay(Canvas& c, const Rect& afterTitles) {
     u.panel = panelRect();
     u.afterTitles = afterTitles;
     u.plot = plotRect();
-    u.area = area;
     u.axes = axesLaidOut();
     u.pixels = RowRuns(c, area);
     if (!u.pixels.empty())

@@ -87,7 +87,7 @@ private:
         };
         std::uint64_t pass = 0;
         double ratio = 0;
-        Rect panel, afterTitles, plot, area;
+        Rect panel, afterTitles, plot;
         std::vector<Axis> axes;
         RowRuns pixels;
     };
